@@ -1,0 +1,313 @@
+#include "app/report_tool.h"
+
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+
+#include "core/data_file.h"
+#include "core/demo_data.h"
+#include "core/errors.h"
+#include "core/event_list.h"
+#include "core/profile_file.h"
+#include "core/program_identity.h"
+#include "core/short_date.h"
+#include "core/sorting.h"
+#include "report/report_builder.h"
+#include "report/report_render.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr const char* Usage_Text =
+    "Usage: tessaly-report [OPTION]...\n"
+    "Print the coming birthdays and events of the Tessaly data file.\n"
+    "\n"
+    "  --file PATH            the data file (default: Tessaly.dat beside this program)\n"
+    "  --days N               report events due within N days, 1 to 100\n"
+    "                         (default: the window's setting in Tessaly.ini, else 14)\n"
+    "  --date YYYY-MM-DD      report as if today were this date\n"
+    "  --date-format PATTERN  show dates with this strftime pattern, e.g. %d/%m/%Y\n"
+    "                         (default: the locale's short date)\n"
+    "  --color WHEN           highlight names: auto (when writing to a terminal),\n"
+    "                         always or never\n"
+    "  --demo                 report on the demo entries instead of a file\n"
+    "  --help                 show this help and exit\n"
+    "  --version              show the version and exit\n"
+    "\n"
+    "Options take their value as the next argument or after \"=\".\n"
+    "\n"
+    "Exit status: 0 report printed, 1 no entries in the list, 2 data file\n"
+    "unreadable, 64 bad usage, 74 report not written.\n";
+
+constexpr const char* Empty_List_Message = "Error: There are no entries in the list.";
+constexpr const char* Iso_Date_Pattern = "%Y-%m-%d";
+
+constexpr int Default_Days_Threshold = 14;
+constexpr int Minimum_Days_Threshold = 1;
+constexpr int Maximum_Days_Threshold = 100;
+
+class Usage_Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class Colour_Mode { Auto, Always, Never };
+
+struct Tool_Options {
+    std::optional<std::filesystem::path> File;
+    std::optional<int> Days;
+    std::optional<Day_Number> Date;
+    std::optional<std::string> Date_Format;
+    Colour_Mode Colour = Colour_Mode::Auto;
+    bool Demo = false;
+    bool Help = false;
+    bool Version = false;
+};
+
+bool Is_Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The value of a run of decimal digits, or none for anything else or a
+// number too long to matter.
+std::optional<int> Parse_Digits(std::string_view text) {
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), Is_Digit)) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (const char c : text) {
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+int Parse_Days(const std::string& text) {
+    const std::optional<int> days = Parse_Digits(text);
+    if (!days || *days < Minimum_Days_Threshold || *days > Maximum_Days_Threshold) {
+        throw Usage_Error("invalid --days '" + text + "': give a number of days from 1 to 100");
+    }
+    return *days;
+}
+
+Day_Number Parse_Date(const std::string& text) {
+    const auto invalid = [&text] {
+        return Usage_Error(
+            "invalid --date '" + text +
+            "': give a date that exists, as YYYY-MM-DD with a year from 0001 to 9999");
+    };
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        throw invalid();
+    }
+    const std::optional<int> year = Parse_Digits(std::string_view(text).substr(0, 4));
+    const std::optional<int> month = Parse_Digits(std::string_view(text).substr(5, 2));
+    const std::optional<int> day = Parse_Digits(std::string_view(text).substr(8, 2));
+    if (!year || !month || !day || !Is_Valid_Civil_Date(*year, *month, *day)) {
+        throw invalid();
+    }
+    return Encode_Date(*year, *month, *day);
+}
+
+Colour_Mode Parse_Colour(const std::string& text) {
+    if (text == "auto") {
+        return Colour_Mode::Auto;
+    }
+    if (text == "always") {
+        return Colour_Mode::Always;
+    }
+    if (text == "never") {
+        return Colour_Mode::Never;
+    }
+    throw Usage_Error("invalid --color '" + text + "': use auto, always or never");
+}
+
+bool Takes_Value(std::string_view name) {
+    return name == "--file" || name == "--days" || name == "--date" || name == "--date-format" ||
+           name == "--color";
+}
+
+bool Is_Flag(std::string_view name) {
+    return name == "--demo" || name == "--help" || name == "--version";
+}
+
+Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
+    Tool_Options options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+            if (!arg.empty() && arg[0] == '-') {
+                throw Usage_Error("unknown option '" + arg + "'");
+            }
+            throw Usage_Error("unexpected argument '" + arg + "'");
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        std::optional<std::string> value;
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        }
+
+        if (Is_Flag(name)) {
+            if (value) {
+                throw Usage_Error("option '" + name + "' takes no value");
+            }
+            if (name == "--help") {
+                options.Help = true;
+                return options;  // asking for help is never an error
+            }
+            if (name == "--version") {
+                options.Version = true;
+                return options;
+            }
+            options.Demo = true;
+            continue;
+        }
+        if (!Takes_Value(name)) {
+            throw Usage_Error("unknown option '" + name + "'");
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) {
+                throw Usage_Error("option '" + name + "' needs a value");
+            }
+            value = args[++i];
+        }
+
+        if (name == "--file") {
+            if (value->empty()) {
+                throw Usage_Error("option '--file' needs a path");
+            }
+            options.File = *value;
+        } else if (name == "--days") {
+            options.Days = Parse_Days(*value);
+        } else if (name == "--date") {
+            options.Date = Parse_Date(*value);
+        } else if (name == "--date-format") {
+            if (value->empty()) {
+                throw Usage_Error("option '--date-format' needs a strftime pattern, e.g. %d/%m/%Y");
+            }
+            options.Date_Format = *value;
+        } else {
+            options.Colour = Parse_Colour(*value);
+        }
+    }
+    if (options.Demo && options.File) {
+        throw Usage_Error("--demo and --file cannot be used together");
+    }
+    return options;
+}
+
+// Message texts separate their paragraphs with CR LF; a terminal wants LF.
+std::string Terminal_Lines(std::string text) {
+    std::string::size_type position = 0;
+    while ((position = text.find("\r\n", position)) != std::string::npos) {
+        text.erase(position, 1);
+        ++position;
+    }
+    return text;
+}
+
+// The settings as the window would find them; a file that cannot be read
+// leaves the defaults, as the window's profile reading does.
+Profile_File Load_Settings(const std::filesystem::path& executable_directory, std::ostream& err) {
+    try {
+        return Profile_File::Load(Settings_File_Path(executable_directory));
+    } catch (const Tessaly_Error& error) {
+        err << Report_Tool_Name << ": " << Terminal_Lines(error.what())
+            << " (default settings used)\n";
+        return {};
+    }
+}
+
+}  // namespace
+
+int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Environment& env,
+                    std::ostream& out, std::ostream& err) {
+    Tool_Options options;
+    try {
+        options = Parse_Arguments(args);
+    } catch (const Usage_Error& error) {
+        err << Report_Tool_Name << ": " << error.what() << "\n"
+            << "Try '" << Report_Tool_Name << " --help'.\n";
+        return Report_Tool_Usage;
+    }
+    if (options.Help) {
+        out << Usage_Text;
+        return out.flush() ? Report_Tool_Printed : Report_Tool_Output_Failed;
+    }
+    if (options.Version) {
+        out << Report_Tool_Name << " (" << Program_Title << ")\n";
+        return out.flush() ? Report_Tool_Printed : Report_Tool_Output_Failed;
+    }
+
+    const Day_Number today = options.Date.value_or(env.Today);
+    const Profile_File settings = Load_Settings(env.Executable_Directory, err);
+    const int threshold = options.Days.value_or(std::clamp(
+        settings.Read_Integer(Settings_Section, "Days_Threshold_SpinEdit", Default_Days_Threshold),
+        Minimum_Days_Threshold, Maximum_Days_Threshold));
+
+    Event_List list;
+    if (options.Demo) {
+        Append_Demo_Data(list, today);
+    } else {
+        Load_Options load_options;
+        load_options.On_Capacity_Cut = [&err] {
+            err << Terminal_Lines(Capacity_Message_Load()) << "\n";
+        };
+        const std::filesystem::path file =
+            options.File.value_or(Data_File_Path(env.Executable_Directory));
+        try {
+            Load_Data_From_File_ButtonClick(list, file, load_options);
+        } catch (const Tessaly_Error& error) {
+            // A conversion error alone ("Invalid numeric input") does not say
+            // which file is at fault.
+            const std::string message = error.what();
+            err << Report_Tool_Name << ": ";
+            if (message.find(file.string()) == std::string::npos) {
+                err << "\"" << file.string() << "\": ";
+            }
+            err << Terminal_Lines(message) << "\n";
+            return Report_Tool_Unreadable_File;
+        }
+    }
+    if (list.Event_Count() == 0) {
+        err << Empty_List_Message << "\n";
+        return Report_Tool_Empty_List;
+    }
+
+    // The window's order: the user's sort after the refresh, then the
+    // report's stable sort by next occurrence, so that ties keep the user's
+    // order exactly as they do there.
+    Calc_Days_Left_ButtonClick(list, today);
+    const int user_column = std::clamp(
+        settings.Read_Integer(Settings_Section, "Sort_By_Column_RadioGroup", Sort_By_Name), -1,
+        Sort_Column_Count - 1);
+    const int user_order = std::clamp(
+        settings.Read_Integer(Settings_Section, "Ascending_Descending_RadioGroup", Sort_Ascending),
+        -1, static_cast<int>(Sort_Descending));
+    Sort_Data_BitBtnClick(list, user_column, user_order);
+    Sort_Data_BitBtnClick(list, Sort_By_Next_Event, Sort_Ascending);
+
+    std::string pattern = options.Date_Format.value_or(env.Locale_Date_Pattern);
+    if (pattern.empty()) {
+        pattern = Iso_Date_Pattern;
+    }
+    Report_Inputs inputs;
+    inputs.List = &list;
+    inputs.Threshold = threshold;
+    inputs.Today = today;
+    inputs.Short_Date = Make_Strftime_Formatter(std::move(pattern));
+    inputs.Web_Address = Maker_Web_Address;
+    const Report_Document document = Build_Coming_Events_Report(inputs);
+
+    const bool colour = options.Colour == Colour_Mode::Always ||
+                        (options.Colour == Colour_Mode::Auto && env.Stdout_Is_Terminal);
+    out << (colour ? Render_Ansi(document) : Render_Plain(document));
+    if (!out.flush()) {
+        err << Report_Tool_Name << ": the report could not be written to standard output\n";
+        return Report_Tool_Output_Failed;
+    }
+    return Report_Tool_Printed;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/dates.h"
+
+namespace tessaly {
+
+inline constexpr const char* Report_Tool_Name = "tessaly-report";
+
+// Exit statuses of the terminal report.
+inline constexpr int Report_Tool_Printed = 0;
+inline constexpr int Report_Tool_Empty_List = 1;
+inline constexpr int Report_Tool_Unreadable_File = 2;
+inline constexpr int Report_Tool_Usage = 64;
+// The report could not be written to standard output (a full disk, a closed
+// pipe): never reported as success.
+inline constexpr int Report_Tool_Output_Failed = 74;
+
+// What the tool takes from its process, so that tests can run it in-process.
+struct Report_Tool_Environment {
+    // Where the data and settings files are looked for.
+    std::filesystem::path Executable_Directory;
+    // The local date as a whole day number.
+    Day_Number Today = 0;
+    bool Stdout_Is_Terminal = false;
+    // The locale's short-date strftime pattern (Locale_Short_Date_Pattern());
+    // empty means year-month-day.
+    std::string Locale_Date_Pattern;
+};
+
+// Runs the tool on its arguments (without the program name) and returns the
+// exit status. The report goes to `out`, every message to `err`.
+int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Environment& env,
+                    std::ostream& out, std::ostream& err);
+
+}  // namespace tessaly

@@ -1,0 +1,113 @@
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "bench_data.h"
+#include "core/data_file.h"
+#include "core/dates.h"
+#include "core/event_list.h"
+#include "core/short_date.h"
+#include "core/sorting.h"
+#include "report/report_builder.h"
+
+namespace tessaly::bench {
+namespace {
+
+// A folder of its own for the files the benchmarks write, removed at the end.
+class Scratch_Folder {
+public:
+    Scratch_Folder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "tessaly-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        path_ = pattern;
+    }
+    ~Scratch_Folder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    Scratch_Folder(const Scratch_Folder&) = delete;
+    Scratch_Folder& operator=(const Scratch_Folder&) = delete;
+
+    std::filesystem::path File(const char* name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void BM_Load_500(benchmark::State& state) {
+    Scratch_Folder folder;
+    const std::filesystem::path file = folder.File("Tessaly.dat");
+    Event_List list;
+    Fill_Bench_List(list);
+    Save_Data_To_File_ButtonClick(list, file);
+    for (auto _ : state) {
+        Load_Data_From_File_ButtonClick(list, file);
+        benchmark::DoNotOptimize(list.Event_Count());
+    }
+}
+BENCHMARK(BM_Load_500)->Unit(benchmark::kMicrosecond);
+
+// The atomic save: temporary file, flush to disk, rename.
+void BM_Save_500(benchmark::State& state) {
+    Scratch_Folder folder;
+    const std::filesystem::path file = folder.File("Tessaly.dat");
+    Event_List list;
+    Fill_Bench_List(list);
+    for (auto _ : state) {
+        Save_Data_To_File_ButtonClick(list, file);
+    }
+}
+BENCHMARK(BM_Save_500)->Unit(benchmark::kMicrosecond);
+
+// The refresh computation: dates, then a sort by name that has to move every
+// entry, because each round starts from the reversed order. Restoring that
+// order is outside the timing.
+void BM_Refresh_500(benchmark::State& state) {
+    Event_List sorted;
+    Fill_Bench_List(sorted);
+    Sort_Data_BitBtnClick(sorted, Sort_By_Name, Sort_Ascending);
+    Event_List reversed;
+    for (int i = sorted.Event_Count(); i >= 1; --i) {
+        reversed.Append() = sorted.At(i);
+    }
+    Event_List list;
+    for (auto _ : state) {
+        state.PauseTiming();
+        list = reversed;
+        state.ResumeTiming();
+        Calc_Days_Left_ButtonClick(list, Bench_Today());
+        benchmark::DoNotOptimize(Sort_Data_BitBtnClick(list, Sort_By_Name, Sort_Ascending));
+    }
+}
+BENCHMARK(BM_Refresh_500)->Unit(benchmark::kMicrosecond);
+
+// The report on 500 entries ordered by next occurrence; the argument is the
+// threshold in days (14 is the default, 100 the most lines).
+void BM_Report_500(benchmark::State& state) {
+    Event_List list;
+    Fill_Bench_List(list);
+    Calc_Days_Left_ButtonClick(list, Bench_Today());
+    Sort_Data_BitBtnClick(list, Sort_By_Next_Event, Sort_Ascending);
+    Report_Inputs inputs;
+    inputs.List = &list;
+    inputs.Threshold = static_cast<int>(state.range(0));
+    inputs.Today = Bench_Today();
+    inputs.Short_Date = Make_Strftime_Formatter("%d/%m/%Y");
+    inputs.Web_Address = "https://tessaly.example.org";
+    for (auto _ : state) {
+        const Report_Document document = Build_Coming_Events_Report(inputs);
+        benchmark::DoNotOptimize(document.Events_Found);
+    }
+}
+BENCHMARK(BM_Report_500)->Arg(14)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tessaly::bench
+
+BENCHMARK_MAIN();

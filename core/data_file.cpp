@@ -1,0 +1,412 @@
+#include "core/data_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "core/atomic_file.h"
+#include "core/dates.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr const char* Invalid_Numeric_Input = "Invalid numeric input";
+constexpr const char* Line_End = "\r\n";
+constexpr char Carriage_Return = '\r';
+constexpr char Line_Feed = '\n';
+constexpr char End_Of_File_Mark = '\x1a';
+constexpr std::size_t Count_Token_Limit = 32;
+constexpr std::size_t Date_Token_Limit = 64;
+
+bool Is_Digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool Is_Blank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Bytes 0..32 separate number tokens; bytes above 127 are ordinary characters.
+bool Is_Separator(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+std::string Upper_Case(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
+// Optional sign and at least one digit, nothing else; from_chars refuses a
+// leading "+", so it is taken off here.
+std::optional<std::int32_t> Parse_Whole_Number(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') {
+            return std::nullopt;
+        }
+    }
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// [+-] digits [. digits] [(e|E) [+-] digits], with a digit on at least one
+// side of the point.
+bool Is_Decimal_Real(std::string_view text) {
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t start = i;
+        while (i < text.size() && Is_Digit(text[i])) {
+            ++i;
+        }
+        return i - start;
+    };
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    std::size_t mantissa_digits = digits();
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        mantissa_digits += digits();
+    }
+    if (mantissa_digits == 0) {
+        return false;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            ++i;
+        }
+        if (digits() == 0) {
+            return false;
+        }
+    }
+    return i == text.size();
+}
+
+// Reads the file's bytes by the rules of the format.
+class Reader {
+public:
+    explicit Reader(std::string_view bytes)
+        : bytes_(bytes.substr(0, bytes.find(End_Of_File_Mark))) {}
+
+    // A line without its end; empty at the end of the file.
+    std::string Read_Line() {
+        const std::size_t start = pos_;
+        while (pos_ < bytes_.size() && bytes_[pos_] != Carriage_Return) {
+            ++pos_;
+        }
+        std::string line(bytes_.substr(start, pos_ - start));
+        Skip_Line_End();
+        return line;
+    }
+
+    // Skips separators (across lines), takes the following run of other bytes
+    // up to the limit and skips the rest of its line. Empty at the end of the
+    // file.
+    std::string_view Read_Token(std::size_t limit) {
+        while (pos_ < bytes_.size() && Is_Separator(bytes_[pos_])) {
+            ++pos_;
+        }
+        const std::size_t start = pos_;
+        while (pos_ < bytes_.size() && pos_ - start < limit && !Is_Separator(bytes_[pos_])) {
+            ++pos_;
+        }
+        const std::string_view token = bytes_.substr(start, pos_ - start);
+        Read_Line();
+        return token;
+    }
+
+private:
+    void Skip_Line_End() {
+        if (pos_ < bytes_.size() && bytes_[pos_] == Carriage_Return) {
+            ++pos_;
+            if (pos_ < bytes_.size() && bytes_[pos_] == Line_Feed) {
+                ++pos_;
+            }
+        }
+    }
+
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+int Read_Count_Token(Reader& reader) {
+    const std::string_view token = reader.Read_Token(Count_Token_Limit);
+    if (token.empty()) {
+        return 0;
+    }
+    const auto count = Parse_Whole_Number(token);
+    if (!count) {
+        throw Convert_Error(Invalid_Numeric_Input);
+    }
+    return *count;
+}
+
+int Parse_First_Line_Count(const std::string& line) {
+    std::string_view text = line;
+    while (!text.empty() && Is_Blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && Is_Blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    const auto count = Parse_Whole_Number(text);
+    if (!count) {
+        // A file that is not ours can make this line arbitrarily long; the
+        // message shows its start.
+        constexpr std::size_t Shown_Length = 80;
+        std::string shown = Upper_Case(line);
+        if (shown.size() > Shown_Length) {
+            std::size_t cut = Shown_Length;
+            while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) {
+                --cut;  // not inside a UTF-8 sequence
+            }
+            shown.resize(cut);
+            shown += "...";
+        }
+        throw Convert_Error("'" + shown + "' is not a valid integer value");
+    }
+    return *count;
+}
+
+Day_Number Read_Date_Token(Reader& reader) {
+    const std::string_view token = reader.Read_Token(Date_Token_Limit);
+    return token.empty() ? 0 : Parse_Date_Token(token);
+}
+
+void Read_Entries(std::string_view bytes, Event_List& list, const Load_Options& options) {
+    Reader reader(bytes);
+    const std::string first_line = reader.Read_Line();
+    const bool is_v1_1 = Upper_Case(first_line).find('V') != std::string::npos;
+    int count = is_v1_1 ? Read_Count_Token(reader) : Parse_First_Line_Count(first_line);
+
+    if (count < 0) {
+        count = 0;
+    }
+    if (count >= Event_Array_Size) {
+        if (options.On_Capacity_Cut) {
+            options.On_Capacity_Cut();
+        }
+        count = Event_Array_Size;
+    }
+
+    // Fixed before the entries are read: a failure part-way leaves this count
+    // with the entries read so far and blank ones after them.
+    list.Set_Event_Count(count);
+    for (int position = 1; position <= count; ++position) {
+        TName_And_Event_Data& entry = list.At(position);
+        entry.Name = reader.Read_Line();
+        entry.Orig_Date = Read_Date_Token(reader);
+        entry.Event_Type = reader.Read_Line();
+        if (is_v1_1) {
+            entry.Comments = reader.Read_Line();
+            entry.Spare_1 = reader.Read_Line();
+            entry.Spare_2 = reader.Read_Line();
+            entry.Spare_3 = reader.Read_Line();
+            entry.Spare_4 = reader.Read_Line();
+        }
+    }
+}
+
+std::filesystem::path Unreadable_Copy_Name(const std::filesystem::path& file, int number) {
+    std::filesystem::path name = file;
+    name += ".unreadable";
+    if (number > 1) {
+        name += "-" + std::to_string(number);
+    }
+    return name;
+}
+
+// Puts the bytes aside under the first free copy name, or returns an earlier
+// copy that holds the same bytes, so that repeated start-ups with the same
+// broken file keep one copy. Never replaces another copy.
+std::filesystem::path Keep_Unreadable_Copy(const std::filesystem::path& file,
+                                           std::string_view bytes) {
+    constexpr int Most_Copies = 1000;
+    for (int number = 1; number <= Most_Copies; ++number) {
+        const std::filesystem::path copy = Unreadable_Copy_Name(file, number);
+        std::error_code error;
+        const auto status = std::filesystem::symlink_status(copy, error);
+        if (error && status.type() != std::filesystem::file_type::not_found) {
+            throw File_Error("Cannot save \"" + copy.string() + "\": " + error.message());
+        }
+        if (status.type() == std::filesystem::file_type::not_found) {
+            Write_File_Atomically(copy, bytes);
+            return copy;
+        }
+        if (status.type() == std::filesystem::file_type::regular) {
+            try {
+                if (Read_Whole_File(copy) == bytes) {
+                    return copy;
+                }
+            } catch (const File_Error&) {
+                // Taken by a copy we cannot look into: try the next name.
+            }
+        }
+    }
+    throw File_Error("Cannot save a copy of \"" + file.string() +
+                     "\": " + std::to_string(Most_Copies) + " copies exist already");
+}
+
+[[noreturn]] void Throw_Load_Error(const std::filesystem::path& file, const std::string& reason,
+                                   const std::optional<std::string>& bytes,
+                                   const Load_Options& options) {
+    if (!options.Keep_Unreadable_Copy) {
+        throw Load_Error(reason, reason, std::nullopt);
+    }
+    std::string message = reason + Message_Line_Break + Message_Line_Break;
+    std::optional<std::filesystem::path> copy;
+    try {
+        copy = Keep_Unreadable_Copy(file, bytes ? *bytes : Read_Whole_File(file));
+        message += "The data file could not be read; its content was kept unchanged in \"" +
+                   copy->string() + "\".";
+    } catch (const File_Error& copy_error) {
+        message += "The data file could not be read, and no copy of it could be kept (" +
+                   std::string(copy_error.what()) + "). \"" + file.string() +
+                   "\" itself is unchanged.";
+    }
+    throw Load_Error(message, reason, copy);
+}
+
+}  // namespace
+
+std::filesystem::path Data_File_Path(const std::filesystem::path& executable_directory) {
+    return executable_directory / Data_File_Name;
+}
+
+std::string Format_Date_Text(Day_Number date) {
+    if (!std::isfinite(date)) {
+        return std::isnan(date) ? "NAN" : (date < 0 ? "-INF" : "INF");
+    }
+    if (date == 0) {
+        return " 0.00000000000000E+0000";
+    }
+    // The first sixteen significant digits of the double's exact value,
+    // truncated, so that the sixteenth decides the rounding half up; printf
+    // would round a tie to even. to_chars keeps the decimal point out of the
+    // locale's hands.
+    const double magnitude = std::fabs(date);
+    std::string first_digits;
+    int exponent = 0;
+    if (magnitude < 1e15 && magnitude == std::floor(magnitude)) {
+        // Whole days, the usual case, are exact as integers.
+        first_digits = std::to_string(static_cast<std::int64_t>(magnitude));
+        exponent = static_cast<int>(first_digits.size()) - 1;
+    } else {
+        constexpr int Exact_Digits = 767;  // enough for any double
+        char exact[800];
+        const auto written = std::to_chars(exact, exact + sizeof exact, magnitude,
+                                           std::chars_format::scientific, Exact_Digits);
+        // exact: "d.ddd...de+xx"
+        first_digits.assign(1, exact[0]).append(exact + 2, 15);
+        exponent =
+            std::atoi(std::string(std::find(exact, written.ptr, 'e') + 1, written.ptr).c_str());
+    }
+    first_digits.resize(16, '0');
+
+    std::int64_t mantissa = std::stoll(first_digits.substr(0, 15));
+    if (first_digits[15] >= '5') {
+        ++mantissa;
+        constexpr std::int64_t Fifteen_Digits_Carry = 1'000'000'000'000'000;
+        if (mantissa == Fifteen_Digits_Carry) {
+            mantissa /= 10;
+            ++exponent;
+        }
+    }
+    const std::string digits = std::to_string(mantissa);
+    char text[32];
+    std::snprintf(text, sizeof text, "%c%c.%sE%c%04d", date < 0 ? '-' : ' ', digits[0],
+                  digits.c_str() + 1, exponent < 0 ? '-' : '+', std::abs(exponent));
+    return text;
+}
+
+Day_Number Parse_Date_Token(std::string_view token) {
+    if (!Is_Decimal_Real(token)) {
+        throw Convert_Error(Invalid_Numeric_Input);
+    }
+    if (token.front() == '+') {
+        token.remove_prefix(1);
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value,
+                                              std::chars_format::general);
+    if (error != std::errc() || end != token.data() + token.size() ||
+        !Is_Day_Number_In_Range(value)) {
+        throw Convert_Error(Invalid_Numeric_Input);
+    }
+    return value;
+}
+
+std::string Serialise_Data_File(const Event_List& list) {
+    std::string out;
+    const auto add_line = [&out](std::string_view text) {
+        const std::size_t start = out.size();
+        out += text;
+        // A CR would end the line early and Ctrl-Z the whole file when read
+        // back, shifting or dropping every later entry; no input of the
+        // program makes either, so a blank stands in for them.
+        for (std::size_t i = start; i < out.size(); ++i) {
+            if (out[i] == Carriage_Return || out[i] == End_Of_File_Mark) {
+                out[i] = ' ';
+            }
+        }
+        out += Line_End;
+    };
+    add_line("V1.1");
+    add_line(std::to_string(list.Event_Count()));
+    for (const TName_And_Event_Data& entry : list.Entries()) {
+        add_line(entry.Name);
+        add_line(Format_Date_Text(entry.Orig_Date));
+        add_line(entry.Event_Type);
+        add_line(entry.Comments);
+        add_line(entry.Spare_1);
+        add_line(entry.Spare_2);
+        add_line(entry.Spare_3);
+        add_line(entry.Spare_4);
+    }
+    return out;
+}
+
+void Save_Data_To_File_ButtonClick(const Event_List& list, const std::filesystem::path& file) {
+    Write_File_Atomically(file, Serialise_Data_File(list));
+}
+
+Load_Result Load_Data_From_File_ButtonClick(Event_List& list, const std::filesystem::path& file,
+                                            const Load_Options& options) {
+    list.Initialise_Entire_Array_ButtonClick();
+
+    std::error_code status_error;
+    if (std::filesystem::status(file, status_error).type() ==
+        std::filesystem::file_type::not_found) {
+        return Load_Result::No_File;
+    }
+
+    std::optional<std::string> bytes;
+    try {
+        bytes = Read_Whole_File(file);
+        Read_Entries(*bytes, list, options);
+    } catch (const Convert_Error& error) {
+        Throw_Load_Error(file, error.what(), bytes, options);
+    } catch (const File_Error& error) {
+        Throw_Load_Error(file, error.what(), bytes, options);
+    }
+    return Load_Result::Loaded;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,90 @@
+#include "core/import.h"
+
+#include <charconv>
+
+#include "core/errors.h"
+
+namespace tessaly {
+
+namespace {
+
+int To_Integer(const std::string& field) {
+    int value = 0;
+    const char* const end = field.data() + field.size();
+    const auto [stop, error] = std::from_chars(field.data(), end, value);
+    // from_chars takes no blanks or "+", and an empty field fails.
+    if (field.empty() || error != std::errc{} || stop != end) {
+        throw Convert_Error("'" + field + "' is not a valid integer value");
+    }
+    return value;
+}
+
+}  // namespace
+
+std::string Extract_Between(std::string_view text, std::string_view delimiter) {
+    if (text.empty() || delimiter.empty()) {
+        return {};
+    }
+    const std::size_t first = text.find(delimiter);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    std::string_view rest = text.substr(first + delimiter.size());
+    const std::size_t second = rest.find(delimiter);
+    if (second != std::string_view::npos) {
+        rest = rest.substr(0, second);
+    }
+    return std::string(rest);
+}
+
+std::string Nth_Field(int n, std::string_view delimiter, std::string_view text) {
+    if (n <= 0 || delimiter.empty() || text.empty()) {
+        return {};
+    }
+    std::string_view s = text;
+    for (int i = 1; i <= n; ++i) {
+        const std::size_t at = s.find(delimiter);
+        if (i < n) {
+            if (at != std::string_view::npos) {
+                s.remove_prefix(at + delimiter.size());
+            } else if (i > 1) {
+                s = {};
+            }
+        } else if (at != std::string_view::npos) {
+            s = s.substr(0, at);
+        }
+    }
+    return std::string(s);
+}
+
+std::vector<std::string> Split_Sibling_Lines(std::string_view content) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(content.substr(start));
+            break;
+        }
+        lines.emplace_back(content.substr(start, end - start));
+        if (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') {
+            ++end;
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
+TName_And_Event_Data Parse_Sibling_Line(std::string_view line) {
+    const std::string date_text = Extract_Between(line, "#");
+    TName_And_Event_Data entry;
+    entry.Name = Extract_Between(line, "\"");
+    const int year = To_Integer(Nth_Field(1, "-", date_text));
+    const int month = To_Integer(Nth_Field(2, "-", date_text));
+    const int day = To_Integer(Nth_Field(3, "-", date_text));
+    entry.Orig_Date = Encode_Date(year, month, day);
+    entry.Event_Type = "birthday";
+    return entry;
+}
+
+}  // namespace tessaly

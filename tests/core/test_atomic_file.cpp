@@ -1,0 +1,192 @@
+#include "core/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/errors.h"
+#include "test_support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Read_Bytes;
+using test::Temp_Dir;
+using test::Write_Bytes;
+
+mode_t Mode_Of(const fs::path& file) {
+    struct stat info {};
+    EXPECT_EQ(::stat(file.c_str(), &info), 0);
+    return info.st_mode & 07777;
+}
+
+std::size_t Entries_In(const fs::path& directory) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(directory)) {
+        ++count;
+    }
+    return count;
+}
+
+// Lets a test make writes fail even as root: files may not grow past the
+// limit (write then fails with EFBIG instead of raising SIGXFSZ).
+class File_Size_Limit {
+public:
+    explicit File_Size_Limit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        saved_handler_ = ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~File_Size_Limit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, saved_handler_);
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t saved_handler_{};
+};
+
+TEST(Write_File_Atomically, NewFileGetsBytesAndUmaskModeAndNoTemporaryStays) {
+    Temp_Dir dir;
+    const mode_t old_mask = ::umask(027);
+    const std::string bytes("a\0b\r\n\xff\x1a", 7);
+    Write_File_Atomically(dir.File("Tessaly.dat"), bytes);
+    ::umask(old_mask);
+
+    EXPECT_EQ(Read_Bytes(dir.File("Tessaly.dat")), bytes);
+    EXPECT_EQ(Mode_Of(dir.File("Tessaly.dat")), 0640u);
+    EXPECT_EQ(Entries_In(dir.Path()), 1u);
+}
+
+class Write_File_Atomically_Mode : public ::testing::TestWithParam<mode_t> {};
+
+TEST_P(Write_File_Atomically_Mode, ReplacingKeepsTheTargetsPermissions) {
+    Temp_Dir dir;
+    const fs::path target = dir.File("Tessaly.dat");
+    Write_Bytes(target, "old content that is longer");
+    ASSERT_EQ(::chmod(target.c_str(), GetParam()), 0);
+
+    Write_File_Atomically(target, "new");
+
+    EXPECT_EQ(Read_Bytes(target), "new");
+    EXPECT_EQ(Mode_Of(target), GetParam());
+    EXPECT_EQ(Entries_In(dir.Path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, Write_File_Atomically_Mode,
+                         ::testing::Values(mode_t{0600}, mode_t{0644}, mode_t{0664}, mode_t{0604}));
+
+TEST(Write_File_Atomically, ReplacesTheFileALinkPointsToAndKeepsTheLink) {
+    Temp_Dir dir;
+    fs::create_directory(dir.File("real"));
+    const fs::path real = dir.File("real") / "Tessaly.dat";
+    Write_Bytes(real, "old");
+    fs::create_symlink(real, dir.File("Tessaly.dat"));
+
+    Write_File_Atomically(dir.File("Tessaly.dat"), "new");
+
+    EXPECT_TRUE(fs::is_symlink(dir.File("Tessaly.dat")));
+    EXPECT_EQ(Read_Bytes(real), "new");
+}
+
+TEST(Write_File_Atomically, FailedWriteLeavesTheOldFileWholeAndNoTemporary) {
+    Temp_Dir dir;
+    const fs::path target = dir.File("Tessaly.dat");
+    Write_Bytes(target, "the old, complete content");
+    const std::string bigger(4096, 'x');
+
+    try {
+        File_Size_Limit limit(100);
+        Write_File_Atomically(target, bigger);
+        FAIL() << "no error";
+    } catch (const File_Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot save \"" + target.string() + "\": File too large");
+    }
+    EXPECT_EQ(Read_Bytes(target), "the old, complete content");
+    EXPECT_EQ(Entries_In(dir.Path()), 1u);
+}
+
+TEST(Write_File_Atomically, FolderThatIsAFileIsReportedWithTheSystemText) {
+    Temp_Dir dir;
+    Write_Bytes(dir.File("plain"), "x");
+    const fs::path target = dir.File("plain") / "Tessaly.dat";
+
+    try {
+        Write_File_Atomically(target, "bytes");
+        FAIL() << "no error";
+    } catch (const File_Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot save \"" + target.string() + "\": Not a directory");
+    }
+    EXPECT_EQ(Read_Bytes(dir.File("plain")), "x");
+}
+
+TEST(Write_File_Atomically, FailedRenameLeavesTheTargetAndRemovesTheTemporary) {
+    Temp_Dir dir;
+    // A non-empty folder cannot be replaced by a file, even by root.
+    fs::create_directory(dir.File("Tessaly.dat"));
+    Write_Bytes(dir.File("Tessaly.dat") / "inside", "kept");
+
+    EXPECT_THROW(Write_File_Atomically(dir.File("Tessaly.dat"), "bytes"), File_Error);
+
+    EXPECT_EQ(Read_Bytes(dir.File("Tessaly.dat") / "inside"), "kept");
+    EXPECT_EQ(Entries_In(dir.Path()), 1u);
+}
+
+TEST(Write_File_Atomically, ReadOnlyFolderFailsAndLeavesTheTarget) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root may write into read-only folders";
+    }
+    Temp_Dir dir;
+    const fs::path target = dir.File("Tessaly.dat");
+    Write_Bytes(target, "old");
+    fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+
+    EXPECT_THROW(Write_File_Atomically(target, "new"), File_Error);
+
+    fs::permissions(dir.Path(), fs::perms::owner_all);
+    EXPECT_EQ(Read_Bytes(target), "old");
+    EXPECT_EQ(Entries_In(dir.Path()), 1u);
+}
+
+TEST(Read_Whole_File, ReadsEveryByteOfALargeFile) {
+    Temp_Dir dir;
+    std::string bytes;
+    for (int i = 0; i < 200'000; ++i) {
+        bytes += static_cast<char>(i % 256);
+    }
+    Write_Bytes(dir.File("big"), bytes);
+    EXPECT_EQ(Read_Whole_File(dir.File("big")), bytes);
+}
+
+TEST(Read_Whole_File, FailuresNameTheFileAndCarryTheSystemText) {
+    Temp_Dir dir;
+    const struct {
+        fs::path file;
+        std::string os_text;
+    } cases[] = {
+        {dir.File("missing"), "No such file or directory"},
+        {dir.Path(), "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        try {
+            Read_Whole_File(c.file);
+            ADD_FAILURE() << c.file << ": no error";
+        } catch (const File_Error& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "Cannot read \"" + c.file.string() + "\": " + c.os_text);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessaly

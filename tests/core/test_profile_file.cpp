@@ -1,0 +1,161 @@
+#include "core/profile_file.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/errors.h"
+#include "test_support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+struct String_Case {
+    const char* Label;
+    std::string Content;
+    std::optional<std::string> Expected;  // of section "Tessaly", key "Name_Edit"
+};
+
+void PrintTo(const String_Case& c, std::ostream* os) {
+    *os << c.Label;
+}
+
+class Profile_Read_String_Test : public testing::TestWithParam<String_Case> {};
+
+TEST_P(Profile_Read_String_Test, ReadsLikeThePrivateProfileFunctions) {
+    const String_Case& c = GetParam();
+    EXPECT_EQ(Profile_File(c.Content).Read_String("Tessaly", "Name_Edit"), c.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Profile_Read_String_Test,
+    testing::Values(
+        String_Case{"Plain", "[Tessaly]\r\nName_Edit=Nora\r\n", "Nora"},
+        String_Case{"LfOnly", "[Tessaly]\nName_Edit=Nora\n", "Nora"},
+        String_Case{"NoFinalLineEnd", "[Tessaly]\nName_Edit=Nora", "Nora"},
+        String_Case{"NamesIgnoreCase", "[TESSALY]\nname_edit=Nora\n", "Nora"},
+        String_Case{"BlanksAroundSectionName", "  [ Tessaly ]  \nName_Edit=Nora\n", "Nora"},
+        String_Case{"BlanksAroundKeyAndValue", "[Tessaly]\n\t Name_Edit \t=  Nora Vale \t\r\n",
+                    "Nora Vale"},
+        String_Case{"EmptyValue", "[Tessaly]\nName_Edit=\n", ""},
+        String_Case{"ValueKeepsLaterEquals", "[Tessaly]\nName_Edit=a=b\n", "a=b"},
+        String_Case{"DoubleQuotesRemoved", "[Tessaly]\nName_Edit=\" Nora \"\n", " Nora "},
+        String_Case{"SingleQuotesRemoved", "[Tessaly]\nName_Edit='Nora'\n", "Nora"},
+        String_Case{"UnmatchedQuotesKept", "[Tessaly]\nName_Edit=\"Nora'\n", "\"Nora'"},
+        String_Case{"InnerQuotesKept", "[Tessaly]\nName_Edit=Nora \"V\"\n", "Nora \"V\""},
+        String_Case{"LoneQuoteKept", "[Tessaly]\nName_Edit=\"\n", "\""},
+        String_Case{"CommentIgnored", "[Tessaly]\n;Name_Edit=Old\nName_Edit=New\n", "New"},
+        String_Case{"IndentedCommentIgnored", "[Tessaly]\n  ; Name_Edit=Old\n", std::nullopt},
+        String_Case{"FirstKeyWins", "[Tessaly]\nName_Edit=First\nNAME_EDIT=Second\n", "First"},
+        String_Case{"FirstSectionWins",
+                    "[Tessaly]\nName_Edit=First\n[Other]\n[tessaly]\n"
+                    "Name_Edit=Second\n",
+                    "First"},
+        String_Case{"KeyInOtherSection", "[Other]\nName_Edit=Nora\n[Tessaly]\nX=1\n", std::nullopt},
+        String_Case{"KeyBeforeAnySection", "Name_Edit=Nora\n[Tessaly]\n", std::nullopt},
+        String_Case{"MissingSection", "[Other]\nName_Edit=Nora\n", std::nullopt},
+        String_Case{"SectionAfterOther", "[Other]\nA=1\n[Tessaly]\nName_Edit=Nora\n", "Nora"},
+        String_Case{"PrefixOfKeyIsNoMatch", "[Tessaly]\nName_Edit_2=Nora\n", std::nullopt},
+        String_Case{"LineWithoutEqualsIgnored", "[Tessaly]\nName_Edit\nName_Edit=Nora\n", "Nora"},
+        String_Case{"BracketWithoutCloseIsNoSection", "[Tessaly]\n[Broken\nName_Edit=Nora\n",
+                    "Nora"},
+        String_Case{"Empty", "", std::nullopt}),
+    [](const testing::TestParamInfo<String_Case>& param) { return param.param.Label; });
+
+struct Integer_Case {
+    const char* Label;
+    std::string Value;
+    int Expected;  // with default 14
+};
+
+void PrintTo(const Integer_Case& c, std::ostream* os) {
+    *os << c.Label;
+}
+
+class Profile_Read_Integer_Test : public testing::TestWithParam<Integer_Case> {};
+
+TEST_P(Profile_Read_Integer_Test, TakesDecimalOrTheDefault) {
+    const Integer_Case& c = GetParam();
+    const Profile_File file("[Tessaly]\r\nDays_Threshold_SpinEdit=" + c.Value + "\r\n");
+    EXPECT_EQ(file.Read_Integer("Tessaly", "Days_Threshold_SpinEdit", 14), c.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Profile_Read_Integer_Test,
+    testing::Values(
+        Integer_Case{"Plain", "30", 30}, Integer_Case{"Zero", "0", 0},
+        Integer_Case{"Negative", "-3000", -3000}, Integer_Case{"Plus", "+7", 7},
+        Integer_Case{"LeadingZeros", "007", 7}, Integer_Case{"Blanks", "  42\t", 42},
+        Integer_Case{"Quoted", "\"42\"", 42}, Integer_Case{"Max", "2147483647", INT_MAX},
+        Integer_Case{"Min", "-2147483648", INT_MIN}, Integer_Case{"TooLarge", "2147483648", 14},
+        Integer_Case{"TooSmall", "-2147483649", 14},
+        Integer_Case{"Huge", "99999999999999999999999", 14}, Integer_Case{"Empty", "", 14},
+        Integer_Case{"SignOnly", "-", 14}, Integer_Case{"DoubleSign", "--5", 14},
+        Integer_Case{"SignThenPlus", "-+5", 14}, Integer_Case{"TrailingText", "12abc", 14},
+        Integer_Case{"Text", "abc", 14}, Integer_Case{"Fraction", "1.5", 14},
+        Integer_Case{"Hex", "0x10", 14}, Integer_Case{"InnerBlank", "1 2", 14}),
+    [](const testing::TestParamInfo<Integer_Case>& param) { return param.param.Label; });
+
+TEST(Profile_File, ReadIntegerOfMissingKeyIsDefault) {
+    const Profile_File file("[Tessaly]\nOther=5\n");
+    EXPECT_EQ(file.Read_Integer("Tessaly", "Days_Threshold_SpinEdit", -9), -9);
+}
+
+TEST(Profile_File, ReadBoolIsNonZeroOrDefault) {
+    const Profile_File file("[Tessaly]\nA=1\nB=0\nC=-2\nD=yes\n");
+    EXPECT_TRUE(file.Read_Bool("Tessaly", "A", false));
+    EXPECT_FALSE(file.Read_Bool("Tessaly", "B", true));
+    EXPECT_TRUE(file.Read_Bool("Tessaly", "C", false));
+    EXPECT_TRUE(file.Read_Bool("Tessaly", "D", true));
+    EXPECT_FALSE(file.Read_Bool("Tessaly", "D", false));
+    EXPECT_TRUE(file.Read_Bool("Tessaly", "Missing", true));
+}
+
+// A writer will put back what it does not change, so the lines must hold
+// every byte of the file.
+TEST(Profile_File, LinesKeepEveryByte) {
+    const std::string content = "; kept\r\n[Tessaly]\r\nA = \"x\" \nmixed\r\r\n\n[Other]\nB=2";
+    const Profile_File file(content);
+    std::string joined;
+    for (const Profile_Line& line : file.Lines()) {
+        joined += line.Text + line.Line_End;
+    }
+    EXPECT_EQ(joined, content);
+    ASSERT_EQ(file.Lines().size(), 7u);
+    EXPECT_EQ(file.Lines()[0].Line_Kind, Profile_Line::Kind::Comment);
+    EXPECT_EQ(file.Lines()[1].Line_Kind, Profile_Line::Kind::Section);
+    EXPECT_EQ(file.Lines()[2].Line_Kind, Profile_Line::Kind::Key);
+    EXPECT_EQ(file.Lines()[2].Line_End, "\n");
+    EXPECT_EQ(file.Lines()[3].Line_Kind, Profile_Line::Kind::Other);
+    EXPECT_EQ(file.Lines()[4].Line_Kind, Profile_Line::Kind::Blank);
+    EXPECT_EQ(file.Lines()[6].Line_End, "");
+    EXPECT_EQ(file.Content(), content);
+}
+
+TEST(Profile_File, LoadsFileBesideExecutable) {
+    test::Temp_Dir folder;
+    EXPECT_EQ(Settings_File_Path(folder.Path()), folder.Path() / "Tessaly.ini");
+    test::Write_Bytes(Settings_File_Path(folder.Path()),
+                      "[Tessaly]\r\nDays_Threshold_SpinEdit=30\r\n");
+    const Profile_File file = Profile_File::Load(Settings_File_Path(folder.Path()));
+    EXPECT_EQ(file.Read_Integer(Settings_Section, "Days_Threshold_SpinEdit", 14), 30);
+}
+
+TEST(Profile_File, MissingFileReadsAsEmpty) {
+    test::Temp_Dir folder;
+    const Profile_File file = Profile_File::Load(folder.File("Tessaly.ini"));
+    EXPECT_TRUE(file.Content().empty());
+    EXPECT_EQ(file.Read_Integer(Settings_Section, "Days_Threshold_SpinEdit", 14), 14);
+}
+
+TEST(Profile_File, UnreadableFileIsAnError) {
+    test::Temp_Dir folder;
+    std::filesystem::create_directory(folder.File("Tessaly.ini"));
+    EXPECT_THROW(Profile_File::Load(folder.File("Tessaly.ini")), File_Error);
+}
+
+}  // namespace
+}  // namespace tessaly

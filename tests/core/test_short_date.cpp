@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "core/short_date.h"
+
+namespace tessaly {
+namespace {
+
+TEST(ShortDate, StrftimePatterns) {
+    const auto day_month_year = Make_Strftime_Formatter("%d/%m/%Y");
+    EXPECT_EQ(day_month_year({2026, 12, 7}), "07/12/2026");
+    EXPECT_EQ(Format_Short_Date(day_month_year, 46363.75), "07/12/2026");
+    EXPECT_EQ(Make_Strftime_Formatter("%Y-%m-%d")({1899, 12, 30}), "1899-12-30");
+    EXPECT_EQ(Make_Strftime_Formatter("")({2026, 12, 7}), "");
+}
+
+TEST(ShortDate, WeekdayAndDayOfYearConversionsAreFilledIn) {
+    std::setlocale(LC_TIME, "C");
+    const auto formatter = Make_Strftime_Formatter("%a %j");
+    EXPECT_EQ(formatter({2026, 12, 7}), "Mon 341");
+    EXPECT_EQ(formatter({1899, 12, 30}), "Sat 364");
+    EXPECT_EQ(formatter({1899, 12, 29}), "Fri 363");
+    EXPECT_EQ(formatter({1, 1, 1}), "Mon 001");
+}
+
+TEST(ShortDate, LocalePatternGetsAFourDigitYear) {
+    std::setlocale(LC_TIME, "C");
+    EXPECT_EQ(Locale_Short_Date_Pattern(), "%m/%d/%Y");
+    const auto formatter = Make_Strftime_Formatter(Locale_Short_Date_Pattern());
+    EXPECT_EQ(formatter({1926, 12, 8}), "12/08/1926");
+}
+
+TEST(ShortDate, FollowsTheRegionalSetting) {
+    if (std::setlocale(LC_TIME, "en_GB.UTF-8") == nullptr) {
+        GTEST_SKIP() << "en_GB.UTF-8 is not installed (scripts/install-deps.sh generates it)";
+    }
+    EXPECT_EQ(Locale_Short_Date_Pattern(), "%d/%m/%Y");
+    EXPECT_EQ(Make_Strftime_Formatter(Locale_Short_Date_Pattern())({2026, 12, 7}), "07/12/2026");
+    std::setlocale(LC_TIME, "C");
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,467 @@
+#include "widgets/format_string_grid.h"
+
+#include <gtest/gtest.h>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QTest>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+using tessaly::Cell_Alignment;
+using tessaly::Cell_Props;
+using tessaly::Cell_State;
+using tessaly::Grid_Color;
+using tessaly::TFormatStringGrid;
+
+QFont Test_Font(int pixels = 15) {
+    QFont font("Liberation Serif");
+    font.setPixelSize(pixels);
+    // Unblended glyphs, so that text pixels can be told by their colour.
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+const QColor kHeader(0, 0, 200);
+const QColor kData(250, 250, 200);
+const QColor kText(0, 0, 0);
+const QColor kFixedLine(10, 20, 30);
+const QColor kGridLine(40, 50, 60);
+const QColor kSelected(200, 0, 0);
+const QColor kSelectedText(0, 255, 0);
+
+QRect Cells(int left, int top, int right, int bottom) {
+    return {QPoint(left, top), QPoint(right, bottom)};
+}
+
+// Bounding box of the pixels in area that differ from background.
+QRect Ink(const QImage& image, const QRect& area, const QColor& background) {
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixel(x, y) != background.rgb()) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return ink;
+}
+
+int Count(const QImage& image, const QRect& area, const QColor& colour) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            count += image.pixel(x, y) == colour.rgb() ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// Four 80 x 24 columns, one fixed title row, five data rows.
+class GridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        grid.setColCount(4);
+        grid.setFixedCols(0);
+        grid.setRowCount(6);
+        grid.setFixedLineColor(kFixedLine);
+        grid.setGridLineColor(kGridLine);
+        grid.setSelectedColor(kSelected);
+        grid.setSelectedTextColor(kSelectedText);
+        for (int col = 0; col < 4; ++col) {
+            auto& item = grid.Columns()[col];
+            item.setWidth(80);
+            item.setHeaderColor(kHeader);
+            item.setHeaderFont(Test_Font());
+            item.setHeaderFontColor(kText);
+            item.setColor(kData);
+            item.setFont(Test_Font());
+            item.setFontColor(kText);
+        }
+        grid.resize(420, 240);
+        grid.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    }
+
+    QImage Shot() { return grid.grab().toImage(); }
+    QRgb Middle(const QImage& image, int col, int row) {
+        return image.pixel(grid.cellRect(col, row).center());
+    }
+    // Delivered to whatever is under the point, as a real click would be.
+    void Click(int col, int row, Qt::MouseButton button = Qt::LeftButton,
+               Qt::KeyboardModifiers modifiers = {}, bool twice = false) {
+        const QPoint point = grid.cellRect(col, row).center();
+        QWidget* target = grid.childAt(point);
+        const QPoint local = target->mapFrom(&grid, point);
+        if (twice) {
+            QTest::mouseDClick(target, button, modifiers, local);
+        } else {
+            QTest::mouseClick(target, button, modifiers, local);
+        }
+    }
+    QWidget* View() { return grid.focusProxy(); }
+
+    TFormatStringGrid grid;
+};
+
+TEST(FormatStringGridTest, StartsAsAStandardGridWithItsColourDefaults) {
+    TFormatStringGrid grid;
+    EXPECT_EQ(grid.colCount(), 5);
+    EXPECT_EQ(grid.rowCount(), 5);
+    EXPECT_EQ(grid.Columns().count(), 5);
+    EXPECT_EQ(grid.colWidth(4), 64);
+    EXPECT_EQ(grid.rowHeight(4), 24);
+    EXPECT_EQ(grid.selection(), Cells(1, 1, 1, 1));
+    EXPECT_EQ(grid.FixedLineColor(), Grid_Color(Qt::black));
+    EXPECT_EQ(grid.GridLineColor(), Grid_Color(QColor(192, 192, 192)));
+    EXPECT_EQ(grid.SelectedColor(), Grid_Color(QPalette::Highlight));
+    EXPECT_EQ(grid.SelectedTextColor(), Grid_Color(QPalette::HighlightedText));
+    EXPECT_EQ(grid.Columns()[4].HeaderColor(), Grid_Color(QPalette::Button));
+    EXPECT_EQ(grid.Columns()[4].Color(), Grid_Color(QPalette::Base));
+}
+
+TEST(FormatColumnsTest, ColumnsComingBackTakeInitialValuesNotTheirOldFormatting) {
+    TFormatStringGrid grid;
+    grid.setFixedColor(QColor(1, 2, 3));
+    grid.setColor(QColor(4, 5, 6));
+    grid.setFont(Test_Font(15));
+    grid.setColCount(7);
+    auto& kept = grid.Columns()[1];
+    kept.setColor(Qt::blue);
+    grid.Columns()[5].setColor(Qt::red);
+    grid.Columns()[5].setAlignment(Cell_Alignment::Right);
+    grid.Columns()[5].setHeaderFont(Test_Font(40));
+
+    grid.setColCount(3);
+    EXPECT_EQ(grid.Columns().count(), 3);
+    EXPECT_THROW(grid.Columns().at(3), std::out_of_range);
+    grid.setFont(Test_Font(22));
+    grid.setColCount(7);
+
+    ASSERT_EQ(grid.Columns().count(), 7);
+    EXPECT_EQ(&grid.Columns()[1], &kept);
+    EXPECT_EQ(kept.Color(), Grid_Color(Qt::blue));
+    for (int col = 3; col < 7; ++col) {
+        const auto& item = grid.Columns()[col];
+        SCOPED_TRACE(col);
+        EXPECT_EQ(item.index(), col);
+        EXPECT_EQ(item.HeaderColor(), Grid_Color(QColor(1, 2, 3)));
+        EXPECT_EQ(item.Color(), Grid_Color(QColor(4, 5, 6)));
+        EXPECT_EQ(item.HeaderFont(), Test_Font(22));
+        EXPECT_EQ(item.Font(), Test_Font(22));
+        EXPECT_EQ(item.Alignment(), Cell_Alignment::Left);
+        EXPECT_EQ(item.HeaderAlignment(), Cell_Alignment::Left);
+    }
+    // The items copied the grid's font once; later changes stay away.
+    grid.setFont(Test_Font(30));
+    EXPECT_EQ(grid.Columns()[6].Font(), Test_Font(22));
+    EXPECT_EQ(grid.Columns()[6].HeaderFont(), Test_Font(22));
+}
+
+TEST_F(GridTest, CaptionAndWidthAreTheGridsRowZeroTextAndColumnWidth) {
+    grid.Columns()[2].setCaption("Name");
+    grid.setCell(3, 0, "Age");
+    grid.Columns()[1].setWidth(123);
+    EXPECT_EQ(grid.cell(2, 0), "Name");
+    EXPECT_EQ(grid.Columns()[3].Caption(), "Age");
+    EXPECT_EQ(grid.colWidth(1), 123);
+    EXPECT_EQ(grid.cellRect(1, 2).width(), 123);
+    EXPECT_EQ(grid.cellRect(2, 2).left(), grid.cellRect(1, 2).left() + 123 + 1);
+}
+
+TEST_F(GridTest, AMovedColumnTakesItsItemCellsAndWidth) {
+    for (int col = 0; col < 4; ++col) {
+        grid.Columns()[col].setCaption(QString("C%1").arg(col));
+    }
+    auto& moved = grid.Columns()[1];
+    moved.setColor(Qt::red);
+    moved.setWidth(90);
+    grid.setCell(1, 2, "x");
+
+    grid.moveColumn(1, 3);
+    EXPECT_EQ(&grid.Columns()[3], &moved);
+    EXPECT_EQ(moved.index(), 3);
+    EXPECT_EQ(moved.Caption(), "C1");
+    EXPECT_EQ(grid.Columns()[1].Caption(), "C2");
+    EXPECT_EQ(grid.colWidth(3), 90);
+    EXPECT_EQ(grid.cell(3, 2), "x");
+
+    grid.moveColumn(3, 0);
+    EXPECT_EQ(&grid.Columns()[0], &moved);
+    EXPECT_EQ(grid.Columns()[1].Caption(), "C0");
+    EXPECT_EQ(Middle(Shot(), 0, 3), QColor(Qt::red).rgb());
+}
+
+TEST_F(GridTest, AssigningColumnsCopiesFormattingAndCaptionsButNotWidths) {
+    TFormatStringGrid other;
+    other.setColCount(2);
+    other.Columns()[1].setColor(Qt::red);
+    other.Columns()[1].setHeaderAlignment(Cell_Alignment::Centre);
+    other.Columns()[1].setCaption("From");
+    grid.setColumns(other.Columns());
+    ASSERT_EQ(grid.colCount(), 2);
+    EXPECT_EQ(grid.Columns()[1].Color(), Grid_Color(Qt::red));
+    EXPECT_EQ(grid.Columns()[1].HeaderAlignment(), Cell_Alignment::Centre);
+    EXPECT_EQ(grid.cell(1, 0), "From");
+    EXPECT_EQ(grid.colWidth(1), 80);
+}
+
+TEST_F(GridTest, NothingOpensAnEditorOrMovesByTyping) {
+    grid.setCell(1, 2, "text");
+    grid.setCell(2, 4, "beta");
+    Click(1, 2);
+    Click(1, 2, Qt::LeftButton, {}, true);
+    QTest::keyClick(View(), Qt::Key_F2);
+    QTest::keyClicks(View(), "b");
+    QTest::keyClick(View(), Qt::Key_Return);
+    EXPECT_TRUE(grid.findChildren<QLineEdit*>().isEmpty());
+    EXPECT_EQ(grid.cell(1, 2), "text");
+    EXPECT_EQ(grid.selection(), Cells(1, 2, 1, 2));
+    const auto* view = qobject_cast<QAbstractItemView*>(View());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->currentIndex().row(), 2) << "typing moved the view's current cell";
+}
+
+TEST_F(GridTest, APressSelectsTheClickedCellAloneWhateverButtonOrModifier) {
+    struct Press {
+        Qt::MouseButton button;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const std::vector<Press> presses = {{Qt::LeftButton, Qt::ShiftModifier},
+                                        {Qt::RightButton, {}},
+                                        {Qt::LeftButton, Qt::ControlModifier}};
+    int row = 2;
+    for (const Press& press : presses) {
+        grid.setSelection(Cells(0, 1, 1, 5));
+        Click(3, row, press.button, press.modifiers);
+        EXPECT_EQ(grid.selection(), Cells(3, row, 3, row)) << "row " << row;
+        EXPECT_EQ(grid.col(), 3);
+        EXPECT_EQ(grid.row(), row);
+        ++row;
+    }
+    // The title row is not selectable.
+    Click(1, 0);
+    EXPECT_EQ(grid.selection(), Cells(3, 4, 3, 4));
+}
+
+TEST_F(GridTest, DraggingAndShiftArrowsSelectARectangleFromTheAnchor) {
+    QWidget* viewport = grid.childAt(grid.cellRect(0, 1).center());
+    const auto at = [&](int col, int row) {
+        return viewport->mapFrom(&grid, grid.cellRect(col, row).center());
+    };
+    QTest::mousePress(viewport, Qt::LeftButton, {}, at(0, 1));
+    QTest::mouseMove(viewport, at(2, 3));
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(2, 3));
+    EXPECT_EQ(grid.selection(), Cells(0, 1, 2, 3));
+    EXPECT_EQ(grid.row(), 3);
+
+    grid.setSelection(Cells(3, 4, 1, 2));
+    EXPECT_EQ(grid.selection(), Cells(1, 2, 3, 4));
+    EXPECT_EQ(grid.col(), 3);
+    EXPECT_EQ(grid.row(), 4);
+    QTest::keyClick(View(), Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(grid.selection(), Cells(1, 2, 3, 5));
+    QTest::keyClick(View(), Qt::Key_Up);
+    EXPECT_EQ(grid.selection(), Cells(3, 4, 3, 4));
+    grid.setCurrentCell(2, 1);
+    QTest::keyClick(View(), Qt::Key_Up);
+    EXPECT_EQ(grid.selection(), Cells(2, 1, 2, 1));
+}
+
+TEST_F(GridTest, TheTitleRowStaysInPlaceWhenTheRowsScroll) {
+    grid.setRowCount(40);
+    grid.setCell(1, 0, "Title");
+    const QRect title = grid.cellRect(1, 0);
+    const QImage before = Shot().copy(title);
+    grid.setCurrentCell(1, 39);
+    EXPECT_EQ(grid.cellRect(1, 0), title);
+    EXPECT_EQ(Shot().copy(title), before);
+    EXPECT_LT(grid.cellRect(1, 1).top(), title.top()) << "row 1 scrolled away";
+    EXPECT_GT(grid.cellRect(1, 39).top(), title.bottom());
+}
+
+TEST_F(GridTest, SelectionStaysInsideTheDataCells) {
+    grid.setSelection(Cells(-3, -1, 9, 0));
+    EXPECT_EQ(grid.selection(), Cells(0, 1, 3, 1));
+    grid.setSelection(Cells(1, 3, 2, 5));
+    grid.setRowCount(4);
+    EXPECT_EQ(grid.selection(), Cells(1, 3, 2, 3));
+    grid.setRowCount(1);
+    EXPECT_EQ(grid.fixedRows(), 0);
+    EXPECT_EQ(grid.row(), 0);
+}
+
+TEST_F(GridTest, CellsArePaintedInHeaderDataAndSelectedColoursWithOrWithoutFocus) {
+    grid.setSelection(Cells(1, 2, 2, 3));
+    QLineEdit elsewhere;
+    elsewhere.show();
+    for (const bool focused : {false, true}) {
+        SCOPED_TRACE(focused);
+        QApplication::setActiveWindow(focused ? static_cast<QWidget*>(&grid) : &elsewhere);
+        (focused ? View() : static_cast<QWidget*>(&elsewhere))->setFocus();
+        ASSERT_EQ(View()->hasFocus(), focused);
+        const QImage image = Shot();
+        EXPECT_EQ(Middle(image, 0, 0), kHeader.rgb());
+        EXPECT_EQ(Middle(image, 0, 2), kData.rgb());
+        EXPECT_EQ(Middle(image, 1, 2), kSelected.rgb());
+        EXPECT_EQ(Middle(image, 2, 3), kSelected.rgb()) << "the current cell";
+        EXPECT_EQ(Middle(image, 3, 3), kData.rgb());
+    }
+}
+
+TEST_F(GridTest, SystemColoursAreLookedUpWhenPainting) {
+    grid.setSelectedColor(QPalette::Highlight);
+    for (const QColor& highlight : {QColor(1, 150, 2), QColor(90, 3, 90)}) {
+        QPalette palette = grid.palette();
+        palette.setColor(QPalette::Highlight, highlight);
+        grid.setPalette(palette);
+        EXPECT_EQ(Middle(Shot(), 1, 1), highlight.rgb());
+    }
+}
+
+class GridLineTest : public GridTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(GridLineTest, FramesLieOnTheGridLinesInFixedAndDataColours) {
+    const int width = GetParam();
+    grid.setGridLineWidth(width);
+    const QImage image = Shot();
+    const QRect header = grid.cellRect(1, 0);
+    const QRect data = grid.cellRect(1, 2);
+    EXPECT_EQ(header.width(), 80);
+    EXPECT_EQ(grid.cellRect(2, 2).left(), data.left() + 80 + width);
+    for (int i = 1; i <= width; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(image.pixel(header.right() + i, header.center().y()), kFixedLine.rgb());
+        EXPECT_EQ(image.pixel(header.center().x(), header.bottom() + i), kFixedLine.rgb());
+        EXPECT_EQ(image.pixel(data.right() + i, data.center().y()), kGridLine.rgb());
+        EXPECT_EQ(image.pixel(data.center().x(), data.bottom() + i), kGridLine.rgb());
+    }
+    EXPECT_EQ(image.pixel(data.right(), data.center().y()), kData.rgb());
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, GridLineTest, ::testing::Values(1, 2, 3));
+
+TEST_F(GridTest, TextStartsTwoPixelsInAtTheTopByAlignmentAndIsCutInside) {
+    grid.setRowHeight(2, 60);
+    grid.Columns()[0].setHeaderAlignment(Cell_Alignment::Centre);
+    grid.Columns()[1].setAlignment(Cell_Alignment::Right);
+    grid.setCell(0, 0, "Ill");
+    grid.setCell(0, 2, "Ill");
+    grid.setCell(1, 2, "Ill");
+    grid.setCell(2, 2, "WWWWWWWWWWWWWWWW");
+    const QImage image = Shot();
+    const int line = QFontMetrics(Test_Font()).height();
+
+    const QRect left = grid.cellRect(0, 2);
+    const QRect leftInk = Ink(image, left, kData);
+    EXPECT_GE(leftInk.left(), left.left() + 2);
+    EXPECT_LE(leftInk.left(), left.left() + 4);
+    EXPECT_GE(leftInk.top(), left.top() + 2);
+    EXPECT_LT(leftInk.bottom(), left.top() + 2 + line) << "not centred vertically";
+
+    const QRect right = grid.cellRect(1, 2);
+    const QRect rightInk = Ink(image, right, kData);
+    EXPECT_LE(rightInk.right(), right.right() - 2);
+    EXPECT_GE(rightInk.right(), right.right() - 4);
+
+    const QRect header = grid.cellRect(0, 0).adjusted(1, 1, -1, -1);  // inside the raised edge
+    const QRect headerInk = Ink(image, header, kHeader);
+    EXPECT_NEAR(headerInk.center().x(), header.center().x(), 2);
+
+    const QRect cut = grid.cellRect(2, 2);
+    const QRect cutInk = Ink(image, cut, kData);
+    EXPECT_EQ(cutInk.right(), cut.right() - 2) << "clipped at the inner rectangle";
+}
+
+TEST_F(GridTest, MultiLineWrapsWithinTheCellOtherwiseOneLine) {
+    grid.setRowHeight(2, 80);
+    grid.setRowHeight(3, 30);
+    const QString words = "one two three four five six";
+    grid.setCell(1, 2, words);
+    grid.setCell(1, 3, words);
+    const int line = QFontMetrics(Test_Font()).lineSpacing();
+    const QRect tall = grid.cellRect(1, 2);
+    const QRect shortCell = grid.cellRect(1, 3);
+
+    EXPECT_LT(Ink(Shot(), tall, kData).bottom(), tall.top() + 2 + line);
+    grid.setMultiLine(true);
+    const QImage image = Shot();
+    EXPECT_GT(Ink(image, tall, kData).bottom(), tall.top() + 2 + 2 * line);
+    EXPECT_LE(Ink(image, shortCell, kData).bottom(), shortCell.bottom() - 2);
+}
+
+TEST_F(GridTest, AnAmpersandIsDrawnAsItself) {
+    grid.setCell(1, 2, "A&B");
+    grid.setCell(1, 3, "AB");
+    const QImage image = Shot();
+    const int withAmpersand = Ink(image, grid.cellRect(1, 2), kData).width();
+    const int without = Ink(image, grid.cellRect(1, 3), kData).width();
+    EXPECT_GE(withAmpersand, without + QFontMetrics(Test_Font()).horizontalAdvance('&') - 2);
+}
+
+TEST_F(GridTest, SelectedTextTakesTheSelectedTextColour) {
+    grid.setCell(1, 2, "Selected");
+    grid.setCell(1, 3, "Plain");
+    grid.setCurrentCell(1, 2);
+    const QImage image = Shot();
+    EXPECT_GT(Count(image, grid.cellRect(1, 2), kSelectedText), 20);
+    EXPECT_EQ(Count(image, grid.cellRect(1, 2), kText), 0);
+    EXPECT_GT(Count(image, grid.cellRect(1, 3), kText), 20);
+}
+
+TEST_F(GridTest, OnCellPropsChangesOneCellWhilePainting) {
+    const QColor magenta(255, 0, 255);
+    std::vector<Cell_State> titleStates;
+    Cell_State selectedState;
+    grid.setCurrentCell(0, 1);
+    grid.setOnCellProps(
+        [&](TFormatStringGrid& owner, Cell_Props& props, Cell_State state, int row, int col) {
+            EXPECT_EQ(&owner, &grid);
+            if (row == 0) {
+                titleStates.push_back(state);
+            }
+            if (row == 1 && col == 0) {
+                selectedState = state;
+            }
+            if (row == 3 && col == 2) {
+                props.background = magenta;
+                props.text = "Z";
+                props.alignment = Cell_Alignment::Right;
+            }
+        });
+    const QImage image = Shot();
+    const QRect changed = grid.cellRect(2, 3);
+    EXPECT_EQ(image.pixel(changed.left() + 3, changed.center().y()), magenta.rgb());
+    EXPECT_GT(Ink(image, changed, magenta).left(), changed.center().x());
+    EXPECT_EQ(Middle(image, 2, 2), kData.rgb());
+    ASSERT_FALSE(titleStates.empty());
+    EXPECT_TRUE(titleStates.front().fixed);
+    EXPECT_TRUE(selectedState.selected);
+    EXPECT_FALSE(selectedState.fixed);
+}
+
+TEST_F(GridTest, ColumnsOfWidthZeroOrLessAreHiddenAndSkipped) {
+    grid.setColWidth(1, 0);
+    grid.setColWidth(2, -5);
+    EXPECT_EQ(grid.colWidth(2), -5);
+    EXPECT_TRUE(grid.cellRect(1, 2).isEmpty());
+    EXPECT_EQ(grid.cellRect(3, 2).left(), grid.cellRect(0, 2).right() + 2);
+    EXPECT_EQ(grid.cellRect(3, 0).left(), grid.cellRect(3, 2).left());
+    grid.setCurrentCell(0, 2);
+    QTest::keyClick(View(), Qt::Key_Right);
+    EXPECT_EQ(grid.col(), 3);
+
+    for (int col = 0; col < 4; ++col) {
+        grid.setColWidth(col, -1);
+    }
+    QTest::keyClick(View(), Qt::Key_Left);
+    QTest::keyClick(View(), Qt::Key_End);
+    EXPECT_FALSE(Shot().isNull());
+    EXPECT_EQ(grid.row(), 2);
+}
+
+}  // namespace
