@@ -1,0 +1,59 @@
+#include "report/print_setup.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocument>
+#include <QTextFrame>
+
+#include <memory>
+
+namespace tessaly {
+
+namespace {
+
+constexpr double Page_Margin_Centimetres = 1.5;
+
+}  // namespace
+
+bool Print_Dialog_Setup::Set_Up_Printer(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void Print_Document_Pages(const QTextDocument& document, QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return;  // the print system has told the user
+    }
+    // The copy is laid out for the printer's resolution and page width.
+    const std::unique_ptr<QTextDocument> pages(document.clone());
+    pages->documentLayout()->setPaintDevice(&printer);
+    // A margin inside the printable area, in the layout's 96-per-inch units:
+    // lines that would cross a page's edge then move whole to the next page.
+    QTextFrameFormat frame = pages->rootFrame()->frameFormat();
+    frame.setMargin(Page_Margin_Centimetres / 2.54 * 96);
+    pages->rootFrame()->setFrameFormat(frame);
+    const QSizeF page(printer.width(), printer.height());
+    pages->setPageSize(page);
+
+    QAbstractTextDocumentLayout::PaintContext context;
+    // Paper is white whatever the screen's colour scheme.
+    context.palette.setColor(QPalette::Text, Qt::black);
+    for (int index = 0; index < pages->pageCount(); ++index) {
+        if (index > 0) {
+            printer.newPage();
+        }
+        const QRectF view(QPointF(0, index * page.height()), page);
+        painter.save();
+        painter.translate(0, -view.top());
+        painter.setClipRect(view);
+        context.clip = view;
+        pages->documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,253 @@
+#include "report/report_window.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include "report/report_glyphs.h"
+#include "report/report_rich_text.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr int Client_Width = 633;
+constexpr int Client_Height = 425;
+constexpr int Button_Top = 384;
+constexpr int Button_Width = 150;
+constexpr int Button_Height = 35;
+constexpr int Design_Point_Size = 9;
+// A window whose title strip shows less than this on every screen cannot be
+// dragged back.
+constexpr int Reachable_Width = 60;
+constexpr int Reachable_Height = 20;
+
+QFont Report_Font(int point_size) {
+    QFont font(QString::fromLatin1(Report_Font_Family));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(point_size);
+    return font;
+}
+
+QFont Button_Font() {
+    // 11 points at the design's 96 dots per inch.
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setPixelSize(15);
+    font.setBold(true);
+    return font;
+}
+
+QPushButton* Make_Button(QWidget* parent, int left, const char* caption, const char* hint,
+                         Report_Glyph glyph) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setGeometry(left, Button_Top, Button_Width, Button_Height);
+    button->setToolTip(QString::fromUtf8(hint));
+    button->setFont(Button_Font());
+    button->setIcon(Make_Report_Glyph(glyph));
+    button->setIconSize(QSize(Report_Glyph_Size, Report_Glyph_Size));
+    return button;
+}
+
+}  // namespace
+
+QString Report_Print_Job_Title() {
+    return QStringLiteral("Report produced by : ") +
+           QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+}
+
+TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      PrinterSetupDialog1(std::make_unique<Print_Dialog_Setup>()) {
+    setFixedSize(Client_Width, Client_Height);
+    setSizeGripEnabled(false);
+    QFont face(QStringLiteral("MS Sans Serif"));
+    face.setPixelSize(11);
+    setFont(face);
+
+    // Created in tab order, which the focus chain then follows.
+    Print_BitBtn =
+        Make_Button(this, 164, "Print Report", "Print the report", Report_Glyph::Printer);
+    Clipboard_BitBtn = Make_Button(this, 8, "Copy Clipboard", "Copy to Window's Clipboard.",
+                                   Report_Glyph::Clipboard);
+    Close_Window_BitBtn = Make_Button(this, 320, "Close Report", "Close this report window",
+                                      Report_Glyph::Events_List);
+
+    Results_RichEdit = new QTextEdit(this);
+    Results_RichEdit->setGeometry(6, 12, 619, 365);
+    Results_RichEdit->setFont(Report_Font(Design_Point_Size));
+    Results_RichEdit->setReadOnly(true);
+    // Read-only still lets the keyboard move and select, as the mouse can.
+    Results_RichEdit->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                              Qt::TextSelectableByKeyboard);
+    Results_RichEdit->setFocusPolicy(Qt::StrongFocus);
+    Results_RichEdit->setLineWrapMode(QTextEdit::NoWrap);
+    Results_RichEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Results_RichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Results_RichEdit->setUndoRedoEnabled(false);
+
+    Exit_Program_BitBtn =
+        Make_Button(this, 476, "Exit Program", "Exit this program", Report_Glyph::Exit_Door);
+
+    Exit_Program_Requested_CheckBox = new QCheckBox(this);
+    Exit_Program_Requested_CheckBox->setFocusPolicy(Qt::NoFocus);
+    Exit_Program_Requested_CheckBox->hide();
+
+    setTabOrder(Print_BitBtn, Clipboard_BitBtn);
+    setTabOrder(Clipboard_BitBtn, Close_Window_BitBtn);
+    setTabOrder(Close_Window_BitBtn, Results_RichEdit);
+    setTabOrder(Results_RichEdit, Exit_Program_BitBtn);
+
+    connect(Clipboard_BitBtn, &QPushButton::clicked, this, [this] { Clipboard_BitBtnClick(); });
+    connect(Print_BitBtn, &QPushButton::clicked, this, [this] { Print_BitBtnClick(); });
+    connect(Close_Window_BitBtn, &QPushButton::clicked, this,
+            [this] { Close_Window_BitBtnClick(); });
+    connect(Exit_Program_BitBtn, &QPushButton::clicked, this,
+            [this] { Exit_Program_BitBtnClick(); });
+
+    // Key preview: the window sees Escape before whichever control has the
+    // focus, the text included.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->installEventFilter(this);
+    }
+
+    // An explicit position also keeps the dialog from centring itself.
+    Set_Position(Report_Form_Default_Top, Report_Form_Default_Left);
+}
+
+TBirthday_And_Date_Report_Form::~TBirthday_And_Date_Report_Form() = default;
+
+void TBirthday_And_Date_Report_Form::Set_Report(const Report_Document& document) {
+    Results_RichEdit->clear();
+    Results_RichEdit->setFont(Report_Font(Report_Default_Point_Size));
+    Render_Report_Document(document, *Results_RichEdit->document());
+    Results_RichEdit->moveCursor(QTextCursor::Start);
+}
+
+bool TBirthday_And_Date_Report_Form::Exit_Program_Requested() const {
+    return Exit_Program_Requested_CheckBox->isChecked();
+}
+
+void TBirthday_And_Date_Report_Form::Set_Position(int top, int left) {
+    move(left, top);
+}
+
+int TBirthday_And_Date_Report_Form::Top() const {
+    return pos().y();
+}
+
+int TBirthday_And_Date_Report_Form::Left() const {
+    return pos().x();
+}
+
+void TBirthday_And_Date_Report_Form::Set_Print_Setup(std::unique_ptr<Print_Setup> setup) {
+    PrinterSetupDialog1 = std::move(setup);
+}
+
+void TBirthday_And_Date_Report_Form::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        // Cleared here as well as on activation: a window that is shown but
+        // never activated must not carry an earlier showing's request.
+        Exit_Program_Requested_CheckBox->setChecked(false);
+        Keep_Within_Reach();
+    }
+    QDialog::setVisible(visible);
+}
+
+void TBirthday_And_Date_Report_Form::Keep_Within_Reach() {
+    const QRect title_strip(pos(), QSize(width(), Reachable_Height));
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect visible = screen->availableGeometry().intersected(title_strip);
+        if (visible.width() >= Reachable_Width && visible.height() >= Reachable_Height) {
+            return;
+        }
+    }
+    if (!QGuiApplication::screens().isEmpty()) {
+        Set_Position(Report_Form_Default_Top, Report_Form_Default_Left);
+    }
+}
+
+void TBirthday_And_Date_Report_Form::FormActivate() {
+    // Activation arrives asynchronously: one that comes in after "Exit
+    // Program" has already closed the window must not withdraw the request.
+    if (isVisible()) {
+        Exit_Program_Requested_CheckBox->setChecked(false);
+    }
+}
+
+bool TBirthday_And_Date_Report_Form::FormKeyDown(int key) {
+    if (key == Qt::Key_Escape) {
+        Close_Window_BitBtnClick();
+        return true;
+    }
+    return false;
+}
+
+void TBirthday_And_Date_Report_Form::Clipboard_BitBtnClick() {
+    // The view stays where the user scrolled it.
+    const int across = Results_RichEdit->horizontalScrollBar()->value();
+    const int down = Results_RichEdit->verticalScrollBar()->value();
+    Results_RichEdit->selectAll();
+    Results_RichEdit->copy();
+    QTextCursor cursor = Results_RichEdit->textCursor();
+    cursor.movePosition(QTextCursor::Start);
+    Results_RichEdit->setTextCursor(cursor);
+    Results_RichEdit->horizontalScrollBar()->setValue(across);
+    Results_RichEdit->verticalScrollBar()->setValue(down);
+}
+
+void TBirthday_And_Date_Report_Form::Print_BitBtnClick() {
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    if (!PrinterSetupDialog1 || !PrinterSetupDialog1->Set_Up_Printer(*printer_, this)) {
+        return;
+    }
+    printer_->setPrintRange(QPrinter::AllPages);
+    printer_->setFromTo(0, 0);
+    printer_->setDocName(Report_Print_Job_Title());
+    Print_Document_Pages(*Results_RichEdit->document(), *printer_);
+}
+
+void TBirthday_And_Date_Report_Form::Close_Window_BitBtnClick() {
+    close();
+}
+
+void TBirthday_And_Date_Report_Form::Exit_Program_BitBtnClick() {
+    Exit_Program_Requested_CheckBox->setChecked(true);
+    close();
+}
+
+void TBirthday_And_Date_Report_Form::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void TBirthday_And_Date_Report_Form::keyPressEvent(QKeyEvent* event) {
+    if (FormKeyDown(event->key())) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TBirthday_And_Date_Report_Form::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && isVisible() &&
+        FormKeyDown(static_cast<QKeyEvent*>(event)->key())) {
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace tessaly

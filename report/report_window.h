@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+#include "report/print_setup.h"
+#include "report/report_builder.h"
+
+class QCheckBox;
+class QPrinter;
+class QPushButton;
+class QTextEdit;
+
+namespace tessaly {
+
+inline constexpr int Report_Form_Default_Top = 20;
+inline constexpr int Report_Form_Default_Left = 20;
+
+// "Report produced by : " and the running executable's file name.
+QString Report_Print_Job_Title();
+
+// The window that shows the coming-events report and copies, prints or
+// closes it, or asks for the program to end. One instance lives for the whole
+// run; it is only ever shown modally, at its stored position.
+class TBirthday_And_Date_Report_Form : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TBirthday_And_Date_Report_Form(QWidget* parent = nullptr);
+    ~TBirthday_And_Date_Report_Form() override;
+
+    // Replaces the content with the report, at the report's default size.
+    void Set_Report(const Report_Document& document);
+
+    // Set by "Exit Program" only; cleared whenever the window is shown or
+    // becomes active. Read after the modal showing has ended.
+    bool Exit_Program_Requested() const;
+
+    // The frame's top-left corner on the desktop, as the settings store it.
+    // The window is shown exactly there, unless that would leave it out of
+    // reach on every screen: then at the defaults.
+    void Set_Position(int top, int left);
+    int Top() const;
+    int Left() const;
+
+    // Replaces the printer set-up question (Qt's print dialog by default).
+    void Set_Print_Setup(std::unique_ptr<Print_Setup> setup);
+
+    void setVisible(bool visible) override;
+
+    void FormActivate();
+    // Returns whether the key was handled.
+    bool FormKeyDown(int key);
+    void Clipboard_BitBtnClick();
+    void Print_BitBtnClick();
+    void Close_Window_BitBtnClick();
+    void Exit_Program_BitBtnClick();
+
+    QTextEdit* Results_RichEdit;
+    QPushButton* Clipboard_BitBtn;
+    QPushButton* Print_BitBtn;
+    QPushButton* Close_Window_BitBtn;
+    QPushButton* Exit_Program_BitBtn;
+    QCheckBox* Exit_Program_Requested_CheckBox;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Keep_Within_Reach();
+
+    std::unique_ptr<Print_Setup> PrinterSetupDialog1;
+    // Kept across prints, so the chosen printer stays chosen.
+    std::unique_ptr<QPrinter> printer_;
+};
+
+}  // namespace tessaly

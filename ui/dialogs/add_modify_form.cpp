@@ -1,0 +1,297 @@
+#include "ui/dialogs/add_modify_form.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "core/errors.h"
+#include "core/program_identity.h"
+#include "ui/common/clock.h"
+#include "ui/common/message_boxes.h"
+#include "ui/common/text.h"
+#include "ui/dialogs/dialog_glyphs.h"
+#include "ui/dialogs/month_calendar.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr int Client_Width = 426;
+constexpr int Client_Height = 418;
+constexpr int Form_Left = 433;
+constexpr int Form_Top = 157;
+
+QPushButton* Make_Button(QWidget* parent, const QString& caption, Dialog_Glyph glyph,
+                         const QRect& geometry, bool glyph_right) {
+    auto* button = new QPushButton(caption, parent);
+    button->setIcon(Make_Dialog_Glyph(glyph));
+    const int size = Dialog_Glyph_Size(glyph);
+    button->setIconSize(QSize(size, size));
+    // Neither Enter nor any button press by default may close the dialog.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    if (glyph_right) {
+        button->setLayoutDirection(Qt::RightToLeft);
+    }
+    button->setGeometry(geometry);
+    return button;
+}
+
+QLabel* Make_Label(QWidget* parent, const QString& caption, Qt::Alignment alignment,
+                   const QRect& geometry) {
+    auto* label = new QLabel(caption, parent);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QDate Civil_To_QDate(const Civil_Date& date) {
+    return {date.Year, date.Month, date.Day};
+}
+
+}  // namespace
+
+TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
+                                   Short_Date_Formatter short_date, QWidget* parent)
+    : QDialog(parent),
+      clock_(clock),
+      messages_(messages),
+      short_date_(short_date ? std::move(short_date)
+                             : Make_Strftime_Formatter(Locale_Short_Date_Pattern())) {
+    setObjectName(QStringLiteral("Add_Modify_Form"));
+    // The caller sets the caption before every showing.
+    setWindowTitle(QStringLiteral("Add / Modify"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(Client_Width, Client_Height);
+    setSizeGripEnabled(false);
+    QFont form_font(QStringLiteral("Times New Roman"));
+    form_font.setPixelSize(15);
+    setFont(form_font);
+
+    Back_5_Years_BitBtn = Make_Button(this, QStringLiteral("5 Years"), Dialog_Glyph::Dart_Left,
+                                      QRect(12, 18, 75, 25), false);
+    Back_1_Year_BitBtn = Make_Button(this, QStringLiteral("1 Year"), Dialog_Glyph::Arrow_Left,
+                                     QRect(88, 18, 75, 25), false);
+    Current_Date_BitBtn = Make_Button(this, QStringLiteral("Today"), Dialog_Glyph::Calendar_Leaf,
+                                      QRect(164, 18, 75, 25), true);
+    Forward_1_Year_BitBtn = Make_Button(this, QStringLiteral("1 Year"), Dialog_Glyph::Arrow_Right,
+                                        QRect(240, 18, 75, 25), true);
+    Forward_5_Years_BitBtn = Make_Button(this, QStringLiteral("5 Years"), Dialog_Glyph::Dart_Right,
+                                         QRect(316, 18, 75, 25), true);
+
+    MonthCalendar1 = new Month_Calendar(this);
+    MonthCalendar1->setGeometry(100, 46, 211, 193);
+
+    Label1 = Make_Label(this, QStringLiteral("Name / Description : "), Qt::AlignRight,
+                        QRect(5, 252, 135, 17));
+    Name_Edit = new QLineEdit(this);
+    Name_Edit->setGeometry(144, 246, 277, 25);
+
+    Label2 =
+        Make_Label(this, QStringLiteral("Event Type :"), Qt::AlignRight, QRect(5, 280, 135, 17));
+    Event_Type_ComboBox = new QComboBox(this);
+    Event_Type_ComboBox->setEditable(true);
+    Event_Type_ComboBox->addItems({QStringLiteral("Anniversary"), QStringLiteral("Annual Meeting"),
+                                   QStringLiteral("Birthday"), QStringLiteral("Other"),
+                                   QStringLiteral("Reunion"), QStringLiteral("School Reunion"),
+                                   QStringLiteral("Wedding Anniversary")});
+    // The suggestions are fixed and typed text stays as typed: a completer
+    // would also make the box swap "birthday" for the item "Birthday".
+    Event_Type_ComboBox->setInsertPolicy(QComboBox::NoInsert);
+    Event_Type_ComboBox->setCompleter(nullptr);
+    Event_Type_ComboBox->setCurrentIndex(-1);
+    Event_Type_ComboBox->clearEditText();
+    Event_Type_ComboBox->setGeometry(144, 276, 273, 25);
+
+    Label3 =
+        Make_Label(this, QStringLiteral("Comments:"), Qt::AlignHCenter, QRect(10, 316, 79, 17));
+    Comments_Edit = new QLineEdit(this);
+    Comments_Edit->setGeometry(8, 336, 413, 25);
+
+    OK_BitBtn =
+        Make_Button(this, QStringLiteral("OK"), Dialog_Glyph::Tick, QRect(109, 380, 97, 33), false);
+    Cancel_BitBtn = Make_Button(this, QStringLiteral("Cancel"), Dialog_Glyph::Cross,
+                                QRect(221, 380, 97, 33), false);
+
+    Modal_Result_SpinEdit = new QSpinBox(this);
+    Modal_Result_SpinEdit->setRange(-1, 100);
+    Modal_Result_SpinEdit->setValue(0);
+    Modal_Result_SpinEdit->setVisible(false);
+
+    // The comment box comes last, after Cancel.
+    setTabOrder(Back_5_Years_BitBtn, Back_1_Year_BitBtn);
+    setTabOrder(Back_1_Year_BitBtn, Current_Date_BitBtn);
+    setTabOrder(Current_Date_BitBtn, Forward_1_Year_BitBtn);
+    setTabOrder(Forward_1_Year_BitBtn, Forward_5_Years_BitBtn);
+    setTabOrder(Forward_5_Years_BitBtn, Name_Edit);
+    setTabOrder(Name_Edit, Event_Type_ComboBox);
+    setTabOrder(Event_Type_ComboBox, OK_BitBtn);
+    setTabOrder(OK_BitBtn, Cancel_BitBtn);
+    setTabOrder(Cancel_BitBtn, Comments_Edit);
+    Back_5_Years_BitBtn->setFocus();
+
+    connect(Back_5_Years_BitBtn, &QPushButton::clicked, this,
+            &TAdd_Modify_Form::Back_5_Years_BitBtnClick);
+    connect(Back_1_Year_BitBtn, &QPushButton::clicked, this,
+            &TAdd_Modify_Form::Back_1_Year_BitBtnClick);
+    connect(Current_Date_BitBtn, &QPushButton::clicked, this,
+            &TAdd_Modify_Form::Current_Date_BitBtnClick);
+    connect(Forward_1_Year_BitBtn, &QPushButton::clicked, this,
+            &TAdd_Modify_Form::Forward_1_Year_BitBtnClick);
+    connect(Forward_5_Years_BitBtn, &QPushButton::clicked, this,
+            &TAdd_Modify_Form::Forward_5_Years_BitBtnClick);
+    connect(OK_BitBtn, &QPushButton::clicked, this, &TAdd_Modify_Form::OK_BitBtnClick);
+    connect(Cancel_BitBtn, &QPushButton::clicked, this, &TAdd_Modify_Form::Cancel_BitBtnClick);
+    // The calendar's own month and year arrows change the page as well.
+    connect(MonthCalendar1, &QCalendarWidget::currentPageChanged, this,
+            &TAdd_Modify_Form::Check_For_Current_Month_Year_ButtonClick);
+    connect(MonthCalendar1, &QCalendarWidget::clicked, this,
+            &TAdd_Modify_Form::Check_For_Current_Month_Year_ButtonClick);
+
+    MonthCalendar1->setSelectedDate(QDate(2005, 4, 22));
+    MonthCalendar1->setCurrentPage(2005, 4);
+    // The circle stays off until the first update.
+    MonthCalendar1->Set_Today_Circle_Shown(false);
+    const Day_Number today = clock_.Today();
+    MonthCalendar1->Set_Today(Civil_To_QDate(Decode_Date(today)),
+                              From_File_Text(Format_Short_Date(short_date_, today)));
+
+    move(Form_Left, Form_Top);
+}
+
+QString TAdd_Modify_Form::Name() const {
+    return Name_Edit->text();
+}
+
+void TAdd_Modify_Form::Set_Name(const QString& name) {
+    Name_Edit->setText(name);
+}
+
+QString TAdd_Modify_Form::Event_Type() const {
+    return Event_Type_ComboBox->currentText();
+}
+
+void TAdd_Modify_Form::Set_Event_Type(const QString& event_type) {
+    Event_Type_ComboBox->setEditText(event_type);
+}
+
+QString TAdd_Modify_Form::Comments() const {
+    return Comments_Edit->text();
+}
+
+void TAdd_Modify_Form::Set_Comments(const QString& comments) {
+    Comments_Edit->setText(comments);
+}
+
+Day_Number TAdd_Modify_Form::Calendar_Date() const {
+    const QDate date = MonthCalendar1->selectedDate();
+    return Day_Number_Of(date.year(), date.month(), date.day());
+}
+
+bool TAdd_Modify_Form::Set_Calendar_Date(Day_Number date) {
+    QDate wanted;
+    if (Is_Day_Number_In_Range(date)) {
+        wanted = Civil_To_QDate(Decode_Date(date));
+    }
+    if (!wanted.isValid() || wanted < MonthCalendar1->minimumDate() ||
+        wanted > MonthCalendar1->maximumDate()) {
+        Report_Error(QStringLiteral("Failed to set calendar date or time"));
+        return false;
+    }
+    MonthCalendar1->setSelectedDate(wanted);
+    MonthCalendar1->setCurrentPage(wanted.year(), wanted.month());
+    return true;
+}
+
+int TAdd_Modify_Form::Modal_Result() const {
+    return Modal_Result_SpinEdit->value();
+}
+
+void TAdd_Modify_Form::Check_For_Current_Month_Year_ButtonClick() {
+    const Day_Number today = clock_.Today();
+    const QDate today_date = Civil_To_QDate(Decode_Date(today));
+    // The clock may have passed midnight since the last showing.
+    MonthCalendar1->Set_Today(today_date, From_File_Text(Format_Short_Date(short_date_, today)));
+    MonthCalendar1->Set_Today_Circle_Shown(MonthCalendar1->yearShown() == today_date.year() &&
+                                           MonthCalendar1->monthShown() == today_date.month());
+}
+
+void TAdd_Modify_Form::Current_Date_BitBtnClick() {
+    if (Set_Calendar_Date(clock_.Today())) {
+        Check_For_Current_Month_Year_ButtonClick();
+    }
+}
+
+void TAdd_Modify_Form::Jump_Years(int years) {
+    const Civil_Date from = Decode_Date(Calendar_Date());
+    Day_Number to = 0;
+    try {
+        to = Encode_Date(from.Year + years, from.Month, from.Day);
+    } catch (const Convert_Error& error) {
+        Report_Error(QString::fromUtf8(error.what()));
+        return;
+    }
+    if (Set_Calendar_Date(to)) {
+        Check_For_Current_Month_Year_ButtonClick();
+    }
+}
+
+void TAdd_Modify_Form::OK_BitBtnClick() {
+    // Only an empty text is blank: a name of blanks is a name.
+    if (Name_Edit->text().isEmpty()) {
+        Name_Edit->setFocus();
+        messages_.Show(this, Message_Kind::Error, QString::fromUtf8(Program_Title),
+                       QStringLiteral("Error: The name cannot be blank."));
+        return;
+    }
+    if (Event_Type_ComboBox->currentText().isEmpty()) {
+        Event_Type_ComboBox->setFocus();
+        messages_.Show(this, Message_Kind::Error, QString::fromUtf8(Program_Title),
+                       QStringLiteral("Error: The event type cannot be blank."));
+        return;
+    }
+    Modal_Result_SpinEdit->setValue(Accepted_Result);
+    accept();
+}
+
+void TAdd_Modify_Form::Cancel_BitBtnClick() {
+    reject();
+}
+
+void TAdd_Modify_Form::reject() {
+    Modal_Result_SpinEdit->setValue(Cancelled_Result);
+    QDialog::reject();
+}
+
+void TAdd_Modify_Form::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TAdd_Modify_Form::keyPressEvent(QKeyEvent* event) {
+    // No default or cancel button: Enter and Esc leave the dialog open.
+    switch (event->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void TAdd_Modify_Form::FormActivate() {
+    Modal_Result_SpinEdit->setValue(Cancelled_Result);
+    Check_For_Current_Month_Year_ButtonClick();
+}
+
+void TAdd_Modify_Form::Report_Error(const QString& text) {
+    messages_.Show(this, Message_Kind::Error, QString::fromUtf8(Program_Title), text + '.');
+}
+
+}  // namespace tessaly

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QCalendarWidget>
+#include <QDate>
+
+class QLabel;
+
+namespace tessaly {
+
+// A month calendar selecting one whole day, with a line showing today's date
+// at its bottom and a circle that can mark today's cell.
+class Month_Calendar final : public QCalendarWidget {
+public:
+    explicit Month_Calendar(QWidget* parent = nullptr);
+
+    // Today is handed in, so that the calendar follows the program's clock.
+    void Set_Today(QDate today, const QString& shown_as);
+    QDate Today() const { return today_; }
+    QString Today_Line() const;
+
+    void Set_Today_Circle_Shown(bool shown);
+    bool Today_Circle_Shown() const { return today_circle_shown_; }
+
+protected:
+    void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
+
+private:
+    QLabel* today_line_ = nullptr;
+    QDate today_;
+    bool today_circle_shown_ = false;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QLabel>
+
+namespace tessaly {
+
+// A one-line label as wide as its text, whatever font or geometry it is
+// given: the window's scaling sets a width from the design, but the text's
+// width at the font actually used decides, so that nothing is cut off.
+class Auto_Size_Label : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit Auto_Size_Label(const QString& text, QWidget* parent = nullptr);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Fit_Width();
+};
+
+}  // namespace tessaly

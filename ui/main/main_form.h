@@ -1,0 +1,195 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <filesystem>
+#include <vector>
+
+#include "core/event_list.h"
+#include "core/short_date.h"
+#include "ui/main/main_settings.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+
+namespace tessaly {
+
+class Clock;
+class Desktop_Services;
+class Message_Boxes;
+class Radio_Group;
+class TAdd_Modify_Form;
+class TBirthday_And_Date_Report_Form;
+class TFormatStringGrid;
+
+// Everything the window takes from outside, so that tests can stand in for
+// the clock, the message boxes, the desktop and the program's folder.
+struct Main_Form_Services {
+    Clock& Time;
+    Message_Boxes& Messages;
+    Desktop_Services& Desktop;
+    // The data and settings files live beside it.
+    std::filesystem::path Executable_Path;
+    Short_Date_Formatter Short_Date;
+};
+
+// The main window: it owns the event list for the whole run, shows it in the
+// grid, keeps it current across midnight and saves it when it closes.
+class TMainForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TMainForm1(Main_Form_Services services, QWidget* parent = nullptr);
+    ~TMainForm1() override;
+
+    Event_List& List() { return Event_Array; }
+    const Event_List& List() const { return Event_Array; }
+    // The day of the last list refresh; 0 before the first.
+    Day_Number Refreshed_On() const { return Last_Refresh_Date; }
+    // How many list refreshes have run, nested ones included.
+    int Refresh_Count() const { return refresh_count_; }
+    std::filesystem::path Data_File() const;
+
+    // The list refresh: status line, derived fields, sort, grid.
+    void Refresh_StringGrid_From_Array_ButtonClick();
+    // Replaces the list with the data file's content, refreshes and selects
+    // the first row; a failure is shown to the user. Returns whether a file
+    // was loaded.
+    bool Load_Data_From_File_ButtonClick();
+    // Throws File_Error.
+    void Save_Data_To_File_ButtonClick();
+    // Sorts the list by the radio groups' choice and refreshes when anything
+    // moved. Returns whether anything moved.
+    bool Sort_Data_BitBtnClick();
+
+    // Start-up's settings step. The settings file replaces the defaults.
+    void Apply_Settings(const Main_Settings& settings);
+    void Set_Program_Identity();
+    void Toggle_Always_On_Top();
+    void Check_Auto_Run_Entry();
+    void Apply_Startup_Show_Command();
+
+    void FormShow();
+    void FormCloseQuery(bool& can_close);
+    void FormResize();
+
+    void Change_Of_Date_Check_TimerTimer();
+    void Hide_Mainform1_TimerTimer();
+
+    void Sort_By_Column_RadioGroupClick();
+    void Ascending_Descending_RadioGroupClick();
+
+    void Inform_Me_Now_BitBtnClick();
+    void Add_Entry_BitBtnClick();
+    void Edit_Entry_BitBtnClick();
+    void Delete_Selected_Rows_BitBtnClick();
+    void Reset_Data_BitBtnClick();
+    void Exit_BitBtnClick();
+
+    void Always_On_Top_OptionClick();
+    void Auto_Run_at_Windows_Startup_OptionClick();
+    void Restore_Factory_Defaults_OptionClick();
+    void Create_Shortcut_on_Desktop_OptionClick();
+    void Create_Shortcut_on_Start_Menu_OptionClick();
+    void Create_Shortcut_on_Start_Programs_Menu_OptionClick();
+    void Create_Shortcut_on_SendTo_Menu_OptionClick();
+    void Delete_All_Shortcuts_OptionClick();
+    void ExitOptionClick();
+    void Add_Data_Menu_OptionClick();
+    void Edit_Data_Menu_OptionClick();
+    void Delete_Selected_Rows_Menu_OptionClick();
+    void Reset_Data_Menu_OptionClick();
+    void Undo_Deletes_Menu_OptionClick();
+    void Import_Data_From_Corvane_v15a_Menu_OptionClick();
+    void Create_Test_Demo_Data_Menu_OptionClick();
+    void Import_Data_from_Any_Other_Program_Menu_OptionClick();
+    void View_Readme_file_OptionClick();
+    void View_Shareware_Catalog_OptionClick();
+    void AboutOptionClick();
+
+    // The components, as the window's design lays them out.
+    QGroupBox* All_GroupBox;
+    TFormatStringGrid* Names_And_Events_StringGrid;
+    Radio_Group* Sort_By_Column_RadioGroup;
+    QLabel* Label1;
+    QSpinBox* Days_Threshold_SpinEdit;
+    QLabel* Label2;
+    Radio_Group* Ascending_Descending_RadioGroup;
+    QCheckBox* Auto_Display_Coming_Events_Report_CheckBox;
+    QLabel* Label3;
+    QPushButton* Inform_Me_Now_BitBtn;
+    QPushButton* Add_Entry_BitBtn;
+    QPushButton* Edit_Entry_BitBtn;
+    QPushButton* Delete_Selected_Rows_BitBtn;
+    QPushButton* Reset_Data_BitBtn;
+    QPushButton* Exit_BitBtn;
+    QCheckBox* Application_Already_Started_Up_CheckBox;
+    QListWidget* Scaling_ListBox;
+    QTimer* Change_Of_Date_Check_Timer;
+    QTimer* Hide_Mainform1_Timer;
+
+    QMenu* File_Menu;
+    QAction* Always_On_Top_Option;
+    QAction* Auto_Run_at_Windows_Startup_Option;
+    QAction* Restore_Factory_Defaults_Option;
+    QAction* Create_Shortcut_on_Desktop_Option;
+    QAction* Create_Shortcut_on_Start_Menu_Option;
+    QAction* Create_Shortcut_on_Start_Programs_Menu_Option;
+    QAction* Create_Shortcut_on_SendTo_Menu_Option;
+    QAction* Delete_All_Shortcuts_Option;
+    QAction* ExitOption;
+    QMenu* Data_Menu;
+    QAction* Add_Data_Menu_Option;
+    QAction* Edit_Data_Menu_Option;
+    QAction* Delete_Selected_Rows_Menu_Option;
+    QAction* Reset_Data_Menu_Option;
+    QAction* Undo_Deletes_Menu_Option;
+    QAction* Import_Data_From_Corvane_v15a_Menu_Option;
+    QAction* Create_Test_Demo_Data_Menu_Option;
+    QAction* Import_Data_from_Any_Other_Program_Menu_Option;
+    QMenu* Help_Menu;
+    QAction* View_Readme_file_Option;
+    QAction* View_Shareware_Catalog_Option;
+    QAction* AboutOption;
+
+    // The other forms live as long as the main window, created after it in
+    // this order.
+    TBirthday_And_Date_Report_Form* Birthday_And_Date_Report_Form;
+    TAdd_Modify_Form* Add_Modify_Form;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Create_Controls();
+    void Create_Menu();
+    void Set_Up_Grid();
+    void Fill_Sort_By_Column_RadioGroup();
+    void Set_Column_Widths();
+    QSize Client_Size() const;
+    // Un-minimises the window, leaving a maximised one maximised.
+    void Restore_Window();
+    // The settings file is written at close before the data file.
+    void Save_Settings_To_INI_File();
+
+    Main_Form_Services services_;
+    Event_List Event_Array;
+    Day_Number Last_Refresh_Date = 0;
+    int refresh_count_ = 0;
+    int refresh_depth_ = 0;
+    // Kept from start-up for the forms that come later.
+    Main_Settings settings_;
+    // Every component in design order: the window-scaling record follows it.
+    std::vector<QObject*> components_;
+};
+
+}  // namespace tessaly

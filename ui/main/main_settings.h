@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/dates.h"
+
+namespace tessaly {
+
+// What start-up applies to the window and its forms, with the values a first
+// run gets. Until the settings file is read these defaults are all there is.
+struct Main_Settings {
+    int Window_Top = 20;
+    int Window_Left = 20;
+    int Window_Width = 705;
+    int Window_Height = 472;
+    bool Always_On_Top = false;
+    bool Auto_Run_At_Windows_Startup = false;
+    bool Window_Maximized = false;
+    int Sort_Column = 0;
+    int Sort_Order = 0;
+    int Days_Threshold = 14;
+    // The add / modify dialog's remembered fields; no date means today.
+    std::string Name_Edit;
+    std::optional<Day_Number> Month_Calendar_Date;
+    std::string Event_Type;
+    bool Auto_Display_Coming_Events_Report = false;
+    // The report window's position.
+    int Report_Top = 20;
+    int Report_Left = 20;
+};
+
+}  // namespace tessaly
