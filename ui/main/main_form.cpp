@@ -529,6 +529,8 @@ void TMainForm1::FormShow() {
     QCoreApplication::processEvents();
 
     if (Auto_Display_Coming_Events_Report_CheckBox->isChecked() && Event_Array.Event_Count() > 0) {
+        // The window waits minimised; the report hides it and brings it back.
+        setWindowState(windowState() | Qt::WindowMinimized);
         Hide_Mainform1_Timer->start();
     } else {
         Restore_Window();
@@ -551,11 +553,13 @@ void TMainForm1::Apply_Settings(const Main_Settings& settings) {
     Days_Threshold_SpinEdit->setValue(settings.Days_Threshold);
     Auto_Display_Coming_Events_Report_CheckBox->setChecked(
         settings.Auto_Display_Coming_Events_Report);
+    Birthday_And_Date_Report_Form->Set_Position(settings.Report_Top, settings.Report_Left);
 }
 
 void TMainForm1::Set_Program_Identity() {
+    // The title goes on the window only: as the application's display name Qt
+    // would append it to every other window's caption too.
     const QString title = QString::fromUtf8(Program_Title);
-    QGuiApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
     setToolTip(QString());
 }
@@ -617,7 +621,11 @@ void TMainForm1::Hide_Mainform1_TimerTimer() {
     Hide_Mainform1_Timer->stop();
     hide();
     Inform_Me_Now_BitBtnClick();
-    Restore_Window();
+    // After "Exit Program" the window is closed: un-minimising it would map
+    // it again on some platforms.
+    if (isVisible()) {
+        Restore_Window();
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -669,12 +677,6 @@ void TMainForm1::Save_Settings_To_INI_File() {}
 // ---------------------------------------------------------------------------
 // Commands
 
-void TMainForm1::Inform_Me_Now_BitBtnClick() {
-    // The report window comes with its own change; meanwhile the window just
-    // comes back as the report would leave it.
-    show();
-}
-
 void TMainForm1::Exit_BitBtnClick() {
     close();
 }
@@ -696,10 +698,6 @@ void TMainForm1::Create_Test_Demo_Data_Menu_OptionClick() {
 }
 
 // Commands that arrive with their own changes.
-void TMainForm1::Add_Entry_BitBtnClick() {}
-void TMainForm1::Edit_Entry_BitBtnClick() {}
-void TMainForm1::Delete_Selected_Rows_BitBtnClick() {}
-void TMainForm1::Reset_Data_BitBtnClick() {}
 void TMainForm1::Auto_Run_at_Windows_Startup_OptionClick() {}
 void TMainForm1::Restore_Factory_Defaults_OptionClick() {}
 void TMainForm1::Create_Shortcut_on_Desktop_OptionClick() {}
@@ -707,11 +705,6 @@ void TMainForm1::Create_Shortcut_on_Start_Menu_OptionClick() {}
 void TMainForm1::Create_Shortcut_on_Start_Programs_Menu_OptionClick() {}
 void TMainForm1::Create_Shortcut_on_SendTo_Menu_OptionClick() {}
 void TMainForm1::Delete_All_Shortcuts_OptionClick() {}
-void TMainForm1::Add_Data_Menu_OptionClick() {}
-void TMainForm1::Edit_Data_Menu_OptionClick() {}
-void TMainForm1::Delete_Selected_Rows_Menu_OptionClick() {}
-void TMainForm1::Reset_Data_Menu_OptionClick() {}
-void TMainForm1::Undo_Deletes_Menu_OptionClick() {}
 void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {}
 void TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick() {}
 void TMainForm1::View_Readme_file_OptionClick() {}

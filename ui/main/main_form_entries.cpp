@@ -1,0 +1,234 @@
+// The entry commands of the main window: add, edit, delete, reset and undo.
+#include <QTimer>
+
+#include <exception>
+#include <string>
+
+#include "core/program_identity.h"
+#include "ui/common/clock.h"
+#include "ui/common/message_boxes.h"
+#include "ui/common/text.h"
+#include "ui/dialogs/add_modify_form.h"
+#include "ui/main/grid_selection.h"
+#include "ui/main/main_form.h"
+#include "widgets/format_string_grid.h"
+
+namespace tessaly {
+
+namespace {
+
+std::string Paragraph_Break() {
+    return std::string(Message_Line_Break) + Message_Line_Break;
+}
+
+QString Title() {
+    return QString::fromUtf8(Program_Title);
+}
+
+void Show_Error(Message_Boxes& messages, QWidget* parent, const std::string& text) {
+    messages.Show(parent, Message_Kind::Error, Title(), Message_Text(text));
+}
+
+bool Confirmed(Message_Boxes& messages, QWidget* parent, const std::string& question) {
+    return messages.Show(parent, Message_Kind::Confirmation, Title(), Message_Text(question)) ==
+           Message_Answer::Yes;
+}
+
+// The program's general error report: the failure's text and a full stop.
+void Report_Failure(Message_Boxes& messages, QWidget* parent, const std::exception& error) {
+    std::string text = error.what();
+    if (text.empty() || text.back() != '.') {
+        text += '.';
+    }
+    Show_Error(messages, parent, text);
+}
+
+// The date timer may refresh, and so re-sort, the list while a dialog or a
+// question is open; a command that has already mapped grid rows to list
+// positions would then change the wrong entries. The timer waits until the
+// command is over.
+class Date_Check_Pause {
+public:
+    explicit Date_Check_Pause(QTimer& timer) : timer_(timer), was_active_(timer.isActive()) {
+        timer_.stop();
+    }
+    ~Date_Check_Pause() {
+        if (was_active_) {
+            timer_.start();
+        }
+    }
+    Date_Check_Pause(const Date_Check_Pause&) = delete;
+    Date_Check_Pause& operator=(const Date_Check_Pause&) = delete;
+
+private:
+    QTimer& timer_;
+    bool was_active_;
+};
+
+// A field the user left as it was keeps its stored bytes, whatever their
+// encoding; only edited text is stored as UTF-8.
+std::string Edited_Text(const std::string& stored, const QString& shown) {
+    return From_File_Text(stored) == shown ? stored : To_File_Text(shown);
+}
+
+}  // namespace
+
+void TMainForm1::Add_Entry_BitBtnClick() {
+    if (Event_Array.Is_Full()) {
+        Show_Error(services_.Messages, this, Capacity_Message_Add());
+        return;
+    }
+    Date_Check_Pause pause(*Change_Of_Date_Check_Timer);
+    TAdd_Modify_Form& dialog = *Add_Modify_Form;
+    dialog.setWindowTitle(QStringLiteral("Add a New Birthday or Event :"));
+    dialog.exec();
+    if (dialog.Modal_Result() != TAdd_Modify_Form::Accepted_Result) {
+        return;
+    }
+
+    TName_And_Event_Data& entry = Event_Array.Append();
+    entry.Name = To_File_Text(dialog.Name());
+    entry.Orig_Date = dialog.Calendar_Date();
+    entry.Event_Type = To_File_Text(dialog.Event_Type());
+    entry.Comments = To_File_Text(dialog.Comments());
+    Refresh_StringGrid_From_Array_ButtonClick();
+    Select_Row(*Names_And_Events_StringGrid, 1);
+    try {
+        Save_Data_To_File_ButtonClick();
+    } catch (const std::exception& error) {
+        // The entry stays in memory; the close saves again.
+        Report_Failure(services_.Messages, this, error);
+    }
+}
+
+void TMainForm1::Edit_Entry_BitBtnClick() {
+    TFormatStringGrid& grid = *Names_And_Events_StringGrid;
+    if (Event_Array.Event_Count() == 0) {
+        Show_Error(services_.Messages, this,
+                   "Error: There are no entries to edit - the list is empty.");
+        return;
+    }
+    const int selected = Selected_Row_Count(grid);
+    const int top = Selected_Top_Row(grid);
+    if (selected < 1 || top < 1 || top > Event_Array.Event_Count()) {
+        Show_Error(services_.Messages, this,
+                   "Error: No row in the list is selected." + Paragraph_Break() +
+                       "Please click on any cell in the row to select that row and try again.");
+        return;
+    }
+    if (selected > 1) {
+        Show_Error(services_.Messages, this,
+                   "Error: Multiple rows in the list are selcted." + Paragraph_Break() +
+                       "Please click on any cell in the row to select that single row.");
+        return;
+    }
+
+    Select_Whole_Rows(grid);
+    const int row = Selected_Top_Row(grid);
+    Date_Check_Pause pause(*Change_Of_Date_Check_Timer);
+    const TName_And_Event_Data& entry = Event_Array.At(row);
+    TAdd_Modify_Form& dialog = *Add_Modify_Form;
+    dialog.Set_Name(From_File_Text(entry.Name));
+    if (!dialog.Set_Calendar_Date(entry.Orig_Date)) {
+        return;
+    }
+    dialog.Set_Event_Type(From_File_Text(entry.Event_Type));
+    dialog.Set_Comments(From_File_Text(entry.Comments));
+    dialog.setWindowTitle(QStringLiteral("Edit an Existing Birthday or Event :"));
+    dialog.exec();
+    if (dialog.Modal_Result() != TAdd_Modify_Form::Accepted_Result) {
+        return;
+    }
+
+    Event_Array.Replace(row, Edited_Text(entry.Name, dialog.Name()), dialog.Calendar_Date(),
+                        Edited_Text(entry.Event_Type, dialog.Event_Type()),
+                        Edited_Text(entry.Comments, dialog.Comments()));
+    Refresh_StringGrid_From_Array_ButtonClick();
+    try {
+        Save_Data_To_File_ButtonClick();
+    } catch (const std::exception& error) {
+        Report_Failure(services_.Messages, this, error);
+    }
+}
+
+void TMainForm1::Delete_Selected_Rows_BitBtnClick() {
+    TFormatStringGrid& grid = *Names_And_Events_StringGrid;
+    const int count = Event_Array.Event_Count();
+    if (count == 0) {
+        Show_Error(services_.Messages, this,
+                   "Error: There are no entries to delete - the list is already empty.");
+        return;
+    }
+    const int selected = Selected_Row_Count(grid);
+    const int top = Selected_Top_Row(grid);
+    if (selected < 1 || top < 1 || top + selected - 1 > count) {
+        Show_Error(services_.Messages, this,
+                   "Error: No row in the list is selcted." + Paragraph_Break() +
+                       "Please click on any cell in the row to select that row.");
+        return;
+    }
+
+    Select_Whole_Rows(grid);
+    Date_Check_Pause pause(*Change_Of_Date_Check_Timer);
+    if (!Confirmed(services_.Messages, this,
+                   "Delete " + std::to_string(selected) + " row(s) ?  Are you sure ?")) {
+        return;
+    }
+
+    Event_Array.Remove_Run(top, selected);
+    for (int row = count - selected + 1; row <= count; ++row) {
+        for (int col = 0; col < grid.colCount(); ++col) {
+            grid.setCell(col, row, QString());
+        }
+    }
+    Refresh_StringGrid_From_Array_ButtonClick();
+    const int remaining = Event_Array.Event_Count();
+    if (top <= remaining) {
+        Select_Row(grid, top);
+    } else if (remaining > 0) {
+        Select_Row(grid, remaining);
+    }
+}
+
+void TMainForm1::Reset_Data_BitBtnClick() {
+    if (Confirmed(services_.Messages, this, "Erase all data in the list ?  Are you sure ?")) {
+        Event_Array.Initialise_Entire_Array_ButtonClick();
+        Add_Modify_Form->Set_Name(QString());
+        Add_Modify_Form->Set_Event_Type(QString());
+        Add_Modify_Form->Set_Calendar_Date(services_.Time.Today());
+    }
+    Refresh_StringGrid_From_Array_ButtonClick();
+}
+
+void TMainForm1::Undo_Deletes_Menu_OptionClick() {
+    if (!Confirmed(services_.Messages, this,
+                   "Do you want to Undo all Resets and Deletes since the last Add, Edit, or "
+                   "Import operation ?" +
+                       Paragraph_Break() + "i.e.  Reload data from file ?  Are you sure ?")) {
+        return;
+    }
+    // Without a file, or after a failed read, the list no longer matches the
+    // grid; rows shown from the old list would send later commands to the
+    // wrong entries.
+    if (!Load_Data_From_File_ButtonClick()) {
+        Refresh_StringGrid_From_Array_ButtonClick();
+    }
+}
+
+void TMainForm1::Add_Data_Menu_OptionClick() {
+    Add_Entry_BitBtnClick();
+}
+
+void TMainForm1::Edit_Data_Menu_OptionClick() {
+    Edit_Entry_BitBtnClick();
+}
+
+void TMainForm1::Delete_Selected_Rows_Menu_OptionClick() {
+    Delete_Selected_Rows_BitBtnClick();
+}
+
+void TMainForm1::Reset_Data_Menu_OptionClick() {
+    Reset_Data_BitBtnClick();
+}
+
+}  // namespace tessaly
