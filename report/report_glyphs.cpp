@@ -3,7 +3,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
+
+#include "widgets/two_state_icon.h"
 
 namespace tessaly {
 
@@ -109,27 +110,11 @@ QImage Draw(Report_Glyph glyph) {
     return image;
 }
 
-// Grey, lightened towards the button face, same shape.
-QImage Disabled_Copy(const QImage& image) {
-    QImage grey = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < grey.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
-        for (int x = 0; x < grey.width(); ++x) {
-            const int level = 128 + qGray(line[x]) / 2;
-            line[x] = qRgba(level, level, level, qAlpha(line[x]));
-        }
-    }
-    return grey;
-}
-
 }  // namespace
 
 QIcon Make_Report_Glyph(Report_Glyph glyph) {
     const QImage image = Draw(glyph);
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(image), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(Disabled_Copy(image)), QIcon::Disabled);
-    return icon;
+    return Make_Two_State_Icon(image);
 }
 
 }  // namespace tessaly

@@ -3,7 +3,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
+
+#include "widgets/two_state_icon.h"
 
 namespace tessaly {
 
@@ -121,28 +122,11 @@ QImage Draw(Button_Glyph glyph) {
     return image;
 }
 
-// The disabled state: every colour turned to a light grey of its brightness.
-QImage Greyed(const QImage& normal) {
-    QImage grey = normal.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < grey.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
-        for (int x = 0; x < grey.width(); ++x) {
-            const int alpha = qAlpha(line[x]);
-            const int level = 128 + qGray(line[x]) / 3;
-            line[x] = qRgba(level, level, level, alpha * 3 / 4);
-        }
-    }
-    return grey;
-}
-
 }  // namespace
 
 QIcon Make_Button_Glyph(Button_Glyph glyph) {
     const QImage normal = Draw(glyph);
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(normal), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(Greyed(normal)), QIcon::Disabled);
-    return icon;
+    return Make_Two_State_Icon(normal);
 }
 
 }  // namespace tessaly
