@@ -1,10 +1,12 @@
 #include "core/profile_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <system_error>
 
 #include "core/atomic_file.h"
+#include "core/errors.h"
 
 namespace tessaly {
 
@@ -68,6 +70,13 @@ Profile_Line Parse_Line(std::string_view text, std::string_view line_end) {
         line.Line_Kind = Profile_Line::Kind::Other;
     }
     return line;
+}
+
+Profile_Line Key_Line(std::string_view key, std::string_view value, std::string_view line_end) {
+    std::string text(key);
+    text += '=';
+    text += value;
+    return Parse_Line(text, line_end);
 }
 
 }  // namespace
@@ -151,6 +160,95 @@ int Profile_File::Read_Integer(std::string_view section, std::string_view key,
 bool Profile_File::Read_Bool(std::string_view section, std::string_view key,
                              bool default_value) const {
     return Read_Integer(section, key, default_value ? 1 : 0) != 0;
+}
+
+void Profile_File::Write_String(std::string_view section, std::string_view key,
+                                std::string_view value) {
+    std::string one_line(value);
+    std::replace_if(
+        one_line.begin(), one_line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    const std::string line_end = New_Line_End();
+
+    // The first matching section counts, as for reading.
+    std::size_t header = lines_.size();
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].Line_Kind == Profile_Line::Kind::Section &&
+            Names_Match(lines_[i].Name, section)) {
+            header = i;
+            break;
+        }
+    }
+    if (header == lines_.size()) {
+        if (!lines_.empty() && lines_.back().Line_End.empty()) {
+            lines_.back().Line_End = line_end;
+        }
+        lines_.push_back(Parse_Line("[" + std::string(section) + "]", line_end));
+        lines_.push_back(Key_Line(key, one_line, line_end));
+        Rebuild_Content();
+        return;
+    }
+
+    std::size_t last_key = header;
+    for (std::size_t i = header + 1;
+         i < lines_.size() && lines_[i].Line_Kind != Profile_Line::Kind::Section; ++i) {
+        Profile_Line& line = lines_[i];
+        if (line.Line_Kind != Profile_Line::Kind::Key) {
+            continue;
+        }
+        if (Names_Match(line.Name, key)) {
+            const std::size_t equals = line.Text.find('=');
+            std::size_t value_start = equals + 1;
+            while (value_start < line.Text.size() && Is_Blank(line.Text[value_start])) {
+                ++value_start;
+            }
+            line = Parse_Line(line.Text.substr(0, value_start) + one_line, line.Line_End);
+            Rebuild_Content();
+            return;
+        }
+        last_key = i;
+    }
+    if (lines_[last_key].Line_End.empty()) {
+        lines_[last_key].Line_End = line_end;
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last_key) + 1,
+                  Key_Line(key, one_line, line_end));
+    Rebuild_Content();
+}
+
+void Profile_File::Write_Integer(std::string_view section, std::string_view key, int value) {
+    Write_String(section, key, std::to_string(value));
+}
+
+void Profile_File::Write_Bool(std::string_view section, std::string_view key, bool value) {
+    Write_String(section, key, value ? "1" : "0");
+}
+
+void Profile_File::Save(const std::filesystem::path& file) const {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(file, error);
+    if (std::filesystem::is_regular_file(status) &&
+        (status.permissions() & std::filesystem::perms::owner_write) ==
+            std::filesystem::perms::none) {
+        throw File_Error(file.string() + ": the file is read-only");
+    }
+    Write_File_Atomically(file, content_);
+}
+
+void Profile_File::Rebuild_Content() {
+    content_.clear();
+    for (const Profile_Line& line : lines_) {
+        content_ += line.Text;
+        content_ += line.Line_End;
+    }
+}
+
+std::string Profile_File::New_Line_End() const {
+    for (const Profile_Line& line : lines_) {
+        if (!line.Line_End.empty()) {
+            return line.Line_End;
+        }
+    }
+    return "\r\n";
 }
 
 }  // namespace tessaly

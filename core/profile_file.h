@@ -59,10 +59,28 @@ public:
     // An integer, non-zero meaning true.
     bool Read_Bool(std::string_view section, std::string_view key, bool default_value) const;
 
+    // Sets the key's value. An existing key keeps its line up to and with the
+    // blanks after "="; a missing key goes after the last key of its section,
+    // a missing section at the end of the file. Every other line stays as it
+    // is. Line breaks in the value become blanks, so it stays one line.
+    void Write_String(std::string_view section, std::string_view key, std::string_view value);
+    void Write_Integer(std::string_view section, std::string_view key, int value);
+    void Write_Bool(std::string_view section, std::string_view key, bool value);
+
+    // Replaces the file atomically. An existing file without write permission
+    // for its owner is refused (File_Error) rather than replaced: that is how
+    // a user keeps a file from being changed, and renaming over it would
+    // succeed regardless.
+    void Save(const std::filesystem::path& file) const;
+
     const std::string& Content() const { return content_; }
     const std::vector<Profile_Line>& Lines() const { return lines_; }
 
 private:
+    void Rebuild_Content();
+    // The line end for new lines: the file's own, CR LF for a new file.
+    std::string New_Line_End() const;
+
     std::string content_;
     std::vector<Profile_Line> lines_;
 };

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "desktop/file_routines.h"
+
 namespace tessaly {
 
 // How the program was asked to show its window at start (a launcher set to
@@ -25,6 +27,18 @@ public:
     // The show command the program was started with, where the platform has
     // such a thing.
     virtual std::optional<Startup_Show_Command> Startup_Show() = 0;
+
+    // The file routines work on real files everywhere, fakes included.
+    virtual std::string File_Status(const std::filesystem::path& file) {
+        return tessaly::File_Status(file);
+    }
+    virtual bool Delete_File_Safely(const std::filesystem::path& file) {
+        return tessaly::Delete_File_Safely(file);
+    }
+
+    // Opens the file in the desktop's text editor without waiting; false when
+    // there is no editor to open it with.
+    virtual bool View_In_Notepad(const std::filesystem::path& file) = 0;
 };
 
 // The backend of the platform the program was built for.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <vector>
 
 #include "desktop/desktop_services.h"
 
@@ -17,9 +18,15 @@ public:
         return found->second;
     }
     std::optional<Startup_Show_Command> Startup_Show() override { return Show_Command; }
+    bool View_In_Notepad(const std::filesystem::path& file) override {
+        Viewed_Files.push_back(file);
+        return Editor_Found;
+    }
 
     std::map<std::string, std::string> Auto_Run_Entries;
     std::optional<Startup_Show_Command> Show_Command;
+    std::vector<std::filesystem::path> Viewed_Files;
+    bool Editor_Found = true;
 };
 
 }  // namespace tessaly

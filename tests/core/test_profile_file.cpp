@@ -157,5 +157,47 @@ TEST(Profile_File, UnreadableFileIsAnError) {
     EXPECT_THROW(Profile_File::Load(folder.File("Tessaly.ini")), File_Error);
 }
 
+TEST(Profile_File, WriteKeepsEverythingElseByteForByte) {
+    Profile_File file(
+        "; kept\r\n[Other]\r\nwindow_top_posn=5\r\n\r\n[TESSALY]\r\n  Name_Edit =  \"old\"  \r\n"
+        "odd line\r\n\r\n[Last]\r\nx=1");
+    file.Write_String("Tessaly", "name_edit", "Ann");
+    file.Write_Integer("Tessaly", "window_top_posn", -3000);
+    file.Write_Bool("Last", "y", true);
+    file.Write_String("New", "k", "a\r\nb");
+    EXPECT_EQ(
+        file.Content(),
+        "; kept\r\n[Other]\r\nwindow_top_posn=5\r\n\r\n[TESSALY]\r\n  Name_Edit =  Ann\r\n"
+        "window_top_posn=-3000\r\nodd line\r\n\r\n[Last]\r\nx=1\r\ny=1\r\n[New]\r\nk=a  b\r\n");
+    EXPECT_EQ(file.Read_String("tessaly", "NAME_EDIT"), "Ann");
+    EXPECT_EQ(file.Read_Integer("Tessaly", "window_top_posn", 0), -3000);
+    EXPECT_EQ(file.Read_String("Other", "window_top_posn"), "5");
+}
+
+TEST(Profile_File, WriteToEmptyFileUsesCrLf) {
+    Profile_File file;
+    file.Write_Integer("Tessaly", "a", 1);
+    file.Write_Integer("Tessaly", "b", 2);
+    EXPECT_EQ(file.Content(), "[Tessaly]\r\na=1\r\nb=2\r\n");
+}
+
+TEST(Profile_File, SaveReplacesFileAndRefusesReadOnlyOrDirectory) {
+    test::Temp_Dir folder;
+    const auto path = folder.File("Tessaly.ini");
+    test::Write_Bytes(path, "[Tessaly]\nx=1\n");
+    Profile_File file = Profile_File::Load(path);
+    file.Write_Integer("Tessaly", "x", 2);
+    file.Save(path);
+    EXPECT_EQ(test::Read_Bytes(path), "[Tessaly]\nx=2\n");
+
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    file.Write_Integer("Tessaly", "x", 3);
+    EXPECT_THROW(file.Save(path), File_Error);
+    EXPECT_EQ(test::Read_Bytes(path), "[Tessaly]\nx=2\n");
+
+    std::filesystem::create_directory(folder.File("dir.ini"));
+    EXPECT_THROW(file.Save(folder.File("dir.ini")), File_Error);
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -22,6 +22,8 @@
 #include "core/data_file.h"
 #include "core/dates.h"
 #include "core/demo_data.h"
+#include "core/errors.h"
+#include "core/profile_file.h"
 #include "core/program_identity.h"
 #include "core/sorting.h"
 #include "desktop/desktop_services.h"
@@ -33,6 +35,7 @@
 #include "ui/main/auto_size_label.h"
 #include "ui/main/button_glyphs.h"
 #include "ui/main/grid_selection.h"
+#include "ui/main/main_settings.h"
 #include "ui/main/radio_group.h"
 #include "ui/main/window_scaling.h"
 #include "widgets/format_string_grid.h"
@@ -66,6 +69,22 @@ QString Closing_Without_Saving_Question() {
                "The list could not be saved.\n\nClose %1 anyway? The changes since the last save "
                "will be lost.")
         .arg(QString::fromUtf8(Program_Title));
+}
+
+QString Closing_Without_Settings_Question() {
+    return QStringLiteral(
+               "The settings could not be saved; the list was saved.\n\nClose %1 anyway? The "
+               "window positions and options of this session will be lost.")
+        .arg(QString::fromUtf8(Program_Title));
+}
+
+QString Restore_Factory_Defaults_Question() {
+    return QStringLiteral(
+        "All settings will go back to their factory defaults: window position and size,\n"
+        "Always On Top, sort order, report time frame and start-up report,\n"
+        "and the values the Add / Edit dialog and the report window remember.\n"
+        "\n"
+        "Restore the factory defaults now?");
 }
 
 }  // namespace
@@ -514,7 +533,7 @@ void TMainForm1::FormShow() {
     resize(reference.width(), reference.height() + menuBar()->sizeHint().height());
     Record_Design_Layout(*Scaling_ListBox, reference, components_);
 
-    Apply_Settings(Main_Settings{});
+    Apply_Settings(Read_Settings());
     Set_Program_Identity();
     if (settings_.Window_Maximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -551,9 +570,27 @@ void TMainForm1::Apply_Settings(const Main_Settings& settings) {
     Sort_By_Column_RadioGroup->Set_Item_Index(settings.Sort_Column);
     Ascending_Descending_RadioGroup->Set_Item_Index(settings.Sort_Order);
     Days_Threshold_SpinEdit->setValue(settings.Days_Threshold);
+    Add_Modify_Form->Set_Name(From_File_Text(settings.Name_Edit));
+    Add_Modify_Form->Set_Calendar_Date(
+        settings.Month_Calendar_Date.value_or(services_.Time.Today()));
+    Add_Modify_Form->Set_Event_Type(From_File_Text(settings.Event_Type));
     Auto_Display_Coming_Events_Report_CheckBox->setChecked(
         settings.Auto_Display_Coming_Events_Report);
     Birthday_And_Date_Report_Form->Set_Position(settings.Report_Top, settings.Report_Left);
+}
+
+Main_Settings TMainForm1::Read_Settings() {
+    try {
+        return Read_Main_Settings(Profile_File::Load(Settings_File()), services_.Time.Today());
+    } catch (const std::exception& error) {
+        services_.Messages.Show(this, Message_Kind::Error, QString::fromUtf8(Program_Title),
+                                Message_Text(error.what()));
+        return Main_Settings{};
+    }
+}
+
+std::filesystem::path TMainForm1::Settings_File() const {
+    return Settings_File_Path(services_.Executable_Path.parent_path());
 }
 
 void TMainForm1::Set_Program_Identity() {
@@ -656,23 +693,71 @@ void TMainForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm1::FormCloseQuery(bool& can_close) {
-    Save_Settings_To_INI_File();
+    const QString title = QString::fromUtf8(Program_Title);
+    bool settings_saved = true;
+    bool data_saved = true;
+    // A settings failure must not cost the user the list: the data file is
+    // saved regardless.
+    try {
+        Save_Settings_To_INI_File();
+    } catch (const std::exception& error) {
+        services_.Messages.Show(this, Message_Kind::Error, title, Message_Text(error.what()));
+        settings_saved = false;
+    }
     try {
         Save_Data_To_File_ButtonClick();
     } catch (const std::exception& error) {
-        // Nobody is kept in a program that cannot save, and nothing is lost
-        // without the user saying so.
-        const QString title = QString::fromUtf8(Program_Title);
         services_.Messages.Show(this, Message_Kind::Error, title, Message_Text(error.what()));
-        can_close =
-            services_.Messages.Show(this, Message_Kind::Confirmation, title,
-                                    Closing_Without_Saving_Question()) == Message_Answer::Yes;
-        return;
+        data_saved = false;
     }
-    can_close = true;
+    // Nobody is kept in a program that cannot save, and nothing is lost
+    // without the user saying so.
+    can_close = (settings_saved && data_saved) ||
+                services_.Messages.Show(this, Message_Kind::Confirmation, title,
+                                        data_saved ? Closing_Without_Settings_Question()
+                                                   : Closing_Without_Saving_Question()) ==
+                    Message_Answer::Yes;
 }
 
-void TMainForm1::Save_Settings_To_INI_File() {}
+Main_Settings TMainForm1::Current_Settings() const {
+    Main_Settings settings;
+    // A maximised window stores the bounds it comes back to; reading them
+    // spares restoring a window whose close the user may still refuse.
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    settings.Window_Maximized = isMaximized();
+    const QRect normal = settings.Window_Maximized ? normalGeometry() : client;
+    settings.Window_Top = normal.top() - (client.top() - frame.top());
+    settings.Window_Left = normal.left() - (client.left() - frame.left());
+    settings.Window_Width = normal.width() + frame.width() - client.width();
+    settings.Window_Height = normal.height() + frame.height() - client.height();
+    settings.Always_On_Top = Always_On_Top_Option->isChecked();
+    settings.Auto_Run_At_Windows_Startup = Auto_Run_at_Windows_Startup_Option->isChecked();
+    bool is_number = false;
+    const int days = Days_Threshold_SpinEdit->cleanText().toInt(&is_number);
+    settings.Days_Threshold = is_number ? days : 1;
+    settings.Sort_Column = Sort_By_Column_RadioGroup->Item_Index();
+    settings.Sort_Order = Ascending_Descending_RadioGroup->Item_Index();
+    settings.Name_Edit = To_File_Text(Add_Modify_Form->Name());
+    settings.Month_Calendar_Date = Add_Modify_Form->Calendar_Date();
+    settings.Event_Type = To_File_Text(Add_Modify_Form->Event_Type());
+    settings.Auto_Display_Coming_Events_Report =
+        Auto_Display_Coming_Events_Report_CheckBox->isChecked();
+    settings.Report_Top = Birthday_And_Date_Report_Form->Top();
+    settings.Report_Left = Birthday_And_Date_Report_Form->Left();
+    return settings;
+}
+
+void TMainForm1::Save_Settings_To_INI_File() {
+    const std::filesystem::path file = Settings_File();
+    try {
+        Profile_File profile = Profile_File::Load(file);
+        Write_Main_Settings(profile, Current_Settings(), services_.Time.Today());
+        profile.Save(file);
+    } catch (const File_Error&) {
+        throw File_Error("Unable to write to " + file.string());
+    }
+}
 
 // ---------------------------------------------------------------------------
 // Commands
@@ -691,6 +776,28 @@ void TMainForm1::Always_On_Top_OptionClick() {
     Toggle_Always_On_Top();
 }
 
+void TMainForm1::Restore_Factory_Defaults_OptionClick() {
+    if (services_.Messages.Show(this, Message_Kind::Warning, QString::fromUtf8(Program_Title),
+                                Restore_Factory_Defaults_Question()) != Message_Answer::Yes) {
+        return;
+    }
+    services_.Desktop.Delete_File_Safely(Settings_File());
+    // Deleting the file alone would change nothing: the close writes the
+    // running values back. The defaults take effect at once instead.
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    // The Auto-Run mark shows the log-in entry, which the file never held.
+    const bool auto_run = Auto_Run_at_Windows_Startup_Option->isChecked();
+    Apply_Settings(Main_Settings{});
+    Auto_Run_at_Windows_Startup_Option->setChecked(auto_run);
+    Always_On_Top_Option->setChecked(!Always_On_Top_Option->isChecked());
+    Toggle_Always_On_Top();
+    Sort_Data_BitBtnClick();
+    // The show handling minimises a visible window; the user is left with a
+    // restored one.
+    FormShow();
+    Restore_Window();
+}
+
 void TMainForm1::Create_Test_Demo_Data_Menu_OptionClick() {
     Append_Demo_Data(Event_Array, services_.Time.Today());
     Refresh_StringGrid_From_Array_ButtonClick();
@@ -699,7 +806,6 @@ void TMainForm1::Create_Test_Demo_Data_Menu_OptionClick() {
 
 // Commands that arrive with their own changes.
 void TMainForm1::Auto_Run_at_Windows_Startup_OptionClick() {}
-void TMainForm1::Restore_Factory_Defaults_OptionClick() {}
 void TMainForm1::Create_Shortcut_on_Desktop_OptionClick() {}
 void TMainForm1::Create_Shortcut_on_Start_Menu_OptionClick() {}
 void TMainForm1::Create_Shortcut_on_Start_Programs_Menu_OptionClick() {}
@@ -707,8 +813,38 @@ void TMainForm1::Create_Shortcut_on_SendTo_Menu_OptionClick() {}
 void TMainForm1::Delete_All_Shortcuts_OptionClick() {}
 void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {}
 void TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick() {}
-void TMainForm1::View_Readme_file_OptionClick() {}
-void TMainForm1::View_Shareware_Catalog_OptionClick() {}
 void TMainForm1::AboutOptionClick() {}
+
+std::filesystem::path TMainForm1::Readme_File() const {
+    const std::string name = services_.Executable_Path.filename().string();
+    return services_.Executable_Path.parent_path() / (name.substr(0, name.find('.')) + ".txt");
+}
+
+void TMainForm1::View_In_Notepad(const std::filesystem::path& file) {
+    if (!services_.Desktop.View_In_Notepad(file)) {
+        services_.Messages.Show(this, Message_Kind::Information, QString::fromUtf8(Program_Title),
+                                QStringLiteral("Windows Notepad could not be found."));
+    }
+}
+
+void TMainForm1::View_Readme_file_OptionClick() {
+    // A missing readme is the editor's to report.
+    View_In_Notepad(Readme_File());
+}
+
+void TMainForm1::View_Shareware_Catalog_OptionClick() {
+    const std::filesystem::path catalog = services_.Executable_Path.parent_path() / "catalog.txt";
+    std::error_code error;
+    if (std::filesystem::exists(catalog, error)) {
+        View_In_Notepad(catalog);
+        return;
+    }
+    services_.Messages.Show(
+        this, Message_Kind::Information, QString::fromUtf8(Program_Title),
+        QStringLiteral("Harrow's Shareware Catalog is not in the same directory as ") +
+            QString::fromUtf8(Program_Title) + QStringLiteral(".  ") +
+            QStringLiteral("The required file 'catalog.txt' was included in the ") +
+            QStringLiteral("distribution ZIP file.  Please unzip this file and try again."));
+}
 
 }  // namespace tessaly

@@ -56,6 +56,9 @@ public:
     // How many list refreshes have run, nested ones included.
     int Refresh_Count() const { return refresh_count_; }
     std::filesystem::path Data_File() const;
+    std::filesystem::path Settings_File() const;
+    // The readme's name is the executable's up to its first "." plus ".txt".
+    std::filesystem::path Readme_File() const;
 
     // The list refresh: status line, derived fields, sort, grid.
     void Refresh_StringGrid_From_Array_ButtonClick();
@@ -69,7 +72,8 @@ public:
     // moved. Returns whether anything moved.
     bool Sort_Data_BitBtnClick();
 
-    // Start-up's settings step. The settings file replaces the defaults.
+    // Start-up's settings step, also the factory reset. No test against the
+    // screen; the controls bring values into their own range.
     void Apply_Settings(const Main_Settings& settings);
     void Set_Program_Identity();
     void Toggle_Always_On_Top();
@@ -178,8 +182,13 @@ private:
     QSize Client_Size() const;
     // Un-minimises the window, leaving a maximised one maximised.
     void Restore_Window();
-    // The settings file is written at close before the data file.
+    // Throws File_Error "Unable to write to <path>".
     void Save_Settings_To_INI_File();
+    // The settings file's values, or the defaults when it cannot be read.
+    Main_Settings Read_Settings();
+    // What the close writes, taken from the window and its forms.
+    Main_Settings Current_Settings() const;
+    void View_In_Notepad(const std::filesystem::path& file);
 
     Main_Form_Services services_;
     Event_List Event_Array;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/dates.h"
+#include "core/profile_file.h"
 
 namespace tessaly {
 
@@ -29,5 +30,13 @@ struct Main_Settings {
     int Report_Top = 20;
     int Report_Left = 20;
 };
+
+// The section's keys in the order start-up reads them; a missing key or a
+// number that is not one keeps the default, the calendar's being today.
+Main_Settings Read_Main_Settings(const Profile_File& file, Day_Number today);
+
+// All sixteen keys, in the order the close writes them. A calendar date
+// without a value is written as today.
+void Write_Main_Settings(Profile_File& file, const Main_Settings& settings, Day_Number today);
 
 }  // namespace tessaly

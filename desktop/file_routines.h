@@ -1,0 +1,24 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tessaly {
+
+// File_Status values.
+inline constexpr const char* File_Status_Closed = "CLOSED";
+inline constexpr const char* File_Status_Not_Found = "NOT FOUND";
+inline constexpr const char* File_Status_Open = "OPEN";
+inline constexpr const char* File_Status_Error = "ERROR";
+
+// Whether someone else holds the file open: empty for an empty path or a
+// missing file, "CLOSED" for a path of 128 characters or more without
+// looking, otherwise "CLOSED", "OPEN", "NOT FOUND" or "ERROR". Where the
+// operating system cannot tell, a file counts as closed.
+std::string File_Status(const std::filesystem::path& file);
+
+// Makes an existing file writable by its owner and deletes it unless someone
+// else holds it open. True when the file existed and is gone afterwards.
+bool Delete_File_Safely(const std::filesystem::path& file);
+
+}  // namespace tessaly

@@ -1,0 +1,88 @@
+#include "ui/main/main_settings.h"
+
+#include <cmath>
+
+namespace tessaly {
+
+namespace {
+
+constexpr const char* Top_Key = "window_top_posn";
+constexpr const char* Left_Key = "window_left_posn";
+constexpr const char* Width_Key = "window_Width";
+constexpr const char* Height_Key = "window_Height";
+constexpr const char* On_Top_Key = "Always_on_Top_Option";
+constexpr const char* Auto_Run_Key = "Auto_Run_at_Windows_Startup_Option";
+constexpr const char* Maximized_Key = "WindowState_wsMaximized";
+constexpr const char* Sort_Column_Key = "Sort_By_Column_RadioGroup";
+constexpr const char* Sort_Order_Key = "Ascending_Descending_RadioGroup";
+constexpr const char* Days_Key = "Days_Threshold_SpinEdit";
+constexpr const char* Name_Key = "Name_Edit";
+constexpr const char* Calendar_Key = "MonthCalendar1";
+constexpr const char* Event_Type_Key = "Event_Type_ComboBox";
+constexpr const char* Auto_Report_Key = "Auto_Display_Coming_Events_Report_CheckBox";
+constexpr const char* Report_Top_Key = "Dialog_Richedit_top_posn";
+constexpr const char* Report_Left_Key = "Dialog_Richedit_left_posn";
+
+int Whole_Day(Day_Number day) {
+    return static_cast<int>(std::trunc(day));
+}
+
+}  // namespace
+
+Main_Settings Read_Main_Settings(const Profile_File& file, Day_Number today) {
+    const Main_Settings defaults;
+    Main_Settings settings;
+    const auto integer = [&](const char* key, int default_value) {
+        return file.Read_Integer(Settings_Section, key, default_value);
+    };
+    const auto boolean = [&](const char* key, bool default_value) {
+        return file.Read_Bool(Settings_Section, key, default_value);
+    };
+    settings.Window_Top = integer(Top_Key, defaults.Window_Top);
+    settings.Window_Left = integer(Left_Key, defaults.Window_Left);
+    settings.Window_Width = integer(Width_Key, defaults.Window_Width);
+    settings.Window_Height = integer(Height_Key, defaults.Window_Height);
+    settings.Always_On_Top = boolean(On_Top_Key, defaults.Always_On_Top);
+    settings.Auto_Run_At_Windows_Startup =
+        boolean(Auto_Run_Key, defaults.Auto_Run_At_Windows_Startup);
+    settings.Window_Maximized = boolean(Maximized_Key, defaults.Window_Maximized);
+    settings.Sort_Column = integer(Sort_Column_Key, defaults.Sort_Column);
+    settings.Sort_Order = integer(Sort_Order_Key, defaults.Sort_Order);
+    settings.Days_Threshold = integer(Days_Key, defaults.Days_Threshold);
+    settings.Name_Edit = file.Read_String(Settings_Section, Name_Key).value_or(std::string());
+    settings.Month_Calendar_Date = integer(Calendar_Key, Whole_Day(today));
+    settings.Event_Type =
+        file.Read_String(Settings_Section, Event_Type_Key).value_or(std::string());
+    settings.Auto_Display_Coming_Events_Report =
+        boolean(Auto_Report_Key, defaults.Auto_Display_Coming_Events_Report);
+    settings.Report_Top = integer(Report_Top_Key, defaults.Report_Top);
+    settings.Report_Left = integer(Report_Left_Key, defaults.Report_Left);
+    return settings;
+}
+
+void Write_Main_Settings(Profile_File& file, const Main_Settings& settings, Day_Number today) {
+    const auto integer = [&](const char* key, int value) {
+        file.Write_Integer(Settings_Section, key, value);
+    };
+    const auto boolean = [&](const char* key, bool value) {
+        file.Write_Bool(Settings_Section, key, value);
+    };
+    boolean(Maximized_Key, settings.Window_Maximized);
+    integer(Top_Key, settings.Window_Top);
+    integer(Left_Key, settings.Window_Left);
+    integer(Width_Key, settings.Window_Width);
+    integer(Height_Key, settings.Window_Height);
+    boolean(On_Top_Key, settings.Always_On_Top);
+    boolean(Auto_Run_Key, settings.Auto_Run_At_Windows_Startup);
+    integer(Days_Key, settings.Days_Threshold);
+    integer(Sort_Column_Key, settings.Sort_Column);
+    integer(Sort_Order_Key, settings.Sort_Order);
+    file.Write_String(Settings_Section, Name_Key, settings.Name_Edit);
+    integer(Calendar_Key, Whole_Day(settings.Month_Calendar_Date.value_or(today)));
+    file.Write_String(Settings_Section, Event_Type_Key, settings.Event_Type);
+    boolean(Auto_Report_Key, settings.Auto_Display_Coming_Events_Report);
+    integer(Report_Top_Key, settings.Report_Top);
+    integer(Report_Left_Key, settings.Report_Left);
+}
+
+}  // namespace tessaly
