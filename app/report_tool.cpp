@@ -9,6 +9,7 @@
 #include "core/demo_data.h"
 #include "core/errors.h"
 #include "core/event_list.h"
+#include "core/main_settings.h"
 #include "core/profile_file.h"
 #include "core/program_identity.h"
 #include "core/short_date.h"
@@ -44,7 +45,6 @@ constexpr const char* Usage_Text =
 constexpr const char* Empty_List_Message = "Error: There are no entries in the list.";
 constexpr const char* Iso_Date_Pattern = "%Y-%m-%d";
 
-constexpr int Default_Days_Threshold = 14;
 constexpr int Minimum_Days_Threshold = 1;
 constexpr int Maximum_Days_Threshold = 100;
 
@@ -241,10 +241,11 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     }
 
     const Day_Number today = options.Date.value_or(env.Today);
-    const Profile_File settings = Load_Settings(env.Executable_Directory, err);
-    const int threshold = options.Days.value_or(std::clamp(
-        settings.Read_Integer(Settings_Section, "Days_Threshold_SpinEdit", Default_Days_Threshold),
-        Minimum_Days_Threshold, Maximum_Days_Threshold));
+    // The window's own settings, brought into the ranges its controls hold.
+    const Main_Settings settings =
+        Read_Main_Settings(Load_Settings(env.Executable_Directory, err), today);
+    const int threshold = options.Days.value_or(
+        std::clamp(settings.Days_Threshold, Minimum_Days_Threshold, Maximum_Days_Threshold));
 
     Event_List list;
     if (options.Demo) {
@@ -279,12 +280,8 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     // report's stable sort by next occurrence, so that ties keep the user's
     // order exactly as they do there.
     Calc_Days_Left_ButtonClick(list, today);
-    const int user_column = std::clamp(
-        settings.Read_Integer(Settings_Section, "Sort_By_Column_RadioGroup", Sort_By_Name), -1,
-        Sort_Column_Count - 1);
-    const int user_order = std::clamp(
-        settings.Read_Integer(Settings_Section, "Ascending_Descending_RadioGroup", Sort_Ascending),
-        -1, static_cast<int>(Sort_Descending));
+    const int user_column = std::clamp(settings.Sort_Column, -1, Sort_Column_Count - 1);
+    const int user_order = std::clamp(settings.Sort_Order, -1, static_cast<int>(Sort_Descending));
     Sort_Data_BitBtnClick(list, user_column, user_order);
     Sort_Data_BitBtnClick(list, Sort_By_Next_Event, Sort_Ascending);
 

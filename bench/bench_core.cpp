@@ -19,14 +19,7 @@ namespace {
 // A folder of its own for the files the benchmarks write, removed at the end.
 class Scratch_Folder {
 public:
-    Scratch_Folder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tessaly-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        path_ = pattern;
-    }
+    Scratch_Folder() : path_(Make_Scratch_Folder("tessaly-bench")) {}
     ~Scratch_Folder() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);

@@ -1,9 +1,5 @@
 // Times the terminal report as a user meets it: from process start to exit,
 // on a 500-entry file, with its output thrown away.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,37 +15,7 @@
 #include "core/data_file.h"
 #include "core/event_list.h"
 
-extern char** environ;
-
 namespace {
-
-// Runs the program once and returns its exit status, or -1 when it could
-// not be started or did not exit normally.
-int Run_Once(const std::string& program, std::vector<std::string> args) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    const int error =
-        ::posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        std::fprintf(stderr, "cannot start %s: %s\n", program.c_str(), std::strerror(error));
-        return -1;
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
-}
 
 double Percentile(const std::vector<double>& sorted, double fraction) {
     const auto index = static_cast<std::size_t>(fraction * static_cast<double>(sorted.size() - 1));
@@ -66,13 +32,7 @@ int main(int argc, char** argv) {
         return 64;
     }
 
-    std::string folder_pattern =
-        (std::filesystem::temp_directory_path() / "tessaly-bench-XXXXXX").string();
-    if (::mkdtemp(folder_pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const std::filesystem::path folder = folder_pattern;
+    const std::filesystem::path folder = tessaly::bench::Make_Scratch_Folder("tessaly-bench");
     const std::filesystem::path file = folder / "Tessaly.dat";
     tessaly::Event_List list;
     tessaly::bench::Fill_Bench_List(list);
@@ -87,7 +47,7 @@ int main(int argc, char** argv) {
     milliseconds.reserve(static_cast<std::size_t>(runs));
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        const int status = Run_Once(program, args);
+        const int status = tessaly::bench::Run_And_Wait(program, args, true);
         const auto end = std::chrono::steady_clock::now();
         if (status != 0) {
             std::fprintf(stderr, "%s exited with %d\n", program.c_str(), status);

@@ -1,8 +1,6 @@
 // Times the desktop program's start-up as a user meets it: from process start
 // to the main window's first paint, with a full data file. Needs a
 // display (run it under xvfb-run).
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <QApplication>
 #include <QEvent>
@@ -22,8 +20,6 @@
 #include "ui/common/clock.h"
 #include "ui/common/message_boxes.h"
 #include "ui/main/main_form.h"
-
-extern char** environ;
 
 namespace {
 
@@ -58,22 +54,6 @@ int Probe(int argc, char** argv, const std::filesystem::path& folder) {
     std::_Exit(window.List().Event_Count() == tessaly::Event_Array_Size - 1 ? 0 : 3);
 }
 
-int Run_Once(const std::string& self, const std::filesystem::path& folder) {
-    std::string probe = "--probe";
-    std::string folder_text = folder.string();
-    std::vector<char*> argv = {const_cast<char*>(self.c_str()), probe.data(), folder_text.data(),
-                               nullptr};
-    pid_t child = 0;
-    if (::posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,13 +65,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [RUNS]\n", argv[0]);
         return 64;
     }
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tessaly-startup-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const std::filesystem::path folder = pattern;
+    const std::filesystem::path folder = tessaly::bench::Make_Scratch_Folder("tessaly-startup");
     tessaly::Event_List list;
     tessaly::bench::Fill_Bench_List(list);
     // A file of 500 entries makes start-up show the capacity message first;
@@ -104,7 +78,7 @@ int main(int argc, char** argv) {
     int result = 0;
     for (int i = 0; i < runs && result == 0; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        const int status = Run_Once(self, folder);
+        const int status = tessaly::bench::Run_And_Wait(self, {"--probe", folder.string()}, false);
         const auto end = std::chrono::steady_clock::now();
         if (status != 0) {
             std::fprintf(stderr, "start-up probe failed with %d (is there a display?)\n", status);

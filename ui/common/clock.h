@@ -6,6 +6,11 @@
 
 namespace tessaly {
 
+// Between Qt's dates and the program's day numbers (the time of day is
+// dropped).
+Day_Number To_Day_Number(const QDate& date);
+QDate To_QDate(Day_Number date);
+
 // The local date and time. The window reads "today" only through this, so
 // tests can move it across midnight.
 class Clock {

@@ -48,10 +48,6 @@ QLabel* Make_Label(QWidget* parent, const QString& caption, Qt::Alignment alignm
     return label;
 }
 
-QDate Civil_To_QDate(const Civil_Date& date) {
-    return {date.Year, date.Month, date.Day};
-}
-
 }  // namespace
 
 TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
@@ -157,7 +153,7 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
     // The circle stays off until the first update.
     MonthCalendar1->Set_Today_Circle_Shown(false);
     const Day_Number today = clock_.Today();
-    MonthCalendar1->Set_Today(Civil_To_QDate(Decode_Date(today)),
+    MonthCalendar1->Set_Today(To_QDate(today),
                               From_File_Text(Format_Short_Date(short_date_, today)));
 
     move(Form_Left, Form_Top);
@@ -188,14 +184,13 @@ void TAdd_Modify_Form::Set_Comments(const QString& comments) {
 }
 
 Day_Number TAdd_Modify_Form::Calendar_Date() const {
-    const QDate date = MonthCalendar1->selectedDate();
-    return Day_Number_Of(date.year(), date.month(), date.day());
+    return To_Day_Number(MonthCalendar1->selectedDate());
 }
 
 bool TAdd_Modify_Form::Set_Calendar_Date(Day_Number date) {
     QDate wanted;
     if (Is_Day_Number_In_Range(date)) {
-        wanted = Civil_To_QDate(Decode_Date(date));
+        wanted = To_QDate(date);
     }
     if (!wanted.isValid() || wanted < MonthCalendar1->minimumDate() ||
         wanted > MonthCalendar1->maximumDate()) {
@@ -213,7 +208,7 @@ int TAdd_Modify_Form::Modal_Result() const {
 
 void TAdd_Modify_Form::Check_For_Current_Month_Year_ButtonClick() {
     const Day_Number today = clock_.Today();
-    const QDate today_date = Civil_To_QDate(Decode_Date(today));
+    const QDate today_date = To_QDate(today);
     // The clock may have passed midnight since the last showing.
     MonthCalendar1->Set_Today(today_date, From_File_Text(Format_Short_Date(short_date_, today)));
     MonthCalendar1->Set_Today_Circle_Shown(MonthCalendar1->yearShown() == today_date.year() &&

@@ -35,7 +35,7 @@
 #include "ui/main/auto_size_label.h"
 #include "ui/main/button_glyphs.h"
 #include "ui/main/grid_selection.h"
-#include "ui/main/main_settings.h"
+#include "core/main_settings.h"
 #include "ui/main/radio_group.h"
 #include "ui/main/window_scaling.h"
 #include "widgets/format_string_grid.h"

@@ -7,7 +7,7 @@
 
 #include "core/event_list.h"
 #include "core/short_date.h"
-#include "ui/main/main_settings.h"
+#include "core/main_settings.h"
 
 class QAction;
 class QCheckBox;

@@ -1,4 +1,4 @@
-#include "ui/main/main_settings.h"
+#include "core/main_settings.h"
 
 #include <cmath>
 
