@@ -1,5 +1,7 @@
 // tessaly: the desktop window.
 #include <QApplication>
+#include <QFile>
+#include <QSessionManager>
 
 #include <clocale>
 #include <cstdio>
@@ -7,10 +9,16 @@
 #include <filesystem>
 #include <string>
 
+#include "core/atomic_file.h"
+#include "core/data_file.h"
+#include "core/profile_file.h"
+#include "core/program_identity.h"
 #include "core/short_date.h"
 #include "desktop/desktop_services.h"
 #include "ui/common/clock.h"
 #include "ui/common/message_boxes.h"
+#include "ui/common/single_instance.h"
+#include "ui/common/termination_signals.h"
 #include "ui/main/main_form.h"
 
 namespace {
@@ -53,13 +61,52 @@ int main(int argc, char** argv) {
     // Dates are shown in the user's regional short date format.
     std::setlocale(LC_ALL, "");
 
-    tessaly::System_Clock clock;
     tessaly::Qt_Message_Boxes messages;
+    const std::filesystem::path executable(
+        QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+    const std::filesystem::path folder = executable.parent_path();
+    const std::filesystem::path data_file = tessaly::Data_File_Path(folder);
+
+    // Two windows on one data file would each save their own list on close.
+    tessaly::Single_Instance instance;
+    const tessaly::Acquire_Result owner = instance.Acquire(data_file);
+    switch (owner.Outcome) {
+        case tessaly::Instance_Outcome::Other_Instance_Activated:
+            return 0;
+        case tessaly::Instance_Outcome::Other_Instance_Unreachable:
+            messages.Show(nullptr, tessaly::Message_Kind::Information,
+                          QString::fromUtf8(tessaly::Program_Title),
+                          tessaly::Message_Text(tessaly::Already_Running_Message(data_file)));
+            return 1;
+        case tessaly::Instance_Outcome::Acquired:
+            // Only the lock's holder may clear what killed saves left behind.
+            tessaly::Remove_Stale_Temporaries(data_file);
+            tessaly::Remove_Stale_Temporaries(tessaly::Settings_File_Path(folder));
+            break;
+        case tessaly::Instance_Outcome::Lock_Unavailable:
+            // Another window may be saving: its temporaries are left alone.
+            std::fprintf(stderr, "Tessaly: running without the data file lock: %s\n",
+                         owner.Reason.toLocal8Bit().constData());
+            break;
+    }
+
+    tessaly::System_Clock clock;
     const auto desktop = tessaly::Make_Platform_Desktop_Services();
     tessaly::TMainForm1 MainForm1(tessaly::Main_Form_Services{
-        clock, messages, *desktop,
-        std::filesystem::path(QCoreApplication::applicationFilePath().toStdString()),
+        clock, messages, *desktop, executable,
         tessaly::Make_Strftime_Formatter(tessaly::Locale_Short_Date_Pattern())});
+    QObject::connect(&instance, &tessaly::Single_Instance::Activation_Requested, &MainForm1,
+                     [&MainForm1] { tessaly::Bring_To_Front(MainForm1); });
+    // Log-out and shutdown end the program by a signal, or ask the session
+    // first: the list is saved either way.
+    tessaly::Termination_Signals termination;
+    QObject::connect(&termination, &tessaly::Termination_Signals::Termination_Requested, &MainForm1,
+                     [&MainForm1] {
+                         MainForm1.Save_Before_Termination();
+                         QApplication::exit(0);
+                     });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &MainForm1,
+                     [&MainForm1](QSessionManager&) { MainForm1.Save_Before_Termination(); });
     MainForm1.show();
     return QApplication::exec();
 }

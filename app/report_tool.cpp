@@ -40,7 +40,7 @@ constexpr const char* Usage_Text =
     "Options take their value as the next argument or after \"=\".\n"
     "\n"
     "Exit status: 0 report printed, 1 no entries in the list, 2 data file\n"
-    "unreadable, 64 bad usage, 74 report not written.\n";
+    "unreadable (or, with --file, missing), 64 bad usage, 74 report not written.\n";
 
 constexpr const char* Empty_List_Message = "Error: There are no entries in the list.";
 constexpr const char* Iso_Date_Pattern = "%Y-%m-%d";
@@ -258,7 +258,14 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
         const std::filesystem::path file =
             options.File.value_or(Data_File_Path(env.Executable_Directory));
         try {
-            Load_Data_From_File_ButtonClick(list, file, load_options);
+            // Without --file a missing data file is the first run: no entries.
+            // A file the user named must be there.
+            if (Load_Data_From_File_ButtonClick(list, file, load_options) == Load_Result::No_File &&
+                options.File) {
+                err << Report_Tool_Name << ": \"" << file.string()
+                    << "\": the file does not exist\n";
+                return Report_Tool_Unreadable_File;
+            }
         } catch (const Tessaly_Error& error) {
             // A conversion error alone ("Invalid numeric input") does not say
             // which file is at fault.

@@ -1,5 +1,6 @@
 #include "core/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,15 +9,51 @@
 #include <string>
 #include <system_error>
 
+#include "core/detail/file_calls.h"
 #include "core/errors.h"
 
 namespace tessaly {
 
+namespace detail {
+
+File_Calls System_File_Calls() {
+    return File_Calls{
+        [](char* name_template, int flags) { return ::mkostemp(name_template, flags); },
+        [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
+        [](int fd, const void* bytes, size_t count) { return ::write(fd, bytes, count); },
+        [](int fd) { return ::fsync(fd); },
+        [](int fd) { return ::close(fd); },
+        [](const char* existing, const char* new_name) { return ::link(existing, new_name); },
+        [](const char* from, const char* to) { return ::rename(from, to); },
+        [](const char* name) { return ::unlink(name); },
+    };
+}
+
+File_Calls& Save_File_Calls() {
+    static File_Calls calls = System_File_Calls();
+    return calls;
+}
+
+}  // namespace detail
+
 namespace {
 
-[[noreturn]] void Throw_File_Error(const char* what, const std::filesystem::path& file, int error) {
-    throw File_Error(std::string(what) + " \"" + file.string() +
-                     "\": " + std::system_category().message(error));
+namespace fs = std::filesystem;
+
+// "." + the target's name + this: hidden, and unlike any name a user gives.
+constexpr const char* Temporary_Suffix = ".saving-XXXXXX";
+constexpr const char* Temporary_Marker = ".saving-";
+constexpr std::size_t Temporary_Random_Length = 6;
+// The same bound the kernel puts on a chain of links.
+constexpr int Most_Links_Followed = 40;
+
+std::string System_Text(int error) {
+    return std::system_category().message(error);
+}
+
+[[noreturn]] void Throw_File_Error(const char* what, const fs::path& file,
+                                   const std::string& reason) {
+    throw File_Error(std::string(what) + " \"" + file.string() + "\": " + reason);
 }
 
 mode_t Current_Umask() {
@@ -26,22 +63,45 @@ mode_t Current_Umask() {
     return mask;
 }
 
-// The mode a new file would get from open(..., 0666).
-mode_t Mode_For(const std::filesystem::path& target) {
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0) {
-        return existing.st_mode & 07777;
+// The file a chain of symbolic links finally names, whether it exists or not;
+// the path itself when it is no link.
+fs::path Final_Target(const fs::path& target) {
+    fs::path current = target;
+    for (int followed = 0; followed < Most_Links_Followed; ++followed) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(current, error)) || error) {
+            return current;
+        }
+        const fs::path next = fs::read_symlink(current, error);
+        if (error) {
+            return current;
+        }
+        current = next.is_absolute() ? next : current.parent_path() / next;
     }
-    return static_cast<mode_t>(0666 & ~Current_Umask());
+    return current;  // a loop: the rename will report it
 }
 
-bool Write_All(int fd, std::string_view bytes) {
+fs::path Folder_Of(const fs::path& file) {
+    const fs::path folder = file.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+std::string Temporary_Template(const fs::path& real_target) {
+    return (Folder_Of(real_target) / ("." + real_target.filename().string() + Temporary_Suffix))
+        .string();
+}
+
+bool Write_All(const detail::File_Calls& calls, int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t written = calls.Write(fd, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
             }
+            return false;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -49,69 +109,216 @@ bool Write_All(int fd, std::string_view bytes) {
     return true;
 }
 
-}  // namespace
-
-void Write_File_Atomically(const std::filesystem::path& target, std::string_view bytes) {
-    // A symbolic link stays a link: the file it points to is replaced.
-    std::filesystem::path real_target = target;
-    std::error_code ignored;
-    if (std::filesystem::is_symlink(target, ignored)) {
-        const auto resolved = std::filesystem::weakly_canonical(target, ignored);
-        if (!ignored) {
-            real_target = resolved;
+// A temporary file beside the target, removed again unless Keep() is called.
+class Temporary_File {
+public:
+    explicit Temporary_File(const fs::path& real_target)
+        : calls_(detail::Save_File_Calls()), name_(Temporary_Template(real_target)) {}
+    ~Temporary_File() {
+        if (fd_ >= 0) {
+            calls_.Close(fd_);
+        }
+        if (created_) {
+            calls_.Unlink(name_.c_str());
         }
     }
-    std::filesystem::path directory = real_target.parent_path();
-    if (directory.empty()) {
-        directory = ".";
+    Temporary_File(const Temporary_File&) = delete;
+    Temporary_File& operator=(const Temporary_File&) = delete;
+
+    // Creates it with the bytes and the mode, flushed to disk and closed.
+    // Returns 0 or the failing call's error number.
+    int Write(std::string_view bytes, mode_t mode) {
+        fd_ = calls_.Make_Temporary(name_.data(), O_CLOEXEC);
+        if (fd_ < 0) {
+            return errno;
+        }
+        created_ = true;
+        // mkstemp creates the file as 0600. Not every file system keeps modes,
+        // and the content matters more than they do, so a refusal is let pass.
+        calls_.Change_Mode(fd_, mode);
+        if (!Write_All(calls_, fd_, bytes) || calls_.Sync(fd_) != 0) {
+            return errno;
+        }
+        const int fd = fd_;
+        fd_ = -1;
+        if (calls_.Close(fd) != 0) {
+            return errno;
+        }
+        return 0;
+    }
+
+    // A free name for a hard link: created, then removed, so that link() can
+    // take it. Returns 0 or the error number.
+    int Reserve_Name() {
+        const int fd = calls_.Make_Temporary(name_.data(), O_CLOEXEC);
+        if (fd < 0) {
+            return errno;
+        }
+        calls_.Close(fd);
+        created_ = true;
+        if (calls_.Unlink(name_.c_str()) != 0) {
+            return errno;
+        }
+        created_ = false;
+        return 0;
+    }
+
+    // Renames it to the target; afterwards nothing is left to remove.
+    int Rename_To(const fs::path& target) {
+        if (calls_.Rename(name_.c_str(), target.c_str()) != 0) {
+            return errno;
+        }
+        created_ = false;
+        return 0;
+    }
+
+    const std::string& Name() const { return name_; }
+    void Mark_Created() { created_ = true; }
+
+private:
+    const detail::File_Calls& calls_;
+    std::string name_;
+    int fd_ = -1;
+    bool created_ = false;
+};
+
+bool Hard_Links_Unsupported(int error) {
+    return error == EPERM || error == ENOTSUP || error == EOPNOTSUPP || error == EMLINK ||
+           error == ENOSYS || error == EXDEV;
+}
+
+// Keeps the file that is about to be replaced as its backup. A hard link
+// keeps it without copying (and with its permissions); where the file system
+// has none, the bytes are copied. Returns 0 or the error number.
+int Keep_Backup_Of(const fs::path& real_target, const struct stat& existing) {
+    const fs::path backup = real_target.string() + ".bak";
+    // A save stopped between its two renames leaves the backup a second name
+    // of the file itself: it already is the previous version, and renaming a
+    // link onto it would do nothing and leave the link behind.
+    struct stat kept {};
+    if (::stat(backup.c_str(), &kept) == 0 && kept.st_dev == existing.st_dev &&
+        kept.st_ino == existing.st_ino) {
+        return 0;
+    }
+    detail::File_Calls& calls = detail::Save_File_Calls();
+    {
+        Temporary_File link_name(real_target);
+        if (const int error = link_name.Reserve_Name(); error != 0) {
+            return error;
+        }
+        if (calls.Link(real_target.c_str(), link_name.Name().c_str()) == 0) {
+            link_name.Mark_Created();
+            return link_name.Rename_To(backup);
+        }
+        if (!Hard_Links_Unsupported(errno)) {
+            return errno;
+        }
+    }
+    std::string bytes;
+    try {
+        bytes = Read_Whole_File(real_target);
+    } catch (const File_Error&) {
+        return EIO;
+    }
+    Temporary_File copy(real_target);
+    if (const int error = copy.Write(bytes, existing.st_mode & 07777); error != 0) {
+        return error;
+    }
+    return copy.Rename_To(backup);
+}
+
+bool Is_Temporary_Of(const std::string& entry, const std::string& target_name) {
+    const std::string prefix = "." + target_name + Temporary_Marker;
+    if (entry.size() != prefix.size() + Temporary_Random_Length ||
+        entry.compare(0, prefix.size(), prefix) != 0) {
+        return false;
+    }
+    for (std::size_t i = prefix.size(); i < entry.size(); ++i) {
+        const char c = entry[i];
+        const bool alphanumeric =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alphanumeric) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+fs::path Backup_Path(const fs::path& target) {
+    return Final_Target(target).string() + ".bak";
+}
+
+void Write_File_Atomically(const fs::path& target, std::string_view bytes,
+                           const Atomic_Write_Options& options) {
+    const fs::path real_target = Final_Target(target);
+
+    struct stat existing {};
+    const bool exists = ::stat(real_target.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT) {
+        Throw_File_Error("Cannot save", target, System_Text(errno));
+    }
+    if (exists && !S_ISREG(existing.st_mode)) {
+        Throw_File_Error("Cannot save", target,
+                         S_ISDIR(existing.st_mode) ? System_Text(EISDIR) : "not a regular file");
+    }
+    if (exists && (existing.st_mode & S_IWUSR) == 0) {
+        Throw_File_Error("Cannot save", target, System_Text(EACCES));
     }
 
     // Beside the target, so that the rename stays within one file system.
-    std::string temporary =
-        (directory / ("." + real_target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        Throw_File_Error("Cannot save", target, errno);
+    Temporary_File temporary(real_target);
+    const mode_t mode =
+        exists ? (existing.st_mode & 07777) : static_cast<mode_t>(0666 & ~Current_Umask());
+    if (const int error = temporary.Write(bytes, mode); error != 0) {
+        Throw_File_Error("Cannot save", target, System_Text(error));
     }
-
-    auto fail = [&](int error, bool still_open) {
-        if (still_open) {
-            ::close(fd);
+    if (exists && options.Keep_Backup) {
+        if (const int error = Keep_Backup_Of(real_target, existing); error != 0) {
+            Throw_File_Error("Cannot save", target,
+                             "the previous version could not be kept as \"" +
+                                 Backup_Path(target).string() + "\": " + System_Text(error));
         }
-        ::unlink(temporary.c_str());
-        Throw_File_Error("Cannot save", target, error);
-    };
-
-    // mkstemp creates the file as 0600. Not every file system keeps modes,
-    // and the content matters more than they do, so a refusal is let pass.
-    ::fchmod(fd, Mode_For(real_target));
-
-    if (!Write_All(fd, bytes)) {
-        fail(errno, true);
-    }
-    if (::fsync(fd) != 0) {
-        fail(errno, true);
-    }
-    if (::close(fd) != 0) {
-        fail(errno, false);
     }
     // The folder is not synced after the rename: a crash may then bring back
     // the previous version, but always a whole one, and saving stays quick.
-    if (::rename(temporary.c_str(), real_target.c_str()) != 0) {
-        fail(errno, false);
+    if (const int error = temporary.Rename_To(real_target); error != 0) {
+        Throw_File_Error("Cannot save", target, System_Text(error));
     }
 }
 
-std::string Read_Whole_File(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+std::string Read_Whole_File(const fs::path& file) {
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        Throw_File_Error("Cannot read", file, errno);
+        Throw_File_Error("Cannot read", file, System_Text(errno));
     }
-    std::string content;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        content.reserve(static_cast<std::size_t>(info.st_size));
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        Throw_File_Error("Cannot read", file, System_Text(error));
     }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        Throw_File_Error("Cannot read", file,
+                         S_ISDIR(info.st_mode) ? System_Text(EISDIR) : "not a regular file");
+    }
+    const auto too_large = [&file] {
+        Throw_File_Error("Cannot read", file,
+                         "the file is larger than " +
+                             std::to_string(Largest_Readable_File / (1024 * 1024)) +
+                             " MiB, far more than any list of the program needs");
+    };
+    if (static_cast<std::uintmax_t>(info.st_size) > Largest_Readable_File) {
+        ::close(fd);
+        too_large();
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+
+    std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -124,12 +331,41 @@ std::string Read_Whole_File(const std::filesystem::path& file) {
             }
             const int error = errno;
             ::close(fd);
-            Throw_File_Error("Cannot read", file, error);
+            Throw_File_Error("Cannot read", file, System_Text(error));
         }
         content.append(buffer, static_cast<std::size_t>(got));
+        // The file may grow while it is read.
+        if (content.size() > Largest_Readable_File) {
+            ::close(fd);
+            too_large();
+        }
     }
     ::close(fd);
     return content;
+}
+
+int Remove_Stale_Temporaries(const fs::path& target) {
+    const fs::path real_target = Final_Target(target);
+    const std::string name = real_target.filename().string();
+    DIR* folder = ::opendir(Folder_Of(real_target).c_str());
+    if (folder == nullptr) {
+        return 0;
+    }
+    int removed = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string entry_name = entry->d_name;
+        if (!Is_Temporary_Of(entry_name, name)) {
+            continue;
+        }
+        const fs::path path = Folder_Of(real_target) / entry_name;
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            ::unlink(path.c_str()) == 0) {
+            ++removed;
+        }
+    }
+    ::closedir(folder);
+    return removed;
 }
 
 }  // namespace tessaly

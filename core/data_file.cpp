@@ -12,6 +12,7 @@
 
 #include "core/atomic_file.h"
 #include "core/dates.h"
+#include "core/text_encoding.h"
 
 namespace tessaly {
 
@@ -103,12 +104,16 @@ bool Is_Decimal_Real(std::string_view text) {
 class Reader {
 public:
     explicit Reader(std::string_view bytes)
-        : bytes_(bytes.substr(0, bytes.find(End_Of_File_Mark))) {}
+        : bytes_(bytes.substr(0, bytes.find(End_Of_File_Mark))),
+          // Files edited or synced on Linux may have lost every CR; with none
+          // at all, LF ends the lines, as nothing else could.
+          line_end_(bytes_.find(Carriage_Return) == std::string_view::npos ? Line_Feed
+                                                                           : Carriage_Return) {}
 
     // A line without its end; empty at the end of the file.
     std::string Read_Line() {
         const std::size_t start = pos_;
-        while (pos_ < bytes_.size() && bytes_[pos_] != Carriage_Return) {
+        while (pos_ < bytes_.size() && bytes_[pos_] != line_end_) {
             ++pos_;
         }
         std::string line(bytes_.substr(start, pos_ - start));
@@ -134,17 +139,41 @@ public:
 
 private:
     void Skip_Line_End() {
-        if (pos_ < bytes_.size() && bytes_[pos_] == Carriage_Return) {
+        if (pos_ < bytes_.size() && bytes_[pos_] == line_end_) {
             ++pos_;
-            if (pos_ < bytes_.size() && bytes_[pos_] == Line_Feed) {
+            if (line_end_ == Carriage_Return && pos_ < bytes_.size() && bytes_[pos_] == Line_Feed) {
                 ++pos_;
             }
         }
     }
 
     std::string_view bytes_;
+    char line_end_;
     std::size_t pos_ = 0;
 };
+
+// A UTF-8 byte-order mark, as editors on Windows put before the text.
+constexpr std::string_view Utf8_Byte_Order_Mark = "\xEF\xBB\xBF";
+
+// The text without a leading UTF-8 mark. UTF-16 text (a mark of its own, or
+// the NUL bytes that its ASCII characters bring) would be misread byte by
+// byte, and saving the misread list would destroy the file, so it is refused.
+std::string_view Text_Of_File(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+        throw Format_Error(
+            "The data file is UTF-16 (\"Unicode\") text, which cannot be read as it stands; "
+            "save it again as ANSI or UTF-8 text.");
+    }
+    if (bytes.substr(0, Utf8_Byte_Order_Mark.size()) == Utf8_Byte_Order_Mark) {
+        bytes.remove_prefix(Utf8_Byte_Order_Mark.size());
+    }
+    if (bytes.substr(0, bytes.find(End_Of_File_Mark)).find('\0') != std::string_view::npos) {
+        throw Format_Error(
+            "The data file holds NUL bytes, as UTF-16 (\"Unicode\") and binary files do; "
+            "only ANSI or UTF-8 text can be read.");
+    }
+    return bytes;
+}
 
 int Read_Count_Token(Reader& reader) {
     const std::string_view token = reader.Read_Token(Count_Token_Limit);
@@ -172,15 +201,17 @@ int Parse_First_Line_Count(const std::string& line) {
         // message shows its start.
         constexpr std::size_t Shown_Length = 80;
         std::string shown = Upper_Case(line);
+        bool cut_short = false;
         if (shown.size() > Shown_Length) {
             std::size_t cut = Shown_Length;
             while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) {
                 --cut;  // not inside a UTF-8 sequence
             }
             shown.resize(cut);
-            shown += "...";
+            cut_short = true;
         }
-        throw Convert_Error("'" + shown + "' is not a valid integer value");
+        throw Convert_Error("'" + Escape_For_Message(shown) + (cut_short ? "..." : "") +
+                            "' is not a valid integer value");
     }
     return *count;
 }
@@ -191,7 +222,7 @@ Day_Number Read_Date_Token(Reader& reader) {
 }
 
 void Read_Entries(std::string_view bytes, Event_List& list, const Load_Options& options) {
-    Reader reader(bytes);
+    Reader reader(Text_Of_File(bytes));
     const std::string first_line = reader.Read_Line();
     const bool is_v1_1 = Upper_Case(first_line).find('V') != std::string::npos;
     int count = is_v1_1 ? Read_Count_Token(reader) : Parse_First_Line_Count(first_line);
@@ -222,6 +253,15 @@ void Read_Entries(std::string_view bytes, Event_List& list, const Load_Options& 
             entry.Spare_4 = reader.Read_Line();
         }
     }
+}
+
+// The day a written date text stands for.
+double Whole_Day_Of_Text(std::string_view text) {
+    double value = 0;
+    const std::string_view number = text.front() == ' ' ? text.substr(1) : text;
+    std::from_chars(number.data(), number.data() + number.size(), value,
+                    std::chars_format::general);
+    return std::trunc(value);
 }
 
 std::filesystem::path Unreadable_Copy_Name(const std::filesystem::path& file, int number) {
@@ -272,15 +312,25 @@ std::filesystem::path Keep_Unreadable_Copy(const std::filesystem::path& file,
     }
     std::string message = reason + Message_Line_Break + Message_Line_Break;
     std::optional<std::filesystem::path> copy;
-    try {
-        copy = Keep_Unreadable_Copy(file, bytes ? *bytes : Read_Whole_File(file));
-        message += "The data file could not be read; its content was kept unchanged in \"" +
-                   copy->string() + "\".";
-    } catch (const File_Error& copy_error) {
-        message += "The data file could not be read, and no copy of it could be kept (" +
-                   std::string(copy_error.what()) + "). \"" + file.string() +
-                   "\" itself is unchanged.";
+    if (!bytes) {
+        // Nothing could be read, so there is nothing to copy.
+        message += "\"" + file.string() + "\" is unchanged.";
+    } else {
+        try {
+            copy = Keep_Unreadable_Copy(file, *bytes);
+            message += "The data file could not be read; its content was kept unchanged in \"" +
+                       copy->string() + "\".";
+        } catch (const File_Error& copy_error) {
+            message += "The data file could not be read, and no copy of it could be kept (" +
+                       std::string(copy_error.what()) + "). \"" + file.string() +
+                       "\" itself is unchanged.";
+        }
     }
+    // The window keeps that promise: it never writes over a file it could
+    // not read.
+    message += std::string(Message_Line_Break) + Message_Line_Break +
+               "It is not written over until it can be read again; after mending it, use "
+               "\"Undo Recent Delete(s) / Reset(s) - Reload Data from File\" in the Data menu.";
     throw Load_Error(message, reason, copy);
 }
 
@@ -319,21 +369,28 @@ std::string Format_Date_Text(Day_Number date) {
             std::atoi(std::string(std::find(exact, written.ptr, 'e') + 1, written.ptr).c_str());
     }
     first_digits.resize(16, '0');
+    constexpr std::int64_t Fifteen_Digits_Carry = 1'000'000'000'000'000;
 
-    std::int64_t mantissa = std::stoll(first_digits.substr(0, 15));
-    if (first_digits[15] >= '5') {
-        ++mantissa;
-        constexpr std::int64_t Fifteen_Digits_Carry = 1'000'000'000'000'000;
+    const std::int64_t truncated = std::stoll(first_digits.substr(0, 15));
+    const auto text_of = [date](std::int64_t mantissa, int power) {
         if (mantissa == Fifteen_Digits_Carry) {
             mantissa /= 10;
-            ++exponent;
+            ++power;
         }
+        const std::string digits = std::to_string(mantissa);
+        char text[32];
+        std::snprintf(text, sizeof text, "%c%c.%sE%c%04d", date < 0 ? '-' : ' ', digits[0],
+                      digits.c_str() + 1, power < 0 ? '-' : '+', std::abs(power));
+        return std::string(text);
+    };
+    if (first_digits[15] < '5') {
+        return text_of(truncated, exponent);
     }
-    const std::string digits = std::to_string(mantissa);
-    char text[32];
-    std::snprintf(text, sizeof text, "%c%c.%sE%c%04d", date < 0 ? '-' : ' ', digits[0],
-                  digits.c_str() + 1, exponent < 0 ? '-' : '+', std::abs(exponent));
-    return text;
+    // Rounding up must not carry the value into the next day (35839.99999999999
+    // would be read back as 35840, 2958465.999999999 as a day past year 9999):
+    // then the digits are cut instead.
+    const std::string rounded = text_of(truncated + 1, exponent);
+    return Whole_Day_Of_Text(rounded) == std::trunc(date) ? rounded : text_of(truncated, exponent);
 }
 
 Day_Number Parse_Date_Token(std::string_view token) {
@@ -383,8 +440,16 @@ std::string Serialise_Data_File(const Event_List& list) {
     return out;
 }
 
-void Save_Data_To_File_ButtonClick(const Event_List& list, const std::filesystem::path& file) {
-    Write_File_Atomically(file, Serialise_Data_File(list));
+void Parse_Data_File(std::string_view bytes, Event_List& list, const Load_Options& options) {
+    list.Initialise_Entire_Array_ButtonClick();
+    Read_Entries(bytes, list, options);
+}
+
+void Save_Data_To_File_ButtonClick(const Event_List& list, const std::filesystem::path& file,
+                                   const Save_Options& options) {
+    Atomic_Write_Options write_options;
+    write_options.Keep_Backup = options.Keep_Backup;
+    Write_File_Atomically(file, Serialise_Data_File(list), write_options);
 }
 
 Load_Result Load_Data_From_File_ButtonClick(Event_List& list, const std::filesystem::path& file,
@@ -401,9 +466,7 @@ Load_Result Load_Data_From_File_ButtonClick(Event_List& list, const std::filesys
     try {
         bytes = Read_Whole_File(file);
         Read_Entries(*bytes, list, options);
-    } catch (const Convert_Error& error) {
-        Throw_Load_Error(file, error.what(), bytes, options);
-    } catch (const File_Error& error) {
+    } catch (const Tessaly_Error& error) {
         Throw_Load_Error(file, error.what(), bytes, options);
     }
     return Load_Result::Loaded;

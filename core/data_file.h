@@ -16,21 +16,6 @@ inline constexpr const char* Data_File_Name = "Tessaly.dat";
 // The data file beside the executable: its folder plus "Tessaly.dat".
 std::filesystem::path Data_File_Path(const std::filesystem::path& executable_directory);
 
-// The 23-character text of a date: sign position, one digit, ".", fourteen
-// digits rounded half up, "E", exponent sign and four digits.
-std::string Format_Date_Text(Day_Number date);
-
-// A date token: a decimal real ("35840", "3.584E4", the written form).
-// Throws Convert_Error("Invalid numeric input") for anything else, including
-// hexadecimal, infinities, NaN and days outside years 1..9999.
-Day_Number Parse_Date_Token(std::string_view token);
-
-// The file's bytes for the list in the "V1.1" layout, CR LF after each line.
-std::string Serialise_Data_File(const Event_List& list);
-
-// Writes the list to the file, replacing it atomically. Throws File_Error.
-void Save_Data_To_File_ButtonClick(const Event_List& list, const std::filesystem::path& file);
-
 struct Load_Options {
     // Called when the file holds 500 entries or more, before the entries are
     // read; the load goes on with the first 500.
@@ -39,6 +24,35 @@ struct Load_Options {
     // anything can overwrite it. The terminal tool, which never saves, does not.
     bool Keep_Unreadable_Copy = false;
 };
+
+// The 23-character text of a date: sign position, one digit, ".", fourteen
+// digits rounded half up, "E", exponent sign and four digits. Where rounding
+// up would carry the value into the next whole day, the digits are cut
+// instead, so that the text always reads back as the same day.
+std::string Format_Date_Text(Day_Number date);
+
+// A date token: a decimal real ("35840", "3.584E4", the written form).
+// Throws Convert_Error("Invalid numeric input") for anything else, including
+// hexadecimal, infinities, NaN and days outside years 1..9999.
+Day_Number Parse_Date_Token(std::string_view token);
+
+// Reads the list from a data file's bytes by the reading rules (the list is
+// blanked first). On a failure part-way the list holds what was read so far
+// and a Tessaly_Error (Convert_Error for a bad number) is thrown.
+void Parse_Data_File(std::string_view bytes, Event_List& list, const Load_Options& options);
+
+// The file's bytes for the list in the "V1.1" layout, CR LF after each line.
+std::string Serialise_Data_File(const Event_List& list);
+
+struct Save_Options {
+    // The window keeps the file it replaces as "Tessaly.dat.bak", so that a
+    // mistake (a Reset followed by a close) can be undone by hand.
+    bool Keep_Backup = false;
+};
+
+// Writes the list to the file, replacing it atomically. Throws File_Error.
+void Save_Data_To_File_ButtonClick(const Event_List& list, const std::filesystem::path& file,
+                                   const Save_Options& options = {});
 
 enum class Load_Result {
     No_File,  // nothing at the path: the list is empty and the grid not refreshed

@@ -19,6 +19,12 @@ public:
     using Tessaly_Error::Tessaly_Error;
 };
 
+// A file that is not in a form the program reads (UTF-16 text, for instance).
+class Format_Error : public Tessaly_Error {
+public:
+    using Tessaly_Error::Tessaly_Error;
+};
+
 // Reading or writing a file failed; the message names the file and carries
 // the operating system's text.
 class File_Error : public Tessaly_Error {

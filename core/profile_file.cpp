@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <limits>
 #include <system_error>
 
 #include "core/atomic_file.h"
 #include "core/errors.h"
+#include "core/text_encoding.h"
 
 namespace tessaly {
 
@@ -79,27 +81,170 @@ Profile_Line Key_Line(std::string_view key, std::string_view value, std::string_
     return Parse_Line(text, line_end);
 }
 
+// ---------------------------------------------------------------------------
+// Encodings
+
+constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
+constexpr std::string_view UTF16_LE_BOM = "\xFF\xFE";
+constexpr std::string_view UTF16_BE_BOM = "\xFE\xFF";
+
+Profile_Encoding Encoding_Of(std::string_view content) {
+    if (content.starts_with(UTF8_BOM)) {
+        return Profile_Encoding::UTF8_With_BOM;
+    }
+    if (content.starts_with(UTF16_LE_BOM)) {
+        return Profile_Encoding::UTF16_LE;
+    }
+    if (content.starts_with(UTF16_BE_BOM)) {
+        return Profile_Encoding::UTF16_BE;
+    }
+    return Profile_Encoding::Eight_Bit;
+}
+
+std::string_view Mark_Of(Profile_Encoding encoding) {
+    switch (encoding) {
+        case Profile_Encoding::UTF8_With_BOM:
+            return UTF8_BOM;
+        case Profile_Encoding::UTF16_LE:
+            return UTF16_LE_BOM;
+        case Profile_Encoding::UTF16_BE:
+            return UTF16_BE_BOM;
+        case Profile_Encoding::Eight_Bit:
+            break;
+    }
+    return {};
+}
+
+bool Is_UTF16(Profile_Encoding encoding) {
+    return encoding == Profile_Encoding::UTF16_LE || encoding == Profile_Encoding::UTF16_BE;
+}
+
+// Reads the code units of a UTF-16 text of even length.
+class UTF16_Units {
+public:
+    UTF16_Units(std::string_view bytes, bool big_endian) : bytes_(bytes), big_endian_(big_endian) {}
+
+    std::size_t Size() const { return bytes_.size() / 2; }
+    char16_t operator[](std::size_t index) const {
+        const auto first = static_cast<std::uint8_t>(bytes_[2 * index]);
+        const auto second = static_cast<std::uint8_t>(bytes_[2 * index + 1]);
+        return static_cast<char16_t>(big_endian_ ? (first << 8) | second : (second << 8) | first);
+    }
+
+private:
+    std::string_view bytes_;
+    bool big_endian_;
+};
+
+bool Is_High_Surrogate(char32_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool Is_Low_Surrogate(char32_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// An unpaired surrogate reads as U+FFFD; the line keeps its own bytes as long
+// as it is not written.
+std::string UTF16_To_UTF8(const UTF16_Units& units) {
+    std::string out;
+    out.reserve(units.Size());
+    for (std::size_t i = 0; i < units.Size(); ++i) {
+        const char32_t unit = units[i];
+        if (Is_High_Surrogate(unit) && i + 1 < units.Size() && Is_Low_Surrogate(units[i + 1])) {
+            Append_UTF8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else if (Is_High_Surrogate(unit) || Is_Low_Surrogate(unit)) {
+            Append_UTF8(out, 0xFFFD);
+        } else {
+            Append_UTF8(out, unit);
+        }
+    }
+    return out;
+}
+
+void Append_Unit(std::string& out, char32_t unit, bool big_endian) {
+    const auto high = static_cast<char>((unit >> 8) & 0xFF);
+    const auto low = static_cast<char>(unit & 0xFF);
+    out += big_endian ? high : low;
+    out += big_endian ? low : high;
+}
+
+// The program's text (UTF-8, or Windows-1252 when it is not valid UTF-8) in
+// UTF-16.
+std::string To_UTF16(std::string_view text, bool big_endian) {
+    const std::string utf8 = To_Display_UTF8(text);
+    std::string out;
+    out.reserve(2 * utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<std::uint8_t>(utf8[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            code = (code << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3Fu);
+        }
+        i += length;
+        if (code >= 0x10000) {
+            Append_Unit(out, 0xD800 + ((code - 0x10000) >> 10), big_endian);
+            Append_Unit(out, 0xDC00 + ((code - 0x10000) & 0x3FF), big_endian);
+        } else {
+            Append_Unit(out, code, big_endian);
+        }
+    }
+    return out;
+}
+
+std::string Encoded(std::string_view text, Profile_Encoding encoding) {
+    if (Is_UTF16(encoding)) {
+        return To_UTF16(text, encoding == Profile_Encoding::UTF16_BE);
+    }
+    return std::string(text);
+}
+
 }  // namespace
 
 std::filesystem::path Settings_File_Path(const std::filesystem::path& executable_directory) {
     return executable_directory / Settings_File_Name;
 }
 
-Profile_File::Profile_File(std::string content) : content_(std::move(content)) {
-    std::string_view rest = content_;
-    while (!rest.empty()) {
-        const std::size_t feed = rest.find('\n');
-        std::string_view text = rest.substr(0, feed);
-        std::size_t end_length = 0;
-        if (feed != std::string_view::npos) {
-            end_length = 1;
-            if (!text.empty() && text.back() == '\r') {
-                text.remove_suffix(1);
-                end_length = 2;
+Profile_File::Profile_File(std::string content)
+    : content_(std::move(content)), encoding_(Encoding_Of(content_)) {
+    std::string_view body = std::string_view(content_).substr(Mark_Of(encoding_).size());
+    const std::size_t unit_size = Is_UTF16(encoding_) ? 2 : 1;
+    if (body.size() % unit_size != 0) {
+        stray_byte_ = std::string(body.substr(body.size() - 1));
+        body.remove_suffix(1);
+    }
+    const bool big_endian = encoding_ == Profile_Encoding::UTF16_BE;
+    const UTF16_Units units(body, big_endian);
+    // A line break is a code unit of its own in either encoding.
+    const auto unit_at = [&](std::size_t index) -> char32_t {
+        return unit_size == 1 ? static_cast<std::uint8_t>(body[index]) : units[index];
+    };
+    const std::size_t unit_count = body.size() / unit_size;
+    std::size_t start = 0;
+    while (start < unit_count) {
+        std::size_t end = start;
+        while (end < unit_count && unit_at(end) != '\n') {
+            ++end;
+        }
+        std::size_t text_end = end;
+        std::string line_end;
+        if (end < unit_count) {
+            line_end = "\n";
+            if (text_end > start && unit_at(text_end - 1) == '\r') {
+                --text_end;
+                line_end = "\r\n";
             }
         }
-        lines_.push_back(Parse_Line(text, rest.substr(text.size(), end_length)));
-        rest.remove_prefix(text.size() + end_length);
+        const std::string_view stored =
+            body.substr(start * unit_size, (text_end - start) * unit_size);
+        const std::string text =
+            unit_size == 1 ? std::string(stored) : UTF16_To_UTF8(UTF16_Units(stored, big_endian));
+        lines_.push_back(Parse_Line(text, line_end));
+        stored_text_.emplace_back(stored);
+        start = end < unit_count ? end + 1 : end;
     }
 }
 
@@ -162,9 +307,13 @@ bool Profile_File::Read_Bool(std::string_view section, std::string_view key,
     return Read_Integer(section, key, default_value ? 1 : 0) != 0;
 }
 
-void Profile_File::Write_String(std::string_view section, std::string_view key,
+void Profile_File::Write_String(std::string_view section_name, std::string_view key_name,
                                 std::string_view value) {
-    std::string one_line(value);
+    // The lines of a UTF-16 file hold UTF-8 only, as they read back.
+    const bool convert = Is_UTF16(encoding_);
+    const std::string section = convert ? To_Display_UTF8(section_name) : std::string(section_name);
+    const std::string key = convert ? To_Display_UTF8(key_name) : std::string(key_name);
+    std::string one_line = convert ? To_Display_UTF8(value) : std::string(value);
     std::replace_if(
         one_line.begin(), one_line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     const std::string line_end = New_Line_End();
@@ -182,8 +331,8 @@ void Profile_File::Write_String(std::string_view section, std::string_view key,
         if (!lines_.empty() && lines_.back().Line_End.empty()) {
             lines_.back().Line_End = line_end;
         }
-        lines_.push_back(Parse_Line("[" + std::string(section) + "]", line_end));
-        lines_.push_back(Key_Line(key, one_line, line_end));
+        Insert_Line(lines_.size(), Parse_Line("[" + section + "]", line_end));
+        Insert_Line(lines_.size(), Key_Line(key, one_line, line_end));
         Rebuild_Content();
         return;
     }
@@ -201,7 +350,7 @@ void Profile_File::Write_String(std::string_view section, std::string_view key,
             while (value_start < line.Text.size() && Is_Blank(line.Text[value_start])) {
                 ++value_start;
             }
-            line = Parse_Line(line.Text.substr(0, value_start) + one_line, line.Line_End);
+            Replace_Text(i, Parse_Line(line.Text.substr(0, value_start) + one_line, line.Line_End));
             Rebuild_Content();
             return;
         }
@@ -210,8 +359,7 @@ void Profile_File::Write_String(std::string_view section, std::string_view key,
     if (lines_[last_key].Line_End.empty()) {
         lines_[last_key].Line_End = line_end;
     }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(last_key) + 1,
-                  Key_Line(key, one_line, line_end));
+    Insert_Line(last_key + 1, Key_Line(key, one_line, line_end));
     Rebuild_Content();
 }
 
@@ -235,11 +383,23 @@ void Profile_File::Save(const std::filesystem::path& file) const {
 }
 
 void Profile_File::Rebuild_Content() {
-    content_.clear();
-    for (const Profile_Line& line : lines_) {
-        content_ += line.Text;
-        content_ += line.Line_End;
+    content_ = std::string(Mark_Of(encoding_));
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        content_ += stored_text_[i] ? *stored_text_[i] : Encoded(lines_[i].Text, encoding_);
+        content_ += Encoded(lines_[i].Line_End, encoding_);
     }
+    content_ += stray_byte_;
+}
+
+void Profile_File::Insert_Line(std::size_t index, Profile_Line line) {
+    const auto offset = static_cast<std::ptrdiff_t>(index);
+    lines_.insert(lines_.begin() + offset, std::move(line));
+    stored_text_.insert(stored_text_.begin() + offset, std::nullopt);
+}
+
+void Profile_File::Replace_Text(std::size_t index, Profile_Line line) {
+    lines_[index] = std::move(line);
+    stored_text_[index].reset();
 }
 
 std::string Profile_File::New_Line_End() const {

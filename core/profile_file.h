@@ -13,8 +13,19 @@ inline constexpr const char* Settings_Section = "Tessaly";
 
 std::filesystem::path Settings_File_Path(const std::filesystem::path& executable_directory);
 
-// One line of an initialisation file as read. The text is kept whole, so that
-// a writer can put back every line it does not change byte for byte.
+// How the file's text is stored. Without a byte-order mark a file is 8-bit
+// (UTF-8 or Windows-1252) and read as it is; NUL bytes do not make it UTF-16.
+enum class Profile_Encoding {
+    Eight_Bit,
+    UTF8_With_BOM,  // EF BB BF
+    UTF16_LE,       // FF FE
+    UTF16_BE,       // FE FF
+};
+
+// One line of an initialisation file as read, in the program's byte strings:
+// for a UTF-16 file the text is converted to UTF-8 (an unpaired surrogate
+// reads as U+FFFD). The byte-order mark belongs to no line. The text is kept
+// whole, so that a writer can put back every line it does not change.
 struct Profile_Line {
     enum class Kind {
         Blank,
@@ -43,6 +54,12 @@ struct Profile_Line {
 // in double or single quotes is taken without them. Lines starting with ";"
 // are comments. When a section or a key occurs twice, the first one counts;
 // keys of a repeated section are not looked up.
+//
+// A file with a byte-order mark (UTF-8, or UTF-16 either way round, as
+// Notepad saves them) reads the same, and a write keeps its encoding, its mark
+// and the bytes of every line the write does not change, down to code units
+// of a damaged UTF-16 file that cannot be decoded. A stray last byte of a
+// UTF-16 file of odd length is not read and stays at the end of the file.
 class Profile_File {
 public:
     Profile_File() = default;
@@ -62,7 +79,9 @@ public:
     // Sets the key's value. An existing key keeps its line up to and with the
     // blanks after "="; a missing key goes after the last key of its section,
     // a missing section at the end of the file. Every other line stays as it
-    // is. Line breaks in the value become blanks, so it stays one line.
+    // is. Line breaks in the value become blanks, so it stays one line. Into a
+    // UTF-16 file the value goes converted from UTF-8 or, when it is not valid
+    // UTF-8, from Windows-1252.
     void Write_String(std::string_view section, std::string_view key, std::string_view value);
     void Write_Integer(std::string_view section, std::string_view key, int value);
     void Write_Bool(std::string_view section, std::string_view key, bool value);
@@ -73,16 +92,28 @@ public:
     // succeed regardless.
     void Save(const std::filesystem::path& file) const;
 
+    // The file's bytes in its own encoding, mark included: what Save writes.
     const std::string& Content() const { return content_; }
+    // The lines as read (see Profile_Line): for an 8-bit file they join to
+    // Content() without its mark, for a UTF-16 file to its UTF-8 conversion.
     const std::vector<Profile_Line>& Lines() const { return lines_; }
+    Profile_Encoding Encoding() const { return encoding_; }
 
 private:
     void Rebuild_Content();
     // The line end for new lines: the file's own, CR LF for a new file.
     std::string New_Line_End() const;
+    void Insert_Line(std::size_t index, Profile_Line line);
+    void Replace_Text(std::size_t index, Profile_Line line);
 
     std::string content_;
+    Profile_Encoding encoding_ = Profile_Encoding::Eight_Bit;
     std::vector<Profile_Line> lines_;
+    // Per line, its text (without the line end) as the file holds it, while
+    // the line is unchanged; empty once the program has written the line.
+    std::vector<std::optional<std::string>> stored_text_;
+    // The odd last byte of a UTF-16 file.
+    std::string stray_byte_;
 };
 
 }  // namespace tessaly

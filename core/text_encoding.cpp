@@ -14,20 +14,33 @@ constexpr std::array<char16_t, 32> Cp1252_High = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
+bool Is_Invisible(char32_t code) {
+    return (code >= 0x80 && code <= 0x9F) || code == 0xAD || (code >= 0x200B && code <= 0x200F) ||
+           (code >= 0x2028 && code <= 0x202E) || (code >= 0x2060 && code <= 0x2064) ||
+           code == 0xFEFF;
+}
+
+constexpr const char* Hex_Digits = "0123456789ABCDEF";
+
+}  // namespace
+
 void Append_UTF8(std::string& out, char32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
-
-}  // namespace
 
 bool Is_Valid_UTF8(std::string_view bytes) {
     std::size_t i = 0;
@@ -80,6 +93,38 @@ std::string To_Display_UTF8(std::string_view bytes) {
         } else {
             Append_UTF8(out, byte);
         }
+    }
+    return out;
+}
+
+std::string Escape_For_Message(std::string_view bytes) {
+    const std::string text = To_Display_UTF8(bytes);
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<std::uint8_t>(text[i]);
+        if (lead < 0x20 || lead == 0x7F) {
+            out += "\\x";
+            out += Hex_Digits[lead >> 4];
+            out += Hex_Digits[lead & 0xF];
+            ++i;
+            continue;
+        }
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            code = (code << 6) | (static_cast<std::uint8_t>(text[i + k]) & 0x3F);
+        }
+        if (Is_Invisible(code)) {
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4) {
+                out += Hex_Digits[(code >> shift) & 0xF];
+            }
+        } else {
+            out.append(text, i, length);
+        }
+        i += length;
     }
     return out;
 }

@@ -7,9 +7,18 @@ namespace tessaly {
 
 bool Is_Valid_UTF8(std::string_view bytes);
 
+// Appends the code point (up to U+10FFFF) in UTF-8.
+void Append_UTF8(std::string& out, char32_t code);
+
 // The text as it is shown: unchanged when it is valid UTF-8, otherwise read
 // as Windows-1252 (files written by the Windows program) and converted to
 // UTF-8. The stored bytes are never changed by this.
 std::string To_Display_UTF8(std::string_view bytes);
+
+// A stored text for a message that quotes it: shown as To_Display_UTF8 does,
+// but with control bytes ("\x00", "\x1A") and invisible characters (a
+// byte-order mark "\uFEFF", zero-width and direction marks) written out, so
+// that nothing is cut off or hidden.
+std::string Escape_For_Message(std::string_view bytes);
 
 }  // namespace tessaly

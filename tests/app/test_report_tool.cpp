@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <sstream>
@@ -152,6 +153,31 @@ TEST_F(Report_Tool_Test, MissingFileIsAnEmptyList) {
     EXPECT_EQ(result.Status, 1);
     EXPECT_EQ(result.Out, "");
     EXPECT_EQ(result.Err, "Error: There are no entries in the list.\n");
+}
+
+TEST_F(Report_Tool_Test, NamedFileThatDoesNotExistIsAnError) {
+    const std::string missing = folder_.File("Missing.dat").string();
+    const Tool_Result result = Run({"--file", missing});
+    EXPECT_EQ(result.Status, 2);
+    EXPECT_EQ(result.Out, "");
+    EXPECT_EQ(result.Err, "tessaly-report: \"" + missing + "\": the file does not exist\n");
+}
+
+TEST_F(Report_Tool_Test, FileThatIsNoRegularFileIsRefusedWithoutWaiting) {
+    const std::filesystem::path fifo = folder_.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& file : {fifo.string(), std::string("/dev/zero")}) {
+        const Tool_Result result = Run({"--file", file});
+        EXPECT_EQ(result.Status, 2) << file;
+        EXPECT_EQ(result.Err, "tessaly-report: Cannot read \"" + file + "\": not a regular file\n");
+    }
+    // Nor does a settings file of that kind hold the report up.
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(folder_.File("Tessaly.ini").c_str(), 0600), 0);
+    const Tool_Result demo = Run({"--demo"});
+    EXPECT_EQ(demo.Status, 0);
+    EXPECT_NE(demo.Err.find("not a regular file (default settings used)"), std::string::npos)
+        << demo.Err;
 }
 
 TEST_F(Report_Tool_Test, FileWithNoEntriesIsAnEmptyList) {

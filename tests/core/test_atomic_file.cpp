@@ -158,6 +158,97 @@ TEST(Write_File_Atomically, ReadOnlyFolderFailsAndLeavesTheTarget) {
     EXPECT_EQ(Entries_In(dir.Path()), 1u);
 }
 
+TEST(Write_File_Atomically, ReadOnlyTargetIsRefusedEvenForRoot) {
+    Temp_Dir dir;
+    const fs::path target = dir.File("Tessaly.dat");
+    Write_Bytes(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+
+    try {
+        Write_File_Atomically(target, "new");
+        FAIL() << "no error";
+    } catch (const File_Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot save \"" + target.string() + "\": Permission denied");
+    }
+    EXPECT_EQ(Read_Bytes(target), "old");
+    EXPECT_EQ(Mode_Of(target), 0444u);
+    EXPECT_EQ(Entries_In(dir.Path()), 1u);
+}
+
+TEST(Write_File_Atomically, TargetThatIsNoRegularFileIsRefusedAndKept) {
+    Temp_Dir dir;
+    const fs::path fifo = dir.File("Tessaly.dat");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+
+    try {
+        Write_File_Atomically(fifo, "new");
+        FAIL() << "no error";
+    } catch (const File_Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot save \"" + fifo.string() + "\": not a regular file");
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(Entries_In(dir.Path()), 1u);
+}
+
+TEST(Write_File_Atomically, DanglingLinkStaysALinkAndItsTargetIsCreated) {
+    Temp_Dir dir;
+    fs::create_directory(dir.File("real"));
+    fs::create_symlink("real/Tessaly.dat", dir.File("Tessaly.dat"));
+
+    Write_File_Atomically(dir.File("Tessaly.dat"), "new");
+
+    EXPECT_TRUE(fs::is_symlink(dir.File("Tessaly.dat")));
+    EXPECT_EQ(Read_Bytes(dir.File("real") / "Tessaly.dat"), "new");
+    EXPECT_EQ(Entries_In(dir.File("real")), 1u);
+}
+
+TEST(Write_File_Atomically, BackupKeepsThePreviousVersionWithItsPermissions) {
+    Temp_Dir dir;
+    const fs::path target = dir.File("Tessaly.dat");
+    const fs::path backup = dir.File("Tessaly.dat.bak");
+    Atomic_Write_Options options;
+    options.Keep_Backup = true;
+
+    // Nothing to keep before the first version.
+    Write_File_Atomically(target, "first", options);
+    EXPECT_FALSE(fs::exists(backup));
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+
+    Write_File_Atomically(target, "second", options);
+    EXPECT_EQ(Read_Bytes(backup), "first");
+    EXPECT_EQ(Mode_Of(backup), 0640u);
+    Write_File_Atomically(target, "third", options);
+    EXPECT_EQ(Read_Bytes(backup), "second");
+    EXPECT_EQ(Read_Bytes(target), "third");
+    EXPECT_EQ(Backup_Path(target), backup);
+    EXPECT_EQ(Entries_In(dir.Path()), 2u);
+
+    // Without the option the backup is left as it is.
+    Write_File_Atomically(target, "fourth");
+    EXPECT_EQ(Read_Bytes(backup), "second");
+}
+
+TEST(Remove_Stale_Temporaries, RemovesOnlyTheTargetsOwnTemporaries) {
+    Temp_Dir dir;
+    const fs::path target = dir.File("Tessaly.dat");
+    for (const char* name :
+         {"Tessaly.dat", ".Tessaly.dat.saving-a1B2c3", ".Tessaly.dat.saving-ZZZZZZ",
+          ".Tessaly.dat.lock", ".Tessaly.dat.backup", ".Tessaly.dat.saving-abc",
+          ".Tessaly.dat.saving-abcdefg", ".Tessaly.ini.saving-a1B2c3", "Tessaly.dat.bak",
+          ".Tessaly.dat.saving-ab-d_f"}) {
+        Write_Bytes(dir.File(name), "x");
+    }
+    fs::create_directory(dir.File(".Tessaly.dat.saving-Folder"));
+
+    EXPECT_EQ(Remove_Stale_Temporaries(target), 2);
+
+    EXPECT_FALSE(fs::exists(dir.File(".Tessaly.dat.saving-a1B2c3")));
+    EXPECT_FALSE(fs::exists(dir.File(".Tessaly.dat.saving-ZZZZZZ")));
+    EXPECT_EQ(Entries_In(dir.Path()), 9u);
+}
+
 TEST(Read_Whole_File, ReadsEveryByteOfALargeFile) {
     Temp_Dir dir;
     std::string bytes;
@@ -176,7 +267,11 @@ TEST(Read_Whole_File, FailuresNameTheFileAndCarryTheSystemText) {
     } cases[] = {
         {dir.File("missing"), "No such file or directory"},
         {dir.Path(), "Is a directory"},
+        // Opening either would block or never end.
+        {dir.File("fifo"), "not a regular file"},
+        {"/dev/zero", "not a regular file"},
     };
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
     for (const auto& c : cases) {
         try {
             Read_Whole_File(c.file);
@@ -185,6 +280,24 @@ TEST(Read_Whole_File, FailuresNameTheFileAndCarryTheSystemText) {
             EXPECT_EQ(std::string(error.what()),
                       "Cannot read \"" + c.file.string() + "\": " + c.os_text);
         }
+    }
+}
+
+TEST(Read_Whole_File, FileLargerThanTheLimitIsRefusedBeforeReading) {
+    Temp_Dir dir;
+    const fs::path file = dir.File("huge");
+    Write_Bytes(file, "");
+    // Sparse: no disk space is used.
+    fs::resize_file(file, Largest_Readable_File + 1);
+
+    try {
+        Read_Whole_File(file);
+        FAIL() << "no error";
+    } catch (const File_Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot read \"" + file.string() +
+                      "\": the file is larger than 256 MiB, far more than any list of the "
+                      "program needs");
     }
 }
 

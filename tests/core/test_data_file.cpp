@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <clocale>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -97,8 +99,19 @@ TEST(Format_Date_Text, WritesFifteenDigitsRoundedHalfUpOnTheExactValue) {
         {-1000000.001953125, "-1.00000000195313E+0006"},
         {2.0 / 3.0, " 6.66666666666667E-0001"},
         {1.0 / 3.0, " 3.33333333333333E-0001"},
-        // 99999.999999999985448...: the carry moves into the exponent.
-        {99999.99999999999, " 1.00000000000000E+0005"},
+        // 99999.999999999985448...: rounding up would read back as day
+        // 100000, so the digits are cut.
+        {99999.99999999999, " 9.99999999999999E+0004"},
+        // 9.999999999999995 still rounds up within its day (the carry moves
+        // into the exponent only where the day stays).
+        {0.9999999999999996, " 9.99999999999999E-0001"},
+        // The last representable moments of the date range stay in it.
+        {2958465.999999999, " 2.95846599999999E+0006"},
+        {-693593.9999999999, "-6.93593999999999E+0005"},
+        {35839.9999999999, " 3.58399999999999E+0004"},
+        // Where the rounding stays within the day it is kept.
+        {35839.999999999985, " 3.58399999999999E+0004"},
+        {35839.5000000000005, " 3.58395000000000E+0004"},
         {1e-300, " 1.00000000000000E-0300"},
     };
     for (const auto& c : cases) {
@@ -273,9 +286,35 @@ INSTANTIATE_TEST_SUITE_P(
         Reading_Case{"LfAloneIsText",
                      "V1.1\r\n1\r\nAnn\nBob\r\n10\r\nT\nU\r\n" + Lines({"", "", "", "", ""}),
                      {Rec("Ann\nBob", 10, "T\nU")}},
-        // Without a CR the whole file is the header line and the count is at
-        // the end of the file.
-        Reading_Case{"LfOnlyFile", Lines({"V1.1", "1", "Ann", "10", "T"}, "\n"), {}},
+        // Without any CR in the file, LF ends the lines.
+        Reading_Case{
+            "LfOnlyFile", Lines({"V1.1", "1", "Ann", "10", "T"}, "\n"), {Rec("Ann", 10, "T")}},
+        Reading_Case{"LfOnlyFullEntries",
+                     Lines({"V1.1", "2", "Ann", "35840", "Birthday", "C", "1", "2", "3", "4", "Bob",
+                            "20", "T", "", "", "", "", ""},
+                           "\n"),
+                     {Full_Rec, Rec("Bob", 20, "T")}},
+        Reading_Case{"LfOnlyV10",
+                     Lines({"2", "Ann", "35840", "Birthday", "Bob", "20", "T"}, "\n"),
+                     {Rec("Ann", 35840, "Birthday"), Rec("Bob", 20, "T")}},
+        // One CR anywhere and LF is text again, as in files written on Windows.
+        Reading_Case{"OneCrMakesLfText", "V1.1\n1\nAnn\n10\nT\r\n", {}},
+        // A UTF-8 byte-order mark before the text is no part of it.
+        Reading_Case{"Utf8MarkBeforeV10",
+                     "\xEF\xBB\xBF" + Lines({"1", "Ann", "10", "T"}),
+                     {Rec("Ann", 10, "T")}},
+        Reading_Case{"Utf8MarkBeforeV11",
+                     "\xEF\xBB\xBF"
+                     "V1.1\r\n1\r\n" +
+                         Full_Entry,
+                     {Full_Rec}},
+        Reading_Case{"Utf8MarkInsideATextStays",
+                     "V1.1\r\n1\r\n\xEF\xBB\xBF"
+                     "Ann\r\n10\r\n" +
+                         Tail(),
+                     {Rec("\xEF\xBB\xBF"
+                          "Ann",
+                          10, "T")}},
         Reading_Case{"OneLfBelongsToTheCr",
                      "V1.1\r\n1\r\n\nAnn\r\n10\r\nT\r\r\nC\r\n\n\r\n\r\n\r\n",
                      {Rec("\nAnn", 10, "T", "", "C", "\n")}},
@@ -285,7 +324,7 @@ INSTANTIATE_TEST_SUITE_P(
                          Full_Entry,
                      {Rec("Ann", 10, "Birth"), Rec("", 0, "")}},
         Reading_Case{"TokensSkipControlsAndEmptyLines",
-                     "V1.1\r\n\r\n \t\r\n\0\x01\x1f 2\r\nAnn\r\n\r\n\r\n\t 35840\r\n"s + Tail() +
+                     "V1.1\r\n\r\n \t\r\n\x01\x1f 2\r\nAnn\r\n\r\n\r\n\t 35840\r\n"s + Tail() +
                          "Bob\r\n\n20\r\n" + Tail("U"),
                      {Rec("Ann", 35840, "T"), Rec("Bob", 20, "U")}},
         Reading_Case{"RestOfATokenLineIsSkipped",
@@ -351,6 +390,13 @@ TEST_P(Capacity, FileOf500OrMoreEntriesIsCutTo500WithTheMessage) {
 
 INSTANTIATE_TEST_SUITE_P(Counts, Capacity, ::testing::Values(499, 500, 600));
 
+const std::string Utf16_Reason =
+    "The data file is UTF-16 (\"Unicode\") text, which cannot be read as it stands; save it "
+    "again as ANSI or UTF-8 text.";
+const std::string Nul_Reason =
+    "The data file holds NUL bytes, as UTF-16 (\"Unicode\") and binary files do; only ANSI or "
+    "UTF-8 text can be read.";
+
 struct Failure_Case {
     const char* name;
     std::string bytes;
@@ -400,12 +446,68 @@ INSTANTIATE_TEST_SUITE_P(
                      "V1.1\r\n1\r\nAnn\r\n35840\xa0\r\n" + Tail(),
                      "Invalid numeric input",
                      {Rec("Ann", 0, "")}},
+        // UTF-16 text would be misread byte by byte.
+        Failure_Case{"Utf16LittleEndian",
+                     "\xFF\xFE"
+                     "V\0"
+                     "1\0.\0"
+                     "1\0\r\0\n\0"
+                     "1\0\r\0\n\0"s,
+                     Utf16_Reason,
+                     {}},
+        Failure_Case{"Utf16BigEndian",
+                     "\xFE\xFF\0V\0"
+                     "1"s,
+                     Utf16_Reason,
+                     {}},
+        Failure_Case{"Utf16WithoutMark",
+                     "1\0\r\0\n\0A\0n\0n\0\r\0\n\0"
+                     "3\0"
+                     "5\0"
+                     "8\0"
+                     "4\0"
+                     "0\0\r\0\n\0"s,
+                     Nul_Reason,
+                     {}},
+        Failure_Case{"NulInAText", "V1.1\r\n1\r\nA\0nn\r\n10\r\n"s + Tail(), Nul_Reason, {}},
+        // The message shows what the line holds, invisible bytes included.
+        Failure_Case{"V10FirstLineQuotesInvisibleBytesEscaped",
+                     "\xEF\xBB\xBF\xEF\xBB\xBF"
+                     "1\x01\x7f\r\n",
+                     "'\\uFEFF1\\x01\\x7F' is not a valid integer value",
+                     {}},
+        Failure_Case{"V10FirstLineInWindows1252IsShownConverted",
+                     "\xe9t\xe9\r\n",
+                     "'\xC3\xA9T\xC3\xA9' is not a valid integer value",
+                     {}},
         // The date line is empty, so the token is taken from the next line.
         Failure_Case{"DateLineEmpty",
                      "V1.1\r\n1\r\nAnn\r\n\r\nBirthday\r\n",
                      "Invalid numeric input",
                      {Rec("Ann", 0, "")}}),
     [](const auto& test_info) { return std::string(test_info.param.name); });
+
+TEST_F(Data_File, DatesAtTheEdgesOfTheRangeReadBackAsTheSameDay) {
+    for (const Day_Number date : {2958465.999999999, -693593.9999999999, 35839.99999999999}) {
+        Event_List saved;
+        saved.Append() = Rec("Edge", date, "T");
+        Save_Data_To_File_ButtonClick(saved, File());
+
+        ASSERT_EQ(Load_Data_From_File_ButtonClick(list_, File()), Load_Result::Loaded) << date;
+        EXPECT_EQ(std::trunc(list_.At(1).Orig_Date), std::trunc(date)) << date;
+    }
+}
+
+TEST_F(Data_File, LfOnlyFileIsSavedWithCrLfAndLoadsTheSame) {
+    Write_Bytes(File(),
+                Lines({"V1.1", "1", "Ann", "35840", "Birthday", "C", "1", "2", "3", "4"}, "\n"));
+    ASSERT_EQ(Load_Data_From_File_ButtonClick(list_, File()), Load_Result::Loaded);
+    Save_Data_To_File_ButtonClick(list_, File());
+
+    EXPECT_EQ(Read_Bytes(File()),
+              "V1.1\r\n1\r\nAnn\r\n 3.58400000000000E+0004\r\nBirthday\r\n"
+              "C\r\n1\r\n2\r\n3\r\n4\r\n");
+}
 
 TEST_F(Data_File, MissingFileGivesAnEmptyListSilently) {
     list_.Append() = Rec("Ann", 1, "T");
@@ -428,11 +530,13 @@ TEST_F(Data_File, FileThatCannotBeReadFailsWithTheSystemText) {
     } catch (const Load_Error& error) {
         const std::string reason = "Cannot read \"" + File().string() + "\": Is a directory";
         EXPECT_EQ(error.Reason(), reason);
-        // No copy can be made of what cannot be read, and the message says so.
+        // No copy can be made of what cannot be read; the message says that
+        // the file is left as it is.
         EXPECT_FALSE(error.Kept_Copy());
         const std::string message = error.what();
-        EXPECT_EQ(message.rfind(reason + "\r\n\r\n", 0), 0u) << message;
-        EXPECT_NE(message.find("no copy"), std::string::npos) << message;
+        EXPECT_EQ(message.rfind(reason + "\r\n\r\n\"" + File().string() + "\" is unchanged.", 0),
+                  0u)
+            << message;
     }
     EXPECT_EQ(Files_In_Folder(), 1u);
 }
@@ -513,6 +617,25 @@ TEST_F(Unreadable_Copy, CopyThatCannotBeMadeIsSaidAndTheFileStays) {
     EXPECT_EQ(message.rfind("Invalid numeric input\r\n\r\n", 0), 0u) << message;
     EXPECT_NE(message.find("File too large"), std::string::npos) << message;
     EXPECT_EQ(Read_Bytes(File()), bad_);
+    EXPECT_EQ(Files_In_Folder(), 1u);
+}
+
+TEST_F(Unreadable_Copy, FileThatCannotBeReadAtAllIsNotCopiedAndStays) {
+    ASSERT_EQ(::mkfifo(File().c_str(), 0600), 0);
+    Load_Error error("", "", std::nullopt);
+    try {
+        Load_Data_From_File_ButtonClick(list_, File(), options_);
+        FAIL() << "no error";
+    } catch (const Load_Error& caught) {
+        error = caught;
+    }
+    EXPECT_FALSE(error.Kept_Copy());
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot read \"" + File().string() + "\": not a regular file\r\n\r\n\"" +
+                  File().string() +
+                  "\" is unchanged.\r\n\r\nIt is not written over until it can be read again; "
+                  "after mending it, use \"Undo Recent Delete(s) / Reset(s) - Reload Data from "
+                  "File\" in the Data menu.");
     EXPECT_EQ(Files_In_Folder(), 1u);
 }
 

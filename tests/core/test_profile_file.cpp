@@ -13,6 +13,18 @@
 namespace tessaly {
 namespace {
 
+// The text in UTF-16 with its byte-order mark, as Notepad saves "Unicode".
+std::string UTF16_File(std::u16string_view text, bool big_endian = false) {
+    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const auto high = static_cast<char>(unit >> 8);
+        const auto low = static_cast<char>(unit & 0xFF);
+        bytes += big_endian ? high : low;
+        bytes += big_endian ? low : high;
+    }
+    return bytes;
+}
+
 struct String_Case {
     const char* Label;
     std::string Content;
@@ -62,7 +74,28 @@ INSTANTIATE_TEST_SUITE_P(
         String_Case{"LineWithoutEqualsIgnored", "[Tessaly]\nName_Edit\nName_Edit=Nora\n", "Nora"},
         String_Case{"BracketWithoutCloseIsNoSection", "[Tessaly]\n[Broken\nName_Edit=Nora\n",
                     "Nora"},
-        String_Case{"Empty", "", std::nullopt}),
+        String_Case{"Empty", "", std::nullopt},
+        String_Case{"UTF8Mark", "\xEF\xBB\xBF[Tessaly]\r\nName_Edit=Zo\xC3\xAB\r\n", "Zo\xC3\xAB"},
+        String_Case{"UTF8MarkOnlyAtStart", "[Tessaly]\n\xEF\xBB\xBFName_Edit=Nora\n", std::nullopt},
+        String_Case{"UTF16LE", UTF16_File(u"[Tessaly]\r\nName_Edit=Zoë\r\n"), "Zo\xC3\xAB"},
+        String_Case{"UTF16BE", UTF16_File(u" [tessaly]\nname_edit = 'Zoë' \n", true), "Zo\xC3\xAB"},
+        String_Case{"UTF16SurrogatePair", UTF16_File(u"[Tessaly]\r\nName_Edit=🎂\r\n"),
+                    "\xF0\x9F\x8E\x82"},
+        String_Case{"UTF16NoFinalLineEnd", UTF16_File(u"[Tessaly]\r\nName_Edit=Nora", true),
+                    "Nora"},
+        String_Case{"UTF16LoneSurrogateReadsAsReplacement",
+                    UTF16_File(u"[Tessaly]\r\nName_Edit=a\xDC00"
+                               u"b\xD800\r\n"),
+                    "a\xEF\xBF\xBD"
+                    "b\xEF\xBF\xBD"},
+        String_Case{"UTF16HighSurrogateBeforeLineEnd",
+                    UTF16_File(u"[Tessaly]\r\nA=\xD800\r\nName_Edit=Nora\r\n"), "Nora"},
+        String_Case{"UTF16OddLengthReadsTheRest",
+                    UTF16_File(u"[Tessaly]\r\nName_Edit=Nora\r\n", true) + 'N', "Nora"},
+        String_Case{"UTF16MarkOnly", UTF16_File(u""), std::nullopt},
+        // Without a mark NUL bytes do not make a file UTF-16.
+        String_Case{"UTF16WithoutMarkIs8Bit",
+                    UTF16_File(u"[Tessaly]\r\nName_Edit=Nora\r\n").substr(2), std::nullopt}),
     [](const testing::TestParamInfo<String_Case>& param) { return param.param.Label; });
 
 struct Integer_Case {
@@ -198,6 +231,97 @@ TEST(Profile_File, SaveReplacesFileAndRefusesReadOnlyOrDirectory) {
     std::filesystem::create_directory(folder.File("dir.ini"));
     EXPECT_THROW(file.Save(folder.File("dir.ini")), File_Error);
 }
+
+TEST(Profile_File, UTF8MarkIsKeptAndBelongsToNoLine) {
+    Profile_File file("\xEF\xBB\xBF[Tessaly]\r\nName_Edit=Nora\r\n");
+    EXPECT_EQ(file.Encoding(), Profile_Encoding::UTF8_With_BOM);
+    ASSERT_EQ(file.Lines().size(), 2u);
+    EXPECT_EQ(file.Lines()[0].Text, "[Tessaly]");
+    file.Write_String("Tessaly", "Name_Edit", "Zo\xC3\xAB");
+    file.Write_String("Tessaly", "Days_Threshold_SpinEdit", "30");
+    EXPECT_EQ(file.Content(),
+              "\xEF\xBB\xBF[Tessaly]\r\nName_Edit=Zo\xC3\xAB\r\nDays_Threshold_SpinEdit=30\r\n");
+
+    Profile_File mark_only("\xEF\xBB\xBF");
+    mark_only.Write_Integer("Tessaly", "x", 1);
+    EXPECT_EQ(mark_only.Content(), "\xEF\xBB\xBF[Tessaly]\r\nx=1\r\n");
+}
+
+class Profile_UTF16_Test : public testing::TestWithParam<bool> {
+protected:
+    bool Big_Endian() const { return GetParam(); }
+    std::string File_Of(std::u16string_view text) const { return UTF16_File(text, Big_Endian()); }
+};
+
+TEST_P(Profile_UTF16_Test, WriteKeepsEncodingMarkLineEndsAndOtherLines) {
+    test::Temp_Dir folder;
+    const auto path = folder.File("Tessaly.ini");
+    test::Write_Bytes(path, File_Of(u"; Zoë’s settings\r\n[Other]\nx=1\r\n[TESSALY]\r\n"
+                                    u"  Name_Edit =  old \r\nDays=3\r\n\r\n[Last]\r\nz=ü"));
+    Profile_File file = Profile_File::Load(path);
+    EXPECT_EQ(file.Encoding(),
+              Big_Endian() ? Profile_Encoding::UTF16_BE : Profile_Encoding::UTF16_LE);
+    EXPECT_EQ(file.Lines()[0].Text, "; Zo\xC3\xAB\xE2\x80\x99s settings");
+
+    file.Write_String("Tessaly", "name_edit", "Zo\xC3\xAB \xF0\x9F\x8E\x82");
+    file.Write_String("Tessaly", "Event", "Caf\xE9 \x80");  // Windows-1252
+    file.Write_String("Last", "Note", "a\r\nb=evil\nc");
+    file.Write_Integer("New", "k", -7);
+    file.Save(path);
+
+    const std::string expected = File_Of(
+        u"; Zoë’s settings\r\n[Other]\nx=1\r\n[TESSALY]\r\n  Name_Edit =  Zoë 🎂\r\n"
+        u"Days=3\r\nEvent=Café €\r\n\r\n[Last]\r\nz=ü\r\nNote=a  b=evil c\r\n"
+        u"[New]\r\nk=-7\r\n");
+    EXPECT_EQ(file.Content(), expected);
+    EXPECT_EQ(test::Read_Bytes(path), expected);
+
+    const Profile_File reread = Profile_File::Load(path);
+    EXPECT_EQ(reread.Read_String("Tessaly", "Name_Edit"), "Zo\xC3\xAB \xF0\x9F\x8E\x82");
+    EXPECT_EQ(reread.Read_String("Tessaly", "Event"), "Caf\xC3\xA9 \xE2\x82\xAC");
+    EXPECT_EQ(reread.Read_String("Last", "Note"), "a  b=evil c");
+    EXPECT_EQ(reread.Read_String("Last", "b"), std::nullopt);
+    EXPECT_EQ(reread.Read_Integer("New", "k", 0), -7);
+}
+
+TEST_P(Profile_UTF16_Test, NewLinesTakeTheFilesLineEnd) {
+    Profile_File file(File_Of(u"[Tessaly]\nA=1\n"));
+    file.Write_Integer("Tessaly", "B", 2);
+    EXPECT_EQ(file.Content(), File_Of(u"[Tessaly]\nA=1\nB=2\n"));
+
+    Profile_File mark_only(File_Of(u""));
+    mark_only.Write_Bool("Tessaly", "C", true);
+    EXPECT_EQ(mark_only.Content(), File_Of(u"[Tessaly]\r\nC=1\r\n"));
+}
+
+// Code units that cannot be decoded stay as they were in every line the write
+// leaves alone; a stray last byte stays last, so that new lines stay aligned.
+TEST_P(Profile_UTF16_Test, DamagedFileKeepsWhatItCannotDecode) {
+    const std::u16string lone_high(1, u'\xD800');
+    const std::u16string lone_low(1, u'\xDC00');
+    const std::string damaged =
+        File_Of(u"; " + lone_low + u"x\r\n[Tessaly]" + lone_high + u"\r\nName_Edit=" + lone_high +
+                u"\r\nOther=" + lone_low + u"\r\n") +
+        'Q';
+    Profile_File file(damaged);
+    EXPECT_EQ(file.Read_String("Tessaly", "Other"), "\xEF\xBF\xBD");
+    file.Write_String("Tessaly", "Name_Edit", "Nora");
+    file.Write_String("Tessaly", "Added", "1");
+    EXPECT_EQ(file.Content(),
+              File_Of(u"; " + lone_low + u"x\r\n[Tessaly]" + lone_high +
+                      u"\r\nName_Edit=Nora\r\nOther=" + lone_low + u"\r\nAdded=1\r\n") +
+                  'Q');
+
+    Profile_File stray_only(File_Of(u"") + 'Q');
+    EXPECT_TRUE(stray_only.Lines().empty());
+    stray_only.Write_Integer("Tessaly", "x", 1);
+    EXPECT_EQ(stray_only.Content(), File_Of(u"[Tessaly]\r\nx=1\r\n") + 'Q');
+}
+
+INSTANTIATE_TEST_SUITE_P(ByteOrder, Profile_UTF16_Test, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& param) {
+                             return param.param ? "BigEndian" : "LittleEndian";
+                         });
 
 }  // namespace
 }  // namespace tessaly

@@ -14,6 +14,7 @@
 #include "core/data_file.h"
 #include "core/dates.h"
 #include "desktop/fake_desktop_services.h"
+#include "test_support/failing_save.h"
 #include "test_support/temp_dir.h"
 #include "ui/common/clock.h"
 #include "ui/common/message_boxes.h"

@@ -224,9 +224,7 @@ TEST_F(Main_Form_Test, CloseSavesTheList) {
 TEST_F(Main_Form_Test, FailedSaveAsksBeforeClosingWithoutSaving) {
     Start();
     form->Create_Test_Demo_Data_Menu_OptionClick();
-    // A folder where the file belongs cannot be replaced, not even by root.
-    std::filesystem::create_directory(Data());
-    test::Write_Bytes(Data() / "keep", "x");
+    test::Failing_Saves failing;
 
     messages.answers = {Message_Answer::Ok, Message_Answer::No};
     EXPECT_FALSE(form->close());
@@ -243,7 +241,7 @@ TEST_F(Main_Form_Test, FailedSaveAsksBeforeClosingWithoutSaving) {
     EXPECT_TRUE(form->close());
     EXPECT_EQ(messages.shown.size(), 4u);
     EXPECT_FALSE(form->isVisible());
-    EXPECT_TRUE(std::filesystem::is_directory(Data()));
+    EXPECT_FALSE(std::filesystem::exists(Data()));
 }
 
 TEST_F(Main_Form_Test, UnreadableDataFileIsReportedAndStartUpGoesOn) {

@@ -165,8 +165,7 @@ TEST_F(Entry_Commands_Test, AddFillsTheLastPlaceThenRefusesBeforeOpeningTheDialo
 
 TEST_F(Entry_Commands_Test, FailedSaveAfterAddIsReportedAndTheEntryKept) {
     Start();
-    // A folder where the file should be makes every save fail.
-    std::filesystem::create_directory(Data());
+    test::Failing_Saves failing;
 
     Dialog_Script script(Dialog(), Fill_And_Accept("Kept", 36527, "Other", ""));
     form->Add_Entry_BitBtn->click();
@@ -175,7 +174,10 @@ TEST_F(Entry_Commands_Test, FailedSaveAfterAddIsReportedAndTheEntryKept) {
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
     EXPECT_EQ(messages.shown[0].Caption, "Tessaly v1.0f");
     EXPECT_TRUE(messages.shown[0].Text.endsWith('.'));
+    EXPECT_TRUE(messages.shown[0].Text.contains("Input/output error"))
+        << messages.shown[0].Text.toStdString();
     EXPECT_EQ(Names(), QStringList({"Kept"}));
+    EXPECT_FALSE(std::filesystem::exists(Data()));
 }
 
 TEST_F(Entry_Commands_Test, EditReplacesInPlaceKeepingUntouchedBytesAndTheSelectedRow) {

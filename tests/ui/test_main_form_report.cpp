@@ -193,13 +193,15 @@ TEST_F(Main_Form_Report_Test, EmptyListIsRefusedWithNothingChanged) {
 
 TEST_F(Main_Form_Report_Test, EventsListKeepsTheWindowAndExitProgramClosesItWithTheListSaved) {
     Write_Data(Five);
+    const std::string loaded = Read_Bytes(Data());
     Start();
-    std::filesystem::remove(Data());
+    // A change only in memory: the close must write it.
+    form->Create_Test_Demo_Data_Menu_OptionClick();
 
     On_Report([](Report_Form& report) { report.Close_Window_BitBtn->click(); });
     form->Inform_Me_Now_BitBtnClick();
     EXPECT_TRUE(form->isVisible());
-    EXPECT_FALSE(std::filesystem::exists(Data()));
+    EXPECT_EQ(Read_Bytes(Data()), loaded);
 
     On_Report([](Report_Form& report) { report.Exit_Program_BitBtn->click(); });
     form->Inform_Me_Now_BitBtnClick();
@@ -233,19 +235,22 @@ TEST_F(Main_Form_Report_Test, StartUpReportHidesTheWindowUntilItIsClosed) {
 
 TEST_F(Main_Form_Report_Test, StartUpReportExitSavesAndEndsOrBringsTheWindowBackWhenRefused) {
     Write_Data(Five);
+    const std::string loaded = Read_Bytes(Data());
     Start_With_Report_Option();
-    // A folder where the file belongs cannot be replaced: the close is refused.
-    std::filesystem::remove(Data());
-    std::filesystem::create_directory(Data());
+    // A change only in memory, which a failing disk keeps from being saved:
+    // the close is refused.
+    form->List().At(1).Comments += " changed";
     messages.answers = {Message_Answer::Ok, Message_Answer::No};
-
-    On_Report([](Report_Form& report) { report.Exit_Program_BitBtn->click(); });
-    ASSERT_TRUE(Wait_For_Showings(1));
+    {
+        test::Failing_Saves failing;
+        On_Report([](Report_Form& report) { report.Exit_Program_BitBtn->click(); });
+        ASSERT_TRUE(Wait_For_Showings(1));
+    }
     EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->windowState() & Qt::WindowMinimized);
+    EXPECT_EQ(Read_Bytes(Data()), loaded);
 
-    std::filesystem::remove(Data());
     On_Report([](Report_Form& report) { report.Exit_Program_BitBtn->click(); });
     form->Inform_Me_Now_BitBtnClick();
     EXPECT_EQ(showings, 2);

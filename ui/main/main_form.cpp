@@ -90,7 +90,9 @@ QString Restore_Factory_Defaults_Question() {
 }  // namespace
 
 TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
-    : QMainWindow(parent), services_(std::move(services)) {
+    : QMainWindow(parent),
+      services_(std::move(services)),
+      data_file_(Data_File_Path(services_.Executable_Path.parent_path())) {
     setObjectName(QStringLiteral("MainForm1"));
     Create_Controls();
     Create_Menu();
@@ -350,7 +352,7 @@ void TMainForm1::Create_Menu() {
 }
 
 std::filesystem::path TMainForm1::Data_File() const {
-    return Data_File_Path(services_.Executable_Path.parent_path());
+    return data_file_.File();
 }
 
 // ---------------------------------------------------------------------------
@@ -466,37 +468,6 @@ void TMainForm1::Sort_By_Column_RadioGroupClick() {
 
 void TMainForm1::Ascending_Descending_RadioGroupClick() {
     Sort_Data_BitBtnClick();
-}
-
-// ---------------------------------------------------------------------------
-// The data file
-
-bool TMainForm1::Load_Data_From_File_ButtonClick() {
-    Load_Options options;
-    // The window saves at close: a file it could not read is copied aside
-    // first, so that the save cannot destroy what the user may still rescue.
-    options.Keep_Unreadable_Copy = true;
-    options.On_Capacity_Cut = [this] {
-        services_.Messages.Show(this, Message_Kind::Error, QString::fromUtf8(Program_Title),
-                                Message_Text(Capacity_Message_Load()));
-    };
-    try {
-        if (tessaly::Load_Data_From_File_ButtonClick(Event_Array, Data_File(), options) ==
-            Load_Result::No_File) {
-            return false;
-        }
-    } catch (const std::exception& error) {
-        services_.Messages.Show(this, Message_Kind::Error, QString::fromUtf8(Program_Title),
-                                Message_Text(error.what()));
-        return false;
-    }
-    Refresh_StringGrid_From_Array_ButtonClick();
-    Select_Row(*Names_And_Events_StringGrid, 1);
-    return true;
-}
-
-void TMainForm1::Save_Data_To_File_ButtonClick() {
-    tessaly::Save_Data_To_File_ButtonClick(Event_Array, Data_File());
 }
 
 // ---------------------------------------------------------------------------
@@ -705,7 +676,7 @@ void TMainForm1::FormCloseQuery(bool& can_close) {
         settings_saved = false;
     }
     try {
-        Save_Data_To_File_ButtonClick();
+        Save_Data_To_File_ButtonClick(true);
     } catch (const std::exception& error) {
         services_.Messages.Show(this, Message_Kind::Error, title, Message_Text(error.what()));
         data_saved = false;

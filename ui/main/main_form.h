@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/data_file_session.h"
 #include "core/event_list.h"
 #include "core/short_date.h"
 #include "core/main_settings.h"
@@ -66,8 +67,16 @@ public:
     // the first row; a failure is shown to the user. Returns whether a file
     // was loaded.
     bool Load_Data_From_File_ButtonClick();
-    // Throws File_Error.
-    void Save_Data_To_File_ButtonClick();
+    // Writes the list unless the file already holds it. A file changed on
+    // disk since it was read is written over only when the user says so;
+    // otherwise its version is kept (and loaded unless the window is
+    // closing). Throws File_Error, also when the last load failed: a file
+    // that was not read is never written over.
+    void Save_Data_To_File_ButtonClick(bool closing = false);
+    // The system ends the program (log-out, shutdown): settings and list are
+    // saved without a question; a list its file cannot take goes to the safe
+    // file beside it.
+    void Save_Before_Termination();
     // Sorts the list by the radio groups' choice and refreshes when anything
     // moved. Returns whether anything moved.
     bool Sort_Data_BitBtnClick();
@@ -191,6 +200,7 @@ private:
     void View_In_Notepad(const std::filesystem::path& file);
 
     Main_Form_Services services_;
+    Data_File_Session data_file_;
     Event_List Event_Array;
     Day_Number Last_Refresh_Date = 0;
     int refresh_count_ = 0;

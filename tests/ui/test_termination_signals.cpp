@@ -1,0 +1,34 @@
+#include "ui/common/termination_signals.h"
+
+#include <gtest/gtest.h>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <signal.h>
+
+namespace tessaly {
+namespace {
+
+TEST(Termination_Signals, EachEndingSignalReachesTheWindowThreadOnce) {
+    Termination_Signals signals_;
+    QSignalSpy spy(&signals_, &Termination_Signals::Termination_Requested);
+    int expected = 0;
+    for (const int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
+        ASSERT_EQ(::raise(signal_number), 0);
+        ++expected;
+        // QTRY_COMPARE returns on failure; the loop then stops too.
+        QTRY_COMPARE(spy.count(), expected);
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(spy.count(), 3);
+}
+
+TEST(Termination_Signals, DefaultHandlingComesBackAfterwards) {
+    { Termination_Signals signals_; }
+    struct sigaction current {};
+    ASSERT_EQ(::sigaction(SIGTERM, nullptr, &current), 0);
+    EXPECT_EQ(current.sa_handler, SIG_DFL);
+}
+
+}  // namespace
+}  // namespace tessaly

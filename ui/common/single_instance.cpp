@@ -1,0 +1,232 @@
+#include "ui/common/single_instance.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QEventLoop>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QTimer>
+#include <QWidget>
+
+#include <system_error>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
+namespace tessaly {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char Request[] = "tessaly-activate\n";
+constexpr char Answer[] = "tessaly-activated\n";
+// Anything longer than the request is no request.
+constexpr qint64 Longest_Request = 64;
+// A caller that connects and says nothing is dropped after this.
+constexpr int Idle_Connection_Ms = 5000;
+constexpr int Retry_Interval_Ms = 100;
+
+// Symbolic links and "." or ".." resolved, so that every spelling of one
+// file gives one path. The file itself need not exist yet.
+fs::path Canonical(const fs::path& file) {
+    std::error_code error;
+    fs::path resolved = fs::weakly_canonical(file, error);
+    if (error) {
+        resolved = fs::absolute(file, error).lexically_normal();
+    }
+    return resolved;
+}
+
+QString To_Qt_Path(const fs::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+QString User_Key() {
+#if defined(Q_OS_UNIX)
+    return QString::number(::getuid());
+#else
+    return qEnvironmentVariable("USERNAME");
+#endif
+}
+
+}  // namespace
+
+Single_Instance::Single_Instance(QObject* parent) : QObject(parent) {}
+
+Single_Instance::~Single_Instance() {
+    // The server goes first: a start that finds it must also find the lock.
+    delete server_;
+    server_ = nullptr;
+    lock_.reset();
+}
+
+fs::path Single_Instance::Lock_File_Path(const fs::path& data_file) {
+    const fs::path file = Canonical(data_file);
+    return file.parent_path() / ("." + file.filename().string() + ".lock");
+}
+
+QString Single_Instance::Server_Name(const fs::path& data_file) {
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArray::fromStdString(Canonical(data_file).native()), QCryptographicHash::Sha256);
+    return QStringLiteral("tessaly-%1-%2")
+        .arg(User_Key(), QString::fromLatin1(digest.toHex().left(32)));
+}
+
+Acquire_Result Single_Instance::Acquire(const fs::path& data_file) {
+    const fs::path lock_path = Lock_File_Path(data_file);
+    const QString server_name = Server_Name(data_file);
+    lock_ = std::make_unique<QLockFile>(To_Qt_Path(lock_path));
+    // The lock lasts as long as the window: only a dead holder makes it
+    // stale, never its age. A dead holder's lock is taken over by tryLock.
+    lock_->setStaleLockTime(0);
+
+    if (lock_->tryLock(0)) {
+        Listen(server_name);
+        return {Instance_Outcome::Acquired, {}};
+    }
+    if (lock_->error() == QLockFile::LockFailedError) {
+        if (Ask_To_Activate(server_name, true)) {
+            return {Instance_Outcome::Other_Instance_Activated, {}};
+        }
+        // The holder may have closed while we waited.
+        if (lock_->tryLock(0)) {
+            Listen(server_name);
+            return {Instance_Outcome::Acquired, {}};
+        }
+        return {Instance_Outcome::Other_Instance_Unreachable, {}};
+    }
+
+    // Without a lock file the program runs on: in a read-only folder nothing
+    // can be written anyway. A window on this computer can still be found.
+    const QString reason =
+        (lock_->error() == QLockFile::PermissionError ? QStringLiteral("No permission to create ")
+                                                      : QStringLiteral("Cannot create ")) +
+        To_Qt_Path(lock_path);
+    if (Ask_To_Activate(server_name, false)) {
+        return {Instance_Outcome::Other_Instance_Activated, {}};
+    }
+    Listen(server_name);
+    return {Instance_Outcome::Lock_Unavailable, reason};
+}
+
+bool Single_Instance::Ask_To_Activate(const QString& server_name, bool keep_trying) {
+    QLocalSocket socket;
+    QEventLoop loop;
+    QTimer give_up;
+    QTimer retry;
+    give_up.setSingleShot(true);
+    retry.setSingleShot(true);
+    bool finished = false;
+    bool activated = false;
+    QByteArray reply;
+
+    const auto finish = [&] {
+        finished = true;
+        loop.quit();
+    };
+    connect(&give_up, &QTimer::timeout, &loop, finish);
+    connect(&retry, &QTimer::timeout, &loop, [&] { socket.connectToServer(server_name); });
+    connect(&socket, &QLocalSocket::connected, &loop, [&] { socket.write(Request); });
+    connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
+        reply += socket.readAll();
+        if (reply.contains('\n') || reply.size() > Longest_Request) {
+            activated = reply == Answer;
+            finish();
+        }
+    });
+    connect(&socket, &QLocalSocket::errorOccurred, &loop,
+            [&](QLocalSocket::LocalSocketError error) {
+                const bool not_there = error == QLocalSocket::ServerNotFoundError ||
+                                       error == QLocalSocket::ConnectionRefusedError;
+                if (keep_trying && not_there) {
+                    retry.start(Retry_Interval_Ms);
+                } else {
+                    finish();
+                }
+            });
+
+    give_up.start(Answer_Timeout_Ms);
+    // Errors may come before connectToServer returns, and a quit before
+    // exec() would be lost.
+    socket.connectToServer(server_name);
+    if (!finished) {
+        loop.exec();
+    }
+    socket.abort();
+    return activated;
+}
+
+void Single_Instance::Listen(const QString& server_name) {
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    // Whatever answers under this name now is a crashed holder's socket file
+    // or a window that would not answer: either way it serves no one.
+    QLocalServer::removeServer(server_name);
+    if (!server_->listen(server_name)) {
+        // The lock alone still keeps a second window off the file; a later
+        // start then reports the running one instead of raising it.
+        delete server_;
+        server_ = nullptr;
+        return;
+    }
+    connect(server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* connection = server_->nextPendingConnection()) {
+            Serve(connection);
+        }
+    });
+}
+
+void Single_Instance::Serve(QLocalSocket* connection) {
+    connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
+    QTimer::singleShot(Idle_Connection_Ms, connection, [connection] {
+        connection->abort();
+        connection->deleteLater();
+    });
+    const auto read_request = [this, connection] {
+        if (!connection->canReadLine()) {
+            if (connection->bytesAvailable() > Longest_Request) {
+                connection->abort();
+                connection->deleteLater();
+            }
+            return;
+        }
+        if (connection->readLine(Longest_Request + 1) != Request) {
+            connection->abort();
+            connection->deleteLater();
+            return;
+        }
+        // Answered first: the caller is waiting, the raising may take a while.
+        connection->write(Answer);
+        connection->flush();
+        connection->disconnectFromServer();
+        emit Activation_Requested();
+    };
+    connect(connection, &QLocalSocket::readyRead, this, read_request);
+    // The request may have come with the connection.
+    read_request();
+}
+
+std::string Already_Running_Message(const fs::path& data_file) {
+    return "Tessaly is already running with \"" + data_file.string() +
+           "\".\r\nSwitch to its window to go on.";
+}
+
+void Bring_To_Front(QWidget& main_window) {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+        return;
+    }
+    if (main_window.isHidden()) {
+        main_window.show();
+    }
+    main_window.setWindowState(main_window.windowState() & ~Qt::WindowMinimized);
+    main_window.raise();
+    main_window.activateWindow();
+}
+
+}  // namespace tessaly
