@@ -45,9 +45,6 @@ constexpr const char* Usage_Text =
 constexpr const char* Empty_List_Message = "Error: There are no entries in the list.";
 constexpr const char* Iso_Date_Pattern = "%Y-%m-%d";
 
-constexpr int Minimum_Days_Threshold = 1;
-constexpr int Maximum_Days_Threshold = 100;
-
 class Usage_Error : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -289,8 +286,7 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     Calc_Days_Left_ButtonClick(list, today);
     const int user_column = std::clamp(settings.Sort_Column, -1, Sort_Column_Count - 1);
     const int user_order = std::clamp(settings.Sort_Order, -1, static_cast<int>(Sort_Descending));
-    Sort_Data_BitBtnClick(list, user_column, user_order);
-    Sort_Data_BitBtnClick(list, Sort_By_Next_Event, Sort_Ascending);
+    Order_For_Report(list, user_column, user_order);
 
     std::string pattern = options.Date_Format.value_or(env.Locale_Date_Pattern);
     if (pattern.empty()) {

@@ -1,8 +1,5 @@
 #include "core/data_file_session.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <utility>
 
 #include "core/atomic_file.h"
@@ -29,21 +26,6 @@ Data_File_Session::Data_File_Session(fs::path file) : file_(std::move(file)) {
     Event_List empty;
     known_bytes_ = Serialise_Data_File(empty);
     known_stamp_ = Stamp_Now();
-}
-
-Data_File_Session::File_Stamp Data_File_Session::Stamp_Now() const {
-    struct stat info {};
-    if (::stat(file_.c_str(), &info) != 0) {
-        return {};
-    }
-    File_Stamp stamp;
-    stamp.Exists = true;
-    stamp.Device = static_cast<std::uint64_t>(info.st_dev);
-    stamp.Inode = static_cast<std::uint64_t>(info.st_ino);
-    stamp.Size = static_cast<std::int64_t>(info.st_size);
-    stamp.Modified_Ns = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                        static_cast<std::int64_t>(info.st_mtim.tv_nsec);
-    return stamp;
 }
 
 Load_Result Data_File_Session::Load(Event_List& list, const Load_Options& options) {

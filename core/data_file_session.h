@@ -1,12 +1,12 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "core/data_file.h"
 #include "core/event_list.h"
+#include "core/platform/file_stamp.h"
 
 namespace tessaly {
 
@@ -46,15 +46,7 @@ public:
     bool Load_Failed() const { return load_failed_; }
 
 private:
-    struct File_Stamp {
-        bool Exists = false;
-        std::uint64_t Device = 0;
-        std::uint64_t Inode = 0;
-        std::int64_t Size = 0;
-        std::int64_t Modified_Ns = 0;
-        bool operator==(const File_Stamp&) const = default;
-    };
-    File_Stamp Stamp_Now() const;
+    File_Stamp Stamp_Now() const { return Current_File_Stamp(file_); }
 
     std::filesystem::path file_;
     bool load_failed_ = false;

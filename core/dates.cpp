@@ -23,6 +23,8 @@ static_assert((sys_days{year{9999} / December / 31} - Day_Zero).count() == Last_
 // year 10000.
 constexpr std::int32_t Day_Number_Limit = 10'000'000;
 
+}  // namespace
+
 std::int32_t Whole_Day(Day_Number date) {
     // Stored dates are checked on input; clamping only keeps a stray value
     // from becoming undefined behaviour.
@@ -36,6 +38,8 @@ std::int32_t Whole_Day(Day_Number date) {
     // 29 December 1899, 06:00).
     return static_cast<std::int32_t>(std::trunc(date));
 }
+
+namespace {
 
 year_month_day Civil_Of(std::int32_t day_number) {
     return year_month_day{Day_Zero + days{day_number}};

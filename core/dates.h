@@ -33,6 +33,12 @@ Day_Number Encode_Date(int year, int month, int day);
 // step past 9999 (the next occurrence seen from 31 December 9999).
 std::int32_t Day_Number_Of(int year, int month, int day);
 
+// The day a number falls on: its integer part, for negative numbers too
+// (-1.25 is 29 December 1899, 06:00). Values beyond any date, infinities and
+// NaN are clamped to a day far outside years 1..9999 rather than left to an
+// undefined conversion.
+std::int32_t Whole_Day(Day_Number date);
+
 // The calendar date of the day the number falls on (time of day ignored).
 Civil_Date Decode_Date(Day_Number date);
 

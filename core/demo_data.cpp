@@ -11,7 +11,7 @@ namespace {
 
 struct Demo_Row {
     const char* Name;
-    int Year;   // a fixed date, or 0 for one relative to today
+    int Year;  // a fixed date, or 0 for one relative to today
     int Month;
     int Day;
     int Days_Before_Today;

@@ -18,7 +18,9 @@ std::string Capacity_Message_Upgrade() {
 
 }  // namespace
 
-std::string Capacity_Message_Add() { return Capacity_Message_Start() + Capacity_Message_Upgrade(); }
+std::string Capacity_Message_Add() {
+    return Capacity_Message_Start() + Capacity_Message_Upgrade();
+}
 
 std::string Capacity_Message_Load() {
     return Capacity_Message_Start() + "Only this many events could be loaded / imported." +

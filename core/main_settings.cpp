@@ -23,10 +23,6 @@ constexpr const char* Auto_Report_Key = "Auto_Display_Coming_Events_Report_Check
 constexpr const char* Report_Top_Key = "Dialog_Richedit_top_posn";
 constexpr const char* Report_Left_Key = "Dialog_Richedit_left_posn";
 
-int Whole_Day(Day_Number day) {
-    return static_cast<int>(std::trunc(day));
-}
-
 }  // namespace
 
 Main_Settings Read_Main_Settings(const Profile_File& file, Day_Number today) {

@@ -8,6 +8,10 @@
 
 namespace tessaly {
 
+// The report's time frame in days, the range the window's spin edit holds.
+inline constexpr int Minimum_Days_Threshold = 1;
+inline constexpr int Maximum_Days_Threshold = 100;
+
 // What start-up applies to the window and its forms, with the values a first
 // run gets. Until the settings file is read these defaults are all there is.
 struct Main_Settings {

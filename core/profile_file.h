@@ -48,7 +48,7 @@ struct Profile_Line {
 };
 
 // An initialisation file read the way the Windows private-profile functions
-// read one, so that a file written by the Windows program reads the same:
+// read one, so that a file written on Windows reads the same:
 // section and key names match without regard to (ASCII) case, the value is
 // the text after the first "=" without surrounding blanks, and a value wholly
 // in double or single quotes is taken without them. Lines starting with ";"

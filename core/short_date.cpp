@@ -1,9 +1,9 @@
 #include "core/short_date.h"
 
-#include <langinfo.h>
-
 #include <array>
 #include <ctime>
+
+#include "core/platform/regional_settings.h"
 
 namespace tessaly {
 
@@ -28,7 +28,7 @@ Short_Date_Formatter Make_Strftime_Formatter(std::string pattern) {
 }
 
 std::string Locale_Short_Date_Pattern() {
-    std::string pattern = ::nl_langinfo(D_FMT);
+    std::string pattern = System_Short_Date_Pattern();
     if (pattern.empty()) {
         pattern = "%m/%d/%y";
     }

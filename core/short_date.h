@@ -16,9 +16,9 @@ using Short_Date_Formatter = std::function<std::string(const Civil_Date&)>;
 // conversions are meaningful; the time of day reads as midnight.
 Short_Date_Formatter Make_Strftime_Formatter(std::string pattern);
 
-// The short date pattern of the C library's current LC_TIME locale
-// (nl_langinfo(D_FMT)), with a two-digit year widened to four digits: the
-// original dates span centuries, so "26" could be 1926 or 2026.
+// The short date pattern of the user's regional settings, with a two-digit
+// year widened to four digits: the entries' first dates span centuries, so "26"
+// could be 1926 or 2026.
 std::string Locale_Short_Date_Pattern();
 
 // Applies the formatter to a day number.

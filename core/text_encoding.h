@@ -11,7 +11,7 @@ bool Is_Valid_UTF8(std::string_view bytes);
 void Append_UTF8(std::string& out, char32_t code);
 
 // The text as it is shown: unchanged when it is valid UTF-8, otherwise read
-// as Windows-1252 (files written by the Windows program) and converted to
+// as Windows-1252 (files written on Windows) and converted to
 // UTF-8. The stored bytes are never changed by this.
 std::string To_Display_UTF8(std::string_view bytes);
 

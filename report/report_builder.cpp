@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/dates.h"
+#include "core/program_identity.h"
 #include "core/text_encoding.h"
 
 namespace tessaly {
@@ -159,6 +160,11 @@ std::string Report_Entry_Line(int position, const TName_And_Event_Data& entry,
     return line;
 }
 
+void Order_For_Report(Event_List& list, int user_sort_column, int user_sort_order) {
+    Sort_Data_BitBtnClick(list, user_sort_column, user_sort_order);
+    Sort_Data_BitBtnClick(list, Report_Sort_Column, Report_Sort_Order);
+}
+
 Report_Document Build_Coming_Events_Report(const Report_Inputs& inputs) {
     Report_Document document;
     auto& paragraphs = document.Paragraphs;
@@ -202,7 +208,7 @@ Report_Document Build_Coming_Events_Report(const Report_Inputs& inputs) {
     count_line += " events found and reported.";
     paragraphs.push_back(Text_Paragraph(std::move(count_line)));
     paragraphs.push_back(Empty_Paragraph());
-    paragraphs.push_back(Text_Paragraph(Report_Product_Line));
+    paragraphs.push_back(Text_Paragraph(std::string(Report_Courtesy_Label) + Program_Title));
     paragraphs.push_back(
         Text_Paragraph(std::string(Web_Address_Indent, ' ') + inputs.Web_Address, Bold()));
     // The bold set for the address line is never taken back.

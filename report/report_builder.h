@@ -7,6 +7,7 @@
 
 #include "core/event_list.h"
 #include "core/short_date.h"
+#include "core/sorting.h"
 
 namespace tessaly {
 
@@ -53,7 +54,13 @@ struct Report_Document {
 inline constexpr int Report_Default_Point_Size = 10;
 inline constexpr int Report_Heading_Point_Size = 18;
 inline constexpr std::uint32_t Report_Highlight_Colour = 0x0000FF;
-inline constexpr const char* Report_Product_Line = " Report courtesy of:  Tessaly v1.0f";
+// Before the program title on the report's last lines.
+inline constexpr const char* Report_Courtesy_Label = " Report courtesy of:  ";
+
+// The report lists entries nearest first; entries due on the same day keep
+// the order they had, which is the user's sort.
+inline constexpr int Report_Sort_Column = Sort_By_Next_Event;
+inline constexpr int Report_Sort_Order = Sort_Ascending;
 
 struct Report_Inputs {
     // The list already ordered by Next_Event, its derived fields computed.
@@ -68,6 +75,12 @@ struct Report_Inputs {
 };
 
 Report_Document Build_Coming_Events_Report(const Report_Inputs& inputs);
+
+// Puts a list with its derived fields computed in the report's order, as the
+// window has it when it writes the report: the user's sort first (column and
+// order as the window's radio groups hold them, -1 for none), then nearest
+// first.
+void Order_For_Report(Event_List& list, int user_sort_column, int user_sort_order);
 
 // One entry's line without formatting, as it appears in the report (UTF-8).
 std::string Report_Entry_Line(int position, const TName_And_Event_Data& entry,

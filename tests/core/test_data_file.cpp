@@ -406,7 +406,7 @@ struct Failure_Case {
 
 class Load_Failures : public Data_File, public ::testing::WithParamInterface<Failure_Case> {};
 
-TEST_P(Load_Failures, StopWithThePartsTextAndKeepWhatWasRead) {
+TEST_P(Load_Failures, StopWithTheReasonAndKeepWhatWasRead) {
     list_.Append() = Rec("left over from before", 1, "x");
 
     const Load_Error error = Failed_Load(GetParam().bytes);

@@ -21,13 +21,15 @@ TName_And_Event_Data Calculated(Day_Number orig, Day_Number today) {
     return list.At(1);
 }
 
-Day_Number Day(int year, int month, int day) { return Encode_Date(year, month, day); }
+Day_Number Day(int year, int month, int day) {
+    return Encode_Date(year, month, day);
+}
 
 TEST(Dates, WorkedExamplesOnSeventhDecember2026) {
     const Worked_Example examples[] = {
-        {{2000, 3, 15}, {2027, 3, 15}, 98, 27},   {{1990, 12, 7}, {2026, 12, 7}, 0, 36},
-        {{1990, 12, 6}, {2027, 12, 6}, 364, 37},  {{1990, 12, 25}, {2026, 12, 25}, 18, 36},
-        {{1926, 12, 8}, {2026, 12, 8}, 1, 100},   {{2027, 1, 1}, {2027, 1, 1}, 25, 0},
+        {{2000, 3, 15}, {2027, 3, 15}, 98, 27},  {{1990, 12, 7}, {2026, 12, 7}, 0, 36},
+        {{1990, 12, 6}, {2027, 12, 6}, 364, 37}, {{1990, 12, 25}, {2026, 12, 25}, 18, 36},
+        {{1926, 12, 8}, {2026, 12, 8}, 1, 100},  {{2027, 1, 1}, {2027, 1, 1}, 25, 0},
         {{2026, 12, 7}, {2026, 12, 7}, 0, 0},
     };
     const Day_Number today = Day(2026, 12, 7);
@@ -158,10 +160,9 @@ TEST(Dates, FutureDatesKeepTheirOwnDate) {
 
 TEST(Dates, OrdinalSuffix) {
     const std::pair<int, const char*> cases[] = {
-        {0, "th"},   {1, "st"},   {2, "nd"},   {3, "rd"},   {4, "th"},   {11, "th"},
-        {12, "th"},  {13, "th"},  {20, "th"},  {21, "st"},  {22, "nd"},  {23, "rd"},
-        {30, "th"},  {101, "st"}, {111, "th"}, {112, "th"}, {113, "th"}, {120, "th"},
-        {121, "st"}, {1000, "th"}};
+        {0, "th"},   {1, "st"},   {2, "nd"},   {3, "rd"},   {4, "th"},   {11, "th"},  {12, "th"},
+        {13, "th"},  {20, "th"},  {21, "st"},  {22, "nd"},  {23, "rd"},  {30, "th"},  {101, "st"},
+        {111, "th"}, {112, "th"}, {113, "th"}, {120, "th"}, {121, "st"}, {1000, "th"}};
     for (const auto& [n, suffix] : cases) {
         EXPECT_EQ(Ordinal_Suffix(n), suffix) << n;
     }

@@ -27,9 +27,9 @@
 #include "core/atomic_file.h"
 #include "core/data_file.h"
 #include "core/dates.h"
-#include "core/detail/file_calls.h"
 #include "core/errors.h"
 #include "core/event_list.h"
+#include "core/platform/posix/file_calls.h"
 #include "test_support/temp_dir.h"
 
 extern char** environ;

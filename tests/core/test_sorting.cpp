@@ -26,8 +26,13 @@ void Add(Event_List& list, std::string name, double next_event = 0, std::string 
     entry.Comments = std::move(comments);
 }
 
-// The adjacent-exchange sort that the fast sort must agree with.
-void Reference_Bubble_Sort(std::vector<TName_And_Event_Data>& entries, int column, int order) {
+// The adjacent-exchange sort that the fast sort must agree with. It moves
+// pointers, not records, so that the comparison stays quick on long lists.
+void Reference_Bubble_Sort(std::vector<TName_And_Event_Data>& records, int column, int order) {
+    std::vector<const TName_And_Event_Data*> entries;
+    for (const TName_And_Event_Data& record : records) {
+        entries.push_back(&record);
+    }
     const auto key_greater = [column](const TName_And_Event_Data& a,
                                       const TName_And_Event_Data& b) {
         switch (column) {
@@ -52,14 +57,20 @@ void Reference_Bubble_Sort(std::vector<TName_And_Event_Data>& entries, int colum
         exchanged = false;
         for (std::size_t j = 0; j + 1 < entries.size(); ++j) {
             const bool swap_needed = order == Sort_Ascending
-                                         ? key_greater(entries[j], entries[j + 1])
-                                         : key_greater(entries[j + 1], entries[j]);
+                                         ? key_greater(*entries[j], *entries[j + 1])
+                                         : key_greater(*entries[j + 1], *entries[j]);
             if (swap_needed) {
                 std::swap(entries[j], entries[j + 1]);
                 exchanged = true;
             }
         }
     }
+    std::vector<TName_And_Event_Data> sorted;
+    sorted.reserve(entries.size());
+    for (const TName_And_Event_Data* entry : entries) {
+        sorted.push_back(*entry);
+    }
+    records = std::move(sorted);
 }
 
 TEST(Sorting, TextIsOrdinalAndCaseSensitive) {

@@ -6,7 +6,8 @@ namespace tessaly {
 namespace {
 
 TEST(TextEncoding, ValidUtf8IsShownAsItIs) {
-    for (const char* text : {"", "plain", "Ren\xC3\xA9\x65", "\xE2\x82\xAC 5", "\xF0\x9F\x8E\x82"}) {
+    for (const char* text :
+         {"", "plain", "Ren\xC3\xA9\x65", "\xE2\x82\xAC 5", "\xF0\x9F\x8E\x82"}) {
         EXPECT_TRUE(Is_Valid_UTF8(text)) << text;
         EXPECT_EQ(To_Display_UTF8(text), text);
     }

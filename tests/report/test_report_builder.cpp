@@ -7,6 +7,7 @@
 
 #include "core/dates.h"
 #include "core/event_list.h"
+#include "core/sorting.h"
 #include "report/report_render.h"
 
 namespace tessaly {
@@ -229,6 +230,27 @@ TEST(Report_Builder, CountLineKeepsItsWordingForNoneAndOne) {
     const Event_List one = List_Of({Entry("A", 1, "Birthday", 2)});
     EXPECT_NE(Build(one, 14).Plain_Text().find("\n 1 events found and reported.\n"),
               std::string::npos);
+}
+
+TEST(Report_Builder, OrderIsNearestFirstWithTiesInTheUsersSort) {
+    Event_List list = List_Of({Entry("Cy", 1, "T", 9), Entry("Ann", 1, "T", 3),
+                               Entry("Bo", 1, "T", 9), Entry("Di", 1, "T", 0)});
+    const auto names = [&list] {
+        std::vector<std::string> out;
+        for (const TName_And_Event_Data& entry : list.Entries()) {
+            out.push_back(entry.Name);
+        }
+        return out;
+    };
+
+    Order_For_Report(list, Sort_By_Name, Sort_Descending);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Di", "Ann", "Cy", "Bo"}));
+    Order_For_Report(list, Sort_By_Name, Sort_Ascending);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Di", "Ann", "Bo", "Cy"}));
+    // No user sort: ties keep the list's order.
+    list = List_Of({Entry("Cy", 1, "T", 9), Entry("Bo", 1, "T", 9), Entry("Ann", 1, "T", 3)});
+    Order_For_Report(list, -1, -1);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Ann", "Cy", "Bo"}));
 }
 
 TEST(Report_Builder, NoListReadsAsEmpty) {

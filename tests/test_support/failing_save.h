@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/atomic_file.h"
-#include "core/detail/file_calls.h"
+#include "core/platform/posix/file_calls.h"
 
 namespace tessaly::test {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <system_error>
 
-#include "core/detail/file_calls.h"
 #include "core/errors.h"
+#include "core/platform/posix/file_calls.h"
 
 namespace tessaly {
 
