@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "core/errors.h"
+#include "core/text_encoding.h"
 
 namespace tessaly {
 
@@ -14,7 +15,7 @@ int To_Integer(const std::string& field) {
     const auto [stop, error] = std::from_chars(field.data(), end, value);
     // from_chars takes no blanks or "+", and an empty field fails.
     if (field.empty() || error != std::errc{} || stop != end) {
-        throw Convert_Error("'" + field + "' is not a valid integer value");
+        throw Convert_Error("'" + Escape_For_Message(field) + "' is not a valid integer value");
     }
     return value;
 }

@@ -6,22 +6,7 @@ namespace tessaly {
 
 namespace {
 
-constexpr const char* Top_Key = "window_top_posn";
-constexpr const char* Left_Key = "window_left_posn";
-constexpr const char* Width_Key = "window_Width";
-constexpr const char* Height_Key = "window_Height";
-constexpr const char* On_Top_Key = "Always_on_Top_Option";
-constexpr const char* Auto_Run_Key = "Auto_Run_at_Windows_Startup_Option";
-constexpr const char* Maximized_Key = "WindowState_wsMaximized";
-constexpr const char* Sort_Column_Key = "Sort_By_Column_RadioGroup";
-constexpr const char* Sort_Order_Key = "Ascending_Descending_RadioGroup";
-constexpr const char* Days_Key = "Days_Threshold_SpinEdit";
-constexpr const char* Name_Key = "Name_Edit";
-constexpr const char* Calendar_Key = "MonthCalendar1";
-constexpr const char* Event_Type_Key = "Event_Type_ComboBox";
-constexpr const char* Auto_Report_Key = "Auto_Display_Coming_Events_Report_CheckBox";
-constexpr const char* Report_Top_Key = "Dialog_Richedit_top_posn";
-constexpr const char* Report_Left_Key = "Dialog_Richedit_left_posn";
+using namespace settings_keys;
 
 }  // namespace
 

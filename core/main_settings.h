@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -7,6 +8,36 @@
 #include "core/profile_file.h"
 
 namespace tessaly {
+
+// The keys of the settings file's section.
+namespace settings_keys {
+inline constexpr const char* Top_Key = "window_top_posn";
+inline constexpr const char* Left_Key = "window_left_posn";
+inline constexpr const char* Width_Key = "window_Width";
+inline constexpr const char* Height_Key = "window_Height";
+inline constexpr const char* On_Top_Key = "Always_on_Top_Option";
+inline constexpr const char* Auto_Run_Key = "Auto_Run_at_Windows_Startup_Option";
+inline constexpr const char* Maximized_Key = "WindowState_wsMaximized";
+inline constexpr const char* Sort_Column_Key = "Sort_By_Column_RadioGroup";
+inline constexpr const char* Sort_Order_Key = "Ascending_Descending_RadioGroup";
+inline constexpr const char* Days_Key = "Days_Threshold_SpinEdit";
+inline constexpr const char* Name_Key = "Name_Edit";
+inline constexpr const char* Calendar_Key = "MonthCalendar1";
+inline constexpr const char* Event_Type_Key = "Event_Type_ComboBox";
+inline constexpr const char* Auto_Report_Key = "Auto_Display_Coming_Events_Report_CheckBox";
+inline constexpr const char* Report_Top_Key = "Dialog_Richedit_top_posn";
+inline constexpr const char* Report_Left_Key = "Dialog_Richedit_left_posn";
+}  // namespace settings_keys
+
+// Every key, in the order start-up reads them.
+inline constexpr std::array<const char*, 16> Main_Settings_Keys = {
+    settings_keys::Top_Key,         settings_keys::Left_Key,        settings_keys::Width_Key,
+    settings_keys::Height_Key,      settings_keys::On_Top_Key,      settings_keys::Auto_Run_Key,
+    settings_keys::Maximized_Key,   settings_keys::Sort_Column_Key, settings_keys::Sort_Order_Key,
+    settings_keys::Days_Key,        settings_keys::Name_Key,        settings_keys::Calendar_Key,
+    settings_keys::Event_Type_Key,  settings_keys::Auto_Report_Key, settings_keys::Report_Top_Key,
+    settings_keys::Report_Left_Key,
+};
 
 // The report's time frame in days, the range the window's spin edit holds.
 inline constexpr int Minimum_Days_Threshold = 1;

@@ -316,6 +316,10 @@ void Profile_File::Write_String(std::string_view section_name, std::string_view 
     std::string one_line = convert ? To_Display_UTF8(value) : std::string(value);
     std::replace_if(
         one_line.begin(), one_line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    // The reader drops blanks before a value; written, they would join the
+    // blanks after "=" that a rewrite keeps, and the line would grow with
+    // every write of the same value.
+    one_line.erase(0, one_line.find_first_not_of(" \t"));
     const std::string line_end = New_Line_End();
 
     // The first matching section counts, as for reading.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Tessaly needs to build, run and test.
+# Installs the Debian 12 packages Tessaly needs to build, run and test, and
+# any further packages named as arguments (CI adds the fuzzers' clang).
 # Safe to run again: it only asks apt for what is missing.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fontconfig locales
     xvfb xauth xdotool imagemagick poppler-utils
+    "$@"
 )
 
 missing=()

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "core/dates.h"
 #include "core/errors.h"
 #include "core/import.h"
 
 namespace tessaly {
 namespace {
+
+using namespace std::string_view_literals;
 
 TEST(Import, ExtractBetween) {
     struct Case {
@@ -68,7 +72,7 @@ TEST(Import, LineBecomesABirthday) {
 }
 
 TEST(Import, BadLinesStopWithTheConversionError) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<std::string_view, const char*> cases[] = {
         {"", "'' is not a valid integer value"},
         {"\"No date\"", "'' is not a valid integer value"},
         {"\"A\",#1998-02#", "'' is not a valid integer value"},
@@ -80,6 +84,12 @@ TEST(Import, BadLinesStopWithTheConversionError) {
         {"\"A\",#1998-04-31#", "Invalid argument to date encode"},
         {"\"A\",#1999-02-29#", "Invalid argument to date encode"},
         {"\"A\",#0-01-01#", "Invalid argument to date encode"},
+        // What the message quotes is shown whole, invisible bytes written out.
+        {"\"A\",#19\0 98-02-14#"sv, "'19\\x00 98' is not a valid integer value"},
+        {"\"A\",#\xef\xbb\xbf"
+         "1998\xc3\xa9-02-14#"sv,
+         "'\\uFEFF1998\xc3\xa9' is not a valid integer value"},
+        {"\"A\",#1998\xe9-02-14#"sv, "'1998\xc3\xa9' is not a valid integer value"},
     };
     for (const auto& [line, message] : cases) {
         try {

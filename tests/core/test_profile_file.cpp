@@ -207,6 +207,25 @@ TEST(Profile_File, WriteKeepsEverythingElseByteForByte) {
     EXPECT_EQ(file.Read_String("Other", "window_top_posn"), "5");
 }
 
+TEST(Profile_File, WritingTheSameValueAgainChangesNothing) {
+    for (const char* value : {"  Nora", "\nNora", "Nora  ", "\t", " "}) {
+        Profile_File file("[Tessaly]\r\nName_Edit= old\r\n");
+        file.Write_String("Tessaly", "Name_Edit", value);
+        const std::string once = file.Content();
+        file.Write_String("Tessaly", "Name_Edit", value);
+        EXPECT_EQ(file.Content(), once) << value;
+        Profile_File fresh;
+        fresh.Write_String("Tessaly", "Name_Edit", value);
+        const std::string first = fresh.Content();
+        fresh.Write_String("Tessaly", "Name_Edit", value);
+        EXPECT_EQ(fresh.Content(), first) << value;
+    }
+    Profile_File file("[Tessaly]\r\nName_Edit= old\r\n");
+    file.Write_String("Tessaly", "Name_Edit", "  Nora");
+    EXPECT_EQ(file.Content(), "[Tessaly]\r\nName_Edit= Nora\r\n");
+    EXPECT_EQ(file.Read_String("Tessaly", "Name_Edit"), "Nora");
+}
+
 TEST(Profile_File, WriteToEmptyFileUsesCrLf) {
     Profile_File file;
     file.Write_Integer("Tessaly", "a", 1);

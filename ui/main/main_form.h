@@ -7,8 +7,8 @@
 
 #include "core/data_file_session.h"
 #include "core/event_list.h"
-#include "core/short_date.h"
 #include "core/main_settings.h"
+#include "core/short_date.h"
 
 class QAction;
 class QCheckBox;
