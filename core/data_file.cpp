@@ -39,16 +39,6 @@ bool Is_Separator(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
-std::string Upper_Case(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
-
 // Optional sign and at least one digit, nothing else; from_chars refuses a
 // leading "+", so it is taken off here.
 std::optional<std::int32_t> Parse_Whole_Number(std::string_view text) {
@@ -200,7 +190,7 @@ int Parse_First_Line_Count(const std::string& line) {
         // A file that is not ours can make this line arbitrarily long; the
         // message shows its start.
         constexpr std::size_t Shown_Length = 80;
-        std::string shown = Upper_Case(line);
+        std::string shown = Ascii_Upper_Case(line);
         bool cut_short = false;
         if (shown.size() > Shown_Length) {
             std::size_t cut = Shown_Length;
@@ -224,7 +214,7 @@ Day_Number Read_Date_Token(Reader& reader) {
 void Read_Entries(std::string_view bytes, Event_List& list, const Load_Options& options) {
     Reader reader(Text_Of_File(bytes));
     const std::string first_line = reader.Read_Line();
-    const bool is_v1_1 = Upper_Case(first_line).find('V') != std::string::npos;
+    const bool is_v1_1 = Ascii_Upper_Case(first_line).find('V') != std::string::npos;
     int count = is_v1_1 ? Read_Count_Token(reader) : Parse_First_Line_Count(first_line);
 
     if (count < 0) {

@@ -24,6 +24,16 @@ constexpr const char* Hex_Digits = "0123456789ABCDEF";
 
 }  // namespace
 
+std::string Ascii_Upper_Case(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
 void Append_UTF8(std::string& out, char32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);

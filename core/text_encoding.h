@@ -7,6 +7,9 @@ namespace tessaly {
 
 bool Is_Valid_UTF8(std::string_view bytes);
 
+// The text with a..z made A..Z and every other byte as it is.
+std::string Ascii_Upper_Case(std::string_view text);
+
 // Appends the code point (up to U+10FFFF) in UTF-8.
 void Append_UTF8(std::string& out, char32_t code);
 

@@ -65,18 +65,8 @@ bool Same_Setting(const Main_Settings& a, const Main_Settings& b, int key) {
     }
 }
 
-std::string Upper_Case(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
-
 bool Names_Match(std::string_view a, std::string_view b) {
-    return Upper_Case(a) == Upper_Case(b);
+    return Ascii_Upper_Case(a) == Ascii_Upper_Case(b);
 }
 
 bool Is_Blank(char c) {
@@ -281,8 +271,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input = Bytes_Of(data + 1, size - 1);
     const int key_index = data[0] & 0x0F;
     const std::string key =
-        (data[0] & 0x10) ? Upper_Case(Program_Keys[key_index]) : Program_Keys[key_index];
-    const std::string section = (data[0] & 0x20) ? Upper_Case(Settings_Section) : Settings_Section;
+        (data[0] & 0x10) ? Ascii_Upper_Case(Program_Keys[key_index]) : Program_Keys[key_index];
+    const std::string section =
+        (data[0] & 0x20) ? Ascii_Upper_Case(Settings_Section) : Settings_Section;
     const std::size_t nul = input.find('\0');
     const std::string_view value = input.substr(0, nul);
     const std::string content(nul == std::string_view::npos ? "" : input.substr(nul + 1));
