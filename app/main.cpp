@@ -13,9 +13,9 @@
 #include "core/data_file.h"
 #include "core/profile_file.h"
 #include "core/program_identity.h"
-#include "core/short_date.h"
-#include "desktop/desktop_services.h"
+#include "desktop/platform_services.h"
 #include "ui/common/clock.h"
+#include "ui/common/file_dialogs.h"
 #include "ui/common/message_boxes.h"
 #include "ui/common/single_instance.h"
 #include "ui/common/termination_signals.h"
@@ -91,10 +91,19 @@ int main(int argc, char** argv) {
     }
 
     tessaly::System_Clock clock;
-    const auto desktop = tessaly::Make_Platform_Desktop_Services();
+    tessaly::Qt_File_Dialogs dialogs;
+    const tessaly::Platform_Services platform = tessaly::Make_Platform_Services();
     tessaly::TMainForm1 MainForm1(tessaly::Main_Form_Services{
-        clock, messages, *desktop, executable,
-        tessaly::Make_Strftime_Formatter(tessaly::Locale_Short_Date_Pattern())});
+        .Time = clock,
+        .Messages = messages,
+        .Dialogs = dialogs,
+        .Auto_Start = *platform.Auto_Start,
+        .Startup = *platform.Startup,
+        .File_System = *platform.File_System,
+        .Editor = *platform.Editor,
+        .Region = *platform.Region,
+        .Executable_Path = executable,
+    });
     QObject::connect(&instance, &tessaly::Single_Instance::Activation_Requested, &MainForm1,
                      [&MainForm1] { tessaly::Bring_To_Front(MainForm1); });
     // Log-out and shutdown end the program by a signal, or ask the session

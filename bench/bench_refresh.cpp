@@ -7,8 +7,13 @@
 #include <filesystem>
 
 #include "bench_data.h"
-#include "desktop/fake_desktop_services.h"
+#include "desktop/fake/fake_auto_start.h"
+#include "desktop/fake/fake_file_routines.h"
+#include "desktop/fake/fake_regional_date_format.h"
+#include "desktop/fake/fake_startup_show.h"
+#include "desktop/fake/fake_text_editor.h"
 #include "ui/common/clock.h"
+#include "ui/common/file_dialogs.h"
 #include "ui/common/message_boxes.h"
 #include "ui/main/main_form.h"
 
@@ -25,10 +30,23 @@ public:
 void BM_Window_Refresh_500(benchmark::State& state) {
     tessaly::Fake_Clock clock(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
     Silent_Message_Boxes messages;
-    tessaly::Fake_Desktop_Services desktop;
+    tessaly::Qt_File_Dialogs dialogs;
+    tessaly::Fake_Auto_Start_Entries auto_start;
+    tessaly::Fake_Startup_Show startup;
+    tessaly::Fake_File_Routines file_system;
+    tessaly::Fake_Text_Editor editor;
+    tessaly::Fake_Regional_Date_Format region;  // "%d/%m/%Y"
     tessaly::TMainForm1 window(tessaly::Main_Form_Services{
-        clock, messages, desktop, std::filesystem::temp_directory_path() / "no-such-tessaly",
-        tessaly::Make_Strftime_Formatter("%d/%m/%Y")});
+        .Time = clock,
+        .Messages = messages,
+        .Dialogs = dialogs,
+        .Auto_Start = auto_start,
+        .Startup = startup,
+        .File_System = file_system,
+        .Editor = editor,
+        .Region = region,
+        .Executable_Path = std::filesystem::temp_directory_path() / "no-such-tessaly",
+    });
     window.show();
     QApplication::processEvents();
     tessaly::bench::Fill_Bench_List(window.List());

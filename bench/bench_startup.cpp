@@ -15,9 +15,9 @@
 
 #include "bench_data.h"
 #include "core/data_file.h"
-#include "core/short_date.h"
-#include "desktop/desktop_services.h"
+#include "desktop/platform_services.h"
 #include "ui/common/clock.h"
+#include "ui/common/file_dialogs.h"
 #include "ui/common/message_boxes.h"
 #include "ui/main/main_form.h"
 
@@ -42,10 +42,19 @@ int Probe(int argc, char** argv, const std::filesystem::path& folder) {
     QApplication app(argc, argv);
     tessaly::System_Clock clock;
     tessaly::Qt_Message_Boxes messages;
-    const auto desktop = tessaly::Make_Platform_Desktop_Services();
+    tessaly::Qt_File_Dialogs dialogs;
+    const tessaly::Platform_Services platform = tessaly::Make_Platform_Services();
     tessaly::TMainForm1 window(tessaly::Main_Form_Services{
-        clock, messages, *desktop, folder / "tessaly",
-        tessaly::Make_Strftime_Formatter(tessaly::Locale_Short_Date_Pattern())});
+        .Time = clock,
+        .Messages = messages,
+        .Dialogs = dialogs,
+        .Auto_Start = *platform.Auto_Start,
+        .Startup = *platform.Startup,
+        .File_System = *platform.File_System,
+        .Editor = *platform.Editor,
+        .Region = *platform.Region,
+        .Executable_Path = folder / "tessaly",
+    });
     First_Paint_Watcher watcher;
     window.installEventFilter(&watcher);
     window.show();

@@ -21,4 +21,13 @@ std::string File_Status(const std::filesystem::path& file);
 // else holds it open. True when the file existed and is gone afterwards.
 bool Delete_File_Safely(const std::filesystem::path& file);
 
+// The two routines above as a service, so that the window's callers can be
+// given a fake. The backend of each system defines the functions.
+class File_Routines {
+public:
+    virtual ~File_Routines() = default;
+    virtual std::string File_Status(const std::filesystem::path& file) = 0;
+    virtual bool Delete_File_Safely(const std::filesystem::path& file) = 0;
+};
+
 }  // namespace tessaly

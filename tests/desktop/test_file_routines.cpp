@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "desktop/fake/fake_file_routines.h"
+#include "desktop/linux/linux_services.h"
 #include "test_support/temp_dir.h"
 
 namespace tessaly {
@@ -81,6 +83,43 @@ TEST(File_Routines, FileHeldOpenByAnotherProcessSurvivesWritable) {
     }
     EXPECT_EQ(File_Status(file), "CLOSED");
     EXPECT_TRUE(Delete_File_Safely(file));
+}
+
+TEST(File_Routines, LinuxServiceIsTheRoutinesThemselves) {
+    test::Temp_Dir folder;
+    const fs::path file = folder.File("Tessaly.ini");
+    test::Write_Bytes(file, "x");
+    const auto routines = Make_Linux_File_Routines();
+    {
+        const Holder holder(file);
+        EXPECT_EQ(routines->File_Status(file), "OPEN");
+        EXPECT_FALSE(routines->Delete_File_Safely(file));
+    }
+    EXPECT_EQ(routines->File_Status(file), "CLOSED");
+    EXPECT_TRUE(routines->Delete_File_Safely(file));
+    EXPECT_EQ(routines->File_Status(file), "");
+}
+
+// The window tests rely on the fake deleting real files as the routines do.
+TEST(File_Routines, FakeDeletesReadOnlyFilesAndKeepsThoseMarkedOpen) {
+    test::Temp_Dir folder;
+    const fs::path kept = folder.File("kept.ini");
+    const fs::path gone = folder.File("gone.ini");
+    test::Write_Bytes(kept, "x");
+    test::Write_Bytes(gone, "x");
+    fs::permissions(gone, fs::perms::owner_read);
+    Fake_File_Routines routines;
+    routines.Held_Open.insert(kept);
+
+    EXPECT_EQ(routines.File_Status(kept), "OPEN");
+    EXPECT_EQ(routines.File_Status(gone), "CLOSED");
+    EXPECT_EQ(routines.File_Status(folder.File("missing")), "");
+    EXPECT_FALSE(routines.Delete_File_Safely(kept));
+    EXPECT_TRUE(fs::exists(kept));
+    EXPECT_TRUE(routines.Delete_File_Safely(gone));
+    EXPECT_FALSE(fs::exists(gone));
+    EXPECT_FALSE(routines.Delete_File_Safely(gone));
+    EXPECT_EQ(routines.Deleted, (std::vector<fs::path>{kept, gone, gone}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -104,8 +105,19 @@ protected:
         }
     }
     QWidget* View() { return grid.focusProxy(); }
+    // With the focus in the grid, or away in another window.
+    QImage Shot_With_Focus(bool focused) {
+        if (!elsewhere_) {
+            elsewhere_ = std::make_unique<QLineEdit>();
+            elsewhere_->show();
+        }
+        QApplication::setActiveWindow(focused ? static_cast<QWidget*>(&grid) : elsewhere_.get());
+        (focused ? View() : elsewhere_.get())->setFocus();
+        return Shot();
+    }
 
     TFormatStringGrid grid;
+    std::unique_ptr<QLineEdit> elsewhere_;
 };
 
 TEST(FormatStringGridTest, StartsAsAStandardGridWithItsColourDefaults) {
@@ -297,14 +309,10 @@ TEST_F(GridTest, SelectionStaysInsideTheDataCells) {
 
 TEST_F(GridTest, CellsArePaintedInHeaderDataAndSelectedColoursWithOrWithoutFocus) {
     grid.setSelection(Cells(1, 2, 2, 3));
-    QLineEdit elsewhere;
-    elsewhere.show();
     for (const bool focused : {false, true}) {
         SCOPED_TRACE(focused);
-        QApplication::setActiveWindow(focused ? static_cast<QWidget*>(&grid) : &elsewhere);
-        (focused ? View() : static_cast<QWidget*>(&elsewhere))->setFocus();
+        const QImage image = Shot_With_Focus(focused);
         ASSERT_EQ(View()->hasFocus(), focused);
-        const QImage image = Shot();
         EXPECT_EQ(Middle(image, 0, 0), kHeader.rgb());
         EXPECT_EQ(Middle(image, 0, 2), kData.rgb());
         EXPECT_EQ(Middle(image, 1, 2), kSelected.rgb());
@@ -442,6 +450,92 @@ TEST_F(GridTest, OnCellPropsChangesOneCellWhilePainting) {
     EXPECT_TRUE(titleStates.front().fixed);
     EXPECT_TRUE(selectedState.selected);
     EXPECT_FALSE(selectedState.fixed);
+}
+
+TEST_F(GridTest, FixedCellsHaveARaisedEdgeUnlessSwitchedOff) {
+    const QColor light(230, 231, 232);
+    const QColor dark(70, 71, 72);
+    QPalette palette = grid.palette();
+    palette.setColor(QPalette::Light, light);
+    palette.setColor(QPalette::Dark, dark);
+    grid.setPalette(palette);
+    const QRect header = grid.cellRect(1, 0);
+    const QPoint middle = header.center();
+
+    QImage image = Shot();
+    EXPECT_EQ(image.pixel(header.left(), middle.y()), light.rgb());
+    EXPECT_EQ(image.pixel(middle.x(), header.top()), light.rgb());
+    EXPECT_EQ(image.pixel(header.right(), middle.y()), dark.rgb());
+    EXPECT_EQ(image.pixel(middle.x(), header.bottom()), dark.rgb());
+    EXPECT_EQ(image.pixel(header.left() + 1, middle.y()), kHeader.rgb());
+    const QRect data = grid.cellRect(1, 2);
+    EXPECT_EQ(image.pixel(data.left(), data.center().y()), kData.rgb()) << "data cells are flat";
+
+    grid.setRaisedFixedCells(false);
+    image = Shot();
+    EXPECT_EQ(image.pixel(header.left(), middle.y()), kHeader.rgb());
+    EXPECT_EQ(image.pixel(header.right(), middle.y()), kHeader.rgb());
+    EXPECT_EQ(image.pixel(header.right() + 1, middle.y()), kFixedLine.rgb());
+}
+
+TEST_F(GridTest, FixedColumnsPaintDataRowsInTheGridsFixedColourAndFontColour) {
+    const QColor fixed(120, 130, 140);
+    const QColor fixedText(255, 255, 0);
+    grid.setFixedColor(fixed);
+    grid.setFontColor(fixedText);
+    grid.setFont(Test_Font());
+    grid.setRaisedFixedCells(false);
+    grid.setFixedCols(1);
+    grid.setCell(0, 0, "Corner");
+    grid.setCell(0, 2, "Fixed");
+    const QImage image = Shot();
+
+    const QRect corner = grid.cellRect(0, 0);
+    EXPECT_EQ(image.pixel(corner.left() + 1, corner.bottom() - 1), kHeader.rgb())
+        << "the column's header colour";
+    EXPECT_GT(Count(image, corner, kText), 10);
+    const QRect side = grid.cellRect(0, 2);
+    EXPECT_EQ(image.pixel(side.left() + 1, side.bottom() - 1), fixed.rgb());
+    EXPECT_GT(Count(image, side, fixedText), 10);
+    EXPECT_EQ(Count(image, side, kText), 0);
+    EXPECT_EQ(image.pixel(side.right() + 1, side.center().y()), kFixedLine.rgb());
+    EXPECT_EQ(image.pixel(side.center().x(), side.bottom() + 1), kFixedLine.rgb());
+}
+
+TEST_F(GridTest, TheAreaPastTheLastCellTakesTheGridColour) {
+    const QColor past(33, 66, 99);
+    grid.setColor(past);
+    const QImage image = Shot();
+    const QRect last = grid.cellRect(3, 5);
+    ASSERT_LT(last.right() + 10, grid.width());
+    ASSERT_LT(last.bottom() + 10, grid.height());
+    EXPECT_EQ(image.pixel(last.right() + 10, grid.cellRect(3, 0).center().y()), past.rgb())
+        << "beside the title row";
+    EXPECT_EQ(image.pixel(last.right() + 10, last.center().y()), past.rgb());
+    EXPECT_EQ(image.pixel(last.center().x(), last.bottom() + 10), past.rgb());
+    EXPECT_EQ(Middle(image, 3, 5), kData.rgb());
+}
+
+TEST_F(GridTest, TheCurrentCellHasADottedFrameInItsTextColourOnlyWithFocus) {
+    grid.setCurrentCell(1, 2);
+    const QRect cell = grid.cellRect(1, 2);
+    const QRect top(cell.left(), cell.top(), cell.width(), 1);
+    const QRect left(cell.left(), cell.top(), 1, cell.height());
+    for (const bool focused : {false, true}) {
+        SCOPED_TRACE(focused);
+        const QImage image = Shot_With_Focus(focused);
+        ASSERT_EQ(View()->hasFocus(), focused);
+        if (focused) {
+            // Every other pixel, so about half of each edge.
+            EXPECT_NEAR(Count(image, top, kSelectedText), cell.width() / 2, 2);
+            EXPECT_NEAR(Count(image, left, kSelectedText), cell.height() / 2, 2);
+            EXPECT_NEAR(Count(image, top, kSelected), cell.width() / 2, 2);
+        } else {
+            EXPECT_EQ(Count(image, top, kSelected), cell.width());
+        }
+        EXPECT_EQ(image.pixel(cell.left() + 1, cell.top() + 1), kSelected.rgb())
+            << "the frame is one pixel";
+    }
 }
 
 TEST_F(GridTest, ColumnsOfWidthZeroOrLessAreHiddenAndSkipped) {

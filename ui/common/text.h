@@ -6,7 +6,7 @@
 namespace tessaly {
 
 // A stored text for display: UTF-8 where it is valid UTF-8, otherwise
-// Windows-1252, as the files may come from the Windows program.
+// Windows-1252, as in files written on Windows.
 QString From_File_Text(const std::string& bytes);
 
 // Typed text is stored as UTF-8.

@@ -22,23 +22,35 @@ class QTimer;
 
 namespace tessaly {
 
+class Auto_Start_Entries;
 class Clock;
-class Desktop_Services;
+class File_Dialogs;
+class File_Routines;
 class Message_Boxes;
 class Radio_Group;
+class Regional_Date_Format;
+class Startup_Show;
 class TAdd_Modify_Form;
 class TBirthday_And_Date_Report_Form;
+class Text_Editor;
 class TFormatStringGrid;
 
 // Everything the window takes from outside, so that tests can stand in for
-// the clock, the message boxes, the desktop and the program's folder.
+// the clock, the dialogs, each platform service and the program's folder.
 struct Main_Form_Services {
     Clock& Time;
     Message_Boxes& Messages;
-    Desktop_Services& Desktop;
+    File_Dialogs& Dialogs;
+    // Read at start-up: the Auto-Run mark shows whether the entry exists.
+    Auto_Start_Entries& Auto_Start;
+    Startup_Show& Startup;
+    File_Routines& File_System;
+    // The Help menu's text files.
+    Text_Editor& Editor;
+    // The window's short dates follow its pattern.
+    Regional_Date_Format& Region;
     // The data and settings files live beside it.
     std::filesystem::path Executable_Path;
-    Short_Date_Formatter Short_Date;
 };
 
 // The main window: it owns the event list for the whole run, shows it in the
@@ -200,6 +212,9 @@ private:
     void View_In_Notepad(const std::filesystem::path& file);
 
     Main_Form_Services services_;
+    // Built once from the regional pattern: the grid, the report and the
+    // dialog all show dates alike.
+    Short_Date_Formatter short_date_;
     Data_File_Session data_file_;
     Event_List Event_Array;
     Day_Number Last_Refresh_Date = 0;

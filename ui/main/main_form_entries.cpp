@@ -1,47 +1,22 @@
-// The entry commands of the main window: add, edit, delete, reset and undo.
+// The entry commands of the main window: add, edit, delete, reset, undo and
+// the demo data.
 #include <QTimer>
 
 #include <exception>
 #include <string>
 
-#include "core/program_identity.h"
+#include "core/demo_data.h"
 #include "ui/common/clock.h"
-#include "ui/common/message_boxes.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/add_modify_form.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/main_form.h"
+#include "ui/main/main_form_messages.h"
 #include "widgets/format_string_grid.h"
 
 namespace tessaly {
 
 namespace {
-
-std::string Paragraph_Break() {
-    return std::string(Message_Line_Break) + Message_Line_Break;
-}
-
-QString Title() {
-    return QString::fromUtf8(Program_Title);
-}
-
-void Show_Error(Message_Boxes& messages, QWidget* parent, const std::string& text) {
-    messages.Show(parent, Message_Kind::Error, Title(), Message_Text(text));
-}
-
-bool Confirmed(Message_Boxes& messages, QWidget* parent, const std::string& question) {
-    return messages.Show(parent, Message_Kind::Confirmation, Title(), Message_Text(question)) ==
-           Message_Answer::Yes;
-}
-
-// The program's general error report: the failure's text and a full stop.
-void Report_Failure(Message_Boxes& messages, QWidget* parent, const std::exception& error) {
-    std::string text = error.what();
-    if (text.empty() || text.back() != '.') {
-        text += '.';
-    }
-    Show_Error(messages, parent, text);
-}
 
 // The date timer may refresh, and so re-sort, the list while a dialog or a
 // question is open; a command that has already mapped grid rows to list
@@ -75,7 +50,7 @@ std::string Edited_Text(const std::string& stored, const QString& shown) {
 
 void TMainForm1::Add_Entry_BitBtnClick() {
     if (Event_Array.Is_Full()) {
-        Show_Error(services_.Messages, this, Capacity_Message_Add());
+        Show_Error(services_.Messages, this, List_Full_Error());
         return;
     }
     Date_Check_Pause pause(*Change_Of_Date_Check_Timer);
@@ -97,29 +72,24 @@ void TMainForm1::Add_Entry_BitBtnClick() {
         Save_Data_To_File_ButtonClick();
     } catch (const std::exception& error) {
         // The entry stays in memory; the close saves again.
-        Report_Failure(services_.Messages, this, error);
+        Show_Error(services_.Messages, this, Failure_Sentence(error));
     }
 }
 
 void TMainForm1::Edit_Entry_BitBtnClick() {
     TFormatStringGrid& grid = *Names_And_Events_StringGrid;
     if (Event_Array.Event_Count() == 0) {
-        Show_Error(services_.Messages, this,
-                   "Error: There are no entries to edit - the list is empty.");
+        Show_Error(services_.Messages, this, Nothing_To_Edit_Error());
         return;
     }
     const int selected = Selected_Row_Count(grid);
     const int top = Selected_Top_Row(grid);
     if (selected < 1 || top < 1 || top > Event_Array.Event_Count()) {
-        Show_Error(services_.Messages, this,
-                   "Error: No row in the list is selected." + Paragraph_Break() +
-                       "Please click on any cell in the row to select that row and try again.");
+        Show_Error(services_.Messages, this, No_Row_To_Edit_Error());
         return;
     }
     if (selected > 1) {
-        Show_Error(services_.Messages, this,
-                   "Error: Multiple rows in the list are selcted." + Paragraph_Break() +
-                       "Please click on any cell in the row to select that single row.");
+        Show_Error(services_.Messages, this, Several_Rows_To_Edit_Error());
         return;
     }
 
@@ -147,7 +117,7 @@ void TMainForm1::Edit_Entry_BitBtnClick() {
     try {
         Save_Data_To_File_ButtonClick();
     } catch (const std::exception& error) {
-        Report_Failure(services_.Messages, this, error);
+        Show_Error(services_.Messages, this, Failure_Sentence(error));
     }
 }
 
@@ -155,23 +125,19 @@ void TMainForm1::Delete_Selected_Rows_BitBtnClick() {
     TFormatStringGrid& grid = *Names_And_Events_StringGrid;
     const int count = Event_Array.Event_Count();
     if (count == 0) {
-        Show_Error(services_.Messages, this,
-                   "Error: There are no entries to delete - the list is already empty.");
+        Show_Error(services_.Messages, this, Nothing_To_Delete_Error());
         return;
     }
     const int selected = Selected_Row_Count(grid);
     const int top = Selected_Top_Row(grid);
     if (selected < 1 || top < 1 || top + selected - 1 > count) {
-        Show_Error(services_.Messages, this,
-                   "Error: No row in the list is selcted." + Paragraph_Break() +
-                       "Please click on any cell in the row to select that row.");
+        Show_Error(services_.Messages, this, No_Row_To_Delete_Error());
         return;
     }
 
     Select_Whole_Rows(grid);
     Date_Check_Pause pause(*Change_Of_Date_Check_Timer);
-    if (!Confirmed(services_.Messages, this,
-                   "Delete " + std::to_string(selected) + " row(s) ?  Are you sure ?")) {
+    if (!Confirmed(services_.Messages, this, Delete_Rows_Question(selected))) {
         return;
     }
 
@@ -191,7 +157,7 @@ void TMainForm1::Delete_Selected_Rows_BitBtnClick() {
 }
 
 void TMainForm1::Reset_Data_BitBtnClick() {
-    if (Confirmed(services_.Messages, this, "Erase all data in the list ?  Are you sure ?")) {
+    if (Confirmed(services_.Messages, this, Erase_All_Question())) {
         Event_Array.Initialise_Entire_Array_ButtonClick();
         Add_Modify_Form->Set_Name(QString());
         Add_Modify_Form->Set_Event_Type(QString());
@@ -201,10 +167,7 @@ void TMainForm1::Reset_Data_BitBtnClick() {
 }
 
 void TMainForm1::Undo_Deletes_Menu_OptionClick() {
-    if (!Confirmed(services_.Messages, this,
-                   "Do you want to Undo all Resets and Deletes since the last Add, Edit, or "
-                   "Import operation ?" +
-                       Paragraph_Break() + "i.e.  Reload data from file ?  Are you sure ?")) {
+    if (!Confirmed(services_.Messages, this, Undo_Question())) {
         return;
     }
     // Without a file, or after a failed read, the list no longer matches the
@@ -229,6 +192,12 @@ void TMainForm1::Delete_Selected_Rows_Menu_OptionClick() {
 
 void TMainForm1::Reset_Data_Menu_OptionClick() {
     Reset_Data_BitBtnClick();
+}
+
+void TMainForm1::Create_Test_Demo_Data_Menu_OptionClick() {
+    Append_Demo_Data(Event_Array, services_.Time.Today());
+    Refresh_StringGrid_From_Array_ButtonClick();
+    Select_Row(*Names_And_Events_StringGrid, 1);
 }
 
 }  // namespace tessaly

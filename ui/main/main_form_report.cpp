@@ -10,8 +10,8 @@
 #include "report/report_builder.h"
 #include "report/report_window.h"
 #include "ui/common/clock.h"
-#include "ui/common/message_boxes.h"
 #include "ui/main/main_form.h"
+#include "ui/main/main_form_messages.h"
 #include "ui/main/radio_group.h"
 
 namespace tessaly {
@@ -33,8 +33,7 @@ int Threshold_Of(const QSpinBox& spin) {
 
 void TMainForm1::Inform_Me_Now_BitBtnClick() {
     if (Event_Array.Event_Count() == 0) {
-        services_.Messages.Show(this, Message_Kind::Error, QString::fromUtf8(Program_Title),
-                                QStringLiteral("Error: There are no entries in the list."));
+        Show_Error(services_.Messages, this, Nothing_To_Report_Error());
         return;
     }
 
@@ -54,8 +53,8 @@ void TMainForm1::Inform_Me_Now_BitBtnClick() {
     TBirthday_And_Date_Report_Form& report = *Birthday_And_Date_Report_Form;
     report.setWindowTitle(QStringLiteral("Coming Birthdays and Events : "));
     report.Set_Report(Build_Coming_Events_Report(
-        Report_Inputs{&Event_Array, Threshold_Of(*Days_Threshold_SpinEdit), today,
-                      services_.Short_Date, Maker_Web_Address}));
+        Report_Inputs{&Event_Array, Threshold_Of(*Days_Threshold_SpinEdit), today, short_date_,
+                      Maker_Web_Address}));
 
     Sort_By_Column_RadioGroup->Set_Item_Index(user_column);
     Ascending_Descending_RadioGroup->Set_Item_Index(user_order);

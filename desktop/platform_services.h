@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+
+#include "desktop/auto_start.h"
+#include "desktop/file_routines.h"
+#include "desktop/link_opener.h"
+#include "desktop/memory_status.h"
+#include "desktop/regional_date_format.h"
+#include "desktop/shell_folders.h"
+#include "desktop/startup_show.h"
+#include "desktop/text_editor.h"
+
+namespace tessaly {
+
+// One of each service for the system the program was built for. Only the
+// executables link the backend that defines Make_Platform_Services; the
+// libraries see the interfaces alone.
+struct Platform_Services {
+    std::unique_ptr<Auto_Start_Entries> Auto_Start;
+    std::unique_ptr<Shell_Folders> Shell;
+    std::unique_ptr<Text_Editor> Editor;
+    std::unique_ptr<Link_Opener> Links;
+    std::unique_ptr<File_Routines> File_System;
+    std::unique_ptr<Startup_Show> Startup;
+    std::unique_ptr<Memory_Status> Memory;
+    std::unique_ptr<Regional_Date_Format> Region;
+};
+
+Platform_Services Make_Platform_Services();
+
+}  // namespace tessaly

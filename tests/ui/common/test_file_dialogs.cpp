@@ -1,0 +1,132 @@
+#include "ui/common/file_dialogs.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+
+#include "test_support/scripted_file_dialogs.h"
+#include "test_support/temp_dir.h"
+
+namespace {
+
+using namespace tessaly;
+
+TEST(File_Dialogs, FiltersBecomeQtTypeListsWithWindowsSeparatorsAndEveryFileMapped) {
+    EXPECT_EQ(To_Qt_Filter({}), QString());
+    EXPECT_EQ(To_Qt_Filter({{"Data files", "*.dat"}}), "Data files (*.dat)");
+    EXPECT_EQ(To_Qt_Filter({{"Lists", "*.txt;*.csv"}, {"All files", "*.*"}}),
+              "Lists (*.txt *.csv);;All files (*)");
+    EXPECT_EQ(To_Qt_Filter({{"Spaced", " *.a ;  *.b "}}), "Spaced (*.a *.b)");
+}
+
+TEST(File_Dialogs, EachOptionSetsItsOwnQtOptionOnly) {
+    EXPECT_EQ(To_Qt_Options(File_Dialog_Option::None), QFileDialog::Options());
+    EXPECT_EQ(To_Qt_Options(File_Dialog_Option::Read_Only),
+              QFileDialog::Options(QFileDialog::ReadOnly));
+    EXPECT_EQ(To_Qt_Options(File_Dialog_Option::Dont_Resolve_Symlinks),
+              QFileDialog::Options(QFileDialog::DontResolveSymlinks));
+    EXPECT_EQ(To_Qt_Options(File_Dialog_Option::Hide_Filter_Details),
+              QFileDialog::Options(QFileDialog::HideNameFilterDetails));
+    EXPECT_EQ(To_Qt_Options(File_Dialog_Option::Dont_Use_Native_Dialog),
+              QFileDialog::Options(QFileDialog::DontUseNativeDialog));
+    EXPECT_EQ(
+        To_Qt_Options(File_Dialog_Option::Read_Only | File_Dialog_Option::Dont_Use_Native_Dialog),
+        QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
+}
+
+TEST(File_Dialogs, PathsKeepTheirNamesBothWays) {
+    const std::filesystem::path path("/tmp/Jos\xc3\xa9 list.dat");
+    EXPECT_EQ(To_Qt_Path(path), QString::fromUtf8("/tmp/Jos\u00e9 list.dat"));
+    EXPECT_EQ(From_Qt_Path(To_Qt_Path(path)), path);
+    EXPECT_EQ(To_Qt_Path({}), QString());
+}
+
+class Qt_File_Dialogs_Test : public ::testing::Test {
+protected:
+    // Acts on the dialog once it is up; `act` must close it.
+    void On_Dialog(std::function<void(QFileDialog&)> act) {
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            poll->stop();
+            poll->deleteLater();
+            shown = true;
+            act(*dialog);
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the dialog stayed open";
+                dialog->reject();
+            }
+        });
+        poll->start(1);
+    }
+
+    Open_File_Request Request() const {
+        return {"Import a list",
+                folder.Path(),
+                {{"Lists", "*.txt;*.csv"}, {"All files", "*.*"}},
+                File_Dialog_Option::Read_Only | File_Dialog_Option::Dont_Use_Native_Dialog};
+    }
+
+    test::Temp_Dir folder;
+    Qt_File_Dialogs dialogs;
+    bool shown = false;
+};
+
+TEST_F(Qt_File_Dialogs_Test, TheDialogShowsTheRequestAndReturnsTheChosenFile) {
+    const std::filesystem::path file = folder.File("friends.txt");
+    test::Write_Bytes(file, "x");
+    On_Dialog([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Import a list");
+        EXPECT_EQ(QDir(dialog.directory()).canonicalPath(),
+                  QDir(To_Qt_Path(folder.Path())).canonicalPath());
+        EXPECT_EQ(dialog.nameFilters(), QStringList({"Lists (*.txt *.csv)", "All files (*)"}));
+        EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+        EXPECT_TRUE(dialog.testOption(QFileDialog::ReadOnly));
+        EXPECT_FALSE(dialog.testOption(QFileDialog::DontResolveSymlinks));
+        dialog.selectFile(To_Qt_Path(file));
+        // The Open button's slot; accept() itself is not public.
+        QMetaObject::invokeMethod(&dialog, "accept");
+    });
+    const auto chosen = dialogs.Get_Open_File_Name(nullptr, Request());
+    EXPECT_TRUE(shown);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(std::filesystem::canonical(*chosen), std::filesystem::canonical(file));
+}
+
+TEST_F(Qt_File_Dialogs_Test, CancelReturnsNoFile) {
+    On_Dialog([](QFileDialog& dialog) { dialog.reject(); });
+    EXPECT_EQ(dialogs.Get_Open_File_Name(nullptr, Request()), std::nullopt);
+    EXPECT_TRUE(shown);
+}
+
+TEST(Scripted_File_Dialogs, AnswersInTurnRecordsEveryRequestAndCancelsWhenOutOfAnswers) {
+    test::Scripted_File_Dialogs dialogs;
+    dialogs.Choose("/data/a.txt");
+    dialogs.Cancel();
+    const Open_File_Request first{
+        "First", "/data", {{"Lists", "*.txt"}}, File_Dialog_Option::Read_Only};
+    const Open_File_Request second{"Second", {}, {}, File_Dialog_Option::None};
+
+    EXPECT_EQ(dialogs.Get_Open_File_Name(nullptr, first), std::filesystem::path("/data/a.txt"));
+    EXPECT_EQ(dialogs.Get_Open_File_Name(nullptr, second), std::nullopt);
+    EXPECT_EQ(dialogs.Get_Open_File_Name(nullptr, first), std::nullopt);
+
+    ASSERT_EQ(dialogs.requests.size(), 3u);
+    EXPECT_EQ(dialogs.requests[0].Caption, "First");
+    EXPECT_EQ(dialogs.requests[0].Start_Folder, "/data");
+    ASSERT_EQ(dialogs.requests[0].Filters.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].Filters[0].Patterns, "*.txt");
+    EXPECT_TRUE(Has_Option(dialogs.requests[0].Options, File_Dialog_Option::Read_Only));
+    EXPECT_EQ(dialogs.requests[1].Caption, "Second");
+    EXPECT_FALSE(Has_Option(dialogs.requests[1].Options, File_Dialog_Option::Read_Only));
+}
+
+}  // namespace

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "test_support/scripted_message_boxes.h"
+#include "ui/common/clock.h"
+#include "ui/common/message_boxes.h"
+#include "ui/dialogs/add_modify_form.h"
+#include "ui/dialogs/month_calendar.h"
+
+namespace tessaly {
+namespace {
+
+class Add_Modify_Form_Test : public ::testing::Test {
+protected:
+    Day_Number Date(int year, int month, int day) { return Day_Number_Of(year, month, day); }
+
+    // Runs the dialog modally; the script acts once the dialog is up and must
+    // close it. A script that fails to close it still ends the loop.
+    void Exec_With(const std::function<void()>& script) {
+        QTimer::singleShot(0, &form, [this, script] {
+            EXPECT_TRUE(form.isVisible());
+            script();
+            if (form.isVisible()) {
+                ADD_FAILURE() << "the dialog stayed open";
+                form.done(QDialog::Rejected);
+            }
+        });
+        form.exec();
+    }
+
+    void Expect_Encode_Failure_Keeps(Day_Number date) {
+        EXPECT_EQ(form.Calendar_Date(), date);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+        EXPECT_EQ(messages.shown[0].Caption, QStringLiteral("Tessaly v1.0f"));
+        EXPECT_EQ(messages.shown[0].Text, QStringLiteral("Invalid argument to date encode."));
+        messages.shown.clear();
+    }
+
+    Fake_Clock clock{QDateTime(QDate(2024, 6, 15), QTime(9, 30))};
+    test::Scripted_Message_Boxes messages;
+    TAdd_Modify_Form form{clock, messages, Make_Strftime_Formatter("%d/%m/%Y")};
+};
+
+TEST_F(Add_Modify_Form_Test, StartsEmptyOnItsCreationDateWithTheCircleOff) {
+    EXPECT_EQ(form.Modal_Result(), 0);
+    EXPECT_EQ(form.Name(), QString());
+    EXPECT_EQ(form.Event_Type(), QString());  // not the first suggestion
+    EXPECT_EQ(form.Comments(), QString());
+    EXPECT_EQ(form.Calendar_Date(), Date(2005, 4, 22));
+    EXPECT_FALSE(form.MonthCalendar1->Today_Circle_Shown());
+    EXPECT_EQ(form.MonthCalendar1->Today_Line(), QStringLiteral("Today: 15/06/2024"));
+}
+
+TEST_F(Add_Modify_Form_Test, TodayCircleFollowsTheShownMonthAndYear) {
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(2024, 6, 3)));
+    form.Check_For_Current_Month_Year_ButtonClick();
+    EXPECT_TRUE(form.MonthCalendar1->Today_Circle_Shown());
+
+    form.Forward_1_Year_BitBtn->click();
+    EXPECT_EQ(form.Calendar_Date(), Date(2025, 6, 3));
+    EXPECT_FALSE(form.MonthCalendar1->Today_Circle_Shown());
+    form.Back_1_Year_BitBtn->click();
+    EXPECT_TRUE(form.MonthCalendar1->Today_Circle_Shown());
+    form.Back_5_Years_BitBtn->click();
+    EXPECT_EQ(form.Calendar_Date(), Date(2019, 6, 3));
+    EXPECT_FALSE(form.MonthCalendar1->Today_Circle_Shown());
+    form.Forward_5_Years_BitBtn->click();
+    EXPECT_TRUE(form.MonthCalendar1->Today_Circle_Shown());
+
+    // Same year or same month alone is not enough; browsing by hand counts.
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(2024, 3, 15)));
+    EXPECT_FALSE(form.MonthCalendar1->Today_Circle_Shown());
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(2023, 6, 15)));
+    EXPECT_FALSE(form.MonthCalendar1->Today_Circle_Shown());
+    form.MonthCalendar1->setCurrentPage(2024, 6);
+    EXPECT_TRUE(form.MonthCalendar1->Today_Circle_Shown());
+
+    // "Today" reads the clock, which may have passed midnight meanwhile.
+    clock.Set(QDateTime(QDate(2024, 7, 1), QTime(0, 0, 5)));
+    form.Current_Date_BitBtn->click();
+    EXPECT_EQ(form.Calendar_Date(), Date(2024, 7, 1));
+    EXPECT_TRUE(form.MonthCalendar1->Today_Circle_Shown());
+    EXPECT_EQ(form.MonthCalendar1->Today_Line(), QStringLiteral("Today: 01/07/2024"));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Add_Modify_Form_Test, LeapDayJumpsIntoCommonYearsFailAndKeepDateAndCircle) {
+    clock.Set(QDateTime(QDate(2008, 2, 10), QTime(12, 0)));
+    const Day_Number leap_day = Date(2008, 2, 29);
+    ASSERT_TRUE(form.Set_Calendar_Date(leap_day));
+    form.Check_For_Current_Month_Year_ButtonClick();
+    ASSERT_TRUE(form.MonthCalendar1->Today_Circle_Shown());
+
+    for (QPushButton* button : {form.Forward_1_Year_BitBtn, form.Forward_5_Years_BitBtn,
+                                form.Back_1_Year_BitBtn, form.Back_5_Years_BitBtn}) {
+        button->click();
+        Expect_Encode_Failure_Keeps(leap_day);
+        EXPECT_TRUE(form.MonthCalendar1->Today_Circle_Shown());
+    }
+}
+
+TEST_F(Add_Modify_Form_Test, YearJumpsStopAtYearsOneAndNineThousandNineHundredNinetyNine) {
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(9994, 12, 31)));
+    form.Forward_5_Years_BitBtn->click();
+    EXPECT_EQ(form.Calendar_Date(), Date(9999, 12, 31));
+    form.Forward_1_Year_BitBtn->click();
+    Expect_Encode_Failure_Keeps(Date(9999, 12, 31));
+    form.Back_1_Year_BitBtn->click();
+    form.Forward_5_Years_BitBtn->click();
+    Expect_Encode_Failure_Keeps(Date(9998, 12, 31));
+
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(6, 1, 1)));
+    form.Back_5_Years_BitBtn->click();
+    EXPECT_EQ(form.Calendar_Date(), Date(1, 1, 1));
+    form.Back_1_Year_BitBtn->click();
+    Expect_Encode_Failure_Keeps(Date(1, 1, 1));
+}
+
+TEST_F(Add_Modify_Form_Test, SettingADateTheCalendarCannotShowFailsAndKeepsTheDate) {
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(1986, 12, 7) + 0.75));
+    EXPECT_EQ(form.Calendar_Date(), Date(1986, 12, 7));
+    for (const Day_Number bad :
+         {Day_Number(Last_Day_Number + 1), Day_Number(First_Day_Number - 1), std::nan("")}) {
+        EXPECT_FALSE(form.Set_Calendar_Date(bad));
+        EXPECT_EQ(form.Calendar_Date(), Date(1986, 12, 7));
+    }
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+    EXPECT_EQ(messages.shown[0].Caption, QStringLiteral("Tessaly v1.0f"));
+    EXPECT_EQ(messages.shown[0].Text, QStringLiteral("Failed to set calendar date or time."));
+    EXPECT_TRUE(form.Set_Calendar_Date(First_Day_Number));
+    EXPECT_TRUE(form.Set_Calendar_Date(Last_Day_Number));
+}
+
+TEST_F(Add_Modify_Form_Test, OkChecksNameBeforeEventTypeMovingFocusFirstAndDoesNotTrim) {
+    Exec_With([this] {
+        QTest::mouseClick(form.OK_BitBtn, Qt::LeftButton);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+        EXPECT_EQ(messages.shown[0].Text, QStringLiteral("Error: The name cannot be blank."));
+        EXPECT_EQ(messages.shown[0].Focus, form.Name_Edit);
+        EXPECT_TRUE(form.isVisible());
+
+        QTest::keyClicks(form.Name_Edit, QStringLiteral("   "));
+        QTest::mouseClick(form.OK_BitBtn, Qt::LeftButton);
+        ASSERT_EQ(messages.shown.size(), 2u);
+        EXPECT_EQ(messages.shown[1].Text, QStringLiteral("Error: The event type cannot be blank."));
+        EXPECT_EQ(messages.shown[1].Focus, form.Event_Type_ComboBox);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.Modal_Result(), 2);
+
+        form.Set_Event_Type(QStringLiteral("Other"));
+        QTest::mouseClick(form.OK_BitBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(form.Modal_Result(), 1);
+    EXPECT_EQ(form.Name(), QStringLiteral("   "));
+}
+
+TEST_F(Add_Modify_Form_Test, EnterAndEscLeaveItOpenAndEveryOtherCloseCountsAsCancelled) {
+    form.Set_Name(QStringLiteral("Ada"));
+    form.Set_Event_Type(QStringLiteral("Birthday"));
+    Exec_With([this] {
+        for (QWidget* target :
+             {static_cast<QWidget*>(form.Name_Edit), static_cast<QWidget*>(form.OK_BitBtn),
+              static_cast<QWidget*>(form.Event_Type_ComboBox)}) {
+            target->setFocus();
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                QTest::keyClick(target, key);
+                EXPECT_TRUE(form.isVisible()) << "key " << key;
+            }
+        }
+        EXPECT_EQ(form.Modal_Result(), 2);
+        form.OK_BitBtn->click();
+    });
+    EXPECT_EQ(form.Modal_Result(), 1);
+
+    // The title-bar close after an accepted showing.
+    Exec_With([this] {
+        EXPECT_EQ(form.Modal_Result(), 2);
+        form.close();
+    });
+    EXPECT_EQ(form.Modal_Result(), 2);
+
+    Exec_With([this] {
+        form.Name_Edit->setText(QStringLiteral("Typed then cancelled"));
+        QTest::mouseClick(form.Cancel_BitBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(form.Modal_Result(), 2);
+    EXPECT_EQ(form.Name(), QStringLiteral("Typed then cancelled"));
+}
+
+TEST_F(Add_Modify_Form_Test, TypedEventTypeStaysAsTypedAndAddsNoSuggestion) {
+    form.show();
+    QLineEdit* typing = form.Event_Type_ComboBox->lineEdit();
+    for (const QString& typed : {QStringLiteral("birthday"), QStringLiteral("Cousin's party")}) {
+        form.Event_Type_ComboBox->clearEditText();
+        QTest::keyClicks(typing, typed);
+        QTest::keyClick(typing, Qt::Key_Return);
+        QTest::keyClick(typing, Qt::Key_Tab);
+        emit typing->editingFinished();
+        EXPECT_EQ(form.Event_Type(), typed);
+    }
+    EXPECT_EQ(form.Event_Type_ComboBox->count(), 7);
+    form.hide();
+}
+
+TEST_F(Add_Modify_Form_Test, TabOrderSkipsTheCalendarAndEndsWithTheComments) {
+    std::vector<QWidget*> stops;
+    QWidget* widget = form.Back_5_Years_BitBtn;
+    do {
+        if ((widget->focusPolicy() & Qt::TabFocus) != 0 && widget->focusProxy() == nullptr &&
+            widget->isVisibleTo(&form) && widget->isEnabled()) {
+            stops.push_back(widget);
+        }
+        widget = widget->nextInFocusChain();
+    } while (widget != form.Back_5_Years_BitBtn);
+    const std::vector<QWidget*> expected{form.Back_5_Years_BitBtn,    form.Back_1_Year_BitBtn,
+                                         form.Current_Date_BitBtn,    form.Forward_1_Year_BitBtn,
+                                         form.Forward_5_Years_BitBtn, form.Name_Edit,
+                                         form.Event_Type_ComboBox,    form.OK_BitBtn,
+                                         form.Cancel_BitBtn,          form.Comments_Edit};
+    EXPECT_EQ(stops, expected);
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <QDateTime>
+#include <QStringList>
+#include <QTimer>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/data_file.h"
+#include "core/dates.h"
+#include "desktop/fake/fake_auto_start.h"
+#include "desktop/fake/fake_file_routines.h"
+#include "desktop/fake/fake_regional_date_format.h"
+#include "desktop/fake/fake_startup_show.h"
+#include "desktop/fake/fake_text_editor.h"
+#include "test_support/failing_save.h"
+#include "test_support/scripted_file_dialogs.h"
+#include "test_support/scripted_message_boxes.h"
+#include "test_support/temp_dir.h"
+#include "ui/common/clock.h"
+#include "ui/main/main_form.h"
+#include "widgets/format_string_grid.h"
+
+namespace tessaly::test {
+
+struct Entry {
+    std::string Name;
+    int Year, Month, Day;
+    std::string Event_Type;
+    std::string Comments;
+};
+
+// 7 December 2026 was a Monday.
+inline const QDate kMonday(2026, 12, 7);
+
+class Main_Form_Test : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (form) {
+            // Leave nothing for the next test's event loop.
+            form->Change_Of_Date_Check_Timer->stop();
+            form->Hide_Mainform1_Timer->stop();
+        }
+    }
+
+    std::filesystem::path Data() const { return dir.File("Tessaly.dat"); }
+
+    void Write_Data(const std::vector<Entry>& entries) {
+        Event_List list;
+        for (const Entry& entry : entries) {
+            TName_And_Event_Data& record = list.Append();
+            record.Name = entry.Name;
+            record.Orig_Date = Day_Number_Of(entry.Year, entry.Month, entry.Day);
+            record.Event_Type = entry.Event_Type;
+            record.Comments = entry.Comments;
+        }
+        Save_Data_To_File_ButtonClick(list, Data());
+    }
+
+    // The fixture's seams, for a window whose executable is that file.
+    Main_Form_Services Services(const std::filesystem::path& executable) {
+        return Main_Form_Services{
+            .Time = clock,
+            .Messages = messages,
+            .Dialogs = dialogs,
+            .Auto_Start = auto_start,
+            .Startup = startup,
+            .File_System = file_system,
+            .Editor = editor,
+            .Region = region,
+            .Executable_Path = executable,
+        };
+    }
+
+    TMainForm1& Start() {
+        form = std::make_unique<TMainForm1>(Services(dir.File("tessaly")));
+        form->show();
+        return *form;
+    }
+
+    TFormatStringGrid& Grid() { return *form->Names_And_Events_StringGrid; }
+
+    QStringList Row(int row) {
+        QStringList cells;
+        for (int col = 0; col < Grid().colCount(); ++col) {
+            cells << Grid().cell(col, row);
+        }
+        return cells;
+    }
+
+    QStringList Names() {
+        QStringList names;
+        for (int row = 1; row < Grid().rowCount(); ++row) {
+            names << Grid().cell(0, row);
+        }
+        return names;
+    }
+
+    test::Temp_Dir dir;
+    Fake_Clock clock{QDateTime(kMonday, QTime(10, 0))};
+    Scripted_Message_Boxes messages;
+    Scripted_File_Dialogs dialogs;
+    Fake_Auto_Start_Entries auto_start;
+    Fake_Startup_Show startup;
+    Fake_File_Routines file_system;
+    Fake_Text_Editor editor;
+    // Day, month, four-digit year.
+    Fake_Regional_Date_Format region;
+    std::unique_ptr<TMainForm1> form;
+};
+
+}  // namespace tessaly::test

@@ -1,0 +1,382 @@
+#include "main_form_fixture.h"
+
+#include <gtest/gtest.h>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/event_list.h"
+#include "ui/dialogs/add_modify_form.h"
+#include "ui/main/grid_selection.h"
+#include "ui/main/radio_group.h"
+
+namespace {
+
+using namespace tessaly;
+using namespace tessaly::test;
+
+using Dialog_Action = std::function<void(TAdd_Modify_Form&)>;
+
+// Acts on the add/modify dialog as soon as a command has it open. A command
+// that never opens it leaves `opened` false.
+class Dialog_Script {
+public:
+    Dialog_Script(TAdd_Modify_Form& dialog, Dialog_Action action) {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this, &dialog, action] {
+            if (!dialog.isVisible()) {
+                return;
+            }
+            opened = true;
+            caption = dialog.windowTitle();
+            action(dialog);
+        });
+        timer_.start(0);
+    }
+
+    bool opened = false;
+    QString caption;
+
+private:
+    QTimer timer_;
+};
+
+Dialog_Action Fill_And_Accept(const QString& name, Day_Number date, const QString& event_type,
+                              const QString& comments) {
+    return [=](TAdd_Modify_Form& dialog) {
+        dialog.Set_Name(name);
+        dialog.Set_Calendar_Date(date);
+        dialog.Set_Event_Type(event_type);
+        dialog.Set_Comments(comments);
+        dialog.OK_BitBtn->click();
+    };
+}
+
+const Dialog_Action Cancel = [](TAdd_Modify_Form& dialog) { dialog.Cancel_BitBtn->click(); };
+
+const QString Add_Caption = "Add a New Birthday or Event :";
+const QString Edit_Caption = "Edit an Existing Birthday or Event :";
+
+QRect Whole_Row(int row) {
+    return {QPoint(0, row), QPoint(6, row)};
+}
+
+class Entry_Commands_Test : public Main_Form_Test {
+protected:
+    TAdd_Modify_Form& Dialog() { return *form->Add_Modify_Form; }
+
+    std::vector<Entry> Numbered(int count) {
+        std::vector<Entry> entries;
+        for (int i = 1; i <= count; ++i) {
+            entries.push_back(
+                {QString::asprintf("E%03d", i).toStdString(), 2000, 1, 2, "Other", ""});
+        }
+        return entries;
+    }
+
+    QString Last_Message() {
+        return messages.shown.empty() ? QString() : messages.shown.back().Text;
+    }
+};
+
+TEST_F(Entry_Commands_Test, AddAppendsSortsSelectsRowOneAndSavesExactBytes) {
+    Write_Data({{"Zoe", 1990, 3, 1, "Birthday", ""}});
+    Start();
+    Select_Row(Grid(), 1);
+
+    Dialog_Script script(Dialog(), Fill_And_Accept("Adam", 36925, "Wedding Anniversary", "gift"));
+    form->Add_Entry_BitBtn->click();
+
+    EXPECT_EQ(script.caption, Add_Caption);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Names(), QStringList({"Adam", "Zoe"}));
+    EXPECT_EQ(Grid().selection(), Whole_Row(1));
+    EXPECT_EQ(Read_Bytes(Data()),
+              "V1.1\r\n2\r\n"
+              "Adam\r\n 3.69250000000000E+0004\r\nWedding Anniversary\r\ngift\r\n\r\n\r\n\r\n\r\n"
+              "Zoe\r\n 3.29330000000000E+0004\r\nBirthday\r\n\r\n\r\n\r\n\r\n\r\n");
+}
+
+TEST_F(Entry_Commands_Test, CancelAndTitleBarCloseAddNothingAndWriteNothing) {
+    Start();
+
+    Dialog_Script cancel(Dialog(), [](TAdd_Modify_Form& dialog) {
+        dialog.Set_Name("Typed");
+        dialog.Set_Event_Type("Other");
+        dialog.Cancel_BitBtn->click();
+    });
+    form->Add_Data_Menu_Option->trigger();
+    ASSERT_TRUE(cancel.opened);
+    EXPECT_EQ(form->List().Event_Count(), 0);
+    EXPECT_FALSE(std::filesystem::exists(Data()));
+
+    // An add starts from what the dialog last held; accepting it as it is
+    // saves the list.
+    Dialog_Script accept(Dialog(), [](TAdd_Modify_Form& dialog) {
+        EXPECT_EQ(dialog.Name(), "Typed");
+        dialog.OK_BitBtn->click();
+    });
+    form->Add_Entry_BitBtn->click();
+    ASSERT_EQ(form->List().Event_Count(), 1);
+    const std::string saved = Read_Bytes(Data());
+
+    // After an accepted showing, the title-bar close still counts as cancel.
+    Dialog_Script close(Dialog(), [](TAdd_Modify_Form& dialog) {
+        dialog.Set_Name("Other name");
+        dialog.close();
+    });
+    form->Add_Entry_BitBtn->click();
+    ASSERT_TRUE(close.opened);
+    EXPECT_EQ(form->List().Event_Count(), 1);
+    EXPECT_EQ(Names(), QStringList({"Typed"}));
+    EXPECT_EQ(Read_Bytes(Data()), saved);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Entry_Commands_Test, AddFillsTheLastPlaceThenRefusesBeforeOpeningTheDialog) {
+    Write_Data(Numbered(Event_Array_Size - 1));
+    Start();
+
+    Dialog_Script last(Dialog(), Fill_And_Accept("New", 36527, "Other", ""));
+    form->Add_Entry_BitBtn->click();
+    EXPECT_EQ(form->List().Event_Count(), Event_Array_Size);
+    EXPECT_EQ(Read_Bytes(Data()).substr(0, 11), "V1.1\r\n500\r\n");
+    EXPECT_TRUE(messages.shown.empty());
+
+    const std::string saved = Read_Bytes(Data());
+    Dialog_Script refused(Dialog(), Cancel);
+    form->Add_Entry_BitBtn->click();
+    EXPECT_FALSE(refused.opened);
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+    EXPECT_TRUE(messages.shown[0].Text.startsWith(
+        "Error: The event array size is limited to 500 for this version of the program.\n\n"));
+    EXPECT_EQ(form->List().Event_Count(), Event_Array_Size);
+    EXPECT_EQ(Read_Bytes(Data()), saved);
+}
+
+TEST_F(Entry_Commands_Test, FailedSaveAfterAddIsReportedAndTheEntryKept) {
+    Start();
+    test::Failing_Saves failing;
+
+    Dialog_Script script(Dialog(), Fill_And_Accept("Kept", 36527, "Other", ""));
+    form->Add_Entry_BitBtn->click();
+
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+    EXPECT_EQ(messages.shown[0].Caption, "Tessaly v1.0f");
+    EXPECT_TRUE(messages.shown[0].Text.endsWith('.'));
+    EXPECT_TRUE(messages.shown[0].Text.contains("Input/output error"))
+        << messages.shown[0].Text.toStdString();
+    EXPECT_EQ(Names(), QStringList({"Kept"}));
+    EXPECT_FALSE(std::filesystem::exists(Data()));
+}
+
+TEST_F(Entry_Commands_Test, EditReplacesInPlaceKeepingUntouchedBytesAndTheSelectedRow) {
+    // "José" in Windows-1252, as files written on Windows hold it.
+    Write_Data({{"Ann", 1980, 5, 6, "Birthday", "a"},
+                {"Jos\xe9", 1975, 7, 8, "Anniversary", "old"},
+                {"Zoe", 1990, 3, 1, "Birthday", ""}});
+    Start();
+
+    Select_Row(Grid(), 2);
+    Dialog_Script script(Dialog(), [](TAdd_Modify_Form& dialog) {
+        EXPECT_EQ(dialog.Name(), QString::fromUtf8("Jos\u00e9"));
+        EXPECT_EQ(dialog.Calendar_Date(), 27583);
+        EXPECT_EQ(dialog.Event_Type(), "Anniversary");
+        EXPECT_EQ(dialog.Comments(), "old");
+        dialog.Set_Comments(QString::fromUtf8("new \u00fc"));
+        dialog.OK_BitBtn->click();
+    });
+    form->Edit_Entry_BitBtn->click();
+    EXPECT_EQ(script.caption, Edit_Caption);
+    EXPECT_EQ(
+        Read_Bytes(Data()),
+        "V1.1\r\n3\r\n"
+        "Ann\r\n 2.93470000000000E+0004\r\nBirthday\r\na\r\n\r\n\r\n\r\n\r\n"
+        "Jos\xe9\r\n 2.75830000000000E+0004\r\nAnniversary\r\nnew \xc3\xbc\r\n\r\n\r\n\r\n\r\n"
+        "Zoe\r\n 3.29330000000000E+0004\r\nBirthday\r\n\r\n\r\n\r\n\r\n\r\n");
+
+    // A renamed entry sorts elsewhere; the selection stays on its row.
+    Select_Row(Grid(), 1);
+    Dialog_Script rename(Dialog(), [](TAdd_Modify_Form& dialog) {
+        dialog.Set_Name("Zed");
+        dialog.OK_BitBtn->click();
+    });
+    form->Edit_Data_Menu_Option->trigger();
+    EXPECT_EQ(Names(), QStringList({QString::fromUtf8("Jos\u00e9"), "Zed", "Zoe"}));
+    EXPECT_EQ(Grid().selection(), Whole_Row(1));
+    EXPECT_EQ(form->List().At(2).Comments, "a");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Entry_Commands_Test, EditRefusesBeforeOpeningTheDialog) {
+    Start();
+    Dialog_Script empty(Dialog(), Cancel);
+    form->Edit_Entry_BitBtn->click();
+    EXPECT_FALSE(empty.opened);
+    EXPECT_EQ(Last_Message(), "Error: There are no entries to edit - the list is empty.");
+
+    form->Create_Test_Demo_Data_Menu_OptionClick();
+    const Event_List before = form->List();
+    Grid().setSelection(QRect(QPoint(1, 3), QPoint(2, 5)));
+    Dialog_Script several(Dialog(), Cancel);
+    form->Edit_Entry_BitBtn->click();
+    EXPECT_FALSE(several.opened);
+    EXPECT_EQ(messages.shown.back().Kind, Message_Kind::Error);
+    EXPECT_EQ(Last_Message(),
+              "Error: Multiple rows in the list are selcted.\n\nPlease click on any cell in the "
+              "row to select that single row.");
+
+    // A date the calendar cannot show ends the edit with the calendar's error.
+    form->List().At(1).Orig_Date = 5e6;
+    Select_Row(Grid(), 1);
+    Dialog_Script unshowable(Dialog(), Cancel);
+    form->Edit_Entry_BitBtn->click();
+    EXPECT_FALSE(unshowable.opened);
+    EXPECT_EQ(Last_Message(), "Failed to set calendar date or time.");
+    EXPECT_EQ(messages.shown.size(), 3U);
+    form->List().At(1).Orig_Date = before.At(1).Orig_Date;
+    EXPECT_TRUE(std::equal(before.Entries().begin(), before.Entries().end(),
+                           form->List().Entries().begin(), form->List().Entries().end()));
+}
+
+TEST_F(Entry_Commands_Test, MidnightDuringTheDialogDoesNotMoveTheEntryBeingEdited) {
+    Write_Data({{"Due today", 1990, 12, 7, "Birthday", ""}, {"Later", 1990, 12, 20, "Other", ""}});
+    Start();
+    form->Sort_By_Column_RadioGroup->Button(3)->click();  // Days Left
+    ASSERT_EQ(Names(), QStringList({"Due today", "Later"}));
+    Select_Row(Grid(), 1);
+    // Re-sorted after midnight "Due today" would be last.
+    form->Change_Of_Date_Check_Timer->start(1);
+
+    Dialog_Script script(Dialog(), [this](TAdd_Modify_Form& dialog) {
+        clock.Set(QDateTime(kMonday.addDays(1), QTime(0, 0, 1)));
+        // The 1 ms date check is overdue by now; a probe started after it
+        // fires after it, so once the probe has fired the check has had its
+        // chance.
+        const int refreshes = form->Refresh_Count();
+        bool probed = false;
+        QTimer::singleShot(2, [&probed] { probed = true; });
+        EXPECT_TRUE(QTest::qWaitFor([&probed] { return probed; }, 5000));
+        EXPECT_FALSE(form->Change_Of_Date_Check_Timer->isActive());
+        EXPECT_EQ(form->Refresh_Count(), refreshes);
+        dialog.Set_Comments("edited");
+        dialog.OK_BitBtn->click();
+    });
+    form->Edit_Entry_BitBtn->click();
+
+    ASSERT_EQ(form->List().Event_Count(), 2);
+    EXPECT_EQ(form->List().At(1).Name, "Later");
+    EXPECT_EQ(form->List().At(1).Comments, "");
+    EXPECT_EQ(form->List().At(2).Name, "Due today");
+    EXPECT_EQ(form->List().At(2).Comments, "edited");
+}
+
+TEST_F(Entry_Commands_Test, DeleteClosesTheGapWithoutSavingAndUndoReloads) {
+    Write_Data(Numbered(10));
+    Start();
+    const std::string saved = Read_Bytes(Data());
+
+    Grid().setSelection(QRect(QPoint(2, 2), QPoint(3, 4)));
+    form->Delete_Selected_Rows_BitBtn->click();  // answered No
+    EXPECT_EQ(form->List().Event_Count(), 10);
+    EXPECT_EQ(Last_Message(), "Delete 3 row(s) ?  Are you sure ?");
+    EXPECT_EQ(messages.shown.back().Kind, Message_Kind::Confirmation);
+
+    messages.answers = {Message_Answer::Yes};
+    form->Delete_Selected_Rows_Menu_Option->trigger();
+    EXPECT_EQ(Names(), QStringList({"E001", "E005", "E006", "E007", "E008", "E009", "E010"}));
+    EXPECT_EQ(form->List().At(8), TName_And_Event_Data{});
+    EXPECT_EQ(Grid().selection(), Whole_Row(2));
+    EXPECT_EQ(Read_Bytes(Data()), saved);
+
+    messages.answers = {Message_Answer::Yes};
+    form->Undo_Deletes_Menu_Option->trigger();
+    EXPECT_EQ(Last_Message(),
+              "Do you want to Undo all Resets and Deletes since the last Add, Edit, or Import "
+              "operation ?\n\ni.e.  Reload data from file ?  Are you sure ?");
+    EXPECT_EQ(form->List().Event_Count(), 10);
+    EXPECT_EQ(Names().at(1), "E002");
+
+    // Past the end of the shortened list the last row is selected.
+    Grid().setSelection(QRect(QPoint(2, 9), QPoint(3, 10)));
+    messages.answers = {Message_Answer::Yes};
+    form->Delete_Selected_Rows_BitBtn->click();
+    EXPECT_EQ(form->List().Event_Count(), 8);
+    EXPECT_EQ(Names().back(), "E008");
+    EXPECT_EQ(Grid().selection(), Whole_Row(8));
+}
+
+TEST_F(Entry_Commands_Test, DeletingEveryRowLeavesOneBlankSelectedRow) {
+    Write_Data(Numbered(3));
+    Start();
+    Grid().setSelection(QRect(QPoint(0, 1), QPoint(6, 3)));
+    messages.answers = {Message_Answer::Yes};
+    form->Delete_Selected_Rows_BitBtn->click();
+
+    EXPECT_EQ(form->List().Event_Count(), 0);
+    EXPECT_EQ(Grid().rowCount(), 2);
+    EXPECT_EQ(Row(1), QStringList(7, QString()));
+    EXPECT_EQ(Grid().selection(), Whole_Row(1));
+
+    form->Delete_Selected_Rows_BitBtn->click();
+    EXPECT_EQ(Last_Message(), "Error: There are no entries to delete - the list is already empty.");
+    EXPECT_EQ(messages.shown.size(), 2U);
+}
+
+TEST_F(Entry_Commands_Test, ResetRefreshesEitherWayAndUndoBringsTheListBack) {
+    Write_Data({{"Ann", 1980, 5, 6, "Birthday", ""}, {"Bob", 1975, 7, 8, "Other", ""}});
+    Start();
+    Dialog().Set_Name("Last typed");
+    Dialog().Set_Event_Type("Birthday");
+    Dialog().Set_Comments("kept");
+
+    // No: nothing erased, but the list is recomputed for a new day.
+    clock.Set(QDateTime(kMonday.addDays(1), QTime(9, 0)));
+    const int refreshes = form->Refresh_Count();
+    form->Reset_Data_BitBtn->click();
+    EXPECT_EQ(Last_Message(), "Erase all data in the list ?  Are you sure ?");
+    EXPECT_EQ(form->List().Event_Count(), 2);
+    EXPECT_GT(form->Refresh_Count(), refreshes);
+    EXPECT_EQ(form->Refreshed_On(), Day_Number_Of(2026, 12, 8));
+
+    messages.answers = {Message_Answer::Yes};
+    form->Reset_Data_Menu_Option->trigger();
+    EXPECT_EQ(form->List().Event_Count(), 0);
+    EXPECT_EQ(Row(1), QStringList(7, QString()));
+    EXPECT_EQ(Dialog().Name(), "");
+    EXPECT_EQ(Dialog().Event_Type(), "");
+    EXPECT_EQ(Dialog().Calendar_Date(), Day_Number_Of(2026, 12, 8));
+    EXPECT_EQ(Dialog().Comments(), "kept");
+
+    messages.answers = {Message_Answer::Yes};
+    form->Undo_Deletes_Menu_OptionClick();
+    EXPECT_EQ(Names(), QStringList({"Ann", "Bob"}));
+}
+
+TEST_F(Entry_Commands_Test, UndoWithoutDataFileShowsTheEmptiedList) {
+    Start();
+    form->Create_Test_Demo_Data_Menu_OptionClick();
+    ASSERT_GT(Grid().rowCount(), 2);
+
+    form->Undo_Deletes_Menu_OptionClick();  // answered No
+    EXPECT_GT(form->List().Event_Count(), 0);
+
+    messages.answers = {Message_Answer::Yes};
+    form->Undo_Deletes_Menu_OptionClick();
+    EXPECT_EQ(form->List().Event_Count(), 0);
+    EXPECT_EQ(Grid().rowCount(), 2);
+    EXPECT_EQ(Row(1), QStringList(7, QString()));
+    EXPECT_EQ(messages.shown.size(), 2U);
+}
+
+}  // namespace

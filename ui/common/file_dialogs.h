@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QFileDialog>
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace tessaly {
+
+// One entry of a file dialog's type list: "Text files" and "*.txt *.dat".
+struct File_Filter {
+    QString Description;
+    QString Patterns;
+};
+
+// The program's choices for an open-file dialog, combined with |.
+enum class File_Dialog_Option : unsigned {
+    None = 0,
+    Read_Only = 1u << 0,              // no renaming or new folders in the dialog
+    Dont_Resolve_Symlinks = 1u << 1,  // a chosen link is returned as the link
+    Hide_Filter_Details = 1u << 2,    // the type list shows descriptions only
+    Dont_Use_Native_Dialog = 1u << 3,
+};
+
+constexpr File_Dialog_Option operator|(File_Dialog_Option a, File_Dialog_Option b) {
+    return static_cast<File_Dialog_Option>(static_cast<unsigned>(a) | static_cast<unsigned>(b));
+}
+constexpr bool Has_Option(File_Dialog_Option options, File_Dialog_Option option) {
+    return (static_cast<unsigned>(options) & static_cast<unsigned>(option)) != 0;
+}
+
+// What the program asks an open-file dialog.
+struct Open_File_Request {
+    QString Caption;
+    // Empty: the dialog's own choice.
+    std::filesystem::path Start_Folder;
+    std::vector<File_Filter> Filters;
+    File_Dialog_Option Options = File_Dialog_Option::None;
+};
+
+// Every file dialog goes through this, so that tests can choose the file.
+class File_Dialogs {
+public:
+    virtual ~File_Dialogs() = default;
+    // The chosen existing file, or none when the user cancelled.
+    virtual std::optional<std::filesystem::path> Get_Open_File_Name(
+        QWidget* parent, const Open_File_Request& request) = 0;
+};
+
+// Real modal file dialogs.
+class Qt_File_Dialogs final : public File_Dialogs {
+public:
+    std::optional<std::filesystem::path> Get_Open_File_Name(
+        QWidget* parent, const Open_File_Request& request) override;
+};
+
+// The type list as Qt reads it: "Text files (*.txt *.dat);;All files (*)".
+// Patterns may also be separated by ";", as in files written on Windows.
+QString To_Qt_Filter(const std::vector<File_Filter>& filters);
+QFileDialog::Options To_Qt_Options(File_Dialog_Option options);
+
+// File names pass between Qt and the program in the encoding Qt gives the
+// file system (UTF-8 here).
+QString To_Qt_Path(const std::filesystem::path& path);
+std::filesystem::path From_Qt_Path(const QString& path);
+
+}  // namespace tessaly

@@ -1,0 +1,141 @@
+// The main window's grid: its columns, the list refresh and the sort.
+#include <QGroupBox>
+
+#include <array>
+
+#include "core/dates.h"
+#include "core/sorting.h"
+#include "ui/common/clock.h"
+#include "ui/common/text.h"
+#include "ui/main/grid_selection.h"
+#include "ui/main/main_form.h"
+#include "ui/main/main_form_design.h"
+#include "ui/main/radio_group.h"
+#include "widgets/format_string_grid.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr int Column_Count = 7;
+
+const std::array<const char*, Column_Count> Column_Titles = {
+    "Name", "Orig. Date", "Next Event", "Days Left", "Age Next", "Event Type", " Comments"};
+
+// Per cent of the grid's width (less its scroll bar and frame) per column:
+// the first six share the visible width, the comments run on past it.
+constexpr std::array<int, Column_Count> Column_Width_Percent = {30, 15, 15, 10, 12, 18, 82};
+constexpr int Grid_Width_Allowance = 26;
+
+}  // namespace
+
+void TMainForm1::Set_Up_Grid() {
+    TFormatStringGrid& grid = *Names_And_Events_StringGrid;
+    grid.setColCount(Column_Count);
+    grid.setFixedCols(0);
+    grid.setFixedRows(1);
+    grid.setFixedLineColor(Qt::black);
+    grid.setMultiLine(false);
+    grid.setDefaultRowHeight(24);
+    for (int col = 0; col < Column_Count; ++col) {
+        TFormatColumnItem& item = grid.Columns()[col];
+        const bool comments = col == Column_Count - 1;
+        item.setCaption(QString::fromUtf8(Column_Titles[static_cast<std::size_t>(col)]));
+        item.setHeaderFont(Design_Font(15, !comments));
+        item.setHeaderAlignment(comments ? Cell_Alignment::Left : Cell_Alignment::Centre);
+        item.setFont(Design_Font(15, col == 0));
+        item.setAlignment(col == 0 || comments ? Cell_Alignment::Left : Cell_Alignment::Centre);
+    }
+}
+
+void TMainForm1::Fill_Sort_By_Column_RadioGroup() {
+    Sort_By_Column_RadioGroup->Clear_Items();
+    Sort_By_Column_RadioGroup->Set_Columns(Names_And_Events_StringGrid->colCount());
+    for (int col = 0; col < Names_And_Events_StringGrid->colCount(); ++col) {
+        Sort_By_Column_RadioGroup->Add_Item(Names_And_Events_StringGrid->cell(col, 0));
+    }
+}
+
+void TMainForm1::Set_Column_Widths() {
+    TFormatStringGrid& grid = *Names_And_Events_StringGrid;
+    const int usable = grid.width() - Grid_Width_Allowance;
+    for (int col = 0; col < Column_Count && col < grid.colCount(); ++col) {
+        grid.setColWidth(col, usable * Column_Width_Percent[static_cast<std::size_t>(col)] / 100);
+    }
+}
+
+void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
+    ++refresh_count_;
+    struct Depth_Guard {
+        int& depth;
+        explicit Depth_Guard(int& d) : depth(++d) {}
+        ~Depth_Guard() { --depth; }
+    } nesting(refresh_depth_);
+    TFormatStringGrid& grid = *Names_And_Events_StringGrid;
+    const Day_Number today = services_.Time.Today();
+
+    All_GroupBox->setTitle(QStringLiteral("  %1 events listed,    Today's date is %2, %3")
+                               .arg(Event_Array.Event_Count())
+                               .arg(QString::fromStdString(Day_Name_Of(today)),
+                                    From_File_Text(Format_Short_Date(short_date_, today))));
+
+    Calc_Days_Left_ButtonClick(Event_Array, today);
+
+    // A sort that moved entries refreshes once itself; inside that refresh the
+    // list is in order already, so it goes no deeper.
+    if (tessaly::Sort_Data_BitBtnClick(Event_Array, Sort_By_Column_RadioGroup->Item_Index(),
+                                       Ascending_Descending_RadioGroup->Item_Index()) &&
+        refresh_depth_ == 1) {
+        Refresh_StringGrid_From_Array_ButtonClick();
+    }
+
+    const int count = Event_Array.Event_Count();
+    if (count > 0) {
+        grid.setRowCount(count + 1);
+    } else {
+        grid.setRowCount(2);
+        for (int col = 0; col < grid.colCount(); ++col) {
+            grid.setCell(col, 1, QString());
+        }
+        Select_Row(grid, 1);
+    }
+
+    for (int position = 1; position <= count; ++position) {
+        const TName_And_Event_Data& entry = Event_Array.At(position);
+        if (entry.Name.empty()) {
+            for (int col = 0; col < grid.colCount(); ++col) {
+                grid.setCell(col, position, QString());
+            }
+            continue;
+        }
+        grid.setCell(0, position, From_File_Text(entry.Name));
+        grid.setCell(1, position, From_File_Text(Format_Short_Date(short_date_, entry.Orig_Date)));
+        grid.setCell(2, position, From_File_Text(Format_Short_Date(short_date_, entry.Next_Event)));
+        grid.setCell(3, position, QString::number(entry.Days_Left));
+        grid.setCell(4, position, QString::number(entry.Age_Next));
+        grid.setCell(5, position, From_File_Text(entry.Event_Type));
+        grid.setCell(6, position, From_File_Text(entry.Comments));
+    }
+
+    Last_Refresh_Date = today;
+}
+
+bool TMainForm1::Sort_Data_BitBtnClick() {
+    const bool moved =
+        tessaly::Sort_Data_BitBtnClick(Event_Array, Sort_By_Column_RadioGroup->Item_Index(),
+                                       Ascending_Descending_RadioGroup->Item_Index());
+    if (moved) {
+        Refresh_StringGrid_From_Array_ButtonClick();
+    }
+    return moved;
+}
+
+void TMainForm1::Sort_By_Column_RadioGroupClick() {
+    Sort_Data_BitBtnClick();
+}
+
+void TMainForm1::Ascending_Descending_RadioGroupClick() {
+    Sort_Data_BitBtnClick();
+}
+
+}  // namespace tessaly

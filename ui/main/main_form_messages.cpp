@@ -1,0 +1,154 @@
+#include "ui/main/main_form_messages.h"
+
+#include <string>
+
+#include "core/atomic_file.h"
+#include "core/event_list.h"
+#include "core/program_identity.h"
+#include "ui/common/message_boxes.h"
+
+namespace tessaly {
+
+namespace {
+
+QString Title() {
+    return QString::fromUtf8(Program_Title);
+}
+
+QString Native(const std::filesystem::path& file) {
+    return QString::fromStdString(file.string());
+}
+
+}  // namespace
+
+void Show_Error(Message_Boxes& messages, QWidget* parent, const QString& text) {
+    messages.Show(parent, Message_Kind::Error, Title(), text);
+}
+
+void Show_Information(Message_Boxes& messages, QWidget* parent, const QString& text) {
+    messages.Show(parent, Message_Kind::Information, Title(), text);
+}
+
+bool Confirmed(Message_Boxes& messages, QWidget* parent, const QString& question) {
+    return messages.Show(parent, Message_Kind::Confirmation, Title(), question) ==
+           Message_Answer::Yes;
+}
+
+bool Confirmed_Warning(Message_Boxes& messages, QWidget* parent, const QString& question) {
+    return messages.Show(parent, Message_Kind::Warning, Title(), question) == Message_Answer::Yes;
+}
+
+QString Failure_Text(const std::exception& error) {
+    return Message_Text(error.what());
+}
+
+QString Failure_Sentence(const std::exception& error) {
+    std::string text = error.what();
+    if (text.empty() || text.back() != '.') {
+        text += '.';
+    }
+    return Message_Text(text);
+}
+
+QString Closing_Without_Saving_Question() {
+    return QStringLiteral(
+               "The list could not be saved.\n\nClose %1 anyway? The changes since the last save "
+               "will be lost.")
+        .arg(Title());
+}
+
+QString Closing_Without_Settings_Question() {
+    return QStringLiteral(
+               "The settings could not be saved; the list was saved.\n\nClose %1 anyway? The "
+               "window positions and options of this session will be lost.")
+        .arg(Title());
+}
+
+QString Restore_Factory_Defaults_Question() {
+    return QStringLiteral(
+        "All settings will go back to their factory defaults: window position and size,\n"
+        "Always On Top, sort order, report time frame and start-up report,\n"
+        "and the values the Add / Edit dialog and the report window remember.\n"
+        "\n"
+        "Restore the factory defaults now?");
+}
+
+QString List_Full_Error() {
+    return Message_Text(Capacity_Message_Add());
+}
+
+QString List_Cut_On_Load_Error() {
+    return Message_Text(Capacity_Message_Load());
+}
+
+QString Nothing_To_Edit_Error() {
+    return QStringLiteral("Error: There are no entries to edit - the list is empty.");
+}
+
+QString No_Row_To_Edit_Error() {
+    return QStringLiteral(
+        "Error: No row in the list is selected.\n\nPlease click on any cell in the row to select "
+        "that row and try again.");
+}
+
+QString Several_Rows_To_Edit_Error() {
+    return QStringLiteral(
+        "Error: Multiple rows in the list are selcted.\n\nPlease click on any cell in the row to "
+        "select that single row.");
+}
+
+QString Nothing_To_Delete_Error() {
+    return QStringLiteral("Error: There are no entries to delete - the list is already empty.");
+}
+
+QString No_Row_To_Delete_Error() {
+    return QStringLiteral(
+        "Error: No row in the list is selcted.\n\nPlease click on any cell in the row to select "
+        "that row.");
+}
+
+QString Delete_Rows_Question(int rows) {
+    return QStringLiteral("Delete %1 row(s) ?  Are you sure ?").arg(rows);
+}
+
+QString Erase_All_Question() {
+    return QStringLiteral("Erase all data in the list ?  Are you sure ?");
+}
+
+QString Undo_Question() {
+    return QStringLiteral(
+        "Do you want to Undo all Resets and Deletes since the last Add, Edit, or Import "
+        "operation ?\n\ni.e.  Reload data from file ?  Are you sure ?");
+}
+
+QString Nothing_To_Report_Error() {
+    return QStringLiteral("Error: There are no entries in the list.");
+}
+
+QString Changed_On_Disk_Question(const std::filesystem::path& file) {
+    return QStringLiteral(
+               "The data file \"%1\" was changed by another program since %2 last read or saved "
+               "it.\n\nWrite the list shown here over it?\n\nYes: the list shown here replaces "
+               "the file; its previous version is kept in \"%3\".\nNo: the file's version is "
+               "kept; the list shown here is kept aside in a file of its own.")
+        .arg(Native(file), Title(), Native(Backup_Path(file)));
+}
+
+QString Kept_Aside_Notice(const std::filesystem::path& file, const std::filesystem::path& aside) {
+    return QStringLiteral(
+               "The file's version of \"%1\" is kept. The list as it was shown here is in \"%2\".")
+        .arg(Native(file), Native(aside));
+}
+
+QString No_Editor_Notice() {
+    return QStringLiteral("Windows Notepad could not be found.");
+}
+
+QString Catalogue_Missing_Notice() {
+    return QStringLiteral("Harrow's Shareware Catalog is not in the same directory as ") + Title() +
+           QStringLiteral(".  ") +
+           QStringLiteral("The required file 'catalog.txt' was included in the ") +
+           QStringLiteral("distribution ZIP file.  Please unzip this file and try again.");
+}
+
+}  // namespace tessaly

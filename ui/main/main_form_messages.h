@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <filesystem>
+
+class QWidget;
+
+namespace tessaly {
+
+class Message_Boxes;
+
+// The main window's messages: every box has the program's title as its
+// caption, and every text the window shows is here.
+
+void Show_Error(Message_Boxes& messages, QWidget* parent, const QString& text);
+void Show_Information(Message_Boxes& messages, QWidget* parent, const QString& text);
+// Whether the user answered Yes to the question; No and closing the box
+// leave things as they are.
+bool Confirmed(Message_Boxes& messages, QWidget* parent, const QString& question);
+// The same with the warning sign, for what cannot be undone.
+bool Confirmed_Warning(Message_Boxes& messages, QWidget* parent, const QString& question);
+
+// A failure's own text, as it reports itself.
+QString Failure_Text(const std::exception& error);
+// The program's general error report: the failure's text and a full stop.
+QString Failure_Sentence(const std::exception& error);
+
+QString Closing_Without_Saving_Question();
+QString Closing_Without_Settings_Question();
+QString Restore_Factory_Defaults_Question();
+
+QString List_Full_Error();
+QString List_Cut_On_Load_Error();
+QString Nothing_To_Edit_Error();
+QString No_Row_To_Edit_Error();
+QString Several_Rows_To_Edit_Error();
+QString Nothing_To_Delete_Error();
+QString No_Row_To_Delete_Error();
+QString Delete_Rows_Question(int rows);
+QString Erase_All_Question();
+QString Undo_Question();
+QString Nothing_To_Report_Error();
+
+QString Changed_On_Disk_Question(const std::filesystem::path& file);
+QString Kept_Aside_Notice(const std::filesystem::path& file, const std::filesystem::path& aside);
+
+QString No_Editor_Notice();
+QString Catalogue_Missing_Notice();
+
+}  // namespace tessaly

@@ -1,0 +1,140 @@
+// The main window's settings file, Always On Top and Restore Factory
+// Defaults.
+#include <QAction>
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QWindow>
+
+#include <algorithm>
+#include <exception>
+
+#include "core/errors.h"
+#include "core/profile_file.h"
+#include "desktop/file_routines.h"
+#include "report/report_window.h"
+#include "ui/common/clock.h"
+#include "ui/common/text.h"
+#include "ui/dialogs/add_modify_form.h"
+#include "ui/main/main_form.h"
+#include "ui/main/main_form_messages.h"
+#include "ui/main/radio_group.h"
+
+namespace tessaly {
+
+void TMainForm1::Apply_Settings(const Main_Settings& settings) {
+    settings_ = settings;
+    // The stored size is the outer one, frame included.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(std::max(settings.Window_Width - frame.width(), 0),
+           std::max(settings.Window_Height - frame.height(), 0));
+    move(settings.Window_Left, settings.Window_Top);
+    Always_On_Top_Option->setChecked(settings.Always_On_Top);
+    Auto_Run_at_Windows_Startup_Option->setChecked(settings.Auto_Run_At_Windows_Startup);
+    Sort_By_Column_RadioGroup->Set_Item_Index(settings.Sort_Column);
+    Ascending_Descending_RadioGroup->Set_Item_Index(settings.Sort_Order);
+    Days_Threshold_SpinEdit->setValue(settings.Days_Threshold);
+    Add_Modify_Form->Set_Name(From_File_Text(settings.Name_Edit));
+    Add_Modify_Form->Set_Calendar_Date(
+        settings.Month_Calendar_Date.value_or(services_.Time.Today()));
+    Add_Modify_Form->Set_Event_Type(From_File_Text(settings.Event_Type));
+    Auto_Display_Coming_Events_Report_CheckBox->setChecked(
+        settings.Auto_Display_Coming_Events_Report);
+    Birthday_And_Date_Report_Form->Set_Position(settings.Report_Top, settings.Report_Left);
+}
+
+Main_Settings TMainForm1::Read_Settings() {
+    try {
+        return Read_Main_Settings(Profile_File::Load(Settings_File()), services_.Time.Today());
+    } catch (const std::exception& error) {
+        Show_Error(services_.Messages, this, Failure_Text(error));
+        return Main_Settings{};
+    }
+}
+
+std::filesystem::path TMainForm1::Settings_File() const {
+    return Settings_File_Path(services_.Executable_Path.parent_path());
+}
+
+void TMainForm1::Toggle_Always_On_Top() {
+    const bool on_top = !Always_On_Top_Option->isChecked();
+    Always_On_Top_Option->setChecked(on_top);
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on_top);
+    if (QWindow* window = windowHandle()) {
+        // Straight to the existing window: re-creating it would hide it, move
+        // it and take the focus.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
+}
+
+Main_Settings TMainForm1::Current_Settings() const {
+    Main_Settings settings;
+    // A maximised window stores the bounds it comes back to; reading them
+    // spares restoring a window whose close the user may still refuse.
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    settings.Window_Maximized = isMaximized();
+    const QRect normal = settings.Window_Maximized ? normalGeometry() : client;
+    settings.Window_Top = normal.top() - (client.top() - frame.top());
+    settings.Window_Left = normal.left() - (client.left() - frame.left());
+    settings.Window_Width = normal.width() + frame.width() - client.width();
+    settings.Window_Height = normal.height() + frame.height() - client.height();
+    settings.Always_On_Top = Always_On_Top_Option->isChecked();
+    settings.Auto_Run_At_Windows_Startup = Auto_Run_at_Windows_Startup_Option->isChecked();
+    bool is_number = false;
+    const int days = Days_Threshold_SpinEdit->cleanText().toInt(&is_number);
+    settings.Days_Threshold = is_number ? days : 1;
+    settings.Sort_Column = Sort_By_Column_RadioGroup->Item_Index();
+    settings.Sort_Order = Ascending_Descending_RadioGroup->Item_Index();
+    settings.Name_Edit = To_File_Text(Add_Modify_Form->Name());
+    settings.Month_Calendar_Date = Add_Modify_Form->Calendar_Date();
+    settings.Event_Type = To_File_Text(Add_Modify_Form->Event_Type());
+    settings.Auto_Display_Coming_Events_Report =
+        Auto_Display_Coming_Events_Report_CheckBox->isChecked();
+    settings.Report_Top = Birthday_And_Date_Report_Form->Top();
+    settings.Report_Left = Birthday_And_Date_Report_Form->Left();
+    return settings;
+}
+
+void TMainForm1::Save_Settings_To_INI_File() {
+    const std::filesystem::path file = Settings_File();
+    try {
+        Profile_File profile = Profile_File::Load(file);
+        Write_Main_Settings(profile, Current_Settings(), services_.Time.Today());
+        profile.Save(file);
+    } catch (const File_Error&) {
+        throw File_Error("Unable to write to " + file.string());
+    }
+}
+
+void TMainForm1::Always_On_Top_OptionClick() {
+    // The menu ticks a checkable item before this runs; the toggle decides.
+    Always_On_Top_Option->setChecked(!Always_On_Top_Option->isChecked());
+    Toggle_Always_On_Top();
+}
+
+void TMainForm1::Restore_Factory_Defaults_OptionClick() {
+    if (!Confirmed_Warning(services_.Messages, this, Restore_Factory_Defaults_Question())) {
+        return;
+    }
+    services_.File_System.Delete_File_Safely(Settings_File());
+    // Deleting the file alone would change nothing: the close writes the
+    // running values back. The defaults take effect at once instead.
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
+    // The Auto-Run mark shows the log-in entry, which the file never held.
+    const bool auto_run = Auto_Run_at_Windows_Startup_Option->isChecked();
+    Apply_Settings(Main_Settings{});
+    Auto_Run_at_Windows_Startup_Option->setChecked(auto_run);
+    Always_On_Top_Option->setChecked(!Always_On_Top_Option->isChecked());
+    Toggle_Always_On_Top();
+    Sort_Data_BitBtnClick();
+    // The show handling minimises a visible window; the user is left with a
+    // restored one.
+    FormShow();
+    Restore_Window();
+}
+
+}  // namespace tessaly

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace tessaly {
+class TFormatStringGrid;
+}
+
+namespace tessaly::detail {
+
+// The fixed rows (horizontal) or fixed columns (vertical) painted as cells of
+// the grid. Qt's header keeps them in step with the columns' widths and
+// positions and with scrolling; everything a header does of its own (sorting,
+// section selection, resizing, moving) is switched off.
+class Fixed_Header final : public QHeaderView {
+public:
+    Fixed_Header(Qt::Orientation orientation, TFormatStringGrid& grid);
+
+    // The grid fixes the header's extent itself.
+    QSize sizeHint() const override { return {0, 0}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseReleaseEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseDoubleClickEvent(QMouseEvent* event) override { mousePressEvent(event); }
+
+private:
+    void Paint_Section(QPainter& painter, int logical);
+
+    TFormatStringGrid& grid_;
+};
+
+}  // namespace tessaly::detail
