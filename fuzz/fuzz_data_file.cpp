@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const std::exception& error) {
         Fail("a saved file reads back", error.what());
     }
-    Check(cuts_again == cuts, "a saved list is cut at capacity exactly when the original was");
+    Check(cuts_again == cuts, "a saved list is cut at capacity exactly when the loaded list was");
     Check(second.Event_Count() == first.Event_Count(), "a saved list reads back its Event_Count");
     for (int position = 1; position <= first.Event_Count(); ++position) {
         const TName_And_Event_Data& before = first.At(position);

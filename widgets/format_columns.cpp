@@ -15,33 +15,33 @@ namespace tessaly {
 TFormatColumnItem::TFormatColumnItem(TFormatStringGrid& grid, int index)
     : grid_(&grid),
       index_(index),
-      header_color_(grid.fixedColor()),
+      header_color_(grid.Fixed_Color()),
       header_font_(grid.font()),
-      header_font_color_(grid.fontColor()),
-      color_(grid.color()),
+      header_font_color_(grid.Font_Color()),
+      color_(grid.Color()),
       font_(grid.font()),
-      font_color_(grid.fontColor()) {}
+      font_color_(grid.Font_Color()) {}
 
 void TFormatColumnItem::Changed() const {
     detail::Grid_Access::Repaint_All(*grid_);
 }
 
-void TFormatColumnItem::setHeaderColor(const Grid_Color& color) {
+void TFormatColumnItem::Set_HeaderColor(const Grid_Color& color) {
     header_color_ = color;
     Changed();
 }
 
-void TFormatColumnItem::setHeaderFont(const QFont& font) {
+void TFormatColumnItem::Set_HeaderFont(const QFont& font) {
     header_font_ = font;
     Changed();
 }
 
-void TFormatColumnItem::setHeaderFontColor(const Grid_Color& color) {
+void TFormatColumnItem::Set_Header_Font_Color(const Grid_Color& color) {
     header_font_color_ = color;
     Changed();
 }
 
-void TFormatColumnItem::setHeaderAlignment(Cell_Alignment alignment) {
+void TFormatColumnItem::Set_HeaderAlignment(Cell_Alignment alignment) {
     if (alignment == header_alignment_) {
         return;
     }
@@ -50,29 +50,29 @@ void TFormatColumnItem::setHeaderAlignment(Cell_Alignment alignment) {
 }
 
 QString TFormatColumnItem::Caption() const {
-    return grid_->cell(index_, 0);
+    return grid_->Cell(index_, 0);
 }
 
-void TFormatColumnItem::setCaption(const QString& caption) {
-    grid_->setCell(index_, 0, caption);
+void TFormatColumnItem::Set_Caption(const QString& caption) {
+    grid_->Set_Cell(index_, 0, caption);
 }
 
-void TFormatColumnItem::setColor(const Grid_Color& color) {
+void TFormatColumnItem::Set_Color(const Grid_Color& color) {
     color_ = color;
     Changed();
 }
 
-void TFormatColumnItem::setFont(const QFont& font) {
+void TFormatColumnItem::Set_Font(const QFont& font) {
     font_ = font;
     Changed();
 }
 
-void TFormatColumnItem::setFontColor(const Grid_Color& color) {
+void TFormatColumnItem::Set_Font_Color(const Grid_Color& color) {
     font_color_ = color;
     Changed();
 }
 
-void TFormatColumnItem::setAlignment(Cell_Alignment alignment) {
+void TFormatColumnItem::Set_Alignment(Cell_Alignment alignment) {
     if (alignment == alignment_) {
         return;
     }
@@ -81,14 +81,14 @@ void TFormatColumnItem::setAlignment(Cell_Alignment alignment) {
 }
 
 int TFormatColumnItem::Width() const {
-    return grid_->colWidth(index_);
+    return grid_->Col_Width(index_);
 }
 
-void TFormatColumnItem::setWidth(int width) {
-    grid_->setColWidth(index_, width);
+void TFormatColumnItem::Set_Width(int width) {
+    grid_->Set_Col_Width(index_, width);
 }
 
-void TFormatColumnItem::assign(const TFormatColumnItem& source) {
+void TFormatColumnItem::Assign(const TFormatColumnItem& source) {
     if (&source == this) {
         return;
     }
@@ -100,7 +100,7 @@ void TFormatColumnItem::assign(const TFormatColumnItem& source) {
     font_color_ = source.font_color_;
     alignment_ = source.alignment_;
     header_alignment_ = source.header_alignment_;
-    setCaption(source.Caption());
+    Set_Caption(source.Caption());
     Changed();
 }
 
@@ -108,19 +108,19 @@ void TFormatColumnItem::assign(const TFormatColumnItem& source) {
 // TFormatColumns
 
 TFormatColumnItem& TFormatColumns::operator[](int index) const {
-    if (index < 0 || index >= count()) {
+    if (index < 0 || index >= Count()) {
         throw std::out_of_range("column item index out of range");
     }
     return *items_[static_cast<std::size_t>(index)];
 }
 
-void TFormatColumns::assign(const TFormatColumns& source) {
+void TFormatColumns::Assign(const TFormatColumns& source) {
     if (&source == this) {
         return;
     }
-    grid_->setColCount(source.count());
-    for (int i = 0; i < source.count(); ++i) {
-        (*this)[i].assign(source[i]);
+    grid_->Set_Col_Count(source.Count());
+    for (int i = 0; i < source.Count(); ++i) {
+        (*this)[i].Assign(source[i]);
     }
 }
 
@@ -137,7 +137,7 @@ void TFormatColumns::Resize(int count) {
 
 void TFormatColumns::Move(int from, int to) {
     detail::Move_Element(items_, from, to);
-    for (int i = 0; i < count(); ++i) {
+    for (int i = 0; i < Count(); ++i) {
         items_[static_cast<std::size_t>(i)]->index_ = i;
     }
 }

@@ -22,40 +22,40 @@ public:
     TFormatColumnItem(const TFormatColumnItem&) = delete;
     TFormatColumnItem& operator=(const TFormatColumnItem&) = delete;
 
-    int index() const { return index_; }
-    TFormatStringGrid& grid() const { return *grid_; }
+    int Index() const { return index_; }
+    TFormatStringGrid& Grid() const { return *grid_; }
 
     // Fixed-row cells of this column.
     const Grid_Color& HeaderColor() const { return header_color_; }
-    void setHeaderColor(const Grid_Color& color);
+    void Set_HeaderColor(const Grid_Color& color);
     const QFont& HeaderFont() const { return header_font_; }
-    void setHeaderFont(const QFont& font);
-    const Grid_Color& HeaderFontColor() const { return header_font_color_; }
-    void setHeaderFontColor(const Grid_Color& color);
+    void Set_HeaderFont(const QFont& font);
+    const Grid_Color& Header_Font_Color() const { return header_font_color_; }
+    void Set_Header_Font_Color(const Grid_Color& color);
     Cell_Alignment HeaderAlignment() const { return header_alignment_; }
-    void setHeaderAlignment(Cell_Alignment alignment);
+    void Set_HeaderAlignment(Cell_Alignment alignment);
 
     // The text of this column's cell in row 0; not kept in the item.
     QString Caption() const;
-    void setCaption(const QString& caption);
+    void Set_Caption(const QString& caption);
 
     // Data cells of this column.
     const Grid_Color& Color() const { return color_; }
-    void setColor(const Grid_Color& color);
+    void Set_Color(const Grid_Color& color);
     const QFont& Font() const { return font_; }
-    void setFont(const QFont& font);
-    const Grid_Color& FontColor() const { return font_color_; }
-    void setFontColor(const Grid_Color& color);
+    void Set_Font(const QFont& font);
+    const Grid_Color& Font_Color() const { return font_color_; }
+    void Set_Font_Color(const Grid_Color& color);
     Cell_Alignment Alignment() const { return alignment_; }
-    void setAlignment(Cell_Alignment alignment);
+    void Set_Alignment(Cell_Alignment alignment);
 
     // The grid's width of this column; not kept in the item.
     int Width() const;
-    void setWidth(int width);
+    void Set_Width(int width);
 
     // Copies header colour, header font, colour, font, alignment, header
     // alignment and caption (the width stays).
-    void assign(const TFormatColumnItem& source);
+    void Assign(const TFormatColumnItem& source);
 
 private:
     // The list makes the items and renumbers them when columns move.
@@ -82,15 +82,15 @@ public:
     TFormatColumns(const TFormatColumns&) = delete;
     TFormatColumns& operator=(const TFormatColumns&) = delete;
 
-    int count() const { return static_cast<int>(items_.size()); }
-    // Both throw std::out_of_range outside 0..count()-1.
+    int Count() const { return static_cast<int>(items_.size()); }
+    // Both throw std::out_of_range outside 0..Count()-1.
     TFormatColumnItem& operator[](int index) const;
-    TFormatColumnItem& at(int index) const { return (*this)[index]; }
-    TFormatStringGrid& grid() const { return *grid_; }
+    TFormatColumnItem& At(int index) const { return (*this)[index]; }
+    TFormatStringGrid& Grid() const { return *grid_; }
 
     // Gives the owning grid as many columns as the source has and assigns
     // each item in turn.
-    void assign(const TFormatColumns& source);
+    void Assign(const TFormatColumns& source);
 
 private:
     // Only the owning grid sizes and reorders the list, in step with its

@@ -39,10 +39,10 @@ TFormatStringGrid::TFormatStringGrid(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(view_);
 
-    setColCount(5);
-    setRowCount(5);
-    setFixedCols(1);
-    setFixedRows(1);
+    Set_Col_Count(5);
+    Set_Row_Count(5);
+    Set_Fixed_Cols(1);
+    Set_Fixed_Rows(1);
     Set_Anchor_And_Current(QPoint(1, 1), QPoint(1, 1));
 }
 
@@ -51,17 +51,17 @@ TFormatStringGrid::~TFormatStringGrid() {
     delete view_;
 }
 
-int TFormatStringGrid::colCount() const {
+int TFormatStringGrid::Col_Count() const {
     return model_->columnCount();
 }
 
-int TFormatStringGrid::rowCount() const {
+int TFormatStringGrid::Row_Count() const {
     return model_->rowCount();
 }
 
-void TFormatStringGrid::setColCount(int count) {
+void TFormatStringGrid::Set_Col_Count(int count) {
     count = std::max(count, 1);
-    if (count == colCount()) {
+    if (count == Col_Count()) {
         return;
     }
     columns_.Resize(count);
@@ -74,16 +74,16 @@ void TFormatStringGrid::setColCount(int count) {
     Repaint_All();
 }
 
-void TFormatStringGrid::setRowCount(int count) {
+void TFormatStringGrid::Set_Row_Count(int count) {
     count = std::max(count, 1);
-    const int old = rowCount();
+    const int old = Row_Count();
     if (count == old) {
         return;
     }
     row_heights_.resize(static_cast<std::size_t>(count), default_row_height_);
     model_->Set_Rows(count);
     if (fixed_rows_ > count - 1) {
-        setFixedRows(count - 1);
+        Set_Fixed_Rows(count - 1);
     }
     for (int row = std::min(old, count); row < count; ++row) {
         Apply_Row(row);
@@ -91,8 +91,8 @@ void TFormatStringGrid::setRowCount(int count) {
     Set_Anchor_And_Current(anchor_, current_);
 }
 
-void TFormatStringGrid::setFixedCols(int count) {
-    count = std::clamp(count, 0, colCount() - 1);
+void TFormatStringGrid::Set_Fixed_Cols(int count) {
+    count = std::clamp(count, 0, Col_Count() - 1);
     if (count == fixed_cols_) {
         return;
     }
@@ -106,8 +106,8 @@ void TFormatStringGrid::setFixedCols(int count) {
     Repaint_All();
 }
 
-void TFormatStringGrid::setFixedRows(int count) {
-    count = std::clamp(count, 0, rowCount() - 1);
+void TFormatStringGrid::Set_Fixed_Rows(int count) {
+    count = std::clamp(count, 0, Row_Count() - 1);
     if (count == fixed_rows_) {
         return;
     }
@@ -121,15 +121,15 @@ void TFormatStringGrid::setFixedRows(int count) {
     Repaint_All();
 }
 
-QString TFormatStringGrid::cell(int col, int row) const {
-    if (col < 0 || col >= colCount() || row < 0 || row >= rowCount()) {
+QString TFormatStringGrid::Cell(int col, int row) const {
+    if (col < 0 || col >= Col_Count() || row < 0 || row >= Row_Count()) {
         return {};
     }
     return model_->Text(col, row);
 }
 
-void TFormatStringGrid::setCell(int col, int row, const QString& text) {
-    if (col < 0 || col >= colCount() || row < 0 || row >= rowCount()) {
+void TFormatStringGrid::Set_Cell(int col, int row, const QString& text) {
+    if (col < 0 || col >= Col_Count() || row < 0 || row >= Row_Count()) {
         return;
     }
     model_->Set_Text(col, row, text);
@@ -139,12 +139,12 @@ void TFormatStringGrid::setCell(int col, int row, const QString& text) {
     }
 }
 
-int TFormatStringGrid::colWidth(int col) const {
-    return col >= 0 && col < colCount() ? col_widths_[static_cast<std::size_t>(col)] : 0;
+int TFormatStringGrid::Col_Width(int col) const {
+    return col >= 0 && col < Col_Count() ? col_widths_[static_cast<std::size_t>(col)] : 0;
 }
 
-void TFormatStringGrid::setColWidth(int col, int width) {
-    if (col < 0 || col >= colCount() || col_widths_[static_cast<std::size_t>(col)] == width) {
+void TFormatStringGrid::Set_Col_Width(int col, int width) {
+    if (col < 0 || col >= Col_Count() || col_widths_[static_cast<std::size_t>(col)] == width) {
         return;
     }
     col_widths_[static_cast<std::size_t>(col)] = width;
@@ -155,12 +155,12 @@ void TFormatStringGrid::setColWidth(int col, int width) {
     }
 }
 
-int TFormatStringGrid::rowHeight(int row) const {
-    return row >= 0 && row < rowCount() ? row_heights_[static_cast<std::size_t>(row)] : 0;
+int TFormatStringGrid::Row_Height(int row) const {
+    return row >= 0 && row < Row_Count() ? row_heights_[static_cast<std::size_t>(row)] : 0;
 }
 
-void TFormatStringGrid::setRowHeight(int row, int height) {
-    if (row < 0 || row >= rowCount() || row_heights_[static_cast<std::size_t>(row)] == height) {
+void TFormatStringGrid::Set_Row_Height(int row, int height) {
+    if (row < 0 || row >= Row_Count() || row_heights_[static_cast<std::size_t>(row)] == height) {
         return;
     }
     row_heights_[static_cast<std::size_t>(row)] = height;
@@ -171,7 +171,7 @@ void TFormatStringGrid::setRowHeight(int row, int height) {
     }
 }
 
-void TFormatStringGrid::setDefaultColWidth(int width) {
+void TFormatStringGrid::Set_Default_Col_Width(int width) {
     default_col_width_ = width;
     top_->setDefaultSectionSize(std::max(width, 0) + line_width_);
     std::fill(col_widths_.begin(), col_widths_.end(), width);
@@ -180,7 +180,7 @@ void TFormatStringGrid::setDefaultColWidth(int width) {
     Repaint_All();
 }
 
-void TFormatStringGrid::setDefaultRowHeight(int height) {
+void TFormatStringGrid::Set_Default_Row_Height(int height) {
     default_row_height_ = height;
     left_->setDefaultSectionSize(std::max(height, 0) + line_width_);
     std::fill(row_heights_.begin(), row_heights_.end(), height);
@@ -189,7 +189,7 @@ void TFormatStringGrid::setDefaultRowHeight(int height) {
     Repaint_All();
 }
 
-void TFormatStringGrid::setGridLineWidth(int width) {
+void TFormatStringGrid::Set_Grid_Line_Width(int width) {
     width = std::max(width, 0);
     if (width == line_width_) {
         return;
@@ -203,12 +203,12 @@ void TFormatStringGrid::setGridLineWidth(int width) {
     Repaint_All();
 }
 
-QRect TFormatStringGrid::selection() const {
+QRect TFormatStringGrid::Selection() const {
     return {QPoint(std::min(anchor_.x(), current_.x()), std::min(anchor_.y(), current_.y())),
             QPoint(std::max(anchor_.x(), current_.x()), std::max(anchor_.y(), current_.y()))};
 }
 
-void TFormatStringGrid::setSelection(const QRect& cells) {
+void TFormatStringGrid::Set_Selection(const QRect& cells) {
     const QPoint topLeft(std::min(cells.left(), cells.right()),
                          std::min(cells.top(), cells.bottom()));
     const QPoint bottomRight(std::max(cells.left(), cells.right()),
@@ -216,15 +216,15 @@ void TFormatStringGrid::setSelection(const QRect& cells) {
     Set_Anchor_And_Current(topLeft, bottomRight);
 }
 
-void TFormatStringGrid::setCurrentCell(int col, int row) {
+void TFormatStringGrid::Set_Current_Cell(int col, int row) {
     Set_Anchor_And_Current(QPoint(col, row), QPoint(col, row));
     view_->scrollTo(model_->index(current_.y(), current_.x()));
 }
 
-QRect TFormatStringGrid::cellRect(int col, int row) const {
+QRect TFormatStringGrid::Cell_Rect(int col, int row) const {
     using detail::Col_Pitch;
     using detail::Row_Pitch;
-    if (col < 0 || col >= colCount() || row < 0 || row >= rowCount() ||
+    if (col < 0 || col >= Col_Count() || row < 0 || row >= Row_Count() ||
         Col_Pitch(*this, col) == 0 || Row_Pitch(*this, row) == 0) {
         return {};
     }
@@ -252,58 +252,58 @@ QRect TFormatStringGrid::cellRect(int col, int row) const {
             std::max(section.height() - line_width_, 0)};
 }
 
-void TFormatStringGrid::setColor(const Grid_Color& color) {
+void TFormatStringGrid::Set_Color(const Grid_Color& color) {
     color_ = color;
     Repaint_All();
 }
 
-void TFormatStringGrid::setFixedColor(const Grid_Color& color) {
+void TFormatStringGrid::Set_Fixed_Color(const Grid_Color& color) {
     fixed_color_ = color;
     Repaint_All();
 }
 
-void TFormatStringGrid::setFontColor(const Grid_Color& color) {
+void TFormatStringGrid::Set_Font_Color(const Grid_Color& color) {
     font_color_ = color;
     Repaint_All();
 }
 
-void TFormatStringGrid::setFixedLineColor(const Grid_Color& color) {
+void TFormatStringGrid::Set_FixedLineColor(const Grid_Color& color) {
     fixed_line_color_ = color;
     Repaint_All();
 }
 
-void TFormatStringGrid::setGridLineColor(const Grid_Color& color) {
+void TFormatStringGrid::Set_GridLineColor(const Grid_Color& color) {
     grid_line_color_ = color;
     Repaint_All();
 }
 
-void TFormatStringGrid::setSelectedColor(const Grid_Color& color) {
+void TFormatStringGrid::Set_SelectedColor(const Grid_Color& color) {
     selected_color_ = color;
     Repaint_All();
 }
 
-void TFormatStringGrid::setSelectedTextColor(const Grid_Color& color) {
+void TFormatStringGrid::Set_SelectedTextColor(const Grid_Color& color) {
     selected_text_color_ = color;
     Repaint_All();
 }
 
-void TFormatStringGrid::setMultiLine(bool multiLine) {
-    multi_line_ = multiLine;
+void TFormatStringGrid::Set_MultiLine(bool multi_line) {
+    multi_line_ = multi_line;
     Repaint_All();
 }
 
-void TFormatStringGrid::setRaisedFixedCells(bool raised) {
+void TFormatStringGrid::Set_Raised_Fixed_Cells(bool raised) {
     raised_fixed_cells_ = raised;
     Repaint_All();
 }
 
-void TFormatStringGrid::setOnCellProps(Cell_Props_Handler handler) {
+void TFormatStringGrid::Set_OnCellProps(Cell_Props_Handler handler) {
     on_cell_props_ = std::move(handler);
     Repaint_All();
 }
 
-void TFormatStringGrid::moveColumn(int from, int to) {
-    if (from < 0 || from >= colCount() || to < 0 || to >= colCount() || from == to) {
+void TFormatStringGrid::Move_Column(int from, int to) {
+    if (from < 0 || from >= Col_Count() || to < 0 || to >= Col_Count() || from == to) {
         return;
     }
     columns_.Move(from, to);
@@ -317,8 +317,8 @@ void TFormatStringGrid::moveColumn(int from, int to) {
 }
 
 QPoint TFormatStringGrid::Clamp_To_Data(QPoint cell) const {
-    return {std::clamp(cell.x(), fixed_cols_, colCount() - 1),
-            std::clamp(cell.y(), fixed_rows_, rowCount() - 1)};
+    return {std::clamp(cell.x(), fixed_cols_, Col_Count() - 1),
+            std::clamp(cell.y(), fixed_rows_, Row_Count() - 1)};
 }
 
 void TFormatStringGrid::Set_Anchor_And_Current(QPoint anchor, QPoint current) {
@@ -330,7 +330,7 @@ void TFormatStringGrid::Set_Anchor_And_Current(QPoint anchor, QPoint current) {
     Sync_Current_Index();
     if (changed) {
         view_->viewport()->update();
-        emit selectionChanged();
+        emit Selection_Changed();
     }
 }
 
@@ -367,13 +367,13 @@ void TFormatStringGrid::Apply_Row(int row) {
 }
 
 void TFormatStringGrid::Apply_All_Columns() {
-    for (int col = 0; col < colCount(); ++col) {
+    for (int col = 0; col < Col_Count(); ++col) {
         Apply_Column(col);
     }
 }
 
 void TFormatStringGrid::Apply_All_Rows() {
-    for (int row = 0; row < rowCount(); ++row) {
+    for (int row = 0; row < Row_Count(); ++row) {
         Apply_Row(row);
     }
 }

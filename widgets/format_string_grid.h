@@ -39,7 +39,7 @@ struct Cell_State {
 struct Cell_Props {
     QColor background;
     QFont font;
-    QColor textColor;
+    QColor text_color;
     Cell_Alignment alignment = Cell_Alignment::Left;
     QString text;
 };
@@ -49,12 +49,12 @@ using Cell_Props_Handler = std::function<void(TFormatStringGrid& grid, Cell_Prop
 
 // A read-only text grid whose columns carry their own colours, fonts and
 // alignments. Cells are addressed as (column, row), both from 0. The first
-// fixedRows() rows and fixedCols() columns are fixed: they do not scroll
+// Fixed_Rows() rows and Fixed_Cols() columns are fixed: they do not scroll
 // away and cannot be selected. The selection is one rectangle of data
 // cells; the current cell is one of its corners.
 //
 // Widths and heights are those of the cells without their grid lines, so a
-// column takes colWidth() + gridLineWidth() pixels. A column or row of width
+// column takes Col_Width() + Grid_Line_Width() pixels. A column or row of width
 // or height 0 or less is not shown.
 class TFormatStringGrid : public QWidget {
     Q_OBJECT
@@ -64,90 +64,90 @@ public:
     ~TFormatStringGrid() override;
 
     // Counts are at least 1. The fixed counts stay below them: lowering
-    // rowCount() to fixedRows() or less lowers fixedRows() too.
-    int colCount() const;
-    void setColCount(int count);
-    int rowCount() const;
-    void setRowCount(int count);
-    int fixedCols() const { return fixed_cols_; }
-    void setFixedCols(int count);
-    int fixedRows() const { return fixed_rows_; }
-    void setFixedRows(int count);
+    // Row_Count() to Fixed_Rows() or less lowers Fixed_Rows() too.
+    int Col_Count() const;
+    void Set_Col_Count(int count);
+    int Row_Count() const;
+    void Set_Row_Count(int count);
+    int Fixed_Cols() const { return fixed_cols_; }
+    void Set_Fixed_Cols(int count);
+    int Fixed_Rows() const { return fixed_rows_; }
+    void Set_Fixed_Rows(int count);
 
     // Outside the grid a cell reads as empty and writes are dropped.
-    QString cell(int col, int row) const;
-    void setCell(int col, int row, const QString& text);
+    QString Cell(int col, int row) const;
+    void Set_Cell(int col, int row, const QString& text);
 
-    int colWidth(int col) const;
-    void setColWidth(int col, int width);
-    int rowHeight(int row) const;
-    void setRowHeight(int row, int height);
+    int Col_Width(int col) const;
+    void Set_Col_Width(int col, int width);
+    int Row_Height(int row) const;
+    void Set_Row_Height(int row, int height);
     // Setting a default resizes every column (row) to it.
-    int defaultColWidth() const { return default_col_width_; }
-    void setDefaultColWidth(int width);
-    int defaultRowHeight() const { return default_row_height_; }
-    void setDefaultRowHeight(int height);
-    int gridLineWidth() const { return line_width_; }
-    void setGridLineWidth(int width);
+    int Default_Col_Width() const { return default_col_width_; }
+    void Set_Default_Col_Width(int width);
+    int Default_Row_Height() const { return default_row_height_; }
+    void Set_Default_Row_Height(int height);
+    int Grid_Line_Width() const { return line_width_; }
+    void Set_Grid_Line_Width(int width);
 
     // The selected rectangle in cells: left and right are columns, top and
     // bottom rows, all inclusive, as in QRect(QPoint(left, top),
     // QPoint(right, bottom)). Setting it keeps it inside the data cells;
     // top-left becomes the anchor and bottom-right the current cell.
-    QRect selection() const;
-    void setSelection(const QRect& cells);
-    int col() const { return current_.x(); }
-    int row() const { return current_.y(); }
+    QRect Selection() const;
+    void Set_Selection(const QRect& cells);
+    int Col() const { return current_.x(); }
+    int Row() const { return current_.y(); }
     // Collapses the selection to one cell and scrolls it into view.
-    void setCurrentCell(int col, int row);
+    void Set_Current_Cell(int col, int row);
 
     // The cell's rectangle without its grid lines, in this widget's
     // coordinates; empty for a hidden cell or one outside the grid. A cell
     // scrolled out of view gets a rectangle outside the visible area.
-    QRect cellRect(int col, int row) const;
+    QRect Cell_Rect(int col, int row) const;
 
     // Background of data cells in fixed columns and of the area past the
     // last cell; initial colour of new column items.
-    const Grid_Color& color() const { return color_; }
-    void setColor(const Grid_Color& color);
+    const Grid_Color& Color() const { return color_; }
+    void Set_Color(const Grid_Color& color);
     // Initial header colour of new column items; background of fixed
     // columns in data rows.
-    const Grid_Color& fixedColor() const { return fixed_color_; }
-    void setFixedColor(const Grid_Color& color);
+    const Grid_Color& Fixed_Color() const { return fixed_color_; }
+    void Set_Fixed_Color(const Grid_Color& color);
     // The colour of the grid's font.
-    const Grid_Color& fontColor() const { return font_color_; }
-    void setFontColor(const Grid_Color& color);
+    const Grid_Color& Font_Color() const { return font_color_; }
+    void Set_Font_Color(const Grid_Color& color);
 
     const Grid_Color& FixedLineColor() const { return fixed_line_color_; }
-    void setFixedLineColor(const Grid_Color& color);
+    void Set_FixedLineColor(const Grid_Color& color);
     const Grid_Color& GridLineColor() const { return grid_line_color_; }
-    void setGridLineColor(const Grid_Color& color);
+    void Set_GridLineColor(const Grid_Color& color);
     const Grid_Color& SelectedColor() const { return selected_color_; }
-    void setSelectedColor(const Grid_Color& color);
+    void Set_SelectedColor(const Grid_Color& color);
     const Grid_Color& SelectedTextColor() const { return selected_text_color_; }
-    void setSelectedTextColor(const Grid_Color& color);
+    void Set_SelectedTextColor(const Grid_Color& color);
 
     bool MultiLine() const { return multi_line_; }
-    void setMultiLine(bool multiLine);
+    void Set_MultiLine(bool multi_line);
 
     // Fixed cells get a raised edge, as buttons do.
-    bool raisedFixedCells() const { return raised_fixed_cells_; }
-    void setRaisedFixedCells(bool raised);
+    bool Raised_Fixed_Cells() const { return raised_fixed_cells_; }
+    void Set_Raised_Fixed_Cells(bool raised);
 
     const Cell_Props_Handler& OnCellProps() const { return on_cell_props_; }
-    void setOnCellProps(Cell_Props_Handler handler);
+    void Set_OnCellProps(Cell_Props_Handler handler);
 
     TFormatColumns& Columns() { return columns_; }
     const TFormatColumns& Columns() const { return columns_; }
-    void setColumns(const TFormatColumns& columns) { columns_.assign(columns); }
+    void Set_Columns(const TFormatColumns& columns) { columns_.Assign(columns); }
 
     // Moves a column with its cells, width and formatting.
-    void moveColumn(int from, int to);
+    void Move_Column(int from, int to);
 
 signals:
     // A left-button click that began on a data cell.
-    void clicked();
-    void selectionChanged();
+    void Clicked();
+    void Selection_Changed();
 
 private:
     // The grid's own parts reach the selection anchor and the repaint

@@ -19,13 +19,13 @@ public:
     Grid_Color(Qt::GlobalColor rgb) : rgb_(rgb) {}                        // NOLINT
     Grid_Color(QPalette::ColorRole role) : role_(role), system_(true) {}  // NOLINT
 
-    bool isSystem() const { return system_; }
-    QPalette::ColorRole role() const { return role_; }
-    QColor rgb() const { return rgb_; }
+    bool Is_System() const { return system_; }
+    QPalette::ColorRole Role() const { return role_; }
+    QColor Rgb() const { return rgb_; }
 
     // System colours always come from the active group: a grid paints the
     // same whether or not its window is the active one.
-    QColor resolve(const QPalette& palette) const {
+    QColor Resolve(const QPalette& palette) const {
         return system_ ? palette.color(QPalette::Active, role_) : rgb_;
     }
 

@@ -66,22 +66,22 @@ int Count(const QImage& image, const QRect& area, const QColor& colour) {
 class GridTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        grid.setColCount(4);
-        grid.setFixedCols(0);
-        grid.setRowCount(6);
-        grid.setFixedLineColor(kFixedLine);
-        grid.setGridLineColor(kGridLine);
-        grid.setSelectedColor(kSelected);
-        grid.setSelectedTextColor(kSelectedText);
+        grid.Set_Col_Count(4);
+        grid.Set_Fixed_Cols(0);
+        grid.Set_Row_Count(6);
+        grid.Set_FixedLineColor(kFixedLine);
+        grid.Set_GridLineColor(kGridLine);
+        grid.Set_SelectedColor(kSelected);
+        grid.Set_SelectedTextColor(kSelectedText);
         for (int col = 0; col < 4; ++col) {
             auto& item = grid.Columns()[col];
-            item.setWidth(80);
-            item.setHeaderColor(kHeader);
-            item.setHeaderFont(Test_Font());
-            item.setHeaderFontColor(kText);
-            item.setColor(kData);
-            item.setFont(Test_Font());
-            item.setFontColor(kText);
+            item.Set_Width(80);
+            item.Set_HeaderColor(kHeader);
+            item.Set_HeaderFont(Test_Font());
+            item.Set_Header_Font_Color(kText);
+            item.Set_Color(kData);
+            item.Set_Font(Test_Font());
+            item.Set_Font_Color(kText);
         }
         grid.resize(420, 240);
         grid.show();
@@ -90,12 +90,12 @@ protected:
 
     QImage Shot() { return grid.grab().toImage(); }
     QRgb Middle(const QImage& image, int col, int row) {
-        return image.pixel(grid.cellRect(col, row).center());
+        return image.pixel(grid.Cell_Rect(col, row).center());
     }
     // Delivered to whatever is under the point, as a real click would be.
     void Click(int col, int row, Qt::MouseButton button = Qt::LeftButton,
                Qt::KeyboardModifiers modifiers = {}, bool twice = false) {
-        const QPoint point = grid.cellRect(col, row).center();
+        const QPoint point = grid.Cell_Rect(col, row).center();
         QWidget* target = grid.childAt(point);
         const QPoint local = target->mapFrom(&grid, point);
         if (twice) {
@@ -122,12 +122,12 @@ protected:
 
 TEST(FormatStringGridTest, StartsAsAStandardGridWithItsColourDefaults) {
     TFormatStringGrid grid;
-    EXPECT_EQ(grid.colCount(), 5);
-    EXPECT_EQ(grid.rowCount(), 5);
-    EXPECT_EQ(grid.Columns().count(), 5);
-    EXPECT_EQ(grid.colWidth(4), 64);
-    EXPECT_EQ(grid.rowHeight(4), 24);
-    EXPECT_EQ(grid.selection(), Cells(1, 1, 1, 1));
+    EXPECT_EQ(grid.Col_Count(), 5);
+    EXPECT_EQ(grid.Row_Count(), 5);
+    EXPECT_EQ(grid.Columns().Count(), 5);
+    EXPECT_EQ(grid.Col_Width(4), 64);
+    EXPECT_EQ(grid.Row_Height(4), 24);
+    EXPECT_EQ(grid.Selection(), Cells(1, 1, 1, 1));
     EXPECT_EQ(grid.FixedLineColor(), Grid_Color(Qt::black));
     EXPECT_EQ(grid.GridLineColor(), Grid_Color(QColor(192, 192, 192)));
     EXPECT_EQ(grid.SelectedColor(), Grid_Color(QPalette::Highlight));
@@ -138,29 +138,29 @@ TEST(FormatStringGridTest, StartsAsAStandardGridWithItsColourDefaults) {
 
 TEST(FormatColumnsTest, ColumnsComingBackTakeInitialValuesNotTheirOldFormatting) {
     TFormatStringGrid grid;
-    grid.setFixedColor(QColor(1, 2, 3));
-    grid.setColor(QColor(4, 5, 6));
+    grid.Set_Fixed_Color(QColor(1, 2, 3));
+    grid.Set_Color(QColor(4, 5, 6));
     grid.setFont(Test_Font(15));
-    grid.setColCount(7);
+    grid.Set_Col_Count(7);
     auto& kept = grid.Columns()[1];
-    kept.setColor(Qt::blue);
-    grid.Columns()[5].setColor(Qt::red);
-    grid.Columns()[5].setAlignment(Cell_Alignment::Right);
-    grid.Columns()[5].setHeaderFont(Test_Font(40));
+    kept.Set_Color(Qt::blue);
+    grid.Columns()[5].Set_Color(Qt::red);
+    grid.Columns()[5].Set_Alignment(Cell_Alignment::Right);
+    grid.Columns()[5].Set_HeaderFont(Test_Font(40));
 
-    grid.setColCount(3);
-    EXPECT_EQ(grid.Columns().count(), 3);
-    EXPECT_THROW(grid.Columns().at(3), std::out_of_range);
+    grid.Set_Col_Count(3);
+    EXPECT_EQ(grid.Columns().Count(), 3);
+    EXPECT_THROW(grid.Columns().At(3), std::out_of_range);
     grid.setFont(Test_Font(22));
-    grid.setColCount(7);
+    grid.Set_Col_Count(7);
 
-    ASSERT_EQ(grid.Columns().count(), 7);
+    ASSERT_EQ(grid.Columns().Count(), 7);
     EXPECT_EQ(&grid.Columns()[1], &kept);
     EXPECT_EQ(kept.Color(), Grid_Color(Qt::blue));
     for (int col = 3; col < 7; ++col) {
         const auto& item = grid.Columns()[col];
         SCOPED_TRACE(col);
-        EXPECT_EQ(item.index(), col);
+        EXPECT_EQ(item.Index(), col);
         EXPECT_EQ(item.HeaderColor(), Grid_Color(QColor(1, 2, 3)));
         EXPECT_EQ(item.Color(), Grid_Color(QColor(4, 5, 6)));
         EXPECT_EQ(item.HeaderFont(), Test_Font(22));
@@ -175,34 +175,34 @@ TEST(FormatColumnsTest, ColumnsComingBackTakeInitialValuesNotTheirOldFormatting)
 }
 
 TEST_F(GridTest, CaptionAndWidthAreTheGridsRowZeroTextAndColumnWidth) {
-    grid.Columns()[2].setCaption("Name");
-    grid.setCell(3, 0, "Age");
-    grid.Columns()[1].setWidth(123);
-    EXPECT_EQ(grid.cell(2, 0), "Name");
+    grid.Columns()[2].Set_Caption("Name");
+    grid.Set_Cell(3, 0, "Age");
+    grid.Columns()[1].Set_Width(123);
+    EXPECT_EQ(grid.Cell(2, 0), "Name");
     EXPECT_EQ(grid.Columns()[3].Caption(), "Age");
-    EXPECT_EQ(grid.colWidth(1), 123);
-    EXPECT_EQ(grid.cellRect(1, 2).width(), 123);
-    EXPECT_EQ(grid.cellRect(2, 2).left(), grid.cellRect(1, 2).left() + 123 + 1);
+    EXPECT_EQ(grid.Col_Width(1), 123);
+    EXPECT_EQ(grid.Cell_Rect(1, 2).width(), 123);
+    EXPECT_EQ(grid.Cell_Rect(2, 2).left(), grid.Cell_Rect(1, 2).left() + 123 + 1);
 }
 
 TEST_F(GridTest, AMovedColumnTakesItsItemCellsAndWidth) {
     for (int col = 0; col < 4; ++col) {
-        grid.Columns()[col].setCaption(QString("C%1").arg(col));
+        grid.Columns()[col].Set_Caption(QString("C%1").arg(col));
     }
     auto& moved = grid.Columns()[1];
-    moved.setColor(Qt::red);
-    moved.setWidth(90);
-    grid.setCell(1, 2, "x");
+    moved.Set_Color(Qt::red);
+    moved.Set_Width(90);
+    grid.Set_Cell(1, 2, "x");
 
-    grid.moveColumn(1, 3);
+    grid.Move_Column(1, 3);
     EXPECT_EQ(&grid.Columns()[3], &moved);
-    EXPECT_EQ(moved.index(), 3);
+    EXPECT_EQ(moved.Index(), 3);
     EXPECT_EQ(moved.Caption(), "C1");
     EXPECT_EQ(grid.Columns()[1].Caption(), "C2");
-    EXPECT_EQ(grid.colWidth(3), 90);
-    EXPECT_EQ(grid.cell(3, 2), "x");
+    EXPECT_EQ(grid.Col_Width(3), 90);
+    EXPECT_EQ(grid.Cell(3, 2), "x");
 
-    grid.moveColumn(3, 0);
+    grid.Move_Column(3, 0);
     EXPECT_EQ(&grid.Columns()[0], &moved);
     EXPECT_EQ(grid.Columns()[1].Caption(), "C0");
     EXPECT_EQ(Middle(Shot(), 0, 3), QColor(Qt::red).rgb());
@@ -210,29 +210,29 @@ TEST_F(GridTest, AMovedColumnTakesItsItemCellsAndWidth) {
 
 TEST_F(GridTest, AssigningColumnsCopiesFormattingAndCaptionsButNotWidths) {
     TFormatStringGrid other;
-    other.setColCount(2);
-    other.Columns()[1].setColor(Qt::red);
-    other.Columns()[1].setHeaderAlignment(Cell_Alignment::Centre);
-    other.Columns()[1].setCaption("From");
-    grid.setColumns(other.Columns());
-    ASSERT_EQ(grid.colCount(), 2);
+    other.Set_Col_Count(2);
+    other.Columns()[1].Set_Color(Qt::red);
+    other.Columns()[1].Set_HeaderAlignment(Cell_Alignment::Centre);
+    other.Columns()[1].Set_Caption("From");
+    grid.Set_Columns(other.Columns());
+    ASSERT_EQ(grid.Col_Count(), 2);
     EXPECT_EQ(grid.Columns()[1].Color(), Grid_Color(Qt::red));
     EXPECT_EQ(grid.Columns()[1].HeaderAlignment(), Cell_Alignment::Centre);
-    EXPECT_EQ(grid.cell(1, 0), "From");
-    EXPECT_EQ(grid.colWidth(1), 80);
+    EXPECT_EQ(grid.Cell(1, 0), "From");
+    EXPECT_EQ(grid.Col_Width(1), 80);
 }
 
 TEST_F(GridTest, NothingOpensAnEditorOrMovesByTyping) {
-    grid.setCell(1, 2, "text");
-    grid.setCell(2, 4, "beta");
+    grid.Set_Cell(1, 2, "text");
+    grid.Set_Cell(2, 4, "beta");
     Click(1, 2);
     Click(1, 2, Qt::LeftButton, {}, true);
     QTest::keyClick(View(), Qt::Key_F2);
     QTest::keyClicks(View(), "b");
     QTest::keyClick(View(), Qt::Key_Return);
     EXPECT_TRUE(grid.findChildren<QLineEdit*>().isEmpty());
-    EXPECT_EQ(grid.cell(1, 2), "text");
-    EXPECT_EQ(grid.selection(), Cells(1, 2, 1, 2));
+    EXPECT_EQ(grid.Cell(1, 2), "text");
+    EXPECT_EQ(grid.Selection(), Cells(1, 2, 1, 2));
     const auto* view = qobject_cast<QAbstractItemView*>(View());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->currentIndex().row(), 2) << "typing moved the view's current cell";
@@ -248,67 +248,67 @@ TEST_F(GridTest, APressSelectsTheClickedCellAloneWhateverButtonOrModifier) {
                                         {Qt::LeftButton, Qt::ControlModifier}};
     int row = 2;
     for (const Press& press : presses) {
-        grid.setSelection(Cells(0, 1, 1, 5));
+        grid.Set_Selection(Cells(0, 1, 1, 5));
         Click(3, row, press.button, press.modifiers);
-        EXPECT_EQ(grid.selection(), Cells(3, row, 3, row)) << "row " << row;
-        EXPECT_EQ(grid.col(), 3);
-        EXPECT_EQ(grid.row(), row);
+        EXPECT_EQ(grid.Selection(), Cells(3, row, 3, row)) << "row " << row;
+        EXPECT_EQ(grid.Col(), 3);
+        EXPECT_EQ(grid.Row(), row);
         ++row;
     }
     // The title row is not selectable.
     Click(1, 0);
-    EXPECT_EQ(grid.selection(), Cells(3, 4, 3, 4));
+    EXPECT_EQ(grid.Selection(), Cells(3, 4, 3, 4));
 }
 
 TEST_F(GridTest, DraggingAndShiftArrowsSelectARectangleFromTheAnchor) {
-    QWidget* viewport = grid.childAt(grid.cellRect(0, 1).center());
+    QWidget* viewport = grid.childAt(grid.Cell_Rect(0, 1).center());
     const auto at = [&](int col, int row) {
-        return viewport->mapFrom(&grid, grid.cellRect(col, row).center());
+        return viewport->mapFrom(&grid, grid.Cell_Rect(col, row).center());
     };
     QTest::mousePress(viewport, Qt::LeftButton, {}, at(0, 1));
     QTest::mouseMove(viewport, at(2, 3));
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(2, 3));
-    EXPECT_EQ(grid.selection(), Cells(0, 1, 2, 3));
-    EXPECT_EQ(grid.row(), 3);
+    EXPECT_EQ(grid.Selection(), Cells(0, 1, 2, 3));
+    EXPECT_EQ(grid.Row(), 3);
 
-    grid.setSelection(Cells(3, 4, 1, 2));
-    EXPECT_EQ(grid.selection(), Cells(1, 2, 3, 4));
-    EXPECT_EQ(grid.col(), 3);
-    EXPECT_EQ(grid.row(), 4);
+    grid.Set_Selection(Cells(3, 4, 1, 2));
+    EXPECT_EQ(grid.Selection(), Cells(1, 2, 3, 4));
+    EXPECT_EQ(grid.Col(), 3);
+    EXPECT_EQ(grid.Row(), 4);
     QTest::keyClick(View(), Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(grid.selection(), Cells(1, 2, 3, 5));
+    EXPECT_EQ(grid.Selection(), Cells(1, 2, 3, 5));
     QTest::keyClick(View(), Qt::Key_Up);
-    EXPECT_EQ(grid.selection(), Cells(3, 4, 3, 4));
-    grid.setCurrentCell(2, 1);
+    EXPECT_EQ(grid.Selection(), Cells(3, 4, 3, 4));
+    grid.Set_Current_Cell(2, 1);
     QTest::keyClick(View(), Qt::Key_Up);
-    EXPECT_EQ(grid.selection(), Cells(2, 1, 2, 1));
+    EXPECT_EQ(grid.Selection(), Cells(2, 1, 2, 1));
 }
 
 TEST_F(GridTest, TheTitleRowStaysInPlaceWhenTheRowsScroll) {
-    grid.setRowCount(40);
-    grid.setCell(1, 0, "Title");
-    const QRect title = grid.cellRect(1, 0);
+    grid.Set_Row_Count(40);
+    grid.Set_Cell(1, 0, "Title");
+    const QRect title = grid.Cell_Rect(1, 0);
     const QImage before = Shot().copy(title);
-    grid.setCurrentCell(1, 39);
-    EXPECT_EQ(grid.cellRect(1, 0), title);
+    grid.Set_Current_Cell(1, 39);
+    EXPECT_EQ(grid.Cell_Rect(1, 0), title);
     EXPECT_EQ(Shot().copy(title), before);
-    EXPECT_LT(grid.cellRect(1, 1).top(), title.top()) << "row 1 scrolled away";
-    EXPECT_GT(grid.cellRect(1, 39).top(), title.bottom());
+    EXPECT_LT(grid.Cell_Rect(1, 1).top(), title.top()) << "row 1 scrolled away";
+    EXPECT_GT(grid.Cell_Rect(1, 39).top(), title.bottom());
 }
 
 TEST_F(GridTest, SelectionStaysInsideTheDataCells) {
-    grid.setSelection(Cells(-3, -1, 9, 0));
-    EXPECT_EQ(grid.selection(), Cells(0, 1, 3, 1));
-    grid.setSelection(Cells(1, 3, 2, 5));
-    grid.setRowCount(4);
-    EXPECT_EQ(grid.selection(), Cells(1, 3, 2, 3));
-    grid.setRowCount(1);
-    EXPECT_EQ(grid.fixedRows(), 0);
-    EXPECT_EQ(grid.row(), 0);
+    grid.Set_Selection(Cells(-3, -1, 9, 0));
+    EXPECT_EQ(grid.Selection(), Cells(0, 1, 3, 1));
+    grid.Set_Selection(Cells(1, 3, 2, 5));
+    grid.Set_Row_Count(4);
+    EXPECT_EQ(grid.Selection(), Cells(1, 3, 2, 3));
+    grid.Set_Row_Count(1);
+    EXPECT_EQ(grid.Fixed_Rows(), 0);
+    EXPECT_EQ(grid.Row(), 0);
 }
 
 TEST_F(GridTest, CellsArePaintedInHeaderDataAndSelectedColoursWithOrWithoutFocus) {
-    grid.setSelection(Cells(1, 2, 2, 3));
+    grid.Set_Selection(Cells(1, 2, 2, 3));
     for (const bool focused : {false, true}) {
         SCOPED_TRACE(focused);
         const QImage image = Shot_With_Focus(focused);
@@ -322,7 +322,7 @@ TEST_F(GridTest, CellsArePaintedInHeaderDataAndSelectedColoursWithOrWithoutFocus
 }
 
 TEST_F(GridTest, SystemColoursAreLookedUpWhenPainting) {
-    grid.setSelectedColor(QPalette::Highlight);
+    grid.Set_SelectedColor(QPalette::Highlight);
     for (const QColor& highlight : {QColor(1, 150, 2), QColor(90, 3, 90)}) {
         QPalette palette = grid.palette();
         palette.setColor(QPalette::Highlight, highlight);
@@ -335,12 +335,12 @@ class GridLineTest : public GridTest, public ::testing::WithParamInterface<int> 
 
 TEST_P(GridLineTest, FramesLieOnTheGridLinesInFixedAndDataColours) {
     const int width = GetParam();
-    grid.setGridLineWidth(width);
+    grid.Set_Grid_Line_Width(width);
     const QImage image = Shot();
-    const QRect header = grid.cellRect(1, 0);
-    const QRect data = grid.cellRect(1, 2);
+    const QRect header = grid.Cell_Rect(1, 0);
+    const QRect data = grid.Cell_Rect(1, 2);
     EXPECT_EQ(header.width(), 80);
-    EXPECT_EQ(grid.cellRect(2, 2).left(), data.left() + 80 + width);
+    EXPECT_EQ(grid.Cell_Rect(2, 2).left(), data.left() + 80 + width);
     for (int i = 1; i <= width; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(image.pixel(header.right() + i, header.center().y()), kFixedLine.rgb());
@@ -354,79 +354,79 @@ TEST_P(GridLineTest, FramesLieOnTheGridLinesInFixedAndDataColours) {
 INSTANTIATE_TEST_SUITE_P(Widths, GridLineTest, ::testing::Values(1, 2, 3));
 
 TEST_F(GridTest, TextStartsTwoPixelsInAtTheTopByAlignmentAndIsCutInside) {
-    grid.setRowHeight(2, 60);
-    grid.Columns()[0].setHeaderAlignment(Cell_Alignment::Centre);
-    grid.Columns()[1].setAlignment(Cell_Alignment::Right);
-    grid.setCell(0, 0, "Ill");
-    grid.setCell(0, 2, "Ill");
-    grid.setCell(1, 2, "Ill");
-    grid.setCell(2, 2, "WWWWWWWWWWWWWWWW");
+    grid.Set_Row_Height(2, 60);
+    grid.Columns()[0].Set_HeaderAlignment(Cell_Alignment::Centre);
+    grid.Columns()[1].Set_Alignment(Cell_Alignment::Right);
+    grid.Set_Cell(0, 0, "Ill");
+    grid.Set_Cell(0, 2, "Ill");
+    grid.Set_Cell(1, 2, "Ill");
+    grid.Set_Cell(2, 2, "WWWWWWWWWWWWWWWW");
     const QImage image = Shot();
     const int line = QFontMetrics(Test_Font()).height();
 
-    const QRect left = grid.cellRect(0, 2);
+    const QRect left = grid.Cell_Rect(0, 2);
     const QRect leftInk = Ink(image, left, kData);
     EXPECT_GE(leftInk.left(), left.left() + 2);
     EXPECT_LE(leftInk.left(), left.left() + 4);
     EXPECT_GE(leftInk.top(), left.top() + 2);
     EXPECT_LT(leftInk.bottom(), left.top() + 2 + line) << "not centred vertically";
 
-    const QRect right = grid.cellRect(1, 2);
+    const QRect right = grid.Cell_Rect(1, 2);
     const QRect rightInk = Ink(image, right, kData);
     EXPECT_LE(rightInk.right(), right.right() - 2);
     EXPECT_GE(rightInk.right(), right.right() - 4);
 
-    const QRect header = grid.cellRect(0, 0).adjusted(1, 1, -1, -1);  // inside the raised edge
+    const QRect header = grid.Cell_Rect(0, 0).adjusted(1, 1, -1, -1);  // inside the raised edge
     const QRect headerInk = Ink(image, header, kHeader);
     EXPECT_NEAR(headerInk.center().x(), header.center().x(), 2);
 
-    const QRect cut = grid.cellRect(2, 2);
+    const QRect cut = grid.Cell_Rect(2, 2);
     const QRect cutInk = Ink(image, cut, kData);
     EXPECT_EQ(cutInk.right(), cut.right() - 2) << "clipped at the inner rectangle";
 }
 
 TEST_F(GridTest, MultiLineWrapsWithinTheCellOtherwiseOneLine) {
-    grid.setRowHeight(2, 80);
-    grid.setRowHeight(3, 30);
+    grid.Set_Row_Height(2, 80);
+    grid.Set_Row_Height(3, 30);
     const QString words = "one two three four five six";
-    grid.setCell(1, 2, words);
-    grid.setCell(1, 3, words);
+    grid.Set_Cell(1, 2, words);
+    grid.Set_Cell(1, 3, words);
     const int line = QFontMetrics(Test_Font()).lineSpacing();
-    const QRect tall = grid.cellRect(1, 2);
-    const QRect shortCell = grid.cellRect(1, 3);
+    const QRect tall = grid.Cell_Rect(1, 2);
+    const QRect shortCell = grid.Cell_Rect(1, 3);
 
     EXPECT_LT(Ink(Shot(), tall, kData).bottom(), tall.top() + 2 + line);
-    grid.setMultiLine(true);
+    grid.Set_MultiLine(true);
     const QImage image = Shot();
     EXPECT_GT(Ink(image, tall, kData).bottom(), tall.top() + 2 + 2 * line);
     EXPECT_LE(Ink(image, shortCell, kData).bottom(), shortCell.bottom() - 2);
 }
 
 TEST_F(GridTest, AnAmpersandIsDrawnAsItself) {
-    grid.setCell(1, 2, "A&B");
-    grid.setCell(1, 3, "AB");
+    grid.Set_Cell(1, 2, "A&B");
+    grid.Set_Cell(1, 3, "AB");
     const QImage image = Shot();
-    const int withAmpersand = Ink(image, grid.cellRect(1, 2), kData).width();
-    const int without = Ink(image, grid.cellRect(1, 3), kData).width();
+    const int withAmpersand = Ink(image, grid.Cell_Rect(1, 2), kData).width();
+    const int without = Ink(image, grid.Cell_Rect(1, 3), kData).width();
     EXPECT_GE(withAmpersand, without + QFontMetrics(Test_Font()).horizontalAdvance('&') - 2);
 }
 
 TEST_F(GridTest, SelectedTextTakesTheSelectedTextColour) {
-    grid.setCell(1, 2, "Selected");
-    grid.setCell(1, 3, "Plain");
-    grid.setCurrentCell(1, 2);
+    grid.Set_Cell(1, 2, "Selected");
+    grid.Set_Cell(1, 3, "Plain");
+    grid.Set_Current_Cell(1, 2);
     const QImage image = Shot();
-    EXPECT_GT(Count(image, grid.cellRect(1, 2), kSelectedText), 20);
-    EXPECT_EQ(Count(image, grid.cellRect(1, 2), kText), 0);
-    EXPECT_GT(Count(image, grid.cellRect(1, 3), kText), 20);
+    EXPECT_GT(Count(image, grid.Cell_Rect(1, 2), kSelectedText), 20);
+    EXPECT_EQ(Count(image, grid.Cell_Rect(1, 2), kText), 0);
+    EXPECT_GT(Count(image, grid.Cell_Rect(1, 3), kText), 20);
 }
 
 TEST_F(GridTest, OnCellPropsChangesOneCellWhilePainting) {
     const QColor magenta(255, 0, 255);
     std::vector<Cell_State> titleStates;
     Cell_State selectedState;
-    grid.setCurrentCell(0, 1);
-    grid.setOnCellProps(
+    grid.Set_Current_Cell(0, 1);
+    grid.Set_OnCellProps(
         [&](TFormatStringGrid& owner, Cell_Props& props, Cell_State state, int row, int col) {
             EXPECT_EQ(&owner, &grid);
             if (row == 0) {
@@ -442,7 +442,7 @@ TEST_F(GridTest, OnCellPropsChangesOneCellWhilePainting) {
             }
         });
     const QImage image = Shot();
-    const QRect changed = grid.cellRect(2, 3);
+    const QRect changed = grid.Cell_Rect(2, 3);
     EXPECT_EQ(image.pixel(changed.left() + 3, changed.center().y()), magenta.rgb());
     EXPECT_GT(Ink(image, changed, magenta).left(), changed.center().x());
     EXPECT_EQ(Middle(image, 2, 2), kData.rgb());
@@ -459,7 +459,7 @@ TEST_F(GridTest, FixedCellsHaveARaisedEdgeUnlessSwitchedOff) {
     palette.setColor(QPalette::Light, light);
     palette.setColor(QPalette::Dark, dark);
     grid.setPalette(palette);
-    const QRect header = grid.cellRect(1, 0);
+    const QRect header = grid.Cell_Rect(1, 0);
     const QPoint middle = header.center();
 
     QImage image = Shot();
@@ -468,10 +468,10 @@ TEST_F(GridTest, FixedCellsHaveARaisedEdgeUnlessSwitchedOff) {
     EXPECT_EQ(image.pixel(header.right(), middle.y()), dark.rgb());
     EXPECT_EQ(image.pixel(middle.x(), header.bottom()), dark.rgb());
     EXPECT_EQ(image.pixel(header.left() + 1, middle.y()), kHeader.rgb());
-    const QRect data = grid.cellRect(1, 2);
+    const QRect data = grid.Cell_Rect(1, 2);
     EXPECT_EQ(image.pixel(data.left(), data.center().y()), kData.rgb()) << "data cells are flat";
 
-    grid.setRaisedFixedCells(false);
+    grid.Set_Raised_Fixed_Cells(false);
     image = Shot();
     EXPECT_EQ(image.pixel(header.left(), middle.y()), kHeader.rgb());
     EXPECT_EQ(image.pixel(header.right(), middle.y()), kHeader.rgb());
@@ -481,20 +481,20 @@ TEST_F(GridTest, FixedCellsHaveARaisedEdgeUnlessSwitchedOff) {
 TEST_F(GridTest, FixedColumnsPaintDataRowsInTheGridsFixedColourAndFontColour) {
     const QColor fixed(120, 130, 140);
     const QColor fixedText(255, 255, 0);
-    grid.setFixedColor(fixed);
-    grid.setFontColor(fixedText);
+    grid.Set_Fixed_Color(fixed);
+    grid.Set_Font_Color(fixedText);
     grid.setFont(Test_Font());
-    grid.setRaisedFixedCells(false);
-    grid.setFixedCols(1);
-    grid.setCell(0, 0, "Corner");
-    grid.setCell(0, 2, "Fixed");
+    grid.Set_Raised_Fixed_Cells(false);
+    grid.Set_Fixed_Cols(1);
+    grid.Set_Cell(0, 0, "Corner");
+    grid.Set_Cell(0, 2, "Fixed");
     const QImage image = Shot();
 
-    const QRect corner = grid.cellRect(0, 0);
+    const QRect corner = grid.Cell_Rect(0, 0);
     EXPECT_EQ(image.pixel(corner.left() + 1, corner.bottom() - 1), kHeader.rgb())
         << "the column's header colour";
     EXPECT_GT(Count(image, corner, kText), 10);
-    const QRect side = grid.cellRect(0, 2);
+    const QRect side = grid.Cell_Rect(0, 2);
     EXPECT_EQ(image.pixel(side.left() + 1, side.bottom() - 1), fixed.rgb());
     EXPECT_GT(Count(image, side, fixedText), 10);
     EXPECT_EQ(Count(image, side, kText), 0);
@@ -504,12 +504,12 @@ TEST_F(GridTest, FixedColumnsPaintDataRowsInTheGridsFixedColourAndFontColour) {
 
 TEST_F(GridTest, TheAreaPastTheLastCellTakesTheGridColour) {
     const QColor past(33, 66, 99);
-    grid.setColor(past);
+    grid.Set_Color(past);
     const QImage image = Shot();
-    const QRect last = grid.cellRect(3, 5);
+    const QRect last = grid.Cell_Rect(3, 5);
     ASSERT_LT(last.right() + 10, grid.width());
     ASSERT_LT(last.bottom() + 10, grid.height());
-    EXPECT_EQ(image.pixel(last.right() + 10, grid.cellRect(3, 0).center().y()), past.rgb())
+    EXPECT_EQ(image.pixel(last.right() + 10, grid.Cell_Rect(3, 0).center().y()), past.rgb())
         << "beside the title row";
     EXPECT_EQ(image.pixel(last.right() + 10, last.center().y()), past.rgb());
     EXPECT_EQ(image.pixel(last.center().x(), last.bottom() + 10), past.rgb());
@@ -517,8 +517,8 @@ TEST_F(GridTest, TheAreaPastTheLastCellTakesTheGridColour) {
 }
 
 TEST_F(GridTest, TheCurrentCellHasADottedFrameInItsTextColourOnlyWithFocus) {
-    grid.setCurrentCell(1, 2);
-    const QRect cell = grid.cellRect(1, 2);
+    grid.Set_Current_Cell(1, 2);
+    const QRect cell = grid.Cell_Rect(1, 2);
     const QRect top(cell.left(), cell.top(), cell.width(), 1);
     const QRect left(cell.left(), cell.top(), 1, cell.height());
     for (const bool focused : {false, true}) {
@@ -539,23 +539,23 @@ TEST_F(GridTest, TheCurrentCellHasADottedFrameInItsTextColourOnlyWithFocus) {
 }
 
 TEST_F(GridTest, ColumnsOfWidthZeroOrLessAreHiddenAndSkipped) {
-    grid.setColWidth(1, 0);
-    grid.setColWidth(2, -5);
-    EXPECT_EQ(grid.colWidth(2), -5);
-    EXPECT_TRUE(grid.cellRect(1, 2).isEmpty());
-    EXPECT_EQ(grid.cellRect(3, 2).left(), grid.cellRect(0, 2).right() + 2);
-    EXPECT_EQ(grid.cellRect(3, 0).left(), grid.cellRect(3, 2).left());
-    grid.setCurrentCell(0, 2);
+    grid.Set_Col_Width(1, 0);
+    grid.Set_Col_Width(2, -5);
+    EXPECT_EQ(grid.Col_Width(2), -5);
+    EXPECT_TRUE(grid.Cell_Rect(1, 2).isEmpty());
+    EXPECT_EQ(grid.Cell_Rect(3, 2).left(), grid.Cell_Rect(0, 2).right() + 2);
+    EXPECT_EQ(grid.Cell_Rect(3, 0).left(), grid.Cell_Rect(3, 2).left());
+    grid.Set_Current_Cell(0, 2);
     QTest::keyClick(View(), Qt::Key_Right);
-    EXPECT_EQ(grid.col(), 3);
+    EXPECT_EQ(grid.Col(), 3);
 
     for (int col = 0; col < 4; ++col) {
-        grid.setColWidth(col, -1);
+        grid.Set_Col_Width(col, -1);
     }
     QTest::keyClick(View(), Qt::Key_Left);
     QTest::keyClick(View(), Qt::Key_End);
     EXPECT_FALSE(Shot().isNull());
-    EXPECT_EQ(grid.row(), 2);
+    EXPECT_EQ(grid.Row(), 2);
 }
 
 }  // namespace

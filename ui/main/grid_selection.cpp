@@ -7,22 +7,22 @@ namespace tessaly {
 namespace {
 
 void Select_Rows(TFormatStringGrid& grid, int top, int bottom) {
-    grid.setSelection(QRect(QPoint(grid.fixedCols(), top), QPoint(grid.colCount() - 1, bottom)));
+    grid.Set_Selection(QRect(QPoint(grid.Fixed_Cols(), top), QPoint(grid.Col_Count() - 1, bottom)));
 }
 
 }  // namespace
 
 int Selected_Top_Row(const TFormatStringGrid& grid) {
-    return grid.selection().top();
+    return grid.Selection().top();
 }
 
 int Selected_Row_Count(const TFormatStringGrid& grid) {
-    const QRect selection = grid.selection();
+    const QRect selection = grid.Selection();
     return selection.bottom() - selection.top() + 1;
 }
 
 void Select_Whole_Rows(TFormatStringGrid& grid) {
-    const QRect selection = grid.selection();
+    const QRect selection = grid.Selection();
     Select_Rows(grid, selection.top(), selection.bottom());
 }
 

@@ -12,6 +12,7 @@
 
 #include <array>
 
+#include "core/main_settings.h"
 #include "core/sorting.h"
 #include "ui/main/auto_size_label.h"
 #include "ui/main/button_glyphs.h"
@@ -53,7 +54,7 @@ void TMainForm1::Create_Controls() {
     Names_And_Events_StringGrid->setObjectName(QStringLiteral("Names_And_Events_StringGrid"));
     Names_And_Events_StringGrid->setGeometry(8, 22, 673, 229);
     Names_And_Events_StringGrid->setFont(Design_Font(15));
-    Names_And_Events_StringGrid->setRowCount(2);
+    Names_And_Events_StringGrid->Set_Row_Count(2);
     components_.push_back(Names_And_Events_StringGrid);
 
     Sort_By_Column_RadioGroup = new Radio_Group(All_GroupBox);
@@ -71,7 +72,7 @@ void TMainForm1::Create_Controls() {
     Days_Threshold_SpinEdit = new QSpinBox(All_GroupBox);
     Days_Threshold_SpinEdit->setObjectName(QStringLiteral("Days_Threshold_SpinEdit"));
     Days_Threshold_SpinEdit->setGeometry(356, 296, 73, 27);
-    Days_Threshold_SpinEdit->setRange(1, 100);
+    Days_Threshold_SpinEdit->setRange(Minimum_Days_Threshold, Maximum_Days_Threshold);
     components_.push_back(Days_Threshold_SpinEdit);
 
     Label2 = new Auto_Size_Label(QStringLiteral("days."), All_GroupBox);

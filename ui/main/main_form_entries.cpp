@@ -143,8 +143,8 @@ void TMainForm1::Delete_Selected_Rows_BitBtnClick() {
 
     Event_Array.Remove_Run(top, selected);
     for (int row = count - selected + 1; row <= count; ++row) {
-        for (int col = 0; col < grid.colCount(); ++col) {
-            grid.setCell(col, row, QString());
+        for (int col = 0; col < grid.Col_Count(); ++col) {
+            grid.Set_Cell(col, row, QString());
         }
     }
     Refresh_StringGrid_From_Array_ButtonClick();

@@ -31,36 +31,36 @@ constexpr int Grid_Width_Allowance = 26;
 
 void TMainForm1::Set_Up_Grid() {
     TFormatStringGrid& grid = *Names_And_Events_StringGrid;
-    grid.setColCount(Column_Count);
-    grid.setFixedCols(0);
-    grid.setFixedRows(1);
-    grid.setFixedLineColor(Qt::black);
-    grid.setMultiLine(false);
-    grid.setDefaultRowHeight(24);
+    grid.Set_Col_Count(Column_Count);
+    grid.Set_Fixed_Cols(0);
+    grid.Set_Fixed_Rows(1);
+    grid.Set_FixedLineColor(Qt::black);
+    grid.Set_MultiLine(false);
+    grid.Set_Default_Row_Height(24);
     for (int col = 0; col < Column_Count; ++col) {
         TFormatColumnItem& item = grid.Columns()[col];
         const bool comments = col == Column_Count - 1;
-        item.setCaption(QString::fromUtf8(Column_Titles[static_cast<std::size_t>(col)]));
-        item.setHeaderFont(Design_Font(15, !comments));
-        item.setHeaderAlignment(comments ? Cell_Alignment::Left : Cell_Alignment::Centre);
-        item.setFont(Design_Font(15, col == 0));
-        item.setAlignment(col == 0 || comments ? Cell_Alignment::Left : Cell_Alignment::Centre);
+        item.Set_Caption(QString::fromUtf8(Column_Titles[static_cast<std::size_t>(col)]));
+        item.Set_HeaderFont(Design_Font(15, !comments));
+        item.Set_HeaderAlignment(comments ? Cell_Alignment::Left : Cell_Alignment::Centre);
+        item.Set_Font(Design_Font(15, col == 0));
+        item.Set_Alignment(col == 0 || comments ? Cell_Alignment::Left : Cell_Alignment::Centre);
     }
 }
 
 void TMainForm1::Fill_Sort_By_Column_RadioGroup() {
     Sort_By_Column_RadioGroup->Clear_Items();
-    Sort_By_Column_RadioGroup->Set_Columns(Names_And_Events_StringGrid->colCount());
-    for (int col = 0; col < Names_And_Events_StringGrid->colCount(); ++col) {
-        Sort_By_Column_RadioGroup->Add_Item(Names_And_Events_StringGrid->cell(col, 0));
+    Sort_By_Column_RadioGroup->Set_Columns(Names_And_Events_StringGrid->Col_Count());
+    for (int col = 0; col < Names_And_Events_StringGrid->Col_Count(); ++col) {
+        Sort_By_Column_RadioGroup->Add_Item(Names_And_Events_StringGrid->Cell(col, 0));
     }
 }
 
 void TMainForm1::Set_Column_Widths() {
     TFormatStringGrid& grid = *Names_And_Events_StringGrid;
     const int usable = grid.width() - Grid_Width_Allowance;
-    for (int col = 0; col < Column_Count && col < grid.colCount(); ++col) {
-        grid.setColWidth(col, usable * Column_Width_Percent[static_cast<std::size_t>(col)] / 100);
+    for (int col = 0; col < Column_Count && col < grid.Col_Count(); ++col) {
+        grid.Set_Col_Width(col, usable * Column_Width_Percent[static_cast<std::size_t>(col)] / 100);
     }
 }
 
@@ -91,11 +91,11 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
 
     const int count = Event_Array.Event_Count();
     if (count > 0) {
-        grid.setRowCount(count + 1);
+        grid.Set_Row_Count(count + 1);
     } else {
-        grid.setRowCount(2);
-        for (int col = 0; col < grid.colCount(); ++col) {
-            grid.setCell(col, 1, QString());
+        grid.Set_Row_Count(2);
+        for (int col = 0; col < grid.Col_Count(); ++col) {
+            grid.Set_Cell(col, 1, QString());
         }
         Select_Row(grid, 1);
     }
@@ -103,18 +103,19 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
     for (int position = 1; position <= count; ++position) {
         const TName_And_Event_Data& entry = Event_Array.At(position);
         if (entry.Name.empty()) {
-            for (int col = 0; col < grid.colCount(); ++col) {
-                grid.setCell(col, position, QString());
+            for (int col = 0; col < grid.Col_Count(); ++col) {
+                grid.Set_Cell(col, position, QString());
             }
             continue;
         }
-        grid.setCell(0, position, From_File_Text(entry.Name));
-        grid.setCell(1, position, From_File_Text(Format_Short_Date(short_date_, entry.Orig_Date)));
-        grid.setCell(2, position, From_File_Text(Format_Short_Date(short_date_, entry.Next_Event)));
-        grid.setCell(3, position, QString::number(entry.Days_Left));
-        grid.setCell(4, position, QString::number(entry.Age_Next));
-        grid.setCell(5, position, From_File_Text(entry.Event_Type));
-        grid.setCell(6, position, From_File_Text(entry.Comments));
+        grid.Set_Cell(0, position, From_File_Text(entry.Name));
+        grid.Set_Cell(1, position, From_File_Text(Format_Short_Date(short_date_, entry.Orig_Date)));
+        grid.Set_Cell(2, position,
+                      From_File_Text(Format_Short_Date(short_date_, entry.Next_Event)));
+        grid.Set_Cell(3, position, QString::number(entry.Days_Left));
+        grid.Set_Cell(4, position, QString::number(entry.Age_Next));
+        grid.Set_Cell(5, position, From_File_Text(entry.Event_Type));
+        grid.Set_Cell(6, position, From_File_Text(entry.Comments));
     }
 
     Last_Refresh_Date = today;

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "core/program_identity.h"
-#include "core/sorting.h"
 #include "report/report_builder.h"
 #include "report/report_window.h"
 #include "ui/common/clock.h"
@@ -46,8 +45,8 @@ void TMainForm1::Inform_Me_Now_BitBtnClick() {
 
     const int user_column = Sort_By_Column_RadioGroup->Item_Index();
     const int user_order = Ascending_Descending_RadioGroup->Item_Index();
-    Sort_By_Column_RadioGroup->Set_Item_Index(Sort_By_Next_Event);
-    Ascending_Descending_RadioGroup->Set_Item_Index(Sort_Ascending);
+    Sort_By_Column_RadioGroup->Set_Item_Index(Report_Sort_Column);
+    Ascending_Descending_RadioGroup->Set_Item_Index(Report_Sort_Order);
     Sort_Data_BitBtnClick();
 
     TBirthday_And_Date_Report_Form& report = *Birthday_And_Date_Report_Form;

@@ -17,27 +17,27 @@ namespace {
 Cell_Props Initial_Props(const TFormatStringGrid& grid, int col, int row, Cell_State state) {
     const QPalette& colours = grid.palette();
     const TFormatColumnItem& item = grid.Columns()[col];
-    const bool header = row < grid.fixedRows();
+    const bool header = row < grid.Fixed_Rows();
     Cell_Props props;
     if (header) {
-        props.background = item.HeaderColor().resolve(colours);
+        props.background = item.HeaderColor().Resolve(colours);
         props.font = item.HeaderFont();
-        props.textColor = item.HeaderFontColor().resolve(colours);
-    } else if (col >= grid.fixedCols()) {
-        props.background = item.Color().resolve(colours);
+        props.text_color = item.Header_Font_Color().Resolve(colours);
+    } else if (col >= grid.Fixed_Cols()) {
+        props.background = item.Color().Resolve(colours);
         props.font = item.Font();
-        props.textColor = item.FontColor().resolve(colours);
+        props.text_color = item.Font_Color().Resolve(colours);
     } else {
-        props.background = grid.fixedColor().resolve(colours);
+        props.background = grid.Fixed_Color().Resolve(colours);
         props.font = grid.font();
-        props.textColor = grid.fontColor().resolve(colours);
+        props.text_color = grid.Font_Color().Resolve(colours);
     }
     if (state.selected) {
-        props.background = grid.SelectedColor().resolve(colours);
-        props.textColor = grid.SelectedTextColor().resolve(colours);
+        props.background = grid.SelectedColor().Resolve(colours);
+        props.text_color = grid.SelectedTextColor().Resolve(colours);
     }
     props.alignment = header ? item.HeaderAlignment() : item.Alignment();
-    props.text = grid.cell(col, row);
+    props.text = grid.Cell(col, row);
     return props;
 }
 
@@ -67,7 +67,7 @@ void Paint_Text(QPainter& painter, const QRect& cell, const Cell_Props& props, b
     painter.save();
     painter.setClipRect(inner, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     painter.setFont(props.font);
-    painter.setPen(props.textColor);
+    painter.setPen(props.text_color);
     painter.drawText(inner, Text_Flags(props.alignment, multi_line), props.text);
     painter.restore();
 }
@@ -109,7 +109,7 @@ void Paint_Focus_Frame(QPainter& painter, const QRect& cell, const QColor& colou
 
 void Paint_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int row, const QRect& section,
                 Cell_State state) {
-    const int line_width = grid.gridLineWidth();
+    const int line_width = grid.Grid_Line_Width();
     const QRect cell(section.x(), section.y(), std::max(section.width() - line_width, 0),
                      std::max(section.height() - line_width, 0));
     const QPalette& colours = grid.palette();
@@ -124,12 +124,12 @@ void Paint_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int row, co
     painter.fillRect(cell, props.background);
     Paint_Text(painter, cell, props, grid.MultiLine());
     Paint_Frame(painter, cell, line_width,
-                (state.fixed ? grid.FixedLineColor() : grid.GridLineColor()).resolve(colours));
-    if (state.fixed && grid.raisedFixedCells() && roomy) {
+                (state.fixed ? grid.FixedLineColor() : grid.GridLineColor()).Resolve(colours));
+    if (state.fixed && grid.Raised_Fixed_Cells() && roomy) {
         Paint_Raised_Edge(painter, cell, colours);
     }
     if (state.focused && roomy) {
-        Paint_Focus_Frame(painter, cell, props.textColor);
+        Paint_Focus_Frame(painter, cell, props.text_color);
     }
     painter.restore();
 }
@@ -139,8 +139,8 @@ void Paint_View_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int ro
     Cell_State state;
     state.fixed = !Is_Data_Cell(grid, col, row);
     if (!state.fixed) {
-        state.selected = grid.selection().contains(col, row);
-        state.focused = grid.col() == col && grid.row() == row && view_focused;
+        state.selected = grid.Selection().contains(col, row);
+        state.focused = grid.Col() == col && grid.Row() == row && view_focused;
     }
     Paint_Cell(grid, painter, col, row, section, state);
 }

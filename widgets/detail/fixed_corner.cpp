@@ -12,13 +12,13 @@ namespace tessaly::detail {
 
 void Fixed_Corner::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(event->rect(), grid_.color().resolve(grid_.palette()));
+    painter.fillRect(event->rect(), grid_.Color().Resolve(grid_.palette()));
     const Cell_State fixed{.selected = false, .focused = false, .fixed = true};
     int y = 0;
-    for (int row = 0; row < grid_.fixedRows(); ++row) {
+    for (int row = 0; row < grid_.Fixed_Rows(); ++row) {
         const int height = Row_Pitch(grid_, row);
         int x = 0;
-        for (int col = 0; col < grid_.fixedCols(); ++col) {
+        for (int col = 0; col < grid_.Fixed_Cols(); ++col) {
             const int width = Col_Pitch(grid_, col);
             if (width > 0 && height > 0) {
                 Paint_Cell(grid_, painter, col, row, QRect(x, y, width, height), fixed);

@@ -22,7 +22,7 @@ Fixed_Header::Fixed_Header(Qt::Orientation orientation, TFormatStringGrid& grid)
 void Fixed_Header::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const QRect area = event->rect();
-    painter.fillRect(area, grid_.color().resolve(grid_.palette()));
+    painter.fillRect(area, grid_.Color().Resolve(grid_.palette()));
     const int sections = count();
     if (sections == 0) {
         return;
@@ -46,7 +46,7 @@ void Fixed_Header::Paint_Section(QPainter& painter, int logical) {
     const int size = sectionSize(logical);
     if (orientation() == Qt::Horizontal) {
         int y = 0;
-        for (int row = 0; row < grid_.fixedRows(); ++row) {
+        for (int row = 0; row < grid_.Fixed_Rows(); ++row) {
             const int height = Row_Pitch(grid_, row);
             if (height > 0) {
                 Paint_Cell(grid_, painter, logical, row, QRect(pos, y, size, height), fixed);
@@ -55,7 +55,7 @@ void Fixed_Header::Paint_Section(QPainter& painter, int logical) {
         }
     } else {
         int x = 0;
-        for (int col = 0; col < grid_.fixedCols(); ++col) {
+        for (int col = 0; col < grid_.Fixed_Cols(); ++col) {
             const int width = Col_Pitch(grid_, col);
             if (width > 0) {
                 Paint_Cell(grid_, painter, col, logical, QRect(x, pos, width, size), fixed);

@@ -11,7 +11,7 @@ namespace tessaly::detail {
 struct Grid_Access {
     // The corner of the selection that stays put while it grows.
     static QPoint Anchor(const TFormatStringGrid& grid) { return grid.anchor_; }
-    // Unlike setSelection, keeps the anchor where it is even when it is not
+    // Unlike Set_Selection, keeps the anchor where it is even when it is not
     // the top-left corner, as dragging and Shift-arrows need.
     static void Select(TFormatStringGrid& grid, QPoint anchor, QPoint current) {
         grid.Set_Anchor_And_Current(anchor, current);

@@ -13,11 +13,11 @@ int Pitch(int size, int line_width) {
 }  // namespace
 
 int Col_Pitch(const TFormatStringGrid& grid, int col) {
-    return Pitch(grid.colWidth(col), grid.gridLineWidth());
+    return Pitch(grid.Col_Width(col), grid.Grid_Line_Width());
 }
 
 int Row_Pitch(const TFormatStringGrid& grid, int row) {
-    return Pitch(grid.rowHeight(row), grid.gridLineWidth());
+    return Pitch(grid.Row_Height(row), grid.Grid_Line_Width());
 }
 
 int Cols_Extent(const TFormatStringGrid& grid, int count) {
@@ -37,8 +37,8 @@ int Rows_Extent(const TFormatStringGrid& grid, int count) {
 }
 
 bool Is_Data_Cell(const TFormatStringGrid& grid, int col, int row) {
-    return col >= grid.fixedCols() && col < grid.colCount() && row >= grid.fixedRows() &&
-           row < grid.rowCount();
+    return col >= grid.Fixed_Cols() && col < grid.Col_Count() && row >= grid.Fixed_Rows() &&
+           row < grid.Row_Count();
 }
 
 }  // namespace tessaly::detail

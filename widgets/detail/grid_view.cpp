@@ -35,7 +35,7 @@ Grid_View::Grid_View(TFormatStringGrid& grid) : QTableView(&grid), grid_(grid) {
 void Grid_View::paintEvent(QPaintEvent* event) {
     {
         QPainter painter(viewport());
-        painter.fillRect(event->rect(), grid_.color().resolve(grid_.palette()));
+        painter.fillRect(event->rect(), grid_.Color().Resolve(grid_.palette()));
     }
     QTableView::paintEvent(event);
 }
@@ -149,7 +149,7 @@ void Grid_View::mouseReleaseEvent(QMouseEvent* event) {
         pressed_on_cell_ = false;
         drag_scroll_.stop();
         if (clicked) {
-            emit grid_.clicked();
+            emit grid_.Clicked();
         }
     }
     event->accept();
@@ -175,8 +175,8 @@ void Grid_View::Drag_To(QPoint pos) {
     int row = rowAt(std::clamp(pos.y(), area.top(), area.bottom()));
     int col = columnAt(std::clamp(pos.x(), area.left(), area.right()));
     // Past the last row or column there is no cell: take the last one.
-    row = row < 0 ? Step_Row(grid_.rowCount(), -1) : row;
-    col = col < 0 ? Step_Col(grid_.colCount(), -1) : col;
+    row = row < 0 ? Step_Row(grid_.Row_Count(), -1) : row;
+    col = col < 0 ? Step_Col(grid_.Col_Count(), -1) : col;
     if (pos.y() > area.bottom()) {
         row = Step_Row(row, 1);
     } else if (pos.y() < area.top()) {
@@ -188,12 +188,12 @@ void Grid_View::Drag_To(QPoint pos) {
         col = Step_Col(col, -1);
     }
     Grid_Access::Select(grid_, Grid_Access::Anchor(grid_), QPoint(col, row));
-    scrollTo(model()->index(grid_.row(), grid_.col()));
+    scrollTo(model()->index(grid_.Row(), grid_.Col()));
 }
 
 // The next shown row in the direction of step, or row itself if none.
 int Grid_View::Step_Row(int row, int step) const {
-    for (int next = row + step; next >= grid_.fixedRows() && next < grid_.rowCount();
+    for (int next = row + step; next >= grid_.Fixed_Rows() && next < grid_.Row_Count();
          next += step) {
         if (!isRowHidden(next)) {
             return next;
@@ -203,7 +203,7 @@ int Grid_View::Step_Row(int row, int step) const {
 }
 
 int Grid_View::Step_Col(int col, int step) const {
-    for (int next = col + step; next >= grid_.fixedCols() && next < grid_.colCount();
+    for (int next = col + step; next >= grid_.Fixed_Cols() && next < grid_.Col_Count();
          next += step) {
         if (!isColumnHidden(next)) {
             return next;

@@ -86,16 +86,16 @@ protected:
 
     QStringList Row(int row) {
         QStringList cells;
-        for (int col = 0; col < Grid().colCount(); ++col) {
-            cells << Grid().cell(col, row);
+        for (int col = 0; col < Grid().Col_Count(); ++col) {
+            cells << Grid().Cell(col, row);
         }
         return cells;
     }
 
     QStringList Names() {
         QStringList names;
-        for (int row = 1; row < Grid().rowCount(); ++row) {
-            names << Grid().cell(0, row);
+        for (int row = 1; row < Grid().Row_Count(); ++row) {
+            names << Grid().Cell(0, row);
         }
         return names;
     }

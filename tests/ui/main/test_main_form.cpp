@@ -58,11 +58,11 @@ TEST_F(Main_Form_Test, StartsWithoutDataFileQuietlyAndShowsEmptyListAtFirstTick)
     EXPECT_EQ(window.Refresh_Count(), 1);
     EXPECT_EQ(window.All_GroupBox->title(),
               "  0 events listed,    Today's date is Mon, 07/12/2026");
-    EXPECT_EQ(Grid().rowCount(), 2);
+    EXPECT_EQ(Grid().Row_Count(), 2);
     EXPECT_EQ(Row(1), QStringList(7, QString()));
-    EXPECT_EQ(Grid().selection(), Whole_Row_1);
-    EXPECT_EQ(Grid().row(), 1);
-    EXPECT_EQ(Grid().col(), 6);
+    EXPECT_EQ(Grid().Selection(), Whole_Row_1);
+    EXPECT_EQ(Grid().Row(), 1);
+    EXPECT_EQ(Grid().Col(), 6);
 }
 
 TEST_F(Main_Form_Test, LoadsDataFileIntoGridInSortOrderWithOneNestedRefresh) {
@@ -75,7 +75,7 @@ TEST_F(Main_Form_Test, LoadsDataFileIntoGridInSortOrderWithOneNestedRefresh) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(window.All_GroupBox->title(),
               "  4 events listed,    Today's date is Mon, 07/12/2026");
-    ASSERT_EQ(Grid().rowCount(), 5);
+    ASSERT_EQ(Grid().Row_Count(), 5);
     // Ordinal by bytes: the empty name first, capitals before lower case.
     EXPECT_EQ(Row(1), QStringList(7, QString()));
     EXPECT_EQ(Row(2),
@@ -85,7 +85,7 @@ TEST_F(Main_Form_Test, LoadsDataFileIntoGridInSortOrderWithOneNestedRefresh) {
     EXPECT_EQ(Row(4),
               QStringList({"apple", "08/12/2000", "08/12/2026", "1", "26", "Anniversary", ""}));
     EXPECT_EQ(window.List().At(2).Name, "Tax");
-    EXPECT_EQ(Grid().selection(), Whole_Row_1);
+    EXPECT_EQ(Grid().Selection(), Whole_Row_1);
     // The load's refresh sorted, so it ran one complete refresh inside
     // itself, and no more.
     EXPECT_EQ(window.Refresh_Count(), 2);
@@ -97,8 +97,8 @@ TEST_F(Main_Form_Test, OneEntryGivesTwoRowsAndNoBlankRow) {
     Start();
 
     EXPECT_EQ(form->All_GroupBox->title(), "  1 events listed,    Today's date is Mon, 07/12/2026");
-    EXPECT_EQ(Grid().rowCount(), 2);
-    EXPECT_EQ(Grid().cell(0, 1), "Solo");
+    EXPECT_EQ(Grid().Row_Count(), 2);
+    EXPECT_EQ(Grid().Cell(0, 1), "Solo");
     // Already in order: a refresh without a nested one.
     EXPECT_EQ(form->Refresh_Count(), 1);
 }
@@ -113,19 +113,19 @@ TEST_F(Main_Form_Test, RadioGroupsRefillTheGridOnlyWhenTheOrderChanged) {
     const int refreshes = form->Refresh_Count();
 
     // A cell the refresh would overwrite tells whether the grid was refilled.
-    Grid().setCell(6, 1, "untouched");
+    Grid().Set_Cell(6, 1, "untouched");
     form->Sort_By_Column_RadioGroup->Button(3)->click();  // Days Left
     EXPECT_EQ(form->Sort_By_Column_RadioGroup->Item_Index(), 3);
     EXPECT_EQ(Names(), QStringList({"apple", "Zebra", "Tax"}));
-    EXPECT_EQ(Grid().cell(6, 1), "");
+    EXPECT_EQ(Grid().Cell(6, 1), "");
     EXPECT_EQ(form->Refresh_Count(), refreshes + 1);
     EXPECT_EQ(Selected_Top_Row(Grid()), 2);
     EXPECT_EQ(Selected_Row_Count(Grid()), 1);
 
     // Next Event orders these three the same way: nothing moves, no refill.
-    Grid().setCell(6, 1, "untouched");
+    Grid().Set_Cell(6, 1, "untouched");
     form->Sort_By_Column_RadioGroup->Button(2)->click();
-    EXPECT_EQ(Grid().cell(6, 1), "untouched");
+    EXPECT_EQ(Grid().Cell(6, 1), "untouched");
     EXPECT_EQ(form->Refresh_Count(), refreshes + 1);
 
     form->Ascending_Descending_RadioGroup->Button(1)->click();
@@ -145,7 +145,7 @@ TEST_F(Main_Form_Test, MidnightRefreshesDaysAndDateWithoutReport) {
     form->Sort_By_Column_RadioGroup->Button(3)->click();  // Days Left
     ASSERT_EQ(Row(1),
               QStringList({"Today", "07/12/2000", "07/12/2026", "0", "26", "Birthday", ""}));
-    ASSERT_EQ(Grid().cell(3, 2), "3");
+    ASSERT_EQ(Grid().Cell(3, 2), "3");
     const int refreshes = form->Refresh_Count();
 
     // Still the same day: the check changes nothing.
@@ -173,7 +173,7 @@ TEST_F(Main_Form_Test, ColumnWidthsFollowTheGridWidthOnEveryResize) {
     const auto expect_rule = [&] {
         const int usable = Grid().width() - 26;
         for (int col = 0; col < 7; ++col) {
-            EXPECT_EQ(Grid().colWidth(col), usable * percent[col] / 100) << "column " << col;
+            EXPECT_EQ(Grid().Col_Width(col), usable * percent[col] / 100) << "column " << col;
         }
     };
     expect_rule();

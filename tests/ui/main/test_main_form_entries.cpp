@@ -98,7 +98,7 @@ TEST_F(Entry_Commands_Test, AddAppendsSortsSelectsRowOneAndSavesExactBytes) {
     EXPECT_EQ(script.caption, Add_Caption);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(Names(), QStringList({"Adam", "Zoe"}));
-    EXPECT_EQ(Grid().selection(), Whole_Row(1));
+    EXPECT_EQ(Grid().Selection(), Whole_Row(1));
     EXPECT_EQ(Read_Bytes(Data()),
               "V1.1\r\n2\r\n"
               "Adam\r\n 3.69250000000000E+0004\r\nWedding Anniversary\r\ngift\r\n\r\n\r\n\r\n\r\n"
@@ -213,7 +213,7 @@ TEST_F(Entry_Commands_Test, EditReplacesInPlaceKeepingUntouchedBytesAndTheSelect
     });
     form->Edit_Data_Menu_Option->trigger();
     EXPECT_EQ(Names(), QStringList({QString::fromUtf8("Jos\u00e9"), "Zed", "Zoe"}));
-    EXPECT_EQ(Grid().selection(), Whole_Row(1));
+    EXPECT_EQ(Grid().Selection(), Whole_Row(1));
     EXPECT_EQ(form->List().At(2).Comments, "a");
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -227,7 +227,7 @@ TEST_F(Entry_Commands_Test, EditRefusesBeforeOpeningTheDialog) {
 
     form->Create_Test_Demo_Data_Menu_OptionClick();
     const Event_List before = form->List();
-    Grid().setSelection(QRect(QPoint(1, 3), QPoint(2, 5)));
+    Grid().Set_Selection(QRect(QPoint(1, 3), QPoint(2, 5)));
     Dialog_Script several(Dialog(), Cancel);
     form->Edit_Entry_BitBtn->click();
     EXPECT_FALSE(several.opened);
@@ -286,7 +286,7 @@ TEST_F(Entry_Commands_Test, DeleteClosesTheGapWithoutSavingAndUndoReloads) {
     Start();
     const std::string saved = Read_Bytes(Data());
 
-    Grid().setSelection(QRect(QPoint(2, 2), QPoint(3, 4)));
+    Grid().Set_Selection(QRect(QPoint(2, 2), QPoint(3, 4)));
     form->Delete_Selected_Rows_BitBtn->click();  // answered No
     EXPECT_EQ(form->List().Event_Count(), 10);
     EXPECT_EQ(Last_Message(), "Delete 3 row(s) ?  Are you sure ?");
@@ -296,7 +296,7 @@ TEST_F(Entry_Commands_Test, DeleteClosesTheGapWithoutSavingAndUndoReloads) {
     form->Delete_Selected_Rows_Menu_Option->trigger();
     EXPECT_EQ(Names(), QStringList({"E001", "E005", "E006", "E007", "E008", "E009", "E010"}));
     EXPECT_EQ(form->List().At(8), TName_And_Event_Data{});
-    EXPECT_EQ(Grid().selection(), Whole_Row(2));
+    EXPECT_EQ(Grid().Selection(), Whole_Row(2));
     EXPECT_EQ(Read_Bytes(Data()), saved);
 
     messages.answers = {Message_Answer::Yes};
@@ -308,25 +308,25 @@ TEST_F(Entry_Commands_Test, DeleteClosesTheGapWithoutSavingAndUndoReloads) {
     EXPECT_EQ(Names().at(1), "E002");
 
     // Past the end of the shortened list the last row is selected.
-    Grid().setSelection(QRect(QPoint(2, 9), QPoint(3, 10)));
+    Grid().Set_Selection(QRect(QPoint(2, 9), QPoint(3, 10)));
     messages.answers = {Message_Answer::Yes};
     form->Delete_Selected_Rows_BitBtn->click();
     EXPECT_EQ(form->List().Event_Count(), 8);
     EXPECT_EQ(Names().back(), "E008");
-    EXPECT_EQ(Grid().selection(), Whole_Row(8));
+    EXPECT_EQ(Grid().Selection(), Whole_Row(8));
 }
 
 TEST_F(Entry_Commands_Test, DeletingEveryRowLeavesOneBlankSelectedRow) {
     Write_Data(Numbered(3));
     Start();
-    Grid().setSelection(QRect(QPoint(0, 1), QPoint(6, 3)));
+    Grid().Set_Selection(QRect(QPoint(0, 1), QPoint(6, 3)));
     messages.answers = {Message_Answer::Yes};
     form->Delete_Selected_Rows_BitBtn->click();
 
     EXPECT_EQ(form->List().Event_Count(), 0);
-    EXPECT_EQ(Grid().rowCount(), 2);
+    EXPECT_EQ(Grid().Row_Count(), 2);
     EXPECT_EQ(Row(1), QStringList(7, QString()));
-    EXPECT_EQ(Grid().selection(), Whole_Row(1));
+    EXPECT_EQ(Grid().Selection(), Whole_Row(1));
 
     form->Delete_Selected_Rows_BitBtn->click();
     EXPECT_EQ(Last_Message(), "Error: There are no entries to delete - the list is already empty.");
@@ -366,7 +366,7 @@ TEST_F(Entry_Commands_Test, ResetRefreshesEitherWayAndUndoBringsTheListBack) {
 TEST_F(Entry_Commands_Test, UndoWithoutDataFileShowsTheEmptiedList) {
     Start();
     form->Create_Test_Demo_Data_Menu_OptionClick();
-    ASSERT_GT(Grid().rowCount(), 2);
+    ASSERT_GT(Grid().Row_Count(), 2);
 
     form->Undo_Deletes_Menu_OptionClick();  // answered No
     EXPECT_GT(form->List().Event_Count(), 0);
@@ -374,7 +374,7 @@ TEST_F(Entry_Commands_Test, UndoWithoutDataFileShowsTheEmptiedList) {
     messages.answers = {Message_Answer::Yes};
     form->Undo_Deletes_Menu_OptionClick();
     EXPECT_EQ(form->List().Event_Count(), 0);
-    EXPECT_EQ(Grid().rowCount(), 2);
+    EXPECT_EQ(Grid().Row_Count(), 2);
     EXPECT_EQ(Row(1), QStringList(7, QString()));
     EXPECT_EQ(messages.shown.size(), 2U);
 }

@@ -78,6 +78,16 @@ protected:
         return QTest::qWaitFor([&] { return showings == count; }, 5000);
     }
 
+    // The second report of a test ends the program: the list in memory is
+    // written and the window goes.
+    void Expect_Second_Report_Exit_Saves_And_Closes() {
+        On_Report([](Report_Form& report) { report.Exit_Program_BitBtn->click(); });
+        form->Inform_Me_Now_BitBtnClick();
+        EXPECT_EQ(showings, 2);
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_EQ(Read_Bytes(Data()), Serialise_Data_File(form->List()));
+    }
+
     static QStringList Lines(const Report_Form& report) {
         return report.Results_RichEdit->toPlainText().split('\n');
     }
@@ -200,11 +210,7 @@ TEST_F(Main_Form_Report_Test, EventsListKeepsTheWindowAndExitProgramClosesItWith
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(Read_Bytes(Data()), loaded);
 
-    On_Report([](Report_Form& report) { report.Exit_Program_BitBtn->click(); });
-    form->Inform_Me_Now_BitBtnClick();
-    EXPECT_EQ(showings, 2);
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(Read_Bytes(Data()), Serialise_Data_File(form->List()));
+    Expect_Second_Report_Exit_Saves_And_Closes();
 }
 
 TEST_F(Main_Form_Report_Test, StartUpReportHidesTheWindowUntilItIsClosed) {
@@ -248,11 +254,7 @@ TEST_F(Main_Form_Report_Test, StartUpReportExitSavesAndEndsOrBringsTheWindowBack
     EXPECT_FALSE(form->windowState() & Qt::WindowMinimized);
     EXPECT_EQ(Read_Bytes(Data()), loaded);
 
-    On_Report([](Report_Form& report) { report.Exit_Program_BitBtn->click(); });
-    form->Inform_Me_Now_BitBtnClick();
-    EXPECT_EQ(showings, 2);
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(Read_Bytes(Data()), Serialise_Data_File(form->List()));
+    Expect_Second_Report_Exit_Saves_And_Closes();
 }
 
 TEST_F(Main_Form_Report_Test, StartUpReportOptionWithEmptyListRestoresTheWindowAtOnce) {
