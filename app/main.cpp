@@ -20,6 +20,7 @@
 #include "ui/common/single_instance.h"
 #include "ui/common/termination_signals.h"
 #include "ui/main/main_form.h"
+#include "ui/main/platform_window_services.h"
 
 namespace {
 
@@ -93,17 +94,8 @@ int main(int argc, char** argv) {
     tessaly::System_Clock clock;
     tessaly::Qt_File_Dialogs dialogs;
     const tessaly::Platform_Services platform = tessaly::Make_Platform_Services();
-    tessaly::TMainForm1 MainForm1(tessaly::Main_Form_Services{
-        .Time = clock,
-        .Messages = messages,
-        .Dialogs = dialogs,
-        .Auto_Start = *platform.Auto_Start,
-        .Startup = *platform.Startup,
-        .File_System = *platform.File_System,
-        .Editor = *platform.Editor,
-        .Region = *platform.Region,
-        .Executable_Path = executable,
-    });
+    tessaly::TMainForm1 MainForm1(
+        tessaly::Platform_Window_Services(platform, clock, messages, dialogs, executable));
     QObject::connect(&instance, &tessaly::Single_Instance::Activation_Requested, &MainForm1,
                      [&MainForm1] { tessaly::Bring_To_Front(MainForm1); });
     // Log-out and shutdown end the program by a signal, or ask the session

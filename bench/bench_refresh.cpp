@@ -10,6 +10,7 @@
 #include "desktop/fake/fake_auto_start.h"
 #include "desktop/fake/fake_file_routines.h"
 #include "desktop/fake/fake_regional_date_format.h"
+#include "desktop/fake/fake_shell_folders.h"
 #include "desktop/fake/fake_startup_show.h"
 #include "desktop/fake/fake_text_editor.h"
 #include "ui/common/clock.h"
@@ -32,6 +33,7 @@ void BM_Window_Refresh_500(benchmark::State& state) {
     Silent_Message_Boxes messages;
     tessaly::Qt_File_Dialogs dialogs;
     tessaly::Fake_Auto_Start_Entries auto_start;
+    tessaly::Fake_Shell_Folders shell;
     tessaly::Fake_Startup_Show startup;
     tessaly::Fake_File_Routines file_system;
     tessaly::Fake_Text_Editor editor;
@@ -41,6 +43,7 @@ void BM_Window_Refresh_500(benchmark::State& state) {
         .Messages = messages,
         .Dialogs = dialogs,
         .Auto_Start = auto_start,
+        .Shell = shell,
         .Startup = startup,
         .File_System = file_system,
         .Editor = editor,

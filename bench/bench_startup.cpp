@@ -20,6 +20,7 @@
 #include "ui/common/file_dialogs.h"
 #include "ui/common/message_boxes.h"
 #include "ui/main/main_form.h"
+#include "ui/main/platform_window_services.h"
 
 namespace {
 
@@ -44,17 +45,8 @@ int Probe(int argc, char** argv, const std::filesystem::path& folder) {
     tessaly::Qt_Message_Boxes messages;
     tessaly::Qt_File_Dialogs dialogs;
     const tessaly::Platform_Services platform = tessaly::Make_Platform_Services();
-    tessaly::TMainForm1 window(tessaly::Main_Form_Services{
-        .Time = clock,
-        .Messages = messages,
-        .Dialogs = dialogs,
-        .Auto_Start = *platform.Auto_Start,
-        .Startup = *platform.Startup,
-        .File_System = *platform.File_System,
-        .Editor = *platform.Editor,
-        .Region = *platform.Region,
-        .Executable_Path = folder / "tessaly",
-    });
+    tessaly::TMainForm1 window(
+        tessaly::Platform_Window_Services(platform, clock, messages, dialogs, folder / "tessaly"));
     First_Paint_Watcher watcher;
     window.installEventFilter(&watcher);
     window.show();

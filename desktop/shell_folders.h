@@ -6,30 +6,23 @@
 
 namespace tessaly {
 
-// The folders of the desktop shell that take shortcuts to the program.
-enum class Shell_Folder { Desktop, Start_Menu, Programs, Send_To };
-
-// What a shortcut starts.
-struct Shortcut {
-    std::filesystem::path Target;
-    std::string Arguments;
-    std::filesystem::path Working_Folder;
-    std::string Description;
-};
-
-// The shell's folders and the shortcuts in them.
+// The folders of the desktop shell that take shortcuts to the program, and
+// the shortcuts themselves.
 class Shell_Folders {
 public:
     virtual ~Shell_Folders() = default;
 
-    // The folder's path, or none where the desktop has no such folder.
-    virtual std::optional<std::filesystem::path> Folder(Shell_Folder folder) = 0;
-    // Writes the shortcut to the file (the caller picks folder and name);
-    // false when it could not be written or the desktop has no shortcuts.
-    virtual bool Save_Shortcut(const std::filesystem::path& file, const Shortcut& shortcut) = 0;
-    // Deletes a shortcut file unless someone holds it open; true when it
-    // existed and is gone.
-    virtual bool Delete_File_Safely(const std::filesystem::path& file) = 0;
+    // The path of the shell folder of that name ("Desktop", "Start Menu",
+    // "SendTo"); none where the desktop has no such folder or its setting
+    // is missing or empty. Other names have none.
+    virtual std::optional<std::filesystem::path> Folder(const std::string& name) = 0;
+    // What a shortcut's file name ends in: ".lnk" on Windows, ".desktop" for
+    // a desktop entry.
+    virtual std::string Shortcut_Extension() const = 0;
+    // Writes a shortcut that starts the target to the file, replacing one of
+    // that name; false when it could not be written.
+    virtual bool Save_Shortcut(const std::filesystem::path& file,
+                               const std::filesystem::path& target) = 0;
 };
 
 }  // namespace tessaly

@@ -1,40 +1,48 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
-#include <utility>
-#include <vector>
+#include <string>
 
 #include "desktop/shell_folders.h"
 
 namespace tessaly {
 
-// Folders a test names; shortcuts are recorded, not written, and a delete
-// removes the path from the recorded ones.
+// Folders a test names (real folders of the test, or none). Shortcuts are
+// recorded and also written as small files, so that deleting them goes
+// through the real file routines.
 class Fake_Shell_Folders final : public Shell_Folders {
 public:
-    std::optional<std::filesystem::path> Folder(Shell_Folder folder) override {
-        const auto found = Folders.find(folder);
+    std::optional<std::filesystem::path> Folder(const std::string& name) override {
+        const auto found = Folders.find(name);
         if (found == Folders.end()) {
             return std::nullopt;
         }
         return found->second;
     }
-    bool Save_Shortcut(const std::filesystem::path& file, const Shortcut& shortcut) override {
-        if (!Writable) {
+    std::string Shortcut_Extension() const override { return Extension; }
+    bool Save_Shortcut(const std::filesystem::path& file,
+                       const std::filesystem::path& target) override {
+        ++Saves;
+        if (!Writable || !std::filesystem::is_directory(file.parent_path())) {
             return false;
         }
-        Saved[file] = shortcut;
+        Saved[file] = target;
+        std::FILE* out = std::fopen(file.string().c_str(), "wb");
+        if (out == nullptr) {
+            return false;
+        }
+        std::fputs(target.string().c_str(), out);
+        std::fclose(out);
         return true;
     }
-    bool Delete_File_Safely(const std::filesystem::path& file) override {
-        Deleted.push_back(file);
-        return Saved.erase(file) > 0;
-    }
 
-    std::map<Shell_Folder, std::filesystem::path> Folders;
-    std::map<std::filesystem::path, Shortcut> Saved;
-    std::vector<std::filesystem::path> Deleted;
+    std::map<std::string, std::filesystem::path> Folders;
+    std::string Extension = ".desktop";
+    // Every shortcut saved, by file, with its target.
+    std::map<std::filesystem::path, std::filesystem::path> Saved;
+    int Saves = 0;
     bool Writable = true;
 };
 

@@ -1,11 +1,14 @@
 #include "desktop/linux/linux_shell_folders.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 
+#include "core/atomic_file.h"
+#include "desktop/linux/desktop_entry.h"
+#include "desktop/linux/linux_process.h"
 #include "desktop/linux/linux_services.h"
+#include "desktop/linux/xdg_folders.h"
 
 namespace tessaly {
 
@@ -49,65 +52,81 @@ std::optional<std::filesystem::path> Xdg_User_Dir(std::string_view user_dirs, st
 
 namespace {
 
-// An XDG base folder from its variable; relative values are to be ignored.
-std::optional<std::filesystem::path> Base_Folder(const char* variable,
-                                                 const std::filesystem::path& home,
-                                                 const char* fallback) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && value[0] == '/') {
-        return std::filesystem::path(value);
-    }
-    if (home.empty()) {
-        return std::nullopt;
-    }
-    return home / fallback;
-}
+constexpr std::filesystem::perms Launcher_Permissions =
+    std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+    std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+    std::filesystem::perms::others_exec;
 
-std::filesystem::path Home() {
-    const char* home = std::getenv("HOME");
-    return home != nullptr && home[0] == '/' ? std::filesystem::path(home)
-                                             : std::filesystem::path();
-}
-
-// The desktop folder from the XDG user folders; the applications folder is
-// where menu entries go. The desktop has no start menu apart from it and no
-// Send To menu. Shortcuts as menu entries arrive with the desktop
-// integration.
+// Shortcuts are desktop entries: on the desktop folder (a launcher), in the
+// applications folder that menus are built from, and in the Send To folder
+// of the one file manager whose menu is made of desktop entries.
 class Linux_Shell_Folders final : public Shell_Folders {
 public:
-    std::optional<std::filesystem::path> Folder(Shell_Folder folder) override {
-        const std::filesystem::path home = Home();
-        switch (folder) {
-            case Shell_Folder::Desktop: {
-                if (home.empty()) {
-                    return std::nullopt;
-                }
-                std::ostringstream text;
-                if (const auto config = Base_Folder("XDG_CONFIG_HOME", home, ".config")) {
-                    std::ifstream file(*config / "user-dirs.dirs");
-                    text << file.rdbuf();
-                }
-                return detail::Xdg_User_Dir(text.str(), "XDG_DESKTOP_DIR", home)
-                    .value_or(home / "Desktop");
+    std::optional<std::filesystem::path> Folder(const std::string& name) override {
+        if (name == "Desktop") {
+            return Desktop_Folder();
+        }
+        const auto data = detail::Xdg_Data_Home();
+        if (!data) {
+            return std::nullopt;
+        }
+        if (name == "Start Menu") {
+            return *data / "applications";
+        }
+        if (name == "SendTo") {
+            std::error_code error;
+            const std::filesystem::path send_to = *data / "Thunar" / "sendto";
+            if (std::filesystem::is_directory(send_to, error)) {
+                return send_to;
             }
-            case Shell_Folder::Programs: {
-                const auto data = Base_Folder("XDG_DATA_HOME", home, ".local/share");
-                if (!data) {
-                    return std::nullopt;
-                }
-                return *data / "applications";
-            }
-            case Shell_Folder::Start_Menu:
-            case Shell_Folder::Send_To:
-                break;
         }
         return std::nullopt;
     }
 
-    bool Save_Shortcut(const std::filesystem::path&, const Shortcut&) override { return false; }
+    std::string Shortcut_Extension() const override { return ".desktop"; }
 
-    bool Delete_File_Safely(const std::filesystem::path& file) override {
-        return tessaly::Delete_File_Safely(file);
+    bool Save_Shortcut(const std::filesystem::path& file,
+                       const std::filesystem::path& target) override {
+        std::error_code error;
+        // A shell folder that a fresh account lacks yet is made, as the
+        // desktop itself would.
+        std::filesystem::create_directories(file.parent_path(), error);
+        const bool launcher = file.parent_path() == Desktop_Folder();
+        try {
+            Write_File_Atomically(file,
+                                  detail::Application_Entry(file.stem().string(), target.string()));
+        } catch (const std::exception&) {
+            return false;
+        }
+        if (launcher) {
+            // Desktops run a launcher on a double click only when it is
+            // executable and, for some, marked trusted; without that step
+            // the launcher still works from a menu.
+            std::filesystem::permissions(file, Launcher_Permissions,
+                                         std::filesystem::perm_options::replace, error);
+            const std::string gio = detail::Find_On_Path("gio");
+            if (!gio.empty()) {
+                detail::Run_And_Wait(gio, {"set", file.string(), "metadata::trusted", "true"});
+            }
+        }
+        return true;
+    }
+
+private:
+    static std::optional<std::filesystem::path> Desktop_Folder() {
+        const std::filesystem::path home = detail::Home_Folder();
+        if (home.empty()) {
+            return std::nullopt;
+        }
+        std::string user_dirs;
+        if (const auto config = detail::Xdg_Config_Home()) {
+            try {
+                user_dirs = Read_Whole_File(*config / "user-dirs.dirs");
+            } catch (const std::exception&) {
+                // No such file: the default below.
+            }
+        }
+        return detail::Xdg_User_Dir(user_dirs, "XDG_DESKTOP_DIR", home).value_or(home / "Desktop");
     }
 };
 

@@ -5,7 +5,6 @@
 #include <clocale>
 
 #include "core/short_date.h"
-#include "desktop/fake/fake_auto_start.h"
 #include "desktop/fake/fake_regional_date_format.h"
 #include "desktop/fake/fake_startup_show.h"
 
@@ -24,15 +23,8 @@ TEST(Platform_Services, EveryServiceIsThere) {
     EXPECT_NE(services.Region, nullptr);
 }
 
-// Log-in entries arrive with the desktop integration: until then the window
-// finds none and none can be made.
-TEST(Platform_Services, LinuxHasNoAutoStartEntryYetAndNoShowCommand) {
-    const Platform_Services services = Make_Platform_Services();
-    EXPECT_EQ(services.Auto_Start->Read_Entry("tessaly"), std::nullopt);
-    EXPECT_FALSE(services.Auto_Start->Write_Entry("tessaly", "/opt/tessaly/tessaly"));
-    EXPECT_EQ(services.Auto_Start->Read_Entry("tessaly"), std::nullopt);
-    EXPECT_TRUE(services.Auto_Start->Delete_Entry("tessaly"));
-    EXPECT_EQ(services.Startup->Command(), std::nullopt);
+TEST(Platform_Services, LinuxPassesNoShowCommand) {
+    EXPECT_EQ(Make_Platform_Services().Startup->Command(), std::nullopt);
 }
 
 TEST(Platform_Services, LinuxShortDatePatternIsTheLocalesWithAFourDigitYear) {
@@ -43,17 +35,6 @@ TEST(Platform_Services, LinuxShortDatePatternIsTheLocalesWithAFourDigitYear) {
 }
 
 TEST(Platform_Services, FakesAnswerWhatTheTestSets) {
-    Fake_Auto_Start_Entries auto_start;
-    EXPECT_TRUE(auto_start.Write_Entry("tessaly", "/opt/t --quiet"));
-    EXPECT_EQ(auto_start.Read_Entry("tessaly"), "/opt/t --quiet");
-    EXPECT_EQ(auto_start.Read_Entry("other"), std::nullopt);
-    auto_start.Writable = false;
-    EXPECT_FALSE(auto_start.Write_Entry("other", "x"));
-    EXPECT_FALSE(auto_start.Delete_Entry("tessaly"));
-    auto_start.Writable = true;
-    EXPECT_TRUE(auto_start.Delete_Entry("tessaly"));
-    EXPECT_TRUE(auto_start.Entries.empty());
-
     Fake_Startup_Show startup;
     EXPECT_EQ(startup.Command(), std::nullopt);
     startup.Show_Command = Startup_Show_Command::Maximised;

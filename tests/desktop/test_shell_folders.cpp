@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "desktop/fake/fake_shell_folders.h"
 #include "desktop/linux/linux_services.h"
 #include "desktop/linux/linux_shell_folders.h"
+#include "desktop_entry_check.h"
 #include "desktop_test_support.h"
 
 namespace tessaly {
@@ -48,62 +48,69 @@ protected:
 };
 
 TEST_F(Linux_Shell_Folders_Test, DesktopComesFromTheUserDirsFileOrDefaultsToHomeDesktop) {
-    EXPECT_EQ(shell->Folder(Shell_Folder::Desktop), home.File("Desktop"));
+    EXPECT_EQ(shell->Folder("Desktop"), home.File("Desktop"));
 
     fs::create_directories(home.File(".config"));
     test::Write_Bytes(home.File(".config/user-dirs.dirs"), "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
-    EXPECT_EQ(shell->Folder(Shell_Folder::Desktop), home.File("Bureau"));
+    EXPECT_EQ(shell->Folder("Desktop"), home.File("Bureau"));
 
     // A config folder of its own takes the place of ~/.config.
     test::Temp_Dir config_folder;
     test::Write_Bytes(config_folder.File("user-dirs.dirs"), "XDG_DESKTOP_DIR=\"/srv/desk\"\n");
     test::Scoped_Environment own{"XDG_CONFIG_HOME", config_folder.Path().string()};
-    EXPECT_EQ(shell->Folder(Shell_Folder::Desktop), fs::path("/srv/desk"));
+    EXPECT_EQ(shell->Folder("Desktop"), fs::path("/srv/desk"));
 }
 
-TEST_F(Linux_Shell_Folders_Test, ProgramsIsTheApplicationsFolderAndTheRestIsNotAvailable) {
-    EXPECT_EQ(shell->Folder(Shell_Folder::Programs), home.File(".local/share/applications"));
+TEST_F(Linux_Shell_Folders_Test, StartMenuIsTheApplicationsFolderAndSendToNeedsItsFolder) {
+    EXPECT_EQ(shell->Folder("Start Menu"), home.File(".local/share/applications"));
     {
         test::Scoped_Environment own{"XDG_DATA_HOME", "/srv/data"};
-        EXPECT_EQ(shell->Folder(Shell_Folder::Programs), fs::path("/srv/data/applications"));
+        EXPECT_EQ(shell->Folder("Start Menu"), fs::path("/srv/data/applications"));
     }
     {
         // Relative values are not to be used.
         test::Scoped_Environment relative{"XDG_DATA_HOME", "data"};
-        EXPECT_EQ(shell->Folder(Shell_Folder::Programs), home.File(".local/share/applications"));
+        EXPECT_EQ(shell->Folder("Start Menu"), home.File(".local/share/applications"));
     }
-    EXPECT_FALSE(shell->Folder(Shell_Folder::Start_Menu).has_value());
-    EXPECT_FALSE(shell->Folder(Shell_Folder::Send_To).has_value());
-    EXPECT_FALSE(shell->Save_Shortcut(home.File("Desktop/Tessaly.desktop"), Shortcut{}));
-    EXPECT_FALSE(fs::exists(home.File("Desktop/Tessaly.desktop")));
+    EXPECT_FALSE(shell->Folder("SendTo").has_value());
+    fs::create_directories(home.File(".local/share/Thunar/sendto"));
+    EXPECT_EQ(shell->Folder("SendTo"), home.File(".local/share/Thunar/sendto"));
+    EXPECT_FALSE(shell->Folder("Programs").has_value());
+    EXPECT_FALSE(shell->Folder("").has_value());
+    EXPECT_EQ(shell->Shortcut_Extension(), ".desktop");
 }
 
 TEST_F(Linux_Shell_Folders_Test, WithoutAHomeThereAreNoFolders) {
     test::Scoped_Environment no_home{"HOME", std::nullopt};
-    EXPECT_FALSE(shell->Folder(Shell_Folder::Desktop).has_value());
-    EXPECT_FALSE(shell->Folder(Shell_Folder::Programs).has_value());
+    EXPECT_FALSE(shell->Folder("Desktop").has_value());
+    EXPECT_FALSE(shell->Folder("Start Menu").has_value());
 }
 
-TEST_F(Linux_Shell_Folders_Test, DeletingAShortcutIsTheSafeDelete) {
-    const fs::path file = home.File("Tessaly.desktop");
-    test::Write_Bytes(file, "x");
-    fs::permissions(file, fs::perms::owner_read);
-    EXPECT_TRUE(shell->Delete_File_Safely(file));
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_FALSE(shell->Delete_File_Safely(file));
+TEST_F(Linux_Shell_Folders_Test, DesktopLauncherIsAValidExecutableEntryThatStartsTheProgram) {
+    const fs::path program = "/opt/My Apps/100% tessaly";
+    const fs::path launcher = home.File("Desktop/tessaly.desktop");
+    // A fresh account may not have the folder yet.
+    ASSERT_TRUE(shell->Save_Shortcut(launcher, program));
+    ASSERT_TRUE(shell->Save_Shortcut(launcher, program));
+
+    const std::string text = test::Read_Bytes(launcher);
+    EXPECT_EQ(text,
+              "[Desktop Entry]\nType=Application\nName=tessaly\nExec=\"/opt/My Apps/100%% "
+              "tessaly\"\n");
+    if (const auto complaints = test::Desktop_File_Complaints(launcher)) {
+        EXPECT_EQ(*complaints, "");
+    }
+    EXPECT_EQ((fs::status(launcher).permissions() & fs::perms::owner_exec), fs::perms::owner_exec);
+
+    // A menu entry is not made executable.
+    const fs::path menu_entry = home.File(".local/share/applications/tessaly.desktop");
+    ASSERT_TRUE(shell->Save_Shortcut(menu_entry, program));
+    EXPECT_EQ((fs::status(menu_entry).permissions() & fs::perms::owner_exec), fs::perms::none);
 }
 
-TEST(Shell_Folders, FakeRecordsShortcutsAndDeletes) {
-    Fake_Shell_Folders shell;
-    shell.Folders[Shell_Folder::Desktop] = "/desk";
-    EXPECT_EQ(shell.Folder(Shell_Folder::Desktop), fs::path("/desk"));
-    EXPECT_FALSE(shell.Folder(Shell_Folder::Send_To).has_value());
-    EXPECT_TRUE(shell.Save_Shortcut("/desk/T.lnk", {"/opt/t", "-x", "/opt", "Tessaly"}));
-    ASSERT_EQ(shell.Saved.count("/desk/T.lnk"), 1u);
-    EXPECT_EQ(shell.Saved["/desk/T.lnk"].Arguments, "-x");
-    EXPECT_TRUE(shell.Delete_File_Safely("/desk/T.lnk"));
-    EXPECT_FALSE(shell.Delete_File_Safely("/desk/T.lnk"));
-    EXPECT_EQ(shell.Deleted.size(), 2u);
+TEST_F(Linux_Shell_Folders_Test, ShortcutThatCannotBeWrittenFails) {
+    test::Write_Bytes(home.File("blocked"), "x");
+    EXPECT_FALSE(shell->Save_Shortcut(home.File("blocked/tessaly.desktop"), "/opt/t"));
 }
 
 }  // namespace

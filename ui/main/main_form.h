@@ -29,6 +29,7 @@ class File_Routines;
 class Message_Boxes;
 class Radio_Group;
 class Regional_Date_Format;
+class Shell_Folders;
 class Startup_Show;
 class TAdd_Modify_Form;
 class TBirthday_And_Date_Report_Form;
@@ -43,6 +44,8 @@ struct Main_Form_Services {
     File_Dialogs& Dialogs;
     // Read at start-up: the Auto-Run mark shows whether the entry exists.
     Auto_Start_Entries& Auto_Start;
+    // Where the shortcuts go.
+    Shell_Folders& Shell;
     Startup_Show& Startup;
     File_Routines& File_System;
     // The Help menu's text files.
@@ -210,6 +213,7 @@ private:
     // What the close writes, taken from the window and its forms.
     Main_Settings Current_Settings() const;
     void View_In_Notepad(const std::filesystem::path& file);
+    void Create_Shortcut_In(const char* folder_name, const char* sub_folder);
 
     Main_Form_Services services_;
     // Built once from the regional pattern: the grid, the report and the

@@ -285,12 +285,8 @@ void TMainForm1::Create_Menu() {
         add_item(Help_Menu, "AboutOption", QStringLiteral("&About"), &TMainForm1::AboutOptionClick);
 
     // Commands not built yet show greyed rather than doing nothing.
-    for (QAction* unbuilt :
-         {Auto_Run_at_Windows_Startup_Option, Create_Shortcut_on_Desktop_Option,
-          Create_Shortcut_on_Start_Menu_Option, Create_Shortcut_on_Start_Programs_Menu_Option,
-          Create_Shortcut_on_SendTo_Menu_Option, Delete_All_Shortcuts_Option,
-          Import_Data_From_Corvane_v15a_Menu_Option, Import_Data_from_Any_Other_Program_Menu_Option,
-          AboutOption}) {
+    for (QAction* unbuilt : {Import_Data_From_Corvane_v15a_Menu_Option,
+                             Import_Data_from_Any_Other_Program_Menu_Option, AboutOption}) {
         unbuilt->setEnabled(false);
     }
 }

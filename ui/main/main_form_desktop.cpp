@@ -5,18 +5,85 @@
 #include <string>
 #include <system_error>
 
-#include "desktop/auto_start.h"
+#include "desktop/auto_run.h"
+#include "desktop/desktop_prompts.h"
+#include "desktop/shortcuts.h"
 #include "desktop/startup_show.h"
 #include "desktop/text_editor.h"
+#include "ui/common/message_boxes.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
 namespace tessaly {
 
+namespace {
+
+// The desktop commands' messages as the window's message boxes.
+class Window_Prompts final : public Desktop_Prompts {
+public:
+    Window_Prompts(Message_Boxes& messages, QWidget* parent)
+        : messages_(messages), parent_(parent) {}
+
+    void Error(const std::string& text) override {
+        Show_Error(messages_, parent_, Message_Text(text));
+    }
+    void Information(const std::string& text) override {
+        Show_Information(messages_, parent_, Message_Text(text));
+    }
+    bool Warning_Yes_No(const std::string& text) override {
+        return Confirmed_Warning(messages_, parent_, Message_Text(text));
+    }
+
+private:
+    Message_Boxes& messages_;
+    QWidget* parent_;
+};
+
+}  // namespace
+
 void TMainForm1::Check_Auto_Run_Entry() {
-    const std::string program_name = services_.Executable_Path.stem().string();
-    Auto_Run_at_Windows_Startup_Option->setChecked(
-        services_.Auto_Start.Read_Entry(program_name).has_value());
+    Window_Prompts prompts(services_.Messages, this);
+    Auto_Run auto_run(services_.Auto_Start, prompts, services_.Executable_Path);
+    Auto_Run_at_Windows_Startup_Option->setChecked(auto_run.Check_Auto_Run_Entry());
+}
+
+void TMainForm1::Auto_Run_at_Windows_Startup_OptionClick() {
+    // The menu ticks a checkable item before this runs; the entry decides.
+    const bool ticked = !Auto_Run_at_Windows_Startup_Option->isChecked();
+    Auto_Run_at_Windows_Startup_Option->setChecked(ticked);
+    Window_Prompts prompts(services_.Messages, this);
+    Auto_Run auto_run(services_.Auto_Start, prompts, services_.Executable_Path);
+    if (ticked ? auto_run.Disable_Auto_Run() : auto_run.Enable_Auto_Run()) {
+        Auto_Run_at_Windows_Startup_Option->setChecked(!ticked);
+    }
+}
+
+void TMainForm1::Create_Shortcut_In(const char* folder_name, const char* sub_folder) {
+    Window_Prompts prompts(services_.Messages, this);
+    Shortcuts(services_.Shell, services_.File_System, prompts)
+        .Create_Shortcut(services_.Executable_Path, folder_name, sub_folder);
+}
+
+void TMainForm1::Create_Shortcut_on_Desktop_OptionClick() {
+    Create_Shortcut_In(Desktop_Folder_Name, "");
+}
+
+void TMainForm1::Create_Shortcut_on_Start_Menu_OptionClick() {
+    Create_Shortcut_In(Start_Menu_Folder_Name, "");
+}
+
+void TMainForm1::Create_Shortcut_on_Start_Programs_Menu_OptionClick() {
+    Create_Shortcut_In(Start_Menu_Folder_Name, Programs_Sub_Folder_Name);
+}
+
+void TMainForm1::Create_Shortcut_on_SendTo_Menu_OptionClick() {
+    Create_Shortcut_In(Send_To_Folder_Name, "");
+}
+
+void TMainForm1::Delete_All_Shortcuts_OptionClick() {
+    Window_Prompts prompts(services_.Messages, this);
+    Shortcuts(services_.Shell, services_.File_System, prompts)
+        .Delete_All_Shortcuts(services_.Executable_Path);
 }
 
 void TMainForm1::Apply_Startup_Show_Command() {
@@ -38,14 +105,8 @@ void TMainForm1::Apply_Startup_Show_Command() {
     setWindowState(state);
 }
 
-// Commands that arrive with the desktop integration and the About box; their
-// menu items stay disabled until then.
-void TMainForm1::Auto_Run_at_Windows_Startup_OptionClick() {}
-void TMainForm1::Create_Shortcut_on_Desktop_OptionClick() {}
-void TMainForm1::Create_Shortcut_on_Start_Menu_OptionClick() {}
-void TMainForm1::Create_Shortcut_on_Start_Programs_Menu_OptionClick() {}
-void TMainForm1::Create_Shortcut_on_SendTo_Menu_OptionClick() {}
-void TMainForm1::Delete_All_Shortcuts_OptionClick() {}
+// The About box arrives with its own issue; its menu item stays disabled
+// until then.
 void TMainForm1::AboutOptionClick() {}
 
 std::filesystem::path TMainForm1::Readme_File() const {

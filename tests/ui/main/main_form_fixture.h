@@ -15,6 +15,7 @@
 #include "desktop/fake/fake_auto_start.h"
 #include "desktop/fake/fake_file_routines.h"
 #include "desktop/fake/fake_regional_date_format.h"
+#include "desktop/fake/fake_shell_folders.h"
 #include "desktop/fake/fake_startup_show.h"
 #include "desktop/fake/fake_text_editor.h"
 #include "test_support/failing_save.h"
@@ -68,6 +69,7 @@ protected:
             .Messages = messages,
             .Dialogs = dialogs,
             .Auto_Start = auto_start,
+            .Shell = shell,
             .Startup = startup,
             .File_System = file_system,
             .Editor = editor,
@@ -105,6 +107,7 @@ protected:
     Scripted_Message_Boxes messages;
     Scripted_File_Dialogs dialogs;
     Fake_Auto_Start_Entries auto_start;
+    Fake_Shell_Folders shell;
     Fake_Startup_Show startup;
     Fake_File_Routines file_system;
     Fake_Text_Editor editor;

@@ -20,15 +20,109 @@ using namespace tessaly::test;
 using Desktop_Commands_Test = Main_Form_Test;
 
 TEST_F(Desktop_Commands_Test, StartUpFollowsTheAutoStartEntryAndTheShowCommandAndOnlyReads) {
-    auto_start.Entries["tessaly"] = "/opt/tessaly/tessaly";
+    const std::string program = dir.File("tessaly").string();
+    auto_start.Entries["tessaly"] = program;
     startup.Show_Command = Startup_Show_Command::Minimised;
     Start();
     EXPECT_TRUE(form->Auto_Run_at_Windows_Startup_Option->isChecked());
     EXPECT_TRUE(form->windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(messages.shown.empty());
 
     ASSERT_TRUE(form->close());
-    EXPECT_EQ(auto_start.Entries,
-              (std::map<std::string, std::string>{{"tessaly", "/opt/tessaly/tessaly"}}));
+    EXPECT_EQ(auto_start.Entries, (std::map<std::string, std::string>{{"tessaly", program}}));
+}
+
+TEST_F(Desktop_Commands_Test, MovedProgramIsCorrectedOnYesAndKeptOnNoWithTheMarkSetEither) {
+    auto_start.Entries["tessaly"] = "/opt/old place/tessaly";
+    messages.answers = {Message_Answer::No};
+    Start();
+    EXPECT_TRUE(form->Auto_Run_at_Windows_Startup_Option->isChecked());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Warning);
+    EXPECT_EQ(messages.shown[0].Caption, "Tessaly v1.0f");
+    EXPECT_TRUE(messages.shown[0].Text.startsWith(
+        "The directory / path settings required to make this program (tessaly)\nrun "
+        "automatically at Windows Start-up"));
+    EXPECT_TRUE(
+        messages.shown[0].Text.contains(" Old      = /opt/old place/tessaly\n Current = " +
+                                        QString::fromStdString(dir.File("tessaly").string())));
+    EXPECT_EQ(auto_start.Entries.at("tessaly"), "/opt/old place/tessaly");
+    ASSERT_TRUE(form->close());
+
+    messages.shown.clear();
+    messages.answers = {Message_Answer::Yes};
+    Start();
+    EXPECT_TRUE(form->Auto_Run_at_Windows_Startup_Option->isChecked());
+    EXPECT_EQ(auto_start.Entries.at("tessaly"), dir.File("tessaly").string());
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].Text,
+              "This program (tessaly) will now run automatically at Windows Start-Up.");
+}
+
+TEST_F(Desktop_Commands_Test, AutoRunMenuItemTogglesTheEntryAndKeepsItsMarkOnFailure) {
+    Start();
+    QAction& item = *form->Auto_Run_at_Windows_Startup_Option;
+    ASSERT_TRUE(item.isEnabled());
+    item.trigger();
+    EXPECT_TRUE(item.isChecked());
+    EXPECT_EQ(auto_start.Entries.at("tessaly"), dir.File("tessaly").string());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Information);
+    EXPECT_EQ(messages.shown[0].Text,
+              "This program (tessaly) will now run automatically at Windows Start-Up.");
+
+    auto_start.Writable = false;
+    item.trigger();
+    EXPECT_TRUE(item.isChecked());
+    EXPECT_EQ(messages.shown.back().Kind, Message_Kind::Error);
+    EXPECT_TRUE(messages.shown.back().Text.startsWith(
+        "Error: The required Registry Key settings \ncould not be removed"));
+
+    auto_start.Writable = true;
+    item.trigger();
+    EXPECT_FALSE(item.isChecked());
+    EXPECT_TRUE(auto_start.Entries.empty());
+    EXPECT_EQ(messages.shown.back().Text,
+              "This program (tessaly) will now no-longer run automatically at Windows Start-Up.");
+
+    auto_start.Exists = false;
+    item.trigger();
+    EXPECT_FALSE(item.isChecked());
+    EXPECT_TRUE(messages.shown.back().Text.startsWith(
+        "Error: The specified Registry Key for this operation \ndoes NOT exist on your PC."));
+}
+
+TEST_F(Desktop_Commands_Test, ShortcutMenuItemsCreateInTheirFoldersAndDeleteAllReports) {
+    for (const char* name : {"Desktop", "Start Menu", "SendTo"}) {
+        std::filesystem::create_directories(dir.File(name));
+        shell.Folders[name] = dir.File(name);
+    }
+    std::filesystem::create_directories(dir.File("Start Menu/Programs"));
+    Start();
+    form->Create_Shortcut_on_Desktop_Option->trigger();
+    form->Create_Shortcut_on_Start_Menu_Option->trigger();
+    form->Create_Shortcut_on_Start_Programs_Menu_Option->trigger();
+    form->Create_Shortcut_on_SendTo_Menu_Option->trigger();
+    EXPECT_TRUE(messages.shown.empty());
+    for (const char* file : {"Desktop/tessaly.desktop", "Start Menu/tessaly.desktop",
+                             "Start Menu/Programs/tessaly.desktop", "SendTo/tessaly.desktop"}) {
+        EXPECT_EQ(shell.Saved[dir.File(file)], dir.File("tessaly")) << file;
+    }
+
+    form->Delete_All_Shortcuts_Option->trigger();
+    form->Delete_All_Shortcuts_Option->trigger();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].Text,
+              "Success: All Desktop, Start Menu, and SendTo shortcuts to \"tessaly\" have been "
+              "deleted.");
+    EXPECT_TRUE(messages.shown[1].Text.startsWith("No Desktop, Start Menu, or SendTo shortcuts"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Start Menu/Programs/tessaly.desktop")));
+
+    shell.Folders.erase("SendTo");
+    form->Create_Shortcut_on_SendTo_Menu_Option->trigger();
+    EXPECT_EQ(messages.shown.back().Text,
+              "REGISTRY_INC__Create_Shortcut Error: The key \"SendTo\" is invalid or could not be "
+              "found in the registry.");
 }
 
 TEST_F(Desktop_Commands_Test, AnEntryUnderAnotherNameLeavesTheAutoRunMarkOff) {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <utility>
+
+#include "desktop/platform_services.h"
+#include "ui/main/main_form.h"
+
+namespace tessaly {
+
+// The window's seams for a real run: the system's platform services, and
+// the clock and dialogs the caller made.
+inline Main_Form_Services Platform_Window_Services(const Platform_Services& platform, Clock& time,
+                                                   Message_Boxes& messages, File_Dialogs& dialogs,
+                                                   std::filesystem::path executable) {
+    return Main_Form_Services{
+        .Time = time,
+        .Messages = messages,
+        .Dialogs = dialogs,
+        .Auto_Start = *platform.Auto_Start,
+        .Shell = *platform.Shell,
+        .Startup = *platform.Startup,
+        .File_System = *platform.File_System,
+        .Editor = *platform.Editor,
+        .Region = *platform.Region,
+        .Executable_Path = std::move(executable),
+    };
+}
+
+}  // namespace tessaly
