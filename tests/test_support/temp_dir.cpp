@@ -1,18 +1,35 @@
 #include "test_support/temp_dir.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <string>
 
 namespace tessaly::test {
 
 Temp_Dir::Temp_Dir() {
+#ifdef _WIN32
+    // No mkdtemp: a name from the clock and a counter, made only if new.
+    static unsigned counter = 0;
+    for (;;) {
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        const std::filesystem::path candidate =
+            std::filesystem::temp_directory_path() /
+            ("tessaly-test-" + std::to_string(stamp) + "-" + std::to_string(++counter));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "tessaly-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("mkdtemp failed");
     }
     path_ = pattern;
+#endif
 }
 
 Temp_Dir::~Temp_Dir() {
