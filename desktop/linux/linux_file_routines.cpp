@@ -4,24 +4,14 @@
 #include <cerrno>
 #include <system_error>
 
-#include "desktop/file_routines.h"
 #include "desktop/linux/linux_services.h"
+#include "desktop/system_file_routines.h"
 
 namespace tessaly {
 
 namespace {
 
 constexpr std::size_t Long_Path_Length = 128;
-
-class Linux_File_Routines final : public File_Routines {
-public:
-    std::string File_Status(const std::filesystem::path& file) override {
-        return tessaly::File_Status(file);
-    }
-    bool Delete_File_Safely(const std::filesystem::path& file) override {
-        return tessaly::Delete_File_Safely(file);
-    }
-};
 
 }  // namespace
 
@@ -82,7 +72,7 @@ bool Delete_File_Safely(const std::filesystem::path& file) {
 }
 
 std::unique_ptr<File_Routines> Make_Linux_File_Routines() {
-    return std::make_unique<Linux_File_Routines>();
+    return std::make_unique<System_File_Routines>();
 }
 
 }  // namespace tessaly

@@ -1,3 +1,4 @@
+#include "desktop/system_file_routines.h"
 #include "desktop/windows/windows_services.h"
 
 namespace tessaly {
@@ -5,16 +6,6 @@ namespace tessaly {
 namespace {
 
 constexpr std::size_t Long_Path_Length = 128;
-
-class Windows_File_Routines final : public File_Routines {
-public:
-    std::string File_Status(const std::filesystem::path& file) override {
-        return tessaly::File_Status(file);
-    }
-    bool Delete_File_Safely(const std::filesystem::path& file) override {
-        return tessaly::Delete_File_Safely(file);
-    }
-};
 
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -76,7 +67,7 @@ bool Delete_File_Safely(const std::filesystem::path& file) {
 }
 
 std::unique_ptr<File_Routines> Make_Windows_File_Routines() {
-    return std::make_unique<Windows_File_Routines>();
+    return std::make_unique<System_File_Routines>();
 }
 
 }  // namespace tessaly

@@ -11,6 +11,7 @@
 
 #include "core/errors.h"
 #include "core/platform/posix/file_calls.h"
+#include "core/platform/saving.h"
 
 namespace tessaly {
 
@@ -39,21 +40,16 @@ File_Calls& Save_File_Calls() {
 namespace {
 
 namespace fs = std::filesystem;
+using detail::Is_Temporary_Of;
+using detail::Throw_File_Error;
 
 // "." + the target's name + this: hidden, and unlike any name a user gives.
 constexpr const char* Temporary_Suffix = ".saving-XXXXXX";
-constexpr const char* Temporary_Marker = ".saving-";
-constexpr std::size_t Temporary_Random_Length = 6;
 // The same bound the kernel puts on a chain of links.
 constexpr int Most_Links_Followed = 40;
 
 std::string System_Text(int error) {
     return std::system_category().message(error);
-}
-
-[[noreturn]] void Throw_File_Error(const char* what, const fs::path& file,
-                                   const std::string& reason) {
-    throw File_Error(std::string(what) + " \"" + file.string() + "\": " + reason);
 }
 
 mode_t Current_Umask() {
@@ -227,23 +223,6 @@ int Keep_Backup_Of(const fs::path& real_target, const struct stat& existing) {
     return copy.Rename_To(backup);
 }
 
-bool Is_Temporary_Of(const std::string& entry, const std::string& target_name) {
-    const std::string prefix = "." + target_name + Temporary_Marker;
-    if (entry.size() != prefix.size() + Temporary_Random_Length ||
-        entry.compare(0, prefix.size(), prefix) != 0) {
-        return false;
-    }
-    for (std::size_t i = prefix.size(); i < entry.size(); ++i) {
-        const char c = entry[i];
-        const bool alphanumeric =
-            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (!alphanumeric) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 fs::path Backup_Path(const fs::path& target) {
@@ -306,10 +285,7 @@ std::string Read_Whole_File(const fs::path& file) {
                          S_ISDIR(info.st_mode) ? System_Text(EISDIR) : "not a regular file");
     }
     const auto too_large = [&file] {
-        Throw_File_Error("Cannot read", file,
-                         "the file is larger than " +
-                             std::to_string(Largest_Readable_File / (1024 * 1024)) +
-                             " MiB, far more than any list of the program needs");
+        Throw_File_Error("Cannot read", file, detail::Too_Large_Reason());
     };
     if (static_cast<std::uintmax_t>(info.st_size) > Largest_Readable_File) {
         ::close(fd);

@@ -6,6 +6,7 @@
 
 #include "core/atomic_file.h"
 #include "core/errors.h"
+#include "core/platform/saving.h"
 
 namespace tessaly {
 
@@ -13,10 +14,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// "." + the target's name + this + six letters or digits: unlike any name a
-// user gives.
-constexpr const char* Temporary_Marker = ".saving-";
-constexpr std::size_t Temporary_Random_Length = 6;
+using detail::Is_Temporary_Of;
+using detail::Temporary_Marker;
+using detail::Temporary_Random_Length;
+using detail::Throw_File_Error;
 
 std::string System_Text(DWORD error) {
     std::string text = std::system_category().message(static_cast<int>(error));
@@ -24,11 +25,6 @@ std::string System_Text(DWORD error) {
         text.pop_back();
     }
     return text;
-}
-
-[[noreturn]] void Throw_File_Error(const char* what, const fs::path& file,
-                                   const std::string& reason) {
-    throw File_Error(std::string(what) + " \"" + file.string() + "\": " + reason);
 }
 
 fs::path Folder_Of(const fs::path& file) {
@@ -133,21 +129,6 @@ DWORD Keep_Backup_Of(const fs::path& target) {
     return kept.Rename_To(backup);
 }
 
-bool Is_Temporary_Of(const std::string& entry, const std::string& target_name) {
-    const std::string prefix = "." + target_name + Temporary_Marker;
-    if (entry.size() != prefix.size() + Temporary_Random_Length ||
-        entry.compare(0, prefix.size(), prefix) != 0) {
-        return false;
-    }
-    for (std::size_t i = prefix.size(); i < entry.size(); ++i) {
-        const char c = entry[i];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 fs::path Backup_Path(const fs::path& target) {
@@ -213,9 +194,7 @@ std::string Read_Whole_File(const fs::path& file) {
     if (!::GetFileSizeEx(handle, &size)) {
         fail(System_Text(::GetLastError()));
     }
-    const std::string too_large = "the file is larger than " +
-                                  std::to_string(Largest_Readable_File / (1024 * 1024)) +
-                                  " MiB, far more than any list of the program needs";
+    const std::string too_large = detail::Too_Large_Reason();
     if (static_cast<std::uintmax_t>(size.QuadPart) > Largest_Readable_File) {
         fail(too_large);
     }
