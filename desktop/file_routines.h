@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace tessaly {
@@ -16,6 +17,19 @@ inline constexpr const char* File_Status_Error = "ERROR";
 // looking, otherwise "CLOSED", "OPEN", "NOT FOUND" or "ERROR". Where the
 // operating system cannot tell, a file counts as closed.
 std::string File_Status(const std::filesystem::path& file);
+
+// What File_Status answers without looking at the file: empty for an empty
+// path, "CLOSED" for one of 128 characters or more (the system's open call
+// takes no longer one); none when the file must be looked at.
+inline std::optional<std::string> File_Status_Without_Looking(const std::string& path) {
+    if (path.empty()) {
+        return std::string();
+    }
+    if (path.size() >= 128) {
+        return std::string(File_Status_Closed);
+    }
+    return std::nullopt;
+}
 
 // Makes an existing file writable by its owner and deletes it unless someone
 // else holds it open. True when the file existed and is gone afterwards.

@@ -9,19 +9,10 @@
 
 namespace tessaly {
 
-namespace {
-
-constexpr std::size_t Long_Path_Length = 128;
-
-}  // namespace
-
 std::string File_Status(const std::filesystem::path& file) {
     const std::string path = file.string();
-    if (path.empty()) {
-        return {};
-    }
-    if (path.size() >= Long_Path_Length) {
-        return File_Status_Closed;
+    if (const auto status = File_Status_Without_Looking(path)) {
+        return *status;
     }
     std::error_code error;
     if (!std::filesystem::exists(file, error)) {

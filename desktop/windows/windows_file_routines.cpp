@@ -5,8 +5,6 @@ namespace tessaly {
 
 namespace {
 
-constexpr std::size_t Long_Path_Length = 128;
-
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -15,12 +13,8 @@ bool Exists(const std::string& path) {
 
 std::string File_Status(const std::filesystem::path& file) {
     const std::string path = file.string();
-    if (path.empty()) {
-        return {};
-    }
-    // OpenFile takes no longer path.
-    if (path.size() >= Long_Path_Length) {
-        return File_Status_Closed;
+    if (const auto status = File_Status_Without_Looking(path)) {
+        return *status;
     }
     if (!Exists(path)) {
         return {};
