@@ -9,14 +9,16 @@ cd "$(dirname "$0")/.."
 
 build=${1:-build-mingw}
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DTESSALY_BUILD_GUI=OFF -DTESSALY_BUILD_BENCH=OFF
+    -DTESSALY_BUILD_GUI=OFF -DTESSALY_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 cmake --build "$build"
 
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine.XXXXXX")"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+# One server for the whole run, kept alive between programs: a server that
+# exits while the next test program connects drops that program.
+wineserver -p
 wineboot -i > /dev/null 2>&1
-wineserver -w
 
 ctest --test-dir "$build" --output-on-failure -j2
 
