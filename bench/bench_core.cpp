@@ -2,13 +2,16 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
 #include "bench_data.h"
+#include "core/atomic_file.h"
 #include "core/data_file.h"
 #include "core/dates.h"
 #include "core/event_list.h"
+#include "core/import.h"
 #include "core/short_date.h"
 #include "core/sorting.h"
 #include "report/report_builder.h"
@@ -99,6 +102,33 @@ void BM_Report_500(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Report_500)->Arg(14)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+// The import's work on a sibling file of a million lines (about 50 MB): read
+// it, split it into lines and visit every line, taking 500 entries.
+void BM_Import_Million_Lines(benchmark::State& state) {
+    Scratch_Folder folder;
+    const std::filesystem::path file = folder.File("CORVANE.TXT");
+    {
+        std::string text;
+        for (int i = 0; i < 1'000'000; ++i) {
+            const std::string number = std::to_string(100000 + i);
+            text += "\"Guest " + number + " of the club\",#1990-" + std::to_string(1 + i % 12) +
+                    "-" + std::to_string(1 + i % 28) + "#,x\r\n";
+        }
+        std::ofstream(file, std::ios::binary) << text;
+    }
+    std::size_t held = 0;
+    for (auto _ : state) {
+        Event_List list;
+        Import_Lines lines;
+        lines.Assign(Read_Whole_File(file));
+        held = std::filesystem::file_size(file) + lines.Count() * sizeof(std::string_view);
+        benchmark::DoNotOptimize(Append_Sibling_Lines(list, lines.Lines()));
+    }
+    state.counters["MB_held"] = static_cast<double>(held) / 1e6;
+    state.counters["MB_file"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+}
+BENCHMARK(BM_Import_Million_Lines)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tessaly::bench

@@ -9,6 +9,8 @@
 #include "bench_data.h"
 #include "desktop/fake/fake_auto_start.h"
 #include "desktop/fake/fake_file_routines.h"
+#include "desktop/fake/fake_link_opener.h"
+#include "desktop/fake/fake_memory_status.h"
 #include "desktop/fake/fake_regional_date_format.h"
 #include "desktop/fake/fake_shell_folders.h"
 #include "desktop/fake/fake_startup_show.h"
@@ -38,6 +40,8 @@ void BM_Window_Refresh_500(benchmark::State& state) {
     tessaly::Fake_File_Routines file_system;
     tessaly::Fake_Text_Editor editor;
     tessaly::Fake_Regional_Date_Format region;  // "%d/%m/%Y"
+    tessaly::Fake_Link_Opener links;
+    tessaly::Fake_Memory_Status memory;
     tessaly::TMainForm1 window(tessaly::Main_Form_Services{
         .Time = clock,
         .Messages = messages,
@@ -48,6 +52,8 @@ void BM_Window_Refresh_500(benchmark::State& state) {
         .File_System = file_system,
         .Editor = editor,
         .Region = region,
+        .Links = links,
+        .Memory = memory,
         .Executable_Path = std::filesystem::temp_directory_path() / "no-such-tessaly",
     });
     window.show();

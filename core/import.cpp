@@ -1,6 +1,8 @@
 #include "core/import.h"
 
+#include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "core/errors.h"
 #include "core/text_encoding.h"
@@ -58,22 +60,41 @@ std::string Nth_Field(int n, std::string_view delimiter, std::string_view text) 
     return std::string(s);
 }
 
-std::vector<std::string> Split_Sibling_Lines(std::string_view content) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(content.substr(start));
+std::vector<std::string_view> Split_Sibling_Lines(std::string_view content) {
+    std::vector<std::string_view> lines;
+    // Counted first: growing the vector would copy a large file's lines
+    // several times over.
+    lines.reserve(static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 1);
+    const char* const end = content.data() + content.size();
+    const char* start = content.data();
+    while (start != end) {
+        // A plain loop: find_first_of tests each byte against the set.
+        const char* stop = start;
+        while (stop != end && *stop != '\r' && *stop != '\n') {
+            ++stop;
+        }
+        lines.emplace_back(start, static_cast<std::size_t>(stop - start));
+        if (stop == end) {
             break;
         }
-        lines.emplace_back(content.substr(start, end - start));
-        if (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n') {
-            ++end;
+        if (*stop == '\r' && stop + 1 != end && stop[1] == '\n') {
+            ++stop;
         }
-        start = end + 1;
+        start = stop + 1;
     }
     return lines;
+}
+
+void Import_Lines::Clear() {
+    // Gives the memory of a large file back at once.
+    std::vector<std::string_view>().swap(lines_);
+    std::string().swap(bytes_);
+}
+
+void Import_Lines::Assign(std::string bytes) {
+    Clear();
+    bytes_ = std::move(bytes);
+    lines_ = Split_Sibling_Lines(bytes_);
 }
 
 TName_And_Event_Data Parse_Sibling_Line(std::string_view line) {
@@ -86,6 +107,21 @@ TName_And_Event_Data Parse_Sibling_Line(std::string_view line) {
     entry.Orig_Date = Encode_Date(year, month, day);
     entry.Event_Type = "birthday";
     return entry;
+}
+
+int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines) {
+    int taken = 0;
+    for (const std::string_view line : lines) {
+        if (list.Is_Full()) {
+            continue;
+        }
+        // Parsed before it is appended: a bad line leaves no half-filled
+        // entry behind.
+        TName_And_Event_Data entry = Parse_Sibling_Line(line);
+        list.Append() = std::move(entry);
+        ++taken;
+    }
+    return taken;
 }
 
 }  // namespace tessaly

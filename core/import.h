@@ -18,13 +18,41 @@ std::string Extract_Between(std::string_view text, std::string_view delimiter);
 std::string Nth_Field(int n, std::string_view delimiter, std::string_view text);
 
 // Splits the sibling program's file into lines at CR, LF or CR LF; a final
-// line break does not make an empty last line.
-std::vector<std::string> Split_Sibling_Lines(std::string_view content);
+// line break does not make an empty last line. The lines are views of the
+// content.
+std::vector<std::string_view> Split_Sibling_Lines(std::string_view content);
+
+// The lines of one file for the length of one import: its bytes are held
+// once, and the lines are views of them, so that a large file costs little
+// more than its size.
+class Import_Lines {
+public:
+    Import_Lines() = default;
+    // The views point into this object's own bytes.
+    Import_Lines(const Import_Lines&) = delete;
+    Import_Lines& operator=(const Import_Lines&) = delete;
+
+    void Clear();
+    // Takes the file's bytes and splits them as Split_Sibling_Lines does.
+    void Assign(std::string bytes);
+    std::size_t Count() const { return lines_.size(); }
+    const std::vector<std::string_view>& Lines() const { return lines_; }
+
+private:
+    std::string bytes_;
+    std::vector<std::string_view> lines_;
+};
 
 // One line of the sibling program's file as a "birthday" entry: the name
 // between the first two double quotes, the date year-month-day between the
 // first two "#". Throws Convert_Error with "'%s' is not a valid integer value"
 // or "Invalid argument to date encode".
 TName_And_Event_Data Parse_Sibling_Line(std::string_view line);
+
+// Appends each line as an entry while the list has room, and visits the
+// lines past that without taking them. Returns how many were taken. A bad
+// line throws as Parse_Sibling_Line does; it appends nothing, and the
+// entries of the lines before it stay in the list.
+int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines);
 
 }  // namespace tessaly

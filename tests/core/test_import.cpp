@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/dates.h"
 #include "core/errors.h"
+#include "core/event_list.h"
 #include "core/import.h"
 
 namespace tessaly {
@@ -50,11 +53,56 @@ TEST(Import, NthField) {
 }
 
 TEST(Import, SplitLines) {
-    EXPECT_EQ(Split_Sibling_Lines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
-    EXPECT_EQ(Split_Sibling_Lines("a\r\n"), (std::vector<std::string>{"a"}));
-    EXPECT_EQ(Split_Sibling_Lines("a\r\n\r\n\r\n"), (std::vector<std::string>{"a", "", ""}));
-    EXPECT_EQ(Split_Sibling_Lines("a\n\rb"), (std::vector<std::string>{"a", "", "b"}));
+    using Lines = std::vector<std::string_view>;
+    EXPECT_EQ(Split_Sibling_Lines("a\r\nb\nc\rd"), (Lines{"a", "b", "c", "d"}));
+    EXPECT_EQ(Split_Sibling_Lines("a\r\n"), (Lines{"a"}));
+    EXPECT_EQ(Split_Sibling_Lines("a\r\n\r\n\r\n"), (Lines{"a", "", ""}));
+    EXPECT_EQ(Split_Sibling_Lines("a\n\rb"), (Lines{"a", "", "b"}));
     EXPECT_TRUE(Split_Sibling_Lines("").empty());
+
+    // The held lines survive the move of the bytes into the holder, also
+    // for content short enough to sit inside the string object itself.
+    Import_Lines held;
+    held.Assign("x\ny");
+    EXPECT_EQ(held.Lines(), (Lines{"x", "y"}));
+    held.Assign(std::string(100, 'z') + "\r\n\xe9");
+    EXPECT_EQ(held.Lines(), (Lines{std::string_view(std::string(100, 'z')), "\xe9"}));
+    held.Clear();
+    EXPECT_EQ(held.Count(), 0u);
+}
+
+TEST(Import, AppendTakesWhatFitsAndVisitsTheRest) {
+    Event_List list;
+    for (int i = 0; i < 490; ++i) {
+        list.Append().Name = "old";
+    }
+    std::vector<std::string> text;
+    for (int i = 1; i <= 20; ++i) {
+        text.push_back("\"N" + std::to_string(i) + "\",#2000-01-" + std::to_string(i) + "#");
+    }
+    // A bad line past the room is skipped unparsed, as the list is full.
+    text.emplace_back("not a line of the file");
+    const std::vector<std::string_view> lines(text.begin(), text.end());
+    EXPECT_EQ(Append_Sibling_Lines(list, lines), 10);
+    EXPECT_EQ(list.Event_Count(), Event_Array_Size);
+    EXPECT_EQ(list.At(491).Name, "N1");
+    EXPECT_EQ(list.At(500).Name, "N10");
+    EXPECT_EQ(list.At(500).Orig_Date, Encode_Date(2000, 1, 10));
+}
+
+TEST(Import, BadLineKeepsTheEntriesBeforeItAndAddsNothingItself) {
+    Event_List list;
+    const std::vector<std::string_view> lines = {"\"Ann\",#1990-05-01#", "\"Bob\",#1990-02-30#",
+                                                 "\"Cy\",#1990-05-03#"};
+    try {
+        Append_Sibling_Lines(list, lines);
+        ADD_FAILURE() << "the bad date was taken";
+    } catch (const Convert_Error& error) {
+        EXPECT_STREQ(error.what(), "Invalid argument to date encode");
+    }
+    ASSERT_EQ(list.Event_Count(), 1);
+    EXPECT_EQ(list.At(1).Name, "Ann");
+    EXPECT_EQ(list.At(2).Name, "");
 }
 
 TEST(Import, LineBecomesABirthday) {

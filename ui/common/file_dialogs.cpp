@@ -9,7 +9,8 @@ namespace tessaly {
 std::optional<std::filesystem::path> Qt_File_Dialogs::Get_Open_File_Name(
     QWidget* parent, const Open_File_Request& request) {
     const QString chosen = QFileDialog::getOpenFileName(
-        parent, request.Caption, To_Qt_Path(request.Start_Folder), To_Qt_Filter(request.Filters),
+        parent, request.Caption, To_Qt_Path(request.Start_Folder),
+        To_Qt_Filter(request.Filters, Has_Option(request.Options, File_Dialog_Option::Ignore_Case)),
         nullptr, To_Qt_Options(request.Options));
     if (chosen.isEmpty()) {
         return std::nullopt;
@@ -17,7 +18,27 @@ std::optional<std::filesystem::path> Qt_File_Dialogs::Get_Open_File_Name(
     return From_Qt_Path(chosen);
 }
 
-QString To_Qt_Filter(const std::vector<File_Filter>& filters) {
+namespace {
+
+// Patterns that already hold a set are left as they are.
+QString Without_Case(const QString& pattern) {
+    if (pattern.contains('[')) {
+        return pattern;
+    }
+    QString any_case;
+    for (const QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper()) {
+            any_case += '[' + QString(c.toLower()) + QString(c.toUpper()) + ']';
+        } else {
+            any_case += c;
+        }
+    }
+    return any_case;
+}
+
+}  // namespace
+
+QString To_Qt_Filter(const std::vector<File_Filter>& filters, bool ignore_case) {
     QStringList entries;
     for (const File_Filter& filter : filters) {
         const QStringList patterns = filter.Patterns.split(
@@ -25,7 +46,9 @@ QString To_Qt_Filter(const std::vector<File_Filter>& filters) {
         // "*.*" means every file on Windows; Qt would want a dot in the name.
         QStringList qt_patterns;
         for (const QString& pattern : patterns) {
-            qt_patterns << (pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern);
+            const QString qt_pattern =
+                pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
+            qt_patterns << (ignore_case ? Without_Case(qt_pattern) : qt_pattern);
         }
         entries << QStringLiteral("%1 (%2)").arg(filter.Description, qt_patterns.join(' '));
     }

@@ -24,6 +24,10 @@ enum class File_Dialog_Option : unsigned {
     Dont_Resolve_Symlinks = 1u << 1,  // a chosen link is returned as the link
     Hide_Filter_Details = 1u << 2,    // the type list shows descriptions only
     Dont_Use_Native_Dialog = 1u << 3,
+    // Patterns match names without regard to case, as they do on Windows.
+    // Qt's own dialog does so anyway; the desktop's dialogs (GTK, portals)
+    // match case. Best with Hide_Filter_Details: the patterns are long.
+    Ignore_Case = 1u << 4,
 };
 
 constexpr File_Dialog_Option operator|(File_Dialog_Option a, File_Dialog_Option b) {
@@ -60,7 +64,8 @@ public:
 
 // The type list as Qt reads it: "Text files (*.txt *.dat);;All files (*)".
 // Patterns may also be separated by ";", as in files written on Windows.
-QString To_Qt_Filter(const std::vector<File_Filter>& filters);
+// Ignoring case makes each letter a set of both cases: "*.[tT][xX][tT]".
+QString To_Qt_Filter(const std::vector<File_Filter>& filters, bool ignore_case = false);
 QFileDialog::Options To_Qt_Options(File_Dialog_Option options);
 
 // File names pass between Qt and the program in the encoding Qt gives the

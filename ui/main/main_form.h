@@ -7,8 +7,10 @@
 
 #include "core/data_file_session.h"
 #include "core/event_list.h"
+#include "core/import.h"
 #include "core/main_settings.h"
 #include "core/short_date.h"
+#include "ui/common/file_dialogs.h"
 
 class QAction;
 class QCheckBox;
@@ -26,6 +28,8 @@ class Auto_Start_Entries;
 class Clock;
 class File_Dialogs;
 class File_Routines;
+class Link_Opener;
+class Memory_Status;
 class Message_Boxes;
 class Radio_Group;
 class Regional_Date_Format;
@@ -52,6 +56,9 @@ struct Main_Form_Services {
     Text_Editor& Editor;
     // The window's short dates follow its pattern.
     Regional_Date_Format& Region;
+    // The About box's links and its free-memory figure.
+    Link_Opener& Links;
+    Memory_Status& Memory;
     // The data and settings files live beside it.
     std::filesystem::path Executable_Path;
 };
@@ -160,6 +167,10 @@ public:
     QPushButton* Exit_BitBtn;
     QCheckBox* Application_Already_Started_Up_CheckBox;
     QListWidget* Scaling_ListBox;
+    // The chosen file's lines while an import runs.
+    Import_Lines Import_Data_ListBox;
+    // The import's file dialog, as it was last shown.
+    Open_File_Request OpenDialog1;
     QTimer* Change_Of_Date_Check_Timer;
     QTimer* Hide_Mainform1_Timer;
 

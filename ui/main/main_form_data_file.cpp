@@ -1,5 +1,5 @@
 // The main window's data file: loading, and saving with the checks that keep
-// the user's list from being written over by mistake; import.
+// the user's list from being written over by mistake.
 #include <exception>
 
 #include "core/data_file.h"
@@ -74,9 +74,5 @@ void TMainForm1::Save_Before_Termination() {
         }
     }
 }
-
-// Import arrives with its own change; its menu items stay disabled until then.
-void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {}
-void TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick() {}
 
 }  // namespace tessaly

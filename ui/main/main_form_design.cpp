@@ -285,8 +285,7 @@ void TMainForm1::Create_Menu() {
         add_item(Help_Menu, "AboutOption", QStringLiteral("&About"), &TMainForm1::AboutOptionClick);
 
     // Commands not built yet show greyed rather than doing nothing.
-    for (QAction* unbuilt : {Import_Data_From_Corvane_v15a_Menu_Option,
-                             Import_Data_from_Any_Other_Program_Menu_Option, AboutOption}) {
+    for (QAction* unbuilt : {AboutOption}) {
         unbuilt->setEnabled(false);
     }
 }

@@ -140,6 +140,22 @@ QString Kept_Aside_Notice(const std::filesystem::path& file, const std::filesyst
         .arg(Native(file), Native(aside));
 }
 
+QString Imported_Notice(int imported) {
+    return QString::number(imported) +
+           QStringLiteral(" items were imported and are now merged and sorted in the main list.");
+}
+
+QString Other_Program_Import_Notice() {
+    return QStringLiteral(
+               "The import of data is not currently supported / set-up from any other "
+               "programs.\n\n"
+               "If you have data that you want to convert / import into this program (") +
+           Title() +
+           QStringLiteral(
+               ") then please contact this program's author to arrange for this to happen.\n\n"
+               "Under the \"Help\" menu, select \"About\" for contact details.");
+}
+
 QString No_Editor_Notice() {
     return QStringLiteral("Windows Notepad could not be found.");
 }

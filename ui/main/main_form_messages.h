@@ -46,6 +46,9 @@ QString Nothing_To_Report_Error();
 QString Changed_On_Disk_Question(const std::filesystem::path& file);
 QString Kept_Aside_Notice(const std::filesystem::path& file, const std::filesystem::path& aside);
 
+QString Imported_Notice(int imported);
+QString Other_Program_Import_Notice();
+
 QString No_Editor_Notice();
 QString Catalogue_Missing_Notice();
 

@@ -23,6 +23,8 @@ inline Main_Form_Services Platform_Window_Services(const Platform_Services& plat
         .File_System = *platform.File_System,
         .Editor = *platform.Editor,
         .Region = *platform.Region,
+        .Links = *platform.Links,
+        .Memory = *platform.Memory,
         .Executable_Path = std::move(executable),
     };
 }

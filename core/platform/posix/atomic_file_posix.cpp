@@ -83,8 +83,11 @@ fs::path Folder_Of(const fs::path& file) {
 }
 
 std::string Temporary_Template(const fs::path& real_target) {
-    return (Folder_Of(real_target) / ("." + real_target.filename().string() + Temporary_Suffix))
-        .string();
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "." + name.
+    std::string name = ".";
+    name += real_target.filename().string();
+    name += Temporary_Suffix;
+    return (Folder_Of(real_target) / name).string();
 }
 
 bool Write_All(const detail::File_Calls& calls, int fd, std::string_view bytes) {
@@ -293,11 +296,16 @@ std::string Read_Whole_File(const fs::path& file) {
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
+    // Read straight into the text, one byte more than the file holds so
+    // that a file grown since fstat is noticed without a second pass.
     std::string content;
-    content.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[65536];
+    std::size_t filled = 0;
+    content.resize(static_cast<std::size_t>(info.st_size) + 1);
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (filled == content.size()) {
+            content.resize(content.size() + 65536);
+        }
+        const ssize_t got = ::read(fd, content.data() + filled, content.size() - filled);
         if (got == 0) {
             break;
         }
@@ -309,13 +317,14 @@ std::string Read_Whole_File(const fs::path& file) {
             ::close(fd);
             Throw_File_Error("Cannot read", file, System_Text(error));
         }
-        content.append(buffer, static_cast<std::size_t>(got));
+        filled += static_cast<std::size_t>(got);
         // The file may grow while it is read.
-        if (content.size() > Largest_Readable_File) {
+        if (filled > Largest_Readable_File) {
             ::close(fd);
             too_large();
         }
     }
+    content.resize(filled);
     ::close(fd);
     return content;
 }

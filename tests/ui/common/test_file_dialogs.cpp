@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QTest>
 #include <QTimer>
 
 #include <filesystem>
@@ -22,6 +24,8 @@ TEST(File_Dialogs, FiltersBecomeQtTypeListsWithWindowsSeparatorsAndEveryFileMapp
     EXPECT_EQ(To_Qt_Filter({{"Lists", "*.txt;*.csv"}, {"All files", "*.*"}}),
               "Lists (*.txt *.csv);;All files (*)");
     EXPECT_EQ(To_Qt_Filter({{"Spaced", " *.a ;  *.b "}}), "Spaced (*.a *.b)");
+    EXPECT_EQ(To_Qt_Filter({{"Lists", "Ab1.txt;*.*;[ab].x"}}, true),
+              "Lists ([aA][bB]1.[tT][xX][tT] * [ab].x)");
 }
 
 TEST(File_Dialogs, EachOptionSetsItsOwnQtOptionOnly) {
@@ -99,6 +103,33 @@ TEST_F(Qt_File_Dialogs_Test, TheDialogShowsTheRequestAndReturnsTheChosenFile) {
     EXPECT_TRUE(shown);
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(std::filesystem::canonical(*chosen), std::filesystem::canonical(file));
+}
+
+TEST_F(Qt_File_Dialogs_Test, AFilterThatIgnoresCaseListsTheNameInAnyCaseAndNothingElse) {
+    for (const char* name : {"Corvane.txt", "corvane.TXT", "CORVANE.TXT.bak", "other.txt"}) {
+        test::Write_Bytes(folder.File(name), "x");
+    }
+    QStringList listed;
+    On_Dialog([&](QFileDialog& dialog) {
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        const QModelIndex root = model->index(To_Qt_Path(folder.Path()));
+        // The model reads the folder in the background.
+        QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(root), 2, 5000);
+        for (int row = 0; row < model->rowCount(root); ++row) {
+            listed << model->index(row, 0, root).data().toString();
+        }
+        dialog.reject();
+    });
+    dialogs.Get_Open_File_Name(
+        nullptr, {"Import",
+                  folder.Path(),
+                  {{"Lists (CORVANE.TXT)", "CORVANE.TXT"}},
+                  File_Dialog_Option::Ignore_Case | File_Dialog_Option::Hide_Filter_Details |
+                      File_Dialog_Option::Dont_Use_Native_Dialog});
+    EXPECT_TRUE(shown);
+    listed.sort();
+    EXPECT_EQ(listed, QStringList({"Corvane.txt", "corvane.TXT"}));
 }
 
 TEST_F(Qt_File_Dialogs_Test, CancelReturnsNoFile) {

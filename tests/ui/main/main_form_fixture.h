@@ -14,6 +14,8 @@
 #include "core/dates.h"
 #include "desktop/fake/fake_auto_start.h"
 #include "desktop/fake/fake_file_routines.h"
+#include "desktop/fake/fake_link_opener.h"
+#include "desktop/fake/fake_memory_status.h"
 #include "desktop/fake/fake_regional_date_format.h"
 #include "desktop/fake/fake_shell_folders.h"
 #include "desktop/fake/fake_startup_show.h"
@@ -74,6 +76,8 @@ protected:
             .File_System = file_system,
             .Editor = editor,
             .Region = region,
+            .Links = links,
+            .Memory = memory,
             .Executable_Path = executable,
         };
     }
@@ -113,6 +117,8 @@ protected:
     Fake_Text_Editor editor;
     // Day, month, four-digit year.
     Fake_Regional_Date_Format region;
+    Fake_Link_Opener links;
+    Fake_Memory_Status memory;
     std::unique_ptr<TMainForm1> form;
 };
 

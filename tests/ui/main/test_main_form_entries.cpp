@@ -316,6 +316,32 @@ TEST_F(Entry_Commands_Test, DeleteClosesTheGapWithoutSavingAndUndoReloads) {
     EXPECT_EQ(Grid().Selection(), Whole_Row(8));
 }
 
+TEST_F(Entry_Commands_Test, DemoDataIsShownSortedUnsavedAndUndoTakesItAway) {
+    Write_Data(Numbered(1));
+    Start();
+    const std::string saved = Read_Bytes(Data());
+    messages.shown.clear();
+
+    form->Create_Test_Demo_Data_Menu_OptionClick();
+    EXPECT_EQ(form->List().Event_Count(), 15);
+    EXPECT_EQ(Grid().Row_Count(), 16);
+    EXPECT_EQ(Names().front(), "Ada and Felix");
+    EXPECT_EQ(Grid().Selection(), Whole_Row(1));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Read_Bytes(Data()), saved);
+    // The five rows set from today fall due within the week.
+    int this_week = 0;
+    for (int row = 1; row < Grid().Row_Count(); ++row) {
+        const int days_left = Grid().Cell(3, row).toInt();
+        this_week += days_left >= 1 && days_left <= 7 ? 1 : 0;
+    }
+    EXPECT_GE(this_week, 5);
+
+    messages.answers = {Message_Answer::Yes};
+    form->Undo_Deletes_Menu_OptionClick();
+    EXPECT_EQ(Names(), QStringList({"E001"}));
+}
+
 TEST_F(Entry_Commands_Test, DeletingEveryRowLeavesOneBlankSelectedRow) {
     Write_Data(Numbered(3));
     Start();

@@ -1,0 +1,86 @@
+// Import of the sibling program's file, and the note for every other program.
+#include <QApplication>
+#include <QCursor>
+
+#include <exception>
+
+#include "core/atomic_file.h"
+#include "core/errors.h"
+#include "core/event_list.h"
+#include "ui/main/grid_selection.h"
+#include "ui/main/main_form.h"
+#include "ui/main/main_form_messages.h"
+
+namespace tessaly {
+
+namespace {
+
+// A large file takes a moment to read and split; the pointer says so.
+class Wait_Cursor {
+public:
+    Wait_Cursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~Wait_Cursor() { QApplication::restoreOverrideCursor(); }
+    Wait_Cursor(const Wait_Cursor&) = delete;
+    Wait_Cursor& operator=(const Wait_Cursor&) = delete;
+};
+
+}  // namespace
+
+void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {
+    OpenDialog1.Caption = QStringLiteral("Import \"Corvane v1.5a Files\" Data From :");
+    OpenDialog1.Filters = {
+        {QStringLiteral("Corvane v1.5a Files (CORVANE.TXT)"), QStringLiteral("CORVANE.TXT")}};
+    // Only an existing file can be chosen. A copied file may be named in
+    // another case; Windows lists it all the same.
+    OpenDialog1.Options = File_Dialog_Option::Ignore_Case | File_Dialog_Option::Hide_Filter_Details;
+    OpenDialog1.Start_Folder = services_.Executable_Path.parent_path();
+
+    Import_Data_ListBox.Clear();
+    if (const auto chosen = services_.Dialogs.Get_Open_File_Name(this, OpenDialog1)) {
+        try {
+            const Wait_Cursor wait;
+            Import_Data_ListBox.Assign(Read_Whole_File(*chosen));
+        } catch (const std::exception& error) {
+            Show_Error(services_.Messages, this, Failure_Sentence(error));
+            return;
+        }
+    }
+    if (Import_Data_ListBox.Count() == 0) {
+        return;
+    }
+
+    int imported = 0;
+    try {
+        const Wait_Cursor wait;
+        imported = Append_Sibling_Lines(Event_Array, Import_Data_ListBox.Lines());
+    } catch (const Convert_Error& error) {
+        Import_Data_ListBox.Clear();
+        // The lines before the bad one are in the list now: the grid must
+        // show them, or its rows would send later commands to the wrong
+        // entries. They reach the file with the next save.
+        Refresh_StringGrid_From_Array_ButtonClick();
+        Show_Error(services_.Messages, this, Failure_Text(error));
+        return;
+    }
+    const bool had_too_many = Import_Data_ListBox.Count() >= Event_Array_Size;
+    Import_Data_ListBox.Clear();
+    if (had_too_many) {
+        Show_Error(services_.Messages, this, List_Cut_On_Load_Error());
+    }
+    Refresh_StringGrid_From_Array_ButtonClick();
+    Select_Row(*Names_And_Events_StringGrid, 1);
+    try {
+        Save_Data_To_File_ButtonClick();
+    } catch (const std::exception& error) {
+        // The entries stay in memory; the close saves again.
+        Show_Error(services_.Messages, this, Failure_Sentence(error));
+        return;
+    }
+    Show_Information(services_.Messages, this, Imported_Notice(imported));
+}
+
+void TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick() {
+    Show_Information(services_.Messages, this, Other_Program_Import_Notice());
+}
+
+}  // namespace tessaly
