@@ -7,14 +7,7 @@
 #include <filesystem>
 
 #include "bench_data.h"
-#include "desktop/fake/fake_auto_start.h"
-#include "desktop/fake/fake_file_routines.h"
-#include "desktop/fake/fake_link_opener.h"
-#include "desktop/fake/fake_memory_status.h"
-#include "desktop/fake/fake_regional_date_format.h"
-#include "desktop/fake/fake_shell_folders.h"
-#include "desktop/fake/fake_startup_show.h"
-#include "desktop/fake/fake_text_editor.h"
+#include "test_support/fake_desktop.h"
 #include "ui/common/clock.h"
 #include "ui/common/file_dialogs.h"
 #include "ui/common/message_boxes.h"
@@ -34,28 +27,10 @@ void BM_Window_Refresh_500(benchmark::State& state) {
     tessaly::Fake_Clock clock(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
     Silent_Message_Boxes messages;
     tessaly::Qt_File_Dialogs dialogs;
-    tessaly::Fake_Auto_Start_Entries auto_start;
-    tessaly::Fake_Shell_Folders shell;
-    tessaly::Fake_Startup_Show startup;
-    tessaly::Fake_File_Routines file_system;
-    tessaly::Fake_Text_Editor editor;
-    tessaly::Fake_Regional_Date_Format region;  // "%d/%m/%Y"
-    tessaly::Fake_Link_Opener links;
-    tessaly::Fake_Memory_Status memory;
-    tessaly::TMainForm1 window(tessaly::Main_Form_Services{
-        .Time = clock,
-        .Messages = messages,
-        .Dialogs = dialogs,
-        .Auto_Start = auto_start,
-        .Shell = shell,
-        .Startup = startup,
-        .File_System = file_system,
-        .Editor = editor,
-        .Region = region,
-        .Links = links,
-        .Memory = memory,
-        .Executable_Path = std::filesystem::temp_directory_path() / "no-such-tessaly",
-    });
+    // Dates as day, month, four-digit year.
+    tessaly::test::Fake_Desktop desktop;
+    tessaly::TMainForm1 window(desktop.Services(
+        clock, messages, dialogs, std::filesystem::temp_directory_path() / "no-such-tessaly"));
     window.show();
     QApplication::processEvents();
     tessaly::bench::Fill_Bench_List(window.List());

@@ -12,15 +12,8 @@
 
 #include "core/data_file.h"
 #include "core/dates.h"
-#include "desktop/fake/fake_auto_start.h"
-#include "desktop/fake/fake_file_routines.h"
-#include "desktop/fake/fake_link_opener.h"
-#include "desktop/fake/fake_memory_status.h"
-#include "desktop/fake/fake_regional_date_format.h"
-#include "desktop/fake/fake_shell_folders.h"
-#include "desktop/fake/fake_startup_show.h"
-#include "desktop/fake/fake_text_editor.h"
 #include "test_support/failing_save.h"
+#include "test_support/fake_desktop.h"
 #include "test_support/scripted_file_dialogs.h"
 #include "test_support/scripted_message_boxes.h"
 #include "test_support/temp_dir.h"
@@ -40,7 +33,8 @@ struct Entry {
 // 7 December 2026 was a Monday.
 inline const QDate kMonday(2026, 12, 7);
 
-class Main_Form_Test : public ::testing::Test {
+// The fakes are the fixture's own members: tests set and read them by name.
+class Main_Form_Test : public ::testing::Test, protected Fake_Desktop {
 protected:
     void TearDown() override {
         if (form) {
@@ -66,20 +60,7 @@ protected:
 
     // The fixture's seams, for a window whose executable is that file.
     Main_Form_Services Services(const std::filesystem::path& executable) {
-        return Main_Form_Services{
-            .Time = clock,
-            .Messages = messages,
-            .Dialogs = dialogs,
-            .Auto_Start = auto_start,
-            .Shell = shell,
-            .Startup = startup,
-            .File_System = file_system,
-            .Editor = editor,
-            .Region = region,
-            .Links = links,
-            .Memory = memory,
-            .Executable_Path = executable,
-        };
+        return Fake_Desktop::Services(clock, messages, dialogs, executable);
     }
 
     TMainForm1& Start() {
@@ -110,15 +91,6 @@ protected:
     Fake_Clock clock{QDateTime(kMonday, QTime(10, 0))};
     Scripted_Message_Boxes messages;
     Scripted_File_Dialogs dialogs;
-    Fake_Auto_Start_Entries auto_start;
-    Fake_Shell_Folders shell;
-    Fake_Startup_Show startup;
-    Fake_File_Routines file_system;
-    Fake_Text_Editor editor;
-    // Day, month, four-digit year.
-    Fake_Regional_Date_Format region;
-    Fake_Link_Opener links;
-    Fake_Memory_Status memory;
     std::unique_ptr<TMainForm1> form;
 };
 
