@@ -20,6 +20,7 @@
 #include "desktop/regional_date_format.h"
 #include "report/report_window.h"
 #include "ui/common/clock.h"
+#include "ui/dialogs/about_box.h"
 #include "ui/dialogs/add_modify_form.h"
 #include "ui/main/main_form_messages.h"
 #include "ui/main/window_scaling.h"
@@ -35,6 +36,7 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
     Create_Controls();
     Create_Menu();
     Birthday_And_Date_Report_Form = new TBirthday_And_Date_Report_Form(this);
+    AboutBox = new TAboutBox(services_.Links, services_.Memory, services_.Executable_Path, this);
     Add_Modify_Form = new TAdd_Modify_Form(services_.Time, services_.Messages, short_date_, this);
 }
 
@@ -105,6 +107,7 @@ void TMainForm1::Set_Program_Identity() {
     const QString title = QString::fromUtf8(Program_Title);
     setWindowTitle(title);
     setToolTip(QString());
+    Write_About_Identity(*AboutBox, services_.Time.Now().date().year());
 }
 
 void TMainForm1::Restore_Window() {

@@ -35,6 +35,7 @@ class Radio_Group;
 class Regional_Date_Format;
 class Shell_Folders;
 class Startup_Show;
+class TAboutBox;
 class TAdd_Modify_Form;
 class TBirthday_And_Date_Report_Form;
 class Text_Editor;
@@ -201,6 +202,7 @@ public:
     // The other forms live as long as the main window, created after it in
     // this order.
     TBirthday_And_Date_Report_Form* Birthday_And_Date_Report_Form;
+    TAboutBox* AboutBox;
     TAdd_Modify_Form* Add_Modify_Form;
 
 protected:

@@ -283,11 +283,6 @@ void TMainForm1::Create_Menu() {
     add_separator(Help_Menu);
     AboutOption =
         add_item(Help_Menu, "AboutOption", QStringLiteral("&About"), &TMainForm1::AboutOptionClick);
-
-    // Commands not built yet show greyed rather than doing nothing.
-    for (QAction* unbuilt : {AboutOption}) {
-        unbuilt->setEnabled(false);
-    }
 }
 
 }  // namespace tessaly

@@ -11,6 +11,7 @@
 #include "desktop/startup_show.h"
 #include "desktop/text_editor.h"
 #include "ui/common/message_boxes.h"
+#include "ui/dialogs/about_box.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
@@ -105,9 +106,9 @@ void TMainForm1::Apply_Startup_Show_Command() {
     setWindowState(state);
 }
 
-// The About box arrives with its own issue; its menu item stays disabled
-// until then.
-void TMainForm1::AboutOptionClick() {}
+void TMainForm1::AboutOptionClick() {
+    AboutBox->exec();
+}
 
 std::filesystem::path TMainForm1::Readme_File() const {
     const std::string name = services_.Executable_Path.filename().string();

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -22,6 +25,7 @@
 #include "core/dates.h"
 #include "test_support/temp_dir.h"
 #include "ui/common/clock.h"
+#include "ui/dialogs/about_box.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/radio_group.h"
 #include "widgets/format_string_grid.h"
@@ -270,6 +274,29 @@ TEST_F(Main_Form_Test, AlwaysOnTopTogglesTheStaysOnTopHint) {
     EXPECT_FALSE(form->Always_On_Top_Option->isChecked());
     EXPECT_FALSE(form->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(form->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(Main_Form_Test, StartUpNamesTheProgramInTheAboutBoxWhichHelpAboutShowsModally) {
+    Start();
+    TAboutBox& box = *form->AboutBox;
+    EXPECT_EQ(box.parent(), form.get());
+    EXPECT_EQ(box.windowTitle(), "About Tessaly v1.0f ...");
+    EXPECT_EQ(box.Product_Name_Label->text(), "Tessaly v1.0f");
+    EXPECT_TRUE(box.Author_and_Date_Label->text().endsWith(", September 2007"));
+    // The year of the program's clock, not of the machine's.
+    EXPECT_TRUE(box.Copyright_Label->text().endsWith("2026"));
+    EXPECT_FALSE(box.isVisible());
+
+    bool shown_modally = false;
+    QTimer::singleShot(0, [&] {
+        shown_modally =
+            QApplication::activeModalWidget() == &box && box.Quote_Change_Timer->isActive();
+        QTest::keyClick(&box, Qt::Key_Escape);
+    });
+    form->AboutOption->trigger();
+    EXPECT_TRUE(shown_modally);
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_FALSE(box.Quote_Change_Timer->isActive());
 }
 
 }  // namespace
