@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fontconfig locales
-    xvfb xauth xdotool imagemagick poppler-utils desktop-file-utils
+    xvfb xauth xdotool x11-utils openbox imagemagick poppler-utils desktop-file-utils
     "$@"
 )
 

@@ -388,6 +388,16 @@ void TFormatStringGrid::Apply_Fixed_Extents() {
     view_->Relayout();
 }
 
+void TFormatStringGrid::Set_Sort_Indicator(int col, Qt::SortOrder order) {
+    if (col == sort_indicator_col_ && order == sort_indicator_order_) {
+        return;
+    }
+    sort_indicator_col_ = col;
+    sort_indicator_order_ = order;
+    top_->viewport()->update();
+    corner_->update();
+}
+
 void TFormatStringGrid::Repaint_All() {
     view_->viewport()->update();
     top_->viewport()->update();

@@ -144,10 +144,20 @@ public:
     // Moves a column with its cells, width and formatting.
     void Move_Column(int from, int to);
 
+    // A small arrow in the last fixed row of the column the rows are sorted
+    // by, pointing up for ascending; a column of -1 shows none.
+    int Sort_Indicator_Column() const { return sort_indicator_col_; }
+    Qt::SortOrder Sort_Indicator_Order() const { return sort_indicator_order_; }
+    void Set_Sort_Indicator(int col, Qt::SortOrder order);
+
 signals:
     // A left-button click that began on a data cell.
     void Clicked();
     void Selection_Changed();
+    // A left-button click that began and ended on the same fixed cell.
+    void Fixed_Cell_Clicked(int col, int row);
+    // A left-button double click on a data cell, after its press selected it.
+    void Cell_Double_Clicked(int col, int row);
 
 private:
     // The grid's own parts reach the selection anchor and the repaint
@@ -192,6 +202,8 @@ private:
     bool multi_line_ = false;
     bool raised_fixed_cells_ = true;
     Cell_Props_Handler on_cell_props_;
+    int sort_indicator_col_ = -1;
+    Qt::SortOrder sort_indicator_order_ = Qt::AscendingOrder;
 };
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -556,6 +557,56 @@ TEST_F(GridTest, ColumnsOfWidthZeroOrLessAreHiddenAndSkipped) {
     QTest::keyClick(View(), Qt::Key_End);
     EXPECT_FALSE(Shot().isNull());
     EXPECT_EQ(grid.Row(), 2);
+}
+
+TEST_F(GridTest, TitleClicksAndDataDoubleClicksAreReportedWithTheirCells) {
+    QSignalSpy titles(&grid, &TFormatStringGrid::Fixed_Cell_Clicked);
+    QSignalSpy doubles(&grid, &TFormatStringGrid::Cell_Double_Clicked);
+    QSignalSpy clicks(&grid, &TFormatStringGrid::Clicked);
+
+    Click(2, 0);
+    ASSERT_EQ(titles.count(), 1);
+    EXPECT_EQ(titles[0], (QVariantList{2, 0}));
+    // Not a click: pressed on one title, let go on another; the right button.
+    QWidget* header = grid.childAt(grid.Cell_Rect(1, 0).center());
+    QTest::mousePress(header, Qt::LeftButton, {},
+                      header->mapFrom(&grid, grid.Cell_Rect(1, 0).center()));
+    QTest::mouseRelease(header, Qt::LeftButton, {},
+                        header->mapFrom(&grid, grid.Cell_Rect(3, 0).center()));
+    Click(1, 0, Qt::RightButton);
+    EXPECT_EQ(titles.count(), 1);
+
+    Click(3, 4, Qt::LeftButton, {}, true);
+    ASSERT_EQ(doubles.count(), 1);
+    EXPECT_EQ(doubles[0], (QVariantList{3, 4}));
+    EXPECT_EQ(grid.Selection(), Cells(3, 4, 3, 4));
+    // The double click's own second release is no further click.
+    const qsizetype clicks_before = clicks.count();
+    QWidget* view = grid.childAt(grid.Cell_Rect(3, 4).center());
+    QTest::mouseRelease(view, Qt::LeftButton, {},
+                        view->mapFrom(&grid, grid.Cell_Rect(3, 4).center()));
+    EXPECT_EQ(clicks.count(), clicks_before);
+    Click(3, 4, Qt::RightButton, {}, true);
+    EXPECT_EQ(doubles.count(), 1);
+}
+
+TEST_F(GridTest, TheSortArrowIsDrawnInTheSortedColumnsTitleOnly) {
+    grid.Set_Col_Width(1, 120);
+    grid.Set_Col_Width(2, 120);
+    const QImage plain = Shot();
+    grid.Set_Sort_Indicator(1, Qt::AscendingOrder);
+    const QImage up = Shot();
+    grid.Set_Sort_Indicator(1, Qt::DescendingOrder);
+    const QImage down = Shot();
+    const QRect title = grid.Cell_Rect(1, 0);
+    EXPECT_NE(up.copy(title), plain.copy(title));
+    EXPECT_NE(down.copy(title), up.copy(title));
+    // Everything else looks as it did.
+    for (const QRect other : {grid.Cell_Rect(2, 0), grid.Cell_Rect(1, 1)}) {
+        EXPECT_EQ(up.copy(other), plain.copy(other));
+    }
+    grid.Set_Sort_Indicator(-1, Qt::AscendingOrder);
+    EXPECT_EQ(Shot(), plain);
 }
 
 }  // namespace

@@ -35,6 +35,13 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
     setObjectName(QStringLiteral("MainForm1"));
     Create_Controls();
     Create_Menu();
+    Connect_Grid_Commands();
+    // Only under X11 does a window manager frame the window after it is
+    // shown; elsewhere the frame is known, or drawn by the window itself.
+    frame_known_ = QGuiApplication::platformName() != QStringLiteral("xcb");
+    placement_timer_ = new QTimer(this);
+    placement_timer_->setInterval(25);
+    connect(placement_timer_, &QTimer::timeout, this, &TMainForm1::Correct_Placement);
     Birthday_And_Date_Report_Form = new TBirthday_And_Date_Report_Form(this);
     AboutBox = new TAboutBox(services_.Links, services_.Memory, services_.Executable_Path, this);
     Add_Modify_Form = new TAdd_Modify_Form(services_.Time, services_.Messages, short_date_, this);
@@ -50,6 +57,10 @@ void TMainForm1::showEvent(QShowEvent* event) {
     // A window coming back from the task bar is no start-up.
     if (!event->spontaneous()) {
         FormShow();
+    }
+    if (placement_pending_ && !placement_timer_->isActive()) {
+        placement_tries_ = 0;
+        placement_timer_->start();
     }
 }
 
@@ -75,11 +86,19 @@ void TMainForm1::FormShow() {
     const QSize reference(2 * group.left() + group.width(), 2 * group.top() + group.height());
     resize(reference.width(), reference.height() + menuBar()->sizeHint().height());
     Record_Design_Layout(*Scaling_ListBox, reference, components_);
+    // Smaller than half the design the controls would no longer be readable.
+    setMinimumSize(reference.width() / 2, reference.height() / 2 + menuBar()->sizeHint().height());
 
     Apply_Settings(Read_Settings());
     Set_Program_Identity();
     if (settings_.Window_Maximized) {
-        setWindowState(windowState() | Qt::WindowMaximized);
+        // Maximised only once the normal frame is in place, so that the
+        // window comes back to it.
+        if (placement_pending_) {
+            maximise_after_placement_ = true;
+        } else {
+            setWindowState(windowState() | Qt::WindowMaximized);
+        }
     }
     Always_On_Top_Option->setChecked(!Always_On_Top_Option->isChecked());
     Toggle_Always_On_Top();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
+#include <QRect>
 
 #include <filesystem>
 #include <vector>
@@ -214,11 +216,20 @@ private:
     void Create_Controls();
     void Create_Menu();
     void Set_Up_Grid();
+    // Column titles sort, a double click edits.
+    void Connect_Grid_Commands();
+    void Column_Title_Click(int col);
+    void Row_Double_Click(int row);
     void Fill_Sort_By_Column_RadioGroup();
     void Set_Column_Widths();
     QSize Client_Size() const;
     // Un-minimises the window, leaving a maximised one maximised.
     void Restore_Window();
+    // Gives the window the stored outer frame, fitted onto a screen. Until
+    // the window manager has framed the window the frame's size is not
+    // known; Correct_Placement applies the frame again once it is.
+    void Place_Window(const Main_Settings& settings);
+    void Correct_Placement();
     // Throws File_Error "Unable to write to <path>".
     void Save_Settings_To_INI_File();
     // The settings file's values, or the defaults when it cannot be read.
@@ -229,6 +240,17 @@ private:
     void Create_Shortcut_In(const char* folder_name, const char* sub_folder);
 
     Main_Form_Services services_;
+    // The outer frame as the settings hold it, and as it was given to the
+    // window after fitting it onto a screen: while the window keeps the
+    // latter, the former is what the close stores.
+    QRect stored_frame_;
+    QRect placed_frame_;
+    QMargins frame_margins_;
+    bool frame_known_ = false;
+    bool placement_pending_ = false;
+    bool maximise_after_placement_ = false;
+    int placement_tries_ = 0;
+    QTimer* placement_timer_ = nullptr;
     // Built once from the regional pattern: the grid, the report and the
     // dialog all show dates alike.
     Short_Date_Formatter short_date_;

@@ -1,5 +1,6 @@
 // The main window's grid: its columns, the list refresh and the sort.
 #include <QGroupBox>
+#include <QRadioButton>
 
 #include <array>
 
@@ -27,6 +28,13 @@ const std::array<const char*, Column_Count> Column_Titles = {
 constexpr std::array<int, Column_Count> Column_Width_Percent = {30, 15, 15, 10, 12, 18, 82};
 constexpr int Grid_Width_Allowance = 26;
 
+void Show_Sort_Indicator(TFormatStringGrid& grid, const Radio_Group& sort_by,
+                         const Radio_Group& order) {
+    grid.Set_Sort_Indicator(sort_by.Item_Index(), order.Item_Index() == Sort_Descending
+                                                      ? Qt::DescendingOrder
+                                                      : Qt::AscendingOrder);
+}
+
 }  // namespace
 
 void TMainForm1::Set_Up_Grid() {
@@ -46,6 +54,36 @@ void TMainForm1::Set_Up_Grid() {
         item.Set_Font(Design_Font(15, col == 0));
         item.Set_Alignment(col == 0 || comments ? Cell_Alignment::Left : Cell_Alignment::Centre);
     }
+}
+
+void TMainForm1::Connect_Grid_Commands() {
+    connect(Names_And_Events_StringGrid, &TFormatStringGrid::Fixed_Cell_Clicked, this,
+            [this](int col, int) { Column_Title_Click(col); });
+    connect(Names_And_Events_StringGrid, &TFormatStringGrid::Cell_Double_Clicked, this,
+            [this](int, int row) { Row_Double_Click(row); });
+}
+
+// Through the radio groups, so that the sort, the refresh and the stored
+// choice follow as when the user picks there.
+void TMainForm1::Column_Title_Click(int col) {
+    if (QRadioButton* sort_by = Sort_By_Column_RadioGroup->Button(col)) {
+        if (Sort_By_Column_RadioGroup->Item_Index() != col) {
+            sort_by->click();
+            return;
+        }
+        const int order = Ascending_Descending_RadioGroup->Item_Index() == 0 ? 1 : 0;
+        if (QRadioButton* other = Ascending_Descending_RadioGroup->Button(order)) {
+            other->click();
+        }
+    }
+}
+
+void TMainForm1::Row_Double_Click(int row) {
+    if (row < 1 || row > Event_Array.Event_Count()) {
+        return;
+    }
+    Select_Row(*Names_And_Events_StringGrid, row);
+    Edit_Entry_BitBtnClick();
 }
 
 void TMainForm1::Fill_Sort_By_Column_RadioGroup() {
@@ -118,6 +156,7 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
         grid.Set_Cell(6, position, From_File_Text(entry.Comments));
     }
 
+    Show_Sort_Indicator(grid, *Sort_By_Column_RadioGroup, *Ascending_Descending_RadioGroup);
     Last_Refresh_Date = today;
 }
 
@@ -127,6 +166,10 @@ bool TMainForm1::Sort_Data_BitBtnClick() {
                                        Ascending_Descending_RadioGroup->Item_Index());
     if (moved) {
         Refresh_StringGrid_From_Array_ButtonClick();
+    } else {
+        // The order may be new though nothing had to move.
+        Show_Sort_Indicator(*Names_And_Events_StringGrid, *Sort_By_Column_RadioGroup,
+                            *Ascending_Descending_RadioGroup);
     }
     return moved;
 }

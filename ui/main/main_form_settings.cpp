@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QSpinBox>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -18,16 +19,13 @@
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 #include "ui/main/radio_group.h"
+#include "ui/main/window_placement.h"
 
 namespace tessaly {
 
 void TMainForm1::Apply_Settings(const Main_Settings& settings) {
     settings_ = settings;
-    // The stored size is the outer one, frame included.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    resize(std::max(settings.Window_Width - frame.width(), 0),
-           std::max(settings.Window_Height - frame.height(), 0));
-    move(settings.Window_Left, settings.Window_Top);
+    Place_Window(settings);
     Always_On_Top_Option->setChecked(settings.Always_On_Top);
     Auto_Run_at_Windows_Startup_Option->setChecked(settings.Auto_Run_At_Windows_Startup);
     Sort_By_Column_RadioGroup->Set_Item_Index(settings.Sort_Column);
@@ -73,15 +71,20 @@ void TMainForm1::Toggle_Always_On_Top() {
 Main_Settings TMainForm1::Current_Settings() const {
     Main_Settings settings;
     // A maximised window stores the bounds it comes back to; reading them
-    // spares restoring a window whose close the user may still refuse.
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    settings.Window_Maximized = isMaximized();
-    const QRect normal = settings.Window_Maximized ? normalGeometry() : client;
-    settings.Window_Top = normal.top() - (client.top() - frame.top());
-    settings.Window_Left = normal.left() - (client.left() - frame.left());
-    settings.Window_Width = normal.width() + frame.width() - client.width();
-    settings.Window_Height = normal.height() + frame.height() - client.height();
+    // spares restoring a window whose close the user may still refuse. The
+    // stored bounds are the outer frame's.
+    settings.Window_Maximized = isMaximized() || maximise_after_placement_;
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    QRect frame = normal.marginsAdded(frame_margins_);
+    // Fitted onto the screen but not moved since: the stored place stays,
+    // for the screen it was meant for.
+    if (placement_pending_ || frame == placed_frame_) {
+        frame = stored_frame_;
+    }
+    settings.Window_Top = frame.top();
+    settings.Window_Left = frame.left();
+    settings.Window_Width = frame.width();
+    settings.Window_Height = frame.height();
     settings.Always_On_Top = Always_On_Top_Option->isChecked();
     settings.Auto_Run_At_Windows_Startup = Auto_Run_at_Windows_Startup_Option->isChecked();
     bool is_number = false;
@@ -97,6 +100,48 @@ Main_Settings TMainForm1::Current_Settings() const {
     settings.Report_Top = Birthday_And_Date_Report_Form->Top();
     settings.Report_Left = Birthday_And_Date_Report_Form->Left();
     return settings;
+}
+
+void TMainForm1::Place_Window(const Main_Settings& settings) {
+    stored_frame_ = QRect(settings.Window_Left, settings.Window_Top, settings.Window_Width,
+                          settings.Window_Height);
+    // Known from the start where no window manager frames the window, and
+    // once it has.
+    if (const QWindow* window = windowHandle();
+        window != nullptr && !window->frameMargins().isNull()) {
+        frame_margins_ = window->frameMargins();
+        frame_known_ = true;
+    }
+    placed_frame_ = Fit_Onto_Screens(stored_frame_, Available_Screen_Areas(),
+                                     minimumSize().grownBy(frame_margins_));
+    setGeometry(placed_frame_.marginsRemoved(frame_margins_));
+    placement_pending_ = !frame_known_;
+}
+
+void TMainForm1::Correct_Placement() {
+    // Long enough for a window manager to frame the window; one that draws
+    // no frame leaves the margins empty.
+    constexpr int Most_Tries = 40;
+    QWindow* window = windowHandle();
+    if (!placement_pending_ || window == nullptr || !isVisible()) {
+        placement_timer_->stop();
+        return;
+    }
+    const QMargins margins = window->frameMargins();
+    if (margins.isNull() && ++placement_tries_ < Most_Tries) {
+        return;
+    }
+    placement_timer_->stop();
+    placement_pending_ = false;
+    frame_known_ = true;
+    frame_margins_ = margins;
+    if (!isMaximized() && !isFullScreen()) {
+        setGeometry(placed_frame_.marginsRemoved(margins));
+    }
+    if (maximise_after_placement_) {
+        maximise_after_placement_ = false;
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
 }
 
 void TMainForm1::Save_Settings_To_INI_File() {

@@ -6,6 +6,10 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <utility>
 
 namespace tessaly::detail {
 
@@ -49,7 +53,11 @@ void Fixed_Header::Paint_Section(QPainter& painter, int logical) {
         for (int row = 0; row < grid_.Fixed_Rows(); ++row) {
             const int height = Row_Pitch(grid_, row);
             if (height > 0) {
-                Paint_Cell(grid_, painter, logical, row, QRect(pos, y, size, height), fixed);
+                const QRect cell(pos, y, size, height);
+                Paint_Cell(grid_, painter, logical, row, cell, fixed);
+                if (logical == grid_.Sort_Indicator_Column() && row == grid_.Fixed_Rows() - 1) {
+                    Paint_Sort_Indicator(painter, cell);
+                }
             }
             y += height;
         }
@@ -65,10 +73,72 @@ void Fixed_Header::Paint_Section(QPainter& painter, int logical) {
     }
 }
 
-// A press on a fixed cell only takes the focus to the grid.
+// A small filled triangle at the cell's right, in the title's own colour.
+void Fixed_Header::Paint_Sort_Indicator(QPainter& painter, const QRect& cell) {
+    const int size = std::clamp(cell.height() / 4, 3, 8);
+    if (cell.width() < 4 * size) {
+        return;
+    }
+    const QPointF tip_base(cell.right() - 2.0 * size, cell.center().y() + 0.5);
+    const double half = size;
+    const double rise = size * 0.6;
+    const bool up = grid_.Sort_Indicator_Order() == Qt::AscendingOrder;
+    const QPolygonF arrow = up ? QPolygonF({{tip_base.x() - half, tip_base.y() + rise},
+                                            {tip_base.x() + half, tip_base.y() + rise},
+                                            {tip_base.x(), tip_base.y() - rise}})
+                               : QPolygonF({{tip_base.x() - half, tip_base.y() - rise},
+                                            {tip_base.x() + half, tip_base.y() - rise},
+                                            {tip_base.x(), tip_base.y() + rise}});
+    const int col = grid_.Sort_Indicator_Column();
+    const QColor color = col < grid_.Columns().Count()
+                             ? grid_.Columns()[col].Header_Font_Color().Resolve(grid_.palette())
+                             : grid_.palette().color(QPalette::ButtonText);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPolygon(arrow);
+    painter.restore();
+}
+
+QPoint Fixed_Header::Cell_At(QPoint pos) const {
+    const bool horizontal = orientation() == Qt::Horizontal;
+    const int logical = logicalIndexAt(horizontal ? pos.x() : pos.y());
+    if (logical < 0) {
+        return {-1, -1};
+    }
+    const int across = horizontal ? pos.y() : pos.x();
+    const int fixed = horizontal ? grid_.Fixed_Rows() : grid_.Fixed_Cols();
+    int start = 0;
+    for (int i = 0; i < fixed; ++i) {
+        const int pitch = horizontal ? Row_Pitch(grid_, i) : Col_Pitch(grid_, i);
+        if (across >= start && across < start + pitch) {
+            return horizontal ? QPoint(logical, i) : QPoint(i, logical);
+        }
+        start += pitch;
+    }
+    return {-1, -1};
+}
+
+// A press on a fixed cell takes the focus to the grid; a click on one is
+// reported.
 void Fixed_Header::mousePressEvent(QMouseEvent* event) {
     grid_.setFocus(Qt::MouseFocusReason);
+    pressed_cell_ =
+        event->button() == Qt::LeftButton ? Cell_At(event->position().toPoint()) : QPoint(-1, -1);
     event->accept();
+}
+
+void Fixed_Header::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    const QPoint cell = Cell_At(event->position().toPoint());
+    const QPoint pressed = std::exchange(pressed_cell_, QPoint(-1, -1));
+    if (cell.x() >= 0 && cell == pressed) {
+        emit grid_.Fixed_Cell_Clicked(cell.x(), cell.y());
+    }
 }
 
 }  // namespace tessaly::detail

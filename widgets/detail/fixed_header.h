@@ -24,13 +24,17 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override { event->accept(); }
-    void mouseReleaseEvent(QMouseEvent* event) override { event->accept(); }
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override { mousePressEvent(event); }
 
 private:
     void Paint_Section(QPainter& painter, int logical);
+    void Paint_Sort_Indicator(QPainter& painter, const QRect& cell);
+    // The fixed cell under the point, as (column, row); (-1, -1) for none.
+    QPoint Cell_At(QPoint pos) const;
 
     TFormatStringGrid& grid_;
+    QPoint pressed_cell_{-1, -1};
 };
 
 }  // namespace tessaly::detail

@@ -127,6 +127,19 @@ void Grid_View::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void Grid_View::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid() &&
+        Is_Data_Cell(grid_, index.column(), index.row())) {
+        // No drag follows a double click; the release must not report a
+        // click either.
+        dragging_ = false;
+        pressed_on_cell_ = false;
+        emit grid_.Cell_Double_Clicked(index.column(), index.row());
+    }
+}
+
 void Grid_View::mouseMoveEvent(QMouseEvent* event) {
     if (!dragging_ || (event->buttons() & Qt::LeftButton) == 0) {
         return;

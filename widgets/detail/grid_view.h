@@ -39,8 +39,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    // A double click is a second press, nothing more.
-    void mouseDoubleClickEvent(QMouseEvent* event) override { mousePressEvent(event); }
+    // A double click is a second press, then reported on a data cell.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:

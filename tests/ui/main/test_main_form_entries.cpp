@@ -342,6 +342,44 @@ TEST_F(Entry_Commands_Test, DemoDataIsShownSortedUnsavedAndUndoTakesItAway) {
     EXPECT_EQ(Names(), QStringList({"E001"}));
 }
 
+TEST_F(Entry_Commands_Test, TitleClicksSortThroughTheRadioGroupsAndARowDoubleClickEditsIt) {
+    Write_Data({{"Bea", 1990, 12, 20, "Birthday", ""},
+                {"Abe", 1990, 12, 9, "Birthday", ""},
+                {"Cyd", 1990, 12, 30, "Birthday", ""}});
+    Start();
+    TFormatStringGrid& grid = Grid();
+    const auto click_title = [&](int col) {
+        QWidget* header = grid.childAt(grid.Cell_Rect(col, 0).center());
+        QTest::mouseClick(header, Qt::LeftButton, {},
+                          header->mapFrom(&grid, grid.Cell_Rect(col, 0).center()));
+    };
+    click_title(3);  // Days Left
+    EXPECT_EQ(form->Sort_By_Column_RadioGroup->Item_Index(), 3);
+    EXPECT_EQ(Names(), QStringList({"Abe", "Bea", "Cyd"}));
+    EXPECT_EQ(grid.Sort_Indicator_Column(), 3);
+    click_title(3);
+    EXPECT_EQ(form->Ascending_Descending_RadioGroup->Item_Index(), 1);
+    EXPECT_EQ(Names(), QStringList({"Cyd", "Bea", "Abe"}));
+    EXPECT_EQ(grid.Sort_Indicator_Order(), Qt::DescendingOrder);
+    click_title(0);
+    EXPECT_EQ(Names(), QStringList({"Cyd", "Bea", "Abe"}));
+    EXPECT_EQ(grid.Sort_Indicator_Column(), 0);
+
+    // A double click on the second row edits that entry alone.
+    Dialog_Script script(Dialog(), Fill_And_Accept("Bee", 32000, "Birthday", ""));
+    const QPoint cell = grid.Cell_Rect(2, 2).center();
+    QWidget* view = grid.childAt(cell);
+    QTest::mouseDClick(view, Qt::LeftButton, {}, view->mapFrom(&grid, cell));
+    EXPECT_EQ(script.caption, Edit_Caption);
+    EXPECT_EQ(Names(), QStringList({"Cyd", "Bee", "Abe"}));
+
+    // The title-chosen order is the one the close stores.
+    ASSERT_TRUE(form->close());
+    const std::string settings = Read_Bytes(dir.File("Tessaly.ini"));
+    EXPECT_NE(settings.find("Sort_By_Column_RadioGroup=0"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("Ascending_Descending_RadioGroup=1"), std::string::npos) << settings;
+}
+
 TEST_F(Entry_Commands_Test, DeletingEveryRowLeavesOneBlankSelectedRow) {
     Write_Data(Numbered(3));
     Start();
