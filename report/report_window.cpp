@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPalette>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -43,6 +44,25 @@ QFont Button_Font() {
     font.setPixelSize(15);
     font.setBold(true);
     return font;
+}
+
+// The report is a document: it shows as it prints, black on a white page
+// with its names in blue, whatever the desktop's colours. Only the roles the
+// text view paints with are fixed; its scroll bars and the rest of the window
+// follow the desktop. A selection is white on a blue that reads on the page.
+QPalette Page_Palette() {
+    QPalette page;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        page.setColor(group, QPalette::Base, Qt::white);
+        page.setColor(group, QPalette::Text, Qt::black);
+        page.setColor(group, QPalette::Highlight, QColor(0, 90, 190));
+        page.setColor(group, QPalette::HighlightedText, Qt::white);
+    }
+    page.setColor(QPalette::Disabled, QPalette::Base, Qt::white);
+    page.setColor(QPalette::Disabled, QPalette::Text, QColor(110, 110, 110));
+    page.setColor(QPalette::Disabled, QPalette::Highlight, QColor(110, 110, 110));
+    page.setColor(QPalette::Disabled, QPalette::HighlightedText, Qt::white);
+    return page;
 }
 
 QPushButton* Make_Button(QWidget* parent, int left, const char* caption, const char* hint,
@@ -85,6 +105,7 @@ TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
     Results_RichEdit = new QTextEdit(this);
     Results_RichEdit->setGeometry(6, 12, 619, 365);
     Results_RichEdit->setFont(Report_Font(Design_Point_Size));
+    Results_RichEdit->setPalette(Page_Palette());
     Results_RichEdit->setReadOnly(true);
     // Read-only still lets the keyboard move and select, as the mouse can.
     Results_RichEdit->setTextInteractionFlags(Qt::TextSelectableByMouse |

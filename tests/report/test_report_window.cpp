@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -10,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
@@ -25,7 +27,9 @@
 #include "core/event_list.h"
 #include "core/short_date.h"
 #include "report/report_rich_text.h"
+#include "test_support/desktop_themes.h"
 #include "test_support/temp_dir.h"
+#include "widgets/contrast.h"
 
 namespace tessaly {
 namespace {
@@ -249,6 +253,54 @@ TEST(Report_Form_Test, CopyPutsTheWholeReportOnTheClipboardAndLeavesNothingSelec
     EXPECT_TRUE(copied->html().contains("#0000ff", Qt::CaseInsensitive));
     EXPECT_FALSE(form.Results_RichEdit->textCursor().hasSelection());
     EXPECT_EQ(form.Results_RichEdit->textCursor().position(), 0);
+}
+
+// The report is a page, as printed, under any desktop colours; the window
+// round it follows the desktop. The theme arrives with the window open, as
+// when the desktop's colours are changed.
+TEST(Report_Form_Test, TheReportShowsAsAWhitePageWithBlackTextAndBlueNamesInADarkTheme) {
+    TBirthday_And_Date_Report_Form form;
+    form.Set_Report(Report_Of({Entry("Nora Vale", 9, 12)}));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const test::Scoped_Desktop_Theme theme(test::Dark_Fusion_Palette());
+    QTRY_COMPARE(form.palette().color(QPalette::Window), QColor(0x35, 0x35, 0x35));
+
+    const QTextEdit& view = *form.Results_RichEdit;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        SCOPED_TRACE(group);
+        const QPalette& page = view.palette();
+        EXPECT_EQ(page.color(group, QPalette::Base), QColor(Qt::white));
+        EXPECT_EQ(page.color(group, QPalette::Text), QColor(Qt::black));
+        EXPECT_EQ(view.viewport()->palette().color(group, QPalette::Base), QColor(Qt::white));
+        // A selection reads, and shows on the page.
+        EXPECT_GE(Contrast_Ratio(page.color(group, QPalette::HighlightedText),
+                                 page.color(group, QPalette::Highlight)),
+                  Text_Contrast);
+        EXPECT_GE(Contrast_Ratio(page.color(group, QPalette::Highlight), Qt::white), 3.0);
+    }
+    EXPECT_EQ(form.Print_BitBtn->palette().color(QPalette::ButtonText), QColor(Qt::white));
+
+    // What is painted: the page, the black lines and the blue name.
+    const QImage shot = view.viewport()->grab().toImage();
+    const QTextBlock entry = view.document()->findBlockByNumber(11);
+    ASSERT_TRUE(entry.text().contains("Nora Vale"));
+    EXPECT_EQ(Marked(entry, Is_Blue), Only(entry.text(), 8, 12));
+    const QRect line =
+        view.document()->documentLayout()->blockBoundingRect(entry).toAlignedRect().translated(
+            -view.horizontalScrollBar()->value(), -view.verticalScrollBar()->value());
+    int blue = 0;
+    int black = 0;
+    for (int y = line.top(); y <= line.bottom(); ++y) {
+        for (int x = std::max(line.left(), 0); x < std::min(line.right(), shot.width()); ++x) {
+            const QColor pixel = shot.pixelColor(x, y);
+            blue += pixel == QColor(Qt::blue) ? 1 : 0;
+            black += pixel == QColor(Qt::black) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(blue, 20);
+    EXPECT_GT(black, 20);
+    EXPECT_EQ(test::Ink_In(shot, line).Background, QColor(Qt::white));
 }
 
 // Prints to a PDF file instead of asking, or cancels.

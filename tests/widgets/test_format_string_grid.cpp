@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "test_support/desktop_themes.h"
+
 namespace {
 
 using tessaly::Cell_Alignment;
@@ -330,6 +332,58 @@ TEST_F(GridTest, SystemColoursAreLookedUpWhenPainting) {
         grid.setPalette(palette);
         EXPECT_EQ(Middle(Shot(), 1, 1), highlight.rgb());
     }
+}
+
+// A text colour from the palette gives way to black or white where it would
+// not read; a colour the grid was given stays as it is.
+TEST_F(GridTest, ThemeTextColoursGiveWayOnlyWhereTheyWouldNotRead) {
+    QPalette dark = grid.palette();
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Button, QColor(230, 230, 230));
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, QColor(255, 255, 220));
+    dark.setColor(QPalette::ToolTipText, Qt::white);
+    grid.setPalette(dark);
+    grid.Set_Cell(1, 3, "Wide");
+    const QColor grey(60, 60, 60);
+    struct Case {
+        const char* What;
+        Grid_Color Background;
+        Grid_Color Text;
+        QColor Ink;
+    };
+    const std::vector<Case> cases = {
+        {"theme text on the theme's base", QPalette::Base, QPalette::Text, Qt::white},
+        {"theme text on a fixed light colour", kData, QPalette::Text, Qt::black},
+        {"theme text on a light button face", QPalette::Button, QPalette::Text, Qt::black},
+        {"a fixed text colour", QPalette::Base, grey, grey},
+        {"the theme's own highlight pair", QPalette::Highlight, QPalette::HighlightedText,
+         Qt::white},
+        {"a theme pair that does not read", QPalette::ToolTipBase, QPalette::ToolTipText,
+         Qt::black},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        grid.Columns()[1].Set_Color(c.Background);
+        grid.Columns()[1].Set_Font_Color(c.Text);
+        const tessaly::test::Ink ink =
+            tessaly::test::Ink_In(Shot(), grid.Cell_Rect(1, 3).adjusted(2, 2, -2, -2));
+        EXPECT_EQ(ink.Background, c.Background.Resolve(dark));
+        EXPECT_EQ(ink.Text, c.Ink);
+    }
+
+    // Selected cells go by the same rule.
+    dark.setColor(QPalette::Highlight, QColor(255, 255, 150));
+    grid.setPalette(dark);
+    grid.Set_SelectedColor(QPalette::Highlight);
+    grid.Set_SelectedTextColor(QPalette::HighlightedText);
+    grid.Set_Current_Cell(1, 3);
+    const tessaly::test::Ink selected =
+        tessaly::test::Ink_In(Shot(), grid.Cell_Rect(1, 3).adjusted(2, 2, -2, -2));
+    EXPECT_EQ(selected.Background, QColor(255, 255, 150));
+    EXPECT_EQ(selected.Text, QColor(Qt::black));
 }
 
 class GridLineTest : public GridTest, public ::testing::WithParamInterface<int> {};

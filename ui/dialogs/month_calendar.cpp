@@ -2,11 +2,25 @@
 
 #include <QAbstractItemView>
 #include <QBoxLayout>
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QTableView>
 #include <QTextCharFormat>
 
+#include "widgets/contrast.h"
+
 namespace tessaly {
+
+namespace {
+
+// Weekends are red, as the calendar marks them by default.
+const QColor Weekend_Red(Qt::red);
+const QColor Today_Circle_Red(200, 20, 20);
+// A mark that is not text needs less contrast to be seen.
+constexpr double Mark_Contrast = 3.0;
+
+}  // namespace
 
 Month_Calendar::Month_Calendar(QWidget* parent) : QCalendarWidget(parent) {
     setSelectionMode(QCalendarWidget::SingleSelection);
@@ -41,6 +55,58 @@ Month_Calendar::Month_Calendar(QWidget* parent) : QCalendarWidget(parent) {
         }
     }
     setFocusPolicy(Qt::ClickFocus);
+    Fit_Colours();
+}
+
+void Month_Calendar::changeEvent(QEvent* event) {
+    QCalendarWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        Fit_Colours();
+    }
+}
+
+void Month_Calendar::Fit_Colours() {
+    // Read from the calendar's own palette, which only ever follows the
+    // desktop: the adjusted roles go to its parts.
+    const QPalette& theme = palette();
+    const QColor base = theme.color(QPalette::Active, QPalette::Base);
+    const QColor text = theme.color(QPalette::Active, QPalette::Text);
+
+    QTextCharFormat weekend;
+    weekend.setForeground(Readable_Tint(Weekend_Red, base));
+    setWeekdayTextFormat(Qt::Saturday, weekend);
+    setWeekdayTextFormat(Qt::Sunday, weekend);
+
+    // The day names sit on the theme's alternate colour; one that does not
+    // go with its text colour gives way to the page's colour.
+    QTextCharFormat header = headerTextFormat();
+    const QColor alternate = theme.color(QPalette::Active, QPalette::AlternateBase);
+    const QColor header_background =
+        Contrast_Ratio(text, alternate) >= Theme_Pair_Contrast ? alternate : base;
+    header.setBackground(header_background);
+    header.setForeground(Readable_Text(text, header_background, Theme_Pair_Contrast));
+    setHeaderTextFormat(header);
+
+    // The selected day and the month and year above are drawn in the
+    // highlighted text on the highlight. Days of the months either side are
+    // drawn in the disabled text colour, which many themes leave as their
+    // text colour or make too faint to read: it becomes halfway between the
+    // text and the page, no fainter than reads.
+    QPalette parts;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        parts.setColor(group, QPalette::HighlightedText,
+                       Readable_Text(theme.color(group, QPalette::HighlightedText),
+                                     theme.color(group, QPalette::Highlight), Theme_Pair_Contrast));
+    }
+    const QColor halfway((text.red() + base.red()) / 2, (text.green() + base.green()) / 2,
+                         (text.blue() + base.blue()) / 2);
+    parts.setColor(QPalette::Disabled, QPalette::Text, Readable_Tint(halfway, base));
+    for (QWidget* part : {static_cast<QWidget*>(findChild<QTableView*>()),
+                          findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"))}) {
+        if (part != nullptr) {
+            part->setPalette(parts);
+        }
+    }
 }
 
 void Month_Calendar::Set_Today(QDate today, const QString& shown_as) {
@@ -69,7 +135,9 @@ void Month_Calendar::paintCell(QPainter* painter, const QRect& rect, QDate date)
     }
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(QPen(QColor(200, 20, 20), 1.5));
+    const QPalette::ColorRole under = date == selectedDate() ? QPalette::Highlight : QPalette::Base;
+    painter->setPen(
+        QPen(Readable_Tint(Today_Circle_Red, palette().color(under), Mark_Contrast), 1.5));
     painter->setBrush(Qt::NoBrush);
     painter->drawEllipse(QRectF(rect).adjusted(1.5, 1.5, -1.5, -1.5));
     painter->restore();

@@ -8,7 +8,8 @@ class QLabel;
 namespace tessaly {
 
 // A month calendar selecting one whole day, with a line showing today's date
-// at its bottom and a circle that can mark today's cell.
+// at its bottom and a circle that can mark today's cell. Its colours follow
+// the desktop's, adjusted where a day would not read in them.
 class Month_Calendar final : public QCalendarWidget {
 public:
     explicit Month_Calendar(QWidget* parent = nullptr);
@@ -23,8 +24,13 @@ public:
 
 protected:
     void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Keeps every day number, day name and the month and year readable in
+    // the calendar's current colours.
+    void Fit_Colours();
+
     QLabel* today_line_ = nullptr;
     QDate today_;
     bool today_circle_shown_ = false;

@@ -4,6 +4,25 @@
 
 namespace tessaly {
 
+QString Mnemonic_Rich_Text(const QString& caption) {
+    QString rich;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] != u'&') {
+            rich += QString(caption[i]).toHtmlEscaped();
+        } else if (i + 1 < caption.size() && caption[i + 1] == u'&') {
+            rich += QStringLiteral("&amp;");
+            ++i;
+        } else if (i + 1 < caption.size()) {
+            // A character outside the basic plane takes two units.
+            const qsizetype length = caption[i + 1].isHighSurrogate() ? 2 : 1;
+            rich += QStringLiteral("<u>") + caption.mid(i + 1, length).toHtmlEscaped() +
+                    QStringLiteral("</u>");
+            i += length;
+        }
+    }
+    return rich;
+}
+
 Auto_Size_Label::Auto_Size_Label(const QString& text, QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
     setText(text);

@@ -4,6 +4,11 @@
 
 namespace tessaly {
 
+// A caption with "&" marks as rich text for a label that is no control's
+// buddy: each letter after a "&" underlined, as a menu shows its mnemonics,
+// "&&" a literal "&", everything else escaped.
+QString Mnemonic_Rich_Text(const QString& caption);
+
 // A one-line label as wide as its text, whatever font or geometry it is
 // given: the window's scaling sets a width from the design, but the text's
 // width at the font actually used decides, so that nothing is cut off.

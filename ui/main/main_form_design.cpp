@@ -101,13 +101,14 @@ void TMainForm1::Create_Controls() {
     Label3 = new QLabel(All_GroupBox);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(32, 352, 537, 43);
-    Label3->setTextFormat(Qt::PlainText);
+    // The menu names in the text show their mnemonics, as the menus do.
+    Label3->setTextFormat(Qt::RichText);
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label3->setText(QStringLiteral(
+    Label3->setText(Mnemonic_Rich_Text(QStringLiteral(
         "To automatically run this program (or stop the running of this program) at Windows "
         "Start-Up, please use the \"&Auto-Run at Windows Startup\" option under the &File "
-        "menu."));
+        "menu.")));
     components_.push_back(Label3);
 
     struct Button_Design {

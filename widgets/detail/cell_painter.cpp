@@ -22,19 +22,19 @@ Cell_Props Initial_Props(const TFormatStringGrid& grid, int col, int row, Cell_S
     if (header) {
         props.background = item.HeaderColor().Resolve(colours);
         props.font = item.HeaderFont();
-        props.text_color = item.Header_Font_Color().Resolve(colours);
+        props.text_color = item.Header_Font_Color().Resolve_Text_On(item.HeaderColor(), colours);
     } else if (col >= grid.Fixed_Cols()) {
         props.background = item.Color().Resolve(colours);
         props.font = item.Font();
-        props.text_color = item.Font_Color().Resolve(colours);
+        props.text_color = item.Font_Color().Resolve_Text_On(item.Color(), colours);
     } else {
         props.background = grid.Fixed_Color().Resolve(colours);
         props.font = grid.font();
-        props.text_color = grid.Font_Color().Resolve(colours);
+        props.text_color = grid.Font_Color().Resolve_Text_On(grid.Fixed_Color(), colours);
     }
     if (state.selected) {
         props.background = grid.SelectedColor().Resolve(colours);
-        props.text_color = grid.SelectedTextColor().Resolve(colours);
+        props.text_color = grid.SelectedTextColor().Resolve_Text_On(grid.SelectedColor(), colours);
     }
     props.alignment = header ? item.HeaderAlignment() : item.Alignment();
     props.text = grid.Cell(col, row);

@@ -4,8 +4,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <map>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "test_support/qt_printers.h"
+#include "ui/main/auto_size_label.h"
 
 namespace {
 
@@ -96,6 +100,57 @@ TEST_F(Menu_Test, EveryEnabledItemDoesSomething) {
         }
     }
     EXPECT_EQ(triggered, 19);
+}
+
+// The text a rich-text label shows, with the underlined characters marked.
+struct Shown_Text {
+    QString Plain;
+    QString Underlined;
+};
+
+Shown_Text Shown(const QString& rich) {
+    QTextDocument document;
+    document.setHtml(rich);
+    Shown_Text shown{document.toPlainText(), {}};
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            for (const QChar c : it.fragment().text()) {
+                shown.Underlined += it.fragment().charFormat().fontUnderline() ? c : u'.';
+            }
+        }
+    }
+    return shown;
+}
+
+TEST(Mnemonic_Rich_Text_Test, UnderlinesTheLetterAfterEachMarkAndShowsEverythingElseAsItIs) {
+    const Shown_Text shown = Shown(Mnemonic_Rich_Text("&Save && <b>keep</b> \"x\"&"));
+    EXPECT_EQ(shown.Plain, "Save & <b>keep</b> \"x\"");
+    EXPECT_EQ(shown.Underlined, "S" + QString(shown.Plain.size() - 1, u'.'));
+    EXPECT_EQ(Shown(Mnemonic_Rich_Text("&😀 te&xt")).Underlined, "😀...x.");
+}
+
+TEST_F(Main_Form_Test, TheAutoRunNoteShowsTheMenuMnemonicsAsTheMenusDo) {
+    Start();
+    QLabel& note = *form->Label3;
+    ASSERT_EQ(note.textFormat(), Qt::RichText);
+    EXPECT_TRUE(note.wordWrap());
+    const Shown_Text shown = Shown(note.text());
+    const QString expected =
+        "To automatically run this program (or stop the running of this program) at Windows "
+        "Start-Up, please use the \"Auto-Run at Windows Startup\" option under the File menu.";
+    EXPECT_EQ(shown.Plain, expected);
+    QString underlined(expected.size(), u'.');
+    underlined[expected.indexOf("Auto-Run")] = u'A';
+    underlined[expected.indexOf("File")] = u'F';
+    EXPECT_EQ(shown.Underlined, underlined);
+
+    // The window's scaling still sizes the note's text: in a larger window
+    // the larger font takes more lines at the same width.
+    const int design_points = note.font().pointSize();
+    const int design_height = note.heightForWidth(537);
+    form->resize(form->width() * 3 / 2, form->height() * 3 / 2);
+    EXPECT_GT(note.font().pointSize(), design_points);
+    EXPECT_GT(note.heightForWidth(537), design_height);
 }
 
 }  // namespace
