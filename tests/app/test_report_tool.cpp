@@ -1,10 +1,5 @@
 #include "app/report_tool.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -16,44 +11,15 @@
 #include "core/data_file.h"
 #include "core/dates.h"
 #include "core/event_list.h"
+#include "report_tool_expected.h"
 #include "test_support/temp_dir.h"
-
-extern char** environ;
 
 namespace tessaly {
 namespace {
 
-struct Tool_Result {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-const std::string Demo_Report_7_Dec_2026 =
-    "\n"
-    "Coming Birthdays and Events Report.\n"
-    "\n"
-    "    Timeframe:  Birthdays and Events occuring in the next 14 days.\n"
-    "\n"
-    "     Valid at:  Mon, 07/12/2026\n"
-    "\n"
-    " Sorted Order:  Days Left, Ascending Order.\n"
-    "\n"
-    " Events :\n"
-    "\n"
-    "    1.  Juniper's 4th Birthday in 4 days (Fri, 11/12/2026)\n"
-    "    2.  Clementine's 1st Birthday in 5 days (Sat, 12/12/2026)\n"
-    "    3.  Mo and Rita's 15th Wedding Anniversary in 5 days (Sat, 12/12/2026)\n"
-    "    4.  Luis and Irena's 12th Wedding Anniversary in 6 days (Sun, 13/12/2026)\n"
-    "    5.  Ada and Felix's 5th Wedding Anniversary in 7 days (Mon, 14/12/2026)\n"
-    "\n"
-    " 5 events found and reported.\n"
-    "\n"
-    " Report courtesy of:  Tessaly v1.0f\n"
-    "                      https://tessaly.example.org\n"
-    "\n";
-
-const std::string Try_Help = "Try 'tessaly-report --help'.\n";
+using test::Demo_Report_7_Dec_2026;
+using test::Tool_Result;
+using test::Try_Help;
 
 class Report_Tool_Test : public testing::Test {
 protected:
@@ -459,102 +425,6 @@ TEST_F(Report_Tool_Test, FailedOutputIsNotSuccess) {
     std::ostringstream err;
     EXPECT_EQ(Run_Report_Tool({"--demo"}, env_, out, err), Report_Tool_Output_Failed);
     EXPECT_NE(err.str().find("could not be written"), std::string::npos);
-}
-
-// The built program, copied into a folder of its own so that its data and
-// settings files are the test's.
-class Report_Tool_Process_Test : public testing::Test {
-protected:
-    Report_Tool_Process_Test() { std::filesystem::copy_file(TESSALY_REPORT_TOOL_PATH, program_); }
-
-    Tool_Result Run(const std::vector<std::string>& args, const char* output = nullptr) const {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const std::string out_path = output != nullptr ? output : folder_.File("out").string();
-        const std::string err_path = folder_.File("err").string();
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        std::vector<std::string> all = {program_.string()};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& arg : all) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        pid_t child = 0;
-        Tool_Result result;
-        const int error =
-            posix_spawn(&child, program_.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        int status = 0;
-        if (error == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-            result.Status = WEXITSTATUS(status);
-        }
-        if (output == nullptr) {
-            result.Out = test::Read_Bytes(out_path);
-        }
-        result.Err = test::Read_Bytes(err_path);
-        return result;
-    }
-
-    test::Temp_Dir folder_;
-    std::filesystem::path program_ = folder_.File("tessaly-report");
-};
-
-TEST_F(Report_Tool_Process_Test, ReportsFromFilesBesideItself) {
-    Event_List list;
-    TName_And_Event_Data& entry = list.Append();
-    entry.Name = "Nora Vale";
-    entry.Orig_Date = Encode_Date(1986, 12, 7);
-    entry.Event_Type = "Birthday";
-    TName_And_Event_Data& later = list.Append();
-    later.Name = "Hal and Ivy";
-    later.Orig_Date = Encode_Date(2001, 12, 19);
-    later.Event_Type = "Wedding Anniversary";
-    Save_Data_To_File_ButtonClick(list, folder_.File("Tessaly.dat"));
-    test::Write_Bytes(folder_.File("Tessaly.ini"), "[Tessaly]\r\nDays_Threshold_SpinEdit=12\r\n");
-
-    const Tool_Result result = Run({"--date", "2026-12-07", "--date-format", "%d/%m/%Y"});
-    EXPECT_EQ(result.Status, 0) << result.Err;
-    EXPECT_EQ(result.Err, "");
-    EXPECT_NE(result.Out.find("occuring in the next 12 days.\n"), std::string::npos);
-    EXPECT_NE(result.Out.find("    1.  Nora Vale's 40th Birthday today (Mon, 07/12/2026)\n"
-                              "    2.  Hal and Ivy's 25th Wedding Anniversary in 12 days (Sat, "
-                              "19/12/2026)\n"),
-              std::string::npos)
-        << result.Out;
-    // Not a terminal: no escapes.
-    EXPECT_EQ(result.Out.find('\x1b'), std::string::npos);
-}
-
-TEST_F(Report_Tool_Process_Test, DemoAndExitStatuses) {
-    const Tool_Result demo = Run({"--demo", "--date", "2026-12-07", "--date-format", "%d/%m/%Y"});
-    EXPECT_EQ(demo.Status, 0);
-    EXPECT_EQ(demo.Out, Demo_Report_7_Dec_2026);
-
-    const Tool_Result empty = Run({});
-    EXPECT_EQ(empty.Status, 1);
-    EXPECT_EQ(empty.Err, "Error: There are no entries in the list.\n");
-
-    test::Write_Bytes(folder_.File("Tessaly.dat"), "V1.1\r\n1\r\nNora\r\n0x10\r\n");
-    const Tool_Result unreadable = Run({});
-    EXPECT_EQ(unreadable.Status, 2);
-    EXPECT_NE(unreadable.Err.find("Invalid numeric input"), std::string::npos);
-
-    const Tool_Result usage = Run({"--days", "0"});
-    EXPECT_EQ(usage.Status, 64);
-    EXPECT_NE(usage.Err.find(Try_Help), std::string::npos);
-}
-
-TEST_F(Report_Tool_Process_Test, FullDiskIsAFailure) {
-    if (!std::filesystem::exists("/dev/full")) {
-        GTEST_SKIP() << "no /dev/full";
-    }
-    const Tool_Result result = Run({"--demo"}, "/dev/full");
-    EXPECT_EQ(result.Status, Report_Tool_Output_Failed);
-    EXPECT_NE(result.Err.find("could not be written"), std::string::npos);
 }
 
 }  // namespace
