@@ -31,10 +31,11 @@ constexpr const char* Usage_Text =
     "  --date YYYY-MM-DD      report as if today were this date\n"
     "  --date-format PATTERN  show dates with this strftime pattern, e.g. %d/%m/%Y\n"
     "                         (default: the locale's short date)\n"
-    "  --color WHEN           highlight names: auto (when writing to a terminal),\n"
-    "                         always or never\n"
+    "  --color WHEN           highlight names: auto (on a terminal, unless NO_COLOR\n"
+    "                         is set to a non-empty value or TERM is dumb), always\n"
+    "                         or never\n"
     "  --demo                 report on the demo entries instead of a file\n"
-    "  --help                 show this help and exit\n"
+    "  -h, --help             show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
     "Options take their value as the next argument or after \"=\".\n"
@@ -132,6 +133,10 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
     Tool_Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (arg == "-h") {
+            options.Help = true;
+            return options;
+        }
         if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
             if (!arg.empty() && arg[0] == '-') {
                 throw Usage_Error("unknown option '" + arg + "'");
@@ -300,8 +305,11 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     inputs.Web_Address = Maker_Web_Address;
     const Report_Document document = Build_Coming_Events_Report(inputs);
 
+    // An empty NO_COLOR is taken as unset, so that "NO_COLOR=" undoes an
+    // inherited one.
     const bool colour = options.Colour == Colour_Mode::Always ||
-                        (options.Colour == Colour_Mode::Auto && env.Stdout_Is_Terminal);
+                        (options.Colour == Colour_Mode::Auto && env.Stdout_Is_Terminal &&
+                         env.No_Color.empty() && env.Term != "dumb");
     out << (colour ? Render_Ansi(document) : Render_Plain(document));
     if (!out.flush()) {
         err << Report_Tool_Name << ": the report could not be written to standard output\n";

@@ -309,6 +309,8 @@ struct Colour_Case {
     std::vector<std::string> Args;
     bool Terminal;
     bool Coloured;
+    std::string No_Color = "";
+    std::string Term = "xterm-256color";
 };
 
 void PrintTo(const Colour_Case& c, std::ostream* os) {
@@ -321,6 +323,8 @@ class Report_Tool_Colour_Test : public Report_Tool_Test,
 TEST_P(Report_Tool_Colour_Test, ColoursPerOptionAndTerminal) {
     const Colour_Case& c = GetParam();
     env_.Stdout_Is_Terminal = c.Terminal;
+    env_.No_Color = c.No_Color;
+    env_.Term = c.Term;
     std::vector<std::string> args = {"--demo", "--date", "2026-12-07"};
     args.insert(args.end(), c.Args.begin(), c.Args.end());
     const Tool_Result result = Run(args);
@@ -340,7 +344,14 @@ INSTANTIATE_TEST_SUITE_P(
                     Colour_Case{"AutoOnPipe", {}, false, false},
                     Colour_Case{"ExplicitAuto", {"--color=auto"}, true, true},
                     Colour_Case{"AlwaysOnPipe", {"--color", "always"}, false, true},
-                    Colour_Case{"NeverOnTerminal", {"--color", "never"}, true, false}),
+                    Colour_Case{"NeverOnTerminal", {"--color", "never"}, true, false},
+                    Colour_Case{"AutoWithNoColor", {}, true, false, "1"},
+                    Colour_Case{"AutoWithNoColorOfAnyText", {"--color=auto"}, true, false, "no"},
+                    Colour_Case{"AutoWithoutTerm", {}, true, true, "", ""},
+                    Colour_Case{"AutoOnDumbTerminal", {}, true, false, "", "dumb"},
+                    Colour_Case{"AlwaysWithNoColor", {"--color", "always"}, true, true, "1"},
+                    Colour_Case{
+                        "AlwaysOnDumbPipe", {"--color", "always"}, false, true, "1", "dumb"}),
     [](const testing::TestParamInfo<Colour_Case>& param) { return param.param.Label; });
 
 struct Usage_Case {
@@ -406,11 +417,26 @@ INSTANTIATE_TEST_SUITE_P(
                    "--demo and --file cannot be used together"}),
     [](const testing::TestParamInfo<Usage_Case>& param) { return param.param.Label; });
 
+TEST_F(Report_Tool_Test, ShortHelpOptionIsHelp) {
+    const Tool_Result help = Run({"--help"});
+    EXPECT_NE(help.Out.find("\n  -h, --help "), std::string::npos) << help.Out;
+    const std::vector<std::vector<std::string>> calls = {
+        {"-h"}, {"-h", "--bogus"}, {"--demo", "-h"}};
+    for (const std::vector<std::string>& args : calls) {
+        const Tool_Result result = Run(args);
+        EXPECT_EQ(result.Status, 0) << args.back();
+        EXPECT_EQ(result.Out, help.Out) << args.back();
+        EXPECT_EQ(result.Err, "") << args.back();
+    }
+}
+
 TEST_F(Report_Tool_Test, HelpAndVersionGoToStandardOutput) {
     const Tool_Result help = Run({"--help"});
     EXPECT_EQ(help.Status, 0);
     EXPECT_EQ(help.Out.rfind("Usage: tessaly-report [OPTION]...\n", 0), 0u);
     EXPECT_NE(help.Out.find("--date-format PATTERN"), std::string::npos);
+    EXPECT_NE(help.Out.find("NO_COLOR"), std::string::npos);
+    EXPECT_NE(help.Out.find("TERM is dumb"), std::string::npos);
     EXPECT_EQ(help.Err, "");
 
     const Tool_Result version = Run({"--version"});

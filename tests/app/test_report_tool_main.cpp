@@ -1,5 +1,5 @@
 // The built program: what its main() takes from the process (the files
-// beside it, standard output) and its exit statuses.
+// beside it, the terminal, the environment) and its exit statuses.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/report_tool.h"
@@ -42,6 +44,65 @@ protected:
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        Tool_Result result;
+        result.Status = Wait(Spawn(args, actions, environ));
+        posix_spawn_file_actions_destroy(&actions);
+        if (output == nullptr) {
+            result.Out = test::Read_Bytes(out_path);
+        }
+        result.Err = test::Read_Bytes(err_path);
+        return result;
+    }
+
+    // Runs the program with its standard output on a pseudo-terminal, and
+    // with `variables` ("NAME=value") in place of the test's own NO_COLOR and
+    // TERM. The terminal turns each "\n" into "\r\n".
+    Tool_Result Run_On_Terminal(const std::vector<std::string>& args,
+                                const std::vector<std::string>& variables) const {
+        Tool_Result result;
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+            ADD_FAILURE() << "no pseudo-terminal";
+            return result;
+        }
+        const int terminal = ::open(::ptsname(master), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        std::vector<std::string> settings;
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            const std::string_view text = *variable;
+            if (!text.starts_with("NO_COLOR=") && !text.starts_with("TERM=")) {
+                settings.emplace_back(text);
+            }
+        }
+        settings.insert(settings.end(), variables.begin(), variables.end());
+        std::vector<char*> envp;
+        for (std::string& setting : settings) {
+            envp.push_back(setting.data());
+        }
+        envp.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, terminal, STDOUT_FILENO);
+        const std::string err_path = folder_.File("err").string();
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const pid_t child = Spawn(args, actions, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(terminal);
+        // Reading ends once the program has closed the terminal.
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(master, buffer, sizeof buffer)) > 0;) {
+            result.Out.append(buffer, static_cast<std::size_t>(got));
+        }
+        ::close(master);
+        result.Status = Wait(child);
+        result.Err = test::Read_Bytes(err_path);
+        return result;
+    }
+
+    // The child's id, or 0 when it could not be started.
+    pid_t Spawn(const std::vector<std::string>& args, const posix_spawn_file_actions_t& actions,
+                char** envp) const {
         std::vector<std::string> all = {program_.string()};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -50,19 +111,19 @@ protected:
         }
         argv.push_back(nullptr);
         pid_t child = 0;
-        Tool_Result result;
-        const int error =
-            posix_spawn(&child, program_.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        if (posix_spawn(&child, program_.c_str(), &actions, nullptr, argv.data(), envp) != 0) {
+            return 0;
+        }
+        return child;
+    }
+
+    // The exit status, or -1 when the program did not exit by itself.
+    static int Wait(pid_t child) {
         int status = 0;
-        if (error == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-            result.Status = WEXITSTATUS(status);
+        if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
+            return WEXITSTATUS(status);
         }
-        if (output == nullptr) {
-            result.Out = test::Read_Bytes(out_path);
-        }
-        result.Err = test::Read_Bytes(err_path);
-        return result;
+        return -1;
     }
 
     test::Temp_Dir folder_;
@@ -112,6 +173,35 @@ TEST_F(Report_Tool_Process_Test, DemoAndExitStatuses) {
     const Tool_Result usage = Run({"--days", "0"});
     EXPECT_EQ(usage.Status, 64);
     EXPECT_NE(usage.Err.find(Try_Help), std::string::npos);
+}
+
+// The program itself reads NO_COLOR and TERM when it writes to a terminal.
+TEST_F(Report_Tool_Process_Test, EnvironmentDecidesColourOnATerminal) {
+    struct Setting {
+        std::vector<std::string> Variables;
+        std::vector<std::string> Args;
+        bool Coloured;
+    };
+    const std::vector<Setting> settings = {
+        {{"TERM=xterm"}, {}, true},
+        {{}, {}, true},
+        {{"TERM=xterm", "NO_COLOR="}, {}, true},
+        {{"TERM=xterm", "NO_COLOR=1"}, {}, false},
+        {{"TERM=dumb"}, {}, false},
+        {{"TERM=dumb", "NO_COLOR=1"}, {"--color", "always"}, true},
+    };
+    for (const Setting& setting : settings) {
+        std::vector<std::string> args = {"--demo", "--date", "2026-12-07"};
+        args.insert(args.end(), setting.Args.begin(), setting.Args.end());
+        const Tool_Result result = Run_On_Terminal(args, setting.Variables);
+        const std::string label = testing::PrintToString(setting.Variables);
+        ASSERT_EQ(result.Status, 0) << label << result.Err;
+        EXPECT_NE(result.Out.find("5 events found and reported."), std::string::npos) << label;
+        EXPECT_EQ(result.Out.find("\x1b[1;34mJuniper's \x1b[0m") != std::string::npos,
+                  setting.Coloured)
+            << label << result.Out;
+        EXPECT_EQ(result.Out.find('\x1b') != std::string::npos, setting.Coloured) << label;
+    }
 }
 
 TEST_F(Report_Tool_Process_Test, FullDiskIsAFailure) {
