@@ -417,6 +417,69 @@ INSTANTIATE_TEST_SUITE_P(
                    "--demo and --file cannot be used together"}),
     [](const testing::TestParamInfo<Usage_Case>& param) { return param.param.Label; });
 
+const std::string Bad_Format = "invalid --date-format '";
+
+// The patterns themselves are tested with the formatter; here the tool's
+// usage path.
+INSTANTIATE_TEST_SUITE_P(
+    DateFormat, Report_Tool_Usage_Test,
+    testing::Values(
+        Usage_Case{
+            "Unknown", {"--date-format", "%d %Q"}, Bad_Format + "%d %Q': unknown conversion '%Q'"},
+        Usage_Case{"LonePercentAtTheEnd",
+                   {"--date-format=%d/%m/%"},
+                   Bad_Format + "%d/%m/%': a lone '%' ends it; write %% for a percent sign"},
+        Usage_Case{"TimeOfDay",
+                   {"--date-format", "%d %H:%M"},
+                   Bad_Format +
+                       "%d %H:%M': '%H' is a time conversion, and the report's dates have no time"},
+        // Refused before a later --help, as any bad value is.
+        Usage_Case{"BeforeHelp",
+                   {"--date-format", "%Q", "--help"},
+                   Bad_Format + "%Q': unknown conversion '%Q'"}),
+    [](const testing::TestParamInfo<Usage_Case>& param) { return param.param.Label; });
+
+TEST_F(Report_Tool_Test, DateFormatShowsEveryDateOfTheReport) {
+    const Tool_Result result =
+        Run({"--demo", "--date", "2026-03-05", "--date-format", "%e %b %Y (100%%)"});
+    ASSERT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Err, "");
+    EXPECT_NE(result.Out.find("     Valid at:  Thu,  5 Mar 2026 (100%)\n"), std::string::npos)
+        << result.Out;
+    EXPECT_NE(
+        result.Out.find("    1.  Juniper's 4th Birthday in 4 days (Mon,  9 Mar 2026 (100%))\n"),
+        std::string::npos)
+        << result.Out;
+}
+
+// Every conversion the help names for --date-format is honoured, none shown
+// literally.
+TEST_F(Report_Tool_Test, HelpNamesOnlyDateConversionsItHonours) {
+    const std::string help = Run({"--help"}).Out;
+    const std::size_t start = help.find("--date-format PATTERN");
+    const std::size_t end = help.find("--color WHEN");
+    ASSERT_LT(start, end) << help;
+    std::istringstream words(help.substr(start, end - start));
+    int named = 0;
+    for (std::string word; words >> word;) {
+        if (word[0] != '%') {
+            continue;
+        }
+        if (word.back() == ';') {
+            word.pop_back();
+        }
+        ++named;
+        const Tool_Result result = Run({"--demo", "--date", "2026-03-05", "--date-format", word});
+        ASSERT_EQ(result.Status, 0) << word << ": " << result.Err;
+        const std::size_t at = result.Out.find("Valid at:  Thu, ") + 16;
+        const std::string shown = result.Out.substr(at, result.Out.find('\n', at) - at);
+        EXPECT_FALSE(shown.empty()) << word;
+        EXPECT_EQ(shown.find('%') == std::string::npos, word != "%%") << word << ": " << shown;
+    }
+    // The example, the list and the unpadded forms.
+    EXPECT_GE(named, 25);
+}
+
 TEST_F(Report_Tool_Test, ShortHelpOptionIsHelp) {
     const Tool_Result help = Run({"--help"});
     EXPECT_NE(help.Out.find("\n  -h, --help "), std::string::npos) << help.Out;
