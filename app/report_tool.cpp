@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "app/date_format.h"
 #include "core/data_file.h"
 #include "core/demo_data.h"
 #include "core/errors.h"
@@ -21,26 +22,34 @@ namespace tessaly {
 
 namespace {
 
-constexpr const char* Usage_Text =
-    "Usage: tessaly-report [OPTION]...\n"
-    "Print the coming birthdays and events of the Tessaly data file.\n"
-    "\n"
-    "  --file PATH            the data file (default: Tessaly.dat beside this program)\n"
-    "  --days N               report events due within N days, 1 to 100\n"
-    "                         (default: the window's setting in Tessaly.ini, else 14)\n"
-    "  --date YYYY-MM-DD      report as if today were this date\n"
-    "  --date-format PATTERN  show dates with this strftime pattern, e.g. %d/%m/%Y\n"
-    "                         (default: the locale's short date)\n"
-    "  --color WHEN           highlight names: auto (when writing to a terminal),\n"
-    "                         always or never\n"
-    "  --demo                 report on the demo entries instead of a file\n"
-    "  --help                 show this help and exit\n"
-    "  --version              show the version and exit\n"
-    "\n"
-    "Options take their value as the next argument or after \"=\".\n"
-    "\n"
-    "Exit status: 0 report printed, 1 no entries in the list, 2 data file\n"
-    "unreadable (or, with --file, missing), 64 bad usage, 74 report not written.\n";
+// The help; the list of date conversions is the one --date-format takes.
+std::string Usage_Text() {
+    return "Usage: tessaly-report [OPTION]...\n"
+           "Print the coming birthdays and events of the Tessaly data file.\n"
+           "\n"
+           "  --file PATH            the data file (default: Tessaly.dat beside this program)\n"
+           "  --days N               report events due within N days, 1 to 100\n"
+           "                         (default: the window's setting in Tessaly.ini, else 14)\n"
+           "  --date YYYY-MM-DD      report as if today were this date\n"
+           "  --date-format PATTERN  show dates with this strftime pattern, e.g. %d/%m/%Y\n"
+           "                         (default: the locale's short date); it takes\n"
+           "                         " +
+           Date_Format_Conversions() +
+           ";\n"
+           "                         %-d %-e %-j %-m %-y (or %#d and so on) drop the\n"
+           "                         leading zero or space; other conversions are refused\n"
+           "  --color WHEN           highlight names: auto (on a terminal, unless NO_COLOR\n"
+           "                         is set to a non-empty value or TERM is dumb), always\n"
+           "                         or never\n"
+           "  --demo                 report on the demo entries instead of a file\n"
+           "  -h, --help             show this help and exit\n"
+           "  --version              show the version and exit\n"
+           "\n"
+           "Options take their value as the next argument or after \"=\".\n"
+           "\n"
+           "Exit status: 0 report printed, 1 no entries in the list, 2 data file\n"
+           "unreadable (or, with --file, missing), 64 bad usage, 74 report not written.\n";
+}
 
 constexpr const char* Empty_List_Message = "Error: There are no entries in the list.";
 constexpr const char* Iso_Date_Pattern = "%Y-%m-%d";
@@ -56,7 +65,7 @@ struct Tool_Options {
     std::optional<std::filesystem::path> File;
     std::optional<int> Days;
     std::optional<Day_Number> Date;
-    std::optional<std::string> Date_Format;
+    std::optional<Short_Date_Formatter> Date_Format;
     Colour_Mode Colour = Colour_Mode::Auto;
     bool Demo = false;
     bool Help = false;
@@ -132,6 +141,10 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
     Tool_Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (arg == "-h") {
+            options.Help = true;
+            return options;
+        }
         if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
             if (!arg.empty() && arg[0] == '-') {
                 throw Usage_Error("unknown option '" + arg + "'");
@@ -183,7 +196,11 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
             if (value->empty()) {
                 throw Usage_Error("option '--date-format' needs a strftime pattern, e.g. %d/%m/%Y");
             }
-            options.Date_Format = *value;
+            try {
+                options.Date_Format = Make_Date_Format_Formatter(*value);
+            } catch (const Date_Format_Error& error) {
+                throw Usage_Error("invalid --date-format '" + *value + "': " + error.what());
+            }
         } else {
             options.Colour = Parse_Colour(*value);
         }
@@ -229,7 +246,7 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
         return Report_Tool_Usage;
     }
     if (options.Help) {
-        out << Usage_Text;
+        out << Usage_Text();
         return out.flush() ? Report_Tool_Printed : Report_Tool_Output_Failed;
     }
     if (options.Version) {
@@ -288,20 +305,24 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     const int user_order = std::clamp(settings.Sort_Order, -1, static_cast<int>(Sort_Descending));
     Order_For_Report(list, user_column, user_order);
 
-    std::string pattern = options.Date_Format.value_or(env.Locale_Date_Pattern);
-    if (pattern.empty()) {
-        pattern = Iso_Date_Pattern;
-    }
     Report_Inputs inputs;
     inputs.List = &list;
     inputs.Threshold = threshold;
     inputs.Today = today;
-    inputs.Short_Date = Make_Strftime_Formatter(std::move(pattern));
+    if (options.Date_Format) {
+        inputs.Short_Date = std::move(*options.Date_Format);
+    } else {
+        inputs.Short_Date = Make_Strftime_Formatter(
+            env.Locale_Date_Pattern.empty() ? Iso_Date_Pattern : env.Locale_Date_Pattern);
+    }
     inputs.Web_Address = Maker_Web_Address;
     const Report_Document document = Build_Coming_Events_Report(inputs);
 
+    // An empty NO_COLOR is taken as unset, so that "NO_COLOR=" undoes an
+    // inherited one.
     const bool colour = options.Colour == Colour_Mode::Always ||
-                        (options.Colour == Colour_Mode::Auto && env.Stdout_Is_Terminal);
+                        (options.Colour == Colour_Mode::Auto && env.Stdout_Is_Terminal &&
+                         env.No_Color.empty() && env.Term != "dumb");
     out << (colour ? Render_Ansi(document) : Render_Plain(document));
     if (!out.flush()) {
         err << Report_Tool_Name << ": the report could not be written to standard output\n";

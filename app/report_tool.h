@@ -27,6 +27,10 @@ struct Report_Tool_Environment {
     // The local date as a whole day number.
     Day_Number Today = 0;
     bool Stdout_Is_Terminal = false;
+    // The NO_COLOR and TERM variables; empty when unset. Under --color auto
+    // either can turn the colour off.
+    std::string No_Color;
+    std::string Term;
     // The locale's short-date strftime pattern (Locale_Short_Date_Pattern());
     // empty means year-month-day.
     std::string Locale_Date_Pattern;

@@ -1,6 +1,7 @@
 // tessaly-report: the coming-events report in a terminal.
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <exception>
 #include <filesystem>
@@ -24,6 +25,12 @@ int main(int argc, char** argv) {
             tessaly::Executable_Path(argc > 0 ? argv[0] : nullptr).parent_path();
         env.Today = tessaly::Local_Today();
         env.Stdout_Is_Terminal = tessaly::Is_Terminal(stdout);
+        const auto variable = [](const char* name) {
+            const char* value = std::getenv(name);
+            return std::string(value != nullptr ? value : "");
+        };
+        env.No_Color = variable("NO_COLOR");
+        env.Term = variable("TERM");
         env.Locale_Date_Pattern = tessaly::Locale_Short_Date_Pattern();
 
         const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -1,10 +1,5 @@
 #include "app/report_tool.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -16,44 +11,15 @@
 #include "core/data_file.h"
 #include "core/dates.h"
 #include "core/event_list.h"
+#include "report_tool_expected.h"
 #include "test_support/temp_dir.h"
-
-extern char** environ;
 
 namespace tessaly {
 namespace {
 
-struct Tool_Result {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-const std::string Demo_Report_7_Dec_2026 =
-    "\n"
-    "Coming Birthdays and Events Report.\n"
-    "\n"
-    "    Timeframe:  Birthdays and Events occuring in the next 14 days.\n"
-    "\n"
-    "     Valid at:  Mon, 07/12/2026\n"
-    "\n"
-    " Sorted Order:  Days Left, Ascending Order.\n"
-    "\n"
-    " Events :\n"
-    "\n"
-    "    1.  Juniper's 4th Birthday in 4 days (Fri, 11/12/2026)\n"
-    "    2.  Clementine's 1st Birthday in 5 days (Sat, 12/12/2026)\n"
-    "    3.  Mo and Rita's 15th Wedding Anniversary in 5 days (Sat, 12/12/2026)\n"
-    "    4.  Luis and Irena's 12th Wedding Anniversary in 6 days (Sun, 13/12/2026)\n"
-    "    5.  Ada and Felix's 5th Wedding Anniversary in 7 days (Mon, 14/12/2026)\n"
-    "\n"
-    " 5 events found and reported.\n"
-    "\n"
-    " Report courtesy of:  Tessaly v1.0f\n"
-    "                      https://tessaly.example.org\n"
-    "\n";
-
-const std::string Try_Help = "Try 'tessaly-report --help'.\n";
+using test::Demo_Report_7_Dec_2026;
+using test::Tool_Result;
+using test::Try_Help;
 
 class Report_Tool_Test : public testing::Test {
 protected:
@@ -343,6 +309,8 @@ struct Colour_Case {
     std::vector<std::string> Args;
     bool Terminal;
     bool Coloured;
+    std::string No_Color = "";
+    std::string Term = "xterm-256color";
 };
 
 void PrintTo(const Colour_Case& c, std::ostream* os) {
@@ -355,6 +323,8 @@ class Report_Tool_Colour_Test : public Report_Tool_Test,
 TEST_P(Report_Tool_Colour_Test, ColoursPerOptionAndTerminal) {
     const Colour_Case& c = GetParam();
     env_.Stdout_Is_Terminal = c.Terminal;
+    env_.No_Color = c.No_Color;
+    env_.Term = c.Term;
     std::vector<std::string> args = {"--demo", "--date", "2026-12-07"};
     args.insert(args.end(), c.Args.begin(), c.Args.end());
     const Tool_Result result = Run(args);
@@ -374,7 +344,14 @@ INSTANTIATE_TEST_SUITE_P(
                     Colour_Case{"AutoOnPipe", {}, false, false},
                     Colour_Case{"ExplicitAuto", {"--color=auto"}, true, true},
                     Colour_Case{"AlwaysOnPipe", {"--color", "always"}, false, true},
-                    Colour_Case{"NeverOnTerminal", {"--color", "never"}, true, false}),
+                    Colour_Case{"NeverOnTerminal", {"--color", "never"}, true, false},
+                    Colour_Case{"AutoWithNoColor", {}, true, false, "1"},
+                    Colour_Case{"AutoWithNoColorOfAnyText", {"--color=auto"}, true, false, "no"},
+                    Colour_Case{"AutoWithoutTerm", {}, true, true, "", ""},
+                    Colour_Case{"AutoOnDumbTerminal", {}, true, false, "", "dumb"},
+                    Colour_Case{"AlwaysWithNoColor", {"--color", "always"}, true, true, "1"},
+                    Colour_Case{
+                        "AlwaysOnDumbPipe", {"--color", "always"}, false, true, "1", "dumb"}),
     [](const testing::TestParamInfo<Colour_Case>& param) { return param.param.Label; });
 
 struct Usage_Case {
@@ -440,11 +417,89 @@ INSTANTIATE_TEST_SUITE_P(
                    "--demo and --file cannot be used together"}),
     [](const testing::TestParamInfo<Usage_Case>& param) { return param.param.Label; });
 
+const std::string Bad_Format = "invalid --date-format '";
+
+// The patterns themselves are tested with the formatter; here the tool's
+// usage path.
+INSTANTIATE_TEST_SUITE_P(
+    DateFormat, Report_Tool_Usage_Test,
+    testing::Values(
+        Usage_Case{
+            "Unknown", {"--date-format", "%d %Q"}, Bad_Format + "%d %Q': unknown conversion '%Q'"},
+        Usage_Case{"LonePercentAtTheEnd",
+                   {"--date-format=%d/%m/%"},
+                   Bad_Format + "%d/%m/%': a lone '%' ends it; write %% for a percent sign"},
+        Usage_Case{"TimeOfDay",
+                   {"--date-format", "%d %H:%M"},
+                   Bad_Format +
+                       "%d %H:%M': '%H' is a time conversion, and the report's dates have no time"},
+        // Refused before a later --help, as any bad value is.
+        Usage_Case{"BeforeHelp",
+                   {"--date-format", "%Q", "--help"},
+                   Bad_Format + "%Q': unknown conversion '%Q'"}),
+    [](const testing::TestParamInfo<Usage_Case>& param) { return param.param.Label; });
+
+TEST_F(Report_Tool_Test, DateFormatShowsEveryDateOfTheReport) {
+    const Tool_Result result =
+        Run({"--demo", "--date", "2026-03-05", "--date-format", "%e %b %Y (100%%)"});
+    ASSERT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Err, "");
+    EXPECT_NE(result.Out.find("     Valid at:  Thu,  5 Mar 2026 (100%)\n"), std::string::npos)
+        << result.Out;
+    EXPECT_NE(
+        result.Out.find("    1.  Juniper's 4th Birthday in 4 days (Mon,  9 Mar 2026 (100%))\n"),
+        std::string::npos)
+        << result.Out;
+}
+
+// Every conversion the help names for --date-format is honoured, none shown
+// literally.
+TEST_F(Report_Tool_Test, HelpNamesOnlyDateConversionsItHonours) {
+    const std::string help = Run({"--help"}).Out;
+    const std::size_t start = help.find("--date-format PATTERN");
+    const std::size_t end = help.find("--color WHEN");
+    ASSERT_LT(start, end) << help;
+    std::istringstream words(help.substr(start, end - start));
+    int named = 0;
+    for (std::string word; words >> word;) {
+        if (word[0] != '%') {
+            continue;
+        }
+        if (word.back() == ';') {
+            word.pop_back();
+        }
+        ++named;
+        const Tool_Result result = Run({"--demo", "--date", "2026-03-05", "--date-format", word});
+        ASSERT_EQ(result.Status, 0) << word << ": " << result.Err;
+        const std::size_t at = result.Out.find("Valid at:  Thu, ") + 16;
+        const std::string shown = result.Out.substr(at, result.Out.find('\n', at) - at);
+        EXPECT_FALSE(shown.empty()) << word;
+        EXPECT_EQ(shown.find('%') == std::string::npos, word != "%%") << word << ": " << shown;
+    }
+    // The example, the list and the unpadded forms.
+    EXPECT_GE(named, 25);
+}
+
+TEST_F(Report_Tool_Test, ShortHelpOptionIsHelp) {
+    const Tool_Result help = Run({"--help"});
+    EXPECT_NE(help.Out.find("\n  -h, --help "), std::string::npos) << help.Out;
+    const std::vector<std::vector<std::string>> calls = {
+        {"-h"}, {"-h", "--bogus"}, {"--demo", "-h"}};
+    for (const std::vector<std::string>& args : calls) {
+        const Tool_Result result = Run(args);
+        EXPECT_EQ(result.Status, 0) << args.back();
+        EXPECT_EQ(result.Out, help.Out) << args.back();
+        EXPECT_EQ(result.Err, "") << args.back();
+    }
+}
+
 TEST_F(Report_Tool_Test, HelpAndVersionGoToStandardOutput) {
     const Tool_Result help = Run({"--help"});
     EXPECT_EQ(help.Status, 0);
     EXPECT_EQ(help.Out.rfind("Usage: tessaly-report [OPTION]...\n", 0), 0u);
     EXPECT_NE(help.Out.find("--date-format PATTERN"), std::string::npos);
+    EXPECT_NE(help.Out.find("NO_COLOR"), std::string::npos);
+    EXPECT_NE(help.Out.find("TERM is dumb"), std::string::npos);
     EXPECT_EQ(help.Err, "");
 
     const Tool_Result version = Run({"--version"});
@@ -459,102 +514,6 @@ TEST_F(Report_Tool_Test, FailedOutputIsNotSuccess) {
     std::ostringstream err;
     EXPECT_EQ(Run_Report_Tool({"--demo"}, env_, out, err), Report_Tool_Output_Failed);
     EXPECT_NE(err.str().find("could not be written"), std::string::npos);
-}
-
-// The built program, copied into a folder of its own so that its data and
-// settings files are the test's.
-class Report_Tool_Process_Test : public testing::Test {
-protected:
-    Report_Tool_Process_Test() { std::filesystem::copy_file(TESSALY_REPORT_TOOL_PATH, program_); }
-
-    Tool_Result Run(const std::vector<std::string>& args, const char* output = nullptr) const {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        const std::string out_path = output != nullptr ? output : folder_.File("out").string();
-        const std::string err_path = folder_.File("err").string();
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_path.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        std::vector<std::string> all = {program_.string()};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& arg : all) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        pid_t child = 0;
-        Tool_Result result;
-        const int error =
-            posix_spawn(&child, program_.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        int status = 0;
-        if (error == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) {
-            result.Status = WEXITSTATUS(status);
-        }
-        if (output == nullptr) {
-            result.Out = test::Read_Bytes(out_path);
-        }
-        result.Err = test::Read_Bytes(err_path);
-        return result;
-    }
-
-    test::Temp_Dir folder_;
-    std::filesystem::path program_ = folder_.File("tessaly-report");
-};
-
-TEST_F(Report_Tool_Process_Test, ReportsFromFilesBesideItself) {
-    Event_List list;
-    TName_And_Event_Data& entry = list.Append();
-    entry.Name = "Nora Vale";
-    entry.Orig_Date = Encode_Date(1986, 12, 7);
-    entry.Event_Type = "Birthday";
-    TName_And_Event_Data& later = list.Append();
-    later.Name = "Hal and Ivy";
-    later.Orig_Date = Encode_Date(2001, 12, 19);
-    later.Event_Type = "Wedding Anniversary";
-    Save_Data_To_File_ButtonClick(list, folder_.File("Tessaly.dat"));
-    test::Write_Bytes(folder_.File("Tessaly.ini"), "[Tessaly]\r\nDays_Threshold_SpinEdit=12\r\n");
-
-    const Tool_Result result = Run({"--date", "2026-12-07", "--date-format", "%d/%m/%Y"});
-    EXPECT_EQ(result.Status, 0) << result.Err;
-    EXPECT_EQ(result.Err, "");
-    EXPECT_NE(result.Out.find("occuring in the next 12 days.\n"), std::string::npos);
-    EXPECT_NE(result.Out.find("    1.  Nora Vale's 40th Birthday today (Mon, 07/12/2026)\n"
-                              "    2.  Hal and Ivy's 25th Wedding Anniversary in 12 days (Sat, "
-                              "19/12/2026)\n"),
-              std::string::npos)
-        << result.Out;
-    // Not a terminal: no escapes.
-    EXPECT_EQ(result.Out.find('\x1b'), std::string::npos);
-}
-
-TEST_F(Report_Tool_Process_Test, DemoAndExitStatuses) {
-    const Tool_Result demo = Run({"--demo", "--date", "2026-12-07", "--date-format", "%d/%m/%Y"});
-    EXPECT_EQ(demo.Status, 0);
-    EXPECT_EQ(demo.Out, Demo_Report_7_Dec_2026);
-
-    const Tool_Result empty = Run({});
-    EXPECT_EQ(empty.Status, 1);
-    EXPECT_EQ(empty.Err, "Error: There are no entries in the list.\n");
-
-    test::Write_Bytes(folder_.File("Tessaly.dat"), "V1.1\r\n1\r\nNora\r\n0x10\r\n");
-    const Tool_Result unreadable = Run({});
-    EXPECT_EQ(unreadable.Status, 2);
-    EXPECT_NE(unreadable.Err.find("Invalid numeric input"), std::string::npos);
-
-    const Tool_Result usage = Run({"--days", "0"});
-    EXPECT_EQ(usage.Status, 64);
-    EXPECT_NE(usage.Err.find(Try_Help), std::string::npos);
-}
-
-TEST_F(Report_Tool_Process_Test, FullDiskIsAFailure) {
-    if (!std::filesystem::exists("/dev/full")) {
-        GTEST_SKIP() << "no /dev/full";
-    }
-    const Tool_Result result = Run({"--demo"}, "/dev/full");
-    EXPECT_EQ(result.Status, Report_Tool_Output_Failed);
-    EXPECT_NE(result.Err.find("could not be written"), std::string::npos);
 }
 
 }  // namespace
