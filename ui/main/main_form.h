@@ -102,6 +102,10 @@ public:
     // saved without a question; a list its file cannot take goes to the safe
     // file beside it.
     void Save_Before_Termination();
+    // The save after a command changed the list: a failure is reported and
+    // the change stays in memory for the close to save. Returns whether the
+    // list was saved.
+    bool Save_After_Change();
     // Sorts the list by the radio groups' choice and refreshes when anything
     // moved. Returns whether anything moved.
     bool Sort_Data_BitBtnClick();

@@ -54,6 +54,16 @@ void TMainForm1::Save_Data_To_File_ButtonClick(bool closing) {
     }
 }
 
+bool TMainForm1::Save_After_Change() {
+    try {
+        Save_Data_To_File_ButtonClick();
+        return true;
+    } catch (const std::exception& error) {
+        Show_Error(services_.Messages, this, Failure_Sentence(error));
+        return false;
+    }
+}
+
 void TMainForm1::Save_Before_Termination() {
     // Nobody is there to answer a question now. What cannot go to its own
     // file goes to the safe file beside it.

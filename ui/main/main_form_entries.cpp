@@ -2,7 +2,6 @@
 // the demo data.
 #include <QTimer>
 
-#include <exception>
 #include <string>
 
 #include "core/demo_data.h"
@@ -68,12 +67,7 @@ void TMainForm1::Add_Entry_BitBtnClick() {
     entry.Comments = To_File_Text(dialog.Comments());
     Refresh_StringGrid_From_Array_ButtonClick();
     Select_Row(*Names_And_Events_StringGrid, 1);
-    try {
-        Save_Data_To_File_ButtonClick();
-    } catch (const std::exception& error) {
-        // The entry stays in memory; the close saves again.
-        Show_Error(services_.Messages, this, Failure_Sentence(error));
-    }
+    Save_After_Change();
 }
 
 void TMainForm1::Edit_Entry_BitBtnClick() {
@@ -114,11 +108,7 @@ void TMainForm1::Edit_Entry_BitBtnClick() {
                         Edited_Text(entry.Event_Type, dialog.Event_Type()),
                         Edited_Text(entry.Comments, dialog.Comments()));
     Refresh_StringGrid_From_Array_ButtonClick();
-    try {
-        Save_Data_To_File_ButtonClick();
-    } catch (const std::exception& error) {
-        Show_Error(services_.Messages, this, Failure_Sentence(error));
-    }
+    Save_After_Change();
 }
 
 void TMainForm1::Delete_Selected_Rows_BitBtnClick() {

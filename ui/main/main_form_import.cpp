@@ -51,7 +51,6 @@ void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {
 
     int imported = 0;
     try {
-        const Wait_Cursor wait;
         imported = Append_Sibling_Lines(Event_Array, Import_Data_ListBox.Lines());
     } catch (const Convert_Error& error) {
         Import_Data_ListBox.Clear();
@@ -69,11 +68,7 @@ void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {
     }
     Refresh_StringGrid_From_Array_ButtonClick();
     Select_Row(*Names_And_Events_StringGrid, 1);
-    try {
-        Save_Data_To_File_ButtonClick();
-    } catch (const std::exception& error) {
-        // The entries stay in memory; the close saves again.
-        Show_Error(services_.Messages, this, Failure_Sentence(error));
+    if (!Save_After_Change()) {
         return;
     }
     Show_Information(services_.Messages, this, Imported_Notice(imported));
