@@ -12,6 +12,7 @@
 #include "core/atomic_file.h"
 #include "core/data_file.h"
 #include "core/profile_file.h"
+#include "core/program_folders.h"
 #include "core/program_identity.h"
 #include "desktop/platform_services.h"
 #include "ui/common/clock.h"
@@ -65,8 +66,17 @@ int main(int argc, char** argv) {
     tessaly::Qt_Message_Boxes messages;
     const std::filesystem::path executable(
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
-    const std::filesystem::path folder = executable.parent_path();
-    const std::filesystem::path data_file = tessaly::Data_File_Path(folder);
+    // Beside the executable, or in the home folder once installed.
+    const tessaly::Program_Folders folders = tessaly::Locate_Program_Folders(executable);
+    if (folders.Installed) {
+        if (const auto failure = tessaly::Create_Program_Folders(folders)) {
+            // The window still shows the list; saving will say why it cannot.
+            messages.Show(nullptr, tessaly::Message_Kind::Error,
+                          QString::fromUtf8(tessaly::Program_Title),
+                          tessaly::Message_Text(tessaly::Folder_Creation_Message(*failure)));
+        }
+    }
+    const std::filesystem::path data_file = tessaly::Data_File_Path(folders.Data_Folder);
 
     // Two windows on one data file would each save their own list on close.
     tessaly::Single_Instance instance;
@@ -82,7 +92,7 @@ int main(int argc, char** argv) {
         case tessaly::Instance_Outcome::Acquired:
             // Only the lock's holder may clear what killed saves left behind.
             tessaly::Remove_Stale_Temporaries(data_file);
-            tessaly::Remove_Stale_Temporaries(tessaly::Settings_File_Path(folder));
+            tessaly::Remove_Stale_Temporaries(tessaly::Settings_File_Path(folders.Settings_Folder));
             break;
         case tessaly::Instance_Outcome::Lock_Unavailable:
             // Another window may be saving: its temporaries are left alone.
@@ -95,7 +105,7 @@ int main(int argc, char** argv) {
     tessaly::Qt_File_Dialogs dialogs;
     const tessaly::Platform_Services platform = tessaly::Make_Platform_Services();
     tessaly::TMainForm1 MainForm1(
-        tessaly::Platform_Window_Services(platform, clock, messages, dialogs, executable));
+        tessaly::Platform_Window_Services(platform, clock, messages, dialogs, executable, folders));
     QObject::connect(&instance, &tessaly::Single_Instance::Activation_Requested, &MainForm1,
                      [&MainForm1] { tessaly::Bring_To_Front(MainForm1); });
     // Log-out and shutdown end the program by a signal, or ask the session

@@ -223,9 +223,9 @@ std::string Terminal_Lines(std::string text) {
 
 // The settings as the window would find them; a file that cannot be read
 // leaves the defaults, as the window's profile reading does.
-Profile_File Load_Settings(const std::filesystem::path& executable_directory, std::ostream& err) {
+Profile_File Load_Settings(const std::filesystem::path& settings_folder, std::ostream& err) {
     try {
-        return Profile_File::Load(Settings_File_Path(executable_directory));
+        return Profile_File::Load(Settings_File_Path(settings_folder));
     } catch (const Tessaly_Error& error) {
         err << Report_Tool_Name << ": " << Terminal_Lines(error.what())
             << " (default settings used)\n";
@@ -257,7 +257,7 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     const Day_Number today = options.Date.value_or(env.Today);
     // The window's own settings, brought into the ranges its controls hold.
     const Main_Settings settings =
-        Read_Main_Settings(Load_Settings(env.Executable_Directory, err), today);
+        Read_Main_Settings(Load_Settings(env.Folders.Settings_Folder, err), today);
     const int threshold = options.Days.value_or(
         std::clamp(settings.Days_Threshold, Minimum_Days_Threshold, Maximum_Days_Threshold));
 
@@ -270,7 +270,7 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
             err << Terminal_Lines(Capacity_Message_Load()) << "\n";
         };
         const std::filesystem::path file =
-            options.File.value_or(Data_File_Path(env.Executable_Directory));
+            options.File.value_or(Data_File_Path(env.Folders.Data_Folder));
         try {
             // Without --file a missing data file is the first run: no entries.
             // A file the user named must be there.

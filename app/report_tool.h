@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/dates.h"
+#include "core/program_folders.h"
 
 namespace tessaly {
 
@@ -22,8 +23,8 @@ inline constexpr int Report_Tool_Output_Failed = 74;
 
 // What the tool takes from its process, so that tests can run it in-process.
 struct Report_Tool_Environment {
-    // Where the data and settings files are looked for.
-    std::filesystem::path Executable_Directory;
+    // Where the data and settings files are looked for: the window's own.
+    Program_Folders Folders;
     // The local date as a whole day number.
     Day_Number Today = 0;
     bool Stdout_Is_Terminal = false;

@@ -13,16 +13,17 @@
 #include "app/report_tool.h"
 #include "core/dates.h"
 #include "core/platform/process.h"
+#include "core/program_folders.h"
 #include "core/short_date.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     try {
         tessaly::Report_Tool_Environment env;
-        // The data and settings files live beside the executable, wherever it
-        // was started from.
-        env.Executable_Directory =
-            tessaly::Executable_Path(argc > 0 ? argv[0] : nullptr).parent_path();
+        // The window's files: beside the executable, or in the home folder
+        // once installed.
+        env.Folders =
+            tessaly::Locate_Program_Folders(tessaly::Executable_Path(argc > 0 ? argv[0] : nullptr));
         env.Today = tessaly::Local_Today();
         env.Stdout_Is_Terminal = tessaly::Is_Terminal(stdout);
         const auto variable = [](const char* name) {

@@ -326,8 +326,8 @@ std::filesystem::path Keep_Unreadable_Copy(const std::filesystem::path& file,
 
 }  // namespace
 
-std::filesystem::path Data_File_Path(const std::filesystem::path& executable_directory) {
-    return executable_directory / Data_File_Name;
+std::filesystem::path Data_File_Path(const std::filesystem::path& folder) {
+    return folder / Data_File_Name;
 }
 
 std::string Format_Date_Text(Day_Number date) {

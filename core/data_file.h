@@ -14,7 +14,7 @@ namespace tessaly {
 inline constexpr const char* Data_File_Name = "Tessaly.dat";
 
 // The data file beside the executable: its folder plus "Tessaly.dat".
-std::filesystem::path Data_File_Path(const std::filesystem::path& executable_directory);
+std::filesystem::path Data_File_Path(const std::filesystem::path& folder);
 
 struct Load_Options {
     // Called when the file holds 500 entries or more, before the entries are

@@ -204,8 +204,8 @@ std::string Encoded(std::string_view text, Profile_Encoding encoding) {
 
 }  // namespace
 
-std::filesystem::path Settings_File_Path(const std::filesystem::path& executable_directory) {
-    return executable_directory / Settings_File_Name;
+std::filesystem::path Settings_File_Path(const std::filesystem::path& folder) {
+    return folder / Settings_File_Name;
 }
 
 Profile_File::Profile_File(std::string content)

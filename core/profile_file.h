@@ -11,7 +11,7 @@ namespace tessaly {
 inline constexpr const char* Settings_File_Name = "Tessaly.ini";
 inline constexpr const char* Settings_Section = "Tessaly";
 
-std::filesystem::path Settings_File_Path(const std::filesystem::path& executable_directory);
+std::filesystem::path Settings_File_Path(const std::filesystem::path& folder);
 
 // How the file's text is stored. Without a byte-order mark a file is 8-bit
 // (UTF-8 or Windows-1252) and read as it is; NUL bytes do not make it UTF-16.

@@ -122,7 +122,7 @@ Run Run_Tool(const std::vector<std::string>& args, const Report_Tool_Environment
     // a file written there is seen. libFuzzer's own relative paths are back in
     // place before it writes anything.
     const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(env.Executable_Directory);
+    std::filesystem::current_path(env.Folders.Data_Folder);
     try {
         run.Status = Run_Report_Tool(args, env, out, err);
     } catch (const std::exception& error) {
@@ -153,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return -1;  // not kept in the corpus
     }
     Report_Tool_Environment env;
-    env.Executable_Directory = folder.Path;
+    env.Folders = tessaly::Portable_Folders(folder.Path);
     env.Today = Encode_Date(2024, 2, 20);
     env.Locale_Date_Pattern = "%d/%m/%Y";
 

@@ -24,7 +24,7 @@ using test::Try_Help;
 class Report_Tool_Test : public testing::Test {
 protected:
     Report_Tool_Test() {
-        env_.Executable_Directory = folder_.Path();
+        env_.Folders = Portable_Folders(folder_.Path());
         env_.Today = Encode_Date(2026, 12, 7);
         env_.Locale_Date_Pattern = "%d/%m/%Y";
     }

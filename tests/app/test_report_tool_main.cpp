@@ -18,6 +18,7 @@
 #include "core/dates.h"
 #include "core/event_list.h"
 #include "report_tool_expected.h"
+#include "test_support/scoped_environment.h"
 #include "test_support/temp_dir.h"
 
 extern char** environ;
@@ -128,6 +129,10 @@ protected:
 
     test::Temp_Dir folder_;
     std::filesystem::path program_ = folder_.File("tessaly-report");
+    // Each test sets the home and base folders it needs.
+    test::Scoped_Environment home_{"HOME", std::nullopt};
+    test::Scoped_Environment data_home_{"XDG_DATA_HOME", std::nullopt};
+    test::Scoped_Environment config_home_{"XDG_CONFIG_HOME", std::nullopt};
 };
 
 TEST_F(Report_Tool_Process_Test, ReportsFromFilesBesideItself) {
@@ -154,6 +159,37 @@ TEST_F(Report_Tool_Process_Test, ReportsFromFilesBesideItself) {
         << result.Out;
     // Not a terminal: no escapes.
     EXPECT_EQ(result.Out.find('\x1b'), std::string::npos);
+}
+
+// Installed (its data folder beside bin), it reads the window's list from
+// the home folder and ignores a file beside itself.
+TEST_F(Report_Tool_Process_Test, InstalledReportsOnTheListInTheHome) {
+    const std::filesystem::path prefix = folder_.File("prefix");
+    std::filesystem::create_directories(prefix / "bin");
+    std::filesystem::create_directories(prefix / "share" / "tessaly");
+    test::Write_Bytes(prefix / "share" / "tessaly" / "catalog.txt", "");
+    std::filesystem::rename(program_, prefix / "bin" / "tessaly-report");
+    program_ = prefix / "bin" / "tessaly-report";
+    const std::filesystem::path home = folder_.File("home");
+    const std::filesystem::path data = home / ".local" / "share" / "tessaly";
+    std::filesystem::create_directories(data);
+    std::filesystem::create_directories(home / ".config" / "tessaly");
+
+    Event_List list;
+    TName_And_Event_Data& entry = list.Append();
+    entry.Name = "Nora Vale";
+    entry.Orig_Date = Encode_Date(1986, 12, 7);
+    entry.Event_Type = "Birthday";
+    Save_Data_To_File_ButtonClick(list, data / "Tessaly.dat");
+    test::Write_Bytes(home / ".config" / "tessaly" / "Tessaly.ini",
+                      "[Tessaly]\r\nDays_Threshold_SpinEdit=3\r\n");
+    test::Write_Bytes(prefix / "bin" / "Tessaly.dat", "not read");
+
+    ::setenv("HOME", home.c_str(), 1);
+    const Tool_Result result = Run({"--date", "2026-12-07"});
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_NE(result.Out.find("Nora Vale's 40th Birthday today"), std::string::npos) << result.Out;
+    EXPECT_NE(result.Out.find("occuring in the next 3 days."), std::string::npos) << result.Out;
 }
 
 TEST_F(Report_Tool_Process_Test, DemoAndExitStatuses) {

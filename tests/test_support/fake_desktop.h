@@ -32,6 +32,7 @@ struct Fake_Desktop {
             .Links = links,
             .Memory = memory,
             .Executable_Path = executable,
+            .Folders = Portable_Folders(executable.parent_path()),
         };
     }
 

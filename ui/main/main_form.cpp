@@ -31,7 +31,7 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
     : QMainWindow(parent),
       services_(std::move(services)),
       short_date_(Make_Strftime_Formatter(services_.Region.Short_Date_Pattern())),
-      data_file_(Data_File_Path(services_.Executable_Path.parent_path())) {
+      data_file_(Data_File_Path(services_.Folders.Data_Folder)) {
     setObjectName(QStringLiteral("MainForm1"));
     Create_Controls();
     Create_Menu();

@@ -11,6 +11,7 @@
 #include "core/event_list.h"
 #include "core/import.h"
 #include "core/main_settings.h"
+#include "core/program_folders.h"
 #include "core/short_date.h"
 #include "ui/common/file_dialogs.h"
 
@@ -62,8 +63,10 @@ struct Main_Form_Services {
     // The About box's links and its free-memory figure.
     Link_Opener& Links;
     Memory_Status& Memory;
-    // The data and settings files live beside it.
+    // Auto-run and the shortcuts start it; the readme is named after it.
     std::filesystem::path Executable_Path;
+    // Where the data, settings and text files live.
+    Program_Folders Folders;
 };
 
 // The main window: it owns the event list for the whole run, shows it in the

@@ -112,7 +112,7 @@ void TMainForm1::AboutOptionClick() {
 
 std::filesystem::path TMainForm1::Readme_File() const {
     const std::string name = services_.Executable_Path.filename().string();
-    return services_.Executable_Path.parent_path() / (name.substr(0, name.find('.')) + ".txt");
+    return services_.Folders.Text_Folder / (name.substr(0, name.find('.')) + ".txt");
 }
 
 void TMainForm1::View_In_Notepad(const std::filesystem::path& file) {
@@ -127,7 +127,7 @@ void TMainForm1::View_Readme_file_OptionClick() {
 }
 
 void TMainForm1::View_Shareware_Catalog_OptionClick() {
-    const std::filesystem::path catalog = services_.Executable_Path.parent_path() / "catalog.txt";
+    const std::filesystem::path catalog = services_.Folders.Text_Folder / "catalog.txt";
     std::error_code error;
     if (std::filesystem::exists(catalog, error)) {
         View_In_Notepad(catalog);

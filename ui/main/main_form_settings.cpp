@@ -50,7 +50,7 @@ Main_Settings TMainForm1::Read_Settings() {
 }
 
 std::filesystem::path TMainForm1::Settings_File() const {
-    return Settings_File_Path(services_.Executable_Path.parent_path());
+    return Settings_File_Path(services_.Folders.Settings_Folder);
 }
 
 void TMainForm1::Toggle_Always_On_Top() {

@@ -12,7 +12,8 @@ namespace tessaly {
 // the clock and dialogs the caller made.
 inline Main_Form_Services Platform_Window_Services(const Platform_Services& platform, Clock& time,
                                                    Message_Boxes& messages, File_Dialogs& dialogs,
-                                                   std::filesystem::path executable) {
+                                                   std::filesystem::path executable,
+                                                   Program_Folders folders) {
     return Main_Form_Services{
         .Time = time,
         .Messages = messages,
@@ -26,6 +27,7 @@ inline Main_Form_Services Platform_Window_Services(const Platform_Services& plat
         .Links = *platform.Links,
         .Memory = *platform.Memory,
         .Executable_Path = std::move(executable),
+        .Folders = std::move(folders),
     };
 }
 

@@ -167,4 +167,32 @@ TEST_F(Desktop_Commands_Test, HelpCommandsOpenTheReadmeAndTheCatalogue) {
     EXPECT_EQ(editor.Viewed_Files.back(), dir.File("my.txt"));
 }
 
+// Installed, the files live in three folders, none of them the executable's.
+TEST_F(Desktop_Commands_Test, InstalledWindowKeepsEachFileInItsFolder) {
+    for (const char* name : {"data", "config", "share"}) {
+        std::filesystem::create_directories(dir.File(name));
+    }
+    test::Write_Bytes(dir.File("share") / "catalog.txt", "x");
+    Main_Form_Services services = Services(dir.File("bin") / "tessaly");
+    services.Folders = Program_Folders{.Data_Folder = dir.File("data"),
+                                       .Settings_Folder = dir.File("config"),
+                                       .Text_Folder = dir.File("share"),
+                                       .Installed = true};
+    auto window = std::make_unique<TMainForm1>(std::move(services));
+    window->show();
+    EXPECT_EQ(window->Data_File(), dir.File("data") / "Tessaly.dat");
+    EXPECT_EQ(window->Settings_File(), dir.File("config") / "Tessaly.ini");
+    window->View_Readme_file_OptionClick();
+    window->View_Shareware_Catalog_OptionClick();
+    EXPECT_EQ(editor.Viewed_Files,
+              std::vector<std::filesystem::path>(
+                  {dir.File("share") / "tessaly.txt", dir.File("share") / "catalog.txt"}));
+    window->Create_Test_Demo_Data_Menu_OptionClick();
+    window->Save_Data_To_File_ButtonClick();
+    window->close();
+    EXPECT_TRUE(std::filesystem::exists(dir.File("config") / "Tessaly.ini"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("data") / "Tessaly.dat"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("bin")));
+}
+
 }  // namespace

@@ -1,0 +1,63 @@
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <system_error>
+
+#include "core/program_folders.h"
+
+namespace tessaly {
+
+namespace {
+
+std::optional<std::filesystem::path> Environment_Value(const wchar_t* name) {
+    const wchar_t* value = ::_wgetenv(name);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    return std::filesystem::path(value);
+}
+
+}  // namespace
+
+namespace detail {
+
+// Folders under Program Files refuse writes by their permissions, which no
+// attribute shows: only a real file tells.
+bool Folder_Writable(const std::filesystem::path& folder) {
+    const std::filesystem::path probe = folder / L".tessaly-write-probe";
+    const HANDLE handle =
+        ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(handle);
+    return true;
+}
+
+void Read_Base_Folders(Folder_Facts& facts) {
+    // Settings and list roam with the user's profile.
+    facts.Data_Home = Environment_Value(L"APPDATA");
+    facts.Config_Home = facts.Data_Home;
+    facts.Default_Data_Home =
+        Environment_Value(L"USERPROFILE").value_or(L"C:\\") / "AppData" / "Roaming";
+    facts.Default_Config_Home = facts.Default_Data_Home;
+}
+
+}  // namespace detail
+
+std::optional<std::string> Create_Program_Folders(const Program_Folders& folders) {
+    for (const std::filesystem::path& folder : {folders.Data_Folder, folders.Settings_Folder}) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error || !std::filesystem::is_directory(folder, error)) {
+            const std::error_code reason =
+                error ? error : std::error_code(ERROR_DIRECTORY, std::system_category());
+            return folder.string() + ": " + reason.message();
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace tessaly
