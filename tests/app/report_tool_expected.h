@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "test_support/report_text.h"
+
 namespace tessaly::test {
 
 struct Tool_Result {
@@ -14,17 +16,7 @@ struct Tool_Result {
 };
 
 inline const std::string Demo_Report_7_Dec_2026 =
-    "\n"
-    "Coming Birthdays and Events Report.\n"
-    "\n"
-    "    Timeframe:  Birthdays and Events occuring in the next 14 days.\n"
-    "\n"
-    "     Valid at:  Mon, 07/12/2026\n"
-    "\n"
-    " Sorted Order:  Days Left, Ascending Order.\n"
-    "\n"
-    " Events :\n"
-    "\n"
+    Report_Heading(14, "Mon, 07/12/2026") +
     "    1.  Juniper's 4th Birthday in 4 days (Fri, 11/12/2026)\n"
     "    2.  Clementine's 1st Birthday in 5 days (Sat, 12/12/2026)\n"
     "    3.  Mo and Rita's 15th Wedding Anniversary in 5 days (Sat, 12/12/2026)\n"

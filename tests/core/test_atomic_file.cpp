@@ -9,21 +9,18 @@
 #include <string>
 
 #include "core/errors.h"
+#include "test_support/posix_files.h"
 #include "test_support/temp_dir.h"
 
 namespace tessaly {
 namespace {
 
 namespace fs = std::filesystem;
+using test::File_Size_Limit;
+using test::Mode_Of;
 using test::Read_Bytes;
 using test::Temp_Dir;
 using test::Write_Bytes;
-
-mode_t Mode_Of(const fs::path& file) {
-    struct stat info {};
-    EXPECT_EQ(::stat(file.c_str(), &info), 0);
-    return info.st_mode & 07777;
-}
 
 std::size_t Entries_In(const fs::path& directory) {
     std::size_t count = 0;
@@ -32,27 +29,6 @@ std::size_t Entries_In(const fs::path& directory) {
     }
     return count;
 }
-
-// Lets a test make writes fail even as root: files may not grow past the
-// limit (write then fails with EFBIG instead of raising SIGXFSZ).
-class File_Size_Limit {
-public:
-    explicit File_Size_Limit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        saved_handler_ = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~File_Size_Limit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, saved_handler_);
-    }
-
-private:
-    rlimit saved_{};
-    sighandler_t saved_handler_{};
-};
 
 TEST(Write_File_Atomically, NewFileGetsBytesAndUmaskModeAndNoTemporaryStays) {
     Temp_Dir dir;

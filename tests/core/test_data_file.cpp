@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "test_support/posix_files.h"
 #include "test_support/temp_dir.h"
 
 namespace tessaly {
@@ -18,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using test::File_Size_Limit;
 using test::Read_Bytes;
 using test::Temp_Dir;
 using test::Write_Bytes;
@@ -59,26 +61,6 @@ void Expect_List(const Event_List& list, const std::vector<TName_And_Event_Data>
         EXPECT_EQ(list.At(list.Event_Count() + 1), TName_And_Event_Data{});
     }
 }
-
-// Lets a test make writes fail even as root (EFBIG instead of SIGXFSZ).
-class File_Size_Limit {
-public:
-    explicit File_Size_Limit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        saved_handler_ = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~File_Size_Limit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, saved_handler_);
-    }
-
-private:
-    rlimit saved_{};
-    sighandler_t saved_handler_{};
-};
 
 TEST(Format_Date_Text, WritesFifteenDigitsRoundedHalfUpOnTheExactValue) {
     const struct {

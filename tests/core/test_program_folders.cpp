@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "test_support/posix_files.h"
 #include "test_support/scoped_environment.h"
 #include "test_support/temp_dir.h"
 
@@ -128,12 +129,6 @@ TEST_F(Program_Folders_On_The_System, ReadOnlyCopyWritesToTheHome) {
     EXPECT_EQ(folders.Text_Folder, folder);
 }
 
-mode_t Mode_Of(const fs::path& path) {
-    struct stat status {};
-    ::stat(path.c_str(), &status);
-    return status.st_mode & 07777;
-}
-
 TEST_F(Program_Folders_On_The_System, CreatedFoldersAndTheirMissingParentsArePrivate) {
     const Program_Folders folders{.Data_Folder = home_ / ".local" / "share" / "tessaly",
                                   .Settings_Folder = home_ / ".config" / "tessaly",
@@ -142,7 +137,7 @@ TEST_F(Program_Folders_On_The_System, CreatedFoldersAndTheirMissingParentsArePri
     ASSERT_EQ(Create_Program_Folders(folders), std::nullopt);
     for (const fs::path& made : {home_, home_ / ".local", home_ / ".local" / "share",
                                  folders.Data_Folder, folders.Settings_Folder}) {
-        EXPECT_EQ(Mode_Of(made), 0700u) << made;
+        EXPECT_EQ(test::Mode_Of(made), 0700u) << made;
     }
     // A second start finds them there.
     EXPECT_EQ(Create_Program_Folders(folders), std::nullopt);

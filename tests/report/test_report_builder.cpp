@@ -9,6 +9,7 @@
 #include "core/event_list.h"
 #include "core/sorting.h"
 #include "report/report_render.h"
+#include "test_support/report_text.h"
 
 namespace tessaly {
 namespace {
@@ -107,24 +108,14 @@ TEST(Report_Builder, WritesHeadingAndFooterLineByLine) {
     const Report_Document document = Build(list, 14);
 
     EXPECT_EQ(document.Plain_Text(),
-              "\n"
-              "Coming Birthdays and Events Report.\n"
-              "\n"
-              "    Timeframe:  Birthdays and Events occuring in the next 14 days.\n"
-              "\n"
-              "     Valid at:  Mon, 07/12/2026\n"
-              "\n"
-              " Sorted Order:  Days Left, Ascending Order.\n"
-              "\n"
-              " Events :\n"
-              "\n"
-              "    1.  Nora Vale's 40th Birthday today (Mon, 07/12/2026)\n"
-              "    2.  Hal and Ivy's 25th Wedding Anniversary in 12 days (Sat, 19/12/2026)\n"
-              "\n"
-              " 2 events found and reported.\n"
-              "\n"
-              " Report courtesy of:  Tessaly v1.0f\n"
-              "                      https://tessaly.example.org\n");
+              test::Report_Heading(14, "Mon, 07/12/2026") +
+                  "    1.  Nora Vale's 40th Birthday today (Mon, 07/12/2026)\n"
+                  "    2.  Hal and Ivy's 25th Wedding Anniversary in 12 days (Sat, 19/12/2026)\n"
+                  "\n"
+                  " 2 events found and reported.\n"
+                  "\n"
+                  " Report courtesy of:  Tessaly v1.0f\n"
+                  "                      https://tessaly.example.org\n");
     EXPECT_EQ(document.Events_Found, 2);
     EXPECT_EQ(document.Paragraphs.size(), Non_Entry_Paragraphs + 2);
 }
@@ -357,23 +348,15 @@ TEST(Report_Render, AnsiWrapsFormattedRunsOnly) {
     const std::string ansi = Render_Ansi(Build(list, 14, "web"));
     EXPECT_EQ(ansi,
               "\n"
-              "\x1b[1;4mComing Birthdays and Events Report.\x1b[0m\n"
-              "\n"
-              "    Timeframe:  Birthdays and Events occuring in the next 14 days.\n"
-              "\n"
-              "     Valid at:  Mon, 07/12/2026\n"
-              "\n"
-              " Sorted Order:  Days Left, Ascending Order.\n"
-              "\n"
-              " Events :\n"
-              "\n"
-              "    1.  \x1b[1;34mNora Vale's \x1b[0m40th Birthday today (Mon, 07/12/2026)\n"
-              "\n"
-              " 1 events found and reported.\n"
-              "\n"
-              " Report courtesy of:  Tessaly v1.0f\n"
-              "\x1b[1m                      web\x1b[0m\n"
-              "\n");
+              "\x1b[1;4mComing Birthdays and Events Report.\x1b[0m\n" +
+                  test::Report_Heading_Lines(14, "Mon, 07/12/2026") +
+                  "    1.  \x1b[1;34mNora Vale's \x1b[0m40th Birthday today (Mon, 07/12/2026)\n"
+                  "\n"
+                  " 1 events found and reported.\n"
+                  "\n"
+                  " Report courtesy of:  Tessaly v1.0f\n"
+                  "\x1b[1m                      web\x1b[0m\n"
+                  "\n");
 }
 
 }  // namespace
