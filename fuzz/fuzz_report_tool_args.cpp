@@ -172,12 +172,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   run.Err.ends_with("Try 'tessaly-report --help'.\n"),
               "a usage error names the tool and points to --help", run.Err);
     }
-    if (!args.empty() && (args[0] == "--help" || args[0] == "--version")) {
+    const bool help = !args.empty() && (args[0] == "--help" || args[0] == "-h");
+    if (help || (!args.empty() && args[0] == "--version")) {
         Check(status == Report_Tool_Printed && run.Err.empty(),
-              "--help and --version exit 0 without a message");
-        Check(
-            run.Out.starts_with(args[0] == "--help" ? "Usage: tessaly-report" : "tessaly-report ("),
-            "--help shows the usage, --version the version", run.Out);
+              "--help, -h and --version exit 0 without a message");
+        Check(run.Out.starts_with(help ? "Usage: tessaly-report" : "tessaly-report ("),
+              "--help and -h show the usage, --version the version", run.Out);
     }
 
     const Run again = Run_Tool(args, env);
