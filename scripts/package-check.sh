@@ -36,8 +36,8 @@ echo "--- build"
 mkdir "$work/tessaly"
 git ls-files --cached --others --exclude-standard -z |
     tar --null -T - -cf - | tar -xf - -C "$work/tessaly"
-# Without debugging information, which only the debug-symbols package would
-# keep: the build takes a third less time.
+# Debugging information, which only the debug-symbols package would
+# keep, is left out to save build time.
 (cd "$work/tessaly" &&
     DEB_BUILD_OPTIONS="nocheck noddebs parallel=$(nproc)" DEB_CXXFLAGS_APPEND=-g0 \
         dpkg-buildpackage -us -uc -b > "$work/build.log" 2>&1) || {
