@@ -18,6 +18,7 @@
 #include "ui/common/clock.h"
 #include "ui/common/file_dialogs.h"
 #include "ui/common/message_boxes.h"
+#include "ui/common/program_icon.h"
 #include "ui/common/single_instance.h"
 #include "ui/common/termination_signals.h"
 #include "ui/main/main_form.h"
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    // The desktop matches the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(tessaly::Application_Id));
+    QApplication::setWindowIcon(tessaly::Program_Icon());
     // Dates are shown in the user's regional short date format.
     std::setlocale(LC_ALL, "");
 

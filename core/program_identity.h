@@ -4,6 +4,9 @@ namespace tessaly {
 
 inline constexpr const char* Program_Title = "Tessaly v1.0f";
 
+// The desktop's name for the program: its desktop entry, icon and metadata.
+inline constexpr const char* Application_Id = "org.example.Tessaly";
+
 // The maker's web address: the About box's web button shows it and the
 // report's last line repeats it, so both read this one constant.
 inline constexpr const char* Maker_Web_Address = "https://tessaly.example.org";

@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-liberation fontconfig locales
     xvfb xauth xdotool x11-utils openbox imagemagick poppler-utils desktop-file-utils
+    librsvg2-bin  # draws the icon at each size
     "$@"
 )
 

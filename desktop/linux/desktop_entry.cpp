@@ -1,5 +1,7 @@
 #include "desktop/linux/desktop_entry.h"
 
+#include "core/program_identity.h"
+
 namespace tessaly::detail {
 
 namespace {
@@ -167,6 +169,9 @@ std::string Application_Entry(std::string_view name, std::string_view program,
     entry += Escape_Value(name);
     entry += "\nExec=";
     entry += Escape_Value(Quote_Exec_Argument(program));
+    // The installed icon; where none is installed the desktop shows its own.
+    entry += "\nIcon=";
+    entry += Application_Id;
     entry += '\n';
     entry += extra_lines;
     return entry;

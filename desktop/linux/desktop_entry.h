@@ -26,8 +26,8 @@ std::string Unescape_Value(std::string_view value);
 // twice keeps its first value; other groups and comments are skipped.
 std::map<std::string, std::string> Desktop_Entry_Keys(std::string_view text);
 
-// An application entry that runs the program alone, with extra keys (already
-// escaped) after the standard ones.
+// An application entry that runs the program alone and shows the program's
+// icon, with extra keys (already escaped) after the standard ones.
 std::string Application_Entry(std::string_view name, std::string_view program,
                               std::string_view extra_lines = {});
 

@@ -35,6 +35,7 @@ TEST_F(Linux_Auto_Start_Test, EntryIsAValidDesktopEntryInTheAutostartFolderMadeW
 
     const std::string text = test::Read_Bytes(Entry_File("tessaly"));
     EXPECT_NE(text.find("\nExec=/opt/tessaly/tessaly\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nIcon=org.example.Tessaly\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nX-GNOME-Autostart-enabled=true\n"), std::string::npos) << text;
     EXPECT_EQ(text.rfind("[Desktop Entry]\nType=Application\n", 0), 0u) << text;
     if (const auto complaints = test::Desktop_File_Complaints(Entry_File("tessaly"))) {

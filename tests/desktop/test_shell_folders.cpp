@@ -96,7 +96,7 @@ TEST_F(Linux_Shell_Folders_Test, DesktopLauncherIsAValidExecutableEntryThatStart
     const std::string text = test::Read_Bytes(launcher);
     EXPECT_EQ(text,
               "[Desktop Entry]\nType=Application\nName=tessaly\nExec=\"/opt/My Apps/100%% "
-              "tessaly\"\n");
+              "tessaly\"\nIcon=org.example.Tessaly\n");
     if (const auto complaints = test::Desktop_File_Complaints(launcher)) {
         EXPECT_EQ(*complaints, "");
     }
