@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "core/program_folders.h"
+
 namespace tessaly::detail {
 
 std::filesystem::path Home_Folder() {
@@ -13,14 +15,14 @@ std::filesystem::path Home_Folder() {
 std::optional<std::filesystem::path> Xdg_Base_Folder(const char* variable,
                                                      const char* fallback_below_home) {
     const char* value = std::getenv(variable);
-    if (value != nullptr && value[0] == '/') {
-        return std::filesystem::path(value);
-    }
     const std::filesystem::path home = Home_Folder();
-    if (home.empty()) {
+    const std::filesystem::path folder =
+        Base_Folder(value != nullptr ? std::optional<std::filesystem::path>(value) : std::nullopt,
+                    home.empty() ? std::filesystem::path() : home / fallback_below_home);
+    if (folder.empty()) {
         return std::nullopt;
     }
-    return home / fallback_below_home;
+    return folder;
 }
 
 std::optional<std::filesystem::path> Xdg_Config_Home() {
