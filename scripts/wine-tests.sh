@@ -58,4 +58,4 @@ echo "=== tessaly-report.exe beside a data file in a non-ASCII folder"
 check_report "$odd/tessaly-report.exe"
 echo "=== tessaly-report.exe on a data file in a non-ASCII folder"
 check_report "$build/bin/tessaly-report.exe" --file 'C:\Zoë Ärger ĳ 日本\Данные\Tessaly.dat'
-echo "wine-tests: Wine part done in $((SECONDS - tests_started)) s"
+echo "wine-tests: tests and report runs under Wine took $((SECONDS - tests_started)) s"
