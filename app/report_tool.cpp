@@ -11,6 +11,7 @@
 #include "core/errors.h"
 #include "core/event_list.h"
 #include "core/main_settings.h"
+#include "core/platform/utf8_path.h"
 #include "core/profile_file.h"
 #include "core/program_identity.h"
 #include "core/short_date.h"
@@ -189,7 +190,7 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
             if (value->empty()) {
                 throw Usage_Error("option '--file' needs a path");
             }
-            options.File = *value;
+            options.File = Path_From_Utf8(*value);
         } else if (name == "--days") {
             options.Days = Parse_Days(*value);
         } else if (name == "--date") {

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
         env.Term = variable("TERM");
         env.Locale_Date_Pattern = tessaly::Locale_Short_Date_Pattern();
 
-        const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+        const std::vector<std::string> args = tessaly::Program_Arguments(argc, argv);
         int status = tessaly::Run_Report_Tool(args, env, std::cout, std::cerr);
         // A write error may only show when stdio hands its buffer on.
         if (std::fflush(stdout) != 0 && status == tessaly::Report_Tool_Printed) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "core/platform/utf8_path.h"
 #include "desktop/desktop_prompts.h"
 #include "desktop/file_routines.h"
 #include "desktop/shell_folders.h"
@@ -61,13 +62,13 @@ void Shortcuts::Create_Shortcut(const std::filesystem::path& target, const std::
     if (!sub_folder.empty()) {
         // A sub-folder is used where it is, never made: without it the save
         // has nowhere to go, and says nothing.
-        location /= sub_folder;
+        location /= Path_From_Utf8(sub_folder);
         std::error_code error;
         if (!std::filesystem::is_directory(location, error)) {
             return;
         }
     }
-    shell_.Save_Shortcut(location / Shortcut_File_Name(target), target);
+    shell_.Save_Shortcut(location / Path_From_Utf8(Shortcut_File_Name(target)), target);
 }
 
 bool Shortcuts::Delete_Shortcut(const std::filesystem::path& executable,
@@ -81,7 +82,7 @@ bool Shortcuts::Delete_Shortcut(const std::filesystem::path& executable,
         return false;
     }
     const std::filesystem::path file =
-        *folder / (Base_Name(executable) + shell_.Shortcut_Extension());
+        *folder / Path_From_Utf8(Base_Name(executable) + shell_.Shortcut_Extension());
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
         return false;

@@ -20,18 +20,42 @@ trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 wineserver -p
 wineboot -i > /dev/null 2>&1
 
+tests_started=$SECONDS
 ctest --test-dir "$build" --output-on-failure -j2
+echo "wine-tests: tests under Wine took $((SECONDS - tests_started)) s"
 
-echo "=== tessaly-report.exe on a data file"
+# The report tool as a user runs it, on a Tessaly.dat written on Windows.
+expected="    1.  Ann's 29th Birthday in 4 days (Sun, 14/02/2027)"
+check_report() {
+    local report
+    if ! report="$(LC_ALL=C.UTF-8 wine "$@" --date 2027-02-10 --days 14 --date-format %d/%m/%Y |
+        tr -d '\r')"; then
+        echo "$report"
+        echo "wine-tests: tessaly-report.exe failed: $*" >&2
+        exit 1
+    fi
+    echo "$report"
+    if ! grep -qxF "$expected" <<< "$report" ||
+        ! grep -qxF " 1 events found and reported." <<< "$report"; then
+        echo "wine-tests: the report of $* is not the expected one" >&2
+        exit 1
+    fi
+}
 data="$WINEPREFIX/drive_c/Tessaly Data"
 mkdir -p "$data"
 printf 'V1.1\r\n2\r\nAnn\r\n 3.58400000000000E+0004\r\nBirthday\r\n\r\n\r\n\r\n\r\n\r\nBob\r\n 1.00000000000000E+0001\r\nWedding\r\n\r\n\r\n\r\n\r\n\r\n' \
     > "$data/Tessaly.dat"
-report="$(wine "$build/bin/tessaly-report.exe" --file 'C:\Tessaly Data\Tessaly.dat' \
-    --date 2027-02-10 --days 14 --date-format %d/%m/%Y | tr -d '\r')"
-echo "$report"
-expected="    1.  Ann's 29th Birthday in 4 days (Sun, 14/02/2027)"
-if ! grep -qxF "$expected" <<< "$report" || ! grep -qxF " 1 events found and reported." <<< "$report"; then
-    echo "wine-tests: the report is not the expected one" >&2
-    exit 1
-fi
+echo "=== tessaly-report.exe on a data file"
+check_report "$build/bin/tessaly-report.exe" --file 'C:\Tessaly Data\Tessaly.dat'
+
+# Folder names that no ANSI code page holds: the tool finds the file beside
+# itself through its own path, and the one its argument names.
+odd="$WINEPREFIX/drive_c/Zoë Ärger ĳ 日本"
+mkdir -p "$odd/Данные"
+cp "$build/bin/tessaly-report.exe" "$data/Tessaly.dat" "$odd/"
+cp "$data/Tessaly.dat" "$odd/Данные/"
+echo "=== tessaly-report.exe beside a data file in a non-ASCII folder"
+check_report "$odd/tessaly-report.exe"
+echo "=== tessaly-report.exe on a data file in a non-ASCII folder"
+check_report "$build/bin/tessaly-report.exe" --file 'C:\Zoë Ärger ĳ 日本\Данные\Tessaly.dat'
+echo "wine-tests: tests and report runs under Wine took $((SECONDS - tests_started)) s"

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "core/dates.h"
 
@@ -13,6 +15,11 @@ Day_Number Local_Today();
 // The running executable's full path; argv[0] made absolute where the
 // system cannot say.
 std::filesystem::path Executable_Path(const char* argv0);
+
+// The arguments after the program's name, as UTF-8 like every text of the
+// program: on Windows from the wide command line, since argv holds them in
+// the ANSI code page, which lacks most letters.
+std::vector<std::string> Program_Arguments(int argc, char** argv);
 
 // Whether the stream writes to a terminal (where colour makes sense).
 bool Is_Terminal(std::FILE* stream);

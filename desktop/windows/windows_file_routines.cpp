@@ -5,26 +5,30 @@ namespace tessaly {
 
 namespace {
 
-bool Exists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+// Paths reach the system in UTF-16, so that a file of any name is the one
+// looked at.
+bool Exists(const std::filesystem::path& file) {
+    return ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace
 
 std::string File_Status(const std::filesystem::path& file) {
-    const std::string path = file.string();
-    if (const auto status = File_Status_Without_Looking(path)) {
+    if (const auto status = File_Status_Without_Looking(file.string())) {
         return *status;
     }
-    if (!Exists(path)) {
+    if (!Exists(file)) {
         return {};
     }
     // A drive that is not ready answers with an error code, not a system box.
     const UINT previous_mode = ::SetErrorMode(SEM_FAILCRITICALERRORS);
     std::string status = File_Status_Closed;
-    OFSTRUCT details{};
-    const HFILE handle = ::OpenFile(path.c_str(), &details, OF_READWRITE | OF_SHARE_EXCLUSIVE);
-    if (handle == HFILE_ERROR) {
+    // Opened for reading and writing, shared with no one: what OpenFile's
+    // OF_READWRITE | OF_SHARE_EXCLUSIVE does, failing with the same codes,
+    // for names beyond its ANSI code page too.
+    const HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
         switch (::GetLastError()) {
             case ERROR_FILE_NOT_FOUND:
             case ERROR_PATH_NOT_FOUND:
@@ -41,23 +45,22 @@ std::string File_Status(const std::filesystem::path& file) {
                 status = File_Status_Error;
         }
     } else {
-        ::CloseHandle(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(handle)));
+        ::CloseHandle(handle);
     }
     ::SetErrorMode(previous_mode);
     return status;
 }
 
 bool Delete_File_Safely(const std::filesystem::path& file) {
-    const std::string path = file.string();
-    if (!Exists(path)) {
+    if (!Exists(file)) {
         return false;
     }
-    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (File_Status(file) != File_Status_Closed) {
         return false;
     }
-    ::DeleteFileA(path.c_str());
-    return !Exists(path);
+    ::DeleteFileW(file.c_str());
+    return !Exists(file);
 }
 
 std::unique_ptr<File_Routines> Make_Windows_File_Routines() {

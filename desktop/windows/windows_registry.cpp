@@ -1,5 +1,4 @@
-#include <vector>
-
+#include "core/platform/windows/windows_text.h"
 #include "desktop/windows/windows_services.h"
 
 namespace tessaly {
@@ -10,26 +9,42 @@ std::string Relative_Key(const std::string& key) {
     return !key.empty() && key.front() == '\\' ? key.substr(1) : key;
 }
 
-std::optional<std::string> Read_Registry_Value(HKEY root, const std::string& key,
-                                               const std::string& name) {
+// Keys, names and values go in and out in UTF-16: a value written so reads
+// the same through the ANSI calls of other programs, as far as their code
+// page goes, and holds every letter of a user's folder names.
+std::optional<HKEY> Open_Registry_Key(HKEY root, const std::string& key, REGSAM access) {
+    const auto relative = Wide_From_Utf8(Relative_Key(key));
     HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, Relative_Key(key).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+    if (!relative ||
+        ::RegOpenKeyExW(root, relative->c_str(), 0, access, &opened) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    std::optional<std::string> value;
+    return opened;
+}
+
+std::optional<std::wstring> Read_Registry_Value(HKEY root, const std::string& key,
+                                                const std::string& name) {
+    const auto wide_name = Wide_From_Utf8(name);
+    const auto opened = wide_name ? Open_Registry_Key(root, key, KEY_READ) : std::nullopt;
+    if (!opened) {
+        return std::nullopt;
+    }
+    std::optional<std::wstring> value;
     DWORD type = 0;
     DWORD size = 0;
-    if (::RegQueryValueExA(opened, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+    if (::RegQueryValueExW(*opened, wide_name->c_str(), nullptr, &type, nullptr, &size) ==
+            ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        // One more byte, since a stored string need not end in a NUL.
-        std::vector<char> bytes(size + 1, '\0');
+        // Room for one more character, since a stored string need not end in
+        // a NUL, nor be a whole number of characters long.
+        std::wstring characters(size / sizeof(wchar_t) + 2, L'\0');
         DWORD got = size;
-        if (::RegQueryValueExA(opened, name.c_str(), nullptr, &type,
-                               reinterpret_cast<BYTE*>(bytes.data()), &got) == ERROR_SUCCESS) {
-            value = std::string(bytes.data());
+        if (::RegQueryValueExW(*opened, wide_name->c_str(), nullptr, &type,
+                               reinterpret_cast<BYTE*>(characters.data()), &got) == ERROR_SUCCESS) {
+            value = std::wstring(characters.c_str());
         }
     }
-    ::RegCloseKey(opened);
+    ::RegCloseKey(*opened);
     return value;
 }
 
@@ -45,40 +60,47 @@ public:
     std::string Key_Path() override { return key_; }
 
     bool Key_Exists() override {
-        HKEY opened = nullptr;
-        if (::RegOpenKeyExA(root_, detail::Relative_Key(key_).c_str(), 0, KEY_READ, &opened) !=
-            ERROR_SUCCESS) {
-            return false;
+        const auto opened = detail::Open_Registry_Key(root_, key_, KEY_READ);
+        if (opened) {
+            ::RegCloseKey(*opened);
         }
-        ::RegCloseKey(opened);
-        return true;
+        return opened.has_value();
     }
 
     std::optional<std::string> Read_Entry(const std::string& name) override {
-        return detail::Read_Registry_Value(root_, key_, name);
+        const auto value = detail::Read_Registry_Value(root_, key_, name);
+        if (!value) {
+            return std::nullopt;
+        }
+        return detail::Utf8_From_Wide(*value);
     }
 
     bool Write_Entry(const std::string& name, const std::string& program_path) override {
-        HKEY opened = nullptr;
-        if (::RegOpenKeyExA(root_, detail::Relative_Key(key_).c_str(), 0, KEY_READ | KEY_WRITE,
-                            &opened) != ERROR_SUCCESS) {
+        const auto wide_name = detail::Wide_From_Utf8(name);
+        const auto wide_path = detail::Wide_From_Utf8(program_path);
+        const auto opened = wide_name && wide_path
+                                ? detail::Open_Registry_Key(root_, key_, KEY_READ | KEY_WRITE)
+                                : std::nullopt;
+        if (!opened) {
             return false;
         }
-        const LONG result = ::RegSetValueExA(opened, name.c_str(), 0, REG_SZ,
-                                             reinterpret_cast<const BYTE*>(program_path.c_str()),
-                                             static_cast<DWORD>(program_path.size() + 1));
-        ::RegCloseKey(opened);
+        const LONG result =
+            ::RegSetValueExW(*opened, wide_name->c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(wide_path->c_str()),
+                             static_cast<DWORD>((wide_path->size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(*opened);
         return result == ERROR_SUCCESS;
     }
 
     bool Delete_Entry(const std::string& name) override {
-        HKEY opened = nullptr;
-        if (::RegOpenKeyExA(root_, detail::Relative_Key(key_).c_str(), 0, KEY_READ | KEY_WRITE,
-                            &opened) != ERROR_SUCCESS) {
+        const auto wide_name = detail::Wide_From_Utf8(name);
+        const auto opened =
+            wide_name ? detail::Open_Registry_Key(root_, key_, KEY_READ | KEY_WRITE) : std::nullopt;
+        if (!opened) {
             return false;
         }
-        const LONG result = ::RegDeleteValueA(opened, name.c_str());
-        ::RegCloseKey(opened);
+        const LONG result = ::RegDeleteValueW(*opened, wide_name->c_str());
+        ::RegCloseKey(*opened);
         return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
     }
 

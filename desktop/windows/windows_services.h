@@ -38,10 +38,13 @@ std::unique_ptr<Regional_Date_Format> Make_Windows_Regional_Date_Format();
 
 namespace detail {
 
+// The key (a UTF-8 path from the root), opened with that access and never
+// created; none when it is missing or cannot be opened so.
+std::optional<HKEY> Open_Registry_Key(HKEY root, const std::string& key, REGSAM access);
 // The string value of a key, read without creating anything; none when the
 // key or the value is missing or not a string.
-std::optional<std::string> Read_Registry_Value(HKEY root, const std::string& key,
-                                               const std::string& name);
+std::optional<std::wstring> Read_Registry_Value(HKEY root, const std::string& key,
+                                                const std::string& name);
 // The key path as RegOpenKeyEx takes it: without the leading backslash.
 std::string Relative_Key(const std::string& key);
 

@@ -40,15 +40,17 @@ public:
         const HRESULT initialised = ::CoInitialize(nullptr);
         bool saved = false;
         {
-            Com_Reference<IShellLinkA> link;
+            // The wide interface: the link file holds the target's own
+            // letters, which no ANSI code page may have.
+            Com_Reference<IShellLinkW> link;
             Com_Reference<IPersistFile> persist;
             if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                             IID_IShellLinkA,
+                                             IID_IShellLinkW,
                                              reinterpret_cast<void**>(&link.Pointer))) &&
-                SUCCEEDED(link.Pointer->SetPath(target.string().c_str())) &&
+                SUCCEEDED(link.Pointer->SetPath(target.c_str())) &&
                 SUCCEEDED(link.Pointer->QueryInterface(
                     IID_IPersistFile, reinterpret_cast<void**>(&persist.Pointer)))) {
-                saved = SUCCEEDED(persist.Pointer->Save(Wide(file.string()).c_str(), FALSE));
+                saved = SUCCEEDED(persist.Pointer->Save(file.c_str(), FALSE));
             }
         }
         if (SUCCEEDED(initialised)) {
@@ -58,14 +60,6 @@ public:
     }
 
 private:
-    static std::wstring Wide(const std::string& text) {
-        const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-        std::wstring wide(length > 0 ? static_cast<std::size_t>(length) : 1u, L'\0');
-        ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-        wide.resize(wide.size() - 1);
-        return wide;
-    }
-
     HKEY root_;
     std::string key_;
 };

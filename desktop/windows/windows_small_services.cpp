@@ -3,6 +3,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include "core/platform/windows/windows_text.h"
 #include "core/short_date.h"
 #include "desktop/platform_services.h"
 
@@ -16,8 +17,13 @@ public:
         if (!Is_Web_Or_Mail_Link(link)) {
             return false;
         }
+        // Wide, since a link may hold letters beyond the ANSI code page.
+        const auto wide = detail::Wide_From_Utf8(link);
+        if (!wide) {
+            return false;
+        }
         const auto result = reinterpret_cast<INT_PTR>(
-            ::ShellExecuteA(nullptr, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+            ::ShellExecuteW(nullptr, L"open", wide->c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         return result > 32;
     }
 };

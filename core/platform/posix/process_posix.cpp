@@ -23,6 +23,10 @@ std::filesystem::path Executable_Path(const char* argv0) {
     return std::filesystem::absolute(argv0 != nullptr ? argv0 : "", error);
 }
 
+std::vector<std::string> Program_Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
 bool Is_Terminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
 }

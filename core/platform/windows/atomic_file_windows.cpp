@@ -7,6 +7,7 @@
 #include "core/atomic_file.h"
 #include "core/errors.h"
 #include "core/platform/saving.h"
+#include "core/platform/windows/windows_text.h"
 
 namespace tessaly {
 
@@ -19,12 +20,9 @@ using detail::Temporary_Marker;
 using detail::Temporary_Random_Length;
 using detail::Throw_File_Error;
 
+// In the system's language, as UTF-8 like every other text of the program.
 std::string System_Text(DWORD error) {
-    std::string text = std::system_category().message(static_cast<int>(error));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.')) {
-        text.pop_back();
-    }
-    return text;
+    return detail::Windows_Error_Text(error);
 }
 
 fs::path Folder_Of(const fs::path& file) {
@@ -46,12 +44,13 @@ std::string Random_Letters() {
 }
 
 // A temporary file beside the target, removed again unless it was renamed.
+// Paths reach the system in UTF-16, whatever letters they hold.
 class Temporary_File {
 public:
     explicit Temporary_File(const fs::path& target) : target_(target) {}
     ~Temporary_File() {
         if (!name_.empty()) {
-            ::DeleteFileA(name_.c_str());
+            ::DeleteFileW(name_.c_str());
         }
     }
     Temporary_File(const Temporary_File&) = delete;
@@ -61,8 +60,8 @@ public:
     DWORD Write(std::string_view bytes) {
         HANDLE file = INVALID_HANDLE_VALUE;
         for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-            const std::string name = Fresh_Name();
-            file = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            const fs::path name = Fresh_Name();
+            file = ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
             if (file != INVALID_HANDLE_VALUE) {
                 name_ = name;
@@ -94,7 +93,7 @@ public:
     }
 
     DWORD Rename_To(const fs::path& destination) {
-        if (!::MoveFileExA(name_.c_str(), destination.string().c_str(),
+        if (!::MoveFileExW(name_.c_str(), destination.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return ::GetLastError();
         }
@@ -103,41 +102,44 @@ public:
     }
 
     // Takes over a file made under this name by someone else.
-    void Adopt(const std::string& name) { name_ = name; }
-    std::string Fresh_Name() const {
-        return (Folder_Of(target_) /
-                ("." + target_.filename().string() + Temporary_Marker + Random_Letters()))
-            .string();
+    void Adopt(const fs::path& name) { name_ = name; }
+    fs::path Fresh_Name() const {
+        fs::path name = Folder_Of(target_) / (L"." + target_.filename().native());
+        name += Temporary_Marker + Random_Letters();
+        return name;
     }
 
 private:
     fs::path target_;
-    std::string name_;
+    fs::path name_;
 };
 
 // The previous file, kept as "<name>.bak": a hard link where the volume has
 // them (same bytes, no copy), else a copy. 0 or the error.
 DWORD Keep_Backup_Of(const fs::path& target) {
-    const fs::path backup = target.string() + ".bak";
     Temporary_File kept(target);
-    const std::string name = kept.Fresh_Name();
-    if (!::CreateHardLinkA(name.c_str(), target.string().c_str(), nullptr) &&
-        !::CopyFileA(target.string().c_str(), name.c_str(), TRUE)) {
+    const fs::path name = kept.Fresh_Name();
+    if (!::CreateHardLinkW(name.c_str(), target.c_str(), nullptr) &&
+        !::CopyFileW(target.c_str(), name.c_str(), TRUE)) {
         return ::GetLastError();
     }
     kept.Adopt(name);
-    return kept.Rename_To(backup);
+    return kept.Rename_To(Backup_Path(target));
 }
 
 }  // namespace
 
 fs::path Backup_Path(const fs::path& target) {
-    return target.string() + ".bak";
+    // Appended to the path itself: a path made from the UTF-8 of string()
+    // would read those bytes in another encoding.
+    fs::path backup = target;
+    backup += ".bak";
+    return backup;
 }
 
 void Write_File_Atomically(const fs::path& target, std::string_view bytes,
                            const Atomic_Write_Options& options) {
-    const DWORD attributes = ::GetFileAttributesA(target.string().c_str());
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (!exists && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
         const DWORD error = ::GetLastError();
@@ -173,11 +175,11 @@ void Write_File_Atomically(const fs::path& target, std::string_view bytes,
 
 std::string Read_Whole_File(const fs::path& file) {
     const HANDLE handle =
-        ::CreateFileA(file.string().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        const DWORD attributes = ::GetFileAttributesA(file.string().c_str());
+        const DWORD attributes = ::GetFileAttributesW(file.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             Throw_File_Error("Cannot read", file, "not a regular file");
         }
@@ -225,7 +227,7 @@ int Remove_Stale_Temporaries(const fs::path& target) {
     for (const auto& entry : fs::directory_iterator(Folder_Of(target), error)) {
         const std::string entry_name = entry.path().filename().string();
         if (Is_Temporary_Of(entry_name, name) && entry.is_regular_file(error) &&
-            ::DeleteFileA(entry.path().string().c_str())) {
+            ::DeleteFileW(entry.path().c_str())) {
             ++removed;
         }
     }

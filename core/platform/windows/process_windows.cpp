@@ -1,10 +1,13 @@
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 #include <system_error>
 
 #include "core/platform/process.h"
+#include "core/platform/windows/windows_text.h"
 
 namespace tessaly {
 
@@ -15,11 +18,12 @@ Day_Number Local_Today() {
 }
 
 std::filesystem::path Executable_Path(const char* argv0) {
-    // The buffer grows until the whole path fits: paths may pass MAX_PATH.
-    std::string buffer(MAX_PATH, '\0');
+    // Wide, so that a folder of any letters comes back as it is; the buffer
+    // grows until the whole path fits, since paths may pass MAX_PATH.
+    std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
-            ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) {
             break;
         }
@@ -29,8 +33,32 @@ std::filesystem::path Executable_Path(const char* argv0) {
         }
         buffer.resize(buffer.size() * 2);
     }
+    // argv holds the ANSI code page's bytes.
+    std::wstring name;
+    if (argv0 != nullptr && *argv0 != '\0') {
+        const int length = ::MultiByteToWideChar(CP_ACP, 0, argv0, -1, nullptr, 0);
+        name.resize(length > 0 ? static_cast<std::size_t>(length) : 1u);
+        ::MultiByteToWideChar(CP_ACP, 0, argv0, -1, name.data(), length);
+        name.resize(name.size() - 1);
+    }
     std::error_code error;
-    return std::filesystem::absolute(argv0 != nullptr ? argv0 : "", error);
+    return std::filesystem::absolute(name, error);
+}
+
+std::vector<std::string> Program_Arguments(int /*argc*/, char** /*argv*/) {
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        // Never argv instead: its ANSI bytes would name other files.
+        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+                                "the command line cannot be read");
+    }
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i) {
+        arguments.push_back(detail::Utf8_From_Wide(wide[i]));
+    }
+    ::LocalFree(wide);
+    return arguments;
 }
 
 bool Is_Terminal(std::FILE* stream) {

@@ -1,6 +1,9 @@
 #include <windows.h>
 
+#include <iterator>
+
 #include "core/platform/regional_settings.h"
+#include "core/platform/windows/windows_text.h"
 
 namespace tessaly {
 
@@ -52,11 +55,14 @@ std::string Strftime_Of_Date_Picture(const std::string& picture) {
 }  // namespace detail
 
 std::string System_Short_Date_Pattern() {
-    char picture[128] = {};
-    if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, picture, sizeof picture) == 0) {
+    // Wide, since a region's picture may quote letters ("d.MM.yyyy 'г'.")
+    // that its ANSI code page lacks; the pattern is UTF-8 like every text.
+    wchar_t picture[128] = {};
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, picture,
+                         static_cast<int>(std::size(picture))) == 0) {
         return {};
     }
-    return detail::Strftime_Of_Date_Picture(picture);
+    return detail::Strftime_Of_Date_Picture(detail::Utf8_From_Wide(picture));
 }
 
 }  // namespace tessaly

@@ -8,6 +8,8 @@
 #include "core/errors.h"
 #include "core/platform/file_stamp.h"
 #include "core/platform/process.h"
+#include "core/platform/regional_settings.h"
+#include "desktop/windows/windows_test_support.h"
 #include "test_support/temp_dir.h"
 
 namespace tessaly {
@@ -20,44 +22,84 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(Windows_Atomic_File, ReplacesAnExistingFileAndKeepsTheBackup) {
+// Every case runs in a plain folder and in one whose name the ANSI calls
+// cannot take.
+class Windows_Atomic_File : public testing::TestWithParam<std::wstring> {
+protected:
+    void SetUp() override { fs::create_directories(folder); }
+
     test::Temp_Dir dir;
-    const fs::path file = dir.File("Tessaly.dat");
+    const fs::path folder = dir.Path() / GetParam();
+    const fs::path file = folder / (GetParam().empty() ? L"Tessaly.dat" : L"Tessaly 日本.dat");
+};
+
+TEST_P(Windows_Atomic_File, ReplacesAnExistingFileAndKeepsTheBackup) {
     Write_File_Atomically(file, "first");
     const File_Stamp first = Current_File_Stamp(file);
     EXPECT_TRUE(first.Exists);
     Write_File_Atomically(file, "second, longer", Atomic_Write_Options{.Keep_Backup = true});
     EXPECT_EQ(Read_Whole_File(file), "second, longer");
+    EXPECT_EQ(Backup_Path(file).filename(), file.filename().native() + L".bak");
     EXPECT_EQ(Read_Whole_File(Backup_Path(file)), "first");
     EXPECT_NE(Current_File_Stamp(file), first);
-    // Nothing but the file and its backup is left.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+    // Nothing but the file and its backup is left, under no other name.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
+              GetParam().empty() ? 2 : 1);
 }
 
-TEST(Windows_Atomic_File, ReadOnlyFilesAndFoldersAreRefusedAndLeftAsTheyAre) {
-    test::Temp_Dir dir;
-    const fs::path file = dir.File("Tessaly.dat");
+TEST_P(Windows_Atomic_File, ReadOnlyFilesAndFoldersAreRefusedAndLeftAsTheyAre) {
     test::Write_Bytes(file, "kept");
-    ::SetFileAttributesA(file.string().c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_THROW(Write_File_Atomically(file, "new"), File_Error);
-    ::SetFileAttributesA(file.string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    try {
+        Write_File_Atomically(file, "new");
+        ADD_FAILURE() << "a read-only file was written";
+    } catch (const File_Error& error) {
+        // The reason names the file as the program holds texts.
+        EXPECT_NE(std::string(error.what()).find(file.string()), std::string::npos) << error.what();
+    }
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(test::Read_Bytes(file), "kept");
 
-    EXPECT_THROW(Write_File_Atomically(dir.Path(), "new"), File_Error);
-    EXPECT_THROW(Read_Whole_File(dir.Path()), File_Error);
-    EXPECT_THROW(Read_Whole_File(dir.File("missing")), File_Error);
-    EXPECT_FALSE(Current_File_Stamp(dir.File("missing")).Exists);
+    EXPECT_THROW(Write_File_Atomically(folder, "new"), File_Error);
+    EXPECT_THROW(Read_Whole_File(folder), File_Error);
+    EXPECT_THROW(Read_Whole_File(folder / L"missing"), File_Error);
+    EXPECT_FALSE(Current_File_Stamp(folder / L"missing").Exists);
 }
 
-TEST(Windows_Atomic_File, StaleTemporariesOfTheFileAloneAreRemoved) {
-    test::Temp_Dir dir;
-    const fs::path file = dir.File("Tessaly.dat");
-    test::Write_Bytes(dir.File(".Tessaly.dat.saving-a1B2c3"), "x");
-    test::Write_Bytes(dir.File(".Tessaly.dat.backup"), "mine");
-    test::Write_Bytes(dir.File(".Other.dat.saving-a1B2c3"), "x");
+TEST_P(Windows_Atomic_File, StaleTemporariesOfTheFileAloneAreRemoved) {
+    const std::wstring name = file.filename().native();
+    test::Write_Bytes(folder / (L"." + name + L".saving-a1B2c3"), "x");
+    test::Write_Bytes(folder / (L"." + name + L".backup"), "mine");
+    test::Write_Bytes(folder / L".Other.dat.saving-a1B2c3", "x");
     EXPECT_EQ(Remove_Stale_Temporaries(file), 1);
-    EXPECT_TRUE(fs::exists(dir.File(".Tessaly.dat.backup")));
-    EXPECT_TRUE(fs::exists(dir.File(".Other.dat.saving-a1B2c3")));
+    EXPECT_FALSE(fs::exists(folder / (L"." + name + L".saving-a1B2c3")));
+    EXPECT_TRUE(fs::exists(folder / (L"." + name + L".backup")));
+    EXPECT_TRUE(fs::exists(folder / L".Other.dat.saving-a1B2c3"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, Windows_Atomic_File,
+                         testing::Values(std::wstring(), test::Non_Ascii_Name),
+                         [](const testing::TestParamInfo<std::wstring>& folder) {
+                             return folder.param.empty() ? "Ascii" : "NonAscii";
+                         });
+
+// Runs in its own ctest entry, under a Russian Wine, whose texts are not
+// in the ANSI code page's letters the program's UTF-8 expects.
+TEST(Windows_Atomic_File_Texts, FailureReasonsInTheSystemsLanguageAreUtf8) {
+    if (PRIMARYLANGID(::GetUserDefaultUILanguage()) != LANG_RUSSIAN) {
+        GTEST_SKIP() << "needs the Russian language (LC_ALL=ru_RU.UTF-8)";
+    }
+    test::Temp_Dir dir;
+    try {
+        Read_Whole_File(dir.File("missing"));
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const File_Error& error) {
+        const std::string text = error.what();
+        EXPECT_TRUE(test::Is_Utf8(text)) << text;
+        // A Cyrillic letter, as UTF-8.
+        EXPECT_NE(text.find("\xD0"), std::string::npos) << text;
+    }
 }
 
 TEST(Windows_Regional_Settings, DatePicturesBecomeStrftimePatterns) {
@@ -66,6 +108,18 @@ TEST(Windows_Regional_Settings, DatePicturesBecomeStrftimePatterns) {
     EXPECT_EQ(detail::Strftime_Of_Date_Picture("dddd, d. MMMM yyyy"), "%A, %#d. %B %Y");
     EXPECT_EQ(detail::Strftime_Of_Date_Picture("yyyy'年'M'月'd'日'"), "%Y年%#m月%#d日");
     EXPECT_EQ(detail::Strftime_Of_Date_Picture("d%M"), "%#d%%%#m");
+}
+
+// Runs in its own ctest entry, under a Bulgarian Wine, whose short date
+// picture holds a Cyrillic letter.
+TEST(Windows_Regional_Settings, TheRegionsDatePictureArrivesAsUtf8) {
+    if (PRIMARYLANGID(LANGIDFROMLCID(::GetUserDefaultLCID())) != LANG_BULGARIAN) {
+        GTEST_SKIP() << "needs the Bulgarian region (LC_ALL=bg_BG.UTF-8)";
+    }
+    const std::string pattern = System_Short_Date_Pattern();
+    EXPECT_TRUE(test::Is_Utf8(pattern)) << pattern;
+    EXPECT_NE(pattern.find("%Y"), std::string::npos) << pattern;
+    EXPECT_NE(pattern.find("\xD0\xB3"), std::string::npos) << pattern;  // г
 }
 
 TEST(Windows_Process, ExecutablePathIsTheRunningProgram) {

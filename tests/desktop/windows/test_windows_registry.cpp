@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "desktop/auto_run.h"
 #include "desktop/recording_prompts.h"
 #include "desktop/windows/windows_services.h"
+#include "desktop/windows/windows_test_support.h"
 
 namespace tessaly {
 namespace {
@@ -80,6 +82,51 @@ TEST_F(Windows_Registry_Test, StartUpCheckComparesPathsWithoutRegardToCase) {
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].Text,
               "This program (Tessaly.EXE) will now run automatically at Windows Start-Up.");
+}
+
+// A value of the test key read with the call of the given width: what other
+// programs see.
+std::wstring Wide_Value(const std::wstring& name) {
+    wchar_t value[512] = {};
+    DWORD size = sizeof value - sizeof(wchar_t);
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Tessaly Tests\\Run", name.c_str(),
+                       RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+        return L"<missing>";
+    }
+    return value;
+}
+
+std::string Ansi_Value(const std::string& name) {
+    char value[512] = {};
+    DWORD size = sizeof value - 1;
+    if (::RegGetValueA(HKEY_CURRENT_USER, "Software\\Tessaly Tests\\Run", name.c_str(),
+                       RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) {
+        return "<missing>";
+    }
+    return value;
+}
+
+TEST_F(Windows_Registry_Test, NonAsciiProgramPathsAndNamesAreStoredAsTheirCharacters) {
+    const std::wstring program = L"C:\\Users\\" + test::Non_Ascii_Name + L"\\Tessaly 日本.EXE";
+    Auto_Run auto_run(*entries, prompts, program);
+    ASSERT_TRUE(auto_run.Enable_Auto_Run());
+    EXPECT_EQ(Wide_Value(L"Tessaly 日本.EXE"), program);
+    EXPECT_EQ(entries->Read_Entry(test::Utf8(L"Tessaly 日本.EXE")), test::Utf8(program));
+    EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
+    ASSERT_TRUE(auto_run.Disable_Auto_Run());
+    EXPECT_EQ(Wide_Value(L"Tessaly 日本.EXE"), L"<missing>");
+    // Every message was an information, none an error or a question.
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].Text, "This program (" + test::Utf8(L"Tessaly 日本.EXE") +
+                                         ") will now run automatically at Windows Start-Up.");
+}
+
+TEST_F(Windows_Registry_Test, ProgramsReadingWithAnsiCallsGetTheCodePagesLetters) {
+    if (::GetACP() != 1252) {
+        GTEST_SKIP() << "the expected bytes are those of code page 1252";
+    }
+    ASSERT_TRUE(entries->Write_Entry(test::Utf8(L"Zoë.EXE"), test::Utf8(L"C:\\Zoë\\Zoë.EXE")));
+    EXPECT_EQ(Ansi_Value("Zo\xEB.EXE"), "C:\\Zo\xEB\\Zo\xEB.EXE");
 }
 
 TEST(Windows_Run_Key, TheMachinesRunKeyTakesAndGivesBackTheEntry) {
