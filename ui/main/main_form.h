@@ -109,6 +109,9 @@ public:
     // the change stays in memory for the close to save. Returns whether the
     // list was saved.
     bool Save_After_Change();
+    // The end of every import: the message when the list could not take all,
+    // the grid refreshed at row 1, and the save. Returns whether it saved.
+    bool Finish_Import(bool had_too_many);
     // Sorts the list by the radio groups' choice and refreshes when anything
     // moved. Returns whether anything moved.
     bool Sort_Data_BitBtnClick();

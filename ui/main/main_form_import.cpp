@@ -63,15 +63,19 @@ void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {
     }
     const bool had_too_many = Import_Data_ListBox.Count() >= Event_Array_Size;
     Import_Data_ListBox.Clear();
+    if (!Finish_Import(had_too_many)) {
+        return;
+    }
+    Show_Information(services_.Messages, this, Imported_Notice(imported));
+}
+
+bool TMainForm1::Finish_Import(bool had_too_many) {
     if (had_too_many) {
         Show_Error(services_.Messages, this, List_Cut_On_Load_Error());
     }
     Refresh_StringGrid_From_Array_ButtonClick();
     Select_Row(*Names_And_Events_StringGrid, 1);
-    if (!Save_After_Change()) {
-        return;
-    }
-    Show_Information(services_.Messages, this, Imported_Notice(imported));
+    return Save_After_Change();
 }
 
 void TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick() {
