@@ -1,6 +1,5 @@
 // tessaly: the desktop window.
 #include <QApplication>
-#include <QFile>
 #include <QSessionManager>
 
 #include <clocale>
@@ -19,6 +18,7 @@
 #include "ui/common/file_dialogs.h"
 #include "ui/common/message_boxes.h"
 #include "ui/common/program_icon.h"
+#include "ui/common/qt_path.h"
 #include "ui/common/single_instance.h"
 #include "ui/common/termination_signals.h"
 #include "ui/main/main_form.h"
@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
 
     tessaly::Qt_Message_Boxes messages;
-    const std::filesystem::path executable(
-        QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+    const std::filesystem::path executable =
+        tessaly::From_Qt_Path(QCoreApplication::applicationFilePath());
     // Beside the executable, or in the home folder once installed.
     const tessaly::Program_Folders folders = tessaly::Locate_Program_Folders(executable);
     if (folders.Installed) {

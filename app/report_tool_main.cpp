@@ -18,6 +18,7 @@
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    const tessaly::Utf8_Console_Output utf8_console;
     try {
         tessaly::Report_Tool_Environment env;
         // The window's files: beside the executable, or in the home folder

@@ -24,4 +24,19 @@ std::vector<std::string> Program_Arguments(int argc, char** argv);
 // Whether the stream writes to a terminal (where colour makes sense).
 bool Is_Terminal(std::FILE* stream);
 
+// While it lives, a console shows the UTF-8 the program writes: a Windows
+// console reads output in its own code page otherwise. The console's code
+// page is given back at the end, since the console outlives the program.
+// Terminals elsewhere take UTF-8 as it is.
+class Utf8_Console_Output {
+public:
+    Utf8_Console_Output();
+    ~Utf8_Console_Output();
+    Utf8_Console_Output(const Utf8_Console_Output&) = delete;
+    Utf8_Console_Output& operator=(const Utf8_Console_Output&) = delete;
+
+private:
+    unsigned previous_code_page_ = 0;
+};
+
 }  // namespace tessaly

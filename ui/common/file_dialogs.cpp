@@ -1,6 +1,7 @@
 #include "ui/common/file_dialogs.h"
 
-#include <QFile>
+#include "ui/common/qt_path.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -65,14 +66,6 @@ QFileDialog::Options To_Qt_Options(File_Dialog_Option options) {
     qt_options.setFlag(QFileDialog::DontUseNativeDialog,
                        Has_Option(options, File_Dialog_Option::Dont_Use_Native_Dialog));
     return qt_options;
-}
-
-QString To_Qt_Path(const std::filesystem::path& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path.string()));
-}
-
-std::filesystem::path From_Qt_Path(const QString& path) {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 }  // namespace tessaly

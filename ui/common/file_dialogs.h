@@ -68,9 +68,4 @@ public:
 QString To_Qt_Filter(const std::vector<File_Filter>& filters, bool ignore_case = false);
 QFileDialog::Options To_Qt_Options(File_Dialog_Option options);
 
-// File names pass between Qt and the program in the encoding Qt gives the
-// file system (UTF-8 here).
-QString To_Qt_Path(const std::filesystem::path& path);
-std::filesystem::path From_Qt_Path(const QString& path);
-
 }  // namespace tessaly

@@ -1,9 +1,10 @@
 #include "ui/common/single_instance.h"
 
+#include "ui/common/qt_path.h"
+
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QEventLoop>
-#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -41,10 +42,6 @@ fs::path Canonical(const fs::path& file) {
     return resolved;
 }
 
-QString To_Qt_Path(const fs::path& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path.native()));
-}
-
 QString User_Key() {
 #if defined(Q_OS_UNIX)
     return QString::number(::getuid());
@@ -66,12 +63,15 @@ Single_Instance::~Single_Instance() {
 
 fs::path Single_Instance::Lock_File_Path(const fs::path& data_file) {
     const fs::path file = Canonical(data_file);
-    return file.parent_path() / ("." + file.filename().string() + ".lock");
+    fs::path name(".");
+    name += file.filename();
+    name += ".lock";
+    return file.parent_path() / name;
 }
 
 QString Single_Instance::Server_Name(const fs::path& data_file) {
-    const QByteArray digest = QCryptographicHash::hash(
-        QByteArray::fromStdString(Canonical(data_file).native()), QCryptographicHash::Sha256);
+    const QByteArray digest =
+        QCryptographicHash::hash(Path_Bytes(Canonical(data_file)), QCryptographicHash::Sha256);
     return QStringLiteral("tessaly-%1-%2")
         .arg(User_Key(), QString::fromLatin1(digest.toHex().left(32)));
 }

@@ -6,6 +6,7 @@
 #include "core/event_list.h"
 #include "core/program_identity.h"
 #include "ui/common/message_boxes.h"
+#include "ui/common/qt_path.h"
 
 namespace tessaly {
 
@@ -16,7 +17,7 @@ QString Title() {
 }
 
 QString Native(const std::filesystem::path& file) {
-    return QString::fromStdString(file.string());
+    return To_Qt_Path(file);
 }
 
 }  // namespace

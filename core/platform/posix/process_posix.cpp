@@ -31,4 +31,7 @@ bool Is_Terminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
 }
 
+Utf8_Console_Output::Utf8_Console_Output() = default;
+Utf8_Console_Output::~Utf8_Console_Output() = default;
+
 }  // namespace tessaly

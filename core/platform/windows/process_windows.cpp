@@ -65,4 +65,18 @@ bool Is_Terminal(std::FILE* stream) {
     return ::_isatty(::_fileno(stream)) != 0;
 }
 
+Utf8_Console_Output::Utf8_Console_Output() {
+    // 0 when there is no console (output to a file or a pipe).
+    const UINT current = ::GetConsoleOutputCP();
+    if (current != 0 && current != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
+        previous_code_page_ = current;
+    }
+}
+
+Utf8_Console_Output::~Utf8_Console_Output() {
+    if (previous_code_page_ != 0) {
+        ::SetConsoleOutputCP(previous_code_page_);
+    }
+}
+
 }  // namespace tessaly

@@ -4,6 +4,7 @@
 #include <string>
 #include <system_error>
 
+#include "core/platform/windows/windows_text.h"
 #include "core/program_folders.h"
 
 namespace tessaly {
@@ -52,9 +53,13 @@ std::optional<std::string> Create_Program_Folders(const Program_Folders& folders
         std::error_code error;
         std::filesystem::create_directories(folder, error);
         if (error || !std::filesystem::is_directory(folder, error)) {
-            const std::error_code reason =
-                error ? error : std::error_code(ERROR_DIRECTORY, std::system_category());
-            return folder.string() + ": " + reason.message();
+            // The library's text for a system error is in the ANSI code
+            // page; the system's own comes in UTF-8 like every message.
+            if (error && error.category() != std::system_category()) {
+                return folder.string() + ": " + error.message();
+            }
+            const DWORD reason = error ? static_cast<DWORD>(error.value()) : ERROR_DIRECTORY;
+            return folder.string() + ": " + detail::Windows_Error_Text(reason);
         }
     }
     return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "core/atomic_file.h"
@@ -127,6 +128,22 @@ TEST(Windows_Process, ExecutablePathIsTheRunningProgram) {
     EXPECT_TRUE(self.is_absolute());
     EXPECT_EQ(self.filename(), "test_windows_core_platform.exe");
     EXPECT_GT(Local_Today(), Day_Number_Of(2020, 1, 1));
+}
+
+// Runs in its own ctest entry, on a terminal, where Wine gives a console.
+TEST(Windows_Process, ConsoleShowsUtf8WhileTheGuardLivesAndGetsItsCodePageBack) {
+    if (::GetConsoleOutputCP() == 0) {
+        if (std::getenv("TESSALY_TEST_CONSOLE") != nullptr) {
+            FAIL() << "no console on the terminal";
+        }
+        GTEST_SKIP() << "needs a console (a terminal)";
+    }
+    ASSERT_TRUE(::SetConsoleOutputCP(866));
+    {
+        const Utf8_Console_Output guard;
+        EXPECT_EQ(::GetConsoleOutputCP(), static_cast<UINT>(CP_UTF8));
+    }
+    EXPECT_EQ(::GetConsoleOutputCP(), 866u);
 }
 
 }  // namespace

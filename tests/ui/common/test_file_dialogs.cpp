@@ -1,4 +1,5 @@
 #include "ui/common/file_dialogs.h"
+#include "ui/common/qt_path.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -41,13 +42,6 @@ TEST(File_Dialogs, EachOptionSetsItsOwnQtOptionOnly) {
     EXPECT_EQ(
         To_Qt_Options(File_Dialog_Option::Read_Only | File_Dialog_Option::Dont_Use_Native_Dialog),
         QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
-}
-
-TEST(File_Dialogs, PathsKeepTheirNamesBothWays) {
-    const std::filesystem::path path("/tmp/Jos\xc3\xa9 list.dat");
-    EXPECT_EQ(To_Qt_Path(path), QString::fromUtf8("/tmp/Jos\u00e9 list.dat"));
-    EXPECT_EQ(From_Qt_Path(To_Qt_Path(path)), path);
-    EXPECT_EQ(To_Qt_Path({}), QString());
 }
 
 class Qt_File_Dialogs_Test : public ::testing::Test {
