@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <chrono>
 
 #include "core/program_identity.h"
@@ -295,8 +296,10 @@ void TAboutBox::Email_ButtonClick() {
     if (address.isEmpty()) {
         return;
     }
+    // A renamed program file may hold "&", "#" or "%", which would end or
+    // garble the subject; encoded, the mail program shows the name as it is.
     Open_Target(QStringLiteral("mailto:") + address + QStringLiteral("?subject=Shareware: ") +
-                File_Name_Of(executable_path_));
+                QString::fromLatin1(QUrl::toPercentEncoding(File_Name_Of(executable_path_))));
 }
 
 void TAboutBox::WEB_ButtonClick() {

@@ -198,6 +198,14 @@ TEST_F(About_Box_Test, MailSubjectNamesTheExecutableFileOnly) {
     windows_box.Email_ButtonClick();
     ASSERT_EQ(links.Opened_Links.size(), 1u);
     EXPECT_EQ(links.Opened_Links[0], "mailto:harrow@example.org?subject=Shareware: tessaly.exe");
+
+    TAboutBox renamed_box{links, memory, "/opt/Tools/tessaly & co #2 100%.exe"};
+    Write_About_Identity(renamed_box, 2024);
+    renamed_box.Email_ButtonClick();
+    ASSERT_EQ(links.Opened_Links.size(), 2u);
+    EXPECT_EQ(
+        links.Opened_Links[1],
+        "mailto:harrow@example.org?subject=Shareware: tessaly%20%26%20co%20%232%20100%25.exe");
 }
 
 TEST_F(About_Box_Test, EmptyTargetsOpenNothingAndFailuresSayNothing) {
