@@ -11,8 +11,9 @@ namespace {
 
 TEST(Short_Date_Reader, ReadsWhatTheFormatterWrites) {
     std::setlocale(LC_TIME, "C");
-    for (const char* pattern : {"%d/%m/%Y", "%m/%d/%Y", "%Y-%m-%d", "%d.%m.%Y", "%-d %B %Y",
-                                "%a, %e %b %Y", "%F", "%d %% %m %Y"}) {
+    // Only conversions that the Windows C runtime formats too.
+    for (const char* pattern : {"%d/%m/%Y", "%m/%d/%Y", "%Y-%m-%d", "%d.%m.%Y", "%d %B %Y",
+                                "%a, %d %b %Y", "%d %% %m %Y"}) {
         const Short_Date_Formatter format = Make_Strftime_Formatter(pattern);
         for (const Civil_Date date : {Civil_Date{100, 1, 1}, Civil_Date{2000, 2, 29},
                                       Civil_Date{1999, 11, 7}, Civil_Date{9999, 12, 31}}) {
@@ -27,6 +28,7 @@ TEST(Short_Date_Reader, AcceptsLooseWritingRefusesWrongDates) {
     EXPECT_EQ(Read_Short_Date("%d %B %Y", "3   FEBRUARY 1975"), (Civil_Date{1975, 2, 3}));
     EXPECT_EQ(Read_Short_Date("%d %b %Y", "3 feb 1975"), (Civil_Date{1975, 2, 3}));
     EXPECT_EQ(Read_Short_Date("%d/%m/%y", "03/02/1975"), (Civil_Date{1975, 2, 3}));
+    EXPECT_EQ(Read_Short_Date("%e.%-m.%Y", " 3.2.1975"), (Civil_Date{1975, 2, 3}));
     for (const char* text : {"", "29/02/1999", "31/04/2000", "03/02/75", "03-02-1975",
                              "03/02/1975x", "3/2", "00/01/2000", "01/01/0000", "123/01/2000"}) {
         EXPECT_EQ(Read_Short_Date("%d/%m/%y", text), std::nullopt) << text;
