@@ -6,10 +6,12 @@
 #include <string_view>
 
 #include "app/date_format.h"
+#include "core/csv_exchange.h"
 #include "core/data_file.h"
 #include "core/demo_data.h"
 #include "core/errors.h"
 #include "core/event_list.h"
+#include "core/icalendar_export.h"
 #include "core/main_settings.h"
 #include "core/platform/utf8_path.h"
 #include "core/profile_file.h"
@@ -45,6 +47,10 @@ std::string Usage_Text() {
            "                         is set to a non-empty value or TERM is dumb), always\n"
            "                         or never\n"
            "  --demo                 report on the demo entries instead of a file\n"
+           "  --ical                 write the whole list as an iCalendar file (RFC 5545)\n"
+           "                         of yearly events instead of the report\n"
+           "  --csv                  write the whole list as CSV (RFC 4180, UTF-8) with the\n"
+           "                         grid's columns instead of the report\n"
            "  -h, --help             show this help and exit\n"
            "  --version              show the version and exit\n"
            "\n"
@@ -64,12 +70,15 @@ public:
 
 enum class Colour_Mode { Auto, Always, Never };
 
+enum class Output_Kind { Report, ICalendar, CSV };
+
 struct Tool_Options {
     std::optional<std::filesystem::path> File;
     std::optional<int> Days;
     std::optional<Day_Number> Date;
     std::optional<Short_Date_Formatter> Date_Format;
     Colour_Mode Colour = Colour_Mode::Auto;
+    Output_Kind Output = Output_Kind::Report;
     bool Demo = false;
     bool Help = false;
     bool Version = false;
@@ -137,7 +146,8 @@ bool Takes_Value(std::string_view name) {
 }
 
 bool Is_Flag(std::string_view name) {
-    return name == "--demo" || name == "--help" || name == "--version";
+    return name == "--demo" || name == "--help" || name == "--version" || name == "--ical" ||
+           name == "--csv";
 }
 
 Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
@@ -172,6 +182,15 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
             if (name == "--version") {
                 options.Version = true;
                 return options;
+            }
+            if (name == "--ical" || name == "--csv") {
+                const Output_Kind kind =
+                    name == "--ical" ? Output_Kind::ICalendar : Output_Kind::CSV;
+                if (options.Output != Output_Kind::Report && options.Output != kind) {
+                    throw Usage_Error("--ical and --csv cannot be used together");
+                }
+                options.Output = kind;
+                continue;
             }
             options.Demo = true;
             continue;
@@ -294,6 +313,16 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
             err << Terminal_Lines(message) << "\n";
             return Report_Tool_Unreadable_File;
         }
+    }
+    if (options.Output != Output_Kind::Report) {
+        // An empty list is still a valid (empty) calendar or table.
+        out << (options.Output == Output_Kind::ICalendar ? Export_ICalendar(list.Entries(), env.Now)
+                                                         : Export_CSV(list, today, false));
+        if (!out.flush()) {
+            err << Report_Tool_Name << ": the list could not be written to standard output\n";
+            return Report_Tool_Output_Failed;
+        }
+        return Report_Tool_Printed;
     }
     if (list.Event_Count() == 0) {
         err << Empty_List_Message << "\n";

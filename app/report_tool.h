@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -27,6 +28,8 @@ struct Report_Tool_Environment {
     Program_Folders Folders;
     // The local date as a whole day number.
     Day_Number Today = 0;
+    // The time of a calendar export (its DTSTAMP).
+    std::chrono::sys_seconds Now{};
     bool Stdout_Is_Terminal = false;
     // The NO_COLOR and TERM variables; empty when unset. Under --color auto
     // either can turn the colour off.

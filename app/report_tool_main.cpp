@@ -1,4 +1,5 @@
 // tessaly-report: the coming-events report in a terminal.
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
         env.Folders =
             tessaly::Locate_Program_Folders(tessaly::Executable_Path(argc > 0 ? argv[0] : nullptr));
         env.Today = tessaly::Local_Today();
+        env.Now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
         env.Stdout_Is_Terminal = tessaly::Is_Terminal(stdout);
         const auto variable = [](const char* name) {
             const char* value = std::getenv(name);

@@ -8,6 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libical-dev  # reads the calendar export in the tests
     fonts-liberation fontconfig locales
     xvfb xauth xdotool x11-utils openbox imagemagick poppler-utils desktop-file-utils
     librsvg2-bin  # draws the icon at each size

@@ -24,10 +24,22 @@ public:
         return choice;
     }
 
+    std::optional<std::filesystem::path> Get_Save_File_Name(
+        QWidget*, const Save_File_Request& request) override {
+        save_requests.push_back(request);
+        if (choices.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::filesystem::path> choice = choices.front();
+        choices.pop_front();
+        return choice;
+    }
+
     void Choose(const std::filesystem::path& file) { choices.emplace_back(file); }
     void Cancel() { choices.emplace_back(std::nullopt); }
 
     std::vector<Open_File_Request> requests;
+    std::vector<Save_File_Request> save_requests;
     std::deque<std::optional<std::filesystem::path>> choices;
 };
 

@@ -19,6 +19,20 @@ std::optional<std::filesystem::path> Qt_File_Dialogs::Get_Open_File_Name(
     return From_Qt_Path(chosen);
 }
 
+std::optional<std::filesystem::path> Qt_File_Dialogs::Get_Save_File_Name(
+    QWidget* parent, const Save_File_Request& request) {
+    QFileDialog dialog(parent, request.Caption, To_Qt_Path(request.Start_Folder),
+                       To_Qt_Filter(request.Filters));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(request.Default_Suffix);
+    dialog.selectFile(request.Default_Name);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return From_Qt_Path(dialog.selectedFiles().front());
+}
+
 namespace {
 
 // Patterns that already hold a set are left as they are.

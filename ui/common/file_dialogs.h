@@ -46,6 +46,18 @@ struct Open_File_Request {
     File_Dialog_Option Options = File_Dialog_Option::None;
 };
 
+// What the program asks a save-file dialog.
+struct Save_File_Request {
+    QString Caption;
+    // Empty: the dialog's own choice.
+    std::filesystem::path Start_Folder;
+    // The name the dialog proposes ("Tessaly.ics").
+    QString Default_Name;
+    std::vector<File_Filter> Filters;
+    // Added to a chosen name that has no suffix ("ics").
+    QString Default_Suffix;
+};
+
 // Every file dialog goes through this, so that tests can choose the file.
 class File_Dialogs {
 public:
@@ -53,6 +65,10 @@ public:
     // The chosen existing file, or none when the user cancelled.
     virtual std::optional<std::filesystem::path> Get_Open_File_Name(
         QWidget* parent, const Open_File_Request& request) = 0;
+    // The file to write, or none when the user cancelled. The dialog has
+    // asked before an existing file is chosen.
+    virtual std::optional<std::filesystem::path> Get_Save_File_Name(
+        QWidget* parent, const Save_File_Request& request) = 0;
 };
 
 // Real modal file dialogs.
@@ -60,6 +76,8 @@ class Qt_File_Dialogs final : public File_Dialogs {
 public:
     std::optional<std::filesystem::path> Get_Open_File_Name(
         QWidget* parent, const Open_File_Request& request) override;
+    std::optional<std::filesystem::path> Get_Save_File_Name(
+        QWidget* parent, const Save_File_Request& request) override;
 };
 
 // The type list as Qt reads it: "Text files (*.txt *.dat);;All files (*)".

@@ -5,6 +5,8 @@
 #include <QRect>
 
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "core/data_file_session.h"
@@ -158,6 +160,9 @@ public:
     void Import_Data_From_Corvane_v15a_Menu_OptionClick();
     void Create_Test_Demo_Data_Menu_OptionClick();
     void Import_Data_from_Any_Other_Program_Menu_OptionClick();
+    void Import_From_CSV_Menu_OptionClick();
+    void Export_To_CSV_Menu_OptionClick();
+    void Export_To_ICalendar_Menu_OptionClick();
     void View_Readme_file_OptionClick();
     void View_Shareware_Catalog_OptionClick();
     void AboutOptionClick();
@@ -206,6 +211,9 @@ public:
     QAction* Import_Data_From_Corvane_v15a_Menu_Option;
     QAction* Create_Test_Demo_Data_Menu_Option;
     QAction* Import_Data_from_Any_Other_Program_Menu_Option;
+    QAction* Import_From_CSV_Menu_Option;
+    QAction* Export_To_CSV_Menu_Option;
+    QAction* Export_To_ICalendar_Menu_Option;
     QMenu* Help_Menu;
     QAction* View_Readme_file_Option;
     QAction* View_Shareware_Catalog_Option;
@@ -248,6 +256,13 @@ private:
     Main_Settings Current_Settings() const;
     void View_In_Notepad(const std::filesystem::path& file);
     void Create_Shortcut_In(const char* folder_name, const char* sub_folder);
+    // Asks for a file and writes the bytes to it atomically, saying where or
+    // why not.
+    void Export_List(const QString& caption, const QString& default_name, const File_Filter& filter,
+                     const QString& suffix, const std::function<std::string()>& bytes);
+    // Where the export and import dialogs open: the last folder used, at
+    // first the home folder.
+    std::filesystem::path Exchange_Folder() const;
 
     Main_Form_Services services_;
     // The outer frame as the settings hold it, and as it was given to the
@@ -267,6 +282,7 @@ private:
     Data_File_Session data_file_;
     Event_List Event_Array;
     Day_Number Last_Refresh_Date = 0;
+    std::filesystem::path exchange_folder_;
     int refresh_count_ = 0;
     int refresh_depth_ = 0;
     // Kept from start-up for the forms that come later.

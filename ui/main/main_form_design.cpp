@@ -273,6 +273,16 @@ void TMainForm1::Create_Menu() {
         add_item(Data_Menu, "Import_Data_from_Any_Other_Program_Menu_Option",
                  QStringLiteral("Import Data from Any Another Program"),
                  &TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick);
+    add_separator(Data_Menu);
+    Import_From_CSV_Menu_Option =
+        add_item(Data_Menu, "Import_From_CSV_Menu_Option", QStringLiteral("Import from CSV..."),
+                 &TMainForm1::Import_From_CSV_Menu_OptionClick);
+    Export_To_CSV_Menu_Option =
+        add_item(Data_Menu, "Export_To_CSV_Menu_Option", QStringLiteral("Export to CSV..."),
+                 &TMainForm1::Export_To_CSV_Menu_OptionClick);
+    Export_To_ICalendar_Menu_Option = add_item(Data_Menu, "Export_To_ICalendar_Menu_Option",
+                                               QStringLiteral("Export to iCalendar..."),
+                                               &TMainForm1::Export_To_ICalendar_Menu_OptionClick);
 
     Help_Menu = add_menu("Help_Menu", "&Help");
     View_Readme_file_Option =

@@ -1,0 +1,164 @@
+// The CSV exchange: the export's quoting and values, the reader's handling
+// of what spreadsheets write, and an import that takes good rows and counts
+// the rest.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/csv_exchange.h"
+#include "core/dates.h"
+#include "core/event_list.h"
+#include "core/short_date_reader.h"
+
+namespace tessaly {
+namespace {
+
+const Day_Number Today = Day_Number_Of(2026, 12, 7);
+
+TName_And_Event_Data& Add(Event_List& list, std::string name, int y, int m, int d,
+                          std::string type = "Birthday", std::string comments = "") {
+    TName_And_Event_Data& entry = list.Append();
+    entry.Name = std::move(name);
+    entry.Orig_Date = Day_Number_Of(y, m, d);
+    entry.Event_Type = std::move(type);
+    entry.Comments = std::move(comments);
+    return entry;
+}
+
+TEST(CSV_Export, HeaderQuotingAndTheGridsValues) {
+    Event_List list;
+    Add(list, "Smith, \"Jo\"", 1990, 12, 25, "Birthday", "line one\nline two");
+    Add(list, "Leap", 2000, 2, 29, "Wedding Anniversary");
+    // Bytes written on Windows come out as UTF-8.
+    Add(list, "Caf\xE9", 2027, 1, 1, "", "cr\rend");
+    // Stale derived values: the export computes its own for the day.
+    list.At(1).Days_Left = 99;
+
+    EXPECT_EQ(
+        Export_CSV(list, Today, false),
+        "Name,Date,Event Type,Comments,Next Event,Days Left,Age Next\r\n"
+        "\"Smith, \"\"Jo\"\"\",1990-12-25,Birthday,\"line one\nline two\",2026-12-25,18,36\r\n"
+        "Leap,2000-02-29,Wedding Anniversary,,2027-02-28,83,27\r\n"
+        "Café,2027-01-01,,\"cr\rend\",2027-01-01,25,0\r\n");
+    EXPECT_EQ(Export_CSV(Event_List{}, Today, true),
+              "\xEF\xBB\xBFName,Date,Event Type,Comments,Next Event,Days Left,Age Next\r\n");
+}
+
+TEST(CSV_Parse, QuotesLineBreaksAndRowNumbers) {
+    const std::vector<CSV_Record> records = Parse_CSV(
+        "\xEF\xBB\xBF"
+        "a,\"b,\"\"c\"\"\r\nd\"\r\n\r\n,\n\"x\"y,z\"w\rlast\"open,");
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0].Fields, (std::vector<std::string>{"a", "b,\"c\"\r\nd"}));
+    EXPECT_EQ(records[0].Row, 1);
+    // The blank line still counts as a row, as a spreadsheet shows it.
+    EXPECT_EQ(records[1].Fields, (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(records[1].Row, 3);
+    // Text after a closing quote and a quote inside a field stand as written.
+    EXPECT_EQ(records[2].Fields, (std::vector<std::string>{"xy", "z\"w"}));
+    EXPECT_EQ(records[3].Fields, (std::vector<std::string>{"last\"open", ""}));
+    EXPECT_FALSE(records[3].Unterminated);
+
+    const std::vector<CSV_Record> open = Parse_CSV("a\r\n\"never closed,\r\nb");
+    ASSERT_EQ(open.size(), 2u);
+    EXPECT_TRUE(open[1].Unterminated);
+    EXPECT_TRUE(Parse_CSV("").empty());
+    EXPECT_TRUE(Parse_CSV("\r\n\n").empty());
+}
+
+TEST(CSV_Import, ExportedListComesBackByteForByte) {
+    Event_List list;
+    Add(list, "Smith, \"Jo\"\nsecond line", 1990, 12, 25, "Birthday", "a\nb");
+    Add(list, "日本語 🎂 Åsa", 1, 1, 1, "Founding", "semi; colon");
+    Add(list, "Leap", 2000, 2, 29, "Wedding Anniversary");
+    Add(list, "End", 9999, 12, 31, "Deadline", "\"quoted\"");
+
+    Event_List imported;
+    const CSV_Import_Result result = Import_CSV(imported, Export_CSV(list, Today, true), {});
+    EXPECT_EQ(result.Header_Error, "");
+    EXPECT_EQ(result.Imported, 4);
+    EXPECT_EQ(result.Skipped, 0);
+    ASSERT_EQ(imported.Event_Count(), 4);
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(imported.At(i).Name, list.At(i).Name);
+        EXPECT_EQ(imported.At(i).Orig_Date, list.At(i).Orig_Date);
+        EXPECT_EQ(imported.At(i).Event_Type, list.At(i).Event_Type);
+        EXPECT_EQ(imported.At(i).Comments, list.At(i).Comments);
+    }
+}
+
+TEST(CSV_Import, ColumnsByNameAndBadRowsSkippedAndCounted) {
+    Event_List list;
+    Add(list, "Kept", 1980, 1, 1);
+    const Date_Reader local = [](std::string_view text) {
+        return Read_Short_Date("%d/%m/%Y", text);
+    };
+    const std::string text =
+        " comments ,AGE NEXT, date ,Extra,NAME,event type\r\n"   // row 1
+        "hello,99,1975-02-03,x,Abe,Wedding\r\n"                  // 2: taken
+        ",,14/02/1998,,Bea,\r\n"                                 // 3: taken, Birthday
+        ",,1999-02-29,,Cyd,\r\n"                                 // 4: no such day
+        ",,1999-01-01,,  ,\r\n"                                  // 5: blank name
+        ",,1999-01-01,Dot,\r\n"                                  // 6: five fields
+        ",,not a date,,Eve,\r\n"                                 // 7: bad date
+        "\"multi\nline\",,2001-05-06,,\"Fay\r\nFox\",Party\r\n"  // 8: taken
+        ",,31/12/2001,,Gus,\r\n"                                 // 9: taken
+        ",,1999-01-01,,Hal,\r\n"                                 // 10: taken
+        ",,13/13/2001,,Ida,\r\n"                                 // 11: bad date
+        ",,2001-01-01,,\"Jo";                                    // 12: unterminated
+    const CSV_Import_Result result = Import_CSV(list, text, local);
+    EXPECT_EQ(result.Imported, 5);
+    EXPECT_EQ(result.Skipped, 6);
+    EXPECT_EQ(result.First_Skipped_Rows, (std::vector<int>{4, 5, 6, 7, 11}));
+    EXPECT_FALSE(result.Had_Too_Many);
+    ASSERT_EQ(list.Event_Count(), 6);
+    EXPECT_EQ(list.At(2).Name, "Abe");
+    EXPECT_EQ(list.At(2).Event_Type, "Wedding");
+    EXPECT_EQ(list.At(2).Comments, "hello");
+    EXPECT_EQ(list.At(3).Orig_Date, Day_Number_Of(1998, 2, 14));
+    EXPECT_EQ(list.At(3).Event_Type, "Birthday");
+    // Line breaks become LF, which the data file keeps.
+    EXPECT_EQ(list.At(4).Name, "Fay\nFox");
+    EXPECT_EQ(list.At(4).Comments, "multi\nline");
+    EXPECT_EQ(list.At(5).Orig_Date, Day_Number_Of(2001, 12, 31));
+}
+
+TEST(CSV_Import, HeaderWithoutRequiredColumnsChangesNothing) {
+    Event_List list;
+    Add(list, "Kept", 1980, 1, 1);
+    for (const char* text : {"", "Name,Comments\r\nAbe,x\r\n", "Date\r\n1990-01-01\r\n",
+                             "Abe,1990-01-01\r\nBea,1991-01-01\r\n"}) {
+        const CSV_Import_Result result = Import_CSV(list, text, {});
+        EXPECT_FALSE(result.Header_Error.empty()) << text;
+        EXPECT_EQ(result.Imported, 0);
+    }
+    EXPECT_EQ(Import_CSV(list, "Abe,1990-01-01\r\n", {}).Header_Error,
+              "The first row of the file must name the columns, and it has no \"Name\" and "
+              "\"Date\" column.");
+    EXPECT_EQ(list.Event_Count(), 1);
+}
+
+TEST(CSV_Import, FullListTakesWhatFitsAndSaysSo) {
+    Event_List list;
+    for (int i = 0; i < Event_Array_Size - 1; ++i) {
+        Add(list, "Old", 1980, 1, 1);
+    }
+    const CSV_Import_Result result =
+        Import_CSV(list, "Name,Date\r\nA,1990-01-01\r\nB,bad\r\nC,1990-01-01\r\n", {});
+    EXPECT_EQ(result.Imported, 1);
+    EXPECT_EQ(result.Skipped, 1);
+    EXPECT_TRUE(result.Had_Too_Many);
+    EXPECT_EQ(list.Event_Count(), Event_Array_Size);
+    EXPECT_EQ(list.At(Event_Array_Size).Name, "A");
+}
+
+TEST(CSV_Import, NonUTF8BytesAreKeptAsWritten) {
+    Event_List list;
+    Import_CSV(list, "Name,Date\r\nCaf\xE9,1990-01-01\r\n", {});
+    ASSERT_EQ(list.Event_Count(), 1);
+    EXPECT_EQ(list.At(1).Name, "Caf\xE9");
+}
+
+}  // namespace
+}  // namespace tessaly

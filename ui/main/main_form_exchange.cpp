@@ -1,0 +1,169 @@
+// The list to and from other programs: the calendar and CSV exports and the
+// CSV import of the Data menu.
+#include <QDir>
+#include <QStringList>
+
+#include <chrono>
+#include <exception>
+#include <string>
+
+#include "core/atomic_file.h"
+#include "core/csv_exchange.h"
+#include "core/event_list.h"
+#include "core/icalendar_export.h"
+#include "core/short_date_reader.h"
+#include "desktop/regional_date_format.h"
+#include "ui/common/clock.h"
+#include "ui/common/text.h"
+#include "ui/main/main_form.h"
+#include "ui/main/main_form_messages.h"
+
+namespace tessaly {
+
+namespace {
+
+QString Native(const std::filesystem::path& file) {
+    return QString::fromStdString(file.string());
+}
+
+QString Entries(int count) {
+    return count == 1 ? QStringLiteral("1 entry") : QString::number(count) + " entries";
+}
+
+QString Nothing_To_Export_Error() {
+    return QStringLiteral("Error: There are no entries in the list to export.");
+}
+
+QString Exported_Notice(int count, const std::filesystem::path& file) {
+    return QStringLiteral("%1 written to\n\n%2").arg(Entries(count), Native(file));
+}
+
+QString Export_Failed_Error(const std::filesystem::path& file, const std::exception& error) {
+    return QStringLiteral("Error: The list could not be exported to \"%1\".\n\n%2")
+        .arg(Native(file), Failure_Sentence(error));
+}
+
+QString Import_Failed_Error(const QString& reason) {
+    return QStringLiteral("Error: Nothing was imported.\n\n") + reason;
+}
+
+QString CSV_Imported_Notice(const CSV_Import_Result& result) {
+    QString text = result.Imported == 0
+                       ? QStringLiteral("Error: No entries were imported.")
+                       : QStringLiteral("%1 imported and now merged and sorted in the main list.")
+                             .arg(Entries(result.Imported));
+    if (result.Skipped > 0) {
+        QStringList rows;
+        for (const int row : result.First_Skipped_Rows) {
+            rows << QString::number(row);
+        }
+        const int unlisted = result.Skipped - static_cast<int>(result.First_Skipped_Rows.size());
+        text += QStringLiteral(
+                    "\n\n%1 skipped (no name, a date that could not be read, or a number of "
+                    "fields unlike the first row's): %2 %3%4.")
+                    .arg(result.Skipped == 1 ? QStringLiteral("1 row was")
+                                             : QString::number(result.Skipped) + " rows were",
+                         result.Skipped == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
+                         rows.join(QStringLiteral(", ")),
+                         unlisted > 0 ? QStringLiteral(" and %1 more").arg(unlisted) : QString());
+    }
+    return text;
+}
+
+std::chrono::sys_seconds Utc_Seconds(const QDateTime& time) {
+    return std::chrono::sys_seconds{std::chrono::seconds{time.toSecsSinceEpoch()}};
+}
+
+}  // namespace
+
+std::filesystem::path TMainForm1::Exchange_Folder() const {
+    return exchange_folder_.empty() ? From_Qt_Path(QDir::homePath()) : exchange_folder_;
+}
+
+void TMainForm1::Export_List(const QString& caption, const QString& default_name,
+                             const File_Filter& filter, const QString& suffix,
+                             const std::function<std::string()>& bytes) {
+    if (Event_Array.Event_Count() == 0) {
+        Show_Error(services_.Messages, this, Nothing_To_Export_Error());
+        return;
+    }
+    Save_File_Request request;
+    request.Caption = caption;
+    request.Start_Folder = Exchange_Folder();
+    request.Default_Name = default_name;
+    request.Filters = {filter, {QStringLiteral("All files"), QStringLiteral("*")}};
+    request.Default_Suffix = suffix;
+    const auto chosen = services_.Dialogs.Get_Save_File_Name(this, request);
+    if (!chosen) {
+        return;
+    }
+    exchange_folder_ = chosen->parent_path();
+    try {
+        Write_File_Atomically(*chosen, bytes());
+    } catch (const std::exception& error) {
+        Show_Error(services_.Messages, this, Export_Failed_Error(*chosen, error));
+        return;
+    }
+    Show_Information(services_.Messages, this, Exported_Notice(Event_Array.Event_Count(), *chosen));
+}
+
+void TMainForm1::Export_To_ICalendar_Menu_OptionClick() {
+    Export_List(QStringLiteral("Export to iCalendar"), QString::fromUtf8(ICalendar_File_Name),
+                {QStringLiteral("iCalendar files"), QStringLiteral("*.ics")}, QStringLiteral("ics"),
+                [this] {
+                    return Export_ICalendar(Event_Array.Entries(),
+                                            Utc_Seconds(services_.Time.Now()));
+                });
+}
+
+void TMainForm1::Export_To_CSV_Menu_OptionClick() {
+    // The file starts with a byte-order mark: spreadsheet programs read a CSV
+    // file without one in the system's code page, which garbles every name
+    // outside ASCII.
+    Export_List(QStringLiteral("Export to CSV"), QString::fromUtf8(CSV_File_Name),
+                {QStringLiteral("CSV files"), QStringLiteral("*.csv")}, QStringLiteral("csv"),
+                [this] { return Export_CSV(Event_Array, services_.Time.Today(), true); });
+}
+
+void TMainForm1::Import_From_CSV_Menu_OptionClick() {
+    Open_File_Request request;
+    request.Caption = QStringLiteral("Import from CSV");
+    request.Start_Folder = Exchange_Folder();
+    request.Filters = {{QStringLiteral("CSV files"), QStringLiteral("*.csv")},
+                       {QStringLiteral("All files"), QStringLiteral("*")}};
+    request.Options = File_Dialog_Option::Ignore_Case;
+    const auto chosen = services_.Dialogs.Get_Open_File_Name(this, request);
+    if (!chosen) {
+        return;
+    }
+    exchange_folder_ = chosen->parent_path();
+    std::string bytes;
+    try {
+        bytes = Read_Whole_File(*chosen);
+    } catch (const std::exception& error) {
+        Show_Error(services_.Messages, this, Import_Failed_Error(Failure_Sentence(error)));
+        return;
+    }
+
+    // Dates in the window's own short date are read too, as people type them.
+    const std::string pattern = services_.Region.Short_Date_Pattern();
+    const CSV_Import_Result result =
+        Import_CSV(Event_Array, bytes,
+                   [&pattern](std::string_view text) { return Read_Short_Date(pattern, text); });
+    if (!result.Header_Error.empty()) {
+        Show_Error(services_.Messages, this,
+                   Import_Failed_Error(From_File_Text(result.Header_Error)));
+        return;
+    }
+    if (result.Imported == 0 && !result.Had_Too_Many) {
+        // Nothing changed: no save.
+        Show_Error(services_.Messages, this, CSV_Imported_Notice(result));
+        return;
+    }
+    if (!Finish_Import(result.Had_Too_Many)) {
+        return;
+    }
+    Show_Information(services_.Messages, this, CSV_Imported_Notice(result));
+}
+
+}  // namespace tessaly
