@@ -14,6 +14,7 @@
 #include "core/short_date_reader.h"
 #include "desktop/regional_date_format.h"
 #include "ui/common/clock.h"
+#include "ui/common/qt_path.h"
 #include "ui/common/text.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
