@@ -21,7 +21,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${TESSALY_FUZZ_BUILD:-$root/build-fuzz}"
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-    targets=(fuzz_data_file fuzz_profile_file fuzz_sibling_line fuzz_date_token
+    targets=(fuzz_data_file fuzz_profile_file fuzz_sibling_line fuzz_date_token fuzz_vcard
              fuzz_report_tool_args)
 fi
 
