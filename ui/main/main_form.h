@@ -158,6 +158,7 @@ public:
     void Import_Data_From_Corvane_v15a_Menu_OptionClick();
     void Create_Test_Demo_Data_Menu_OptionClick();
     void Import_Data_from_Any_Other_Program_Menu_OptionClick();
+    void Import_Contacts_Menu_OptionClick();
     void View_Readme_file_OptionClick();
     void View_Shareware_Catalog_OptionClick();
     void AboutOptionClick();
@@ -206,6 +207,7 @@ public:
     QAction* Import_Data_From_Corvane_v15a_Menu_Option;
     QAction* Create_Test_Demo_Data_Menu_Option;
     QAction* Import_Data_from_Any_Other_Program_Menu_Option;
+    QAction* Import_Contacts_Menu_Option;
     QMenu* Help_Menu;
     QAction* View_Readme_file_Option;
     QAction* View_Shareware_Catalog_Option;

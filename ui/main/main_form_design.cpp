@@ -273,6 +273,10 @@ void TMainForm1::Create_Menu() {
         add_item(Data_Menu, "Import_Data_from_Any_Other_Program_Menu_Option",
                  QStringLiteral("Import Data from Any Another Program"),
                  &TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick);
+    add_separator(Data_Menu);
+    Import_Contacts_Menu_Option = add_item(Data_Menu, "Import_Contacts_Menu_Option",
+                                           QStringLiteral("Import Contacts (vCard)..."),
+                                           &TMainForm1::Import_Contacts_Menu_OptionClick);
 
     Help_Menu = add_menu("Help_Menu", "&Help");
     View_Readme_file_Option =
