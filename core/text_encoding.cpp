@@ -94,6 +94,10 @@ std::string To_Display_UTF8(std::string_view bytes) {
     if (Is_Valid_UTF8(bytes)) {
         return std::string(bytes);
     }
+    return Windows_1252_To_UTF8(bytes);
+}
+
+std::string Windows_1252_To_UTF8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() * 2);
     for (const char c : bytes) {

@@ -13,6 +13,9 @@ std::string Ascii_Upper_Case(std::string_view text);
 // Appends the code point (up to U+10FFFF) in UTF-8.
 void Append_UTF8(std::string& out, char32_t code);
 
+// Every byte read as Windows-1252, in UTF-8.
+std::string Windows_1252_To_UTF8(std::string_view bytes);
+
 // The text as it is shown: unchanged when it is valid UTF-8, otherwise read
 // as Windows-1252 (files written on Windows) and converted to
 // UTF-8. The stored bytes are never changed by this.

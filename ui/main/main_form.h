@@ -160,6 +160,7 @@ public:
     void Import_Data_From_Corvane_v15a_Menu_OptionClick();
     void Create_Test_Demo_Data_Menu_OptionClick();
     void Import_Data_from_Any_Other_Program_Menu_OptionClick();
+    void Import_Contacts_Menu_OptionClick();
     void Import_From_CSV_Menu_OptionClick();
     void Export_To_CSV_Menu_OptionClick();
     void Export_To_ICalendar_Menu_OptionClick();
@@ -211,6 +212,7 @@ public:
     QAction* Import_Data_From_Corvane_v15a_Menu_Option;
     QAction* Create_Test_Demo_Data_Menu_Option;
     QAction* Import_Data_from_Any_Other_Program_Menu_Option;
+    QAction* Import_Contacts_Menu_Option;
     QAction* Import_From_CSV_Menu_Option;
     QAction* Export_To_CSV_Menu_Option;
     QAction* Export_To_ICalendar_Menu_Option;

@@ -274,6 +274,9 @@ void TMainForm1::Create_Menu() {
                  QStringLiteral("Import Data from Any Another Program"),
                  &TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick);
     add_separator(Data_Menu);
+    Import_Contacts_Menu_Option = add_item(Data_Menu, "Import_Contacts_Menu_Option",
+                                           QStringLiteral("Import Contacts (vCard)..."),
+                                           &TMainForm1::Import_Contacts_Menu_OptionClick);
     Import_From_CSV_Menu_Option =
         add_item(Data_Menu, "Import_From_CSV_Menu_Option", QStringLiteral("Import from CSV..."),
                  &TMainForm1::Import_From_CSV_Menu_OptionClick);

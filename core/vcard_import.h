@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/event_list.h"
+
+namespace tessaly {
+
+// The event types contacts' dates become.
+inline constexpr const char* VCard_Birthday_Type = "Birthday";
+inline constexpr const char* VCard_Wedding_Type = "Wedding Anniversary";
+// A labelled date whose label says nothing of its kind.
+inline constexpr const char* VCard_Other_Date_Type = "Anniversary";
+
+// Longest name and event type taken from a contact, in bytes (cut at a
+// character): no real contact comes near, and a hostile file cannot make
+// every one of its dates carry a copy of a huge name.
+inline constexpr std::size_t VCard_Longest_Name = 256;
+inline constexpr std::size_t VCard_Longest_Type = 64;
+// Dates read from one contact; a real one has a handful.
+inline constexpr int VCard_Most_Dates_Per_Contact = 64;
+
+enum class VCard_Date_Kind {
+    Dated,         // a full date within years 1..9999
+    Without_Year,  // month and day only ("--0415", an omitted year)
+    Unreadable,    // text ("circa 1800"), no day, outside 1..9999, no name, garbled
+};
+
+// One date of one contact, as the contact gives it.
+struct VCard_Event {
+    std::string Name;        // UTF-8, one line
+    std::string Event_Type;  // UTF-8, one line
+    VCard_Date_Kind Kind = VCard_Date_Kind::Unreadable;
+    Day_Number Orig_Date = 0;  // whole; set only for Dated
+};
+
+// Reads the contacts of a vCard file (versions 2.1, 3.0 and 4.0) and hands
+// each of their dates to `take`, in file order. Never throws for any input;
+// memory stays within a small multiple of the input's size. Returns how many
+// contacts (BEGIN:VCARD) the file held.
+int Read_VCard_Events(std::string_view bytes, const std::function<void(VCard_Event&&)>& take);
+
+struct VCard_Import_Counts {
+    int Contacts = 0;
+    int Imported = 0;
+    int Without_Year = 0;
+    int Already_In_List = 0;
+    int Unreadable = 0;
+    // Dated events that found the list full.
+    int Not_Taken = 0;
+};
+
+// Appends each dated event of the file that the list does not already hold
+// (same name, day and event type; the names and types compared as shown, the
+// types without regard to case) while the list has room.
+VCard_Import_Counts Append_VCard_Events(Event_List& list, std::string_view bytes);
+
+}  // namespace tessaly

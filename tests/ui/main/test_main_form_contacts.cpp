@@ -1,0 +1,131 @@
+// Import of a contacts file through the Data menu: the dialog, the counts the
+// user is told, and the list and its file afterwards.
+#include <gtest/gtest.h>
+#include <QAction>
+#include <QMenu>
+
+#include <set>
+#include <string>
+
+#include "core/data_file.h"
+#include "core/event_list.h"
+#include "main_form_fixture.h"
+
+namespace tessaly::test {
+namespace {
+
+const std::string Contacts =
+    "BEGIN:VCARD\r\nVERSION:2.1\r\n"
+    "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:J=C3=BCrgen M=C3=BCller\r\n"
+    "BDAY:1975-03-21\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\nVERSION:3.0\nFN:Priya Raman\nBDAY:1991-02-28\n"
+    "item1.X-ABDATE:2016-04-09\nitem1.X-ABLABEL:_$!<Anniversary>!$_\nEND:VCARD\n"
+    "BEGIN:VCARD\nVERSION:4.0\nFN:Wren Castellane\nBDAY:--0415\n"
+    "ANNIVERSARY;VALUE=text:circa 1800\nEND:VCARD\n";
+
+class Main_Form_Contacts_Test : public Main_Form_Test {
+protected:
+    void Import(const std::string& bytes, const std::string& name = "contacts.vcf") {
+        Write_Bytes(dir.File(name), bytes);
+        dialogs.Choose(dir.File(name));
+        messages.shown.clear();
+        form->Import_Contacts_Menu_OptionClick();
+    }
+};
+
+TEST_F(Main_Form_Contacts_Test, MixedContactsAreMergedSavedAndCounted) {
+    Write_Data({{"Bea", 1980, 3, 1, "Birthday", "kept"}});
+    Start();
+
+    // Last in the Data menu, behind a separator.
+    const QList<QAction*> items = form->Data_Menu->actions();
+    ASSERT_GE(items.size(), 3);
+    EXPECT_EQ(items.back(), form->Import_Contacts_Menu_Option);
+    EXPECT_EQ(items.back()->text(), "Import Contacts (vCard)...");
+    EXPECT_TRUE(items[items.size() - 2]->isSeparator());
+    EXPECT_EQ(items[items.size() - 3], form->Import_Data_from_Any_Other_Program_Menu_Option);
+
+    Import(Contacts);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    const Open_File_Request& request = dialogs.requests[0];
+    ASSERT_EQ(request.Filters.size(), 2u);
+    EXPECT_EQ(request.Filters[0].Description, "vCard files (*.vcf *.vcard)");
+    EXPECT_EQ(request.Filters[0].Patterns, "*.vcf *.vcard");
+    EXPECT_EQ(request.Filters[1].Patterns, "*");
+    EXPECT_EQ(request.Start_Folder, dir.Path());
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Information);
+    EXPECT_EQ(messages.shown[0].Text,
+              "3 events were imported and merged and sorted into the main list.\n\n"
+              "Skipped:\n"
+              "1 date without a year (the list needs the year to tell the age)\n"
+              "0 events already in the list\n"
+              "1 date that could not be read (a date in words, a month without a day, a year "
+              "outside 1 to 9999, or a contact without a name)");
+    EXPECT_EQ(Names(), QStringList({"Bea", QString::fromUtf8("J\u00fcrgen M\u00fcller"),
+                                    "Priya Raman", "Priya Raman"}));
+    EXPECT_EQ(Grid().Selection().top(), 1);
+
+    Event_List saved;
+    Load_Data_From_File_ButtonClick(saved, Data());
+    ASSERT_EQ(saved.Event_Count(), 4);
+    EXPECT_EQ(saved.At(1).Comments, "kept");
+    EXPECT_EQ(saved.At(2).Name,
+              "J\xC3\xBCrgen M\xC3\xBC"
+              "ller");
+    EXPECT_EQ(saved.At(2).Orig_Date, Day_Number_Of(1975, 3, 21));
+    EXPECT_EQ(saved.At(2).Event_Type, "Birthday");
+    EXPECT_EQ(std::set<std::string>({saved.At(3).Event_Type, saved.At(4).Event_Type}),
+              std::set<std::string>({"Birthday", "Wedding Anniversary"}));
+
+    // The same file again takes nothing twice.
+    Import(Contacts);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].Text.startsWith("0 events were imported"));
+    EXPECT_TRUE(messages.shown[0].Text.contains("\n3 events already in the list\n"));
+    EXPECT_EQ(form->List().Event_Count(), 4);
+}
+
+TEST_F(Main_Form_Contacts_Test, CancelAndFilesWithoutContactsChangeNothing) {
+    Write_Data({{"Bea", 1980, 3, 1, "Birthday", ""}});
+    const std::string file_before = Read_Bytes(Data());
+    Start();
+    messages.shown.clear();
+
+    dialogs.Cancel();
+    form->Import_Contacts_Menu_OptionClick();
+    EXPECT_TRUE(messages.shown.empty());
+
+    Import("\"Abe\",#1975-02-03#\r\n", "CORVANE.TXT");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+    EXPECT_TRUE(messages.shown[0].Text.contains("holds no contacts"));
+
+    dialogs.Choose(dir.File("gone.vcf"));
+    messages.shown.clear();
+    form->Import_Contacts_Menu_OptionClick();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+    EXPECT_TRUE(messages.shown[0].Text.contains("No such file or directory"));
+
+    EXPECT_EQ(Names(), QStringList({"Bea"}));
+    EXPECT_EQ(Read_Bytes(Data()), file_before);
+}
+
+TEST_F(Main_Form_Contacts_Test, FullListShowsTheCapacityMessageThenTheCounts) {
+    Start();
+    for (int i = 0; i < Event_Array_Size - 1; ++i) {
+        form->List().Append().Name = "Old " + std::to_string(i);
+    }
+    Import(Contacts);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_TRUE(messages.shown[0].Text.startsWith(
+        "Error: The event array size is limited to 500 for this version of the program."));
+    EXPECT_TRUE(messages.shown[1].Text.startsWith("1 event was imported"));
+    EXPECT_TRUE(messages.shown[1].Text.endsWith("\n2 events that did not fit in the list"));
+    EXPECT_EQ(form->List().Event_Count(), Event_Array_Size);
+}
+
+}  // namespace
+}  // namespace tessaly::test

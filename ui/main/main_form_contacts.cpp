@@ -1,0 +1,92 @@
+// Import of contacts' birthdays and anniversaries from a vCard file, and the
+// texts it shows.
+#include <QApplication>
+#include <QCursor>
+
+#include <exception>
+#include <string>
+
+#include "core/atomic_file.h"
+#include "core/vcard_import.h"
+#include "ui/main/main_form.h"
+#include "ui/main/main_form_messages.h"
+
+namespace tessaly {
+
+namespace {
+
+class Wait_Cursor {
+public:
+    Wait_Cursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~Wait_Cursor() { QApplication::restoreOverrideCursor(); }
+    Wait_Cursor(const Wait_Cursor&) = delete;
+    Wait_Cursor& operator=(const Wait_Cursor&) = delete;
+};
+
+QString Counted(int count, const char* one, const char* many) {
+    return QString::number(count) + ' ' + QString::fromLatin1(count == 1 ? one : many);
+}
+
+QString No_Contacts_Error(const std::filesystem::path& file) {
+    return QStringLiteral(
+               "Error: \"%1\" holds no contacts.\n\nA contacts file (vCard) begins "
+               "each contact with the line BEGIN:VCARD.")
+        .arg(To_Qt_Path(file));
+}
+
+QString Contacts_Imported_Notice(const VCard_Import_Counts& counts) {
+    QString text =
+        Counted(counts.Imported, "event was", "events were") +
+        QStringLiteral(" imported and merged and sorted into the main list.\n\nSkipped:\n") +
+        Counted(counts.Without_Year, "date", "dates") +
+        QStringLiteral(" without a year (the list needs the year to tell the age)\n") +
+        Counted(counts.Already_In_List, "event", "events") + QStringLiteral(" already in the list");
+    if (counts.Unreadable > 0) {
+        text += '\n' + Counted(counts.Unreadable, "date", "dates") +
+                QStringLiteral(
+                    " that could not be read (a date in words, a month without a day, a year "
+                    "outside 1 to 9999, or a contact without a name)");
+    }
+    if (counts.Not_Taken > 0) {
+        text += '\n' + Counted(counts.Not_Taken, "event", "events") +
+                QStringLiteral(" that did not fit in the list");
+    }
+    return text;
+}
+
+}  // namespace
+
+void TMainForm1::Import_Contacts_Menu_OptionClick() {
+    Open_File_Request request;
+    request.Caption = QStringLiteral("Import Contacts' Birthdays and Anniversaries From :");
+    request.Filters = {
+        {QStringLiteral("vCard files (*.vcf *.vcard)"), QStringLiteral("*.vcf *.vcard")},
+        {QStringLiteral("All files (*)"), QStringLiteral("*")}};
+    // Phones name their exports "Contacts.VCF" as often as "contacts.vcf".
+    request.Options = File_Dialog_Option::Ignore_Case | File_Dialog_Option::Hide_Filter_Details;
+    request.Start_Folder = services_.Executable_Path.parent_path();
+    const auto chosen = services_.Dialogs.Get_Open_File_Name(this, request);
+    if (!chosen) {
+        return;
+    }
+
+    VCard_Import_Counts counts;
+    try {
+        const Wait_Cursor wait;
+        counts = Append_VCard_Events(Event_Array, Read_Whole_File(*chosen));
+    } catch (const std::exception& error) {
+        // Reading is all that can fail: the list is as it was.
+        Show_Error(services_.Messages, this, Failure_Sentence(error));
+        return;
+    }
+    if (counts.Contacts == 0) {
+        Show_Error(services_.Messages, this, No_Contacts_Error(*chosen));
+        return;
+    }
+    if (!Finish_Import(counts.Not_Taken > 0)) {
+        return;
+    }
+    Show_Information(services_.Messages, this, Contacts_Imported_Notice(counts));
+}
+
+}  // namespace tessaly
