@@ -8,6 +8,7 @@
 
 #include "core/atomic_file.h"
 #include "core/vcard_import.h"
+#include "ui/common/qt_path.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
