@@ -45,13 +45,16 @@ std::string Usage_Text() {
            "                         is set to a non-empty value or TERM is dumb), always\n"
            "                         or never\n"
            "  --demo                 report on the demo entries instead of a file\n"
+           "  --notify               show the entries due as one desktop notification\n"
+           "                         instead of printing the report\n"
            "  -h, --help             show this help and exit\n"
            "  --version              show the version and exit\n"
            "\n"
            "Options take their value as the next argument or after \"=\".\n"
            "\n"
-           "Exit status: 0 report printed, 1 no entries in the list, 2 data file\n"
-           "unreadable (or, with --file, missing), 64 bad usage, 74 report not written.\n";
+           "Exit status: 0 report printed (or notification shown), 1 no entries in the\n"
+           "list (with --notify: none due), 2 data file unreadable (or, with --file,\n"
+           "missing), 64 bad usage, 69 no notification server, 74 report not written.\n";
 }
 
 constexpr const char* Empty_List_Message = "Error: There are no entries in the list.";
@@ -71,6 +74,7 @@ struct Tool_Options {
     std::optional<Short_Date_Formatter> Date_Format;
     Colour_Mode Colour = Colour_Mode::Auto;
     bool Demo = false;
+    bool Notify = false;
     bool Help = false;
     bool Version = false;
 };
@@ -137,7 +141,7 @@ bool Takes_Value(std::string_view name) {
 }
 
 bool Is_Flag(std::string_view name) {
-    return name == "--demo" || name == "--help" || name == "--version";
+    return name == "--demo" || name == "--notify" || name == "--help" || name == "--version";
 }
 
 Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
@@ -173,7 +177,7 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
                 options.Version = true;
                 return options;
             }
-            options.Demo = true;
+            (name == "--notify" ? options.Notify : options.Demo) = true;
             continue;
         }
         if (!Takes_Value(name)) {
@@ -317,6 +321,9 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     } else {
         inputs.Short_Date = Make_Strftime_Formatter(
             env.Locale_Date_Pattern.empty() ? Iso_Date_Pattern : env.Locale_Date_Pattern);
+    }
+    if (options.Notify) {
+        return Post_Coming_Events(list, threshold, inputs.Short_Date, env.Post_Notification, err);
     }
     inputs.Web_Address = Maker_Web_Address;
     const Report_Document document = Build_Coming_Events_Report(inputs);

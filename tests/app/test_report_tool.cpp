@@ -518,3 +518,38 @@ TEST_F(Report_Tool_Test, FailedOutputIsNotSuccess) {
 
 }  // namespace
 }  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+// --notify takes its entries as the report does: the window's days and sort.
+TEST_F(Report_Tool_Test, NotifyPostsTheReportsEntriesAndPassesOnTheStatus) {
+    Write_Settings("[Tessaly]\nDays_Threshold_SpinEdit=5\nAscending_Descending_RadioGroup=1\n");
+    std::vector<Coming_Events_Notification> posted;
+    env_.Post_Notification = [&posted](const Coming_Events_Notification& notification,
+                                       std::ostream& err) {
+        posted.push_back(notification);
+        err << "server gone\n";
+        return Report_Tool_Notification_Unavailable;
+    };
+    const Tool_Result result = Run({"--demo", "--date", "2026-12-07", "--notify"});
+    EXPECT_EQ(result.Status, Report_Tool_Notification_Unavailable);
+    EXPECT_EQ(result.Out, "");
+    EXPECT_EQ(result.Err, "server gone\n");
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].Body(),
+              "1.  Juniper's 4th Birthday in 4 days (Fri, 11/12/2026)\n"
+              "2.  Mo and Rita's 15th Wedding Anniversary in 5 days (Sat, 12/12/2026)\n"
+              "3.  Clementine's 1st Birthday in 5 days (Sat, 12/12/2026)");
+    EXPECT_EQ(posted[0].Urgency, Notification_Urgency::Normal);
+}
+
+TEST_F(Report_Tool_Test, NotifyWithoutANotificationServerIsUnavailable) {
+    const Tool_Result result = Run({"--demo", "--notify"});
+    EXPECT_EQ(result.Status, Report_Tool_Notification_Unavailable);
+    EXPECT_EQ(result.Err,
+              "tessaly-report: desktop notifications are not available on this system\n");
+}
+
+}  // namespace
+}  // namespace tessaly
