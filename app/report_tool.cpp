@@ -47,6 +47,8 @@ std::string Usage_Text() {
            "                         is set to a non-empty value or TERM is dumb), always\n"
            "                         or never\n"
            "  --demo                 report on the demo entries instead of a file\n"
+           "  --notify               show the entries due as one desktop notification\n"
+           "                         instead of printing the report\n"
            "  --ical                 write the whole list as an iCalendar file (RFC 5545)\n"
            "                         of yearly events instead of the report\n"
            "  --csv                  write the whole list as CSV (RFC 4180, UTF-8) with the\n"
@@ -56,8 +58,9 @@ std::string Usage_Text() {
            "\n"
            "Options take their value as the next argument or after \"=\".\n"
            "\n"
-           "Exit status: 0 report printed, 1 no entries in the list, 2 data file\n"
-           "unreadable (or, with --file, missing), 64 bad usage, 74 report not written.\n";
+           "Exit status: 0 report printed (or notification shown), 1 no entries in the\n"
+           "list (with --notify: none due), 2 data file unreadable (or, with --file,\n"
+           "missing), 64 bad usage, 69 no notification server, 74 report not written.\n";
 }
 
 constexpr const char* Empty_List_Message = "Error: There are no entries in the list.";
@@ -80,6 +83,7 @@ struct Tool_Options {
     Colour_Mode Colour = Colour_Mode::Auto;
     Output_Kind Output = Output_Kind::Report;
     bool Demo = false;
+    bool Notify = false;
     bool Help = false;
     bool Version = false;
 };
@@ -146,8 +150,8 @@ bool Takes_Value(std::string_view name) {
 }
 
 bool Is_Flag(std::string_view name) {
-    return name == "--demo" || name == "--help" || name == "--version" || name == "--ical" ||
-           name == "--csv";
+    return name == "--demo" || name == "--notify" || name == "--help" || name == "--version" ||
+           name == "--ical" || name == "--csv";
 }
 
 Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
@@ -190,9 +194,12 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
                     throw Usage_Error("--ical and --csv cannot be used together");
                 }
                 options.Output = kind;
-                continue;
+            } else {
+                (name == "--notify" ? options.Notify : options.Demo) = true;
             }
-            options.Demo = true;
+            if (options.Notify && options.Output != Output_Kind::Report) {
+                throw Usage_Error("--notify cannot be used with --ical or --csv");
+            }
             continue;
         }
         if (!Takes_Value(name)) {
@@ -346,6 +353,9 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     } else {
         inputs.Short_Date = Make_Strftime_Formatter(
             env.Locale_Date_Pattern.empty() ? Iso_Date_Pattern : env.Locale_Date_Pattern);
+    }
+    if (options.Notify) {
+        return Post_Coming_Events(list, threshold, inputs.Short_Date, env.Post_Notification, err);
     }
     inputs.Web_Address = Maker_Web_Address;
     const Report_Document document = Build_Coming_Events_Report(inputs);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/notification.h"
 #include "core/dates.h"
 #include "core/program_folders.h"
 
@@ -38,6 +39,9 @@ struct Report_Tool_Environment {
     // The locale's short-date strftime pattern (Locale_Short_Date_Pattern());
     // empty means year-month-day.
     std::string Locale_Date_Pattern;
+    // Where --notify hands its notification; none where the system has no
+    // notification server.
+    Notification_Poster Post_Notification;
 };
 
 // Runs the tool on its arguments (without the program name) and returns the

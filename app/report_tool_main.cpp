@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/notifier_launch.h"
 #include "app/report_tool.h"
 #include "core/dates.h"
 #include "core/platform/process.h"
@@ -24,8 +25,9 @@ int main(int argc, char** argv) {
         tessaly::Report_Tool_Environment env;
         // The window's files: beside the executable, or in the home folder
         // once installed.
-        env.Folders =
-            tessaly::Locate_Program_Folders(tessaly::Executable_Path(argc > 0 ? argv[0] : nullptr));
+        const std::filesystem::path executable =
+            tessaly::Executable_Path(argc > 0 ? argv[0] : nullptr);
+        env.Folders = tessaly::Locate_Program_Folders(executable);
         env.Today = tessaly::Local_Today();
         env.Now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
         env.Stdout_Is_Terminal = tessaly::Is_Terminal(stdout);
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
         env.No_Color = variable("NO_COLOR");
         env.Term = variable("TERM");
         env.Locale_Date_Pattern = tessaly::Locale_Short_Date_Pattern();
+        env.Post_Notification = tessaly::System_Notification_Poster(executable);
 
         const std::vector<std::string> args = tessaly::Program_Arguments(argc, argv);
         int status = tessaly::Run_Report_Tool(args, env, std::cout, std::cerr);

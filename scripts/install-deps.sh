@@ -12,6 +12,7 @@ packages=(
     fonts-liberation fontconfig locales
     xvfb xauth xdotool x11-utils openbox imagemagick poppler-utils desktop-file-utils
     librsvg2-bin  # draws the icon at each size
+    dbus-daemon   # a private session bus for the notification tests
     "$@"
 )
 

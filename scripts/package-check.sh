@@ -9,7 +9,7 @@ source_tree=$PWD
 started=$SECONDS
 
 bash scripts/install-deps.sh debhelper dpkg-dev fakeroot lintian desktop-file-utils appstream \
-    librsvg2-bin man-db groff-base xvfb xauth xdotool openbox
+    librsvg2-bin man-db groff-base xvfb xauth xdotool openbox dbus-daemon systemd
 
 sudo=()
 if ((EUID != 0)); then
@@ -70,6 +70,14 @@ echo "--- install"
     --no-install-recommends "./$(basename "$deb")" > /dev/null)
 installed_here=true
 
+echo "--- the daily notification"
+# Installed for every user, enabled for none.
+for unit in tessaly-notify.timer tessaly-notify.service; do
+    [[ -f /usr/lib/systemd/user/$unit ]] || fail "$unit is not in /usr/lib/systemd/user"
+done
+enabled=$(systemctl --global is-enabled tessaly-notify.timer 2> /dev/null || true)
+[[ $enabled == disabled ]] || fail "tessaly-notify.timer is '$enabled' for every user, not disabled"
+
 echo "--- use as a user"
 # A user of its own, with a fresh home and nothing of this shell's
 # environment; root's own runs are not how the program is used.
@@ -85,6 +93,15 @@ report=$(tessaly-report --demo --days 100)
 case $report in
     *"events found and reported."*) ;;
     *) echo "tessaly-report --demo printed no report: $report"; exit 1 ;;
+esac
+# --notify finds its notifier: on a bus of its own, it shows the notification
+# (0) or the notifier says why it cannot (69), as the system's servers allow.
+code=0
+said=$(dbus-run-session -- tessaly-report --notify --demo --days 100 2>&1) || code=$?
+case $code:$said in
+    *"notifications are not available"*) echo "$said"; exit 1 ;;
+    0:* | 69:*"no notification can be shown"*) ;;
+    *) echo "tessaly-report --notify exited with $code: $said"; exit 1 ;;
 esac
 
 # Whatever stops this, the program's own words go with it.
@@ -175,7 +192,8 @@ installed_here=false
 if dpkg-query -W -f='${Status}\n' tessaly 2> /dev/null | grep -q " installed$"; then
     fail "tessaly is still installed"
 fi
-for left in /usr/bin/tessaly /usr/bin/tessaly-report /usr/share/tessaly \
+for left in /usr/bin/tessaly /usr/bin/tessaly-report /usr/share/tessaly /usr/libexec/tessaly \
+    /usr/lib/systemd/user/tessaly-notify.timer \
     /usr/share/applications/org.example.Tessaly.desktop; do
     [[ ! -e $left ]] || fail "$left is still there after the removal"
 done

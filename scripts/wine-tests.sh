@@ -58,4 +58,13 @@ echo "=== tessaly-report.exe beside a data file in a non-ASCII folder"
 check_report "$odd/tessaly-report.exe"
 echo "=== tessaly-report.exe on a data file in a non-ASCII folder"
 check_report "$build/bin/tessaly-report.exe" --file 'C:\Zoë Ärger ĳ 日本\Данные\Tessaly.dat'
+echo "=== tessaly-report.exe --notify, which needs a Linux desktop"
+code=0
+said=$(LC_ALL=C.UTF-8 wine "$build/bin/tessaly-report.exe" --notify --days 14 \
+    --date 2027-02-10 --file 'C:\Tessaly Data\Tessaly.dat' 2>&1) || code=$?
+if ((code != 69)) || ! grep -q "not available on Windows" <<< "$said"; then
+    echo "$said"
+    echo "wine-tests: tessaly-report.exe --notify exited with $code, not 69 with its message" >&2
+    exit 1
+fi
 echo "wine-tests: tests and report runs under Wine took $((SECONDS - tests_started)) s"

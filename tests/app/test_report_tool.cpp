@@ -414,7 +414,13 @@ INSTANTIATE_TEST_SUITE_P(
         Usage_Case{"StrayArgument", {"Tessaly.dat"}, "unexpected argument 'Tessaly.dat'"},
         Usage_Case{"DemoWithFile",
                    {"--demo", "--file", "x.dat"},
-                   "--demo and --file cannot be used together"}),
+                   "--demo and --file cannot be used together"},
+        Usage_Case{"NotifyWithCalendar",
+                   {"--ical", "--notify"},
+                   "--notify cannot be used with --ical or --csv"},
+        Usage_Case{"CsvAfterNotify",
+                   {"--notify", "--csv"},
+                   "--notify cannot be used with --ical or --csv"}),
     [](const testing::TestParamInfo<Usage_Case>& param) { return param.param.Label; });
 
 const std::string Bad_Format = "invalid --date-format '";
@@ -514,6 +520,41 @@ TEST_F(Report_Tool_Test, FailedOutputIsNotSuccess) {
     std::ostringstream err;
     EXPECT_EQ(Run_Report_Tool({"--demo"}, env_, out, err), Report_Tool_Output_Failed);
     EXPECT_NE(err.str().find("could not be written"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+// --notify takes its entries as the report does: the window's days and sort.
+TEST_F(Report_Tool_Test, NotifyPostsTheReportsEntriesAndPassesOnTheStatus) {
+    Write_Settings("[Tessaly]\nDays_Threshold_SpinEdit=5\nAscending_Descending_RadioGroup=1\n");
+    std::vector<Coming_Events_Notification> posted;
+    env_.Post_Notification = [&posted](const Coming_Events_Notification& notification,
+                                       std::ostream& err) {
+        posted.push_back(notification);
+        err << "server gone\n";
+        return Report_Tool_Notification_Unavailable;
+    };
+    const Tool_Result result = Run({"--demo", "--date", "2026-12-07", "--notify"});
+    EXPECT_EQ(result.Status, Report_Tool_Notification_Unavailable);
+    EXPECT_EQ(result.Out, "");
+    EXPECT_EQ(result.Err, "server gone\n");
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].Body(),
+              "1.  Juniper's 4th Birthday in 4 days (Fri, 11/12/2026)\n"
+              "2.  Mo and Rita's 15th Wedding Anniversary in 5 days (Sat, 12/12/2026)\n"
+              "3.  Clementine's 1st Birthday in 5 days (Sat, 12/12/2026)");
+    EXPECT_EQ(posted[0].Urgency, Notification_Urgency::Normal);
+}
+
+TEST_F(Report_Tool_Test, NotifyWithoutANotificationServerIsUnavailable) {
+    const Tool_Result result = Run({"--demo", "--notify"});
+    EXPECT_EQ(result.Status, Report_Tool_Notification_Unavailable);
+    EXPECT_EQ(result.Err,
+              "tessaly-report: desktop notifications are not available on this system\n");
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ sizes="16 24 32 48 64 128 256"
 {
     echo bin/tessaly
     echo bin/tessaly-report
+    echo lib/systemd/user/tessaly-notify.service
+    echo lib/systemd/user/tessaly-notify.timer
+    echo libexec/tessaly/tessaly-notify
     echo share/applications/$id.desktop
     echo share/metainfo/$id.metainfo.xml
     echo share/icons/hicolor/scalable/apps/$id.svg
@@ -25,7 +28,7 @@ sizes="16 24 32 48 64 128 256"
     echo share/tessaly/catalog.txt
     echo share/tessaly/tessaly.txt
 } | sort > "$prefix/expected"
-(cd "$prefix" && find bin share -type f | sort) > "$prefix/installed"
+(cd "$prefix" && find bin lib libexec share -type f | sort) > "$prefix/installed"
 if ! diff -u "$prefix/expected" "$prefix/installed"; then
     echo "check_install: the installed files differ from the expected ones (- expected, + installed)"
     exit 1

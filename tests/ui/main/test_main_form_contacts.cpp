@@ -37,13 +37,16 @@ TEST_F(Main_Form_Contacts_Test, MixedContactsAreMergedSavedAndCounted) {
     Write_Data({{"Bea", 1980, 3, 1, "Birthday", "kept"}});
     Start();
 
-    // Last in the Data menu, behind a separator.
+    // First of the exchange items, behind a separator after the other imports.
     const QList<QAction*> items = form->Data_Menu->actions();
-    ASSERT_GE(items.size(), 3);
-    EXPECT_EQ(items.back(), form->Import_Contacts_Menu_Option);
-    EXPECT_EQ(items.back()->text(), "Import Contacts (vCard)...");
-    EXPECT_TRUE(items[items.size() - 2]->isSeparator());
-    EXPECT_EQ(items[items.size() - 3], form->Import_Data_from_Any_Other_Program_Menu_Option);
+    const auto at = items.indexOf(form->Import_Contacts_Menu_Option);
+    ASSERT_GE(at, 2);
+    EXPECT_EQ(items[at]->text(), "Import Contacts (vCard)...");
+    EXPECT_TRUE(items[at - 1]->isSeparator());
+    EXPECT_EQ(items[at - 2], form->Import_Data_from_Any_Other_Program_Menu_Option);
+    const QList<QAction*> after{form->Import_From_CSV_Menu_Option, form->Export_To_CSV_Menu_Option,
+                                form->Export_To_ICalendar_Menu_Option};
+    EXPECT_EQ(items.mid(at + 1), after);
 
     Import(Contacts);
     ASSERT_EQ(dialogs.requests.size(), 1u);
