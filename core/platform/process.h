@@ -36,7 +36,7 @@ public:
     Utf8_Console_Output& operator=(const Utf8_Console_Output&) = delete;
 
 private:
-    unsigned previous_code_page_ = 0;
+    [[maybe_unused]] unsigned previous_code_page_ = 0;
 };
 
 }  // namespace tessaly
