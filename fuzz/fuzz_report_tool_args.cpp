@@ -16,6 +16,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/notification.h"
 #include "app/report_tool.h"
 #include "core/dates.h"
 #include "fuzz/fuzz_check.h"
@@ -112,12 +113,20 @@ struct Run {
     int Status = 0;
     std::string Out;
     std::string Err;
+    // The notifications --notify handed over.
+    std::vector<Coming_Events_Notification> Posted;
 };
 
-Run Run_Tool(const std::vector<std::string>& args, const Report_Tool_Environment& env) {
+Run Run_Tool(const std::vector<std::string>& args, Report_Tool_Environment env) {
     std::ostringstream out;
     std::ostringstream err;
     Run run;
+    // A server that takes every notification, so that --notify is fuzzed as
+    // far as the hand-over.
+    env.Post_Notification = [&run](const Coming_Events_Notification& notification, std::ostream&) {
+        run.Posted.push_back(notification);
+        return Report_Tool_Printed;
+    };
     // Relative paths in the arguments then name files in the folder, so that
     // a file written there is seen. libFuzzer's own relative paths are back in
     // place before it writes anything.
@@ -161,11 +170,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int status = run.Status;
     Check(status == Report_Tool_Printed || status == Report_Tool_Empty_List ||
               status == Report_Tool_Unreadable_File || status == Report_Tool_Usage,
-          "the exit status is 0, 1, 2 or 64 (74 cannot happen with a string stream)",
+          "the exit status is 0, 1, 2 or 64 (74 cannot happen with a string stream, "
+          "69 with a server that takes every notification)",
           std::to_string(status));
     Check(status == Report_Tool_Printed || run.Out.empty(),
           "nothing goes to standard output unless the report is printed", run.Out);
-    Check(status != Report_Tool_Printed || !run.Out.empty(), "a printed report is not empty");
+    Check(run.Posted.size() <= 1 && (run.Posted.empty() || status == Report_Tool_Printed),
+          "at most one notification is posted, and only by a run that succeeds");
+    Check(run.Posted.empty() || (run.Out.empty() && run.Posted.front().Entries > 0 &&
+                                 !run.Posted.front().Lines.empty()),
+          "a notification lists the entries due and prints no report", run.Out);
+    Check(status != Report_Tool_Printed || !run.Out.empty() || !run.Posted.empty(),
+          "a printed report is not empty");
     Check(status == Report_Tool_Printed || !run.Err.empty(), "every failure says why");
     if (status == Report_Tool_Usage) {
         Check(run.Err.starts_with("tessaly-report: ") &&
@@ -181,7 +197,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const Run again = Run_Tool(args, env);
-    Check(again.Status == run.Status && again.Out == run.Out && again.Err == run.Err,
+    Check(again.Status == run.Status && again.Out == run.Out && again.Err == run.Err &&
+              again.Posted.size() == run.Posted.size() &&
+              (run.Posted.empty() || again.Posted.front().Body() == run.Posted.front().Body()),
           "the same arguments give the same result");
     if (Folder_Content(folder.Path) != folder.Content) {
         Fail("the tool never writes a file");
