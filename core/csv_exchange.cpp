@@ -42,42 +42,20 @@ std::string ISO_Date(Day_Number date) {
     return text;
 }
 
-bool Is_Blank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && Is_Blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && Is_Blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-std::string Lower_Case(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return lower;
-}
-
 // The column a header names, or Column_Count for one the import ignores.
 int Column_Of(std::string_view title) {
-    const std::string name = Lower_Case(Trimmed(title));
-    if (name == "name") {
+    const std::string name = Ascii_Upper_Case(Trimmed(title));
+    if (name == "NAME") {
         return Name_Column;
     }
     // The grid calls it "Orig. Date".
-    if (name == "date" || name == "orig. date") {
+    if (name == "DATE" || name == "ORIG. DATE") {
         return Date_Column;
     }
-    if (name == "event type") {
+    if (name == "EVENT TYPE") {
         return Event_Type_Column;
     }
-    if (name == "comments") {
+    if (name == "COMMENTS") {
         return Comments_Column;
     }
     return Column_Count;

@@ -30,10 +30,6 @@ bool Is_Digit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool Is_Blank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // Bytes 0..32 separate number tokens; bytes above 127 are ordinary characters.
 bool Is_Separator(char c) {
     return static_cast<unsigned char>(c) <= 32;
@@ -178,13 +174,7 @@ int Read_Count_Token(Reader& reader) {
 }
 
 int Parse_First_Line_Count(const std::string& line) {
-    std::string_view text = line;
-    while (!text.empty() && Is_Blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && Is_Blank(text.back())) {
-        text.remove_suffix(1);
-    }
+    const std::string_view text = Trimmed(line);
     const auto count = Parse_Whole_Number(text);
     if (!count) {
         // A file that is not ours can make this line arbitrarily long; the

@@ -18,15 +18,8 @@ bool Is_Blank(char c) {
     return c == ' ' || c == '\t' || c == '\r';
 }
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && Is_Blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && Is_Blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
+// The blanks around names and values: a line's CR too.
+constexpr std::string_view Line_Blanks = " \t\r";
 
 char Ascii_Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -56,18 +49,18 @@ Profile_Line Parse_Line(std::string_view text, std::string_view line_end) {
     Profile_Line line;
     line.Text = std::string(text);
     line.Line_End = std::string(line_end);
-    const std::string_view content = Trimmed(text);
+    const std::string_view content = Trimmed(text, Line_Blanks);
     if (content.empty()) {
         line.Line_Kind = Profile_Line::Kind::Blank;
     } else if (content.front() == ';') {
         line.Line_Kind = Profile_Line::Kind::Comment;
     } else if (content.front() == '[' && content.find(']') != std::string_view::npos) {
         line.Line_Kind = Profile_Line::Kind::Section;
-        line.Name = std::string(Trimmed(content.substr(1, content.find(']') - 1)));
+        line.Name = std::string(Trimmed(content.substr(1, content.find(']') - 1), Line_Blanks));
     } else if (const std::size_t equals = content.find('='); equals != std::string_view::npos) {
         line.Line_Kind = Profile_Line::Kind::Key;
-        line.Name = std::string(Trimmed(content.substr(0, equals)));
-        line.Value = std::string(Without_Quotes(Trimmed(content.substr(equals + 1))));
+        line.Name = std::string(Trimmed(content.substr(0, equals), Line_Blanks));
+        line.Value = std::string(Without_Quotes(Trimmed(content.substr(equals + 1), Line_Blanks)));
     } else {
         line.Line_Kind = Profile_Line::Kind::Other;
     }
@@ -279,7 +272,7 @@ int Profile_File::Read_Integer(std::string_view section, std::string_view key,
     if (!value) {
         return default_value;
     }
-    std::string_view digits = Trimmed(*value);
+    std::string_view digits = Trimmed(*value, Line_Blanks);
     bool negative = false;
     if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
         negative = digits.front() == '-';

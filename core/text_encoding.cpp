@@ -34,6 +34,14 @@ std::string Ascii_Upper_Case(std::string_view text) {
     return upper;
 }
 
+std::string_view Trimmed(std::string_view text, std::string_view blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 void Append_UTF8(std::string& out, char32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);

@@ -10,6 +10,9 @@ bool Is_Valid_UTF8(std::string_view bytes);
 // The text with a..z made A..Z and every other byte as it is.
 std::string Ascii_Upper_Case(std::string_view text);
 
+// The text without the bytes of `blanks` at either end.
+std::string_view Trimmed(std::string_view text, std::string_view blanks = " \t");
+
 // Appends the code point (up to U+10FFFF) in UTF-8.
 void Append_UTF8(std::string& out, char32_t code);
 

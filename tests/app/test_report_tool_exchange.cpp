@@ -11,6 +11,7 @@
 #include "core/dates.h"
 #include "core/event_list.h"
 #include "report_tool_expected.h"
+#include "report_tool_in_process.h"
 #include "test_support/temp_dir.h"
 
 namespace tessaly {
@@ -36,13 +37,7 @@ protected:
     }
 
     Tool_Result Run(const std::vector<std::string>& args) const {
-        std::ostringstream out;
-        std::ostringstream err;
-        Tool_Result result;
-        result.Status = Run_Report_Tool(args, env_, out, err);
-        result.Out = out.str();
-        result.Err = err.str();
-        return result;
+        return test::Run_In_Process(args, env_);
     }
 
     test::Temp_Dir folder_;

@@ -41,5 +41,17 @@ TEST(TextEncoding, OtherTextIsReadAsWindows1252) {
     EXPECT_EQ(To_Display_UTF8("\xC3\xA9\xE9"), "\xC3\x83\xC2\xA9\xC3\xA9");
 }
 
+TEST(TextEncoding, TrimmingRemovesOnlyTheGivenBytesAtTheEnds) {
+    EXPECT_EQ(Trimmed(" \t Ann  Lee\t "), "Ann  Lee");
+    EXPECT_EQ(Trimmed(" \t \t"), "");
+    EXPECT_EQ(Trimmed(""), "");
+    EXPECT_EQ(Trimmed("x"), "x");
+    // A CR is kept unless asked for: the settings file trims it, the data file does not.
+    EXPECT_EQ(Trimmed(" 12\r"), "12\r");
+    EXPECT_EQ(Trimmed(" 12\r", " \t\r"), "12");
+    // Bytes above 127 (the start of a UTF-8 letter, the no-break space) are text.
+    EXPECT_EQ(Trimmed("\xA0\xC3\x85se "), "\xA0\xC3\x85se");
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -1,28 +1,18 @@
 // Import of contacts' birthdays and anniversaries from a vCard file, and the
 // texts it shows.
-#include <QApplication>
-#include <QCursor>
-
 #include <exception>
 #include <string>
 
 #include "core/atomic_file.h"
 #include "core/vcard_import.h"
 #include "ui/common/qt_path.h"
+#include "ui/common/wait_cursor.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
 namespace tessaly {
 
 namespace {
-
-class Wait_Cursor {
-public:
-    Wait_Cursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~Wait_Cursor() { QApplication::restoreOverrideCursor(); }
-    Wait_Cursor(const Wait_Cursor&) = delete;
-    Wait_Cursor& operator=(const Wait_Cursor&) = delete;
-};
 
 QString Counted(int count, const char* one, const char* many) {
     return QString::number(count) + ' ' + QString::fromLatin1(count == 1 ? one : many);

@@ -1,30 +1,15 @@
 // Import of the sibling program's file, and the note for every other program.
-#include <QApplication>
-#include <QCursor>
-
 #include <exception>
 
 #include "core/atomic_file.h"
 #include "core/errors.h"
 #include "core/event_list.h"
+#include "ui/common/wait_cursor.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
 namespace tessaly {
-
-namespace {
-
-// A large file takes a moment to read and split; the pointer says so.
-class Wait_Cursor {
-public:
-    Wait_Cursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~Wait_Cursor() { QApplication::restoreOverrideCursor(); }
-    Wait_Cursor(const Wait_Cursor&) = delete;
-    Wait_Cursor& operator=(const Wait_Cursor&) = delete;
-};
-
-}  // namespace
 
 void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {
     OpenDialog1.Caption = QStringLiteral("Import \"Corvane v1.5a Files\" Data From :");
