@@ -432,12 +432,14 @@ Read_Date Parse_Date(std::string_view text, const Property& property) {
 
 // ---- Contacts -------------------------------------------------------------
 
-enum class Date_Source { Birthday, Anniversary, Labelled };
+// Labelled: by the X-ABLABEL of its group; Own_Label: by its own.
+enum class Date_Source { Birthday, Anniversary, Labelled, Own_Label };
 
 struct Contact_Date {
     Date_Source Source = Date_Source::Birthday;
     std::string Group;
     Read_Date Date;
+    std::string Label;
 };
 
 struct Contact {
@@ -489,6 +491,9 @@ void Hand_Over(const Contact& contact, const std::function<void(VCard_Event&&)>&
                 event.Event_Type = Event_Type_From_Label(label);
                 break;
             }
+            case Date_Source::Own_Label:
+                event.Event_Type = Event_Type_From_Label(date.Label);
+                break;
         }
         // A reminder without a name would tell nothing.
         event.Kind = name.empty() ? VCard_Date_Kind::Unreadable : date.Date.Kind;
@@ -498,6 +503,29 @@ void Hand_Over(const Contact& contact, const std::function<void(VCard_Event&&)>&
     for (int i = 0; i < contact.Dates_Dropped; ++i) {
         take(VCard_Event{});
     }
+}
+
+// Phones write a contact's dates other than the birthday as
+// "vnd.android.cursor.item/contact_event;DATE;TYPE;LABEL", TYPE 1 for an
+// anniversary, 3 a birthday, 0 a date of the label's kind, else another date.
+std::optional<Contact_Date> Phone_Event(const Property& property, bool version_2_1) {
+    const std::vector<std::string> fields = Components(Value_Text(property));
+    if (fields.size() < 3 ||
+        Plain_Text(fields[0], version_2_1, false) != "vnd.android.cursor.item/contact_event") {
+        return std::nullopt;
+    }
+    Contact_Date date;
+    const std::string type = Plain_Text(fields[2], version_2_1, false);
+    if (type == "1" || type == "3") {
+        date.Source = type == "1" ? Date_Source::Anniversary : Date_Source::Birthday;
+    } else {
+        date.Source = Date_Source::Own_Label;
+        if (type == "0" && fields.size() > 3) {
+            date.Label = Plain_Text(fields[3], version_2_1, false);
+        }
+    }
+    date.Date = Parse_Date(Plain_Text(fields[1], version_2_1, false), property);
+    return date;
 }
 
 void Take_Property(Contact& contact, const Property& property) {
@@ -527,7 +555,17 @@ void Take_Property(Contact& contact, const Property& property) {
                                    : name == "X-ABDATE" ? Date_Source::Labelled
                                                         : Date_Source::Anniversary;
         const std::string text = Plain_Text(Value_Text(property), v21, false);
-        contact.Dates.push_back({source, property.Group, Parse_Date(text, property)});
+        contact.Dates.push_back({source, property.Group, Parse_Date(text, property), {}});
+    } else if (name == "X-ANDROID-CUSTOM") {
+        std::optional<Contact_Date> date = Phone_Event(property, v21);
+        if (!date) {
+            return;
+        }
+        if (contact.Dates.size() >= VCard_Most_Dates_Per_Contact) {
+            ++contact.Dates_Dropped;
+            return;
+        }
+        contact.Dates.push_back(std::move(*date));
     }
 }
 

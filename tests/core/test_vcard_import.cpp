@@ -92,6 +92,18 @@ const std::string Android_Export = Crlf(
     "VERSION:2.1\n"
     "FN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:Ren=E9e Dupont\n"
     "BDAY:1968-11-30\n"
+    "END:VCARD\n"
+    // A phone's other dates, and another of its own lines that holds no date.
+    "BEGIN:VCARD\n"
+    "VERSION:2.1\n"
+    "FN:Anna Berg\n"
+    "X-ANDROID-CUSTOM:vnd.android.cursor.item/nickname;Annie;1;;;;;;;;;;;;;\n"
+    "X-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;2010-06-12;1;;;;;;;;;;;;;\n"
+    "X-ANDROID-CUSTOM;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:vnd.android.cursor.item/"
+    "contact_event;2019-09-01;0;Tag der Einb=C3=BCrgerung;;;;;;;;;;;;\n"
+    "X-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;--12-24;0;Namenstag;;;;;;;;;;;;\n"
+    "X-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;2001-01-01;2;;;;;;;;;;;;;\n"
+    "X-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;2003-1-1;1;;;;;;;;;;;;;\n"
     "END:VCARD\n");
 
 const std::string Apple_Export = Crlf(
@@ -176,7 +188,7 @@ const std::string Version_4_Export =
     "ANNIVERSARY;VALUE=date:1978-06-24\n"
     "END:VCARD\n";
 
-TEST(VCard_Import, AndroidExportDecodesQuotedPrintableInItsCharacterSet) {
+TEST(VCard_Import, AndroidExportDecodesQuotedPrintableAndReadsThePhonesOwnDates) {
     int contacts = 0;
     EXPECT_EQ(Read(Android_Export, &contacts),
               (std::vector<Got>{
@@ -190,8 +202,13 @@ TEST(VCard_Import, AndroidExportDecodesQuotedPrintableInItsCharacterSet) {
                   {"Ren\xC3\xA9"
                    "e Dupont",
                    "Birthday", "1968-11-30"},
+                  {"Anna Berg", "Wedding Anniversary", "2010-06-12"},
+                  {"Anna Berg", "Tag der Einb\xC3\xBCrgerung", "2019-09-01"},
+                  {"Anna Berg", "Namenstag", "no year"},
+                  {"Anna Berg", "Anniversary", "2001-01-01"},
+                  {"Anna Berg", "Wedding Anniversary", "2003-01-01"},
               }));
-    EXPECT_EQ(contacts, 4);
+    EXPECT_EQ(contacts, 5);
 }
 
 TEST(VCard_Import, AppleExportTakesLabelledDatesTimesAndNameFallbacks) {
