@@ -244,38 +244,6 @@ TEST(VCard_Import, GoogleEvolutionAndVersion4ExportsInTheirOwnForms) {
                                 {"Odile Ferrand", "Wedding Anniversary", "1978-06-24"}}));
 }
 
-TEST(VCard_Import, DateFormsAndTheRangeTheListAccepts) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"1996-04-15", "1996-04-15"},
-        {"19960415", "1996-04-15"},
-        {"1996-4-5", "1996-04-05"},
-        {"1996-04-15T10:00:00+02:00", "1996-04-15"},
-        {"19960415t1000Z", "1996-04-15"},
-        {"0001-01-01", "0001-01-01"},
-        {"9999-12-31", "9999-12-31"},
-        {"2000-02-29", "2000-02-29"},
-        {"--0415", "no year"},
-        {"--04-15", "no year"},
-        {"--0229", "no year"},
-        {"---15", "no year"},
-        {"0000-04-15", "no year"},
-        {"1953-10", "unreadable"},
-        {"1953", "unreadable"},
-        {"1999-02-29", "unreadable"},
-        {"1996-13-01", "unreadable"},
-        {"10000-01-01", "unreadable"},
-        {"--1340", "unreadable"},
-        {"April 15, 1996", "unreadable"},
-        {"", "unreadable"},
-        {"1996-04-15-07", "unreadable"},
-    };
-    for (const auto& [value, expected] : cases) {
-        const std::vector<Got> got = Read("BEGIN:VCARD\nFN:A\nBDAY:" + value + "\nEND:VCARD\n");
-        ASSERT_EQ(got.size(), 1u) << value;
-        EXPECT_EQ(got[0].Date, expected) << value;
-    }
-}
-
 TEST(VCard_Import, AnyLineEndingAndFoldingGiveTheSameEvents) {
     const std::string folded =
         "begin:vcard\nVERSION:3.0\nF\n N:Long \n\tName\nBDAY:1990-\n 01-02\nend:vcard";
