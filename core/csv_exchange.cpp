@@ -61,6 +61,25 @@ int Column_Of(std::string_view title) {
     return Column_Count;
 }
 
+// Where each column is in a record; -1 when the header lacks it.
+using Column_Positions = std::array<int, Column_Count>;
+
+Column_Positions Positions_Of(const CSV_Record& header) {
+    Column_Positions position;
+    position.fill(-1);
+    for (std::size_t i = 0; i < header.Fields.size(); ++i) {
+        const int column = Column_Of(header.Fields[i]);
+        if (column != Column_Count && position[column] < 0) {
+            position[column] = static_cast<int>(i);
+        }
+    }
+    return position;
+}
+
+bool Has_Required_Columns(const Column_Positions& position) {
+    return position[Name_Column] >= 0 && position[Date_Column] >= 0;
+}
+
 // CR LF and lone CR as LF: the data file ends its lines at a CR.
 std::string With_LF_Breaks(std::string_view text) {
     std::string out;
@@ -128,7 +147,7 @@ std::string Export_CSV(const Event_List& list, Day_Number today, bool with_bom) 
     return out;
 }
 
-std::vector<CSV_Record> Parse_CSV(std::string_view text) {
+std::vector<CSV_Record> Parse_CSV(std::string_view text, char separator) {
     if (text.substr(0, UTF8_BOM.size()) == UTF8_BOM) {
         text.remove_prefix(UTF8_BOM.size());
     }
@@ -172,7 +191,7 @@ std::vector<CSV_Record> Parse_CSV(std::string_view text) {
             }
             continue;
         }
-        if (c == ',') {
+        if (c == separator) {
             record_started = true;
             record.Fields.push_back(std::move(field));
             field.clear();
@@ -216,23 +235,31 @@ std::optional<Civil_Date> Read_ISO_Date(std::string_view text) {
 CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
                              const Date_Reader& local_date) {
     CSV_Import_Result result;
-    const std::vector<CSV_Record> records = Parse_CSV(text);
+    // Spreadsheets set to a language that writes decimal commas save with
+    // ";" between fields, and a copied table has tabs: the file's separator
+    // is the first whose header names the most required columns.
+    std::vector<CSV_Record> records;
+    Column_Positions position = Positions_Of(CSV_Record{});
+    int most_required = -1;
+    for (const char separator : {',', ';', '\t'}) {
+        std::vector<CSV_Record> split = Parse_CSV(text, separator);
+        const Column_Positions found = Positions_Of(split.empty() ? CSV_Record{} : split[0]);
+        const int required = (found[Name_Column] >= 0 ? 1 : 0) + (found[Date_Column] >= 0 ? 1 : 0);
+        if (required > most_required) {
+            most_required = required;
+            records = std::move(split);
+            position = found;
+        }
+        if (Has_Required_Columns(found)) {
+            break;
+        }
+    }
     if (records.empty()) {
         result.Header_Error = "The file holds no header row.";
         return result;
     }
-
-    // Where each column is in a row; -1 when the header lacks it.
-    std::array<int, Column_Count> position;
-    position.fill(-1);
     const CSV_Record& header = records.front();
-    for (std::size_t i = 0; i < header.Fields.size(); ++i) {
-        const int column = Column_Of(header.Fields[i]);
-        if (column != Column_Count && position[column] < 0) {
-            position[column] = static_cast<int>(i);
-        }
-    }
-    if (position[Name_Column] < 0 || position[Date_Column] < 0) {
+    if (!Has_Required_Columns(position)) {
         std::string missing = position[Name_Column] < 0 ? "\"Name\"" : "";
         if (position[Date_Column] < 0) {
             missing += missing.empty() ? "\"Date\"" : " and \"Date\"";

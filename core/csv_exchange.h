@@ -33,11 +33,12 @@ struct CSV_Record {
     bool Unterminated = false;
 };
 
-// Splits CSV text into records. A leading UTF-8 byte-order mark is skipped;
-// records end in CR LF, LF or CR; quoted fields may hold separators, quotes
-// (doubled) and line breaks. A quote inside an unquoted field, or text after
-// a closing quote, is taken as it stands. Blank lines are no records.
-std::vector<CSV_Record> Parse_CSV(std::string_view text);
+// Splits CSV text into records, fields at `separator`. A leading UTF-8
+// byte-order mark is skipped; records end in CR LF, LF or CR; quoted fields
+// may hold separators, quotes (doubled) and line breaks. A quote inside an
+// unquoted field, or text after a closing quote, is taken as it stands.
+// Blank lines are no records.
+std::vector<CSV_Record> Parse_CSV(std::string_view text, char separator = ',');
 
 // A date as the user writes it, e.g. the locale's short date; none when the
 // text is no date.
@@ -61,12 +62,13 @@ struct CSV_Import_Result {
     bool Had_Too_Many = false;
 };
 
-// Appends the CSV text's entries to the list while it has room. Columns are
-// found by header name (any order and case, surrounding blanks ignored); the
-// derived columns are ignored, Name and Date are required. Dates are ISO 8601
-// or whatever `local_date` reads. An empty event type is "Birthday". Line
-// breaks inside fields become LF, which the data file keeps. Bytes that are
-// not UTF-8 are kept as they are: the window shows them as text from Windows.
+// Appends the CSV text's entries to the list while it has room. Fields are
+// separated by ",", else by ";" or a tab where only that gives a header with
+// Name and Date. Columns are found by header name (any order and case, surrounding blanks ignored);
+// the derived columns are ignored, Name and Date are required. Dates are ISO 8601 or whatever
+// `local_date` reads. An empty event type is "Birthday". Line breaks inside fields become LF, which
+// the data file keeps. Bytes that are not UTF-8 are kept as they are: the window shows them as text
+// from Windows.
 CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
                              const Date_Reader& local_date);
 

@@ -124,11 +124,45 @@ TEST(CSV_Import, ColumnsByNameAndBadRowsSkippedAndCounted) {
     EXPECT_EQ(list.At(5).Orig_Date, Day_Number_Of(2001, 12, 31));
 }
 
+TEST(CSV_Import, SemicolonAndTabFilesAreReadWhereOnlyTheyNameTheColumns) {
+    const Date_Reader local = [](std::string_view text) {
+        return Read_Short_Date("%d.%m.%Y", text);
+    };
+    // As a spreadsheet set to German saves it: commas are text there.
+    Event_List list;
+    CSV_Import_Result result =
+        Import_CSV(list,
+                   "\xEF\xBB\xBFName;Date;Event Type;Comments\r\n"
+                   "M\xC3\xBCller, J\xC3\xBCrgen;21.03.1975;;\"1,5 m; gro\xC3\x9F\"\r\n"
+                   "Ada;1990-01-02;Wedding;\r\n",
+                   local);
+    EXPECT_EQ(result.Header_Error, "");
+    EXPECT_EQ(result.Imported, 2);
+    ASSERT_EQ(list.Event_Count(), 2);
+    EXPECT_EQ(list.At(1).Name, "M\xC3\xBCller, J\xC3\xBCrgen");
+    EXPECT_EQ(list.At(1).Orig_Date, Day_Number_Of(1975, 3, 21));
+    EXPECT_EQ(list.At(1).Comments, "1,5 m; gro\xC3\x9F");
+    EXPECT_EQ(list.At(2).Event_Type, "Wedding");
+
+    // A table copied from a spreadsheet.
+    result = Import_CSV(list, "Date\tName\r\n1991-04-05\tBo; Cy\r\n", {});
+    EXPECT_EQ(result.Imported, 1);
+    EXPECT_EQ(list.At(3).Name, "Bo; Cy");
+
+    // Where the commas give the columns, a semicolon is text, even when
+    // splitting at it would give them too.
+    result = Import_CSV(list, "Name,Date,Comments\r\nEd;Name;Date,1992-01-01,a;b\r\n", {});
+    EXPECT_EQ(result.Imported, 1);
+    EXPECT_EQ(list.At(4).Name, "Ed;Name;Date");
+    EXPECT_EQ(list.At(4).Comments, "a;b");
+}
+
 TEST(CSV_Import, HeaderWithoutRequiredColumnsChangesNothing) {
     Event_List list;
     Add(list, "Kept", 1980, 1, 1);
     for (const char* text : {"", "Name,Comments\r\nAbe,x\r\n", "Date\r\n1990-01-01\r\n",
-                             "Abe,1990-01-01\r\nBea,1991-01-01\r\n"}) {
+                             "Abe,1990-01-01\r\nBea,1991-01-01\r\n", "Name;Comments\r\n",
+                             "Name|Date\r\nAbe|1990-01-01\r\n"}) {
         const CSV_Import_Result result = Import_CSV(list, text, {});
         EXPECT_FALSE(result.Header_Error.empty()) << text;
         EXPECT_EQ(result.Imported, 0);
@@ -136,6 +170,9 @@ TEST(CSV_Import, HeaderWithoutRequiredColumnsChangesNothing) {
     EXPECT_EQ(Import_CSV(list, "Abe,1990-01-01\r\n", {}).Header_Error,
               "The first row of the file must name the columns, and it has no \"Name\" and "
               "\"Date\" column.");
+    // The message speaks of the separator that found the most.
+    EXPECT_EQ(Import_CSV(list, "Name;Comments\r\n", {}).Header_Error,
+              "The first row of the file must name the columns, and it has no \"Date\" column.");
     EXPECT_EQ(list.Event_Count(), 1);
 }
 
