@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -17,12 +19,19 @@ namespace {
 namespace fs = std::filesystem;
 
 // The command line the stand-in Notepad beside this test was started with;
-// empty when it did not run within ten seconds.
+// empty when it did not run within a minute. Wine on a busy machine can take
+// many seconds to start a program, and may refuse to open the file for a
+// moment after it appears.
 std::string Started_Command_Line(const fs::path& record) {
-    for (int i = 0; i < 1000 && !fs::exists(record); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::ifstream in(record, std::ios::binary);
+        if (in) {
+            return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return fs::exists(record) ? test::Read_Bytes(record) : std::string();
+    return {};
 }
 
 TEST(Windows_Text_Editor, NotepadIsStartedOnTheWholePathUnquoted) {
