@@ -342,10 +342,8 @@ std::string Name_From_N(std::string_view value, bool version_2_1) {
 
 // ---- Dates ----------------------------------------------------------------
 
-using Read_Date = VCard_Date;
-
-Read_Date Parse_Date(std::string_view text, const Property& property) {
-    return property.Text_Value ? Read_Date{} : Parse_VCard_Date(text, property.Omitted_Year);
+VCard_Date Parse_Date(std::string_view text, const Property& property) {
+    return property.Text_Value ? VCard_Date{} : Parse_VCard_Date(text, property.Omitted_Year);
 }
 
 // ---- Contacts -------------------------------------------------------------
@@ -356,7 +354,7 @@ enum class Date_Source { Birthday, Anniversary, Labelled, Own_Label };
 struct Contact_Date {
     Date_Source Source = Date_Source::Birthday;
     std::string Group;
-    Read_Date Date;
+    VCard_Date Date;
     std::string Label;
 };
 
