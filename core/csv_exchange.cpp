@@ -1,6 +1,5 @@
 #include "core/csv_exchange.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -95,22 +94,6 @@ std::string With_LF_Breaks(std::string_view text) {
         }
     }
     return out;
-}
-
-bool Is_Digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// The value of one to `most` digits, or -1.
-int Digits_Value(std::string_view text, std::size_t most) {
-    if (text.empty() || text.size() > most || !std::all_of(text.begin(), text.end(), Is_Digit)) {
-        return -1;
-    }
-    int value = 0;
-    for (const char c : text) {
-        value = value * 10 + (c - '0');
-    }
-    return value;
 }
 
 void Note_Skipped(CSV_Import_Result& result, int row) {
@@ -223,13 +206,13 @@ std::optional<Civil_Date> Read_ISO_Date(std::string_view text) {
     if (first != 4 || second == std::string_view::npos) {
         return std::nullopt;
     }
-    const int year = Digits_Value(text.substr(0, 4), 4);
-    const int month = Digits_Value(text.substr(5, second - 5), 2);
-    const int day = Digits_Value(text.substr(second + 1), 2);
-    if (!Is_Valid_Civil_Date(year, month, day)) {
+    const std::optional<int> year = Decimal_Value(text.substr(0, 4), 4);
+    const std::optional<int> month = Decimal_Value(text.substr(5, second - 5), 2);
+    const std::optional<int> day = Decimal_Value(text.substr(second + 1), 2);
+    if (!year || !month || !day || !Is_Valid_Civil_Date(*year, *month, *day)) {
         return std::nullopt;
     }
-    return Civil_Date{year, month, day};
+    return Civil_Date{*year, *month, *day};
 }
 
 CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,

@@ -42,6 +42,22 @@ std::string_view Trimmed(std::string_view text, std::string_view blanks) {
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+std::optional<int> Decimal_Value(std::string_view digits, std::size_t most) {
+    // Ten digits could overflow an int.
+    constexpr std::size_t Longest = 9;
+    if (digits.empty() || digits.size() > most || digits.size() > Longest) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 void Append_UTF8(std::string& out, char32_t code) {
     if (code < 0x80) {
         out += static_cast<char>(code);

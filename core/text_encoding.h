@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,10 @@ std::string Ascii_Upper_Case(std::string_view text);
 
 // The text without the bytes of `blanks` at either end.
 std::string_view Trimmed(std::string_view text, std::string_view blanks = " \t");
+
+// The value of one to `most` decimal digits (at most 9), or none when the
+// text is empty, longer or holds anything else.
+std::optional<int> Decimal_Value(std::string_view digits, std::size_t most);
 
 // Appends the code point (up to U+10FFFF) in UTF-8.
 void Append_UTF8(std::string& out, char32_t code);

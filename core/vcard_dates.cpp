@@ -1,30 +1,11 @@
 #include "core/vcard_dates.h"
 
 #include "core/dates.h"
+#include "core/text_encoding.h"
 
 namespace tessaly {
 
 namespace {
-
-bool All_Digits(std::string_view text) {
-    if (text.empty()) {
-        return false;
-    }
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-    }
-    return true;
-}
-
-int Number_Of(std::string_view digits) {
-    int value = 0;
-    for (const char c : digits) {
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
 
 // Month and day as "MMDD" or "MM-DD" (one-digit fields allowed with "-").
 bool Month_And_Day(std::string_view text, int& month, int& day) {
@@ -35,12 +16,13 @@ bool Month_And_Day(std::string_view text, int& month, int& day) {
         month_text = text.substr(0, dash);
         day_text = text.substr(dash + 1);
     }
-    if (!All_Digits(month_text) || !All_Digits(day_text) || month_text.size() > 2 ||
-        day_text.size() > 2) {
+    const std::optional<int> month_value = Decimal_Value(month_text, 2);
+    const std::optional<int> day_value = Decimal_Value(day_text, 2);
+    if (!month_value || !day_value) {
         return false;
     }
-    month = Number_Of(month_text);
-    day = Number_Of(day_text);
+    month = *month_value;
+    day = *day_value;
     // A leap year, so that 29 February counts as a day.
     return Is_Valid_Civil_Date(2000, month, day);
 }
@@ -56,14 +38,15 @@ VCard_Date Parse_VCard_Date(std::string_view text, std::optional<int> omitted_ye
     if (text.starts_with("--")) {
         const std::string_view rest = text.substr(2);
         // "---DD" gives only a day; it has no year either.
-        const bool day_only = rest.size() == 3 && rest[0] == '-' && All_Digits(rest.substr(1));
+        const bool day_only =
+            rest.size() == 3 && rest[0] == '-' && Decimal_Value(rest.substr(1), 2);
         return {day_only || Month_And_Day(rest, month, day) ? VCard_Date_Kind::Without_Year
                                                             : VCard_Date_Kind::Unreadable,
                 0};
     }
     std::string_view year_text = text.substr(0, 4);
     std::string_view rest;
-    if (text.size() == 8 && All_Digits(text)) {
+    if (text.size() == 8 && Decimal_Value(text, 8)) {
         rest = text.substr(4);
     } else if (text.size() > 5 && text[4] == '-') {
         rest = text.substr(5);
@@ -74,10 +57,11 @@ VCard_Date Parse_VCard_Date(std::string_view text, std::optional<int> omitted_ye
     } else {
         return {};
     }
-    if (!All_Digits(year_text) || !Month_And_Day(rest, month, day)) {
+    const std::optional<int> year_value = Decimal_Value(year_text, 4);
+    if (!year_value || !Month_And_Day(rest, month, day)) {
         return {};
     }
-    const int year = Number_Of(year_text);
+    const int year = *year_value;
     // Year 0 does not exist: writers put it, or the year they name as the
     // omitted one, where they know no year.
     if (year == 0 || (omitted_year && *omitted_year == year)) {

@@ -132,20 +132,6 @@ std::string_view Unquoted(std::string_view value) {
     return value;
 }
 
-std::optional<int> Small_Number(std::string_view text) {
-    if (text.empty() || text.size() > 4) {
-        return std::nullopt;
-    }
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 void Apply_Parameter(Property& property, std::string_view parameter) {
     const std::size_t equals = parameter.find('=');
     if (equals == std::string_view::npos) {
@@ -164,7 +150,7 @@ void Apply_Parameter(Property& property, std::string_view parameter) {
     } else if (key == "VALUE") {
         property.Text_Value = Upper(value) == "TEXT";
     } else if (key == "X-APPLE-OMIT-YEAR") {
-        property.Omitted_Year = Small_Number(value);
+        property.Omitted_Year = Decimal_Value(value, 4);
     }
 }
 

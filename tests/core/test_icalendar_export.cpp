@@ -15,6 +15,7 @@
 #include "core/event_list.h"
 #include "core/icalendar_export.h"
 #include "core/text_encoding.h"
+#include "test_support/sample_entries.h"
 
 #ifdef TESSALY_HAVE_LIBICAL
 #include <libical/ical.h>
@@ -27,16 +28,11 @@ using namespace std::chrono;
 
 const sys_seconds Stamp = sys_days{year{2026} / December / 7} + hours{9} + minutes{5} + seconds{3};
 
-struct Sample {
-    std::string Name;
-    int Year, Month, Day;
-    std::string Event_Type;
-    std::string Comments;
-};
+using test::List_Of;
 
 // Texts that test the folding, the escaping and the conversion of bytes
 // written on Windows, and the days at the edges of the calendar.
-const std::vector<Sample> Awkward = {
+const std::vector<test::Entry> Awkward = {
     {"Åsa Öberg-Ståhlberg " + std::string(30, 'x') + " Ærøskøbing 日本語テキスト🎂 and more", 1984,
      5, 17, "Birthday", "ü€ 𝄞 \"quoted\", semi; back\\slash\r\nsecond line\nthird"},
     {"Leap Lena", 2000, 2, 29, "Birthday", ""},
@@ -48,18 +44,6 @@ const std::vector<Sample> Awkward = {
     {"", 1970, 1, 1, "Wedding Anniversary", ""},
     {"New Year", 2027, 1, 1, "", ""},
 };
-
-Event_List List_Of(const std::vector<Sample>& samples) {
-    Event_List list;
-    for (const Sample& sample : samples) {
-        TName_And_Event_Data& entry = list.Append();
-        entry.Name = sample.Name;
-        entry.Orig_Date = Day_Number_Of(sample.Year, sample.Month, sample.Day);
-        entry.Event_Type = sample.Event_Type;
-        entry.Comments = sample.Comments;
-    }
-    return list;
-}
 
 std::vector<std::string> Physical_Lines(const std::string& text) {
     std::vector<std::string> lines;

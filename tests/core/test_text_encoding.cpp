@@ -53,5 +53,17 @@ TEST(TextEncoding, TrimmingRemovesOnlyTheGivenBytesAtTheEnds) {
     EXPECT_EQ(Trimmed("\xA0\xC3\x85se "), "\xA0\xC3\x85se");
 }
 
+TEST(TextEncoding, DecimalValueTakesOnlyAShortRunOfDigits) {
+    EXPECT_EQ(Decimal_Value("0", 1), 0);
+    EXPECT_EQ(Decimal_Value("0042", 4), 42);
+    EXPECT_EQ(Decimal_Value("19960415", 8), 19960415);
+    EXPECT_EQ(Decimal_Value("12345", 4), std::nullopt);
+    EXPECT_EQ(Decimal_Value("", 4), std::nullopt);
+    EXPECT_EQ(Decimal_Value("1 2", 4), std::nullopt);
+    EXPECT_EQ(Decimal_Value("-1", 4), std::nullopt);
+    EXPECT_EQ(Decimal_Value("+1", 4), std::nullopt);
+    EXPECT_EQ(Decimal_Value("\xD9\xA1", 4), std::nullopt);  // an Arabic-Indic one
+}
+
 }  // namespace
 }  // namespace tessaly

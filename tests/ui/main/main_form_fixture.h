@@ -14,6 +14,7 @@
 #include "core/dates.h"
 #include "test_support/failing_save.h"
 #include "test_support/fake_desktop.h"
+#include "test_support/sample_entries.h"
 #include "test_support/scripted_file_dialogs.h"
 #include "test_support/scripted_message_boxes.h"
 #include "test_support/temp_dir.h"
@@ -22,13 +23,6 @@
 #include "widgets/format_string_grid.h"
 
 namespace tessaly::test {
-
-struct Entry {
-    std::string Name;
-    int Year, Month, Day;
-    std::string Event_Type;
-    std::string Comments;
-};
 
 // 7 December 2026 was a Monday.
 inline const QDate kMonday(2026, 12, 7);
@@ -47,15 +41,7 @@ protected:
     std::filesystem::path Data() const { return dir.File("Tessaly.dat"); }
 
     void Write_Data(const std::vector<Entry>& entries) {
-        Event_List list;
-        for (const Entry& entry : entries) {
-            TName_And_Event_Data& record = list.Append();
-            record.Name = entry.Name;
-            record.Orig_Date = Day_Number_Of(entry.Year, entry.Month, entry.Day);
-            record.Event_Type = entry.Event_Type;
-            record.Comments = entry.Comments;
-        }
-        Save_Data_To_File_ButtonClick(list, Data());
+        Save_Data_To_File_ButtonClick(List_Of(entries), Data());
     }
 
     // The fixture's seams, for a window whose executable is that file.
