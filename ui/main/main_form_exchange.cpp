@@ -23,10 +23,6 @@ namespace tessaly {
 
 namespace {
 
-QString Native(const std::filesystem::path& file) {
-    return QString::fromStdString(file.string());
-}
-
 QString Entries(int count) {
     return count == 1 ? QStringLiteral("1 entry") : QString::number(count) + " entries";
 }
@@ -36,12 +32,12 @@ QString Nothing_To_Export_Error() {
 }
 
 QString Exported_Notice(int count, const std::filesystem::path& file) {
-    return QStringLiteral("%1 written to\n\n%2").arg(Entries(count), Native(file));
+    return QStringLiteral("%1 written to\n\n%2").arg(Entries(count), To_Qt_Path(file));
 }
 
 QString Export_Failed_Error(const std::filesystem::path& file, const std::exception& error) {
     return QStringLiteral("Error: The list could not be exported to \"%1\".\n\n%2")
-        .arg(Native(file), Failure_Sentence(error));
+        .arg(To_Qt_Path(file), Failure_Sentence(error));
 }
 
 QString Import_Failed_Error(const QString& reason) {
