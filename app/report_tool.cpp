@@ -295,6 +295,9 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
         Append_Demo_Data(list, today);
     } else {
         Load_Options load_options;
+        load_options.On_Count_Mismatch = [&err](const std::string& message) {
+            err << Report_Tool_Name << ": " << Terminal_Lines(message) << "\n";
+        };
         load_options.On_Capacity_Cut = [&err] {
             err << Terminal_Lines(Capacity_Message_Load()) << "\n";
         };

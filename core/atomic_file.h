@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ struct Atomic_Write_Options {
     // Before the new bytes replace an existing file, the previous file is kept
     // as "<name>.bak" beside it (replaced atomically, same permissions).
     bool Keep_Backup = false;
+    // A new file takes this file's permissions, or the owner's alone where
+    // it does not exist: copies of the user's list stay as private as the
+    // list. Without it a new file gets the usual ones (0666 less the umask).
+    std::optional<std::filesystem::path> Mode_Of;
 };
 
 // Replaces the file with the bytes so that it is never seen half-written: the

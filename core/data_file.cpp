@@ -123,6 +123,14 @@ public:
         return token;
     }
 
+    bool At_End() const { return pos_ >= bytes_.size(); }
+
+    // Whether anything but separators (blanks, tabs, line ends) is left.
+    bool Only_Separators_Left() const {
+        return std::all_of(bytes_.begin() + static_cast<std::ptrdiff_t>(pos_), bytes_.end(),
+                           Is_Separator);
+    }
+
 private:
     void Skip_Line_End() {
         if (pos_ < bytes_.size() && bytes_[pos_] == line_end_) {
@@ -201,7 +209,18 @@ Day_Number Read_Date_Token(Reader& reader) {
     return token.empty() ? 0 : Parse_Date_Token(token);
 }
 
-void Read_Entries(std::string_view bytes, Event_List& list, const Load_Options& options) {
+// What the file's count said against what the file held.
+struct Count_Check {
+    int Count = 0;
+    // Entries whose date the file held; fewer than Count when it ended early.
+    int Found = 0;
+    // Text follows the last entry counted.
+    bool More_Follow = false;
+
+    bool Agrees() const { return Found == Count && !More_Follow; }
+};
+
+Count_Check Read_Entries(std::string_view bytes, Event_List& list, const Load_Options& options) {
     Reader reader(Text_Of_File(bytes));
     const std::string first_line = reader.Read_Line();
     const bool is_v1_1 = Ascii_Upper_Case(first_line).find('V') != std::string::npos;
@@ -210,7 +229,8 @@ void Read_Entries(std::string_view bytes, Event_List& list, const Load_Options& 
     if (count < 0) {
         count = 0;
     }
-    if (count >= Event_Array_Size) {
+    const bool cut_to_size = count >= Event_Array_Size;
+    if (cut_to_size) {
         if (options.On_Capacity_Cut) {
             options.On_Capacity_Cut();
         }
@@ -220,9 +240,14 @@ void Read_Entries(std::string_view bytes, Event_List& list, const Load_Options& 
     // Fixed before the entries are read: a failure part-way leaves this count
     // with the entries read so far and blank ones after them.
     list.Set_Event_Count(count);
+    int found = count;
     for (int position = 1; position <= count; ++position) {
         TName_And_Event_Data& entry = list.At(position);
         entry.Name = reader.Read_Line();
+        // Ended before this entry's date: the rest are blanks the file never held.
+        if (reader.At_End() && found == count) {
+            found = position - 1;
+        }
         entry.Orig_Date = Read_Date_Token(reader);
         entry.Event_Type = reader.Read_Line();
         if (is_v1_1) {
@@ -233,6 +258,12 @@ void Read_Entries(std::string_view bytes, Event_List& list, const Load_Options& 
             entry.Spare_4 = reader.Read_Line();
         }
     }
+    Count_Check check{count, found, false};
+    // Entries beyond a count cut to the list's size were already announced.
+    if (!cut_to_size && !reader.Only_Separators_Left()) {
+        check.More_Follow = true;
+    }
+    return check;
 }
 
 // The day a written date text stands for.
@@ -244,9 +275,9 @@ double Whole_Day_Of_Text(std::string_view text) {
     return std::trunc(value);
 }
 
-std::filesystem::path Unreadable_Copy_Name(const std::filesystem::path& file, int number) {
+std::filesystem::path Copy_Name(const std::filesystem::path& file, const char* suffix, int number) {
     std::filesystem::path name = file;
-    name += ".unreadable";
+    name += suffix;
     if (number > 1) {
         name += "-" + std::to_string(number);
     }
@@ -255,19 +286,22 @@ std::filesystem::path Unreadable_Copy_Name(const std::filesystem::path& file, in
 
 // Puts the bytes aside under the first free copy name, or returns an earlier
 // copy that holds the same bytes, so that repeated start-ups with the same
-// broken file keep one copy. Never replaces another copy.
-std::filesystem::path Keep_Unreadable_Copy(const std::filesystem::path& file,
-                                           std::string_view bytes) {
+// broken file keep one copy. Never replaces another copy. The copy is as
+// private as the file.
+std::filesystem::path Keep_Copy(const std::filesystem::path& file, const char* suffix,
+                                std::string_view bytes) {
     constexpr int Most_Copies = 1000;
     for (int number = 1; number <= Most_Copies; ++number) {
-        const std::filesystem::path copy = Unreadable_Copy_Name(file, number);
+        const std::filesystem::path copy = Copy_Name(file, suffix, number);
         std::error_code error;
         const auto status = std::filesystem::symlink_status(copy, error);
         if (error && status.type() != std::filesystem::file_type::not_found) {
             throw File_Error("Cannot save \"" + copy.string() + "\": " + error.message());
         }
         if (status.type() == std::filesystem::file_type::not_found) {
-            Write_File_Atomically(copy, bytes);
+            Atomic_Write_Options private_copy;
+            private_copy.Mode_Of = file;
+            Write_File_Atomically(copy, bytes, private_copy);
             return copy;
         }
         if (status.type() == std::filesystem::file_type::regular) {
@@ -297,7 +331,7 @@ std::filesystem::path Keep_Unreadable_Copy(const std::filesystem::path& file,
         message += "\"" + file.string() + "\" is unchanged.";
     } else {
         try {
-            copy = Keep_Unreadable_Copy(file, *bytes);
+            copy = Keep_Copy(file, ".unreadable", *bytes);
             message += "The data file could not be read; its content was kept unchanged in \"" +
                        copy->string() + "\".";
         } catch (const File_Error& copy_error) {
@@ -312,6 +346,41 @@ std::filesystem::path Keep_Unreadable_Copy(const std::filesystem::path& file,
                "It is not written over until it can be read again; after mending it, use "
                "\"Undo Recent Delete(s) / Reset(s) - Reload Data from File\" in the Data menu.";
     throw Load_Error(message, reason, copy);
+}
+
+std::string Entries_Text(int count) {
+    return std::to_string(count) + (count == 1 ? " entry" : " entries");
+}
+
+// Tells the user, through the option, where the count and the entries
+// disagree; the window first keeps the file as it was.
+void Report_Count_Mismatch(const std::filesystem::path& file, std::string_view bytes,
+                           const Count_Check& check, const Load_Options& options) {
+    if (check.Agrees() || !options.On_Count_Mismatch) {
+        return;
+    }
+    std::string message =
+        "The data file \"" + file.string() + "\" says it holds " + Entries_Text(check.Count) + ", ";
+    if (check.Found < check.Count) {
+        message += "but it ends after " + std::to_string(check.Found) + ". The list shows " +
+                   Entries_Text(check.Count - check.Found) +
+                   " more without a name or date, which the next save writes to the file.";
+    } else {
+        message +=
+            "but more text follows the last of them. That text was not loaded, and the "
+            "next save leaves it out of the file.";
+    }
+    if (options.Keep_Unreadable_Copy) {
+        message += std::string(Message_Line_Break) + Message_Line_Break;
+        try {
+            message += "The file as it was is kept in \"" +
+                       Keep_Copy(file, ".mismatched", bytes).string() + "\".";
+        } catch (const File_Error& copy_error) {
+            message += "No copy of the file as it was could be kept (" +
+                       std::string(copy_error.what()) + ").";
+        }
+    }
+    options.On_Count_Mismatch(message);
 }
 
 }  // namespace
@@ -425,11 +494,38 @@ void Parse_Data_File(std::string_view bytes, Event_List& list, const Load_Option
     Read_Entries(bytes, list, options);
 }
 
+void Check_Loadable(std::string_view bytes, int event_count) {
+    if (bytes.size() > Largest_Readable_File) {
+        constexpr std::size_t Mebibyte = 1024 * 1024;
+        throw Unsaveable_List_Error(
+            "The list was not saved: as a data file it would take " +
+            std::to_string((bytes.size() + Mebibyte - 1) / Mebibyte) +
+            " MiB, and Tessaly reads data files of at most " +
+            std::to_string(Largest_Readable_File / Mebibyte) +
+            " MiB. Shorten long comments or remove entries, then save again.");
+    }
+    Event_List read_back;
+    try {
+        Parse_Data_File(bytes, read_back, {});
+    } catch (const Tessaly_Error& error) {
+        throw Unsaveable_List_Error(
+            "The list was not saved: Tessaly could not read it back from the data file (" +
+            std::string(error.what()) + ").");
+    }
+    if (read_back.Event_Count() != event_count) {
+        throw Unsaveable_List_Error("The list was not saved: the data file would read back as " +
+                                    Entries_Text(read_back.Event_Count()) + ", not " +
+                                    Entries_Text(event_count) + ".");
+    }
+}
+
 void Save_Data_To_File_ButtonClick(const Event_List& list, const std::filesystem::path& file,
                                    const Save_Options& options) {
+    const std::string bytes = Serialise_Data_File(list);
+    Check_Loadable(bytes, list.Event_Count());
     Atomic_Write_Options write_options;
     write_options.Keep_Backup = options.Keep_Backup;
-    Write_File_Atomically(file, Serialise_Data_File(list), write_options);
+    Write_File_Atomically(file, bytes, write_options);
 }
 
 Load_Result Load_Data_From_File_ButtonClick(Event_List& list, const std::filesystem::path& file,
@@ -443,12 +539,14 @@ Load_Result Load_Data_From_File_ButtonClick(Event_List& list, const std::filesys
     }
 
     std::optional<std::string> bytes;
+    Count_Check check;
     try {
         bytes = Read_Whole_File(file);
-        Read_Entries(*bytes, list, options);
+        check = Read_Entries(*bytes, list, options);
     } catch (const Tessaly_Error& error) {
         Throw_Load_Error(file, error.what(), bytes, options);
     }
+    Report_Count_Mismatch(file, *bytes, check, options);
     return Load_Result::Loaded;
 }
 

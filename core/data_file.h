@@ -23,6 +23,11 @@ struct Load_Options {
     // The window sets this: a file that fails to load is copied aside before
     // anything can overwrite it. The terminal tool, which never saves, does not.
     bool Keep_Unreadable_Copy = false;
+    // Called when the file's entry count and its entries disagree (a count
+    // larger than the entries, or entries after the last one counted), after
+    // the list was read by the usual rules. With Keep_Unreadable_Copy the
+    // file is first copied aside, and the message names the copy.
+    std::function<void(const std::string& message)> On_Count_Mismatch;
 };
 
 // The 23-character text of a date: sign position, one digit, ".", fourteen
@@ -43,6 +48,16 @@ void Parse_Data_File(std::string_view bytes, Event_List& list, const Load_Option
 
 // The file's bytes for the list in the "V1.1" layout, CR LF after each line.
 std::string Serialise_Data_File(const Event_List& list);
+
+// A list that would make a data file the load refuses: nothing is written.
+class Unsaveable_List_Error : public File_Error {
+public:
+    using File_Error::File_Error;
+};
+
+// Throws Unsaveable_List_Error unless the load reads the bytes back as a
+// list of the same count: what the window saves, it can always load again.
+void Check_Loadable(std::string_view bytes, int event_count);
 
 struct Save_Options {
     // The window keeps the file it replaces as "Tessaly.dat.bak", so that a

@@ -32,9 +32,17 @@ Load_Result Data_File_Session::Load(Event_List& list, const Load_Options& option
     // Taken before reading: a change made while the file is read is then seen
     // as a change at the next save.
     const File_Stamp stamp = Stamp_Now();
+    bool mismatched = false;
+    Load_Options session_options = options;
+    if (options.On_Count_Mismatch) {
+        session_options.On_Count_Mismatch = [&](const std::string& message) {
+            mismatched = true;
+            options.On_Count_Mismatch(message);
+        };
+    }
     Load_Result result = Load_Result::No_File;
     try {
-        result = Load_Data_From_File_ButtonClick(list, file_, options);
+        result = Load_Data_From_File_ButtonClick(list, file_, session_options);
     } catch (const Load_Error&) {
         load_failed_ = true;
         known_bytes_ = Serialise_Data_File(list);
@@ -42,7 +50,10 @@ Load_Result Data_File_Session::Load(Event_List& list, const Load_Options& option
         throw;
     }
     load_failed_ = false;
-    known_bytes_ = Serialise_Data_File(list);
+    // A count the user was told disagrees is mended by the next save, which
+    // writes the list as loaded; otherwise the file would tell them again at
+    // every start.
+    known_bytes_ = mismatched ? std::string() : Serialise_Data_File(list);
     known_stamp_ = stamp;
     return result;
 }
@@ -65,6 +76,7 @@ Data_File_Session::Save_Result Data_File_Session::Save(const Event_List& list,
     if (stamp != known_stamp_ && !overwrite_changed) {
         return Save_Result::Changed_On_Disk;
     }
+    Check_Loadable(bytes, list.Event_Count());
     Atomic_Write_Options options;
     options.Keep_Backup = true;
     Write_File_Atomically(file_, bytes, options);
@@ -85,7 +97,12 @@ fs::path Data_File_Session::Keep_Aside(const Event_List& list) {
         }
         safe_file_ = Safe_File_Name(file_, number);
     }
-    Write_File_Atomically(*safe_file_, Serialise_Data_File(list));
+    const std::string bytes = Serialise_Data_File(list);
+    Check_Loadable(bytes, list.Event_Count());
+    // As private as the list itself.
+    Atomic_Write_Options options;
+    options.Mode_Of = file_;
+    Write_File_Atomically(*safe_file_, bytes, options);
     return *safe_file_;
 }
 

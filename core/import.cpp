@@ -97,10 +97,10 @@ void Import_Lines::Assign(std::string bytes) {
     lines_ = Split_Sibling_Lines(bytes_);
 }
 
-TName_And_Event_Data Parse_Sibling_Line(std::string_view line) {
+TName_And_Event_Data Parse_Sibling_Line(std::string_view line, Field_Repairs& repairs) {
     const std::string date_text = Extract_Between(line, "#");
     TName_And_Event_Data entry;
-    entry.Name = Extract_Between(line, "\"");
+    entry.Name = Storable_Text(Extract_Between(line, "\""), repairs);
     const int year = To_Integer(Nth_Field(1, "-", date_text));
     const int month = To_Integer(Nth_Field(2, "-", date_text));
     const int day = To_Integer(Nth_Field(3, "-", date_text));
@@ -109,7 +109,13 @@ TName_And_Event_Data Parse_Sibling_Line(std::string_view line) {
     return entry;
 }
 
-int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines) {
+TName_And_Event_Data Parse_Sibling_Line(std::string_view line) {
+    Field_Repairs repairs;
+    return Parse_Sibling_Line(line, repairs);
+}
+
+int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines,
+                         Field_Repairs& repairs) {
     int taken = 0;
     for (const std::string_view line : lines) {
         if (list.Is_Full()) {
@@ -117,11 +123,16 @@ int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& 
         }
         // Parsed before it is appended: a bad line leaves no half-filled
         // entry behind.
-        TName_And_Event_Data entry = Parse_Sibling_Line(line);
+        TName_And_Event_Data entry = Parse_Sibling_Line(line, repairs);
         list.Append() = std::move(entry);
         ++taken;
     }
     return taken;
+}
+
+int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines) {
+    Field_Repairs repairs;
+    return Append_Sibling_Lines(list, lines, repairs);
 }
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/event_list.h"
+#include "core/field_limits.h"
 
 namespace tessaly {
 
@@ -46,13 +47,17 @@ private:
 // One line of the sibling program's file as a "birthday" entry: the name
 // between the first two double quotes, the date year-month-day between the
 // first two "#". Throws Convert_Error with "'%s' is not a valid integer value"
-// or "Invalid argument to date encode".
+// or "Invalid argument to date encode". The name is made storable
+// (Storable_Text), and what that changed is added to `repairs`.
+TName_And_Event_Data Parse_Sibling_Line(std::string_view line, Field_Repairs& repairs);
 TName_And_Event_Data Parse_Sibling_Line(std::string_view line);
 
 // Appends each line as an entry while the list has room, and visits the
 // lines past that without taking them. Returns how many were taken. A bad
 // line throws as Parse_Sibling_Line does; it appends nothing, and the
 // entries of the lines before it stay in the list.
+int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines,
+                         Field_Repairs& repairs);
 int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines);
 
 }  // namespace tessaly

@@ -4,8 +4,11 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "core/errors.h"
@@ -150,6 +153,84 @@ TEST(Write_File_Atomically, ReadOnlyTargetIsRefusedEvenForRoot) {
     EXPECT_EQ(Read_Bytes(target), "old");
     EXPECT_EQ(Mode_Of(target), 0444u);
     EXPECT_EQ(Entries_In(dir.Path()), 1u);
+}
+
+TEST(Write_File_Atomically, NewCopyIsAsPrivateAsItsModelWhateverTheUmask) {
+    Temp_Dir dir;
+    const fs::path list = dir.File("Tessaly.dat");
+    Write_Bytes(list, "list");
+    const mode_t old_mask = ::umask(022);
+    Atomic_Write_Options options;
+    options.Mode_Of = list;
+    for (const mode_t mode : {mode_t{0600}, mode_t{0640}}) {
+        ASSERT_EQ(::chmod(list.c_str(), mode), 0);
+        const fs::path copy = dir.File("copy-" + std::to_string(mode));
+        Write_File_Atomically(copy, "x", options);
+        EXPECT_EQ(Mode_Of(copy), mode);
+    }
+    // No list yet: the owner's alone.
+    options.Mode_Of = dir.File("missing");
+    Write_File_Atomically(dir.File("first"), "x", options);
+    ::umask(old_mask);
+    EXPECT_EQ(Mode_Of(dir.File("first")), 0600u);
+}
+
+// Runs the body in a child process as the unprivileged user nobody; returns
+// the child's exit code.
+int Exit_Code_As_Nobody(const std::function<int()>& body) {
+    constexpr uid_t Nobody = 65534;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0) {
+            ::_exit(90);
+        }
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+
+TEST(Write_File_Atomically, FileThisUserMayNotWriteIsRefusedThoughTheFolderIsWritable) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can make a file of another user here";
+    }
+    Temp_Dir dir;
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0777), 0);
+    const fs::path target = dir.File("Tessaly.dat");
+    Write_Bytes(target, "root's list");
+    ASSERT_EQ(::chmod(target.c_str(), 0644), 0);
+
+    const int code = Exit_Code_As_Nobody([&target] {
+        try {
+            Write_File_Atomically(target, "nobody's list");
+            return 1;
+        } catch (const File_Error& error) {
+            return std::string(error.what()).ends_with("Permission denied") ? 0 : 2;
+        }
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(Read_Bytes(target), "root's list");
+}
+
+TEST(Write_File_Atomically, ReplacingKeepsTheFilesOwnerAndGroup) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can give a file to another user";
+    }
+    Temp_Dir dir;
+    const fs::path target = dir.File("Tessaly.dat");
+    Write_Bytes(target, "old");
+    ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(target.c_str(), 0660), 0);
+
+    Write_File_Atomically(target, "new");
+
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 65534u);
+    EXPECT_EQ(info.st_gid, 65534u);
+    EXPECT_EQ(info.st_mode & 07777, 0660u);
+    EXPECT_EQ(Read_Bytes(target), "new");
 }
 
 TEST(Write_File_Atomically, TargetThatIsNoRegularFileIsRefusedAndKept) {

@@ -90,6 +90,21 @@ TEST(Import, AppendTakesWhatFitsAndVisitsTheRest) {
     EXPECT_EQ(list.At(500).Orig_Date, Encode_Date(2000, 1, 10));
 }
 
+TEST(Import, NamesAreMadeStorableAndTheChangesCounted) {
+    using namespace std::string_literals;
+    const std::string nul_line = "\"Bo\0b\",#1991-6-2#"s;
+    const std::string long_line = "\"" + std::string(Longest_Field + 1, 'n') + "\",#1991-6-3#";
+    const std::vector<std::string_view> lines = {nul_line, long_line, "\"Plain\",#1991-6-4#"};
+    Event_List list;
+    Field_Repairs repairs;
+    EXPECT_EQ(Append_Sibling_Lines(list, lines, repairs), 3);
+    EXPECT_EQ(list.At(1).Name, "Bo b");
+    EXPECT_EQ(list.At(2).Name, std::string(Longest_Field, 'n'));
+    EXPECT_EQ(list.At(3).Name, "Plain");
+    EXPECT_EQ(repairs.Blanked, 1);
+    EXPECT_EQ(repairs.Shortened, 1);
+}
+
 TEST(Import, BadLineKeepsTheEntriesBeforeItAndAddsNothingItself) {
     Event_List list;
     const std::vector<std::string_view> lines = {"\"Ann\",#1990-05-01#", "\"Bob\",#1990-02-30#",

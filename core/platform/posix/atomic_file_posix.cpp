@@ -59,6 +59,19 @@ mode_t Current_Umask() {
     return mask;
 }
 
+// A new file's permissions: those of Mode_Of's file, owner-only where it is
+// missing, else the usual ones.
+mode_t New_File_Mode(const Atomic_Write_Options& options) {
+    if (!options.Mode_Of) {
+        return static_cast<mode_t>(0666 & ~Current_Umask());
+    }
+    struct stat model {};
+    if (::stat(options.Mode_Of->c_str(), &model) == 0 && S_ISREG(model.st_mode)) {
+        return model.st_mode & 0777;
+    }
+    return 0600;
+}
+
 // The file a chain of symbolic links finally names, whether it exists or not;
 // the path itself when it is no link.
 fs::path Final_Target(const fs::path& target) {
@@ -124,14 +137,18 @@ public:
     Temporary_File(const Temporary_File&) = delete;
     Temporary_File& operator=(const Temporary_File&) = delete;
 
-    // Creates it with the bytes and the mode, flushed to disk and closed.
-    // Returns 0 or the failing call's error number.
-    int Write(std::string_view bytes, mode_t mode) {
+    // Creates it with the bytes and the mode, flushed to disk and closed; the
+    // owner and group of the file it replaces are kept where the system lets
+    // this user keep them. Returns 0 or the failing call's error number.
+    int Write(std::string_view bytes, mode_t mode, const struct stat* replaced = nullptr) {
         fd_ = calls_.Make_Temporary(name_.data(), O_CLOEXEC);
         if (fd_ < 0) {
             return errno;
         }
         created_ = true;
+        if (replaced != nullptr) {
+            Keep_Owner(*replaced);
+        }
         // mkstemp creates the file as 0600. Not every file system keeps modes,
         // and the content matters more than they do, so a refusal is let pass.
         calls_.Change_Mode(fd_, mode);
@@ -175,6 +192,20 @@ public:
     void Mark_Created() { created_ = true; }
 
 private:
+    // Only root may give a file away; a member of the file's group may still
+    // give it that group, which a shared list relies on.
+    void Keep_Owner(const struct stat& replaced) const {
+        struct stat created {};
+        if (::fstat(fd_, &created) != 0 ||
+            (created.st_uid == replaced.st_uid && created.st_gid == replaced.st_gid)) {
+            return;
+        }
+        if (::fchown(fd_, replaced.st_uid, replaced.st_gid) != 0) {
+            [[maybe_unused]] const int ignored =
+                ::fchown(fd_, static_cast<uid_t>(-1), replaced.st_gid);
+        }
+    }
+
     const detail::File_Calls& calls_;
     std::string name_;
     int fd_ = -1;
@@ -245,15 +276,18 @@ void Write_File_Atomically(const fs::path& target, std::string_view bytes,
         Throw_File_Error("Cannot save", target,
                          S_ISDIR(existing.st_mode) ? System_Text(EISDIR) : "not a regular file");
     }
-    if (exists && (existing.st_mode & S_IWUSR) == 0) {
+    // A file nobody may write is how a user keeps it from being changed, and
+    // one this user may not write is not theirs to replace: renaming over
+    // either would succeed regardless.
+    if (exists && ((existing.st_mode & 0222) == 0 ||
+                   ::faccessat(AT_FDCWD, real_target.c_str(), W_OK, AT_EACCESS) != 0)) {
         Throw_File_Error("Cannot save", target, System_Text(EACCES));
     }
 
     // Beside the target, so that the rename stays within one file system.
     Temporary_File temporary(real_target);
-    const mode_t mode =
-        exists ? (existing.st_mode & 07777) : static_cast<mode_t>(0666 & ~Current_Umask());
-    if (const int error = temporary.Write(bytes, mode); error != 0) {
+    const mode_t mode = exists ? (existing.st_mode & 07777) : New_File_Mode(options);
+    if (const int error = temporary.Write(bytes, mode, exists ? &existing : nullptr); error != 0) {
         Throw_File_Error("Cannot save", target, System_Text(error));
     }
     if (exists && options.Keep_Backup) {
