@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "core/field_limits.h"
 #include "core/text_encoding.h"
 
 namespace tessaly {
@@ -79,21 +80,44 @@ bool Has_Required_Columns(const Column_Positions& position) {
     return position[Name_Column] >= 0 && position[Date_Column] >= 0;
 }
 
-// CR LF and lone CR as LF: the data file ends its lines at a CR.
-std::string With_LF_Breaks(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n') {
-                ++i;
-            }
-            out += '\n';
-        } else {
-            out += text[i];
+// Spreadsheet programs run a cell that begins with one of these as a
+// formula, which a name or comment from anyone must never become.
+bool Starts_Formula(std::string_view text) {
+    return !text.empty() &&
+           std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+}
+
+// Marks are quotes before a formula's first character; a text that already
+// begins so gets one more, so that taking one off gives back any text.
+bool Has_Formula_Marks(std::string_view text) {
+    const std::size_t marks = text.find_first_not_of('\'');
+    return marks != std::string_view::npos && Starts_Formula(text.substr(marks));
+}
+
+std::string With_Formula_Mark(std::string text) {
+    if (Has_Formula_Marks(text)) {
+        text.insert(text.begin(), '\'');
+    }
+    return text;
+}
+
+std::string_view Without_Formula_Mark(std::string_view text) {
+    if (!text.empty() && text.front() == '\'' && Has_Formula_Marks(text)) {
+        text.remove_prefix(1);
+    }
+    return text;
+}
+
+bool Is_Own_Header(const CSV_Record& header) {
+    if (header.Fields.size() != Header.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < Header.size(); ++i) {
+        if (header.Fields[i] != Header[i]) {
+            return false;
         }
     }
-    return out;
+    return true;
 }
 
 void Note_Skipped(CSV_Import_Result& result, int row) {
@@ -118,11 +142,11 @@ std::string Export_CSV(const Event_List& list, Day_Number today, bool with_bom) 
     }
     out += Record_End;
     for (const TName_And_Event_Data& entry : current.Entries()) {
-        Add_Field(out, To_Display_UTF8(entry.Name));
+        Add_Field(out, With_Formula_Mark(To_Display_UTF8(entry.Name)));
         out += ',' + ISO_Date(entry.Orig_Date) + ',';
-        Add_Field(out, To_Display_UTF8(entry.Event_Type));
+        Add_Field(out, With_Formula_Mark(To_Display_UTF8(entry.Event_Type)));
         out += ',';
-        Add_Field(out, To_Display_UTF8(entry.Comments));
+        Add_Field(out, With_Formula_Mark(To_Display_UTF8(entry.Comments)));
         out += ',' + ISO_Date(entry.Next_Event) + ',' + std::to_string(entry.Days_Left) + ',' +
                std::to_string(entry.Age_Next);
         out += Record_End;
@@ -130,72 +154,78 @@ std::string Export_CSV(const Event_List& list, Day_Number today, bool with_bom) 
     return out;
 }
 
-std::vector<CSV_Record> Parse_CSV(std::string_view text, char separator) {
-    if (text.substr(0, UTF8_BOM.size()) == UTF8_BOM) {
-        text.remove_prefix(UTF8_BOM.size());
-    }
-    std::vector<CSV_Record> records;
-    CSV_Record record;
+CSV_Reader::CSV_Reader(std::string_view text, char separator)
+    : text_(text.substr(0, UTF8_BOM.size()) == UTF8_BOM ? text.substr(UTF8_BOM.size()) : text),
+      separator_(separator) {}
+
+bool CSV_Reader::Next(CSV_Record& record) {
+    record.Fields.clear();
+    record.Unterminated = false;
     std::string field;
-    bool record_started = false;
-    int row = 1;
+    bool started = false;
     const auto end_record = [&] {
         record.Fields.push_back(std::move(field));
-        field.clear();
-        record.Row = row++;
-        records.push_back(std::move(record));
-        record = {};
-        record_started = false;
+        record.Row = row_++;
+        return true;
     };
-
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
+    while (pos_ < text_.size()) {
+        const char c = text_[pos_];
         if (c == '"' && field.empty()) {
             // A quoted field, up to the quote that is not doubled.
-            record_started = true;
-            ++i;
+            started = true;
+            ++pos_;
             bool closed = false;
-            while (i < text.size()) {
-                if (text[i] == '"') {
-                    if (i + 1 < text.size() && text[i + 1] == '"') {
-                        field += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    closed = true;
+            while (pos_ < text_.size()) {
+                const std::size_t quote = text_.find('"', pos_);
+                const std::size_t stop = quote == std::string_view::npos ? text_.size() : quote;
+                field.append(text_.substr(pos_, stop - pos_));
+                pos_ = stop;
+                if (quote == std::string_view::npos) {
                     break;
                 }
-                field += text[i++];
+                if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '"') {
+                    field += '"';
+                    pos_ += 2;
+                    continue;
+                }
+                ++pos_;
+                closed = true;
+                break;
             }
-            if (!closed) {
-                record.Unterminated = true;
-            }
+            record.Unterminated = record.Unterminated || !closed;
             continue;
         }
-        if (c == separator) {
-            record_started = true;
+        if (c == separator_) {
+            started = true;
             record.Fields.push_back(std::move(field));
             field.clear();
-            ++i;
+            ++pos_;
             continue;
         }
         if (c == '\r' || c == '\n') {
-            i += c == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
-            if (record_started || !field.empty()) {
-                end_record();
-            } else {
-                ++row;  // a blank line is a row of the spreadsheet all the same
+            pos_ += c == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n' ? 2 : 1;
+            if (started || !field.empty()) {
+                return end_record();
             }
+            ++row_;  // a blank line is a row of the spreadsheet all the same
             continue;
         }
-        record_started = true;
+        started = true;
         field += c;
-        ++i;
+        ++pos_;
     }
-    if (record_started || !field.empty()) {
-        end_record();
+    if (started || !field.empty()) {
+        return end_record();
+    }
+    return false;
+}
+
+std::vector<CSV_Record> Parse_CSV(std::string_view text, char separator) {
+    std::vector<CSV_Record> records;
+    CSV_Reader reader(text, separator);
+    CSV_Record record;
+    while (reader.Next(record)) {
+        records.push_back(record);
     }
     return records;
 }
@@ -220,28 +250,34 @@ CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
     CSV_Import_Result result;
     // Spreadsheets set to a language that writes decimal commas save with
     // ";" between fields, and a copied table has tabs: the file's separator
-    // is the first whose header names the most required columns.
-    std::vector<CSV_Record> records;
+    // is the first whose header names the most required columns. Only the
+    // header is read for this: the records are read once, one at a time, so
+    // that a large file costs little more than its own size.
+    CSV_Record header;
+    char separator = ',';
     Column_Positions position = Positions_Of(CSV_Record{});
     int most_required = -1;
-    for (const char separator : {',', ';', '\t'}) {
-        std::vector<CSV_Record> split = Parse_CSV(text, separator);
-        const Column_Positions found = Positions_Of(split.empty() ? CSV_Record{} : split[0]);
+    for (const char candidate : {',', ';', '\t'}) {
+        CSV_Record first;
+        if (!CSV_Reader(text, candidate).Next(first)) {
+            first = {};
+        }
+        const Column_Positions found = Positions_Of(first);
         const int required = (found[Name_Column] >= 0 ? 1 : 0) + (found[Date_Column] >= 0 ? 1 : 0);
         if (required > most_required) {
             most_required = required;
-            records = std::move(split);
+            header = std::move(first);
+            separator = candidate;
             position = found;
         }
         if (Has_Required_Columns(found)) {
             break;
         }
     }
-    if (records.empty()) {
+    if (header.Fields.empty()) {
         result.Header_Error = "The file holds no header row.";
         return result;
     }
-    const CSV_Record& header = records.front();
     if (!Has_Required_Columns(position)) {
         std::string missing = position[Name_Column] < 0 ? "\"Name\"" : "";
         if (position[Date_Column] < 0) {
@@ -251,15 +287,26 @@ CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
                               missing + " column.";
         return result;
     }
+    // Only our own export marks the texts that spreadsheets would run.
+    const bool own_export = Is_Own_Header(header);
 
-    for (std::size_t r = 1; r < records.size(); ++r) {
-        const CSV_Record& record = records[r];
+    CSV_Reader reader(text, separator);
+    CSV_Record record;
+    reader.Next(record);  // the header
+    while (reader.Next(record)) {
         if (record.Unterminated || record.Fields.size() != header.Fields.size()) {
             Note_Skipped(result, record.Row);
             continue;
         }
         const auto field = [&](int column) -> std::string_view {
             return position[column] < 0 ? std::string_view() : record.Fields[position[column]];
+        };
+        const auto text_of = [&](int column) {
+            std::string_view value = field(column);
+            if (own_export) {
+                value = Without_Formula_Mark(value);
+            }
+            return Storable_Text(value, result.Repairs);
         };
         const std::string_view date_text = Trimmed(field(Date_Column));
         std::optional<Civil_Date> date = Read_ISO_Date(date_text);
@@ -276,13 +323,13 @@ CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
             continue;
         }
         TName_And_Event_Data& entry = list.Append();
-        entry.Name = With_LF_Breaks(field(Name_Column));
+        entry.Name = text_of(Name_Column);
         entry.Orig_Date = Encode_Date(date->Year, date->Month, date->Day);
-        entry.Event_Type = With_LF_Breaks(field(Event_Type_Column));
+        entry.Event_Type = text_of(Event_Type_Column);
         if (Trimmed(entry.Event_Type).empty()) {
             entry.Event_Type = Default_Event_Type;
         }
-        entry.Comments = With_LF_Breaks(field(Comments_Column));
+        entry.Comments = text_of(Comments_Column);
         ++result.Imported;
     }
     return result;

@@ -8,6 +8,7 @@
 
 #include "core/dates.h"
 #include "core/event_list.h"
+#include "core/field_limits.h"
 
 namespace tessaly {
 
@@ -20,7 +21,8 @@ inline constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
 // Next Event,Days Left,Age Next", then one record per entry in list order,
 // each with the grid's values for `today`. Dates are ISO 8601, texts UTF-8
 // as the window shows them, records end in CR LF. `with_bom` starts the text
-// with UTF8_BOM.
+// with UTF8_BOM. A text that a spreadsheet would run as a formula (one
+// beginning with "=", "+", "-", "@", a tab or CR) gets a quote before it.
 std::string Export_CSV(const Event_List& list, Day_Number today, bool with_bom);
 
 // One record of a CSV text.
@@ -31,6 +33,21 @@ struct CSV_Record {
     int Row = 0;
     // A quoted field ran to the end of the text.
     bool Unterminated = false;
+};
+
+// Reads CSV text one record at a time, fields at `separator`, as Parse_CSV
+// splits it. The text must outlive the reader.
+class CSV_Reader {
+public:
+    CSV_Reader(std::string_view text, char separator);
+    // The next record into `record` (its fields replaced); false at the end.
+    bool Next(CSV_Record& record);
+
+private:
+    std::string_view text_;
+    char separator_;
+    std::size_t pos_ = 0;
+    int row_ = 1;
 };
 
 // Splits CSV text into records, fields at `separator`. A leading UTF-8
@@ -60,12 +77,17 @@ struct CSV_Import_Result {
     std::vector<int> First_Skipped_Rows;
     // Good rows that did not fit into the list.
     bool Had_Too_Many = false;
+    // Texts cut to the longest a field holds, or with bytes the data file
+    // cannot hold made blanks.
+    Field_Repairs Repairs;
 };
 
 // Appends the CSV text's entries to the list while it has room. Fields are
 // separated by ",", else by ";" or a tab where only that gives a header with
 // Name and Date. Columns are found by header name (any order and case, surrounding blanks ignored);
-// the derived columns are ignored, Name and Date are required. Dates are ISO 8601 or whatever
+// the derived columns are ignored, Name and Date are required. In a file with
+// the export's own header, the quote the export puts before a text that
+// spreadsheets would run as a formula is taken off again. Dates are ISO 8601 or whatever
 // `local_date` reads. An empty event type is "Birthday". Line breaks inside fields become LF, which
 // the data file keeps. Bytes that are not UTF-8 are kept as they are: the window shows them as text
 // from Windows.

@@ -9,6 +9,7 @@
 #include "core/csv_exchange.h"
 #include "core/dates.h"
 #include "core/event_list.h"
+#include "core/field_limits.h"
 #include "core/short_date_reader.h"
 
 namespace tessaly {
@@ -195,6 +196,91 @@ TEST(CSV_Import, NonUTF8BytesAreKeptAsWritten) {
     Import_CSV(list, "Name,Date\r\nCaf\xE9,1990-01-01\r\n", {});
     ASSERT_EQ(list.Event_Count(), 1);
     EXPECT_EQ(list.At(1).Name, "Caf\xE9");
+}
+
+TEST(CSV_Export, TextsASpreadsheetWouldRunAreMarkedAndOurImportTakesTheMarkOff) {
+    Event_List list;
+    const std::vector<std::string> texts = {"=HYPERLINK(\"http://x\")",
+                                            "+1",
+                                            "-2",
+                                            "@SUM(A1)",
+                                            "\tTab",
+                                            "'=already",
+                                            "''@two",
+                                            "'plain",
+                                            "a=b",
+                                            "Ann"};
+    for (const std::string& text : texts) {
+        Add(list, text, 1990, 1, 2, text, text);
+    }
+    const std::string csv = Export_CSV(list, Today, false);
+    EXPECT_NE(csv.find("\r\n\"'=HYPERLINK(\"\"http://x\"\")\",1990-01-02,"), std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find("\r\n'+1,1990-01-02,'+1,'+1,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n'@SUM(A1),"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n'\tTab,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n''=already,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n'''@two,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n'plain,1990-01-02,'plain,'plain,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\na=b,"), std::string::npos) << csv;
+    // Nothing a spreadsheet runs is left at the start of a cell.
+    for (const CSV_Record& record : Parse_CSV(csv)) {
+        for (const std::string& field : record.Fields) {
+            EXPECT_TRUE(field.empty() || std::string("=+@\t\r").find(field[0]) == std::string::npos)
+                << field;
+        }
+    }
+
+    Event_List back;
+    ASSERT_EQ(Import_CSV(back, csv, {}).Imported, static_cast<int>(texts.size()));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const TName_And_Event_Data& entry = back.At(static_cast<int>(i) + 1);
+        EXPECT_EQ(entry.Name, texts[i]);
+        EXPECT_EQ(entry.Event_Type, texts[i]);
+        EXPECT_EQ(entry.Comments, texts[i]);
+    }
+
+    // Another program's file is taken as it stands.
+    Event_List other;
+    Import_CSV(other, "Name,Date\r\n'=x,1990-01-02\r\n", {});
+    EXPECT_EQ(other.At(1).Name, "'=x");
+}
+
+TEST(CSV_Import, TextsAreMadeStorableAndTheChangesCounted) {
+    using namespace std::string_literals;
+    const std::string huge(Longest_Field + 100, 'c');
+    const std::string csv = "Name,Date,Comments\r\n\"Da\0ve\",1970-07-08,\""s + huge +
+                            "\"\r\n\"Two\r\nLines\",1970-07-09,\"x\x1ay\"\r\n"s;
+    Event_List list;
+    const CSV_Import_Result result = Import_CSV(list, csv, {});
+    ASSERT_EQ(result.Imported, 2);
+    EXPECT_EQ(list.At(1).Name, "Da ve");
+    EXPECT_EQ(list.At(1).Comments, std::string(Longest_Field, 'c'));
+    EXPECT_EQ(list.At(2).Name, "Two\nLines");
+    EXPECT_EQ(list.At(2).Comments, "x y");
+    EXPECT_EQ(result.Repairs.Blanked, 2);
+    EXPECT_EQ(result.Repairs.Shortened, 1);
+}
+
+TEST(CSV_Reader, ReadsRecordByRecordAsTheWholeParseDoes) {
+    const std::string text =
+        "\xEF\xBB\xBF"
+        "a,\"b\r\nc\",\"d\"\"e\"\r\n\r\n\r\nf;g,\"unclosed\r\nh";
+    const std::vector<CSV_Record> whole = Parse_CSV(text);
+    CSV_Reader reader(text, ',');
+    CSV_Record record;
+    std::size_t i = 0;
+    while (reader.Next(record)) {
+        ASSERT_LT(i, whole.size());
+        EXPECT_EQ(record.Fields, whole[i].Fields);
+        EXPECT_EQ(record.Row, whole[i].Row);
+        EXPECT_EQ(record.Unterminated, whole[i].Unterminated);
+        ++i;
+    }
+    EXPECT_EQ(i, 2u);
+    EXPECT_EQ(whole[0].Fields, (std::vector<std::string>{"a", "b\r\nc", "d\"e"}));
+    EXPECT_EQ(whole[1].Row, 4);
+    EXPECT_TRUE(whole[1].Unterminated);
 }
 
 }  // namespace
