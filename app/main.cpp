@@ -10,6 +10,7 @@
 
 #include "core/atomic_file.h"
 #include "core/data_file.h"
+#include "core/platform/process.h"
 #include "core/profile_file.h"
 #include "core/program_folders.h"
 #include "core/program_identity.h"
@@ -68,8 +69,9 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
 
     tessaly::Qt_Message_Boxes messages;
-    const std::filesystem::path executable =
-        tessaly::From_Qt_Path(QCoreApplication::applicationFilePath());
+    // From the system as bytes: Qt's own path of the program decodes a folder
+    // name that is not UTF-8 into one that does not exist.
+    const std::filesystem::path executable = tessaly::Executable_Path(argv[0]);
     // Beside the executable, or in the home folder once installed.
     const tessaly::Program_Folders folders = tessaly::Locate_Program_Folders(executable);
     if (folders.Installed) {

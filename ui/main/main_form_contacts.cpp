@@ -1,12 +1,14 @@
 // Import of contacts' birthdays and anniversaries from a vCard file, and the
 // texts it shows.
 #include <exception>
+#include <new>
 #include <string>
 
 #include "core/atomic_file.h"
 #include "core/vcard_import.h"
 #include "ui/common/qt_path.h"
 #include "ui/common/wait_cursor.h"
+#include "ui/main/import_guard.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
@@ -61,12 +63,17 @@ void TMainForm1::Import_Contacts_Menu_OptionClick() {
         return;
     }
 
+    Import_Guard guard(Event_Array);
     VCard_Import_Counts counts;
     try {
         const Wait_Cursor wait;
         counts = Append_VCard_Events(Event_Array, Read_Whole_File(*chosen));
+        guard.Check_Saveable();
+    } catch (const std::bad_alloc&) {
+        Show_Error(services_.Messages, this, Out_Of_Memory_Import_Error());
+        return;
     } catch (const std::exception& error) {
-        // Reading is all that can fail: the list is as it was.
+        // Reading, or a list too large to save: the list is as it was.
         Show_Error(services_.Messages, this, Failure_Sentence(error));
         return;
     }
@@ -74,6 +81,7 @@ void TMainForm1::Import_Contacts_Menu_OptionClick() {
         Show_Error(services_.Messages, this, No_Contacts_Error(*chosen));
         return;
     }
+    guard.Keep();
     if (!Finish_Import(counts.Not_Taken > 0)) {
         return;
     }

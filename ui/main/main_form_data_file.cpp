@@ -4,6 +4,7 @@
 
 #include "core/data_file.h"
 #include "core/errors.h"
+#include "ui/common/message_boxes.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
@@ -21,6 +22,11 @@ bool TMainForm1::Load_Data_From_File_ButtonClick() {
     options.Keep_Unreadable_Copy = true;
     options.On_Capacity_Cut = [this] {
         Show_Error(services_.Messages, this, List_Cut_On_Load_Error());
+    };
+    // A hand-edited count: the list is read by the usual rules, the file as
+    // it was is kept, and the user learns what the next save will change.
+    options.On_Count_Mismatch = [this](const std::string& message) {
+        Show_Information(services_.Messages, this, Message_Text(message));
     };
     try {
         if (data_file_.Load(Event_Array, options) == Load_Result::No_File) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/demo_data.h"
+#include "core/field_limits.h"
 #include "ui/common/clock.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/add_modify_form.h"
@@ -39,10 +40,17 @@ private:
     bool was_active_;
 };
 
+// Typed text as the data file can hold it: a pasted line break or NUL
+// would otherwise end up in the file.
+std::string Typed_Text(const QString& shown) {
+    Field_Repairs repairs;
+    return Storable_Text(To_File_Text(shown), repairs);
+}
+
 // A field the user left as it was keeps its stored bytes, whatever their
 // encoding; only edited text is stored as UTF-8.
 std::string Edited_Text(const std::string& stored, const QString& shown) {
-    return From_File_Text(stored) == shown ? stored : To_File_Text(shown);
+    return From_File_Text(stored) == shown ? stored : Typed_Text(shown);
 }
 
 }  // namespace
@@ -61,10 +69,10 @@ void TMainForm1::Add_Entry_BitBtnClick() {
     }
 
     TName_And_Event_Data& entry = Event_Array.Append();
-    entry.Name = To_File_Text(dialog.Name());
+    entry.Name = Typed_Text(dialog.Name());
     entry.Orig_Date = dialog.Calendar_Date();
-    entry.Event_Type = To_File_Text(dialog.Event_Type());
-    entry.Comments = To_File_Text(dialog.Comments());
+    entry.Event_Type = Typed_Text(dialog.Event_Type());
+    entry.Comments = Typed_Text(dialog.Comments());
     Refresh_StringGrid_From_Array_ButtonClick();
     Select_Row(*Names_And_Events_StringGrid, 1);
     Save_After_Change();

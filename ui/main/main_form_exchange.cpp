@@ -5,10 +5,13 @@
 
 #include <chrono>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "core/atomic_file.h"
 #include "core/csv_exchange.h"
+#include "core/data_file.h"
+#include "core/errors.h"
 #include "core/event_list.h"
 #include "core/icalendar_export.h"
 #include "core/short_date_reader.h"
@@ -16,6 +19,8 @@
 #include "ui/common/clock.h"
 #include "ui/common/qt_path.h"
 #include "ui/common/text.h"
+#include "ui/common/wait_cursor.h"
+#include "ui/main/import_guard.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
@@ -134,19 +139,32 @@ void TMainForm1::Import_From_CSV_Menu_OptionClick() {
         return;
     }
     exchange_folder_ = chosen->parent_path();
-    std::string bytes;
+
+    Import_Guard guard(Event_Array);
+    CSV_Import_Result result;
     try {
-        bytes = Read_Whole_File(*chosen);
-    } catch (const std::exception& error) {
-        Show_Error(services_.Messages, this, Import_Failed_Error(Failure_Sentence(error)));
+        std::string bytes;
+        try {
+            const Wait_Cursor wait;
+            bytes = Read_Whole_File(*chosen);
+        } catch (const File_Error& error) {
+            Show_Error(services_.Messages, this, Import_Failed_Error(Failure_Sentence(error)));
+            return;
+        }
+        // Dates in the window's own short date are read too, as people type them.
+        const std::string pattern = services_.Region.Short_Date_Pattern();
+        const Wait_Cursor wait;
+        result = Import_CSV(Event_Array, bytes, [&pattern](std::string_view text) {
+            return Read_Short_Date(pattern, text);
+        });
+        guard.Check_Saveable();
+    } catch (const std::bad_alloc&) {
+        Show_Error(services_.Messages, this, Out_Of_Memory_Import_Error());
+        return;
+    } catch (const Unsaveable_List_Error& error) {
+        Show_Error(services_.Messages, this, Import_Failed_Error(Failure_Text(error)));
         return;
     }
-
-    // Dates in the window's own short date are read too, as people type them.
-    const std::string pattern = services_.Region.Short_Date_Pattern();
-    const CSV_Import_Result result =
-        Import_CSV(Event_Array, bytes,
-                   [&pattern](std::string_view text) { return Read_Short_Date(pattern, text); });
     if (!result.Header_Error.empty()) {
         Show_Error(services_.Messages, this,
                    Import_Failed_Error(From_File_Text(result.Header_Error)));
@@ -157,10 +175,12 @@ void TMainForm1::Import_From_CSV_Menu_OptionClick() {
         Show_Error(services_.Messages, this, CSV_Imported_Notice(result));
         return;
     }
+    guard.Keep();
     if (!Finish_Import(result.Had_Too_Many)) {
         return;
     }
-    Show_Information(services_.Messages, this, CSV_Imported_Notice(result));
+    Show_Information(services_.Messages, this,
+                     CSV_Imported_Notice(result) + Repairs_Notice(result.Repairs));
 }
 
 }  // namespace tessaly

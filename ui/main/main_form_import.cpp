@@ -1,11 +1,15 @@
 // Import of the sibling program's file, and the note for every other program.
 #include <exception>
+#include <new>
 
 #include "core/atomic_file.h"
 #include "core/errors.h"
 #include "core/event_list.h"
+#include "core/field_limits.h"
+#include "core/import.h"
 #include "ui/common/wait_cursor.h"
 #include "ui/main/grid_selection.h"
+#include "ui/main/import_guard.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
@@ -21,37 +25,51 @@ void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {
     OpenDialog1.Start_Folder = services_.Executable_Path.parent_path();
 
     Import_Data_ListBox.Clear();
-    if (const auto chosen = services_.Dialogs.Get_Open_File_Name(this, OpenDialog1)) {
-        try {
-            const Wait_Cursor wait;
-            Import_Data_ListBox.Assign(Read_Whole_File(*chosen));
-        } catch (const std::exception& error) {
-            Show_Error(services_.Messages, this, Failure_Sentence(error));
+    Import_Guard guard(Event_Array);
+    int imported = 0;
+    Field_Repairs repairs;
+    try {
+        if (const auto chosen = services_.Dialogs.Get_Open_File_Name(this, OpenDialog1)) {
+            try {
+                const Wait_Cursor wait;
+                Import_Data_ListBox.Assign(Read_Whole_File(*chosen));
+            } catch (const File_Error& error) {
+                Show_Error(services_.Messages, this, Failure_Sentence(error));
+                return;
+            }
+        }
+        if (Import_Data_ListBox.Count() == 0) {
             return;
         }
-    }
-    if (Import_Data_ListBox.Count() == 0) {
-        return;
-    }
-
-    int imported = 0;
-    try {
-        imported = Append_Sibling_Lines(Event_Array, Import_Data_ListBox.Lines());
-    } catch (const Convert_Error& error) {
+        try {
+            imported = Append_Sibling_Lines(Event_Array, Import_Data_ListBox.Lines(), repairs);
+        } catch (const Convert_Error& error) {
+            Import_Data_ListBox.Clear();
+            // The lines before the bad one are in the list now: the grid must
+            // show them, or its rows would send later commands to the wrong
+            // entries. They reach the file with the next save.
+            guard.Keep();
+            Refresh_StringGrid_From_Array_ButtonClick();
+            Show_Error(services_.Messages, this, Failure_Text(error));
+            return;
+        }
+        guard.Check_Saveable();
+    } catch (const std::bad_alloc&) {
         Import_Data_ListBox.Clear();
-        // The lines before the bad one are in the list now: the grid must
-        // show them, or its rows would send later commands to the wrong
-        // entries. They reach the file with the next save.
-        Refresh_StringGrid_From_Array_ButtonClick();
+        Show_Error(services_.Messages, this, Out_Of_Memory_Import_Error());
+        return;
+    } catch (const Unsaveable_List_Error& error) {
+        Import_Data_ListBox.Clear();
         Show_Error(services_.Messages, this, Failure_Text(error));
         return;
     }
+    guard.Keep();
     const bool had_too_many = Import_Data_ListBox.Count() >= Event_Array_Size;
     Import_Data_ListBox.Clear();
     if (!Finish_Import(had_too_many)) {
         return;
     }
-    Show_Information(services_.Messages, this, Imported_Notice(imported));
+    Show_Information(services_.Messages, this, Imported_Notice(imported) + Repairs_Notice(repairs));
 }
 
 bool TMainForm1::Finish_Import(bool had_too_many) {

@@ -1,9 +1,12 @@
 #include "ui/main/main_form_messages.h"
 
+#include <QLocale>
+
 #include <string>
 
 #include "core/atomic_file.h"
 #include "core/event_list.h"
+#include "core/field_limits.h"
 #include "core/program_identity.h"
 #include "ui/common/message_boxes.h"
 #include "ui/common/qt_path.h"
@@ -144,6 +147,35 @@ QString Kept_Aside_Notice(const std::filesystem::path& file, const std::filesyst
 QString Imported_Notice(int imported) {
     return QString::number(imported) +
            QStringLiteral(" items were imported and are now merged and sorted in the main list.");
+}
+
+QString Repairs_Notice(const Field_Repairs& repairs) {
+    QString text;
+    if (repairs.Shortened > 0) {
+        text += QStringLiteral(
+                    "\n\n%1 longer than %2 bytes, the most a field of the list holds, "
+                    "and %3 cut to that length.")
+                    .arg(repairs.Shortened == 1
+                             ? QStringLiteral("1 text was")
+                             : QString::number(repairs.Shortened) + QStringLiteral(" texts were"),
+                         QLocale(QLocale::English).toString(qulonglong{Longest_Field}),
+                         repairs.Shortened == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+    }
+    if (repairs.Blanked > 0) {
+        text += QStringLiteral(
+                    "\n\n%1 NUL or Ctrl-Z characters, which the data file cannot "
+                    "hold; they became blanks.")
+                    .arg(repairs.Blanked == 1
+                             ? QStringLiteral("1 text held")
+                             : QString::number(repairs.Blanked) + QStringLiteral(" texts held"));
+    }
+    return text;
+}
+
+QString Out_Of_Memory_Import_Error() {
+    return QStringLiteral(
+        "Error: Nothing was imported.\n\nThere is not enough memory to import this file. The "
+        "list is as it was.");
 }
 
 QString Other_Program_Import_Notice() {

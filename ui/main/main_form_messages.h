@@ -10,6 +10,7 @@ class QWidget;
 namespace tessaly {
 
 class Message_Boxes;
+struct Field_Repairs;
 
 // The main window's messages: every box has the program's title as its
 // caption, and every text the window shows is here.
@@ -47,6 +48,10 @@ QString Changed_On_Disk_Question(const std::filesystem::path& file);
 QString Kept_Aside_Notice(const std::filesystem::path& file, const std::filesystem::path& aside);
 
 QString Imported_Notice(int imported);
+// What making imported texts storable changed, as a paragraph to add to an
+// import's notice; empty when nothing changed.
+QString Repairs_Notice(const Field_Repairs& repairs);
+QString Out_Of_Memory_Import_Error();
 QString Other_Program_Import_Notice();
 
 QString No_Editor_Notice();

@@ -69,6 +69,29 @@ TEST_F(Main_Form_Data_File_Test, FileThatFailedToLoadIsNeverWrittenOverByAnyComm
     EXPECT_EQ(Read_Bytes(Data()), Serialise_Data_File(form->List()));
 }
 
+TEST_F(Main_Form_Data_File_Test, CountThatDisagreesWithTheEntriesIsToldAndTheFileKeptAside) {
+    const std::string bytes =
+        "V1.1\r\n1\r\nAnn\r\n35840\r\nBirthday\r\n\r\n\r\n\r\n\r\n\r\n"
+        "Bob\r\n35841\r\nBirthday\r\n\r\n\r\n\r\n\r\n\r\n";
+    Write_Bytes(Data(), bytes);
+    Start();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Information);
+    EXPECT_TRUE(messages.shown[0].Text.contains("says it holds 1 entry, but more text follows"))
+        << messages.shown[0].Text.toStdString();
+    EXPECT_TRUE(messages.shown[0].Text.contains("Tessaly.dat.mismatched"));
+    EXPECT_EQ(Names(), QStringList({"Ann"}));
+    EXPECT_EQ(Read_Bytes(Beside("Tessaly.dat.mismatched")), bytes);
+
+    // Closing writes the list as loaded, which mends the count; the copy
+    // keeps Bob.
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(Read_Bytes(Data()),
+              "V1.1\r\n1\r\nAnn\r\n 3.58400000000000E+0004\r\nBirthday\r\n"
+              "\r\n\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(Read_Bytes(Beside("Tessaly.dat.mismatched")), bytes);
+}
+
 TEST_F(Main_Form_Data_File_Test, UnchangedListIsNotWrittenAtClose) {
     // In the default sort order (by name), so that loading moves nothing.
     Write_Data({{"Ann", 1998, 2, 14, "Birthday", ""}, {"Bob", 1970, 1, 1, "Wedding", "x"}});

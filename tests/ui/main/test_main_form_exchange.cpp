@@ -1,8 +1,11 @@
 // The Data menu's exports and CSV import: the dialogs they ask for, the
 // files they write, and what the list and its data file look like after.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,27 @@
 
 namespace tessaly::test {
 namespace {
+
+// Lowers the address-space limit to what the process maps now and `spare`
+// bytes more, while it lives: allocations past that fail as on a machine
+// out of memory.
+class Address_Space_Limit {
+public:
+    explicit Address_Space_Limit(std::size_t spare) {
+        ::getrlimit(RLIMIT_AS, &saved_);
+        std::size_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlimit limit = saved_;
+        limit.rlim_cur = pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) + spare;
+        ::setrlimit(RLIMIT_AS, &limit);
+    }
+    ~Address_Space_Limit() { ::setrlimit(RLIMIT_AS, &saved_); }
+    Address_Space_Limit(const Address_Space_Limit&) = delete;
+    Address_Space_Limit& operator=(const Address_Space_Limit&) = delete;
+
+private:
+    rlimit saved_{};
+};
 
 class Main_Form_Exchange_Test : public Main_Form_Test {
 protected:
@@ -140,6 +164,36 @@ TEST_F(Main_Form_Exchange_Test, ImportReadsTheShortDateCountsBadRowsAndRefusesAB
     Event_List saved;
     Load_Data_From_File_ButtonClick(saved, Data());
     EXPECT_EQ(saved.Event_Count(), 2);
+}
+
+TEST_F(Main_Form_Exchange_Test, ImportThatRunsOutOfMemoryPartWaySaysSoAndChangesNothing) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator aborts instead of failing an allocation";
+#else
+    Write_Data({{"Kept", 1980, 3, 1, "Birthday", ""}});
+    const std::string file_before = Read_Bytes(Data());
+    Start();
+    // One field as large as the file: the reader needs it whole.
+    constexpr std::size_t Field_Size = 64u << 20;
+    std::string csv = "Name,Date,Comments\r\nAnn,1970-07-08,\"";
+    csv.append(Field_Size, 'c');
+    csv += "\"\r\n";
+    Write_Bytes(dir.File("in.csv"), csv);
+    csv = {};
+    csv.shrink_to_fit();
+    dialogs.Choose(dir.File("in.csv"));
+    messages.shown.clear();
+    {
+        // Room for the file's bytes and a little more, not for a second copy.
+        const Address_Space_Limit limit(Field_Size + (8u << 20));
+        form->Import_From_CSV_Menu_OptionClick();
+    }
+    EXPECT_EQ(Texts(), std::vector<QString>{"Error: Nothing was imported.\n\nThere is not enough "
+                                            "memory to import this file. The list is as it was."});
+    EXPECT_EQ(form->List().Event_Count(), 1);
+    EXPECT_EQ(Names(), QStringList({"Kept"}));
+    EXPECT_EQ(Read_Bytes(Data()), file_before);
+#endif
 }
 
 TEST_F(Main_Form_Exchange_Test, NearlyFullListShowsTheCapacityMessageFirst) {

@@ -166,6 +166,21 @@ TEST_F(Main_Form_Import_Test, NamesKeepTheirBytesWhateverTheirEncoding) {
     EXPECT_EQ(saved.At(2).Name, "Zo\xc3\xab");
 }
 
+TEST_F(Main_Form_Import_Test, NulInANameStillLeavesAFileThatLoadsAndSaysWhatChanged) {
+    using namespace std::string_literals;
+    Write_Data({{"Bea", 1980, 3, 1, "Birthday", ""}});
+    Start();
+    Import("\"Bo\0b\",#1991-6-2#\r\n"s);
+    EXPECT_EQ(Texts(), std::vector<QString>{
+                           "1" + Final_Message +
+                           "\n\n1 text held NUL or Ctrl-Z characters, which the data file cannot "
+                           "hold; they became blanks."});
+    Event_List saved;
+    ASSERT_EQ(Load_Data_From_File_ButtonClick(saved, Data()), Load_Result::Loaded);
+    ASSERT_EQ(saved.Event_Count(), 2);
+    EXPECT_EQ(saved.At(2).Name, "Bo b");
+}
+
 TEST_F(Main_Form_Import_Test, OtherProgramsGetTheNoteAndNothingElse) {
     Start();
     messages.shown.clear();
