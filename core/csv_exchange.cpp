@@ -301,19 +301,22 @@ CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
         const auto field = [&](int column) -> std::string_view {
             return position[column] < 0 ? std::string_view() : record.Fields[position[column]];
         };
-        const auto text_of = [&](int column) {
+        const auto text_of = [&](int column, Field_Repairs& repairs) {
             std::string_view value = field(column);
             if (own_export) {
                 value = Without_Formula_Mark(value);
             }
-            return Storable_Text(value, result.Repairs);
+            return Storable_Text(value, repairs);
         };
         const std::string_view date_text = Trimmed(field(Date_Column));
         std::optional<Civil_Date> date = Read_ISO_Date(date_text);
         if (!date && local_date) {
             date = local_date(date_text);
         }
-        if (Trimmed(field(Name_Column)).empty() || !date ||
+        // A name of NUL bytes alone is blank once stored: no name.
+        Field_Repairs name_repairs;
+        std::string name = text_of(Name_Column, name_repairs);
+        if (Trimmed(name).empty() || !date ||
             !Is_Valid_Civil_Date(date->Year, date->Month, date->Day)) {
             Note_Skipped(result, record.Row);
             continue;
@@ -322,14 +325,16 @@ CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
             result.Had_Too_Many = true;
             continue;
         }
+        result.Repairs.Shortened += name_repairs.Shortened;
+        result.Repairs.Blanked += name_repairs.Blanked;
         TName_And_Event_Data& entry = list.Append();
-        entry.Name = text_of(Name_Column);
+        entry.Name = std::move(name);
         entry.Orig_Date = Encode_Date(date->Year, date->Month, date->Day);
-        entry.Event_Type = text_of(Event_Type_Column);
+        entry.Event_Type = text_of(Event_Type_Column, result.Repairs);
         if (Trimmed(entry.Event_Type).empty()) {
             entry.Event_Type = Default_Event_Type;
         }
-        entry.Comments = text_of(Comments_Column);
+        entry.Comments = text_of(Comments_Column, result.Repairs);
         ++result.Imported;
     }
     return result;

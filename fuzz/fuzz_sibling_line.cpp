@@ -12,6 +12,7 @@
 
 #include "core/dates.h"
 #include "core/errors.h"
+#include "core/field_limits.h"
 #include "core/import.h"
 #include "fuzz/fuzz_check.h"
 
@@ -77,7 +78,16 @@ void Check_Sibling_Line(std::string_view line) {
     } catch (const std::exception& error) {
         Fail("a refused line throws only the program's errors", error.what());
     }
-    Check_Same(Extract_Between(line, "\""), entry.Name, "the name is the text between quotes");
+    // As the data file can hold it: NUL and Ctrl-Z made blanks, at most Longest_Field bytes.
+    const std::string between = Extract_Between(line, "\"");
+    Field_Repairs repairs;
+    Check_Same(Storable_Text(between, repairs), entry.Name, "the name is the text between quotes");
+    Check(entry.Name.size() <= Longest_Field && entry.Name.find('\0') == std::string::npos &&
+              entry.Name.find('\x1a') == std::string::npos,
+          "the name is storable");
+    if (!repairs.Any()) {
+        Check_Same(between, entry.Name, "a storable name is taken unchanged");
+    }
     Check_Same("birthday", entry.Event_Type, "an imported entry is a birthday");
     Check(entry.Comments.empty() && entry.Spare_1.empty() && entry.Spare_4.empty(),
           "an imported entry has no comments or spare fields");

@@ -250,7 +250,8 @@ TEST(CSV_Import, TextsAreMadeStorableAndTheChangesCounted) {
     using namespace std::string_literals;
     const std::string huge(Longest_Field + 100, 'c');
     const std::string csv = "Name,Date,Comments\r\n\"Da\0ve\",1970-07-08,\""s + huge +
-                            "\"\r\n\"Two\r\nLines\",1970-07-09,\"x\x1ay\"\r\n"s;
+                            "\"\r\n\"Two\r\nLines\",1970-07-09,\"x\x1ay\"\r\n"
+                            "\"\0\0\",1970-07-10,blank once stored\r\n"s;
     Event_List list;
     const CSV_Import_Result result = Import_CSV(list, csv, {});
     ASSERT_EQ(result.Imported, 2);
@@ -260,6 +261,7 @@ TEST(CSV_Import, TextsAreMadeStorableAndTheChangesCounted) {
     EXPECT_EQ(list.At(2).Comments, "x y");
     EXPECT_EQ(result.Repairs.Blanked, 2);
     EXPECT_EQ(result.Repairs.Shortened, 1);
+    EXPECT_EQ(result.First_Skipped_Rows, std::vector<int>{4});
 }
 
 TEST(CSV_Reader, ReadsRecordByRecordAsTheWholeParseDoes) {

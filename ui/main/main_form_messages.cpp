@@ -150,24 +150,24 @@ QString Imported_Notice(int imported) {
 }
 
 QString Repairs_Notice(const Field_Repairs& repairs) {
+    // "1 text was" / "3 texts were"
+    const auto texts = [](int count, const char* one, const char* many) {
+        return QString::number(count) + QStringLiteral(" text") + (count == 1 ? "" : "s") + ' ' +
+               QString::fromLatin1(count == 1 ? one : many);
+    };
     QString text;
     if (repairs.Shortened > 0) {
         text += QStringLiteral(
                     "\n\n%1 longer than %2 bytes, the most a field of the list holds, "
-                    "and %3 cut to that length.")
-                    .arg(repairs.Shortened == 1
-                             ? QStringLiteral("1 text was")
-                             : QString::number(repairs.Shortened) + QStringLiteral(" texts were"),
-                         QLocale(QLocale::English).toString(qulonglong{Longest_Field}),
-                         repairs.Shortened == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+                    "and cut to that length.")
+                    .arg(texts(repairs.Shortened, "was", "were"),
+                         QLocale(QLocale::English).toString(qulonglong{Longest_Field}));
     }
     if (repairs.Blanked > 0) {
         text += QStringLiteral(
                     "\n\n%1 NUL or Ctrl-Z characters, which the data file cannot "
                     "hold; they became blanks.")
-                    .arg(repairs.Blanked == 1
-                             ? QStringLiteral("1 text held")
-                             : QString::number(repairs.Blanked) + QStringLiteral(" texts held"));
+                    .arg(texts(repairs.Blanked, "held", "held"));
     }
     return text;
 }
