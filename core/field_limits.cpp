@@ -2,9 +2,14 @@
 
 #include <algorithm>
 
+#include "core/atomic_file.h"
 #include "core/text_encoding.h"
 
 namespace tessaly {
+
+// A full list of the longest texts, with the date and line ends of each
+// entry, still makes a data file the load reads.
+static_assert(Event_Array_Size * (3 * Longest_Field + 64) < Largest_Readable_File);
 
 std::string Storable_Text(std::string_view text, Field_Repairs& repairs) {
     std::string out;

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "core/data_file.h"
-
 namespace tessaly {
 namespace {
 
@@ -46,20 +44,6 @@ TEST(Storable_Text, LongTextIsCutAtTheLimitWithoutSplittingACharacter) {
     }
     EXPECT_EQ(Storable_Text(crlf, repairs).size(), Longest_Field);
     EXPECT_EQ(repairs.Shortened, 2);
-}
-
-TEST(Storable_Text, AFullListOfLongestFieldsStillLoadsBack) {
-    Event_List list;
-    Field_Repairs repairs;
-    while (!list.Is_Full()) {
-        TName_And_Event_Data& entry = list.Append();
-        entry.Name = entry.Event_Type = entry.Comments = std::string(Longest_Field + 10, 'x');
-        entry.Orig_Date = 35840;
-        Make_Storable(entry, repairs);
-    }
-    EXPECT_EQ(repairs.Shortened, 3 * Event_Array_Size);
-    const std::string bytes = Serialise_Data_File(list);
-    EXPECT_NO_THROW(Check_Loadable(bytes, Event_Array_Size));
 }
 
 }  // namespace
