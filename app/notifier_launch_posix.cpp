@@ -95,7 +95,8 @@ int Run_Notifier(const std::filesystem::path& tool_executable,
     Descriptor notifier_input(sockets[1]);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    // The duplicate loses close-on-exec; the originals go at the exec.
+    // Standard input stays open in the notifier; both ends made here close
+    // at the exec, so that it sees the end of the body.
     posix_spawn_file_actions_adddup2(&actions, notifier_input.Get(), STDIN_FILENO);
 
     for (const std::filesystem::path& candidate : candidates) {
