@@ -118,10 +118,7 @@ int main(int argc, char** argv) {
     // first: the list is saved either way.
     tessaly::Termination_Signals termination;
     QObject::connect(&termination, &tessaly::Termination_Signals::Termination_Requested, &MainForm1,
-                     [&MainForm1] {
-                         MainForm1.Save_Before_Termination();
-                         QApplication::exit(0);
-                     });
+                     &tessaly::TMainForm1::Quit_For_Termination);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &MainForm1,
                      [&MainForm1](QSessionManager&) { MainForm1.Save_Before_Termination(); });
     MainForm1.show();

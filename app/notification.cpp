@@ -3,9 +3,44 @@
 #include <cstddef>
 
 #include "app/report_tool.h"
+#include "core/text_encoding.h"
 #include "report/report_builder.h"
+#include "report/report_render.h"
 
 namespace tessaly {
+
+namespace {
+
+constexpr const char* Ellipsis = "\xE2\x80\xA6";  // U+2026
+
+bool Starts_Character(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
+// A stored text as the notification shows it: in UTF-8, control characters
+// as "?", cut at a character boundary after Notification_Field_Length
+// characters less the ellipsis.
+std::string Notification_Field(const std::string& stored) {
+    std::string text;
+    Append_Printable(text, To_Display_UTF8(stored));
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (Starts_Character(text[i]) && ++characters == Notification_Field_Length) {
+            std::size_t end = i + 1;
+            while (end < text.size() && !Starts_Character(text[end])) {
+                ++end;
+            }
+            if (end < text.size()) {
+                text.erase(i);
+                text += Ellipsis;
+            }
+            break;
+        }
+    }
+    return text;
+}
+
+}  // namespace
 
 std::string Coming_Events_Notification::Body() const {
     std::string body;
@@ -32,8 +67,14 @@ Coming_Events_Notification Make_Coming_Events_Notification(const Event_List& lis
             notification.Urgency = Notification_Urgency::Critical;
         }
         if (notification.Entries <= Notification_Line_Limit) {
+            TName_And_Event_Data shown;
+            shown.Name = Notification_Field(entry.Name);
+            shown.Event_Type = Notification_Field(entry.Event_Type);
+            shown.Next_Event = entry.Next_Event;
+            shown.Days_Left = entry.Days_Left;
+            shown.Age_Next = entry.Age_Next;
             // The report's indent only pushes the text away from the icon.
-            std::string line = Report_Entry_Line(position, entry, short_date);
+            std::string line = Report_Entry_Line(position, shown, short_date);
             line.erase(0, line.find_first_not_of(' '));
             notification.Lines.push_back(std::move(line));
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -15,6 +16,12 @@ inline constexpr const char* Notification_Summary = "Coming Birthdays and Events
 inline constexpr const char* Notification_App_Name = "Tessaly";
 // More lines than this would cover the screen; the rest are counted.
 inline constexpr int Notification_Line_Limit = 10;
+// A name or event type longer than this many characters is cut and ends in
+// "…", so that every line keeps its date and the body stays small.
+inline constexpr std::size_t Notification_Field_Length = 100;
+// The most the notifier reads as the body: the tool's bounded lines stay far
+// below it.
+inline constexpr std::size_t Longest_Notification_Body = 64 * 1024;
 // The program that speaks to the notification server, so that the plain
 // report never loads the D-Bus libraries.
 inline constexpr const char* Notifier_Name = "tessaly-notify";
@@ -27,8 +34,9 @@ inline constexpr int Report_Tool_Notification_Unavailable = 69;
 enum class Notification_Urgency { Normal = 1, Critical = 2 };
 
 struct Coming_Events_Notification {
-    // The report's entry lines (UTF-8, plain text), at most the line limit,
-    // then "and N more" when entries were left out.
+    // The report's entry lines (UTF-8, plain text, control characters shown
+    // as "?"), at most the line limit, then "and N more" when entries were
+    // left out.
     std::vector<std::string> Lines;
     int Entries = 0;
     Notification_Urgency Urgency = Notification_Urgency::Normal;

@@ -1,7 +1,7 @@
 // tessaly-notify: posts the notification that `tessaly-report --notify` made
 // to the desktop's notification server. A program of its own, so that the
 // plain report never loads Qt or the D-Bus libraries.
-//   tessaly-notify normal|critical BODY
+//   tessaly-notify normal|critical < BODY
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
@@ -11,8 +11,11 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -57,16 +60,43 @@ int Unavailable(const QDBusError& error) {
     return Report_Tool_Notification_Unavailable;
 }
 
+// The body, from standard input; none when it cannot be read or is longer
+// than the tool ever sends.
+std::optional<std::string> Read_Body() {
+    std::string body;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+        body.append(buffer, got);
+        if (body.size() > Longest_Notification_Body) {
+            return std::nullopt;
+        }
+    }
+    if (std::ferror(stdin)) {
+        return std::nullopt;
+    }
+    return body;
+}
+
+int Usage() {
+    std::fprintf(stderr, "%s: this program is started by '%s --notify'\n", Notifier_Name,
+                 Report_Tool_Name);
+    return Report_Tool_Usage;
+}
+
 int Post(int argc, char** argv) {
-    const std::string_view urgency_name = argc == 3 ? argv[1] : "";
-    if (urgency_name != "normal" && urgency_name != "critical") {
-        std::fprintf(stderr, "%s: this program is started by '%s --notify'\n", Notifier_Name,
-                     Report_Tool_Name);
-        return Report_Tool_Usage;
+    const std::string_view urgency_name = argc == 2 ? argv[1] : "";
+    // At a terminal it would wait for a body nobody is going to type.
+    if ((urgency_name != "normal" && urgency_name != "critical") || ::isatty(STDIN_FILENO) != 0) {
+        return Usage();
     }
     const Notification_Urgency urgency =
         urgency_name == "critical" ? Notification_Urgency::Critical : Notification_Urgency::Normal;
-    const std::string body = argv[2];
+    const std::optional<std::string> read = Read_Body();
+    if (!read) {
+        return Usage();
+    }
+    const std::string& body = *read;
 
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {

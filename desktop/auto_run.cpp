@@ -75,6 +75,14 @@ Auto_Run::Auto_Run(Auto_Start_Entries& entries, Desktop_Prompts& prompts,
 
 bool Auto_Run::Enable_Auto_Run() {
     const std::string program = executable_.filename().string();
+    // An entry that cannot start the program would be reported as done.
+    if (const auto reason = entries_.Unstartable_Reason(executable_.string())) {
+        prompts_.Error("Error: This program (" + program +
+                       ") cannot run automatically at start-up from where it is: " + *reason +
+                       ".\r\n\r\n Path = " + executable_.string() +
+                       "\r\n\r\nMove the program to another folder and try again.");
+        return false;
+    }
     if (!Write_Registry_String(entries_, program, executable_.string(), prompts_)) {
         return false;
     }

@@ -22,6 +22,12 @@ public:
     // The program path of the entry of that name; none when the entry or the
     // store is missing (or the desktop's own settings switched it off).
     virtual std::optional<std::string> Read_Entry(const std::string& name) = 0;
+    // Why an entry could not start the program at that path (the sentence's
+    // end); none where it can.
+    virtual std::optional<std::string> Unstartable_Reason(
+        const std::string& /*program_path*/) const {
+        return std::nullopt;
+    }
     // Creates or replaces the entry. False when the store could not be
     // opened or written; the caller reads back to check what landed.
     virtual bool Write_Entry(const std::string& name, const std::string& program_path) = 0;

@@ -19,6 +19,12 @@ public:
     // What a shortcut's file name ends in: ".lnk" on Windows, ".desktop" for
     // a desktop entry.
     virtual std::string Shortcut_Extension() const = 0;
+    // Why a shortcut could not start the target (the sentence's end); none
+    // where it can.
+    virtual std::optional<std::string> Unstartable_Reason(
+        const std::filesystem::path& /*target*/) const {
+        return std::nullopt;
+    }
     // Writes a shortcut that starts the target to the file, replacing one of
     // that name; false when it could not be written.
     virtual bool Save_Shortcut(const std::filesystem::path& file,

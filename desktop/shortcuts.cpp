@@ -58,6 +58,14 @@ void Shortcuts::Create_Shortcut(const std::filesystem::path& target, const std::
                              "\" is invalid or could not be found in the registry.");
         return;
     }
+    // A shortcut that cannot start the program would be taken for one that
+    // works.
+    if (const auto reason = shell_.Unstartable_Reason(target)) {
+        prompts_.Error("Error: No shortcut was created in \"" + folder_name + "\": " + *reason +
+                       ".\r\n\r\n Path = " + target.string() +
+                       "\r\n\r\nMove the program to another folder and try again.");
+        return;
+    }
     std::filesystem::path location = *folder;
     if (!sub_folder.empty()) {
         // A sub-folder is used where it is, never made: without it the save

@@ -36,32 +36,33 @@ std::string Sgr_Parameters(const Char_Format& format) {
     return parameters;
 }
 
-// Entry texts come from the data file, which may hold any byte: a control
-// character would reach the terminal as a command (an escape sequence) or
-// break the report's lines, so each is shown as "?". A tab stays.
-void Append_Shown(std::string& out, const std::string& text) {
+}  // namespace
+
+void Append_Printable(std::string& out, std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = [&text, i](std::size_t ahead) {
+            return i + ahead < text.size() ? static_cast<unsigned char>(text[i + ahead]) : 0;
+        };
         if ((byte < 0x20 && byte != '\t') || byte == 0x7F) {
             out += '?';
-        } else if (byte == 0xC2 && i + 1 < text.size() &&
-                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+        } else if (byte == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
             out += '?';  // U+0080..U+009F, the C1 controls
             ++i;
+        } else if (byte == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
+            out += '?';  // U+2028 and U+2029, which some servers break lines at
+            i += 2;
         } else {
             out += text[i];
         }
     }
 }
 
-}  // namespace
-
 std::string Render_Plain(const Report_Document& document) {
     std::string text;
     for (const Report_Paragraph& paragraph : document.Paragraphs) {
         for (const Text_Run& run : paragraph.Runs) {
-            Append_Shown(text, run.Text);
+            Append_Printable(text, run.Text);
         }
         text += '\n';
     }
@@ -74,13 +75,13 @@ std::string Render_Ansi(const Report_Document& document) {
         for (const Text_Run& run : paragraph.Runs) {
             const std::string parameters = Sgr_Parameters(run.Format);
             if (parameters.empty() || run.Text.empty()) {
-                Append_Shown(text, run.Text);
+                Append_Printable(text, run.Text);
                 continue;
             }
             text += "\x1b[";
             text += parameters;
             text += 'm';
-            Append_Shown(text, run.Text);
+            Append_Printable(text, run.Text);
             text += Ansi_Reset;
         }
         text += '\n';

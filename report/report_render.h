@@ -1,17 +1,23 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "report/report_builder.h"
 
 namespace tessaly {
 
+// Appends the text with every control character other than tab (C0, DEL,
+// C1) and the Unicode line and paragraph separators shown as "?": entry texts
+// come from the data file, which may hold any byte, and such a character
+// would reach a terminal or a notification server as a command or break the
+// line it is on.
+void Append_Printable(std::string& out, std::string_view text);
+
 // The report for a terminal or a text file. Each paragraph is one line ended
 // by "\n", so the result is Plain_Text() plus a final "\n": line tools count
 // every paragraph, and the report's own empty last line shows as a blank line.
-// Control characters other than tab (C0, DEL, C1), which a data file can put
-// into names and event types, are shown as "?": they would otherwise reach
-// the terminal as commands or split an entry's line.
+// Entry texts are shown as Append_Printable shows them.
 std::string Render_Plain(const Report_Document& document);
 
 // As Render_Plain (control characters too), with ANSI escapes around every formatted run: bold

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "desktop/auto_start.h"
@@ -19,6 +20,9 @@ public:
             return std::nullopt;
         }
         return found->second;
+    }
+    std::optional<std::string> Unstartable_Reason(const std::string&) const override {
+        return Unstartable;
     }
     bool Write_Entry(const std::string& name, const std::string& program_path) override {
         if (!Writable) {
@@ -45,6 +49,8 @@ public:
     // A delete is accepted but the entry stays.
     bool Keeps_Deleted = false;
     bool Ignore_Case = false;
+    // Why no entry could start the program, for every path.
+    std::optional<std::string> Unstartable;
 };
 
 }  // namespace tessaly

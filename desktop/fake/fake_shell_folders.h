@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "desktop/shell_folders.h"
@@ -22,6 +23,9 @@ public:
         return found->second;
     }
     std::string Shortcut_Extension() const override { return Extension; }
+    std::optional<std::string> Unstartable_Reason(const std::filesystem::path&) const override {
+        return Unstartable;
+    }
     bool Save_Shortcut(const std::filesystem::path& file,
                        const std::filesystem::path& target) override {
         ++Saves;
@@ -44,6 +48,8 @@ public:
     std::map<std::filesystem::path, std::filesystem::path> Saved;
     int Saves = 0;
     bool Writable = true;
+    // Why no shortcut could start the program, for every target.
+    std::optional<std::string> Unstartable;
 };
 
 }  // namespace tessaly

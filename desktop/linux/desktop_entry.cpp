@@ -1,6 +1,7 @@
 #include "desktop/linux/desktop_entry.h"
 
 #include "core/program_identity.h"
+#include "core/text_encoding.h"
 
 namespace tessaly::detail {
 
@@ -40,6 +41,16 @@ std::string Quote_Exec_Argument(std::string_view argument) {
         result += '"';
     }
     return result;
+}
+
+std::optional<std::string> Unstartable_Path_Reason(std::string_view program) {
+    if (!Is_Valid_UTF8(program)) {
+        return "desktops cannot start a program whose path is not UTF-8 text";
+    }
+    if (program.find('%') != std::string_view::npos) {
+        return "desktops cannot start a program whose path holds \"%\"";
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> First_Exec_Argument(std::string_view exec) {

@@ -14,6 +14,10 @@ namespace tessaly::detail {
 // reserved character, with a backslash before `"`, `` ` ``, `$` and `\`
 // inside the quotes; `%` is doubled either way.
 std::string Quote_Exec_Argument(std::string_view argument);
+// Why no desktop entry can start the program at that path, or none when one
+// can: an entry file is UTF-8 text, and launchers built on GLib look for the
+// program under its Exec spelling, with "%" still doubled.
+std::optional<std::string> Unstartable_Path_Reason(std::string_view program);
 // The first argument of an Exec line, the quoting and the doubled `%` undone;
 // none for an empty line or an unterminated quote.
 std::optional<std::string> First_Exec_Argument(std::string_view exec);

@@ -55,9 +55,13 @@ public:
         return detail::First_Exec_Argument(exec->second);
     }
 
+    std::optional<std::string> Unstartable_Reason(const std::string& program_path) const override {
+        return detail::Unstartable_Path_Reason(program_path);
+    }
+
     bool Write_Entry(const std::string& name, const std::string& program_path) override {
         const auto folder = Folder();
-        if (!folder) {
+        if (!folder || Unstartable_Reason(program_path)) {
             return false;
         }
         try {

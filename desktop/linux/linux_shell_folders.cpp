@@ -85,8 +85,16 @@ public:
 
     std::string Shortcut_Extension() const override { return ".desktop"; }
 
+    std::optional<std::string> Unstartable_Reason(
+        const std::filesystem::path& target) const override {
+        return detail::Unstartable_Path_Reason(target.string());
+    }
+
     bool Save_Shortcut(const std::filesystem::path& file,
                        const std::filesystem::path& target) override {
+        if (Unstartable_Reason(target)) {
+            return false;
+        }
         std::error_code error;
         // A shell folder that a fresh account lacks yet is made, as the
         // desktop itself would.

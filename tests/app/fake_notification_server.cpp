@@ -1,8 +1,9 @@
 // A notification server for the tests, on the private session bus that
 // dbus-run-session gives them. It appends every Notify call to a file, one
-// field a line, and tells that it owns the name by printing "ready". When its
-// standard input closes it gives the name up and exits, so that the next test
-// finds the bus as it was.
+// field a line, puts the caller's command line (as /proc holds it, a NUL
+// after each argument) in that file's name plus ".caller", and tells that it
+// owns the name by printing "ready". When its standard input closes it gives
+// the name up and exits, so that the next test finds the bus as it was.
 //   fake_notification_server RECORD_FILE [--markup]
 #include <unistd.h>
 
@@ -77,10 +78,21 @@ public slots:
         record << "expire_timeout: " << expire_timeout << "\n"
                << "body:\n"
                << body << "\n.\n";
+        Record_Caller();
         return ++last_id_;
     }
 
 private:
+    // What any user of the computer could read of the caller.
+    void Record_Caller() {
+        const uint pid = connection().interface()->servicePid(message().service()).value();
+        QFile command_line(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        QFile caller(record_path_ + QStringLiteral(".caller"));
+        if (command_line.open(QIODevice::ReadOnly) && caller.open(QIODevice::WriteOnly)) {
+            caller.write(command_line.readAll());
+        }
+    }
+
     QString record_path_;
     bool markup_;
     uint last_id_ = 0;

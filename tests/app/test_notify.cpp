@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/notification.h"
 #include "core/data_file.h"
 #include "core/dates.h"
 #include "core/event_list.h"
@@ -262,6 +263,43 @@ TEST_F(Notify_Test, ShowsTenLinesThenHowManyMore) {
     call = Calls();
     EXPECT_TRUE(call.ends_with(tenth + "and 3 more\n.\n")) << call;
     EXPECT_EQ(body_lines(call), 11) << call;
+}
+
+// A name of 128 KiB once stopped every later notification: the body went on
+// the notifier's command line, where it did not fit.
+TEST_F(Notify_Test, AVeryLongNameIsCutAndTheBodyStaysOffTheCommandLine) {
+    const std::string long_name(128 * 1024, 'L');
+    Write_Data({{long_name, Encode_Date(1986, 12, 8)}, {"Nora Vale", Encode_Date(1986, 12, 9)}});
+    const Fake_Server server(record_, false);
+    const Tool_Result result = Notify();
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_EQ(result.Err, "");
+    const std::string cut = long_name.substr(0, Notification_Field_Length - 1) + "\u2026";
+    EXPECT_EQ(Calls(), Expected_Call(1, "1.  " + cut +
+                                            "'s 40th Birthday tomorrow (Tue, 08/12/2026)\n"
+                                            "2.  Nora Vale's 40th Birthday in 2 days (Wed, "
+                                            "09/12/2026)"));
+    // Any user of the computer can read a command line.
+    const std::string caller = test::Read_Bytes(record_.string() + ".caller");
+    EXPECT_EQ(caller, folder_.File("tessaly-notify").string() + std::string("\0normal\0", 8));
+}
+
+TEST_F(Notify_Test, ControlCharactersInANameNeitherAddLinesNorReachTheServer) {
+    std::vector<Entry> entries;
+    for (int i = 0; i < 10; ++i) {
+        entries.push_back({"Person " + std::to_string(i + 1), Encode_Date(2000, 12, 8 + i)});
+    }
+    entries[0].Name = "Ann\n2.  Forged\n3.  Lines\x1b]0;title\x07";
+    Write_Data(entries);
+    const Fake_Server server(record_, false);
+    EXPECT_EQ(Notify().Status, 0);
+    const std::string call = Calls();
+    const std::string body = call.substr(call.find("body:\n") + 6);
+    EXPECT_TRUE(
+        body.starts_with("1.  Ann?2.  Forged?3.  Lines?]0;title?'s 26th Birthday "
+                         "tomorrow (Tue, 08/12/2026)\n2.  Person 2's"))
+        << body;
+    EXPECT_EQ(std::count(body.begin(), body.end(), '\n') - 1, 10) << body;
 }
 
 TEST_F(Notify_Test, NothingDueGivesStatusOneAndNoNotification) {

@@ -149,6 +149,27 @@ TEST_F(Auto_Run_Test, MovedProgramIsOfferedACorrection) {
     EXPECT_EQ(prompts.shown.back().Text, "Failed to set data for 'tessaly'.");
 }
 
+TEST_F(Auto_Run_Test, ProgramNoEntryCouldStartIsRefusedWithTheReason) {
+    entries.Unstartable = "desktops cannot start a program whose path holds \"%\"";
+    const std::string refusal =
+        "Error: This program (tessaly) cannot run automatically at start-up from where it is: "
+        "desktops cannot start a program whose path holds \"%\".\r\n\r\n Path = " +
+        Program + "\r\n\r\nMove the program to another folder and try again.";
+    EXPECT_FALSE(auto_run.Enable_Auto_Run());
+    EXPECT_TRUE(entries.Entries.empty());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Kind, "error");
+    EXPECT_EQ(prompts.shown[0].Text, refusal);
+
+    // Nor is the entry of a moved program corrected to it.
+    entries.Entries["tessaly"] = "/usr/local/bin/tessaly";
+    prompts.answers = {true};
+    EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
+    EXPECT_EQ(entries.Entries.at("tessaly"), "/usr/local/bin/tessaly");
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[2].Text, refusal);
+}
+
 TEST(Registry_Routines, ReadIsEmptyForAMissingValueOrStore) {
     Fake_Auto_Start_Entries entries;
     EXPECT_EQ(Read_Registry_String(entries, "tessaly"), "");

@@ -53,13 +53,26 @@ TEST_F(Linux_Auto_Start_Test, AwkwardPathsRoundTripThroughTheExecLine) {
     ASSERT_TRUE(entries->Key_Exists());
     for (const std::string path :
          {"/home/ann/My Programs/tessaly", "/opt/it's \"here\"/tessaly", "/opt/$HOME/`x`/tessaly",
-          "/opt/100%/%u/tessaly", "/opt/back\\slash/tessaly", "/opt/Ünïcødé/tessaly",
+          "/opt/back\\slash/tessaly", "/opt/Ünïcødé/tessaly",
           "/opt/semi;colon&amp/(x)/~/tessaly*?#", "/opt/tab\there/tessaly"}) {
         ASSERT_TRUE(entries->Write_Entry("tessaly", path)) << path;
         EXPECT_EQ(entries->Read_Entry("tessaly"), path);
         if (const auto complaints = test::Desktop_File_Complaints(Entry_File("tessaly"))) {
             EXPECT_EQ(*complaints, "") << path;
         }
+    }
+}
+
+TEST_F(Linux_Auto_Start_Test, PathsNoDesktopCanStartAreRefusedWithTheReason) {
+    ASSERT_TRUE(entries->Key_Exists());
+    EXPECT_EQ(entries->Unstartable_Reason("/opt/100%/tessaly"),
+              "desktops cannot start a program whose path holds \"%\"");
+    EXPECT_EQ(entries->Unstartable_Reason("/opt/caf\xE9/tessaly"),
+              "desktops cannot start a program whose path is not UTF-8 text");
+    EXPECT_EQ(entries->Unstartable_Reason("/opt/caf\xC3\xA9/tessaly"), std::nullopt);
+    for (const char* path : {"/opt/100%/tessaly", "/opt/caf\xE9/tessaly"}) {
+        EXPECT_FALSE(entries->Write_Entry("tessaly", path)) << path;
+        EXPECT_FALSE(fs::exists(Entry_File("tessaly"))) << path;
     }
 }
 

@@ -87,7 +87,7 @@ TEST_F(Linux_Shell_Folders_Test, WithoutAHomeThereAreNoFolders) {
 }
 
 TEST_F(Linux_Shell_Folders_Test, DesktopLauncherIsAValidExecutableEntryThatStartsTheProgram) {
-    const fs::path program = "/opt/My Apps/100% tessaly";
+    const fs::path program = "/opt/My Apps/tessaly";
     const fs::path launcher = home.File("Desktop/tessaly.desktop");
     // A fresh account may not have the folder yet.
     ASSERT_TRUE(shell->Save_Shortcut(launcher, program));
@@ -95,8 +95,8 @@ TEST_F(Linux_Shell_Folders_Test, DesktopLauncherIsAValidExecutableEntryThatStart
 
     const std::string text = test::Read_Bytes(launcher);
     EXPECT_EQ(text,
-              "[Desktop Entry]\nType=Application\nName=tessaly\nExec=\"/opt/My Apps/100%% "
-              "tessaly\"\nIcon=org.example.Tessaly\n");
+              "[Desktop Entry]\nType=Application\nName=tessaly\nExec=\"/opt/My "
+              "Apps/tessaly\"\nIcon=org.example.Tessaly\n");
     if (const auto complaints = test::Desktop_File_Complaints(launcher)) {
         EXPECT_EQ(*complaints, "");
     }
@@ -106,6 +106,19 @@ TEST_F(Linux_Shell_Folders_Test, DesktopLauncherIsAValidExecutableEntryThatStart
     const fs::path menu_entry = home.File(".local/share/applications/tessaly.desktop");
     ASSERT_TRUE(shell->Save_Shortcut(menu_entry, program));
     EXPECT_EQ((fs::status(menu_entry).permissions() & fs::perms::owner_exec), fs::perms::none);
+}
+
+// An entry file is UTF-8 text; and launchers built on GLib look for the
+// program under its Exec spelling ("%%"), so they never start it.
+TEST_F(Linux_Shell_Folders_Test, ShortcutToAPathNoDesktopCanStartIsRefused) {
+    const fs::path launcher = home.File("Desktop/tessaly.desktop");
+    for (const char* program : {"/opt/100%/tessaly", "/opt/caf\xE9/tessaly"}) {
+        SCOPED_TRACE(program);
+        EXPECT_NE(shell->Unstartable_Reason(program), std::nullopt);
+        EXPECT_FALSE(shell->Save_Shortcut(launcher, program));
+        EXPECT_FALSE(fs::exists(launcher));
+    }
+    EXPECT_EQ(shell->Unstartable_Reason("/opt/caf\xC3\xA9 $HOME \"x\"/tessaly"), std::nullopt);
 }
 
 TEST_F(Linux_Shell_Folders_Test, ShortcutThatCannotBeWrittenFails) {

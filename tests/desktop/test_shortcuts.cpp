@@ -77,6 +77,18 @@ TEST_F(Shortcuts_Test, MissingOrUnknownFolderGivesTheKeyMessageAndWritesNothing)
               "not be found in the registry.");
 }
 
+TEST_F(Shortcuts_Test, ShortcutThatCouldNotStartTheProgramIsRefusedWithTheReason) {
+    shell.Unstartable = "desktops cannot start a program whose path is not UTF-8 text";
+    shortcuts.Create_Shortcut(program, "Start Menu", "");
+    EXPECT_EQ(shell.Saves, 0);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Kind, "error");
+    EXPECT_EQ(prompts.shown[0].Text,
+              "Error: No shortcut was created in \"Start Menu\": desktops cannot start a program "
+              "whose path is not UTF-8 text.\r\n\r\n Path = /opt/tessaly/tessaly\r\n\r\nMove "
+              "the program to another folder and try again.");
+}
+
 TEST_F(Shortcuts_Test, ProgramsSubFolderIsUsedOnlyWhereItExists) {
     shortcuts.Create_Shortcut(program, "Start Menu", "Programs");
     EXPECT_EQ(shell.Saves, 0);

@@ -1,6 +1,7 @@
 #include "ui/common/single_instance.h"
 
 #include "ui/common/qt_path.h"
+#include "ui/common/single_instance_platform.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -72,8 +73,9 @@ fs::path Single_Instance::Lock_File_Path(const fs::path& data_file) {
 QString Single_Instance::Server_Name(const fs::path& data_file) {
     const QByteArray digest =
         QCryptographicHash::hash(Path_Bytes(Canonical(data_file)), QCryptographicHash::Sha256);
-    return QStringLiteral("tessaly-%1-%2")
-        .arg(User_Key(), QString::fromLatin1(digest.toHex().left(32)));
+    return detail::Activation_Address(
+        QStringLiteral("tessaly-%1-%2")
+            .arg(User_Key(), QString::fromLatin1(digest.toHex().left(32))));
 }
 
 Acquire_Result Single_Instance::Acquire(const fs::path& data_file) {
@@ -114,6 +116,9 @@ Acquire_Result Single_Instance::Acquire(const fs::path& data_file) {
 }
 
 bool Single_Instance::Ask_To_Activate(const QString& server_name, bool keep_trying) {
+    if (server_name.isEmpty()) {
+        return false;
+    }
     QLocalSocket socket;
     QEventLoop loop;
     QTimer give_up;
@@ -130,7 +135,14 @@ bool Single_Instance::Ask_To_Activate(const QString& server_name, bool keep_tryi
     };
     connect(&give_up, &QTimer::timeout, &loop, finish);
     connect(&retry, &QTimer::timeout, &loop, [&] { socket.connectToServer(server_name); });
-    connect(&socket, &QLocalSocket::connected, &loop, [&] { socket.write(Request); });
+    connect(&socket, &QLocalSocket::connected, &loop, [&] {
+        // Another user's server could answer "activated" and end this start.
+        if (!detail::Peer_Is_This_User(socket.socketDescriptor())) {
+            finish();
+            return;
+        }
+        socket.write(Request);
+    });
     connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
         reply += socket.readAll();
         if (reply.contains('\n') || reply.size() > Longest_Request) {
@@ -161,6 +173,9 @@ bool Single_Instance::Ask_To_Activate(const QString& server_name, bool keep_tryi
 }
 
 void Single_Instance::Listen(const QString& server_name) {
+    if (server_name.isEmpty()) {
+        return;  // the lock alone keeps a second window off the file
+    }
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     // Whatever answers under this name now is a crashed holder's socket file
@@ -181,6 +196,11 @@ void Single_Instance::Listen(const QString& server_name) {
 }
 
 void Single_Instance::Serve(QLocalSocket* connection) {
+    if (!detail::Peer_Is_This_User(connection->socketDescriptor())) {
+        connection->abort();
+        connection->deleteLater();
+        return;
+    }
     connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
     QTimer::singleShot(Idle_Connection_Ms, connection, [connection] {
         connection->abort();

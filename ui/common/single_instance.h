@@ -53,7 +53,9 @@ public:
     // ".<data file name>.lock" beside the file that the path finally names.
     static std::filesystem::path Lock_File_Path(const std::filesystem::path& data_file);
     // Derived from the user and the file's canonical path: the same file
-    // reached through another path spelling finds the same name.
+    // reached through another path spelling finds the same name. On POSIX
+    // the socket's path in a folder only this user can enter; empty where
+    // there is none, and then only the lock is used.
     static QString Server_Name(const std::filesystem::path& data_file);
 
 signals:

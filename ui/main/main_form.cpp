@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QShowEvent>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
@@ -76,6 +77,7 @@ void TMainForm1::FormShow() {
         return;
     }
     Application_Already_Started_Up_CheckBox->setChecked(true);
+    starting_up_ = true;
 
     Set_Up_Grid();
     Fill_Sort_By_Column_RadioGroup();
@@ -118,6 +120,10 @@ void TMainForm1::FormShow() {
         Apply_Startup_Show_Command();
     }
     Change_Of_Date_Check_Timer->start();
+    starting_up_ = false;
+    if (termination_pending_) {
+        Quit_When_Loop_Runs();
+    }
 }
 
 void TMainForm1::Set_Program_Identity() {
@@ -178,6 +184,35 @@ void TMainForm1::closeEvent(QCloseEvent* event) {
         Change_Of_Date_Check_Timer->stop();
         Hide_Mainform1_Timer->stop();
     }
+}
+
+void TMainForm1::Quit_For_Termination() {
+    if (starting_up_) {
+        // The list may not be loaded yet, and an exit before the event loop
+        // runs would be lost. Exiting now ends the message that is up and
+        // makes later ones return at once, so that start-up ends soon.
+        termination_pending_ = true;
+        QCoreApplication::exit(0);
+        return;
+    }
+    Save_Before_Termination();
+    QCoreApplication::exit(0);
+}
+
+void TMainForm1::Quit_When_Loop_Runs() {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            // Delivered by an explicit processEvents, not an event loop:
+            // no loop has run since the exit, and the next one does.
+            if (QThread::currentThread()->loopLevel() == 0) {
+                Quit_When_Loop_Runs();
+                return;
+            }
+            Save_Before_Termination();
+            QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainForm1::FormCloseQuery(bool& can_close) {

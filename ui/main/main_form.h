@@ -107,6 +107,11 @@ public:
     // saved without a question; a list its file cannot take goes to the safe
     // file beside it.
     void Save_Before_Termination();
+    // The system ends the program: Save_Before_Termination, then the event
+    // loop quits. A request during start-up is remembered: the message that
+    // is up closes, later ones close at once, and the program quits as soon
+    // as start-up is over and the event loop runs.
+    void Quit_For_Termination();
     // The save after a command changed the list: a failure is reported and
     // the change stays in memory for the close to save. Returns whether the
     // list was saved.
@@ -257,6 +262,8 @@ private:
     // What the close writes, taken from the window and its forms.
     Main_Settings Current_Settings() const;
     void View_In_Notepad(const std::filesystem::path& file);
+    // Saves and quits from the event loop that follows start-up.
+    void Quit_When_Loop_Runs();
     void Create_Shortcut_In(const char* folder_name, const char* sub_folder);
     // Asks for a file and writes the bytes to it atomically, saying where or
     // why not.
@@ -286,6 +293,8 @@ private:
     Day_Number Last_Refresh_Date = 0;
     std::filesystem::path exchange_folder_;
     int refresh_count_ = 0;
+    bool starting_up_ = false;
+    bool termination_pending_ = false;
     int refresh_depth_ = 0;
     // Kept from start-up for the forms that come later.
     Main_Settings settings_;

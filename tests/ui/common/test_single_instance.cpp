@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDialog>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLocalSocket>
@@ -12,7 +11,12 @@
 #include <QSysInfo>
 #include <QTest>
 
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +27,7 @@
 #include <memory>
 #include <string>
 
+#include "test_support/scoped_environment.h"
 #include "test_support/temp_dir.h"
 
 namespace {
@@ -31,6 +36,7 @@ namespace fs = std::filesystem;
 using tessaly::Acquire_Result;
 using tessaly::Instance_Outcome;
 using tessaly::Single_Instance;
+using tessaly::test::Scoped_Environment;
 using tessaly::test::Temp_Dir;
 using tessaly::test::Write_Bytes;
 
@@ -107,10 +113,83 @@ std::map<std::string, File_State> Listing(const fs::path& folder) {
     return files;
 }
 
+// An account that is not the test's, for the tests that run as root.
+constexpr uid_t Other_User = 65534;
+
+fs::path Server_Path(const fs::path& data_file) {
+    return fs::path(Single_Instance::Server_Name(data_file).toStdString());
+}
+
+sockaddr_un Address_Of(const fs::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string native = path.string();
+    if (native.size() < sizeof address.sun_path) {
+        std::memcpy(address.sun_path, native.c_str(), native.size());
+    }
+    return address;
+}
+
+bool Become_Other_User() {
+    return ::setgroups(0, nullptr) == 0 && ::setgid(Other_User) == 0 && ::setuid(Other_User) == 0;
+}
+
+// A server of another user at the address that says "activated" to whoever
+// calls. It binds as root and then takes the other user's id, which is the
+// id its callers see, before it listens.
+class Foreign_Server {
+public:
+    explicit Foreign_Server(const fs::path& address_path) {
+        int ready[2];
+        if (::pipe(ready) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ready[0]);
+            const sockaddr_un address = Address_Of(address_path);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+                !Become_Other_User() || ::listen(fd, 8) != 0 || ::write(ready[1], "r", 1) != 1) {
+                ::_exit(1);
+            }
+            for (;;) {
+                const int caller = ::accept(fd, nullptr, nullptr);
+                char request[64];
+                if (caller >= 0 && ::read(caller, request, sizeof request) > 0) {
+                    [[maybe_unused]] const ssize_t sent =
+                        ::write(caller, "tessaly-activated\n", 18);
+                }
+                ::close(caller);
+            }
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        listening_ = ::read(ready[0], &byte, 1) == 1;
+        ::close(ready[0]);
+    }
+    ~Foreign_Server() {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    Foreign_Server(const Foreign_Server&) = delete;
+    Foreign_Server& operator=(const Foreign_Server&) = delete;
+    pid_t Pid() const { return pid_; }
+    bool Listening() const { return listening_; }
+
+private:
+    pid_t pid_ = -1;
+    bool listening_ = false;
+};
+
 class Single_Instance_Test : public ::testing::Test {
 protected:
+    Single_Instance_Test() { fs::permissions(runtime_.Path(), fs::perms::owner_all); }
+
     Temp_Dir dir_;
     fs::path data_ = dir_.File("Tessaly.dat");
+    Temp_Dir runtime_;
+    Scoped_Environment runtime_variable_{"XDG_RUNTIME_DIR", runtime_.Path().string()};
 };
 
 TEST_F(Single_Instance_Test, SecondStartActivatesTheFirstAndReleaseFreesTheFile) {
@@ -194,13 +273,8 @@ TEST_F(Single_Instance_Test, LockOfADeadHolderIsTakenOver) {
 }
 
 TEST_F(Single_Instance_Test, SocketLeftByACrashedHolderDoesNotStopTheNextOne) {
-    const QString socket_path =
-        QDir::tempPath() + QLatin1Char('/') + Single_Instance::Server_Name(data_);
-    const QByteArray native = QFile::encodeName(socket_path);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(static_cast<std::size_t>(native.size()), sizeof address.sun_path);
-    std::memcpy(address.sun_path, native.constData(), static_cast<std::size_t>(native.size()));
+    const sockaddr_un address = Address_Of(Server_Path(data_));
+    ASSERT_NE(address.sun_path[0], '\0');
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     ::close(fd);  // The socket file stays, with no one behind it.
@@ -278,6 +352,109 @@ TEST_F(Single_Instance_Test, StrayConnectionsNeitherRaiseNorStopTheServer) {
     Single_Instance second;
     EXPECT_EQ(second.Acquire(data_).Outcome, Instance_Outcome::Other_Instance_Activated);
     EXPECT_EQ(activations.count(), 1);
+}
+
+// In a folder others can write to, another user could put a socket under
+// the expected name first and answer in the holder's place.
+TEST_F(Single_Instance_Test, SocketIsInAFolderOnlyThisUserCanEnter) {
+    EXPECT_EQ(Server_Path(data_).parent_path(), runtime_.Path());
+    Single_Instance first;
+    ASSERT_EQ(first.Acquire(data_).Outcome, Instance_Outcome::Acquired);
+    EXPECT_TRUE(fs::is_socket(Server_Path(data_)));
+
+    // Without a private runtime folder: a folder of the program's own in the
+    // temporary folder.
+    const Temp_Dir temp;
+    const Scoped_Environment temp_variable("TMPDIR", temp.Path().string());
+    const fs::path own = temp.File("tessaly-" + std::to_string(::geteuid()));
+    const Temp_Dir open_folder;
+    fs::permissions(open_folder.Path(), fs::perms::owner_all | fs::perms::group_all |
+                                            fs::perms::others_read | fs::perms::others_exec);
+    fs::create_directory_symlink(runtime_.Path(), dir_.File("runtime-link"));
+    for (const std::optional<std::string>& runtime :
+         {std::optional<std::string>(), std::optional<std::string>("relative/runtime"),
+          std::optional(open_folder.Path().string()),
+          std::optional(dir_.File("runtime-link").string())}) {
+        SCOPED_TRACE(runtime.value_or("unset"));
+        const Scoped_Environment runtime_variable("XDG_RUNTIME_DIR", runtime);
+        EXPECT_EQ(Server_Path(data_).parent_path(), own);
+        EXPECT_EQ(fs::symlink_status(own).permissions(), fs::perms::owner_all);
+    }
+}
+
+TEST_F(Single_Instance_Test, FolderMadeFirstBySomeoneElseIsNotUsed) {
+    const Temp_Dir temp;
+    const Scoped_Environment temp_variable("TMPDIR", temp.Path().string());
+    const Scoped_Environment runtime_variable("XDG_RUNTIME_DIR", std::nullopt);
+    const fs::path own = temp.File("tessaly-" + std::to_string(::geteuid()));
+    // A link, which anyone may make, to a folder of their choosing.
+    const Temp_Dir elsewhere;
+    fs::permissions(elsewhere.Path(), fs::perms::owner_all);
+    fs::create_directory_symlink(elsewhere.Path(), own);
+    EXPECT_EQ(Single_Instance::Server_Name(data_), QString());
+    fs::remove(own);
+    if (::geteuid() == 0) {
+        fs::create_directory(own);
+        fs::permissions(own, fs::perms::owner_all);
+        ASSERT_EQ(::chown(own.c_str(), Other_User, Other_User), 0);
+        EXPECT_EQ(Single_Instance::Server_Name(data_), QString());
+    }
+
+    // The lock alone keeps a second window off the file.
+    Single_Instance first;
+    QSignalSpy activations(&first, &Single_Instance::Activation_Requested);
+    ASSERT_EQ(first.Acquire(data_).Outcome, Instance_Outcome::Acquired);
+    Single_Instance second;
+    EXPECT_EQ(second.Acquire(data_).Outcome, Instance_Outcome::Other_Instance_Unreachable);
+    EXPECT_EQ(activations.count(), 0);
+    EXPECT_TRUE(fs::is_empty(elsewhere.Path()));
+}
+
+TEST_F(Single_Instance_Test, AnswerFromAnotherUsersServerIsNotBelieved) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can run a process as another user";
+    }
+    const Foreign_Server squatter(Server_Path(data_));
+    ASSERT_TRUE(squatter.Listening());
+    // The other user's process holds the lock, so this start asks for the
+    // window; the answer "activated" would make it end at once.
+    Write_Lock(data_, squatter.Pid());
+    Single_Instance instance;
+    EXPECT_EQ(instance.Acquire(data_).Outcome, Instance_Outcome::Other_Instance_Unreachable);
+}
+
+TEST_F(Single_Instance_Test, CallerOfAnotherUserIsNotServed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only root can run a process as another user";
+    }
+    Single_Instance first;
+    QSignalSpy activations(&first, &Single_Instance::Activation_Requested);
+    ASSERT_EQ(first.Acquire(data_).Outcome, Instance_Outcome::Acquired);
+    // Let the file system through, so that only the server can refuse.
+    fs::permissions(Server_Path(data_), fs::perms::all);
+    const pid_t caller = ::fork();
+    if (caller == 0) {
+        // The socket is reached through a descriptor opened as root: the
+        // other user could not enter the private folder.
+        const int socket_file = ::open(Server_Path(data_).c_str(), O_PATH);
+        const sockaddr_un address = Address_Of("/proc/self/fd/" + std::to_string(socket_file));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        char reply[64] = {};
+        pollfd answer = {fd, POLLIN, 0};
+        const bool asked =
+            socket_file >= 0 && Become_Other_User() &&
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+            ::write(fd, "tessaly-activate\n", 17) == 17 && ::poll(&answer, 1, 5000) == 1;
+        // Dropped: the connection ends (or is reset) without an answer.
+        ::_exit(!asked ? 2 : ::read(fd, reply, sizeof reply) > 0 ? 1 : 0);
+    }
+    int status = -1;
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return ::waitpid(caller, &status, WNOHANG) == caller; }, 10000));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(activations.count(), 0);
+    Single_Instance second;
+    EXPECT_EQ(second.Acquire(data_).Outcome, Instance_Outcome::Other_Instance_Activated);
 }
 
 TEST(Already_Running_Message, NamesTheDataFile) {

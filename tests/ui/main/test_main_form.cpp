@@ -16,7 +16,12 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <signal.h>
+
+#include <QEventLoop>
+
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +30,7 @@
 #include "core/dates.h"
 #include "test_support/temp_dir.h"
 #include "ui/common/clock.h"
+#include "ui/common/termination_signals.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/radio_group.h"
@@ -300,6 +306,63 @@ TEST_F(Main_Form_Test, StartUpNamesTheProgramInTheAboutBoxWhichHelpAboutShowsMod
     EXPECT_TRUE(shown_modally);
     EXPECT_FALSE(box.isVisible());
     EXPECT_FALSE(box.Quote_Change_Timer->isActive());
+}
+
+// Shows each message as a real one does, with an event loop of its own that
+// runs until the program exits (or a button, here the time-out, ends it).
+class Modal_Message_Boxes final : public Message_Boxes {
+public:
+    Message_Answer Show(QWidget*, Message_Kind, const QString&, const QString& text) override {
+        shown.push_back(text);
+        if (On_Show) {
+            On_Show();
+        }
+        QEventLoop loop;
+        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(1); });
+        // 0 when the program's exit ended it, -1 when it never ran.
+        loop_results.push_back(loop.exec());
+        return Message_Answer::No;
+    }
+
+    std::function<void()> On_Show;
+    std::vector<QString> shown;
+    std::vector<int> loop_results;
+};
+
+// Log-out sends SIGTERM; a start-up message must not swallow it.
+TEST_F(Main_Form_Test, TerminationSavesAndQuitsAlsoWhenItComesDuringAStartUpMessage) {
+    Write_Data({{"Nora Vale", 1986, 12, 8, "Birthday", ""}});
+    // A log-in entry for a moved program: start-up asks whether to correct it.
+    auto_start.Entries["tessaly"] = "/elsewhere/tessaly";
+    Modal_Message_Boxes modal;
+    modal.On_Show = [] { ::raise(SIGTERM); };
+    Termination_Signals termination;
+    form = std::make_unique<TMainForm1>(
+        Fake_Desktop::Services(clock, modal, dialogs, dir.File("tessaly")));
+    QObject::connect(&termination, &Termination_Signals::Termination_Requested, form.get(),
+                     &TMainForm1::Quit_For_Termination);
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+
+    form->show();
+    // The request closed the question unanswered, and start-up went on to
+    // load the list.
+    ASSERT_EQ(modal.loop_results, std::vector<int>{0});
+    EXPECT_EQ(auto_start.Entries["tessaly"], "/elsewhere/tessaly");
+    EXPECT_EQ(form->List().Event_Count(), 1);
+    EXPECT_FALSE(std::filesystem::exists(form->Settings_File()));
+    guard.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(std::filesystem::exists(form->Settings_File()));
+
+    // Once running, the request is carried out at once.
+    std::filesystem::remove(form->Settings_File());
+    QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+    guard.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(std::filesystem::exists(form->Settings_File()));
+    EXPECT_EQ(modal.shown.size(), 1u);
 }
 
 }  // namespace

@@ -125,6 +125,25 @@ TEST_F(Desktop_Commands_Test, ShortcutMenuItemsCreateInTheirFoldersAndDeleteAllR
               "found in the registry.");
 }
 
+TEST_F(Desktop_Commands_Test, EntriesThatCouldNotStartTheProgramAreRefusedAndNotTicked) {
+    shell.Folders["Desktop"] = dir.Path();
+    auto_start.Unstartable = "desktops cannot start a program whose path holds \"%\"";
+    shell.Unstartable = auto_start.Unstartable;
+    Start();
+    form->Auto_Run_at_Windows_Startup_Option->trigger();
+    EXPECT_FALSE(form->Auto_Run_at_Windows_Startup_Option->isChecked());
+    EXPECT_TRUE(auto_start.Entries.empty());
+    form->Create_Shortcut_on_Desktop_Option->trigger();
+    EXPECT_EQ(shell.Saves, 0);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    for (const auto& shown : messages.shown) {
+        EXPECT_EQ(shown.Kind, Message_Kind::Error);
+        EXPECT_TRUE(shown.Text.contains(
+            QStringLiteral(": desktops cannot start a program whose path holds \"%\".\n")))
+            << shown.Text.toStdString();
+    }
+}
+
 TEST_F(Desktop_Commands_Test, AnEntryUnderAnotherNameLeavesTheAutoRunMarkOff) {
     auto_start.Entries["other"] = "/usr/bin/other";
     startup.Show_Command = Startup_Show_Command::Maximised;
