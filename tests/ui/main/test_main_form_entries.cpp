@@ -174,7 +174,7 @@ TEST_F(Entry_Commands_Test, FailedSaveAfterAddIsReportedAndTheEntryKept) {
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
     EXPECT_EQ(messages.shown[0].Caption, "Tessaly v1.0f");
     EXPECT_TRUE(messages.shown[0].Text.endsWith('.'));
-    EXPECT_TRUE(messages.shown[0].Text.contains("Input/output error"))
+    EXPECT_TRUE(messages.shown[0].Text.contains(QString::fromStdString(Failing_Save_Reason())))
         << messages.shown[0].Text.toStdString();
     EXPECT_EQ(Names(), QStringList({"Kept"}));
     EXPECT_FALSE(std::filesystem::exists(Data()));
