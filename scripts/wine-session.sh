@@ -22,7 +22,6 @@ stop_wine_session() {
     [[ -n "${session:-}" ]] && rm -rf "$session"
 }
 
-# The keyboard layout to set, when given, before Wine reads it.
 start_wine_session() {
     session="$(mktemp -d "${TMPDIR:-/tmp}/tessaly-window.XXXXXX")"
     trap stop_wine_session EXIT
@@ -37,7 +36,6 @@ start_wine_session() {
         sleep 0.1
     done
     export DISPLAY=":$(cat "$session/display")"
-    [[ -z "${1:-}" ]] || setxkbmap "$1"
     openbox > /dev/null 2>&1 &
     wm_pid=$!
     wineserver -p

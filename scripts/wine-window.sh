@@ -19,9 +19,7 @@ zip="$build/Tessaly-1.0f-windows-x64.zip"
 [[ -f "$zip" ]] || fail "no $zip: run scripts/package-windows.sh first"
 reader="$(realpath "$build/bin/tessaly_profile_reader.exe")"
 
-# A keyboard with ä, ö, ü and ß of its own, set before Wine reads it: Wine
-# does not see the keys xdotool maps on the fly.
-start_wine_session de
+start_wine_session
 folder="$WINEPREFIX/drive_c/Tessaly Portable"
 exe='C:\Tessaly Portable\Tessaly.exe'
 mkdir -p "$folder"
@@ -61,21 +59,13 @@ close_tessaly() {
     xdotool key alt+F4
     wait_tessaly_exit
 }
-# One letter at a time, each key held a moment: Wine drops letters of its
-# layout's own (ü) that come and go too quickly.
-type_slowly() {
-    local i
-    for ((i = 0; i < ${#1}; i++)); do
-        case "${1:i:1}" in
-            ü) keysym=udiaeresis ;;
-            " ") keysym=space ;;
-            *) keysym="${1:i:1}" ;;
-        esac
-        xdotool keydown "$keysym"
-        sleep 0.1
-        xdotool keyup "$keysym"
-        sleep 0.1
-    done
+# Text through the clipboard, as a user pastes it: xdotool's key presses
+# reach Wine only for the letters of the keyboard layout it started with.
+paste_text() {
+    printf '%s' "$1" | xclip -selection clipboard -i
+    sleep 0.5
+    xdotool key ctrl+v
+    sleep 0.5
 }
 # File-menu commands by their place below the first item.
 file_command() {
@@ -99,7 +89,7 @@ wine "$exe" > /dev/null 2>&1 || fail "the second Tessaly.exe failed"
 pass "the second Tessaly.exe ended after $((SECONDS - second_started)) s, one window"
 
 step "Add an entry through the dialog"
-name='Jürgen Müller'
+name='Zoë Ĳzerman-Größe'
 activate "$main"
 # Data > Add: Data is the menu right of File.
 xdotool key --delay 300 alt+f Right Return
@@ -107,9 +97,9 @@ dialog=$(wait_window '^Add a New Birthday or Event')
 sleep 1
 # The name field and the event type, then OK: Enter leaves the dialog open.
 xdotool mousemove --window "$dialog" 280 257 click 1
-type_slowly "$name"
+paste_text "$name"
 xdotool mousemove --window "$dialog" 283 288 click 1
-type_slowly "Namenstag"
+xdotool type --delay 100 "Namenstag"
 screenshot "$dialog" windows-dialog
 xdotool mousemove --window "$dialog" 158 396 click 1
 wait_gone "$dialog"
