@@ -48,7 +48,8 @@ sleep 1
 activate "$main"
 xdotool key alt+F4
 wait_tessaly_exit
-grep -q '^window_top_posn=' "$app_data/Tessaly/Tessaly.ini" ||
+# Saved in UTF-16, which Windows' profile functions read every letter of.
+iconv -f UTF-16 -t UTF-8 "$app_data/Tessaly/Tessaly.ini" | grep -q '^window_top_posn=' ||
     fail "the settings were not written to %APPDATA%\\Tessaly"
 for file in Tessaly.dat Tessaly.ini; do
     [[ ! -e "$installed/$file" ]] || fail "$file was written into Program Files"

@@ -111,12 +111,16 @@ data="$(cat "$folder/Tessaly.dat")"
 grep -qv $'\r$' "$folder/Tessaly.dat" && fail "Tessaly.dat has a line without CR LF"
 grep -qF "$name"$'\r' "$folder/Tessaly.dat" || fail "Tessaly.dat lacks $name"
 grep -qF $'Namenstag\r' "$folder/Tessaly.dat" || fail "Tessaly.dat lacks the event type"
-grep -qv $'\r$' "$folder/Tessaly.ini" && fail "Tessaly.ini has a line without CR LF"
+# UTF-16 with its mark, which the profile functions read every letter of.
+[[ "$(head -c 2 "$folder/Tessaly.ini" | od -An -tx1 | tr -d ' ')" == fffe ]] ||
+    fail "Tessaly.ini is not UTF-16"
+iconv -f UTF-16 -t UTF-8 "$folder/Tessaly.ini" | grep -qv $'\r$' &&
+    fail "Tessaly.ini has a line without CR LF"
 [[ "$(profile Auto_Display_Coming_Events_Report_CheckBox)" == 1 ]] || fail "report setting lost"
 [[ "$(profile Days_Threshold_SpinEdit)" == 14 ]] || fail "Days_Threshold_SpinEdit is not 14"
 [[ "$(profile Event_Type_ComboBox)" == Namenstag ]] || fail "Event_Type_ComboBox is not Namenstag"
 [[ "$(profile Auto_Run_at_Windows_Startup_Option)" == 0 ]] || fail "Auto-Run is set"
-echo "Name_Edit as the private-profile functions read it: $(profile Name_Edit)"
+[[ "$(profile Name_Edit)" == "$name" ]] || fail "Name_Edit reads '$(profile Name_Edit)'"
 pass "Tessaly.dat (V1.1, CR LF, $name) and Tessaly.ini beside the program"
 
 step "File > Auto-Run writes the Run value"
@@ -173,8 +177,15 @@ pass "the About box (its memory figure is in the screenshot)"
 step "the next start ticks Auto-Run from the registry"
 close_tessaly
 [[ "$(profile Auto_Run_at_Windows_Startup_Option)" == 1 ]] || fail "Auto-Run was not stored"
-sed -i 's/^Auto_Run_at_Windows_Startup_Option=1/Auto_Run_at_Windows_Startup_Option=0/' \
-    "$folder/Tessaly.ini"
+# The stored mark cleared, so that only the registry can set it again.
+{
+    printf '\xff\xfe'
+    iconv -f UTF-16 -t UTF-8 "$folder/Tessaly.ini" |
+        sed 's/^Auto_Run_at_Windows_Startup_Option=1/Auto_Run_at_Windows_Startup_Option=0/' |
+        iconv -f UTF-8 -t UTF-16LE
+} > "$session/Tessaly.ini"
+mv "$session/Tessaly.ini" "$folder/Tessaly.ini"
+[[ "$(profile Auto_Run_at_Windows_Startup_Option)" == 0 ]] || fail "the stored mark stayed"
 start_tessaly "$exe"
 past_report
 close_tessaly
