@@ -27,7 +27,7 @@
 
 namespace {
 
-bool Is_Set(const char* name) {
+[[maybe_unused]] bool Is_Set(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
 }

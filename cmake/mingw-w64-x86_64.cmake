@@ -15,8 +15,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The runtime libraries go into each .exe, so that it starts under Wine or on
-# a bare Windows without the compiler's DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# a bare Windows without the compiler's DLLs beside it; a build with Qt
+# (windows-qt.cmake) takes the shared runtime that Qt's DLLs use instead.
+if(NOT TESSALY_SHARED_RUNTIME)
+    set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+endif()
 
 # ctest runs the test programs through Wine.
 find_program(TESSALY_WINE NAMES wine64 wine)

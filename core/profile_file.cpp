@@ -201,6 +201,10 @@ std::filesystem::path Settings_File_Path(const std::filesystem::path& folder) {
     return folder / Settings_File_Name;
 }
 
+Profile_File Profile_File::Of_Ascii(std::string_view ascii, Profile_Encoding encoding) {
+    return Profile_File(std::string(Mark_Of(encoding)) + Encoded(ascii, encoding));
+}
+
 Profile_File::Profile_File(std::string content)
     : content_(std::move(content)), encoding_(Encoding_Of(content_)) {
     std::string_view body = std::string_view(content_).substr(Mark_Of(encoding_).size());

@@ -60,6 +60,12 @@ struct Profile_Line {
 // and the bytes of every line the write does not change, down to code units
 // of a damaged UTF-16 file that cannot be decoded. A stray last byte of a
 // UTF-16 file of odd length is not read and stays at the end of the file.
+// The encoding a new settings file is written in: one in which the system's
+// own private-profile functions read every letter. Windows reads a file
+// without a mark in the ANSI code page, so there it is UTF-16 with its mark;
+// elsewhere 8-bit (UTF-8).
+Profile_Encoding New_Profile_Encoding();
+
 class Profile_File {
 public:
     Profile_File() = default;
@@ -68,6 +74,9 @@ public:
     // A missing file reads as an empty one. Throws File_Error when the file
     // exists but cannot be read.
     static Profile_File Load(const std::filesystem::path& file);
+    // The file of that ASCII text in another encoding (with its mark): ASCII
+    // lines read the same in every encoding.
+    static Profile_File Of_Ascii(std::string_view ascii, Profile_Encoding encoding);
 
     std::optional<std::string> Read_String(std::string_view section, std::string_view key) const;
     // Decimal with an optional sign, within the range of int; anything else,

@@ -22,9 +22,9 @@ Program_Folders Decide_Program_Folders(const Folder_Facts& facts) {
     }
     return Program_Folders{
         .Data_Folder =
-            Base_Folder(facts.Data_Home, facts.Default_Data_Home) / Installed_Folder_Name,
+            Base_Folder(facts.Data_Home, facts.Default_Data_Home) / facts.User_Folder_Name,
         .Settings_Folder =
-            Base_Folder(facts.Config_Home, facts.Default_Config_Home) / Installed_Folder_Name,
+            Base_Folder(facts.Config_Home, facts.Default_Config_Home) / facts.User_Folder_Name,
         // A copy on a read-only medium still brings its own text files.
         .Text_Folder = facts.Text_Files_Beside_Executable && !facts.In_Installed_Program_Folder
                            ? facts.Executable_Folder
@@ -59,7 +59,7 @@ Folder_Facts Gather_Folder_Facts(const std::filesystem::path& executable) {
     // An install with another prefix (cmake --install --prefix) is known by
     // its data folder beside bin, which a build folder does not have.
     const std::filesystem::path sibling_text_folder =
-        facts.Executable_Folder.parent_path() / TESSALY_INSTALL_DATADIR / Installed_Folder_Name;
+        facts.Executable_Folder.parent_path() / TESSALY_INSTALL_DATADIR / facts.User_Folder_Name;
     const bool sibling_install =
         !facts.Text_Files_Beside_Executable && Is_File(sibling_text_folder / "catalog.txt");
     facts.In_Installed_Program_Folder =
@@ -67,9 +67,10 @@ Folder_Facts Gather_Folder_Facts(const std::filesystem::path& executable) {
     facts.Installed_Text_Folder =
         sibling_install
             ? sibling_text_folder
-            : std::filesystem::path(TESSALY_INSTALL_FULL_DATADIR) / Installed_Folder_Name;
+            : std::filesystem::path(TESSALY_INSTALL_FULL_DATADIR) / facts.User_Folder_Name;
     facts.Executable_Folder_Writable = detail::Folder_Writable(facts.Executable_Folder);
     detail::Read_Base_Folders(facts);
+    detail::Read_Installer_Record(facts);
     return facts;
 }
 

@@ -40,11 +40,11 @@ struct Folder_Facts {
     // Used for a base folder that is unset, empty or relative.
     std::filesystem::path Default_Data_Home;    // ~/.local/share
     std::filesystem::path Default_Config_Home;  // ~/.config
+    // The folder's name under the base folders: fixed, so that renaming the
+    // executable keeps the data; in lower case on Linux, as Windows users
+    // see it in %APPDATA% on Windows.
+    std::string User_Folder_Name = "tessaly";
 };
-
-// The folders' fixed names under the user's base folders, in lower case so
-// that renaming the executable keeps the data.
-inline constexpr const char* Installed_Folder_Name = "tessaly";
 
 // Installed when the executable runs from the installed program folder or
 // from one it cannot write to; portable otherwise.
@@ -63,6 +63,9 @@ namespace detail {
 // What each system answers in its own way.
 bool Folder_Writable(const std::filesystem::path& folder);
 void Read_Base_Folders(Folder_Facts& facts);
+// What an installer left beside the executable: on Windows, whose installer
+// may put the program in any folder, its uninstaller marks an install.
+void Read_Installer_Record(Folder_Facts& facts);
 }  // namespace detail
 Program_Folders Locate_Program_Folders(const std::filesystem::path& executable);
 

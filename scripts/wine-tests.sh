@@ -1,16 +1,15 @@
 #!/usr/bin/env bash
-# Cross-builds the parts of Tessaly that need no Qt (core, report builder,
-# terminal tool, the Win32 desktop backend) with mingw-w64 and runs their tests
-# and the terminal tool under Wine, in a fresh Wine prefix.
-# Needs: g++-mingw-w64-x86-64-posix wine64 (scripts/install-deps.sh installs
-# them when named).
+# The Windows build's whole test suite under Wine, in a fresh Wine prefix: the
+# core, the report builder, the Win32 backend and the window's tests (drawn
+# offscreen with the locale pinned, as on Linux), then the terminal tool as a
+# user runs it.
+#   bash scripts/wine-tests.sh [build folder]
+# Needs what scripts/build-windows.sh needs, and wine64.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=${1:-build-mingw}
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DTESSALY_BUILD_GUI=OFF -DTESSALY_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
-cmake --build "$build"
+build=${1:-build-windows}
+bash scripts/build-windows.sh "$build"
 
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine.XXXXXX")"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -19,6 +18,7 @@ trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
 # exits while the next test program connects drops that program.
 wineserver -p
 wineboot -i > /dev/null 2>&1
+source scripts/wine-fonts.sh
 
 tests_started=$SECONDS
 ctest --test-dir "$build" --output-on-failure -j2

@@ -1,4 +1,5 @@
 #include "core/platform/windows/windows_text.h"
+#include "desktop/run_keys.h"
 #include "desktop/windows/windows_services.h"
 
 namespace tessaly {
@@ -115,6 +116,13 @@ private:
 
 std::unique_ptr<Auto_Start_Entries> Make_Windows_Auto_Start_Entries(HKEY root, std::string key) {
     return std::make_unique<Windows_Auto_Start_Entries>(root, std::move(key));
+}
+
+std::unique_ptr<Auto_Start_Entries> Make_Windows_Run_Keys(HKEY machine_root, HKEY user_root,
+                                                          const std::string& key) {
+    return std::make_unique<Machine_Or_User_Run_Keys>(
+        Make_Windows_Auto_Start_Entries(machine_root, key),
+        Make_Windows_Auto_Start_Entries(user_root, key));
 }
 
 }  // namespace tessaly

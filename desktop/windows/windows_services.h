@@ -27,6 +27,10 @@ inline constexpr const char* Shell_Folders_Key_Path =
 // root and key, so that tests can point them at keys of their own.
 std::unique_ptr<Auto_Start_Entries> Make_Windows_Auto_Start_Entries(HKEY root = HKEY_LOCAL_MACHINE,
                                                                     std::string key = Run_Key_Path);
+// The machine's Run key, and the user's where the machine's refuses a change.
+std::unique_ptr<Auto_Start_Entries> Make_Windows_Run_Keys(HKEY machine_root = HKEY_LOCAL_MACHINE,
+                                                          HKEY user_root = HKEY_CURRENT_USER,
+                                                          const std::string& key = Run_Key_Path);
 std::unique_ptr<Shell_Folders> Make_Windows_Shell_Folders(HKEY root = HKEY_CURRENT_USER,
                                                           std::string key = Shell_Folders_Key_Path);
 std::unique_ptr<Text_Editor> Make_Windows_Text_Editor();

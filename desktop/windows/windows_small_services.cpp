@@ -88,7 +88,7 @@ std::unique_ptr<Regional_Date_Format> Make_Windows_Regional_Date_Format() {
 
 Platform_Services Make_Platform_Services() {
     Platform_Services services;
-    services.Auto_Start = Make_Windows_Auto_Start_Entries();
+    services.Auto_Start = Make_Windows_Run_Keys();
     services.Shell = Make_Windows_Shell_Folders();
     services.Editor = Make_Windows_Text_Editor();
     services.Links = Make_Windows_Link_Opener();

@@ -207,6 +207,21 @@ TEST(Profile_File, WriteKeepsEverythingElseByteForByte) {
     EXPECT_EQ(file.Read_String("Other", "window_top_posn"), "5");
 }
 
+TEST(Profile_File, AsciiTextTakesAnotherEncodingWithItsMark) {
+    Profile_File utf16 = Profile_File::Of_Ascii("", Profile_Encoding::UTF16_LE);
+    utf16.Write_String("Tessaly", "Name_Edit", "Zo\xC3\xAB");
+    EXPECT_EQ(utf16.Content(), std::string("\xFF\xFE[\0T\0e\0s\0s\0a\0l\0y\0]\0\r\0\n\0"
+                                           "N\0a\0m\0e\0_\0E\0d\0i\0t\0=\0Z\0o\0\xEB\0\r\0\n\0",
+                                           54));
+    EXPECT_EQ(Profile_File(utf16.Content()).Read_String("Tessaly", "Name_Edit"), "Zo\xC3\xAB");
+    EXPECT_TRUE(Profile_File::Of_Ascii("", Profile_Encoding::Eight_Bit).Content().empty());
+    const Profile_File converted =
+        Profile_File::Of_Ascii("; note\r\n[Tessaly]\r\nA=1\r\n", Profile_Encoding::UTF16_BE);
+    EXPECT_EQ(converted.Content().substr(0, 6), std::string("\xFE\xFF\0;\0 ", 6));
+    EXPECT_EQ(converted.Read_Integer("Tessaly", "A", 0), 1);
+    EXPECT_EQ(converted.Lines().front().Text, "; note");
+}
+
 TEST(Profile_File, WritingTheSameValueAgainChangesNothing) {
     for (const char* value : {"  Nora", "\nNora", "Nora  ", "\t", " "}) {
         Profile_File file("[Tessaly]\r\nName_Edit= old\r\n");

@@ -1,5 +1,11 @@
 #include "test_support/temp_dir.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -54,6 +60,30 @@ std::string Read_Bytes(const std::filesystem::path& file) {
         throw std::runtime_error("cannot read " + file.string());
     }
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::uint64_t File_Identity(const std::filesystem::path& file) {
+#ifdef _WIN32
+    const HANDLE handle =
+        ::CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known =
+        handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &info);
+    if (handle != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(handle);
+    }
+    if (!known) {
+        throw std::runtime_error("cannot identify " + file.string());
+    }
+    return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+#else
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        throw std::runtime_error("cannot identify " + file.string());
+    }
+    return info.st_ino;
+#endif
 }
 
 }  // namespace tessaly::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -24,5 +25,9 @@ private:
 
 void Write_Bytes(const std::filesystem::path& file, std::string_view bytes);
 std::string Read_Bytes(const std::filesystem::path& file);
+
+// What tells one file from another on its volume (the inode, or the file
+// index on Windows): a file replaced by a save gets a new one.
+std::uint64_t File_Identity(const std::filesystem::path& file);
 
 }  // namespace tessaly::test

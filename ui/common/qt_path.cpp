@@ -14,7 +14,9 @@ QString To_Qt_Path(const std::filesystem::path& path) {
 
 std::filesystem::path From_Qt_Path(const QString& path) {
 #if defined(_WIN32)
-    return std::filesystem::path(path.toStdWString());
+    // Qt separates with slashes; Windows shows and stores backslashes (the
+    // Run value, the shortcut's target, every path a message names).
+    return std::filesystem::path(path.toStdWString()).make_preferred();
 #else
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 #endif

@@ -148,6 +148,16 @@ void TMainForm1::Save_Settings_To_INI_File() {
     const std::filesystem::path file = Settings_File();
     try {
         Profile_File profile = Profile_File::Load(file);
+        // Other programs read the settings through the system's profile
+        // functions, names and all: a new or ASCII file takes the encoding in
+        // which they read every letter; one with other bytes keeps its own.
+        const Profile_Encoding wanted = New_Profile_Encoding();
+        if (profile.Encoding() == Profile_Encoding::Eight_Bit && wanted != profile.Encoding() &&
+            std::ranges::all_of(profile.Content(), [](char byte) {
+                return static_cast<unsigned char>(byte) < 0x80;
+            })) {
+            profile = Profile_File::Of_Ascii(profile.Content(), wanted);
+        }
         Write_Main_Settings(profile, Current_Settings(), services_.Time.Today());
         profile.Save(file);
     } catch (const File_Error&) {

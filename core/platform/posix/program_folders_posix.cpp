@@ -43,6 +43,10 @@ void Read_Base_Folders(Folder_Facts& facts) {
     facts.Default_Config_Home = home / ".config";
 }
 
+// A package is known by its folders alone (Gather_Folder_Facts): no
+// installer leaves a record of its own here.
+void Read_Installer_Record(Folder_Facts&) {}
+
 }  // namespace detail
 
 std::optional<std::string> Create_Program_Folders(const Program_Folders& folders) {

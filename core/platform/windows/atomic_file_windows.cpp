@@ -7,9 +7,21 @@
 #include "core/atomic_file.h"
 #include "core/errors.h"
 #include "core/platform/saving.h"
+#include "core/platform/windows/save_calls.h"
 #include "core/platform/windows/windows_text.h"
 
 namespace tessaly {
+
+namespace detail {
+
+Move_File_Call& Save_Move_File() {
+    static Move_File_Call call = [](LPCWSTR from, LPCWSTR to, DWORD flags) {
+        return ::MoveFileExW(from, to, flags);
+    };
+    return call;
+}
+
+}  // namespace detail
 
 namespace {
 
@@ -93,8 +105,8 @@ public:
     }
 
     DWORD Rename_To(const fs::path& destination) {
-        if (!::MoveFileExW(name_.c_str(), destination.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!detail::Save_Move_File()(name_.c_str(), destination.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return ::GetLastError();
         }
         name_.clear();

@@ -44,6 +44,17 @@ void Read_Base_Folders(Folder_Facts& facts) {
     facts.Default_Data_Home =
         Environment_Value(L"USERPROFILE").value_or(L"C:\\") / "AppData" / "Roaming";
     facts.Default_Config_Home = facts.Default_Data_Home;
+    facts.User_Folder_Name = "Tessaly";
+}
+
+// The installer (packaging/windows/tessaly.nsi) writes this uninstaller
+// beside the program; the text files are installed beside it too.
+void Read_Installer_Record(Folder_Facts& facts) {
+    std::error_code error;
+    if (std::filesystem::is_regular_file(facts.Executable_Folder / L"Uninstall.exe", error)) {
+        facts.In_Installed_Program_Folder = true;
+        facts.Installed_Text_Folder = facts.Executable_Folder;
+    }
 }
 
 }  // namespace detail

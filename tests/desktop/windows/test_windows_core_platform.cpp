@@ -10,6 +10,8 @@
 #include "core/platform/file_stamp.h"
 #include "core/platform/process.h"
 #include "core/platform/regional_settings.h"
+#include "core/profile_file.h"
+#include "core/program_folders.h"
 #include "desktop/windows/windows_test_support.h"
 #include "test_support/temp_dir.h"
 
@@ -144,6 +146,69 @@ TEST(Windows_Process, ConsoleShowsUtf8WhileTheGuardLivesAndGetsItsCodePageBack) 
         EXPECT_EQ(::GetConsoleOutputCP(), static_cast<UINT>(CP_UTF8));
     }
     EXPECT_EQ(::GetConsoleOutputCP(), 866u);
+}
+
+TEST(Windows_Profile_File, NewSettingsFileReadsWholeThroughTheProfileFunctions) {
+    test::Temp_Dir dir;
+    const fs::path file = dir.Path() / L"Tessaly.ini";
+    Profile_File profile = Profile_File::Of_Ascii("", New_Profile_Encoding());
+    profile.Write_String("Tessaly", "Name_Edit", test::Utf8(test::Non_Ascii_Name));
+    profile.Write_Integer("Tessaly", "Days_Threshold_SpinEdit", 30);
+    profile.Save(file);
+    wchar_t value[256] = {};
+    ::GetPrivateProfileStringW(L"Tessaly", L"Name_Edit", L"", value, 256, file.c_str());
+    EXPECT_EQ(std::wstring(value), test::Non_Ascii_Name);
+    EXPECT_EQ(::GetPrivateProfileIntW(L"Tessaly", L"Days_Threshold_SpinEdit", 0, file.c_str()),
+              30u);
+    // What the profile functions write, the program reads back.
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"Tessaly", L"Event_Type_ComboBox",
+                                             L"Namenstag \u65e5", file.c_str()));
+    EXPECT_EQ(Profile_File::Load(file).Read_String("Tessaly", "Event_Type_ComboBox"),
+              "Namenstag \xE6\x97\xA5");
+}
+
+// Program Files refuses an ordinary user's writes; an installed program keeps
+// the user's files in %APPDATA%, a portable folder beside itself.
+class Windows_Program_Folders : public testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(program);
+        fs::create_directories(app_data);
+        for (const wchar_t* name : {L"Tessaly.exe", L"catalog.txt", L"Tessaly.txt"}) {
+            test::Write_Bytes(program / name, "");
+        }
+        if (const wchar_t* old = ::_wgetenv(L"APPDATA")) {
+            old_app_data_ = old;
+        }
+        ::_wputenv_s(L"APPDATA", app_data.c_str());
+    }
+    void TearDown() override { ::_wputenv_s(L"APPDATA", old_app_data_.c_str()); }
+
+    test::Temp_Dir dir;
+    const fs::path program = dir.Path() / test::Non_Ascii_Name / L"Tessaly";
+    const fs::path app_data = dir.Path() / L"Roaming";
+
+private:
+    std::wstring old_app_data_;
+};
+
+TEST_F(Windows_Program_Folders, PortableFolderKeepsEverythingBesideTheProgram) {
+    const Program_Folders folders = Locate_Program_Folders(program / L"Tessaly.exe");
+    EXPECT_FALSE(folders.Installed);
+    EXPECT_EQ(folders.Data_Folder, program);
+    EXPECT_EQ(folders.Settings_Folder, program);
+    EXPECT_EQ(folders.Text_Folder, program);
+}
+
+TEST_F(Windows_Program_Folders, InstalledProgramKeepsTheListInAppDataAndReadsItsOwnTexts) {
+    test::Write_Bytes(program / L"Uninstall.exe", "");
+    const Program_Folders folders = Locate_Program_Folders(program / L"Tessaly.exe");
+    EXPECT_TRUE(folders.Installed);
+    EXPECT_EQ(folders.Data_Folder, app_data / L"Tessaly");
+    EXPECT_EQ(folders.Settings_Folder, app_data / L"Tessaly");
+    EXPECT_EQ(folders.Text_Folder, program);
+    EXPECT_EQ(Create_Program_Folders(folders), std::nullopt);
+    EXPECT_TRUE(fs::is_directory(app_data / L"Tessaly"));
 }
 
 }  // namespace

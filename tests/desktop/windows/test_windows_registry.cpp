@@ -1,3 +1,7 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,6 +9,7 @@
 
 #include "desktop/auto_run.h"
 #include "desktop/recording_prompts.h"
+#include "desktop/run_keys.h"
 #include "desktop/windows/windows_services.h"
 #include "desktop/windows/windows_test_support.h"
 
@@ -140,6 +145,66 @@ TEST(Windows_Run_Key, TheMachinesRunKeyTakesAndGivesBackTheEntry) {
     EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
     ASSERT_TRUE(auto_run.Disable_Auto_Run());
     EXPECT_FALSE(auto_run.Check_Auto_Run_Entry());
+    EXPECT_EQ(prompts.shown.size(), 2u);
+}
+
+// The machine's Run key as an ordinary user meets it: readable, not
+// writable. A key of the test's own stands in for it, with a DACL that lets
+// everyone read it and no one change its values.
+class Windows_Run_Keys_Test : public Windows_Registry_Test {
+protected:
+    void SetUp() override {
+        Windows_Registry_Test::SetUp();
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, detail::Relative_Key(Machine_Key).c_str(), 0,
+                                    nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring old_path = L"D:\\Old\\Tessaly.exe";
+        ::RegSetValueExW(key, L"Tessaly.exe", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(old_path.c_str()),
+                         static_cast<DWORD>((old_path.size() + 1) * sizeof(wchar_t)));
+        PSECURITY_DESCRIPTOR read_only = nullptr;
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &read_only, nullptr));
+        ASSERT_EQ(::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, read_only), ERROR_SUCCESS);
+        ::LocalFree(read_only);
+        ::RegCloseKey(key);
+    }
+    void TearDown() override {
+        // WRITE_DAC stays with the key's owner: the key is opened up to go.
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, detail::Relative_Key(Machine_Key).c_str(), 0,
+                            WRITE_DAC, &key) == ERROR_SUCCESS) {
+            PSECURITY_DESCRIPTOR open = nullptr;
+            ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KA;;;WD)",
+                                                                   SDDL_REVISION_1, &open, nullptr);
+            ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, open);
+            ::LocalFree(open);
+            ::RegCloseKey(key);
+        }
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tessaly Tests\\Machine\\Run");
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tessaly Tests\\Machine");
+        Windows_Registry_Test::TearDown();
+    }
+
+    const std::string Machine_Key = "\\Software\\Tessaly Tests\\Machine\\Run";
+    Machine_Or_User_Run_Keys keys{Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Machine_Key),
+                                  Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Test_Key)};
+};
+
+TEST_F(Windows_Run_Keys_Test, ReadOnlyMachineKeyLeavesTheEntryInTheUsersKey) {
+    Auto_Run auto_run(keys, prompts, "C:\\Program Files\\Tessaly\\Tessaly.exe");
+    // The machine's entry of a moved program is corrected where this user can.
+    prompts.answers = {true};
+    EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].Text,
+              "This program (Tessaly.exe) will now run automatically at Windows Start-Up.");
+    EXPECT_EQ(entries->Read_Entry("Tessaly.exe"), "C:\\Program Files\\Tessaly\\Tessaly.exe");
+    EXPECT_EQ(
+        Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Machine_Key)->Read_Entry("Tessaly.exe"),
+        "D:\\Old\\Tessaly.exe");
+    EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
     EXPECT_EQ(prompts.shown.size(), 2u);
 }
 

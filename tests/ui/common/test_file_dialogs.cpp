@@ -102,6 +102,9 @@ TEST_F(Qt_File_Dialogs_Test, TheDialogShowsTheRequestAndReturnsTheChosenFile) {
 TEST_F(Qt_File_Dialogs_Test, AFilterThatIgnoresCaseListsTheNameInAnyCaseAndNothingElse) {
     // Qt's own dialog matches without regard to case anyway; this shows that
     // the patterns made for the desktop's dialogs still list the right files.
+#ifdef _WIN32
+    GTEST_SKIP() << "two names that differ only in case are one file on Windows";
+#endif
     for (const char* name : {"Corvane.txt", "corvane.TXT", "CORVANE.TXT.bak", "other.txt"}) {
         test::Write_Bytes(folder.File(name), "x");
     }

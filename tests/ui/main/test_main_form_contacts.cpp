@@ -10,6 +10,7 @@
 #include "core/data_file.h"
 #include "core/event_list.h"
 #include "main_form_fixture.h"
+#include "test_support/system_reasons.h"
 
 namespace tessaly::test {
 namespace {
@@ -110,7 +111,8 @@ TEST_F(Main_Form_Contacts_Test, CancelAndFilesWithoutContactsChangeNothing) {
     form->Import_Contacts_Menu_OptionClick();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
-    EXPECT_TRUE(messages.shown[0].Text.contains("No such file or directory"));
+    EXPECT_TRUE(messages.shown[0].Text.contains(QString::fromStdString(Missing_File_Reason())))
+        << messages.shown[0].Text.toStdString();
 
     EXPECT_EQ(Names(), QStringList({"Bea"}));
     EXPECT_EQ(Read_Bytes(Data()), file_before);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/event_list.h"
+#include "core/profile_file.h"
 #include "ui/dialogs/add_modify_form.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/radio_group.h"
@@ -174,7 +175,7 @@ TEST_F(Entry_Commands_Test, FailedSaveAfterAddIsReportedAndTheEntryKept) {
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
     EXPECT_EQ(messages.shown[0].Caption, "Tessaly v1.0f");
     EXPECT_TRUE(messages.shown[0].Text.endsWith('.'));
-    EXPECT_TRUE(messages.shown[0].Text.contains("Input/output error"))
+    EXPECT_TRUE(messages.shown[0].Text.contains(QString::fromStdString(Failing_Save_Reason())))
         << messages.shown[0].Text.toStdString();
     EXPECT_EQ(Names(), QStringList({"Kept"}));
     EXPECT_FALSE(std::filesystem::exists(Data()));
@@ -375,9 +376,10 @@ TEST_F(Entry_Commands_Test, TitleClicksSortThroughTheRadioGroupsAndARowDoubleCli
 
     // The title-chosen order is the one the close stores.
     ASSERT_TRUE(form->close());
-    const std::string settings = Read_Bytes(dir.File("Tessaly.ini"));
-    EXPECT_NE(settings.find("Sort_By_Column_RadioGroup=0"), std::string::npos) << settings;
-    EXPECT_NE(settings.find("Ascending_Descending_RadioGroup=1"), std::string::npos) << settings;
+    // Read as the profile functions do: a new file is UTF-16 on Windows.
+    const Profile_File settings = Profile_File::Load(dir.File("Tessaly.ini"));
+    EXPECT_EQ(settings.Read_Integer("Tessaly", "Sort_By_Column_RadioGroup", -2), 0);
+    EXPECT_EQ(settings.Read_Integer("Tessaly", "Ascending_Descending_RadioGroup", -2), 1);
 }
 
 TEST_F(Entry_Commands_Test, DeletingEveryRowLeavesOneBlankSelectedRow) {

@@ -7,6 +7,7 @@
 #include "core/data_file.h"
 #include "core/event_list.h"
 #include "main_form_fixture.h"
+#include "test_support/system_reasons.h"
 
 namespace tessaly::test {
 namespace {
@@ -144,7 +145,7 @@ TEST_F(Main_Form_Import_Test, CancelEmptyFileAndUnreadableFileChangeNothing) {
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
     EXPECT_TRUE(messages.shown[0].Text.contains(QString::fromStdString(dir.File("gone").string())))
         << messages.shown[0].Text.toStdString();
-    EXPECT_TRUE(messages.shown[0].Text.contains("No such file or directory"))
+    EXPECT_TRUE(messages.shown[0].Text.contains(QString::fromStdString(Missing_Folder_Reason())))
         << messages.shown[0].Text.toStdString();
 
     EXPECT_EQ(Names(), QStringList({"Bea"}));

@@ -162,7 +162,12 @@ TEST_F(Settings_Test, SaveKeepsOtherSectionsCommentsAndSpacing) {
                       "[tessaly]\r\n  Days_Threshold_SpinEdit =  30  \r\nmine=keep\r\n");
     Start();
     ASSERT_TRUE(form->close());
-    const std::string saved = test::Read_Bytes(Ini());
+    // As text: an ASCII file is saved in UTF-16 on Windows.
+    const Profile_File file = Saved();
+    std::string saved;
+    for (const Profile_Line& line : file.Lines()) {
+        saved += line.Text + line.Line_End;
+    }
     EXPECT_EQ(saved.rfind("; my notes\r\n[Other]\r\nDays_Threshold_SpinEdit=3\r\n\r\n"
                           "[tessaly]\r\n  Days_Threshold_SpinEdit =  30\r\nmine=keep\r\n",
                           0),
