@@ -40,7 +40,9 @@ TEST_P(Windows_Atomic_File, ReplacesAnExistingFileAndKeepsTheBackup) {
     Write_File_Atomically(file, "first");
     const File_Stamp first = Current_File_Stamp(file);
     EXPECT_TRUE(first.Exists);
-    Write_File_Atomically(file, "second, longer", Atomic_Write_Options{.Keep_Backup = true});
+    Atomic_Write_Options keep_backup;
+    keep_backup.Keep_Backup = true;
+    Write_File_Atomically(file, "second, longer", keep_backup);
     EXPECT_EQ(Read_Whole_File(file), "second, longer");
     EXPECT_EQ(Backup_Path(file).filename(), file.filename().native() + L".bak");
     EXPECT_EQ(Read_Whole_File(Backup_Path(file)), "first");
