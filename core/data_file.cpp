@@ -191,11 +191,7 @@ int Parse_First_Line_Count(const std::string& line) {
         std::string shown = Ascii_Upper_Case(line);
         bool cut_short = false;
         if (shown.size() > Shown_Length) {
-            std::size_t cut = Shown_Length;
-            while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) {
-                --cut;  // not inside a UTF-8 sequence
-            }
-            shown.resize(cut);
+            shown.resize(Character_Boundary(shown, Shown_Length));
             cut_short = true;
         }
         throw Convert_Error("'" + Escape_For_Message(shown) + (cut_short ? "..." : "") +

@@ -36,10 +36,7 @@ std::string Storable_Text(std::string_view text, Field_Repairs& repairs) {
         ++repairs.Blanked;
     }
     if (out.size() > Longest_Field) {
-        std::size_t end = Longest_Field;
-        while (end > Longest_Field - 3 && (static_cast<unsigned char>(out[end]) & 0xC0) == 0x80) {
-            --end;
-        }
+        std::size_t end = Character_Boundary(out, Longest_Field);
         // Text from Windows is one byte a character: only UTF-8 has
         // characters to keep whole.
         if (!Is_Valid_UTF8(std::string_view(out).substr(0, end))) {

@@ -1,5 +1,6 @@
 #include "core/text_encoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -56,6 +57,14 @@ std::optional<int> Decimal_Value(std::string_view digits, std::size_t most) {
         value = value * 10 + (c - '0');
     }
     return value;
+}
+
+std::size_t Character_Boundary(std::string_view text, std::size_t length) {
+    std::size_t end = std::min(length, text.size());
+    while (end > 0 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return end;
 }
 
 void Append_UTF8(std::string& out, char32_t code) {

@@ -19,6 +19,10 @@ std::string_view Trimmed(std::string_view text, std::string_view blanks = " \t")
 // text is empty, longer or holds anything else.
 std::optional<int> Decimal_Value(std::string_view digits, std::size_t most);
 
+// The largest length up to `length` at which the text can be cut without
+// splitting a UTF-8 sequence (one that starts no continuation byte).
+std::size_t Character_Boundary(std::string_view text, std::size_t length);
+
 // Appends the code point (up to U+10FFFF) in UTF-8.
 void Append_UTF8(std::string& out, char32_t code);
 

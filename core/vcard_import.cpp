@@ -299,11 +299,7 @@ std::string Cut_To(std::string text, std::size_t longest) {
     if (text.size() <= longest) {
         return text;
     }
-    std::size_t end = longest;
-    while (end > 0 && (static_cast<std::uint8_t>(text[end]) & 0xC0) == 0x80) {
-        --end;
-    }
-    text.resize(end);
+    text.resize(Character_Boundary(text, longest));
     while (!text.empty() && text.back() == ' ') {
         text.pop_back();
     }
