@@ -1,5 +1,7 @@
 #include "report/report_window.h"
 
+#include "widgets/button_keys.h"
+
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -96,10 +98,10 @@ TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
 
     // Created in tab order, which the focus chain then follows.
     Print_BitBtn =
-        Make_Button(this, 164, "Print Report", "Print the report", Report_Glyph::Printer);
-    Clipboard_BitBtn = Make_Button(this, 8, "Copy Clipboard", "Copy to Window's Clipboard.",
+        Make_Button(this, 164, "&Print Report", "Print the report", Report_Glyph::Printer);
+    Clipboard_BitBtn = Make_Button(this, 8, "&Copy Clipboard", "Copy to Window's Clipboard.",
                                    Report_Glyph::Clipboard);
-    Close_Window_BitBtn = Make_Button(this, 320, "Close Report", "Close this report window",
+    Close_Window_BitBtn = Make_Button(this, 320, "C&lose Report", "Close this report window",
                                       Report_Glyph::Events_List);
 
     Results_RichEdit = new QTextEdit(this);
@@ -115,9 +117,10 @@ TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
     Results_RichEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Results_RichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Results_RichEdit->setUndoRedoEnabled(false);
+    Results_RichEdit->setAccessibleName(QStringLiteral("Coming Birthdays and Events"));
 
     Exit_Program_BitBtn =
-        Make_Button(this, 476, "Exit Program", "Exit this program", Report_Glyph::Exit_Door);
+        Make_Button(this, 476, "E&xit Program", "Exit this program", Report_Glyph::Exit_Door);
 
     Exit_Program_Requested_CheckBox = new QCheckBox(this);
     Exit_Program_Requested_CheckBox->setFocusPolicy(Qt::NoFocus);
@@ -140,6 +143,8 @@ TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
     for (QWidget* child : findChildren<QWidget*>()) {
         child->installEventFilter(this);
     }
+
+    Enter_Presses_Focused_Button(*this);
 
     // An explicit position also keeps the dialog from centring itself.
     Set_Position(Report_Form_Default_Top, Report_Form_Default_Left);
@@ -182,6 +187,11 @@ void TBirthday_And_Date_Report_Form::setVisible(bool visible) {
         Keep_Within_Reach();
     }
     QDialog::setVisible(visible);
+    if (visible) {
+        // The report is what the window is for: a screen reader starts
+        // reading it, and the arrows scroll it. The tab order stays.
+        Results_RichEdit->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void TBirthday_And_Date_Report_Form::Keep_Within_Reach() {

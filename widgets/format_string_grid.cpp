@@ -2,6 +2,7 @@
 
 #include "widgets/detail/cell_delegate.h"
 #include "widgets/detail/fixed_corner.h"
+#include "widgets/detail/grid_accessible.h"
 #include "widgets/detail/fixed_header.h"
 #include "widgets/detail/grid_metrics.h"
 #include "widgets/detail/grid_model.h"
@@ -44,6 +45,16 @@ TFormatStringGrid::TFormatStringGrid(QWidget* parent)
     Set_Fixed_Cols(1);
     Set_Fixed_Rows(1);
     Set_Anchor_And_Current(QPoint(1, 1), QPoint(1, 1));
+
+    detail::Install_Grid_Accessibility();
+    connect(this, &TFormatStringGrid::Selection_Changed, this, [this] {
+        if (QAccessible::isActive()) {
+            if (auto* table = dynamic_cast<detail::Grid_Table_Accessible*>(
+                    QAccessible::queryAccessibleInterface(view_))) {
+                table->Announce_Selection();
+            }
+        }
+    });
 }
 
 TFormatStringGrid::~TFormatStringGrid() {
@@ -214,6 +225,11 @@ void TFormatStringGrid::Set_Selection(const QRect& cells) {
     const QPoint bottomRight(std::max(cells.left(), cells.right()),
                              std::max(cells.top(), cells.bottom()));
     Set_Anchor_And_Current(topLeft, bottomRight);
+}
+
+void TFormatStringGrid::Select_Rows(int top, int bottom) {
+    Set_Anchor_And_Current(QPoint(Col_Count() - 1, std::min(top, bottom)),
+                           QPoint(fixed_cols_, std::max(top, bottom)));
 }
 
 void TFormatStringGrid::Set_Current_Cell(int col, int row) {

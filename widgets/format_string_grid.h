@@ -96,10 +96,18 @@ public:
     // top-left becomes the anchor and bottom-right the current cell.
     QRect Selection() const;
     void Set_Selection(const QRect& cells);
+    // Selects rows top to bottom across every data column, the current cell
+    // in the first data column of the bottom row.
+    void Select_Rows(int top, int bottom);
     int Col() const { return current_.x(); }
     int Row() const { return current_.y(); }
     // Collapses the selection to one cell and scrolls it into view.
     void Set_Current_Cell(int col, int row);
+
+    // The only data row stands in for an empty list: screen readers read no
+    // rows then.
+    bool Placeholder_Row() const { return placeholder_row_; }
+    void Set_Placeholder_Row(bool placeholder) { placeholder_row_ = placeholder; }
 
     // The cell's rectangle without its grid lines, in this widget's
     // coordinates; empty for a hidden cell or one outside the grid. A cell
@@ -203,6 +211,7 @@ private:
     bool raised_fixed_cells_ = true;
     Cell_Props_Handler on_cell_props_;
     int sort_indicator_col_ = -1;
+    bool placeholder_row_ = false;
     Qt::SortOrder sort_indicator_order_ = Qt::AscendingOrder;
 };
 

@@ -16,6 +16,7 @@
 #include "desktop/memory_status.h"
 #include "ui/dialogs/about_pictures.h"
 #include "ui/dialogs/dialog_glyphs.h"
+#include "ui/dialogs/keyboard_link.h"
 
 namespace tessaly {
 
@@ -128,7 +129,7 @@ TAboutBox::TAboutBox(Link_Opener& links, Memory_Status& memory,
     Build_Links();
     Build_Lower_Block();
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton = new QPushButton(QStringLiteral("&OK"), this);
     OKButton->setGeometry(Client_Width - 5 - 97, 372, 97, 33);
     OKButton->setFont(Box_Font(14, true));
     OKButton->setIcon(Make_Dialog_Glyph(Dialog_Glyph::Tick));
@@ -156,6 +157,9 @@ TAboutBox::TAboutBox(Link_Opener& links, Memory_Status& memory,
         On_Click(web, &TAboutBox::WEB_ButtonClick);
     }
     On_Click(PayPal_Donations_Label, &TAboutBox::PayPal_Donations_LabelClick);
+    Make_Keyboard_Link(*Email_Address_Label, [this] { Email_ButtonClick(); });
+    Make_Keyboard_Link(*WEB_Address_Label, [this] { WEB_ButtonClick(); });
+    Make_Keyboard_Link(*PayPal_Donations_Label, [this] { PayPal_Donations_LabelClick(); });
     On_Click(PayPal_Image, &TAboutBox::PayPal_ImageClick);
 
     FormCreate();

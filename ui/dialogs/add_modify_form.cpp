@@ -14,6 +14,7 @@
 #include "ui/common/text.h"
 #include "ui/dialogs/dialog_glyphs.h"
 #include "ui/dialogs/month_calendar.h"
+#include "widgets/button_keys.h"
 
 namespace tessaly {
 
@@ -68,27 +69,33 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
     form_font.setPixelSize(15);
     setFont(form_font);
 
-    Back_5_Years_BitBtn = Make_Button(this, QStringLiteral("5 Years"), Dialog_Glyph::Dart_Left,
+    // The direction is in the glyphs only: the names say it too.
+    Back_5_Years_BitBtn = Make_Button(this, QStringLiteral("&5 Years"), Dialog_Glyph::Dart_Left,
                                       QRect(12, 18, 75, 25), false);
-    Back_1_Year_BitBtn = Make_Button(this, QStringLiteral("1 Year"), Dialog_Glyph::Arrow_Left,
+    Back_5_Years_BitBtn->setAccessibleName(QStringLiteral("Back 5 years"));
+    Back_1_Year_BitBtn = Make_Button(this, QStringLiteral("&1 Year"), Dialog_Glyph::Arrow_Left,
                                      QRect(88, 18, 75, 25), false);
-    Current_Date_BitBtn = Make_Button(this, QStringLiteral("Today"), Dialog_Glyph::Calendar_Leaf,
+    Back_1_Year_BitBtn->setAccessibleName(QStringLiteral("Back 1 year"));
+    Current_Date_BitBtn = Make_Button(this, QStringLiteral("&Today"), Dialog_Glyph::Calendar_Leaf,
                                       QRect(164, 18, 75, 25), true);
-    Forward_1_Year_BitBtn = Make_Button(this, QStringLiteral("1 Year"), Dialog_Glyph::Arrow_Right,
+    Forward_1_Year_BitBtn = Make_Button(this, QStringLiteral("1 &Year"), Dialog_Glyph::Arrow_Right,
                                         QRect(240, 18, 75, 25), true);
-    Forward_5_Years_BitBtn = Make_Button(this, QStringLiteral("5 Years"), Dialog_Glyph::Dart_Right,
+    Forward_1_Year_BitBtn->setAccessibleName(QStringLiteral("Forward 1 year"));
+    Forward_5_Years_BitBtn = Make_Button(this, QStringLiteral("5 Yea&rs"), Dialog_Glyph::Dart_Right,
                                          QRect(316, 18, 75, 25), true);
+    Forward_5_Years_BitBtn->setAccessibleName(QStringLiteral("Forward 5 years"));
 
     MonthCalendar1 = new Month_Calendar(this);
     MonthCalendar1->setGeometry(100, 46, 211, 193);
 
-    Label1 = Make_Label(this, QStringLiteral("Name / Description : "), Qt::AlignRight,
+    Label1 = Make_Label(this, QStringLiteral("&Name / Description : "), Qt::AlignRight,
                         QRect(5, 252, 135, 17));
     Name_Edit = new QLineEdit(this);
     Name_Edit->setGeometry(144, 246, 277, 25);
+    Label1->setBuddy(Name_Edit);
 
     Label2 =
-        Make_Label(this, QStringLiteral("Event Type :"), Qt::AlignRight, QRect(5, 280, 135, 17));
+        Make_Label(this, QStringLiteral("&Event Type :"), Qt::AlignRight, QRect(5, 280, 135, 17));
     Event_Type_ComboBox = new QComboBox(this);
     Event_Type_ComboBox->setEditable(true);
     Event_Type_ComboBox->addItems({QStringLiteral("Anniversary"), QStringLiteral("Annual Meeting"),
@@ -102,15 +109,21 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
     Event_Type_ComboBox->setCurrentIndex(-1);
     Event_Type_ComboBox->clearEditText();
     Event_Type_ComboBox->setGeometry(144, 276, 273, 25);
+    Label2->setBuddy(Event_Type_ComboBox);
+    // On Linux an editable box reads its text as its name; empty, it falls
+    // back to this one.
+    Event_Type_ComboBox->setAccessibleName(QStringLiteral("Event Type"));
+    Event_Type_ComboBox->lineEdit()->setAccessibleName(QStringLiteral("Event Type"));
 
     Label3 =
-        Make_Label(this, QStringLiteral("Comments:"), Qt::AlignHCenter, QRect(10, 316, 79, 17));
+        Make_Label(this, QStringLiteral("Co&mments:"), Qt::AlignHCenter, QRect(10, 316, 79, 17));
     Comments_Edit = new QLineEdit(this);
     Comments_Edit->setGeometry(8, 336, 413, 25);
+    Label3->setBuddy(Comments_Edit);
 
     OK_BitBtn =
-        Make_Button(this, QStringLiteral("OK"), Dialog_Glyph::Tick, QRect(109, 380, 97, 33), false);
-    Cancel_BitBtn = Make_Button(this, QStringLiteral("Cancel"), Dialog_Glyph::Cross,
+        Make_Button(this, QStringLiteral("&OK"), Dialog_Glyph::Tick, QRect(109, 380, 97, 33), false);
+    Cancel_BitBtn = Make_Button(this, QStringLiteral("&Cancel"), Dialog_Glyph::Cross,
                                 QRect(221, 380, 97, 33), false);
 
     Modal_Result_SpinEdit = new QSpinBox(this);
@@ -128,7 +141,7 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
     setTabOrder(Event_Type_ComboBox, OK_BitBtn);
     setTabOrder(OK_BitBtn, Cancel_BitBtn);
     setTabOrder(Cancel_BitBtn, Comments_Edit);
-    Back_5_Years_BitBtn->setFocus();
+    Enter_Presses_Focused_Button(*this);
 
     connect(Back_5_Years_BitBtn, &QPushButton::clicked, this,
             &TAdd_Modify_Form::Back_5_Years_BitBtnClick);
@@ -283,6 +296,10 @@ void TAdd_Modify_Form::keyPressEvent(QKeyEvent* event) {
 void TAdd_Modify_Form::FormActivate() {
     Modal_Result_SpinEdit->setValue(Cancelled_Result);
     Check_For_Current_Month_Year_ButtonClick();
+    // Typing starts at the name, replacing the one kept from last time: with
+    // the focus on a year button, the blank in "Ann Lee" moved the date.
+    Name_Edit->setFocus(Qt::TabFocusReason);
+    Name_Edit->selectAll();
 }
 
 void TAdd_Modify_Form::Report_Error(const QString& text) {

@@ -4,6 +4,7 @@
 #include <QBoxLayout>
 #include <QEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QPainter>
 #include <QTableView>
 #include <QTextCharFormat>
@@ -48,14 +49,44 @@ Month_Calendar::Month_Calendar(QWidget* parent) : QCalendarWidget(parent) {
         box->addWidget(today_line_);
     }
 
-    // Reached by mouse only: no part of the calendar is a tab stop.
+    // No part of the calendar is a tab stop; the keyboard reaches the days
+    // through the today line's mnemonic, then moves with the arrows, Home,
+    // End and Page Up / Page Down.
     for (QWidget* child : findChildren<QWidget*>()) {
         if ((child->focusPolicy() & Qt::TabFocus) != 0) {
             child->setFocusPolicy(Qt::ClickFocus);
         }
     }
     setFocusPolicy(Qt::ClickFocus);
+    days_ = findChild<QTableView*>();
+    if (days_ != nullptr) {
+        today_line_->setBuddy(days_);
+    }
+    Name_Parts();
+    connect(this, &QCalendarWidget::selectionChanged, this, &Month_Calendar::Name_Parts);
     Fit_Colours();
+}
+
+void Month_Calendar::Name_Parts() {
+    setAccessibleName(tr("Date"));
+    const QString date = QLocale().toString(selectedDate(), QLocale::LongFormat);
+    // The days read as bare numbers; the day table's name carries the date.
+    if (days_ != nullptr) {
+        days_->setAccessibleName(tr("Date: %1").arg(date));
+    }
+    const std::pair<const char*, QString> parts[] = {
+        {"qt_calendar_prevmonth", tr("Previous month")},
+        {"qt_calendar_nextmonth", tr("Next month")},
+        {"qt_calendar_monthbutton", tr("Month")},
+        {"qt_calendar_yearbutton", tr("Year")},
+        {"qt_calendar_yearedit", tr("Year")},
+    };
+    for (const auto& [name, text] : parts) {
+        if (auto* part = findChild<QWidget*>(QString::fromLatin1(name));
+            part != nullptr && part->accessibleName().isEmpty()) {
+            part->setAccessibleName(text);
+        }
+    }
 }
 
 void Month_Calendar::changeEvent(QEvent* event) {
@@ -114,11 +145,13 @@ void Month_Calendar::Set_Today(QDate today, const QString& shown_as) {
         today_ = today;
         updateCells();
     }
-    today_line_->setText(tr("Today: %1").arg(shown_as));
+    today_text_ = tr("Today: %1").arg(shown_as);
+    // The mnemonic's letter is the "d" of "Today".
+    today_line_->setText(tr("To&day: %1").arg(QString(shown_as).replace('&', "&&")));
 }
 
 QString Month_Calendar::Today_Line() const {
-    return today_line_->text();
+    return today_text_;
 }
 
 void Month_Calendar::Set_Today_Circle_Shown(bool shown) {

@@ -4,6 +4,7 @@
 #include <QDate>
 
 class QLabel;
+class QTableView;
 
 namespace tessaly {
 
@@ -11,6 +12,8 @@ namespace tessaly {
 // at its bottom and a circle that can mark today's cell. Its colours follow
 // the desktop's, adjusted where a day would not read in them.
 class Month_Calendar final : public QCalendarWidget {
+    Q_OBJECT
+
 public:
     explicit Month_Calendar(QWidget* parent = nullptr);
 
@@ -30,8 +33,13 @@ private:
     // Keeps every day number, day name and the month and year readable in
     // the calendar's current colours.
     void Fit_Colours();
+    // Names the parts a screen reader reaches; the day table's name holds
+    // the selected date.
+    void Name_Parts();
 
     QLabel* today_line_ = nullptr;
+    QTableView* days_ = nullptr;
+    QString today_text_;
     QDate today_;
     bool today_circle_shown_ = false;
 };

@@ -7,7 +7,7 @@ namespace tessaly {
 namespace {
 
 void Select_Rows(TFormatStringGrid& grid, int top, int bottom) {
-    grid.Set_Selection(QRect(QPoint(grid.Fixed_Cols(), top), QPoint(grid.Col_Count() - 1, bottom)));
+    grid.Select_Rows(top, bottom);
 }
 
 }  // namespace

@@ -11,8 +11,8 @@ int Selected_Row_Count(const TFormatStringGrid& grid);
 // Keeps the selected rows and widens the selection across every data column.
 void Select_Whole_Rows(TFormatStringGrid& grid);
 
-// Selects one row across every data column; the current cell ends at its
-// right end.
+// Selects one row across every data column; the current cell is its first
+// column, where a screen reader starts reading the row.
 void Select_Row(TFormatStringGrid& grid, int row);
 
 }  // namespace tessaly

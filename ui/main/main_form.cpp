@@ -25,6 +25,7 @@
 #include "ui/dialogs/add_modify_form.h"
 #include "ui/main/main_form_messages.h"
 #include "ui/main/window_scaling.h"
+#include "widgets/button_keys.h"
 
 namespace tessaly {
 
@@ -37,6 +38,7 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
     Create_Controls();
     Create_Menu();
     Connect_Grid_Commands();
+    Enter_Presses_Focused_Button(*this);
     // Only under X11 does a window manager frame the window after it is
     // shown; elsewhere the frame is known, or drawn by the window itself.
     frame_known_ = QGuiApplication::platformName() != QStringLiteral("xcb");

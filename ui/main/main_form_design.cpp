@@ -55,16 +55,17 @@ void TMainForm1::Create_Controls() {
     Names_And_Events_StringGrid->setGeometry(8, 22, 673, 229);
     Names_And_Events_StringGrid->setFont(Design_Font(15));
     Names_And_Events_StringGrid->Set_Row_Count(2);
+    Names_And_Events_StringGrid->setAccessibleName(QStringLiteral("Birthdays and Events"));
     components_.push_back(Names_And_Events_StringGrid);
 
     Sort_By_Column_RadioGroup = new Radio_Group(All_GroupBox);
     Sort_By_Column_RadioGroup->setObjectName(QStringLiteral("Sort_By_Column_RadioGroup"));
     Sort_By_Column_RadioGroup->setGeometry(8, 252, 673, 41);
-    Sort_By_Column_RadioGroup->setTitle(QStringLiteral(" Sort Data By : "));
+    Sort_By_Column_RadioGroup->setTitle(QStringLiteral(" Sort Data &By : "));
     components_.push_back(Sort_By_Column_RadioGroup);
 
     Label1 = new Auto_Size_Label(
-        QStringLiteral("Report contains all events occuring within the next "), All_GroupBox);
+        QStringLiteral("Report contains all events occuring within the &next "), All_GroupBox);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(32, 300, 299, 17);
     components_.push_back(Label1);
@@ -73,6 +74,9 @@ void TMainForm1::Create_Controls() {
     Days_Threshold_SpinEdit->setObjectName(QStringLiteral("Days_Threshold_SpinEdit"));
     Days_Threshold_SpinEdit->setGeometry(356, 296, 73, 27);
     Days_Threshold_SpinEdit->setRange(Minimum_Days_Threshold, Maximum_Days_Threshold);
+    // Named by its label, not by the status line above it; the unit follows.
+    Label1->setBuddy(Days_Threshold_SpinEdit);
+    Days_Threshold_SpinEdit->setAccessibleDescription(QStringLiteral("days"));
     components_.push_back(Days_Threshold_SpinEdit);
 
     Label2 = new Auto_Size_Label(QStringLiteral("days."), All_GroupBox);
@@ -84,7 +88,7 @@ void TMainForm1::Create_Controls() {
     Ascending_Descending_RadioGroup->setObjectName(
         QStringLiteral("Ascending_Descending_RadioGroup"));
     Ascending_Descending_RadioGroup->setGeometry(576, 294, 105, 77);
-    Ascending_Descending_RadioGroup->setTitle(QStringLiteral(" Sort Order : "));
+    Ascending_Descending_RadioGroup->setTitle(QStringLiteral(" Sort &Order : "));
     Ascending_Descending_RadioGroup->Add_Item(QStringLiteral("Ascending"));
     Ascending_Descending_RadioGroup->Add_Item(QStringLiteral("Descending"));
     Ascending_Descending_RadioGroup->Set_Item_Index(Sort_Ascending);
@@ -95,7 +99,7 @@ void TMainForm1::Create_Controls() {
         QStringLiteral("Auto_Display_Coming_Events_Report_CheckBox"));
     Auto_Display_Coming_Events_Report_CheckBox->setGeometry(32, 328, 521, 17);
     Auto_Display_Coming_Events_Report_CheckBox->setText(QStringLiteral(
-        "When the program is run, automatically display the \"Coming Events Report\"."));
+        "&When the program is run, automatically display the \"Coming Events Report\"."));
     components_.push_back(Auto_Display_Coming_Events_Report_CheckBox);
 
     Label3 = new QLabel(All_GroupBox);
@@ -121,20 +125,20 @@ void TMainForm1::Create_Controls() {
         void (TMainForm1::*handler)();
     };
     const std::array<Button_Design, 6> buttons = {{
-        {&TMainForm1::Inform_Me_Now_BitBtn, "Inform_Me_Now_BitBtn", 12, "Report",
+        {&TMainForm1::Inform_Me_Now_BitBtn, "Inform_Me_Now_BitBtn", 12, "&Report",
          "Report on up and coming events or birthdays", Button_Glyph::Report,
          &TMainForm1::Inform_Me_Now_BitBtnClick},
-        {&TMainForm1::Add_Entry_BitBtn, "Add_Entry_BitBtn", 124, "Add", "Add an event or birthday",
+        {&TMainForm1::Add_Entry_BitBtn, "Add_Entry_BitBtn", 124, "&Add", "Add an event or birthday",
          Button_Glyph::Add, &TMainForm1::Add_Entry_BitBtnClick},
-        {&TMainForm1::Edit_Entry_BitBtn, "Edit_Entry_BitBtn", 236, "Edit",
+        {&TMainForm1::Edit_Entry_BitBtn, "Edit_Entry_BitBtn", 236, "&Edit",
          "Edit an event or birthday", Button_Glyph::Edit, &TMainForm1::Edit_Entry_BitBtnClick},
-        {&TMainForm1::Delete_Selected_Rows_BitBtn, "Delete_Selected_Rows_BitBtn", 348, "Delete",
+        {&TMainForm1::Delete_Selected_Rows_BitBtn, "Delete_Selected_Rows_BitBtn", 348, "De&lete",
          "Delete selected event(s) and/or birthday(s)", Button_Glyph::Delete,
          &TMainForm1::Delete_Selected_Rows_BitBtnClick},
-        {&TMainForm1::Reset_Data_BitBtn, "Reset_Data_BitBtn", 460, "Reset",
+        {&TMainForm1::Reset_Data_BitBtn, "Reset_Data_BitBtn", 460, "Re&set",
          "Delete all event(s) / birthday(s) in the list", Button_Glyph::Reset,
          &TMainForm1::Reset_Data_BitBtnClick},
-        {&TMainForm1::Exit_BitBtn, "Exit_BitBtn", 572, "Exit", "Exit this program",
+        {&TMainForm1::Exit_BitBtn, "Exit_BitBtn", 572, "E&xit", "Exit this program",
          Button_Glyph::Exit, &TMainForm1::Exit_BitBtnClick},
     }};
     for (const Button_Design& design : buttons) {
@@ -222,69 +226,69 @@ void TMainForm1::Create_Menu() {
     add_separator(File_Menu);
     Create_Shortcut_on_Desktop_Option =
         add_item(File_Menu, "Create_Shortcut_on_Desktop_Option",
-                 QStringLiteral("Create Shortcut on Desktop"),
+                 QStringLiteral("Create Shortcut on &Desktop"),
                  &TMainForm1::Create_Shortcut_on_Desktop_OptionClick);
     Create_Shortcut_on_Start_Menu_Option =
         add_item(File_Menu, "Create_Shortcut_on_Start_Menu_Option",
-                 QStringLiteral("Create Shortcut on Start Menu"),
+                 QStringLiteral("Create Shortcut on &Start Menu"),
                  &TMainForm1::Create_Shortcut_on_Start_Menu_OptionClick);
     Create_Shortcut_on_Start_Programs_Menu_Option =
         add_item(File_Menu, "Create_Shortcut_on_Start_Programs_Menu_Option",
-                 QStringLiteral("Create Shortcut on Start -> Programs Menu"),
+                 QStringLiteral("Create Shortcut on Start -> &Programs Menu"),
                  &TMainForm1::Create_Shortcut_on_Start_Programs_Menu_OptionClick);
     Create_Shortcut_on_SendTo_Menu_Option =
         add_item(File_Menu, "Create_Shortcut_on_SendTo_Menu_Option",
-                 QStringLiteral("Create Shortcut on SendTo Menu"),
+                 QStringLiteral("Create Shortcut on Send&To Menu"),
                  &TMainForm1::Create_Shortcut_on_SendTo_Menu_OptionClick);
     Delete_All_Shortcuts_Option =
-        add_item(File_Menu, "Delete_All_Shortcuts_Option", QStringLiteral("Delete ALL Shortcuts"),
+        add_item(File_Menu, "Delete_All_Shortcuts_Option", QStringLiteral("Delete A&LL Shortcuts"),
                  &TMainForm1::Delete_All_Shortcuts_OptionClick);
     add_separator(File_Menu);
     ExitOption =
         add_item(File_Menu, "ExitOption", QStringLiteral("E&xit"), &TMainForm1::ExitOptionClick);
 
-    Data_Menu = add_menu("Data_Menu", "Data");
-    Add_Data_Menu_Option = add_item(Data_Menu, "Add_Data_Menu_Option", QStringLiteral("Add"),
+    Data_Menu = add_menu("Data_Menu", "&Data");
+    Add_Data_Menu_Option = add_item(Data_Menu, "Add_Data_Menu_Option", QStringLiteral("&Add"),
                                     &TMainForm1::Add_Data_Menu_OptionClick);
     Edit_Data_Menu_Option =
-        add_item(Data_Menu, "Edit_Data_Menu_Option", QStringLiteral("Edit Selected Row"),
+        add_item(Data_Menu, "Edit_Data_Menu_Option", QStringLiteral("&Edit Selected Row"),
                  &TMainForm1::Edit_Data_Menu_OptionClick);
     add_separator(Data_Menu);
     Delete_Selected_Rows_Menu_Option = add_item(Data_Menu, "Delete_Selected_Rows_Menu_Option",
-                                                QStringLiteral("Delete Selected Row(s)"),
+                                                QStringLiteral("&Delete Selected Row(s)"),
                                                 &TMainForm1::Delete_Selected_Rows_Menu_OptionClick);
     Reset_Data_Menu_Option =
-        add_item(Data_Menu, "Reset_Data_Menu_Option", QStringLiteral("Reset Data"),
+        add_item(Data_Menu, "Reset_Data_Menu_Option", QStringLiteral("&Reset Data"),
                  &TMainForm1::Reset_Data_Menu_OptionClick);
     add_separator(Data_Menu);
     Undo_Deletes_Menu_Option =
         add_item(Data_Menu, "Undo_Deletes_Menu_Option",
-                 QStringLiteral("Undo Recent Delete(s) / Reset(s) - Reload Data from File"),
+                 QStringLiteral("&Undo Recent Delete(s) / Reset(s) - Reload Data from File"),
                  &TMainForm1::Undo_Deletes_Menu_OptionClick);
     add_separator(Data_Menu);
     Import_Data_From_Corvane_v15a_Menu_Option =
         add_item(Data_Menu, "Import_Data_From_Corvane_v15a_Menu_Option",
-                 QStringLiteral("Import Data - from \"Corvane v1.5a\""),
+                 QStringLiteral("&Import Data - from \"Corvane v1.5a\""),
                  &TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick);
     Create_Test_Demo_Data_Menu_Option = add_item(
-        Data_Menu, "Create_Test_Demo_Data_Menu_Option", QStringLiteral("Create Test / Demo Data"),
+        Data_Menu, "Create_Test_Demo_Data_Menu_Option", QStringLiteral("&Create Test / Demo Data"),
         &TMainForm1::Create_Test_Demo_Data_Menu_OptionClick);
     Import_Data_from_Any_Other_Program_Menu_Option =
         add_item(Data_Menu, "Import_Data_from_Any_Other_Program_Menu_Option",
-                 QStringLiteral("Import Data from Any Another Program"),
+                 QStringLiteral("Import Data from Any A&nother Program"),
                  &TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick);
     add_separator(Data_Menu);
     Import_Contacts_Menu_Option = add_item(Data_Menu, "Import_Contacts_Menu_Option",
-                                           QStringLiteral("Import Contacts (vCard)..."),
+                                           QStringLiteral("Import Con&tacts (vCard)..."),
                                            &TMainForm1::Import_Contacts_Menu_OptionClick);
     Import_From_CSV_Menu_Option =
-        add_item(Data_Menu, "Import_From_CSV_Menu_Option", QStringLiteral("Import from CSV..."),
+        add_item(Data_Menu, "Import_From_CSV_Menu_Option", QStringLiteral("Import from C&SV..."),
                  &TMainForm1::Import_From_CSV_Menu_OptionClick);
     Export_To_CSV_Menu_Option =
-        add_item(Data_Menu, "Export_To_CSV_Menu_Option", QStringLiteral("Export to CSV..."),
+        add_item(Data_Menu, "Export_To_CSV_Menu_Option", QStringLiteral("E&xport to CSV..."),
                  &TMainForm1::Export_To_CSV_Menu_OptionClick);
     Export_To_ICalendar_Menu_Option = add_item(Data_Menu, "Export_To_ICalendar_Menu_Option",
-                                               QStringLiteral("Export to iCalendar..."),
+                                               QStringLiteral("Export to iCa&lendar..."),
                                                &TMainForm1::Export_To_ICalendar_Menu_OptionClick);
 
     Help_Menu = add_menu("Help_Menu", "&Help");

@@ -1,6 +1,7 @@
 // The main window's grid: its columns, the list refresh and the sort.
 #include <QGroupBox>
 #include <QRadioButton>
+#include <QShortcut>
 
 #include <array>
 
@@ -61,6 +62,16 @@ void TMainForm1::Connect_Grid_Commands() {
             [this](int col, int) { Column_Title_Click(col); });
     connect(Names_And_Events_StringGrid, &TFormatStringGrid::Cell_Double_Clicked, this,
             [this](int, int row) { Row_Double_Click(row); });
+    // The keys a keyboard user expects of a list: Delete removes the
+    // selected rows, Enter edits the current one.
+    const auto grid_key = [this](const QKeySequence& key, void (TMainForm1::*command)()) {
+        auto* shortcut = new QShortcut(key, Names_And_Events_StringGrid);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, command);
+    };
+    grid_key(QKeySequence(Qt::Key_Delete), &TMainForm1::Delete_Selected_Rows_BitBtnClick);
+    grid_key(QKeySequence(Qt::Key_Return), &TMainForm1::Edit_Entry_BitBtnClick);
+    grid_key(QKeySequence(Qt::Key_Enter), &TMainForm1::Edit_Entry_BitBtnClick);
 }
 
 // Through the radio groups, so that the sort, the refresh and the stored
@@ -128,6 +139,7 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
     }
 
     const int count = Event_Array.Event_Count();
+    grid.Set_Placeholder_Row(count == 0);
     if (count > 0) {
         grid.Set_Row_Count(count + 1);
     } else {

@@ -59,7 +59,7 @@ void TMainForm1::Inform_Me_Now_BitBtnClick() {
     Ascending_Descending_RadioGroup->Set_Item_Index(user_order);
     Sort_Data_BitBtnClick();
 
-    report.Close_Window_BitBtn->setText(QStringLiteral("Events List"));
+    report.Close_Window_BitBtn->setText(QStringLiteral("&Events List"));
     report.exec();
 
     // A close the user turned down (the list could not be saved) must not

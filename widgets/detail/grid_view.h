@@ -21,6 +21,7 @@ class Grid_View final : public QTableView {
 public:
     explicit Grid_View(TFormatStringGrid& grid);
 
+    TFormatStringGrid& Grid() const { return grid_; }
     void Set_Corner(Fixed_Corner* corner) { corner_ = corner; }
     void Relayout() { updateGeometries(); }
 
@@ -33,6 +34,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void updateGeometries() override;
     void focusInEvent(QFocusEvent* event) override;
+    // The grid announces its current cell to screen readers itself, counting
+    // data rows only.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+        QAbstractItemView::currentChanged(current, previous);
+    }
     void focusOutEvent(QFocusEvent* event) override;
 
     void keyPressEvent(QKeyEvent* event) override;

@@ -69,7 +69,7 @@ TEST_F(About_Box_Test, IsAFixedSizeDialogWithoutCloseBoxAndOkAsDefault) {
     EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
     EXPECT_FALSE(flags.testFlag(Qt::WindowMinMaxButtonsHint));
     EXPECT_TRUE(box.OKButton->isDefault());
-    EXPECT_EQ(box.OKButton->text(), QStringLiteral("OK"));
+    EXPECT_EQ(box.OKButton->text(), QStringLiteral("&OK"));
     EXPECT_TRUE(box.OKButton->font().bold());
     EXPECT_FALSE(box.OKButton->icon().isNull());
 }

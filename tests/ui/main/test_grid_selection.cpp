@@ -8,7 +8,7 @@ namespace {
 
 using namespace tessaly;
 
-TEST(Grid_Selection_Test, WholeRowsSpanEveryColumnAndEndOnTheBottomRight) {
+TEST(Grid_Selection_Test, WholeRowsSpanEveryColumnWithTheCurrentCellInTheFirst) {
     TFormatStringGrid grid;
     grid.Set_Col_Count(7);
     grid.Set_Fixed_Cols(0);
@@ -17,7 +17,7 @@ TEST(Grid_Selection_Test, WholeRowsSpanEveryColumnAndEndOnTheBottomRight) {
 
     Select_Whole_Rows(grid);
     EXPECT_EQ(grid.Selection(), QRect(QPoint(0, 3), QPoint(6, 5)));
-    EXPECT_EQ(QPoint(grid.Col(), grid.Row()), QPoint(6, 5));
+    EXPECT_EQ(QPoint(grid.Col(), grid.Row()), QPoint(0, 5));
     EXPECT_EQ(Selected_Top_Row(grid), 3);
     EXPECT_EQ(Selected_Row_Count(grid), 3);
 

@@ -72,7 +72,7 @@ TEST_F(Main_Form_Test, StartsWithoutDataFileQuietlyAndShowsEmptyListAtFirstTick)
     EXPECT_EQ(Row(1), QStringList(7, QString()));
     EXPECT_EQ(Grid().Selection(), Whole_Row_1);
     EXPECT_EQ(Grid().Row(), 1);
-    EXPECT_EQ(Grid().Col(), 6);
+    EXPECT_EQ(Grid().Col(), 0);
 }
 
 TEST_F(Main_Form_Test, LoadsDataFileIntoGridInSortOrderWithOneNestedRefresh) {

@@ -42,7 +42,7 @@ TEST_F(Main_Form_Contacts_Test, MixedContactsAreMergedSavedAndCounted) {
     const QList<QAction*> items = form->Data_Menu->actions();
     const auto at = items.indexOf(form->Import_Contacts_Menu_Option);
     ASSERT_GE(at, 2);
-    EXPECT_EQ(items[at]->text(), "Import Contacts (vCard)...");
+    EXPECT_EQ(items[at]->text(), "Import Con&tacts (vCard)...");
     EXPECT_TRUE(items[at - 1]->isSeparator());
     EXPECT_EQ(items[at - 2], form->Import_Data_from_Any_Other_Program_Menu_Option);
     const QList<QAction*> after{form->Import_From_CSV_Menu_Option, form->Export_To_CSV_Menu_Option,

@@ -116,7 +116,7 @@ TEST_F(Main_Form_Report_Test, ReportsByNextEventAndGivesTheUserSortBackWithTiesI
 
     On_Report([&](Report_Form& report) {
         EXPECT_EQ(report.windowTitle(), "Coming Birthdays and Events : ");
-        EXPECT_EQ(report.Close_Window_BitBtn->text(), "Events List");
+        EXPECT_EQ(report.Close_Window_BitBtn->text(), "&Events List");
         EXPECT_EQ(report.pos(), QPoint(130, 110));
         EXPECT_EQ(Lines(report).value(5), "     Valid at:  Mon, 07/12/2026");
         EXPECT_EQ(Entry_Lines(report),
@@ -191,7 +191,7 @@ TEST_F(Main_Form_Report_Test, EmptyListIsRefusedWithNothingChanged) {
     EXPECT_EQ(messages.shown[0].Text, "Error: There are no entries in the list.");
     EXPECT_EQ(showings, 0);
     EXPECT_EQ(report.windowTitle(), title);
-    EXPECT_EQ(report.Close_Window_BitBtn->text(), "Close Report");
+    EXPECT_EQ(report.Close_Window_BitBtn->text(), "C&lose Report");
     EXPECT_TRUE(report.Results_RichEdit->document()->isEmpty());
     EXPECT_EQ(form->Sort_By_Column_RadioGroup->Item_Index(), 0);
     EXPECT_EQ(form->Ascending_Descending_RadioGroup->Item_Index(), 1);

@@ -1,0 +1,102 @@
+"""A screen reader's view of the four windows: every object the user can
+operate has a name, the grid reads as a table with its titles as column
+headers, and a selected row is reported selected."""
+
+import os
+import sys
+import time
+
+import pyatspi
+
+from screen_reader import (application, click, describe, find, interactive_objects, keys,
+                           start, unnamed, wait_for, window_named)
+
+ENTRIES = [("Ann Lee", "3.58400000000000E+0004", "Birthday"),
+           ("Bob & Co", "3.30000000000000E+0004", "Anniversary"),
+           ("Cy", "4.00000000000000E+0004", "Other")]
+TITLES = ["Name", "Orig. Date", "Next Event", "Days Left", "Age Next", "Event Type", " Comments"]
+
+
+def write_list(folder):
+    lines = ["V1.1", str(len(ENTRIES))]
+    for name, date, kind in ENTRIES:
+        lines += [name, " " + date, kind, "", "", "", "", ""]
+    with open(os.path.join(folder, "Tessaly.dat"), "wb") as out:
+        out.write(("\r\n".join(lines) + "\r\n").encode())
+
+
+def main():
+    folder = os.path.join(os.environ["TESSALY_WORK"], "program")
+    os.makedirs(folder)
+    write_list(folder)
+    process = start(os.environ["TESSALY_EXECUTABLE"], folder)
+    failures = []
+    counts = {}
+    try:
+        app = wait_for("the program on the accessibility bus", application)
+        main_window = wait_for("the main window", lambda: window_named(app, "Tessaly"))
+        # A start-up report may cover the main window: close it first.
+        report = wait_for("the report or nothing", lambda: window_named(app, "Coming")
+                          or (time.sleep(3) or True), timeout=10)
+        if report is not True and report is not None:
+            keys("Escape")
+
+        def check(label, window):
+            objects = interactive_objects(window)
+            missing = unnamed(window)
+            counts[label] = (len(missing), len(objects))
+            for node in missing:
+                failures.append("%s: unnamed %s" % (label, describe(node)))
+
+        check("main window", main_window)
+
+        grid = wait_for("the grid", lambda: find(main_window, pyatspi.ROLE_TABLE))
+        table = grid.queryTable()
+        headers = [table.getColumnHeader(c).name if table.getColumnHeader(c) else None
+                   for c in range(table.nColumns)]
+        if headers != TITLES:
+            failures.append("grid headers read %r" % headers)
+        if table.nRows != len(ENTRIES):
+            failures.append("grid has %d rows for %d entries" % (table.nRows, len(ENTRIES)))
+        click(table.getAccessibleAt(1, 0))
+        try:
+            wait_for("row 2 selected", lambda: table.isRowSelected(1), timeout=5)
+        except AssertionError:
+            failures.append("the clicked row is not reported selected")
+        if list(table.getSelectedRows()) != [1]:
+            failures.append("selected rows read %r" % list(table.getSelectedRows()))
+        cell = table.getAccessibleAt(1, 0)
+        if not cell.getState().contains(pyatspi.STATE_SELECTED):
+            failures.append("the clicked cell is not in the selected state")
+
+        add = find(main_window, pyatspi.ROLE_PUSH_BUTTON, "Add")
+        click(add)
+        dialog = wait_for("the add dialog", lambda: window_named(app, "Add a New"))
+        check("add dialog", dialog)
+        keys("Escape")
+        click(find(dialog, pyatspi.ROLE_PUSH_BUTTON, "Cancel"))
+        wait_for("the add dialog to close", lambda: window_named(app, "Add a New") is None)
+
+        click(find(main_window, pyatspi.ROLE_PUSH_BUTTON, "Report"))
+        report = wait_for("the report window", lambda: window_named(app, "Coming"))
+        check("report window", report)
+        keys("Escape")
+        wait_for("the report to close", lambda: window_named(app, "Coming") is None)
+
+        keys("alt+h", "a")
+        about = wait_for("the about box", lambda: window_named(app, "About"))
+        check("about box", about)
+        keys("Escape")
+    finally:
+        process.terminate()
+        process.wait(timeout=30)
+
+    for label, (missing, total) in counts.items():
+        print("%s: %d of %d interactive objects unnamed" % (label, missing, total))
+    for failure in failures:
+        print("FAILED:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
