@@ -124,3 +124,12 @@ def start(executable, folder):
     program = os.path.join(folder, "tessaly")
     subprocess.run(["cp", executable, program], check=True)
     return subprocess.Popen([program], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+
+
+def screenshot(name):
+    """Where TESSALY_SHOTS names a folder, what the screen shows now."""
+    folder = os.environ.get("TESSALY_SHOTS")
+    if folder:
+        os.makedirs(folder, exist_ok=True)
+        subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")],
+                       check=False)
