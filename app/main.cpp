@@ -24,6 +24,7 @@
 #include "ui/common/termination_signals.h"
 #include "ui/main/main_form.h"
 #include "ui/main/platform_window_services.h"
+#include "widgets/window_system.h"
 
 namespace {
 
@@ -86,9 +87,20 @@ int main(int argc, char** argv) {
 
     // Two windows on one data file would each save their own list on close.
     tessaly::Single_Instance instance;
-    const tessaly::Acquire_Result owner = instance.Acquire(data_file);
+    // The desktop's token for this start lets the running window come forward.
+    const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    const tessaly::Acquire_Result owner = instance.Acquire(data_file, token);
     switch (owner.Outcome) {
         case tessaly::Instance_Outcome::Other_Instance_Activated:
+            // Without a token a Wayland compositor keeps the running window
+            // where it is, minimised perhaps: say where the program is.
+            if (!tessaly::Window_Positions_Known(QGuiApplication::platformName()) &&
+                !tessaly::Is_Activation_Token(token)) {
+                messages.Show(nullptr, tessaly::Message_Kind::Information,
+                              QString::fromUtf8(tessaly::Program_Title),
+                              tessaly::Message_Text(tessaly::Already_Running_Message(data_file)));
+            }
             return 0;
         case tessaly::Instance_Outcome::Other_Instance_Unreachable:
             messages.Show(nullptr, tessaly::Message_Kind::Information,
@@ -113,7 +125,9 @@ int main(int argc, char** argv) {
     tessaly::TMainForm1 MainForm1(
         tessaly::Platform_Window_Services(platform, clock, messages, dialogs, executable, folders));
     QObject::connect(&instance, &tessaly::Single_Instance::Activation_Requested, &MainForm1,
-                     [&MainForm1] { tessaly::Bring_To_Front(MainForm1); });
+                     [&MainForm1](const QString& activation_token) {
+                         tessaly::Bring_To_Front(MainForm1, activation_token);
+                     });
     // Log-out and shutdown end the program by a signal, or ask the session
     // first: the list is saved either way.
     tessaly::Termination_Signals termination;

@@ -1,6 +1,7 @@
 #include "report/report_window.h"
 
 #include "widgets/button_keys.h"
+#include "widgets/window_system.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -89,7 +90,8 @@ TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      PrinterSetupDialog1(std::make_unique<Print_Dialog_Setup>()) {
+      PrinterSetupDialog1(std::make_unique<Print_Dialog_Setup>()),
+      positions_known_(Window_Positions_Known(QGuiApplication::platformName())) {
     setFixedSize(Client_Width, Client_Height);
     setSizeGripEnabled(false);
     QFont face(QStringLiteral("MS Sans Serif"));
@@ -164,15 +166,18 @@ bool TBirthday_And_Date_Report_Form::Exit_Program_Requested() const {
 }
 
 void TBirthday_And_Date_Report_Form::Set_Position(int top, int left) {
+    stored_top_ = top;
+    stored_left_ = left;
     move(left, top);
 }
 
+// Where the platform cannot tell, the place the user last chose stays.
 int TBirthday_And_Date_Report_Form::Top() const {
-    return pos().y();
+    return positions_known_ ? pos().y() : stored_top_;
 }
 
 int TBirthday_And_Date_Report_Form::Left() const {
-    return pos().x();
+    return positions_known_ ? pos().x() : stored_left_;
 }
 
 void TBirthday_And_Date_Report_Form::Set_Print_Setup(std::unique_ptr<Print_Setup> setup) {
@@ -195,6 +200,9 @@ void TBirthday_And_Date_Report_Form::setVisible(bool visible) {
 }
 
 void TBirthday_And_Date_Report_Form::Keep_Within_Reach() {
+    if (!positions_known_) {
+        return;  // the compositor places the window where it can be reached
+    }
     const QRect title_strip(pos(), QSize(width(), Reachable_Height));
     for (const QScreen* screen : QGuiApplication::screens()) {
         const QRect visible = screen->availableGeometry().intersected(title_strip);

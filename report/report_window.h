@@ -44,6 +44,10 @@ public:
     void Set_Position(int top, int left);
     int Top() const;
     int Left() const;
+    // Whether the platform reports and honours window positions; under
+    // Wayland it does not, and Top() and Left() keep what was set.
+    bool Positions_Known() const { return positions_known_; }
+    void Set_Positions_Known(bool known) { positions_known_ = known; }
 
     // Replaces the printer set-up question (Qt's print dialog by default).
     void Set_Print_Setup(std::unique_ptr<Print_Setup> setup);
@@ -76,6 +80,9 @@ private:
     std::unique_ptr<Print_Setup> PrinterSetupDialog1;
     // Kept across prints, so the chosen printer stays chosen.
     std::unique_ptr<QPrinter> printer_;
+    bool positions_known_;
+    int stored_top_ = 0;
+    int stored_left_ = 0;
 };
 
 }  // namespace tessaly

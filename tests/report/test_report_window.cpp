@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -27,6 +28,7 @@
 #include "core/event_list.h"
 #include "core/short_date.h"
 #include "report/report_rich_text.h"
+#include "test_support/accessibility.h"
 #include "test_support/desktop_themes.h"
 #include "test_support/temp_dir.h"
 #include "widgets/contrast.h"
@@ -227,6 +229,41 @@ TEST(Report_Form_Test, ShownAtTheStoredPositionNeverCentredAndReportsWhereItWasM
     // A position no screen shows (a monitor since removed) is not kept.
     form.Set_Position(-3000, 9000);
     EXPECT_EQ(shown_at(), QPoint(Report_Form_Default_Left, Report_Form_Default_Top));
+}
+
+// Under Wayland a window learns nothing of where the compositor put it: the
+// place stored from a desktop that tells stays for the next one.
+TEST(Report_Form_Test, WhereThePlatformHidesPositionsTheStoredOneIsKept) {
+    TBirthday_And_Date_Report_Form form;
+    form.Set_Positions_Known(false);
+    form.Set_Position(123, 234);
+    EXPECT_TRUE(Run_Modal(form, [&] {
+        form.move(-3, -30);  // the offset of the frame Qt draws itself
+        form.Close_Window_BitBtn->click();
+    }));
+    EXPECT_EQ(std::pair(form.Top(), form.Left()), std::pair(123, 234));
+    // Nor is it taken for out of reach and replaced by the defaults.
+    form.Set_Position(-3000, 9000);
+    EXPECT_TRUE(Run_Modal(form, [&] { form.Close_Window_BitBtn->click(); }));
+    EXPECT_EQ(std::pair(form.Top(), form.Left()), std::pair(-3000, 9000));
+}
+
+// A screen reader starts on the report itself, which has a name; the tab
+// order stays as it was.
+TEST(Report_Form_Test, TheReportTextIsNamedAndHasTheFocusWhenShown) {
+    TBirthday_And_Date_Report_Form form;
+    QWidget* focused = nullptr;
+    EXPECT_TRUE(Run_Modal(form, [&] {
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        focused = QApplication::focusWidget();
+        EXPECT_EQ(test::Unnamed_Interactive(&form), QStringList());
+        form.Close_Window_BitBtn->click();
+    }));
+    EXPECT_EQ(focused, form.Results_RichEdit);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.Results_RichEdit)->text(QAccessible::Name),
+              "Coming Birthdays and Events");
+    EXPECT_EQ(form.Print_BitBtn->nextInFocusChain(), form.Clipboard_BitBtn);
 }
 
 TEST(Report_Form_Test, CopyPutsTheWholeReportOnTheClipboardAndLeavesNothingSelected) {

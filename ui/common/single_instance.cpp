@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <system_error>
 
 #if defined(Q_OS_UNIX)
@@ -24,10 +25,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char Request[] = "tessaly-activate\n";
+// The request, then optionally a blank and the activation token.
+constexpr char Request[] = "tessaly-activate";
 constexpr char Answer[] = "tessaly-activated\n";
-// Anything longer than the request is no request.
-constexpr qint64 Longest_Request = 64;
+constexpr qsizetype Longest_Token = 255;
+// Anything longer than the longest request is no request.
+constexpr qint64 Longest_Request = 64 + Longest_Token;
 // A caller that connects and says nothing is dropped after this.
 constexpr int Idle_Connection_Ms = 5000;
 constexpr int Retry_Interval_Ms = 100;
@@ -78,7 +81,8 @@ QString Single_Instance::Server_Name(const fs::path& data_file) {
             .arg(User_Key(), QString::fromLatin1(digest.toHex().left(32))));
 }
 
-Acquire_Result Single_Instance::Acquire(const fs::path& data_file) {
+Acquire_Result Single_Instance::Acquire(const fs::path& data_file,
+                                        const QString& activation_token) {
     const fs::path lock_path = Lock_File_Path(data_file);
     const QString server_name = Server_Name(data_file);
     lock_ = std::make_unique<QLockFile>(To_Qt_Path(lock_path));
@@ -91,7 +95,7 @@ Acquire_Result Single_Instance::Acquire(const fs::path& data_file) {
         return {Instance_Outcome::Acquired, {}};
     }
     if (lock_->error() == QLockFile::LockFailedError) {
-        if (Ask_To_Activate(server_name, true)) {
+        if (Ask_To_Activate(server_name, true, activation_token)) {
             return {Instance_Outcome::Other_Instance_Activated, {}};
         }
         // The holder may have closed while we waited.
@@ -108,14 +112,15 @@ Acquire_Result Single_Instance::Acquire(const fs::path& data_file) {
         (lock_->error() == QLockFile::PermissionError ? QStringLiteral("No permission to create ")
                                                       : QStringLiteral("Cannot create ")) +
         To_Qt_Path(lock_path);
-    if (Ask_To_Activate(server_name, false)) {
+    if (Ask_To_Activate(server_name, false, activation_token)) {
         return {Instance_Outcome::Other_Instance_Activated, {}};
     }
     Listen(server_name);
     return {Instance_Outcome::Lock_Unavailable, reason};
 }
 
-bool Single_Instance::Ask_To_Activate(const QString& server_name, bool keep_trying) {
+bool Single_Instance::Ask_To_Activate(const QString& server_name, bool keep_trying,
+                                      const QString& activation_token) {
     if (server_name.isEmpty()) {
         return false;
     }
@@ -141,7 +146,11 @@ bool Single_Instance::Ask_To_Activate(const QString& server_name, bool keep_tryi
             finish();
             return;
         }
-        socket.write(Request);
+        QByteArray request(Request);
+        if (Is_Activation_Token(activation_token)) {
+            request += ' ' + activation_token.toLatin1();
+        }
+        socket.write(request + '\n');
     });
     connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
         reply += socket.readAll();
@@ -214,7 +223,13 @@ void Single_Instance::Serve(QLocalSocket* connection) {
             }
             return;
         }
-        if (connection->readLine(Longest_Request + 1) != Request) {
+        const QByteArray line = connection->readLine(Longest_Request + 1);
+        const QByteArray request = QByteArray(Request);
+        QString token;
+        if (line.startsWith(request + ' ') && line.endsWith('\n')) {
+            token = QString::fromLatin1(line.mid(request.size() + 1).chopped(1));
+        }
+        if (line != request + '\n' && !Is_Activation_Token(token)) {
             connection->abort();
             connection->deleteLater();
             return;
@@ -223,7 +238,7 @@ void Single_Instance::Serve(QLocalSocket* connection) {
         connection->write(Answer);
         connection->flush();
         connection->disconnectFromServer();
-        emit Activation_Requested();
+        emit Activation_Requested(token);
     };
     connect(connection, &QLocalSocket::readyRead, this, read_request);
     // The request may have come with the connection.
@@ -235,7 +250,20 @@ std::string Already_Running_Message(const fs::path& data_file) {
            "\".\r\nSwitch to its window to go on.";
 }
 
-void Bring_To_Front(QWidget& main_window) {
+bool Is_Activation_Token(const QString& token) {
+    if (token.isEmpty() || token.size() > Longest_Token) {
+        return false;
+    }
+    return std::all_of(token.cbegin(), token.cend(),
+                       [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7f; });
+}
+
+void Bring_To_Front(QWidget& main_window, const QString& activation_token) {
+    // Qt's Wayland support hands this token to the compositor with the next
+    // activation, and forgets it then.
+    if (Is_Activation_Token(activation_token)) {
+        qputenv("XDG_ACTIVATION_TOKEN", activation_token.toLatin1());
+    }
     if (QWidget* modal = QApplication::activeModalWidget()) {
         modal->raise();
         modal->activateWindow();

@@ -48,7 +48,10 @@ public:
 
     // Call once. Runs a local event loop while it waits for the answer, so
     // a holder in the same thread (the tests) can reply.
-    Acquire_Result Acquire(const std::filesystem::path& data_file);
+    // The activation token, where the desktop gave this start one, lets the
+    // running window come forward under Wayland.
+    Acquire_Result Acquire(const std::filesystem::path& data_file,
+                           const QString& activation_token = {});
 
     // ".<data file name>.lock" beside the file that the path finally names.
     static std::filesystem::path Lock_File_Path(const std::filesystem::path& data_file);
@@ -59,13 +62,15 @@ public:
     static QString Server_Name(const std::filesystem::path& data_file);
 
 signals:
-    void Activation_Requested();
+    // The token the later start passed on; empty where it had none.
+    void Activation_Requested(const QString& activation_token);
 
 private:
     // Asks the server to bring its window to the front; whether it said yes.
     // With Keep_Trying a missing server is tried again until the deadline: a
     // holder that has just taken the lock may not be listening yet.
-    bool Ask_To_Activate(const QString& server_name, bool keep_trying);
+    bool Ask_To_Activate(const QString& server_name, bool keep_trying,
+                         const QString& activation_token);
     void Listen(const QString& server_name);
     void Serve(QLocalSocket* connection);
 
@@ -81,6 +86,11 @@ std::string Already_Running_Message(const std::filesystem::path& data_file);
 // start-up report hides the main window behind one) comes to the front;
 // otherwise the main window is shown and un-minimised, staying maximised
 // when it was.
-void Bring_To_Front(QWidget& main_window);
+// Under Wayland only a token from the desktop lets a window take the focus.
+void Bring_To_Front(QWidget& main_window, const QString& activation_token = {});
+
+// Whether an activation token can travel to the running window: printable
+// ASCII without blanks, and not too long for the request.
+bool Is_Activation_Token(const QString& token);
 
 }  // namespace tessaly

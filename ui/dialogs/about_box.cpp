@@ -43,8 +43,10 @@ QFont Box_Font(int pixels, bool bold = false) {
 }
 
 QLabel* Make_Label(QWidget* parent, const QRect& geometry, Qt::Alignment alignment,
-                   const QFont& font) {
-    auto* label = new QLabel(parent);
+                   const QFont& font, QLabel* label = nullptr) {
+    if (label == nullptr) {
+        label = new QLabel(parent);
+    }
     label->setGeometry(geometry);
     label->setAlignment(alignment);
     label->setFont(font);
@@ -157,9 +159,11 @@ TAboutBox::TAboutBox(Link_Opener& links, Memory_Status& memory,
         On_Click(web, &TAboutBox::WEB_ButtonClick);
     }
     On_Click(PayPal_Donations_Label, &TAboutBox::PayPal_Donations_LabelClick);
-    Make_Keyboard_Link(*Email_Address_Label, [this] { Email_ButtonClick(); });
-    Make_Keyboard_Link(*WEB_Address_Label, [this] { WEB_ButtonClick(); });
-    Make_Keyboard_Link(*PayPal_Donations_Label, [this] { PayPal_Donations_LabelClick(); });
+    static_cast<Keyboard_Link*>(Email_Address_Label)->Set_Open([this] { Email_ButtonClick(); });
+    static_cast<Keyboard_Link*>(WEB_Address_Label)->Set_Open([this] { WEB_ButtonClick(); });
+    static_cast<Keyboard_Link*>(PayPal_Donations_Label)->Set_Open([this] {
+        PayPal_Donations_LabelClick();
+    });
     On_Click(PayPal_Image, &TAboutBox::PayPal_ImageClick);
 
     FormCreate();
@@ -197,7 +201,8 @@ void TAboutBox::Build_Links() {
     };
     const auto address = [this](int top) {
         QLabel* label = Make_Label(this, QRect(Address_Left, top, Address_Width, 20),
-                                   Qt::AlignLeft | Qt::AlignVCenter, font());
+                                   Qt::AlignLeft | Qt::AlignVCenter, font(),
+                                   new Keyboard_Link(this));
         Make_Link_Look(label, true);
         return label;
     };
@@ -230,7 +235,8 @@ void TAboutBox::Build_Lower_Block() {
     const int donation_left = Origin_Logo_Frame->geometry().right() + 1 + 16;
     const int donation_width = Client_Width - 5 - donation_left;
     PayPal_Donations_Label =
-        Make_Label(this, QRect(donation_left, 268, donation_width, 52), Qt::AlignCenter, font());
+        Make_Label(this, QRect(donation_left, 268, donation_width, 52), Qt::AlignCenter, font(),
+                   new Keyboard_Link(this));
     PayPal_Donations_Label->setWordWrap(true);
     PayPal_Donations_Label->setText(
         QStringLiteral("Please support my efforts and encourage me to keep developing useful "

@@ -1,6 +1,7 @@
 // The main window's controls and menu, built from the design's tables.
 #include <QAction>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -20,6 +21,7 @@
 #include "ui/main/main_form_design.h"
 #include "ui/main/radio_group.h"
 #include "widgets/format_string_grid.h"
+#include "widgets/window_system.h"
 
 namespace tessaly {
 
@@ -62,6 +64,9 @@ void TMainForm1::Create_Controls() {
     Sort_By_Column_RadioGroup->setObjectName(QStringLiteral("Sort_By_Column_RadioGroup"));
     Sort_By_Column_RadioGroup->setGeometry(8, 252, 673, 41);
     Sort_By_Column_RadioGroup->setTitle(QStringLiteral(" Sort Data &By : "));
+    // A group inside a group would read the outer one's title, the status
+    // line, as its name.
+    Sort_By_Column_RadioGroup->setAccessibleName(QStringLiteral("Sort Data By"));
     components_.push_back(Sort_By_Column_RadioGroup);
 
     Label1 = new Auto_Size_Label(
@@ -89,6 +94,7 @@ void TMainForm1::Create_Controls() {
         QStringLiteral("Ascending_Descending_RadioGroup"));
     Ascending_Descending_RadioGroup->setGeometry(576, 294, 105, 77);
     Ascending_Descending_RadioGroup->setTitle(QStringLiteral(" Sort &Order : "));
+    Ascending_Descending_RadioGroup->setAccessibleName(QStringLiteral("Sort Order"));
     Ascending_Descending_RadioGroup->Add_Item(QStringLiteral("Ascending"));
     Ascending_Descending_RadioGroup->Add_Item(QStringLiteral("Descending"));
     Ascending_Descending_RadioGroup->Set_Item_Index(Sort_Ascending);
@@ -215,6 +221,14 @@ void TMainForm1::Create_Menu() {
         add_item(File_Menu, "Always_On_Top_Option", QStringLiteral("Always &On Top"),
                  &TMainForm1::Always_On_Top_OptionClick);
     Always_On_Top_Option->setCheckable(true);
+    if (!Stays_On_Top_Possible(QGuiApplication::platformName())) {
+        // The choice stays stored for the desktops that honour it.
+        Always_On_Top_Option->setEnabled(false);
+        Always_On_Top_Option->setToolTip(
+            QStringLiteral("This desktop (Wayland) lets no program keep its window above the "
+                           "others."));
+        File_Menu->setToolTipsVisible(true);
+    }
     Auto_Run_at_Windows_Startup_Option =
         add_item(File_Menu, "Auto_Run_at_Windows_Startup_Option",
                  QStringLiteral("&Auto-Run at Windows Startup"),

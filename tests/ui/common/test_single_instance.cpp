@@ -354,6 +354,47 @@ TEST_F(Single_Instance_Test, StrayConnectionsNeitherRaiseNorStopTheServer) {
     EXPECT_EQ(activations.count(), 1);
 }
 
+// Under Wayland the desktop's token for the later start is what lets the
+// running window take the focus; nothing else may ride along with it.
+TEST_F(Single_Instance_Test, ActivationTokenTravelsToTheRunningWindowAndNothingElse) {
+    Single_Instance first;
+    QSignalSpy activations(&first, &Single_Instance::Activation_Requested);
+    ASSERT_EQ(first.Acquire(data_).Outcome, Instance_Outcome::Acquired);
+
+    Single_Instance second;
+    EXPECT_EQ(second.Acquire(data_, QStringLiteral("kwin-1234_abc.DEF:9")).Outcome,
+              Instance_Outcome::Other_Instance_Activated);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return activations.count() == 1; }, 5000));
+    EXPECT_EQ(activations[0][0].toString(), "kwin-1234_abc.DEF:9");
+
+    // A token that could not be one goes unsent; the window still comes.
+    for (const QString& odd : {QStringLiteral("two words"), QStringLiteral("tab\there"),
+                               QString(300, QLatin1Char('x')), QStringLiteral("caf\u00e9")}) {
+        Single_Instance later;
+        EXPECT_EQ(later.Acquire(data_, odd).Outcome, Instance_Outcome::Other_Instance_Activated);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return activations.count() == 5; }, 5000));
+    for (int at = 1; at < 5; ++at) {
+        EXPECT_EQ(activations[at][0].toString(), QString());
+    }
+
+    // Sent by hand, a request with such a token is no request at all.
+    for (const QByteArray& request : {QByteArray("tessaly-activate \n"),
+                                      QByteArray("tessaly-activate a b\n"),
+                                      QByteArray("tessaly-activate \x01\n"),
+                                      QByteArray("tessaly-activatex\n")}) {
+        QLocalSocket caller;
+        caller.connectToServer(Single_Instance::Server_Name(data_));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return caller.state() == QLocalSocket::ConnectedState; }));
+        caller.write(request);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return caller.state() == QLocalSocket::UnconnectedState; }, 5000));
+        EXPECT_EQ(caller.readAll(), QByteArray()) << request.constData();
+    }
+    EXPECT_EQ(activations.count(), 5);
+}
+
 // In a folder others can write to, another user could put a socket under
 // the expected name first and answer in the holder's place.
 TEST_F(Single_Instance_Test, SocketIsInAFolderOnlyThisUserCanEnter) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFrame>
 #include <QImage>
@@ -10,12 +11,14 @@
 #include <QScreen>
 #include <QSet>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "desktop/fake/fake_link_opener.h"
 #include "desktop/fake/fake_memory_status.h"
+#include "test_support/accessibility.h"
 #include "test_support/wine.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/about_pictures.h"
@@ -190,6 +193,38 @@ TEST_F(About_Box_Test, EveryLinkOpensItsExactTargetOnce) {
     const std::vector<std::string> expected{Mail, Web, Web, Web, Web, Web, Donation, Donation};
     EXPECT_EQ(links.Opened_Links, expected);
     EXPECT_TRUE(box.isVisible());
+    box.OKButtonClick();
+}
+
+// Without a mouse: Tab reaches each link, Enter or Space opens it, and a
+// screen reader reads it as a link by its text.
+TEST_F(About_Box_Test, LinksTakeTheFocusAndOpenWithEnterOrSpace) {
+    Write_About_Identity(box, 2024);
+    Show();
+    std::vector<QWidget*> stops;
+    QWidget* widget = box.OKButton;
+    do {
+        if ((widget->focusPolicy() & Qt::TabFocus) != 0 && widget->isVisible()) {
+            stops.push_back(widget);
+        }
+        widget = widget->nextInFocusChain();
+    } while (widget != box.OKButton);
+    for (QLabel* link :
+         {box.Email_Address_Label, box.WEB_Address_Label, box.PayPal_Donations_Label}) {
+        EXPECT_NE(std::find(stops.begin(), stops.end(), link), stops.end());
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(link);
+        EXPECT_EQ(reader->role(), QAccessible::Link);
+        EXPECT_EQ(reader->text(QAccessible::Name), link->text());
+        EXPECT_TRUE(reader->state().focusable);
+    }
+    QTest::keyClick(box.Email_Address_Label, Qt::Key_Return);
+    QTest::keyClick(box.WEB_Address_Label, Qt::Key_Space);
+    QTest::keyClick(box.PayPal_Donations_Label, Qt::Key_Enter);
+    const std::vector<std::string> expected{Mail, Web, Donation};
+    EXPECT_EQ(links.Opened_Links, expected);
+    // Enter on a link opens it and leaves the box open.
+    EXPECT_TRUE(box.isVisible());
+    EXPECT_EQ(test::Unnamed_Interactive(&box), QStringList());
     box.OKButtonClick();
 }
 

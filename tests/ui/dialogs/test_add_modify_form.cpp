@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -7,8 +9,10 @@
 #include <QTimer>
 #include <cmath>
 #include <functional>
+#include <utility>
 #include <vector>
 
+#include "test_support/accessibility.h"
 #include "test_support/scripted_message_boxes.h"
 #include "ui/common/clock.h"
 #include "ui/common/message_boxes.h"
@@ -171,7 +175,7 @@ TEST_F(Add_Modify_Form_Test, EnterAndEscLeaveItOpenAndEveryOtherCloseCountsAsCan
     form.Set_Event_Type(QStringLiteral("Birthday"));
     Exec_With([this] {
         for (QWidget* target :
-             {static_cast<QWidget*>(form.Name_Edit), static_cast<QWidget*>(form.OK_BitBtn),
+             {static_cast<QWidget*>(form.Name_Edit), static_cast<QWidget*>(form.Comments_Edit),
               static_cast<QWidget*>(form.Event_Type_ComboBox)}) {
             target->setFocus();
             for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
@@ -179,8 +183,13 @@ TEST_F(Add_Modify_Form_Test, EnterAndEscLeaveItOpenAndEveryOtherCloseCountsAsCan
                 EXPECT_TRUE(form.isVisible()) << "key " << key;
             }
         }
+        form.OK_BitBtn->setFocus();
+        QTest::keyClick(form.OK_BitBtn, Qt::Key_Escape);
+        EXPECT_TRUE(form.isVisible());
         EXPECT_EQ(form.Modal_Result(), 2);
-        form.OK_BitBtn->click();
+        // Enter presses the button that has the focus, as Space does.
+        QTest::keyClick(form.OK_BitBtn, Qt::Key_Return);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !form.isVisible(); }));
     });
     EXPECT_EQ(form.Modal_Result(), 1);
 
@@ -230,6 +239,69 @@ TEST_F(Add_Modify_Form_Test, TabOrderSkipsTheCalendarAndEndsWithTheComments) {
                                          form.Event_Type_ComboBox,    form.OK_BitBtn,
                                          form.Cancel_BitBtn,          form.Comments_Edit};
     EXPECT_EQ(stops, expected);
+}
+
+// Typing starts at the name; the calendar has a key of its own and moves
+// by days, months and years without a mouse.
+TEST_F(Add_Modify_Form_Test, TheKeyboardEntersANameAndADateWithoutTheMouse) {
+    form.Set_Name(QStringLiteral("Last one"));
+    form.Set_Event_Type(QStringLiteral("Birthday"));
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(2024, 6, 15)));
+    Exec_With([this] {
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        EXPECT_EQ(QApplication::focusWidget(), form.Name_Edit);
+        // The kept name is selected: typing replaces it, blank and all.
+        QTest::keyClicks(form.Name_Edit, QStringLiteral("Ann Lee"));
+        EXPECT_EQ(form.Name(), QStringLiteral("Ann Lee"));
+        EXPECT_EQ(form.Calendar_Date(), Date(2024, 6, 15));
+
+        QTest::keyClick(&form, Qt::Key_D, Qt::AltModifier);
+        QWidget* days = QApplication::focusWidget();
+        ASSERT_NE(days, nullptr);
+        EXPECT_TRUE(form.MonthCalendar1->isAncestorOf(days));
+        for (const auto& [key, expected] :
+             std::vector<std::pair<Qt::Key, Day_Number>>{{Qt::Key_Home, Date(2024, 6, 1)},
+                                                          {Qt::Key_PageDown, Date(2024, 7, 1)},
+                                                          {Qt::Key_Right, Date(2024, 7, 2)},
+                                                          {Qt::Key_Down, Date(2024, 7, 9)},
+                                                          {Qt::Key_PageUp, Date(2024, 6, 9)}}) {
+            QTest::keyClick(days, key);
+            EXPECT_EQ(form.Calendar_Date(), expected) << "key " << key;
+        }
+        // The selected date is in the name a screen reader gives the days.
+        EXPECT_TRUE(QAccessible::queryAccessibleInterface(days)
+                        ->text(QAccessible::Name)
+                        .contains(QStringLiteral("2024")));
+        // A button's mnemonic presses it as a short animated click.
+        QTest::keyClick(&form, Qt::Key_5, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.Calendar_Date() == Date(2019, 6, 9); }));
+        QTest::keyClick(&form, Qt::Key_Y, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.Calendar_Date() == Date(2020, 6, 9); }));
+        QTest::keyClick(&form, Qt::Key_O, Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !form.isVisible(); }));
+    });
+    EXPECT_EQ(form.Modal_Result(), 1);
+    EXPECT_EQ(form.Name(), QStringLiteral("Ann Lee"));
+}
+
+TEST_F(Add_Modify_Form_Test, EveryControlHasANameThatSaysWhatItDoes) {
+    form.show();
+    EXPECT_EQ(test::Unnamed_Interactive(&form), QStringList());
+    const auto name_of = [](QWidget* widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).trimmed();
+    };
+    EXPECT_EQ(name_of(form.Back_5_Years_BitBtn), QStringLiteral("Back 5 years"));
+    EXPECT_EQ(name_of(form.Back_1_Year_BitBtn), QStringLiteral("Back 1 year"));
+    EXPECT_EQ(name_of(form.Forward_1_Year_BitBtn), QStringLiteral("Forward 1 year"));
+    EXPECT_EQ(name_of(form.Forward_5_Years_BitBtn), QStringLiteral("Forward 5 years"));
+    EXPECT_EQ(name_of(form.Current_Date_BitBtn), QStringLiteral("Today"));
+    // Fields are named by their labels, whose texts the window shows.
+    EXPECT_EQ(name_of(form.Name_Edit), QStringLiteral("Name / Description :"));
+    EXPECT_EQ(name_of(form.Comments_Edit), QStringLiteral("Comments:"));
+    form.Event_Type_ComboBox->clearEditText();
+    EXPECT_EQ(name_of(form.Event_Type_ComboBox), QStringLiteral("Event Type"));
+    form.hide();
 }
 
 }  // namespace

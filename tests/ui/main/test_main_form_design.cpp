@@ -1,7 +1,14 @@
 #include "main_form_fixture.h"
 
 #include <gtest/gtest.h>
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -15,8 +22,10 @@
 #include <tuple>
 #include <vector>
 
+#include "test_support/accessibility.h"
 #include "test_support/qt_printers.h"
 #include "ui/main/auto_size_label.h"
+#include "ui/main/radio_group.h"
 
 namespace {
 
@@ -47,6 +56,65 @@ TEST_F(Menu_Test, EveryCommandIsOfferedExceptTheHiddenDemoData) {
     // The design's 24 items less the hidden one.
     EXPECT_EQ(Menu_Items(*form).size(), 23u);
     EXPECT_FALSE(form->Create_Test_Demo_Data_Menu_Option->isVisible());
+}
+
+// The letter Alt takes with a text, lower case; empty without one.
+QString Mnemonic_Of(const QString& text) {
+    return QKeySequence::mnemonic(text).toString().remove(QStringLiteral("Alt+")).toLower();
+}
+
+TEST_F(Menu_Test, EveryItemAndButtonHasItsOwnMnemonicInItsMenuAndWindow) {
+    Start();
+    QStringList window_letters;
+    for (QAction* top : form->menuBar()->actions()) {
+        window_letters << Mnemonic_Of(top->text());
+        QStringList letters;
+        for (QAction* item : top->menu()->actions()) {
+            if (!item->isSeparator() && item->isVisible()) {
+                const QString letter = Mnemonic_Of(item->text());
+                EXPECT_FALSE(letter.isEmpty()) << item->text().toStdString();
+                EXPECT_FALSE(letters.contains(letter)) << item->text().toStdString();
+                letters << letter;
+            }
+        }
+    }
+    for (QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
+        if (button->isVisible() && qobject_cast<QRadioButton*>(button) == nullptr) {
+            window_letters << Mnemonic_Of(button->text());
+        }
+    }
+    for (const QGroupBox* group : {static_cast<QGroupBox*>(form->Sort_By_Column_RadioGroup),
+                                   static_cast<QGroupBox*>(form->Ascending_Descending_RadioGroup)}) {
+        window_letters << Mnemonic_Of(group->title());
+    }
+    window_letters << Mnemonic_Of(form->Label1->text());
+    for (const QString& letter : window_letters) {
+        EXPECT_FALSE(letter.isEmpty());
+        EXPECT_EQ(window_letters.count(letter), 1) << letter.toStdString();
+    }
+}
+
+// A screen reader names every control by what it does, never by the status
+// line of the group around it.
+TEST_F(Main_Form_Test, EveryControlHasANameOfItsOwn) {
+    Write_Data({{"Abe", 1990, 12, 9, "Birthday", ""}});
+    Start();
+    EXPECT_EQ(Unnamed_Interactive(form.get()), QStringList());
+    const QString status = form->All_GroupBox->title();
+    ASSERT_FALSE(status.isEmpty());
+    for (QWidget* control : form->All_GroupBox->findChildren<QWidget*>()) {
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control);
+        ASSERT_NE(reader, nullptr);
+        EXPECT_NE(reader->text(QAccessible::Name), status) << control->objectName().toStdString();
+    }
+    QAccessibleInterface* days = QAccessible::queryAccessibleInterface(form->Days_Threshold_SpinEdit);
+    EXPECT_EQ(days->text(QAccessible::Name).trimmed(),
+              "Report contains all events occuring within the next");
+    QAccessibleInterface* table =
+        QAccessible::queryAccessibleInterface(Grid().findChild<QAbstractItemView*>());
+    ASSERT_NE(table->tableInterface(), nullptr);
+    EXPECT_EQ(table->tableInterface()->rowCount(), 1);
+    EXPECT_EQ(table->tableInterface()->columnDescription(1), "Orig. Date");
 }
 
 // What a menu command can change that the user would notice.

@@ -1,6 +1,8 @@
 #include "main_form_fixture.h"
 
 #include <gtest/gtest.h>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,21 +28,22 @@ using namespace tessaly::test;
 
 using Dialog_Action = std::function<void(TAdd_Modify_Form&)>;
 
-// Acts on the add/modify dialog as soon as a command has it open. A command
-// that never opens it leaves `opened` false.
+// Acts on the add/modify dialog as soon as a command has it open, once. A
+// command that never opens it leaves `opened` false.
 class Dialog_Script {
 public:
     Dialog_Script(TAdd_Modify_Form& dialog, Dialog_Action action) {
-        timer_.setSingleShot(true);
+        timer_.setInterval(5);
         QObject::connect(&timer_, &QTimer::timeout, [this, &dialog, action] {
             if (!dialog.isVisible()) {
                 return;
             }
+            timer_.stop();
             opened = true;
             caption = dialog.windowTitle();
             action(dialog);
         });
-        timer_.start(0);
+        timer_.start();
     }
 
     bool opened = false;
@@ -446,3 +449,59 @@ TEST_F(Entry_Commands_Test, UndoWithoutDataFileShowsTheEmptiedList) {
 }
 
 }  // namespace
+
+// A user without a mouse: the grid's own keys, Enter on a focused button,
+// and the add dialog ready for typing.
+TEST_F(Entry_Commands_Test, TheKeyboardAloneReachesTheEntryCommands) {
+    Write_Data({{"Abe", 1990, 12, 9, "Birthday", ""},
+                {"Bea", 1990, 12, 20, "Birthday", ""},
+                {"Cyd", 1990, 12, 30, "Birthday", ""}});
+    Start();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    auto* view = Grid().findChild<QAbstractItemView*>();
+    ASSERT_NE(view, nullptr);
+    view->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->hasFocus(); }));
+    // Reading starts at the name, not at the empty comments on the right.
+    EXPECT_EQ(Grid().Col(), 0);
+
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(Grid().Row(), 2);
+    QTest::keyClick(view, Qt::Key_Delete);  // answered No
+    EXPECT_EQ(Last_Message(), "Delete 1 row(s) ?  Are you sure ?");
+    EXPECT_EQ(form->List().Event_Count(), 3);
+
+    {
+        Dialog_Script script(Dialog(), Cancel);
+        QTest::keyClick(view, Qt::Key_Return);
+        EXPECT_EQ(script.caption, Edit_Caption);
+    }
+
+    // Enter presses the focused button, as Space does.
+    form->Add_Entry_BitBtn->setFocus();
+    QWidget* focused_in_dialog = nullptr;
+    QString selected;
+    QString kept;
+    Dialog_Script script(Dialog(), [&](TAdd_Modify_Form& dialog) {
+        focused_in_dialog = QApplication::focusWidget();
+        selected = dialog.Name_Edit->selectedText();
+        kept = dialog.Name();
+        const Day_Number date = dialog.Calendar_Date();
+        // Typed straight away, a name with a blank goes into the name field
+        // and leaves the date alone.
+        QTest::keyClicks(QApplication::focusWidget(), "Ann Lee");
+        EXPECT_EQ(dialog.Name(), "Ann Lee");
+        EXPECT_EQ(dialog.Calendar_Date(), date);
+        dialog.Cancel_BitBtn->click();
+    });
+    QTest::keyClick(form->Add_Entry_BitBtn, Qt::Key_Return);
+    // Pressed as a short animated click, as Space presses it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return script.opened && !Dialog().isVisible(); }));
+    EXPECT_EQ(script.caption, Add_Caption);
+    EXPECT_EQ(focused_in_dialog, Dialog().Name_Edit);
+    // The name kept from last time (the edited entry's) is selected, so
+    // typing replaces it.
+    EXPECT_EQ(kept, "Bea");
+    EXPECT_EQ(selected, kept);
+}
