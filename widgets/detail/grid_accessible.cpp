@@ -308,6 +308,27 @@ void Grid_Table_Accessible::Announce_Selection() {
     }
     QAccessibleEvent within(&view_, QAccessible::SelectionWithin);
     QAccessible::updateAccessibility(&within);
+    // Each cell that came into or left the selection reports its new state,
+    // unless so many changed that the summary above must do.
+    constexpr int Most_Cells_Told = 64;
+    const QRect now = rowCount() == 0 ? QRect() : grid_.Selection();
+    const QRect before = announced_;
+    announced_ = now;
+    const QRect both = now.united(before);
+    if (both.width() * both.height() <= Most_Cells_Told) {
+        for (int grid_row = both.top(); grid_row <= both.bottom(); ++grid_row) {
+            for (int column = both.left(); column <= both.right(); ++column) {
+                const bool selected = now.contains(column, grid_row);
+                if (selected == before.contains(column, grid_row)) {
+                    continue;
+                }
+                QAccessibleEvent change(&view_, selected ? QAccessible::SelectionAdd
+                                                         : QAccessible::SelectionRemove);
+                change.setChild(Child_Index(grid_row - grid_.Fixed_Rows(), column));
+                QAccessible::updateAccessibility(&change);
+            }
+        }
+    }
     const int row = grid_.Row() - grid_.Fixed_Rows();
     if (view_.hasFocus() && row >= 0 && row < rowCount()) {
         // A screen reader speaks the cell the user has moved to.

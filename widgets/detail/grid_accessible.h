@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPointer>
+#include <QRect>
 
 #include <map>
 #include <utility>
@@ -72,6 +73,8 @@ private:
     Grid_View& view_;
     TFormatStringGrid& grid_;
     mutable std::map<std::pair<int, int>, QAccessible::Id> cells_;
+    // The selection screen readers last heard of, in grid cells.
+    QRect announced_;
 };
 
 // Makes the grid's view read as the table above, once per program.

@@ -7,6 +7,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 from screen_reader import (application, click, describe, find, interactive_objects, keys,
                            start, unnamed, wait_for, window_named)
@@ -14,7 +15,29 @@ from screen_reader import (application, click, describe, find, interactive_objec
 ENTRIES = [("Ann Lee", "3.58400000000000E+0004", "Birthday"),
            ("Bob & Co", "3.30000000000000E+0004", "Anniversary"),
            ("Cy", "4.00000000000000E+0004", "Other")]
+# The grid lists them by name.
+ENTRIES_SORTED = sorted(name for name, _, _ in ENTRIES)
 TITLES = ["Name", "Orig. Date", "Next Event", "Days Left", "Age Next", "Event Type", " Comments"]
+
+
+def listen(event_types, action, seconds=2.0):
+    """The events of the given kinds that follow the action."""
+    heard = []
+
+    def record(event):
+        heard.append(event)
+
+    for event_type in event_types:
+        pyatspi.Registry.registerEventListener(record, event_type)
+    action()
+    context = GLib.MainContext.default()
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        context.iteration(False)
+        time.sleep(0.01)
+    for event_type in event_types:
+        pyatspi.Registry.deregisterEventListener(record, event_type)
+    return heard
 
 
 def write_list(folder):
@@ -69,10 +92,22 @@ def main():
         if not cell.getState().contains(pyatspi.STATE_SELECTED):
             failures.append("the clicked cell is not in the selected state")
 
+        # Moving down, the reader hears of the new cell and selection.
+        heard = listen(["focus:", "object:state-changed:selected"], lambda: keys("Down"))
+        focused = [e.source.name for e in heard if e.type.startswith("focus")]
+        if focused[-1:] != [ENTRIES_SORTED[2]]:
+            failures.append("moving down announced %r" % focused)
+        selected = [e.source.name for e in heard if e.type.endswith("selected") and e.detail1]
+        if ENTRIES_SORTED[2] not in selected:
+            failures.append("moving down announced the selection of %r" % selected)
+
         add = find(main_window, pyatspi.ROLE_PUSH_BUTTON, "Add")
         click(add)
         dialog = wait_for("the add dialog", lambda: window_named(app, "Add a New"))
         check("add dialog", dialog)
+        for name in ("Back 5 years", "Back 1 year", "Forward 1 year", "Forward 5 years"):
+            if find(dialog, pyatspi.ROLE_PUSH_BUTTON, name) is None:
+                failures.append("no year button reads %r" % name)
         keys("Escape")
         click(find(dialog, pyatspi.ROLE_PUSH_BUTTON, "Cancel"))
         wait_for("the add dialog to close", lambda: window_named(app, "Add a New") is None)
@@ -80,12 +115,19 @@ def main():
         click(find(main_window, pyatspi.ROLE_PUSH_BUTTON, "Report"))
         report = wait_for("the report window", lambda: window_named(app, "Coming"))
         check("report window", report)
+        text = find(report, pyatspi.ROLE_TEXT)
+        if text is None or not text.getState().contains(pyatspi.STATE_FOCUSED):
+            failures.append("the report text does not have the focus when the window opens")
         keys("Escape")
         wait_for("the report to close", lambda: window_named(app, "Coming") is None)
 
         keys("alt+h", "a")
         about = wait_for("the about box", lambda: window_named(app, "About"))
         check("about box", about)
+        links = [node.name for node in interactive_objects(about)
+                 if node.getRole() == pyatspi.ROLE_LINK]
+        if len(links) != 3:
+            failures.append("the about box offers %d links: %r" % (len(links), links))
         keys("Escape")
     finally:
         process.terminate()
