@@ -2,8 +2,8 @@
 
 #include "widgets/detail/cell_delegate.h"
 #include "widgets/detail/fixed_corner.h"
-#include "widgets/detail/grid_accessible.h"
 #include "widgets/detail/fixed_header.h"
+#include "widgets/detail/grid_accessible.h"
 #include "widgets/detail/grid_metrics.h"
 #include "widgets/detail/grid_model.h"
 #include "widgets/detail/grid_view.h"

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-
 namespace tessaly::test {
 
 // What a screen reader could operate but could not name: every shown
@@ -17,9 +16,9 @@ inline void Collect_Unnamed(QAccessibleInterface* node, QStringList& unnamed, in
     }
     using R = QAccessible::Role;
     static const QList<R> interactive = {
-        R::PushButton, R::CheckBox,  R::RadioButton, R::SpinBox,   R::ComboBox,
-        R::EditableText, R::Table,   R::List,        R::MenuItem,  R::Link,
-        R::Slider,     R::ButtonMenu, R::PageTab,    R::ButtonDropDown};
+        R::PushButton,   R::CheckBox,   R::RadioButton, R::SpinBox,       R::ComboBox,
+        R::EditableText, R::Table,      R::List,        R::MenuItem,      R::Link,
+        R::Slider,       R::ButtonMenu, R::PageTab,     R::ButtonDropDown};
     const QAccessible::State state = node->state();
     const bool shown = !state.invisible;
     if (shown && (interactive.contains(node->role()) || state.focusable) &&

@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QTest>
 
-
 namespace tessaly {
 namespace {
 

@@ -200,9 +200,9 @@ void TAboutBox::Build_Links() {
         return button;
     };
     const auto address = [this](int top) {
-        QLabel* label = Make_Label(this, QRect(Address_Left, top, Address_Width, 20),
-                                   Qt::AlignLeft | Qt::AlignVCenter, font(),
-                                   new Keyboard_Link(this));
+        QLabel* label =
+            Make_Label(this, QRect(Address_Left, top, Address_Width, 20),
+                       Qt::AlignLeft | Qt::AlignVCenter, font(), new Keyboard_Link(this));
         Make_Link_Look(label, true);
         return label;
     };
@@ -234,9 +234,8 @@ void TAboutBox::Build_Lower_Block() {
 
     const int donation_left = Origin_Logo_Frame->geometry().right() + 1 + 16;
     const int donation_width = Client_Width - 5 - donation_left;
-    PayPal_Donations_Label =
-        Make_Label(this, QRect(donation_left, 268, donation_width, 52), Qt::AlignCenter, font(),
-                   new Keyboard_Link(this));
+    PayPal_Donations_Label = Make_Label(this, QRect(donation_left, 268, donation_width, 52),
+                                        Qt::AlignCenter, font(), new Keyboard_Link(this));
     PayPal_Donations_Label->setWordWrap(true);
     PayPal_Donations_Label->setText(
         QStringLiteral("Please support my efforts and encourage me to keep developing useful "

@@ -121,8 +121,8 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
     Comments_Edit->setGeometry(8, 336, 413, 25);
     Label3->setBuddy(Comments_Edit);
 
-    OK_BitBtn =
-        Make_Button(this, QStringLiteral("&OK"), Dialog_Glyph::Tick, QRect(109, 380, 97, 33), false);
+    OK_BitBtn = Make_Button(this, QStringLiteral("&OK"), Dialog_Glyph::Tick,
+                            QRect(109, 380, 97, 33), false);
     Cancel_BitBtn = Make_Button(this, QStringLiteral("&Cancel"), Dialog_Glyph::Cross,
                                 QRect(221, 380, 97, 33), false);
 

@@ -1,8 +1,8 @@
 // The main window's controls and menu, built from the design's tables.
 #include <QAction>
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>

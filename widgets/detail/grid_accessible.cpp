@@ -56,7 +56,8 @@ public:
             state.selectable = true;
             state.focusable = true;
             state.selected = isSelected();
-            state.focused = view_->hasFocus() && grid_->Col() == column_ && grid_->Row() == Grid_Row();
+            state.focused =
+                view_->hasFocus() && grid_->Col() == column_ && grid_->Row() == Grid_Row();
         }
         return state;
     }
@@ -96,12 +97,8 @@ public:
     QAccessibleInterface* table() const override { return parent(); }
 
 private:
-    Grid_Table_Accessible* Table() const {
-        return dynamic_cast<Grid_Table_Accessible*>(parent());
-    }
-    int Grid_Row() const {
-        return row_ < 0 ? grid_->Fixed_Rows() - 1 : grid_->Fixed_Rows() + row_;
-    }
+    Grid_Table_Accessible* Table() const { return dynamic_cast<Grid_Table_Accessible*>(parent()); }
+    int Grid_Row() const { return row_ < 0 ? grid_->Fixed_Rows() - 1 : grid_->Fixed_Rows() + row_; }
     QRect Grid_Rect() const { return grid_->Cell_Rect(column_, Grid_Row()); }
 
     QPointer<Grid_View> view_;
@@ -293,8 +290,8 @@ bool Grid_Table_Accessible::selectRow(int row) {
         return false;
     }
     const int grid_row = grid_.Fixed_Rows() + row;
-    grid_.Set_Selection(QRect(QPoint(grid_.Fixed_Cols(), grid_row),
-                              QPoint(grid_.Col_Count() - 1, grid_row)));
+    grid_.Set_Selection(
+        QRect(QPoint(grid_.Fixed_Cols(), grid_row), QPoint(grid_.Col_Count() - 1, grid_row)));
     return true;
 }
 
@@ -322,8 +319,8 @@ void Grid_Table_Accessible::Announce_Selection() {
                 if (selected == before.contains(column, grid_row)) {
                     continue;
                 }
-                QAccessibleEvent change(&view_, selected ? QAccessible::SelectionAdd
-                                                         : QAccessible::SelectionRemove);
+                QAccessibleEvent change(
+                    &view_, selected ? QAccessible::SelectionAdd : QAccessible::SelectionRemove);
                 change.setChild(Child_Index(grid_row - grid_.Fixed_Rows(), column));
                 QAccessible::updateAccessibility(&change);
             }

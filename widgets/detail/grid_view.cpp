@@ -1,8 +1,8 @@
 #include "widgets/detail/grid_view.h"
 
 #include "widgets/detail/fixed_corner.h"
-#include "widgets/detail/grid_accessible.h"
 #include "widgets/detail/grid_access.h"
+#include "widgets/detail/grid_accessible.h"
 #include "widgets/detail/grid_metrics.h"
 #include "widgets/format_string_grid.h"
 
@@ -62,8 +62,8 @@ void Grid_View::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
     viewport()->update();
     if (QAccessible::isActive()) {
-        if (auto* table = dynamic_cast<Grid_Table_Accessible*>(
-                QAccessible::queryAccessibleInterface(this))) {
+        if (auto* table =
+                dynamic_cast<Grid_Table_Accessible*>(QAccessible::queryAccessibleInterface(this))) {
             table->Announce_Selection();
         }
     }

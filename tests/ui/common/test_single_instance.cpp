@@ -379,10 +379,9 @@ TEST_F(Single_Instance_Test, ActivationTokenTravelsToTheRunningWindowAndNothingE
     }
 
     // Sent by hand, a request with such a token is no request at all.
-    for (const QByteArray& request : {QByteArray("tessaly-activate \n"),
-                                      QByteArray("tessaly-activate a b\n"),
-                                      QByteArray("tessaly-activate \x01\n"),
-                                      QByteArray("tessaly-activatex\n")}) {
+    for (const QByteArray& request :
+         {QByteArray("tessaly-activate \n"), QByteArray("tessaly-activate a b\n"),
+          QByteArray("tessaly-activate \x01\n"), QByteArray("tessaly-activatex\n")}) {
         QLocalSocket caller;
         caller.connectToServer(Single_Instance::Server_Name(data_));
         ASSERT_TRUE(

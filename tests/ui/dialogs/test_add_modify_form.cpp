@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -262,10 +265,10 @@ TEST_F(Add_Modify_Form_Test, TheKeyboardEntersANameAndADateWithoutTheMouse) {
         EXPECT_TRUE(form.MonthCalendar1->isAncestorOf(days));
         for (const auto& [key, expected] :
              std::vector<std::pair<Qt::Key, Day_Number>>{{Qt::Key_Home, Date(2024, 6, 1)},
-                                                          {Qt::Key_PageDown, Date(2024, 7, 1)},
-                                                          {Qt::Key_Right, Date(2024, 7, 2)},
-                                                          {Qt::Key_Down, Date(2024, 7, 9)},
-                                                          {Qt::Key_PageUp, Date(2024, 6, 9)}}) {
+                                                         {Qt::Key_PageDown, Date(2024, 7, 1)},
+                                                         {Qt::Key_Right, Date(2024, 7, 2)},
+                                                         {Qt::Key_Down, Date(2024, 7, 9)},
+                                                         {Qt::Key_PageUp, Date(2024, 6, 9)}}) {
             QTest::keyClick(days, key);
             EXPECT_EQ(form.Calendar_Date(), expected) << "key " << key;
         }
@@ -283,6 +286,26 @@ TEST_F(Add_Modify_Form_Test, TheKeyboardEntersANameAndADateWithoutTheMouse) {
     });
     EXPECT_EQ(form.Modal_Result(), 1);
     EXPECT_EQ(form.Name(), QStringLiteral("Ann Lee"));
+}
+
+TEST_F(Add_Modify_Form_Test, EveryButtonAndLabelHasALetterOfItsOwn) {
+    QStringList letters;
+    for (const QAbstractButton* button : form.findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(&form) && !form.MonthCalendar1->isAncestorOf(button)) {
+            letters << QKeySequence::mnemonic(button->text()).toString();
+        }
+    }
+    for (const QLabel* label : form.findChildren<QLabel*>()) {
+        if (label->buddy() != nullptr) {
+            letters << QKeySequence::mnemonic(label->text()).toString();
+        }
+    }
+    // Five year buttons, OK, Cancel; three field labels and the calendar's.
+    EXPECT_EQ(letters.size(), 11);
+    for (const QString& letter : letters) {
+        EXPECT_FALSE(letter.isEmpty());
+        EXPECT_EQ(letters.count(letter), 1) << letter.toStdString();
+    }
 }
 
 TEST_F(Add_Modify_Form_Test, EveryControlHasANameThatSaysWhatItDoes) {

@@ -4,16 +4,16 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
-#include <QGroupBox>
-#include <QKeySequence>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QApplication>
 #include <QDialog>
+#include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
@@ -83,8 +83,9 @@ TEST_F(Menu_Test, EveryItemAndButtonHasItsOwnMnemonicInItsMenuAndWindow) {
             window_letters << Mnemonic_Of(button->text());
         }
     }
-    for (const QGroupBox* group : {static_cast<QGroupBox*>(form->Sort_By_Column_RadioGroup),
-                                   static_cast<QGroupBox*>(form->Ascending_Descending_RadioGroup)}) {
+    for (const QGroupBox* group :
+         {static_cast<QGroupBox*>(form->Sort_By_Column_RadioGroup),
+          static_cast<QGroupBox*>(form->Ascending_Descending_RadioGroup)}) {
         window_letters << Mnemonic_Of(group->title());
     }
     window_letters << Mnemonic_Of(form->Label1->text());
@@ -107,7 +108,8 @@ TEST_F(Main_Form_Test, EveryControlHasANameOfItsOwn) {
         ASSERT_NE(reader, nullptr);
         EXPECT_NE(reader->text(QAccessible::Name), status) << control->objectName().toStdString();
     }
-    QAccessibleInterface* days = QAccessible::queryAccessibleInterface(form->Days_Threshold_SpinEdit);
+    QAccessibleInterface* days =
+        QAccessible::queryAccessibleInterface(form->Days_Threshold_SpinEdit);
     EXPECT_EQ(days->text(QAccessible::Name).trimmed(),
               "Report contains all events occuring within the next");
     QAccessibleInterface* table =
