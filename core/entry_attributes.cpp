@@ -214,6 +214,10 @@ Entry_Attributes Read_Entry_Attributes(const TName_And_Event_Data& entry) {
 }
 
 bool Write_Entry_Attributes(TName_And_Event_Data& entry, const Entry_Attributes& attributes) {
+    // Nothing to change keeps every byte, however the fields are written.
+    if (Read_Entry_Attributes(entry) == attributes) {
+        return true;
+    }
     std::string* target = nullptr;
     Attribute_Field field;
     for (std::size_t i = 0; i < Spare_Field_Count && target == nullptr; ++i) {
@@ -228,7 +232,7 @@ bool Write_Entry_Attributes(TName_And_Event_Data& entry, const Entry_Attributes&
         }
     }
     if (target == nullptr) {
-        return attributes == Entry_Attributes{};
+        return false;
     }
 
     if (attributes.Year_Unknown) {

@@ -69,8 +69,9 @@ Entry_Attributes Read_Entry_Attributes(const TName_And_Event_Data& entry);
 
 // Stores the attributes in the entry's field of ours, or in its first empty
 // spare field; attributes it does not know, and other programs' fields, stay
-// as they are. A field left without items becomes empty again. Returns false,
-// changing nothing, when every spare field holds another program's text.
+// as they are. A field left without items becomes empty again. Attributes
+// that read as they are already change nothing. Returns false, changing
+// nothing, when every spare field holds another program's text.
 bool Write_Entry_Attributes(TName_And_Event_Data& entry, const Entry_Attributes& attributes);
 
 // The date a year-less entry stores for a month and day.

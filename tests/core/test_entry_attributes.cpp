@@ -109,6 +109,13 @@ TEST(Entry_Attributes, WriteUsesOurFieldOrTheFirstEmptyOneAndKeepsWhatItDoesNotK
     entry.Spare_4 = "[Tessaly/1]lead=12;year=unknown";
     ASSERT_TRUE(Write_Entry_Attributes(entry, {}));
     EXPECT_EQ(entry.Spare_4, "");
+
+    // Attributes that read as wanted already leave the fields as they are.
+    entry.Spare_1 = "[Tessaly/1]";
+    entry.Spare_2 = "[Tessaly/1]lead=3;lead=4";
+    ASSERT_TRUE(Write_Entry_Attributes(entry, {}));
+    EXPECT_EQ(entry.Spare_1, "[Tessaly/1]");
+    EXPECT_EQ(entry.Spare_2, "[Tessaly/1]lead=3;lead=4");
 }
 
 TEST(Entry_Attributes, AnEntryWithoutRoomIsLeftUnchanged) {

@@ -21,9 +21,11 @@ constexpr int No_Own_Lead = 0;
 Entry_Attribute_Controls::Entry_Attribute_Controls(TAdd_Modify_Form& dialog) : QObject(&dialog) {
     setObjectName(QStringLiteral("Entry_Attribute_Controls"));
 
-    Year_Not_Known_CheckBox = new QCheckBox(QStringLiteral("Year not known"), &dialog);
+    // Two lines: the column is narrower than the text on one.
+    Year_Not_Known_CheckBox = new QCheckBox(QStringLiteral("Year not\nknown"), &dialog);
     Year_Not_Known_CheckBox->setObjectName(QStringLiteral("Year_Not_Known_CheckBox"));
-    Year_Not_Known_CheckBox->setGeometry(Column_Left, 58, Column_Width, 22);
+    Year_Not_Known_CheckBox->setGeometry(Column_Left, 54, Column_Width, 38);
+    Year_Not_Known_CheckBox->setAccessibleName(QStringLiteral("Year not known"));
     Year_Not_Known_CheckBox->setToolTip(
         QStringLiteral("The date has no year: the entry is shown without an age."));
 
