@@ -161,9 +161,10 @@ std::string Export_CSV(const Event_List& list, Day_Number today, bool with_bom) 
     out += Record_End;
     for (const TName_And_Event_Data& entry : current.Entries()) {
         Add_Field(out, With_Formula_Mark(To_Display_UTF8(entry.Name)));
-        out += ',' +
-               (entry.Year_Unknown ? Date_Without_Year(entry.Orig_Date) : ISO_Date(entry.Orig_Date)) +
-               ',';
+        out +=
+            ',' +
+            (entry.Year_Unknown ? Date_Without_Year(entry.Orig_Date) : ISO_Date(entry.Orig_Date)) +
+            ',';
         Add_Field(out, With_Formula_Mark(To_Display_UTF8(entry.Event_Type)));
         out += ',';
         Add_Field(out, With_Formula_Mark(To_Display_UTF8(entry.Comments)));

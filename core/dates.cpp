@@ -105,10 +105,10 @@ void Calc_Days_Left_ButtonClick(Event_List& list, Day_Number today) {
         const Entry_Attributes attributes = Read_Entry_Attributes(entry);
         entry.Year_Unknown = attributes.Year_Unknown;
         entry.Own_Lead = attributes.Own_Lead.value_or(0);
-        entry.Age_Next = entry.Year_Unknown ? 0
-                                            : static_cast<std::int32_t>(std::trunc(
-                                                  (whole_today + entry.Days_Left - entry.Orig_Date) /
-                                                  365.0));
+        entry.Age_Next = entry.Year_Unknown
+                             ? 0
+                             : static_cast<std::int32_t>(std::trunc(
+                                   (whole_today + entry.Days_Left - entry.Orig_Date) / 365.0));
     }
 }
 

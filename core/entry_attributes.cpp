@@ -244,7 +244,8 @@ bool Write_Entry_Attributes(TName_And_Event_Data& entry, const Entry_Attributes&
     if (attributes.Own_Lead && Lead_Of(std::to_string(*attributes.Own_Lead))) {
         Set_Item(field, Lead_Key, std::to_string(*attributes.Own_Lead));
     } else {
-        Clear_Item(field, Lead_Key, [](std::string_view value) { return Lead_Of(value).has_value(); });
+        Clear_Item(field, Lead_Key,
+                   [](std::string_view value) { return Lead_Of(value).has_value(); });
     }
     *target = field.Items.empty() ? std::string() : Encode_Attribute_Field(field);
     return true;

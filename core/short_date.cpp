@@ -74,7 +74,8 @@ std::string Format_Short_Date_Without_Year(const Short_Date_Formatter& formatter
     std::size_t end = 0;
     for (const auto& [one, other] : {std::pair{"2004", "2032"}, std::pair{"04", "32"}}) {
         const std::string_view year_one = one;
-        for (std::size_t at = first.find(year_one); at != std::string::npos && start == std::string::npos;
+        for (std::size_t at = first.find(year_one);
+             at != std::string::npos && start == std::string::npos;
              at = first.find(year_one, at + 1)) {
             if (second.compare(at, year_one.size(), other) == 0) {
                 start = at;

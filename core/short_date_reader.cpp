@@ -185,7 +185,8 @@ std::string Pattern_Without_Year(std::string_view pattern) {
         }
         const std::string_view conversion = pattern.substr(i, letter + 1 - i);
         if (pattern[letter] == 'F' || pattern[letter] == 'D') {
-            const std::string_view parts[] = {"%Y", "-", "%m", "-", "%d", "%m", "/", "%d", "/", "%y"};
+            const std::string_view parts[] = {"%Y", "-", "%m", "-", "%d",
+                                              "%m", "/", "%d", "/", "%y"};
             for (std::size_t part = pattern[letter] == 'F' ? 0 : 5, last = part + 5; part < last;
                  ++part) {
                 pieces.push_back({std::string(parts[part]), parts[part].front() == '%'});

@@ -1,8 +1,7 @@
 // The spare fields' attribute encoding: any bytes a data file's line can
-// hold as the four spare fields (split at 0x1F bytes), the first byte choosing attributes to write. Every
-// field loads and saves unchanged through the data file; a field of ours
-// gives back its exact text; writing attributes never touches another
-// program's field and reads back as written.
+// hold as the four spare fields (split at 0x1F bytes), the first byte choosing attributes to write.
+// Every field loads and saves unchanged through the data file; a field of ours gives back its exact
+// text; writing attributes never touches another program's field and reads back as written.
 
 #include <array>
 #include <cstdint>

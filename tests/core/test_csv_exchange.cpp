@@ -96,9 +96,10 @@ TEST(CSV_Exchange, YearLessDatesGoOutAsMonthAndDayAndComeBackYearLess) {
     leap.Spare_2 = "[Tessaly/1]year=unknown";
     Add(list, "Bo", 1604, 4, 14);  // no mark: a year like any other
     const std::string exported = Export_CSV(list, Today, false);
-    EXPECT_EQ(exported, "Name,Date,Event Type,Comments,Next Event,Days Left,Age Next\r\n"
-                        "Ann,--02-29,Birthday,,2027-02-28,83,\r\n"
-                        "Bo,1604-04-14,Birthday,,2027-04-14,128,423\r\n");
+    EXPECT_EQ(exported,
+              "Name,Date,Event Type,Comments,Next Event,Days Left,Age Next\r\n"
+              "Ann,--02-29,Birthday,,2027-02-28,83,\r\n"
+              "Bo,1604-04-14,Birthday,,2027-04-14,128,423\r\n");
 
     const Date_Reader local = [](std::string_view text) {
         return Read_Short_Date("%d/%m/%Y", text);
@@ -107,9 +108,9 @@ TEST(CSV_Exchange, YearLessDatesGoOutAsMonthAndDayAndComeBackYearLess) {
         return Read_Short_Date_Without_Year("%d/%m/%Y", text);
     };
     Event_List imported;
-    const CSV_Import_Result result = Import_CSV(
-        imported, exported + "Cy,14/04,,,,,\r\nDi,--13-01,,,,,\r\nEd,31/04,,,,,\r\n", local,
-        local_without_year);
+    const CSV_Import_Result result =
+        Import_CSV(imported, exported + "Cy,14/04,,,,,\r\nDi,--13-01,,,,,\r\nEd,31/04,,,,,\r\n",
+                   local, local_without_year);
     EXPECT_EQ(result.Imported, 3);
     EXPECT_EQ(result.First_Skipped_Rows, (std::vector<int>{5, 6}));
     ASSERT_EQ(imported.Event_Count(), 3);

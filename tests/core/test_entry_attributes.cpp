@@ -35,10 +35,10 @@ TEST(Entry_Attributes, OurFieldsParseAndGiveBackTheirExactText) {
 TEST(Entry_Attributes, AnythingElseIsNotOurs) {
     for (const std::string& text : std::vector<std::string>{
              "", "hello", "Tessaly/1]lead=3", "[tessaly/1]lead=3", "[Tessaly/2]lead=3",
-          "[Tessaly/10]lead=3", " [Tessaly/1]lead=3", "[Tessaly/1]lead", "[Tessaly/1]lead=3;",
-          "[Tessaly/1];lead=3", "[Tessaly/1]Lead=3", "[Tessaly/1]=3", "[Tessaly/1]le ad=3",
-          "[Tessaly/1]x=%4", "[Tessaly/1]x=%3b", "[Tessaly/1]x=%zz", "[Tessaly/1]x=a\tb",
-          "[Tessaly/1]x=a\nb", std::string("[Tessaly/1]x=a\0b", 16)}) {
+             "[Tessaly/10]lead=3", " [Tessaly/1]lead=3", "[Tessaly/1]lead", "[Tessaly/1]lead=3;",
+             "[Tessaly/1];lead=3", "[Tessaly/1]Lead=3", "[Tessaly/1]=3", "[Tessaly/1]le ad=3",
+             "[Tessaly/1]x=%4", "[Tessaly/1]x=%3b", "[Tessaly/1]x=%zz", "[Tessaly/1]x=a\tb",
+             "[Tessaly/1]x=a\nb", std::string("[Tessaly/1]x=a\0b", 16)}) {
         SCOPED_TRACE(text);
         EXPECT_FALSE(Parse_Attribute_Field(text));
     }

@@ -28,9 +28,9 @@ TEST(ShortDate, WeekdayAndDayOfYearConversionsAreFilledIn) {
 TEST(ShortDate, WithoutYearTakesOutTheYearAndItsSeparator) {
     std::setlocale(LC_TIME, "C");
     const std::pair<const char*, const char*> patterns[] = {
-        {"%d/%m/%Y", "29/02"},       {"%m/%d/%y", "02/29"},    {"%Y-%m-%d", "02-29"},
-        {"%d.%m.%Y", "29.02"},       {"%d %B %Y", "29 February"}, {"%Y%m%d", "0229"},
-        {"%a %d/%m/%Y", "Sun 29/02"}, {"%Y. %m. %d.", "02. 29."}, {"%d/%m", "29/02"},
+        {"%d/%m/%Y", "29/02"},        {"%m/%d/%y", "02/29"},       {"%Y-%m-%d", "02-29"},
+        {"%d.%m.%Y", "29.02"},        {"%d %B %Y", "29 February"}, {"%Y%m%d", "0229"},
+        {"%a %d/%m/%Y", "Sun 29/02"}, {"%Y. %m. %d.", "02. 29."},  {"%d/%m", "29/02"},
     };
     for (const auto& [pattern, expected] : patterns) {
         EXPECT_EQ(Format_Short_Date_Without_Year(Make_Strftime_Formatter(pattern), 2, 29), expected)

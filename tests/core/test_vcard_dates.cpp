@@ -15,9 +15,9 @@ std::string Shown(const VCard_Date& date) {
     switch (date.Kind) {
         case VCard_Date_Kind::Without_Year: {
             const Civil_Date civil = Decode_Date(date.Date);
-            return civil.Year == 1604 ? "no year, " + std::to_string(civil.Month) + "-" +
-                                            std::to_string(civil.Day)
-                                      : "no year, yet a year";
+            return civil.Year == 1604
+                       ? "no year, " + std::to_string(civil.Month) + "-" + std::to_string(civil.Day)
+                       : "no year, yet a year";
         }
         case VCard_Date_Kind::Unreadable:
             return date.Date == 0 ? "unreadable" : "unreadable, yet a day";

@@ -251,9 +251,9 @@ TEST(Report_Builder, AYearLessEntryHasNoAgeAndKeepsTheNameHighlighted) {
     today.Year_Unknown = true;
     const Report_Document document = Build(List_Of({today, ann}), 14);
     ASSERT_EQ(document.Events_Found, 2);
-    EXPECT_EQ(Entry_Lines(document), (std::vector<std::string>{
-                                         "    1.  Bo's Birthday today (Mon, 07/12/2026)",
-                                         "    2.  Ann's Birthday in 3 days (Thu, 10/12/2026)"}));
+    EXPECT_EQ(Entry_Lines(document),
+              (std::vector<std::string>{"    1.  Bo's Birthday today (Mon, 07/12/2026)",
+                                        "    2.  Ann's Birthday in 3 days (Thu, 10/12/2026)"}));
     Char_Format highlight;
     highlight.Bold = true;
     highlight.Colour = 0x0000FF;
@@ -270,9 +270,8 @@ TEST(Report_Builder, AnEntrysOwnLeadReplacesTheTimeFrameForItAlone) {
     colleague.Own_Lead = 3;
     TName_And_Event_Data far = Entry("Di", 50, "Birthday", 31);
     far.Own_Lead = 30;
-    const Event_List list =
-        List_Of({Entry("Al", 20, "Birthday", 2), colleague, Entry("Bo", 30, "Birthday", 14),
-                 wedding, far});
+    const Event_List list = List_Of(
+        {Entry("Al", 20, "Birthday", 2), colleague, Entry("Bo", 30, "Birthday", 14), wedding, far});
     const Report_Document document = Build(list, 14);
     EXPECT_EQ(document.Events_Found, 3);
     EXPECT_EQ(Entry_Lines(document),

@@ -156,9 +156,9 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
             continue;
         }
         grid.Set_Cell(0, position, From_File_Text(entry.Name));
-        grid.Set_Cell(1, position,
-                      From_File_Text(
-                          Format_Entry_Date(short_date_, entry.Orig_Date, entry.Year_Unknown)));
+        grid.Set_Cell(
+            1, position,
+            From_File_Text(Format_Entry_Date(short_date_, entry.Orig_Date, entry.Year_Unknown)));
         grid.Set_Cell(2, position,
                       From_File_Text(Format_Short_Date(short_date_, entry.Next_Event)));
         grid.Set_Cell(3, position, Days_Left_Text(entry));

@@ -38,7 +38,8 @@ TEST_F(Entry_Attribute_Controls_Test, SitBesideTheCalendarWithoutMovingOrCoverin
                                form.Event_Type_ComboBox, form.Comments_Edit,
                                form.OK_BitBtn,           form.Cancel_BitBtn};
     for (const QWidget* control : added) {
-        EXPECT_TRUE(form.rect().contains(control->geometry())) << control->objectName().toStdString();
+        EXPECT_TRUE(form.rect().contains(control->geometry()))
+            << control->objectName().toStdString();
         for (const QWidget* other : design) {
             EXPECT_FALSE(control->geometry().intersects(other->geometry()))
                 << control->objectName().toStdString() << " covers "
@@ -47,8 +48,7 @@ TEST_F(Entry_Attribute_Controls_Test, SitBesideTheCalendarWithoutMovingOrCoverin
     }
     // Reached by Tab from the date buttons, before the name.
     EXPECT_EQ(form.Forward_5_Years_BitBtn->nextInFocusChain(), Controls().Year_Not_Known_CheckBox);
-    EXPECT_EQ(Controls().Year_Not_Known_CheckBox->nextInFocusChain(),
-              Controls().Own_Lead_SpinEdit);
+    EXPECT_EQ(Controls().Year_Not_Known_CheckBox->nextInFocusChain(), Controls().Own_Lead_SpinEdit);
 }
 
 TEST_F(Entry_Attribute_Controls_Test, TheLowestLeadIsTheTimeFrameAndValuesRoundTrip) {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -197,9 +197,10 @@ TEST_F(Entry_Commands_Test, AYearLessEntryWithItsOwnLeadIsAddedShownSavedAndEdit
     form->Add_Entry_BitBtn->click();
     ASSERT_TRUE(add.opened);
     EXPECT_EQ(Row(1), QStringList({"Ann", "29/02", "28/02/2027", "83 (90)", "", "Birthday", ""}));
-    EXPECT_EQ(Read_Bytes(Data()), "V1.1\r\n1\r\n"
-                                  "Ann\r\n-1.08051000000000E+0005\r\nBirthday\r\n\r\n"
-                                  "[Tessaly/1]year=unknown;lead=90\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(Read_Bytes(Data()),
+              "V1.1\r\n1\r\n"
+              "Ann\r\n-1.08051000000000E+0005\r\nBirthday\r\n\r\n"
+              "[Tessaly/1]year=unknown;lead=90\r\n\r\n\r\n\r\n");
 
     // Edited, it shows on its day in a leap year; giving it a year and
     // leaving the lead to the time-frame takes both marks away.
@@ -214,9 +215,10 @@ TEST_F(Entry_Commands_Test, AYearLessEntryWithItsOwnLeadIsAddedShownSavedAndEdit
     form->Edit_Entry_BitBtn->click();
     ASSERT_TRUE(edit.opened);
     EXPECT_EQ(Row(1), QStringList({"Ann", "29/02/2024", "28/02/2027", "83", "3", "Birthday", ""}));
-    EXPECT_EQ(Read_Bytes(Data()), "V1.1\r\n1\r\n"
-                                  "Ann\r\n 4.53510000000000E+0004\r\nBirthday\r\n\r\n"
-                                  "\r\n\r\n\r\n\r\n");
+    EXPECT_EQ(Read_Bytes(Data()),
+              "V1.1\r\n1\r\n"
+              "Ann\r\n 4.53510000000000E+0004\r\nBirthday\r\n\r\n"
+              "\r\n\r\n\r\n\r\n");
     EXPECT_TRUE(messages.shown.empty());
 }
 
