@@ -1,5 +1,6 @@
 #include "core/entry_attributes.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <functional>
@@ -83,21 +84,15 @@ const std::string* Value_Of(const Attribute_Field& field, std::string_view key) 
 // The first item of the key takes the value, later ones go; a new key is
 // added at the end.
 void Set_Item(Attribute_Field& field, std::string_view key, std::string value) {
-    bool set = false;
-    std::erase_if(field.Items, [&](auto& item) {
-        if (item.first != key) {
-            return false;
-        }
-        if (set) {
-            return true;
-        }
-        item.second = value;
-        set = true;
-        return false;
-    });
-    if (!set) {
-        field.Items.emplace_back(std::string(key), std::move(value));
+    auto& items = field.Items;
+    const auto is_key = [key](const auto& item) { return item.first == key; };
+    const auto first = std::find_if(items.begin(), items.end(), is_key);
+    if (first == items.end()) {
+        items.emplace_back(std::string(key), std::move(value));
+        return;
     }
+    first->second = std::move(value);
+    items.erase(std::remove_if(std::next(first), items.end(), is_key), items.end());
 }
 
 // Items of the key whose value this version understands go; others stay for

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -13,6 +15,7 @@
 #include "ui/common/clock.h"
 #include "ui/common/message_boxes.h"
 #include "ui/dialogs/add_modify_form.h"
+#include "ui/dialogs/entry_attribute_controls.h"
 #include "ui/dialogs/month_calendar.h"
 
 namespace tessaly {
@@ -224,11 +227,19 @@ TEST_F(Add_Modify_Form_Test, TabOrderSkipsTheCalendarAndEndsWithTheComments) {
         }
         widget = widget->nextInFocusChain();
     } while (widget != form.Back_5_Years_BitBtn);
-    const std::vector<QWidget*> expected{form.Back_5_Years_BitBtn,    form.Back_1_Year_BitBtn,
-                                         form.Current_Date_BitBtn,    form.Forward_1_Year_BitBtn,
-                                         form.Forward_5_Years_BitBtn, form.Name_Edit,
-                                         form.Event_Type_ComboBox,    form.OK_BitBtn,
-                                         form.Cancel_BitBtn,          form.Comments_Edit};
+    // "Year not known" and the lead follow the date buttons.
+    const std::vector<QWidget*> expected{form.Back_5_Years_BitBtn,
+                                         form.Back_1_Year_BitBtn,
+                                         form.Current_Date_BitBtn,
+                                         form.Forward_1_Year_BitBtn,
+                                         form.Forward_5_Years_BitBtn,
+                                         form.Attribute_Controls->Year_Not_Known_CheckBox,
+                                         form.Attribute_Controls->Own_Lead_SpinEdit,
+                                         form.Name_Edit,
+                                         form.Event_Type_ComboBox,
+                                         form.OK_BitBtn,
+                                         form.Cancel_BitBtn,
+                                         form.Comments_Edit};
     EXPECT_EQ(stops, expected);
 }
 

@@ -131,7 +131,7 @@ TEST_F(Main_Form_Contacts_Test, FullListShowsTheCapacityMessageThenTheCounts) {
     EXPECT_TRUE(messages.shown[0].Text.startsWith(
         "Error: The event array size is limited to 500 for this version of the program."));
     EXPECT_TRUE(messages.shown[1].Text.startsWith("1 event was imported"));
-    EXPECT_TRUE(messages.shown[1].Text.endsWith("\n2 events that did not fit in the list"));
+    EXPECT_TRUE(messages.shown[1].Text.endsWith("\n3 events that did not fit in the list"));
     EXPECT_EQ(form->List().Event_Count(), Event_Array_Size);
 }
 

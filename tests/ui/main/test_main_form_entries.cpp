@@ -201,6 +201,11 @@ TEST_F(Entry_Commands_Test, AYearLessEntryWithItsOwnLeadIsAddedShownSavedAndEdit
               "V1.1\r\n1\r\n"
               "Ann\r\n-1.08051000000000E+0005\r\nBirthday\r\n\r\n"
               "[Tessaly/1]year=unknown;lead=90\r\n\r\n\r\n\r\n");
+    // A restart shows it the same.
+    ASSERT_TRUE(form->close());
+    form.reset();
+    Start();
+    EXPECT_EQ(Row(1), QStringList({"Ann", "29/02", "28/02/2027", "83 (90)", "", "Birthday", ""}));
 
     // Edited, it shows on its day in a leap year; giving it a year and
     // leaving the lead to the time-frame takes both marks away.
