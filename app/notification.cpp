@@ -59,7 +59,7 @@ Coming_Events_Notification Make_Coming_Events_Notification(const Event_List& lis
     int position = 0;
     for (const TName_And_Event_Data& entry : list.Entries()) {
         ++position;  // numbered as in the report, which counts every entry
-        if (entry.Days_Left > threshold) {
+        if (!Is_Reported(entry, threshold)) {
             continue;
         }
         ++notification.Entries;
@@ -73,6 +73,7 @@ Coming_Events_Notification Make_Coming_Events_Notification(const Event_List& lis
             shown.Next_Event = entry.Next_Event;
             shown.Days_Left = entry.Days_Left;
             shown.Age_Next = entry.Age_Next;
+            shown.Year_Unknown = entry.Year_Unknown;
             // The report's indent only pushes the text away from the icon.
             std::string line = Report_Entry_Line(position, shown, short_date);
             line.erase(0, line.find_first_not_of(' '));

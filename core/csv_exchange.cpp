@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "core/entry_attributes.h"
 #include "core/field_limits.h"
 #include "core/text_encoding.h"
 
@@ -40,6 +41,23 @@ std::string ISO_Date(Day_Number date) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", civil.Year, civil.Month, civil.Day);
     return text;
+}
+
+// ISO 8601's form for a month and day without a year: "--MM-DD".
+std::string Date_Without_Year(Day_Number date) {
+    return "-" + ISO_Date(date).substr(4);
+}
+
+// "--MM-DD": a month and day in Year_Unknown_Placeholder, or none.
+std::optional<Civil_Date> Read_Date_Without_Year(std::string_view text) {
+    if (!text.starts_with("--")) {
+        return std::nullopt;
+    }
+    const std::optional<Civil_Date> date = Read_ISO_Date("2000" + std::string(text.substr(1)));
+    if (!date) {
+        return std::nullopt;
+    }
+    return Civil_Date{Year_Unknown_Placeholder, date->Month, date->Day};
 }
 
 // The column a header names, or Column_Count for one the import ignores.
@@ -143,12 +161,15 @@ std::string Export_CSV(const Event_List& list, Day_Number today, bool with_bom) 
     out += Record_End;
     for (const TName_And_Event_Data& entry : current.Entries()) {
         Add_Field(out, With_Formula_Mark(To_Display_UTF8(entry.Name)));
-        out += ',' + ISO_Date(entry.Orig_Date) + ',';
+        out +=
+            ',' +
+            (entry.Year_Unknown ? Date_Without_Year(entry.Orig_Date) : ISO_Date(entry.Orig_Date)) +
+            ',';
         Add_Field(out, With_Formula_Mark(To_Display_UTF8(entry.Event_Type)));
         out += ',';
         Add_Field(out, With_Formula_Mark(To_Display_UTF8(entry.Comments)));
         out += ',' + ISO_Date(entry.Next_Event) + ',' + std::to_string(entry.Days_Left) + ',' +
-               std::to_string(entry.Age_Next);
+               (entry.Year_Unknown ? std::string() : std::to_string(entry.Age_Next));
         out += Record_End;
     }
     return out;
@@ -245,8 +266,8 @@ std::optional<Civil_Date> Read_ISO_Date(std::string_view text) {
     return Civil_Date{*year, *month, *day};
 }
 
-CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
-                             const Date_Reader& local_date) {
+CSV_Import_Result Import_CSV(Event_List& list, std::string_view text, const Date_Reader& local_date,
+                             const Date_Reader& local_date_without_year) {
     CSV_Import_Result result;
     // Spreadsheets set to a language that writes decimal commas save with
     // ";" between fields, and a copied table has tabs: the file's separator
@@ -313,6 +334,13 @@ CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
         if (!date && local_date) {
             date = local_date(date_text);
         }
+        const bool year_unknown = !date;
+        if (!date) {
+            date = Read_Date_Without_Year(date_text);
+        }
+        if (!date && local_date_without_year) {
+            date = local_date_without_year(date_text);
+        }
         // A name of NUL bytes alone is blank once stored: no name.
         Field_Repairs name_repairs;
         std::string name = text_of(Name_Column, name_repairs);
@@ -335,6 +363,10 @@ CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
             entry.Event_Type = Default_Event_Type;
         }
         entry.Comments = text_of(Comments_Column, result.Repairs);
+        if (year_unknown) {
+            entry.Orig_Date = Year_Unknown_Date(date->Month, date->Day);
+            Write_Entry_Attributes(entry, {true, std::nullopt});
+        }
         ++result.Imported;
     }
     return result;

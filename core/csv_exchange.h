@@ -19,7 +19,8 @@ inline constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
 
 // The list as CSV (RFC 4180): a header row "Name,Date,Event Type,Comments,
 // Next Event,Days Left,Age Next", then one record per entry in list order,
-// each with the grid's values for `today`. Dates are ISO 8601, texts UTF-8
+// each with the grid's values for `today`. Dates are ISO 8601 ("--MM-DD" and
+// no age for a year-less entry), texts UTF-8
 // as the window shows them, records end in CR LF. `with_bom` starts the text
 // with UTF8_BOM. A text that a spreadsheet would run as a formula (one
 // beginning with "=", "+", "-", "@", a tab or CR) gets a quote before it.
@@ -88,10 +89,12 @@ struct CSV_Import_Result {
 // the derived columns are ignored, Name and Date are required. In a file with
 // the export's own header, the quote the export puts before a text that
 // spreadsheets would run as a formula is taken off again. Dates are ISO 8601 or whatever
-// `local_date` reads. An empty event type is "Birthday". Line breaks inside fields become LF, which
+// `local_date` reads; a month and day without a year ("--MM-DD", or what
+// `local_date_without_year` reads) gives a year-less entry. An empty event
+// type is "Birthday". Line breaks inside fields become LF, which
 // the data file keeps. Bytes that are not UTF-8 are kept as they are: the window shows them as text
 // from Windows.
-CSV_Import_Result Import_CSV(Event_List& list, std::string_view text,
-                             const Date_Reader& local_date);
+CSV_Import_Result Import_CSV(Event_List& list, std::string_view text, const Date_Reader& local_date,
+                             const Date_Reader& local_date_without_year = {});
 
 }  // namespace tessaly

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "core/entry_attributes.h"
 #include "core/errors.h"
 #include "core/event_list.h"
 
@@ -101,8 +102,13 @@ void Calc_Days_Left_ButtonClick(Event_List& list, Day_Number today) {
         }
         entry.Next_Event = Day_Number_Of(next_year, orig.Month, next_day);
         entry.Days_Left = static_cast<std::int32_t>(std::trunc(entry.Next_Event - whole_today));
-        entry.Age_Next = static_cast<std::int32_t>(
-            std::trunc((whole_today + entry.Days_Left - entry.Orig_Date) / 365.0));
+        const Entry_Attributes attributes = Read_Entry_Attributes(entry);
+        entry.Year_Unknown = attributes.Year_Unknown;
+        entry.Own_Lead = attributes.Own_Lead.value_or(0);
+        entry.Age_Next = entry.Year_Unknown
+                             ? 0
+                             : static_cast<std::int32_t>(std::trunc(
+                                   (whole_today + entry.Days_Left - entry.Orig_Date) / 365.0));
     }
 }
 

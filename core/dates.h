@@ -47,7 +47,8 @@ bool Is_Day_Number_In_Range(Day_Number date);
 
 // Derives Next_Event, Days_Left and Age_Next of every entry for the given
 // (whole) today. 29 February stands for 28 February in a common year, so such
-// an entry is due "today" on the last day of February.
+// an entry is due "today" on the last day of February. A year-less entry
+// (see entry_attributes.h) gets its next occurrence and days left but no age.
 void Calc_Days_Left_ButtonClick(Event_List& list, Day_Number today);
 
 // "Sun".."Sat", fixed English whatever the locale.

@@ -16,6 +16,11 @@ struct TName_And_Event_Data {
     Day_Number Next_Event = 0;
     std::int32_t Days_Left = 0;
     std::int32_t Age_Next = 0;
+    // Also derived, from the attributes in the spare fields: a year-less
+    // entry has no age (Age_Next 0), and an entry's own lead in days (0: the
+    // list's time-frame applies).
+    bool Year_Unknown = false;
+    std::int32_t Own_Lead = 0;
     std::string Event_Type;
     std::string Comments;
     // Never shown or edited, but a loaded file's values are written back.

@@ -1,7 +1,9 @@
 #include "core/short_date_reader.h"
 
 #include <string>
+#include <vector>
 
+#include "core/entry_attributes.h"
 #include "core/short_date.h"
 
 namespace tessaly {
@@ -163,6 +165,84 @@ std::optional<Civil_Date> Read_Short_Date(std::string_view pattern, std::string_
         return std::nullopt;
     }
     return reader.Date();
+}
+
+std::string Pattern_Without_Year(std::string_view pattern) {
+    // The pattern as conversions ("%Y", "%-d") and single literal characters.
+    struct Piece {
+        std::string Text;
+        bool Conversion = false;
+    };
+    std::vector<Piece> pieces;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%' || i + 1 == pattern.size()) {
+            pieces.push_back({std::string(1, pattern[i]), false});
+            continue;
+        }
+        std::size_t letter = i + 1;
+        if ((pattern[letter] == '-' || pattern[letter] == '#') && letter + 1 < pattern.size()) {
+            ++letter;
+        }
+        const std::string_view conversion = pattern.substr(i, letter + 1 - i);
+        if (pattern[letter] == 'F' || pattern[letter] == 'D') {
+            const std::string_view parts[] = {"%Y", "-", "%m", "-", "%d",
+                                              "%m", "/", "%d", "/", "%y"};
+            for (std::size_t part = pattern[letter] == 'F' ? 0 : 5, last = part + 5; part < last;
+                 ++part) {
+                pieces.push_back({std::string(parts[part]), parts[part].front() == '%'});
+            }
+        } else {
+            pieces.push_back({std::string(conversion), pattern[letter] != '%'});
+        }
+        i = letter;
+    }
+    std::size_t year = 0;
+    while (year < pieces.size() &&
+           !(pieces[year].Conversion &&
+             (pieces[year].Text.back() == 'Y' || pieces[year].Text.back() == 'y'))) {
+        ++year;
+    }
+    std::size_t start = year;
+    std::size_t end = year + 1;
+    if (year == pieces.size()) {
+        start = end = pieces.size();
+    } else if (end < pieces.size()) {
+        // With the year goes the literal text that joined it to the rest.
+        while (end < pieces.size() && !pieces[end].Conversion) {
+            ++end;
+        }
+    } else {
+        while (start > 0 && !pieces[start - 1].Conversion) {
+            --start;
+        }
+    }
+    std::string without;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i < start || i >= end) {
+            without += pieces[i].Text;
+        }
+    }
+    return without;
+}
+
+std::optional<Civil_Date> Read_Short_Date_Without_Year(std::string_view pattern,
+                                                       std::string_view text) {
+    const std::string without = Pattern_Without_Year(pattern);
+    if (without.find('%') == std::string::npos || Read_Short_Date(pattern, text)) {
+        return std::nullopt;  // nothing to read, or a full date
+    }
+    // A leap year stands in, so that 29 February reads; it follows the text's
+    // last character, so blanks around the text are taken off first.
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t last = text.find_last_not_of(" \t");
+    const std::string_view trimmed =
+        first == std::string_view::npos ? std::string_view() : text.substr(first, last + 1 - first);
+    const std::optional<Civil_Date> date =
+        Read_Short_Date(without + "\x1f%Y", std::string(trimmed) + "\x1f" + "2000");
+    if (!date) {
+        return std::nullopt;
+    }
+    return Civil_Date{Year_Unknown_Placeholder, date->Month, date->Day};
 }
 
 }  // namespace tessaly

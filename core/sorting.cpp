@@ -58,6 +58,10 @@ bool Sort_Data_BitBtnClick(Event_List& list, int column, int order) {
     }
     const int direction = order == Sort_Ascending ? 1 : -1;
     const auto before = [&](const TName_And_Event_Data& a, const TName_And_Event_Data& b) {
+        // Entries without an age come after all that have one, in either order.
+        if (column == Sort_By_Age_Next && a.Year_Unknown != b.Year_Unknown) {
+            return b.Year_Unknown;
+        }
         return direction * Compare_Key(column, a, b) < 0;
     };
     auto entries = list.Entries();

@@ -1,6 +1,7 @@
 #include "core/vcard_dates.h"
 
 #include "core/dates.h"
+#include "core/entry_attributes.h"
 #include "core/text_encoding.h"
 
 namespace tessaly {
@@ -36,13 +37,12 @@ VCard_Date Parse_VCard_Date(std::string_view text, std::optional<int> omitted_ye
     int month = 0;
     int day = 0;
     if (text.starts_with("--")) {
-        const std::string_view rest = text.substr(2);
-        // "---DD" gives only a day; it has no year either.
-        const bool day_only =
-            rest.size() == 3 && rest[0] == '-' && Decimal_Value(rest.substr(1), 2);
-        return {day_only || Month_And_Day(rest, month, day) ? VCard_Date_Kind::Without_Year
-                                                            : VCard_Date_Kind::Unreadable,
-                0};
+        // "---DD" gives only a day: without a month it names no day of the
+        // year, and reads as unreadable.
+        if (!Month_And_Day(text.substr(2), month, day)) {
+            return {};
+        }
+        return {VCard_Date_Kind::Without_Year, Year_Unknown_Date(month, day)};
     }
     std::string_view year_text = text.substr(0, 4);
     std::string_view rest;
@@ -62,10 +62,11 @@ VCard_Date Parse_VCard_Date(std::string_view text, std::optional<int> omitted_ye
         return {};
     }
     const int year = *year_value;
-    // Year 0 does not exist: writers put it, or the year they name as the
-    // omitted one, where they know no year.
-    if (year == 0 || (omitted_year && *omitted_year == year)) {
-        return {VCard_Date_Kind::Without_Year, 0};
+    // Year 0 does not exist: writers put it, the year they name as the
+    // omitted one, or 1604 (which contact programs use for none) where they
+    // know no year.
+    if (year == 0 || year == Year_Unknown_Placeholder || (omitted_year && *omitted_year == year)) {
+        return {VCard_Date_Kind::Without_Year, Year_Unknown_Date(month, day)};
     }
     if (!Is_Valid_Civil_Date(year, month, day)) {
         return {};

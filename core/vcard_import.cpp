@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/entry_attributes.h"
 #include "core/text_encoding.h"
 #include "core/vcard_dates.h"
 
@@ -395,7 +396,7 @@ void Hand_Over(const Contact& contact, const std::function<void(VCard_Event&&)>&
         }
         // A reminder without a name would tell nothing.
         event.Kind = name.empty() ? VCard_Date_Kind::Unreadable : date.Date.Kind;
-        event.Orig_Date = event.Kind == VCard_Date_Kind::Dated ? date.Date.Date : 0;
+        event.Orig_Date = event.Kind == VCard_Date_Kind::Unreadable ? 0 : date.Date.Date;
         take(std::move(event));
     }
     for (int i = 0; i < contact.Dates_Dropped; ++i) {
@@ -555,16 +556,11 @@ VCard_Import_Counts Append_VCard_Events(Event_List& list, std::string_view bytes
     }
     VCard_Import_Counts counts;
     counts.Contacts = Read_VCard_Events(bytes, [&](VCard_Event&& event) {
-        switch (event.Kind) {
-            case VCard_Date_Kind::Without_Year:
-                ++counts.Without_Year;
-                return;
-            case VCard_Date_Kind::Unreadable:
-                ++counts.Unreadable;
-                return;
-            case VCard_Date_Kind::Dated:
-                break;
+        if (event.Kind == VCard_Date_Kind::Unreadable) {
+            ++counts.Unreadable;
+            return;
         }
+        const bool year_unknown = event.Kind == VCard_Date_Kind::Without_Year;
         std::string key = Event_Key(event.Name, event.Orig_Date, event.Event_Type);
         if (known.contains(key)) {
             ++counts.Already_In_List;
@@ -575,6 +571,10 @@ VCard_Import_Counts Append_VCard_Events(Event_List& list, std::string_view bytes
             entry.Name = std::move(event.Name);
             entry.Orig_Date = event.Orig_Date;
             entry.Event_Type = std::move(event.Event_Type);
+            if (year_unknown) {
+                Write_Entry_Attributes(entry, {true, std::nullopt});
+                ++counts.Without_Year;
+            }
             known.insert(std::move(key));
             ++counts.Imported;
         }

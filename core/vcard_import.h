@@ -25,7 +25,7 @@ inline constexpr int VCard_Most_Dates_Per_Contact = 64;
 enum class VCard_Date_Kind {
     Dated,         // a full date within years 1..9999
     Without_Year,  // month and day only ("--0415", an omitted year)
-    Unreadable,    // text ("circa 1800"), no day, outside 1..9999, no name, garbled
+    Unreadable,    // text ("circa 1800"), no day or month, outside 1..9999, no name, garbled
 };
 
 // One date of one contact, as the contact gives it.
@@ -33,7 +33,8 @@ struct VCard_Event {
     std::string Name;        // UTF-8, one line
     std::string Event_Type;  // UTF-8, one line
     VCard_Date_Kind Kind = VCard_Date_Kind::Unreadable;
-    Day_Number Orig_Date = 0;  // whole; set only for Dated
+    // Whole; for Without_Year the month and day as a year-less entry holds them.
+    Day_Number Orig_Date = 0;
 };
 
 // Reads the contacts of a vCard file (versions 2.1, 3.0 and 4.0) and hands
@@ -45,6 +46,7 @@ int Read_VCard_Events(std::string_view bytes, const std::function<void(VCard_Eve
 struct VCard_Import_Counts {
     int Contacts = 0;
     int Imported = 0;
+    // Of those imported, the year-less entries.
     int Without_Year = 0;
     int Already_In_List = 0;
     int Unreadable = 0;
@@ -52,9 +54,10 @@ struct VCard_Import_Counts {
     int Not_Taken = 0;
 };
 
-// Appends each dated event of the file that the list does not already hold
-// (same name, day and event type; the names and types compared as shown, the
-// types without regard to case) while the list has room.
+// Appends each event of the file that the list does not already hold (same
+// name, day and event type; the names and types compared as shown, the types
+// without regard to case) while the list has room; one without a year becomes
+// a year-less entry.
 VCard_Import_Counts Append_VCard_Events(Event_List& list, std::string_view bytes);
 
 }  // namespace tessaly

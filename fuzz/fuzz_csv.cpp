@@ -9,6 +9,7 @@
 
 #include "core/csv_exchange.h"
 #include "core/dates.h"
+#include "core/entry_attributes.h"
 #include "core/event_list.h"
 #include "core/short_date_reader.h"
 #include "core/text_encoding.h"
@@ -75,7 +76,9 @@ void Check_Import(std::string_view content) {
     };
     CSV_Import_Result result;
     try {
-        result = Import_CSV(list, content, local);
+        result = Import_CSV(list, content, local, [](std::string_view text) {
+            return Read_Short_Date_Without_Year("%d/%m/%Y", text);
+        });
     } catch (const std::exception& error) {
         Fail("an import never throws", error.what());
     }
@@ -106,7 +109,8 @@ void Check_Import(std::string_view content) {
         const TName_And_Event_Data& a = sound.At(i);
         const TName_And_Event_Data& b = back.At(i);
         Check(a.Name == b.Name && a.Orig_Date == b.Orig_Date && a.Event_Type == b.Event_Type &&
-                  a.Comments == b.Comments,
+                  a.Comments == b.Comments &&
+                  Read_Entry_Attributes(a).Year_Unknown == Read_Entry_Attributes(b).Year_Unknown,
               "an exported entry imports unchanged", a.Name);
     }
 }

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "core/dates.h"
+#include "core/entry_attributes.h"
 #include "core/event_list.h"
 #include "core/text_encoding.h"
 #include "core/vcard_import.h"
@@ -36,14 +37,17 @@ int Check_Events(std::string_view bytes) {
         ++events;
         Check_Line_Text(event.Name, VCard_Longest_Name, "name");
         Check_Line_Text(event.Event_Type, VCard_Longest_Type, "event type");
-        if (event.Kind == VCard_Date_Kind::Dated) {
+        if (event.Kind == VCard_Date_Kind::Unreadable) {
+            Check(event.Orig_Date == 0, "an event without a date has day 0");
+        } else {
             Check(!event.Name.empty() && !event.Event_Type.empty(),
                   "a dated event has a name and a type");
             Check(Is_Day_Number_In_Range(event.Orig_Date) &&
                       event.Orig_Date == std::trunc(event.Orig_Date),
                   "a dated event is a whole day within years 1..9999");
-        } else {
-            Check(event.Orig_Date == 0, "an event without a date has day 0");
+            Check(event.Kind == VCard_Date_Kind::Dated ||
+                      Decode_Date(event.Orig_Date).Year == Year_Unknown_Placeholder,
+                  "an event without a year keeps its day in the placeholder year");
         }
     });
     return events;
@@ -52,10 +56,9 @@ int Check_Events(std::string_view bytes) {
 void Check_Append(std::string_view bytes, int events) {
     Event_List list;
     const VCard_Import_Counts counts = Append_VCard_Events(list, bytes);
-    Check(counts.Imported + counts.Without_Year + counts.Already_In_List + counts.Unreadable +
-                  counts.Not_Taken ==
-              events,
+    Check(counts.Imported + counts.Already_In_List + counts.Unreadable + counts.Not_Taken == events,
           "every event is counted once");
+    Check(counts.Without_Year <= counts.Imported, "year-less entries are among those imported");
     Check(list.Event_Count() == counts.Imported, "the list holds what was imported");
     Check(counts.Not_Taken == 0 || list.Is_Full(), "events are left out only from a full list");
     std::set<std::tuple<std::string, std::int32_t, std::string>> seen;
@@ -64,7 +67,9 @@ void Check_Append(std::string_view bytes, int events) {
             seen.emplace(entry.Name, Whole_Day(entry.Orig_Date), Ascii_Upper_Case(entry.Event_Type))
                 .second,
             "no event is taken twice", Shown(entry.Name));
-        Check(entry.Comments.empty() && entry.Spare_1.empty(), "an import sets no comments");
+        Check(entry.Comments.empty() &&
+                  (entry.Spare_1.empty() || entry.Spare_1 == "[Tessaly/1]year=unknown"),
+              "an import sets no comments, and only the mark of a missing year");
     }
     const VCard_Import_Counts again = Append_VCard_Events(list, bytes);
     Check(again.Imported == 0, "a second import of the same file takes nothing");

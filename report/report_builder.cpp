@@ -148,9 +148,12 @@ std::string Report_Entry_Line(int position, const TName_And_Event_Data& entry,
     line += ".  ";
     line += To_Display_UTF8(entry.Name);
     line += "'s ";
-    line += std::to_string(entry.Age_Next);
-    line += Ordinal_Suffix(entry.Age_Next);
-    line += ' ';
+    // An entry without a year has no age to tell.
+    if (!entry.Year_Unknown) {
+        line += std::to_string(entry.Age_Next);
+        line += Ordinal_Suffix(entry.Age_Next);
+        line += ' ';
+    }
     line += To_Display_UTF8(entry.Event_Type);
     line += ' ';
     line += When_Phrase(entry.Days_Left);
@@ -158,6 +161,10 @@ std::string Report_Entry_Line(int position, const TName_And_Event_Data& entry,
     line += Dated(entry.Next_Event, short_date);
     line += ')';
     return line;
+}
+
+bool Is_Reported(const TName_And_Event_Data& entry, int threshold) {
+    return entry.Days_Left <= (entry.Own_Lead > 0 ? entry.Own_Lead : threshold);
 }
 
 void Order_For_Report(Event_List& list, int user_sort_column, int user_sort_order) {
@@ -191,7 +198,7 @@ Report_Document Build_Coming_Events_Report(const Report_Inputs& inputs) {
         int position = 0;
         for (const TName_And_Event_Data& entry : inputs.List->Entries()) {
             ++position;  // counts unreported entries too
-            if (entry.Days_Left > inputs.Threshold) {
+            if (!Is_Reported(entry, inputs.Threshold)) {
                 continue;
             }
             ++found;

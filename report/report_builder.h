@@ -66,7 +66,7 @@ struct Report_Inputs {
     // The list already ordered by Next_Event, its derived fields computed.
     // None reads as an empty list; refusing an empty list is the caller's job.
     const Event_List* List = nullptr;
-    // Days_Left <= Threshold is reported.
+    // Days_Left <= Threshold is reported, or <= the entry's own lead.
     int Threshold = 14;
     Day_Number Today = 0;
     Short_Date_Formatter Short_Date;
@@ -81,6 +81,10 @@ Report_Document Build_Coming_Events_Report(const Report_Inputs& inputs);
 // order as the window's radio groups hold them, -1 for none), then nearest
 // first.
 void Order_For_Report(Event_List& list, int user_sort_column, int user_sort_order);
+
+// Whether the report lists the entry (its derived fields computed): its days
+// left lie within its own lead or, without one, within the threshold.
+bool Is_Reported(const TName_And_Event_Data& entry, int threshold);
 
 // One entry's line without formatting, as it appears in the report (UTF-8).
 std::string Report_Entry_Line(int position, const TName_And_Event_Data& entry,

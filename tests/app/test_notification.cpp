@@ -45,6 +45,25 @@ TEST(Coming_Events_Notification, ControlCharactersInNamesAndTypesAreShownAsQuest
     EXPECT_EQ(notification.Lines.size(), 3u);
 }
 
+TEST(Coming_Events_Notification, FollowsEachEntrysLeadAndShowsNoAgeWithoutAYear) {
+    Event_List list = test::List_Of({{"Ann", 1604, 12, 10, "Birthday", ""},
+                                     {"Hal and Ivy", 2001, 1, 6, "Wedding Anniversary", ""},
+                                     {"Cy", 1990, 12, 12, "Birthday", ""},
+                                     {"Di", 1980, 12, 7, "Birthday", ""}});
+    list.At(1).Spare_1 = "[Tessaly/1]year=unknown";
+    list.At(2).Spare_1 = "[Tessaly/1]lead=30";
+    list.At(3).Spare_1 = "[Tessaly/1]lead=3";
+    list.At(4).Spare_1 = "[Tessaly/1]lead=1";
+    Calc_Days_Left_ButtonClick(list, Monday_7_December_2026);
+    const Coming_Events_Notification notification =
+        Make_Coming_Events_Notification(list, 14, Make_Strftime_Formatter("%d/%m/%Y"));
+    EXPECT_EQ(notification.Body(),
+              "1.  Ann's Birthday in 3 days (Thu, 10/12/2026)\n"
+              "2.  Hal and Ivy's 26th Wedding Anniversary in 30 days (Wed, 06/01/2027)\n"
+              "4.  Di's 46th Birthday today (Mon, 07/12/2026)");
+    EXPECT_EQ(notification.Urgency, Notification_Urgency::Critical);
+}
+
 TEST(Coming_Events_Notification, LongFieldsAreCutAtACharacterKeepingTheDate) {
     const std::string exact(Notification_Field_Length, 'n');
     std::string long_name;

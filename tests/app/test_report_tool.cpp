@@ -88,6 +88,30 @@ TEST_F(Report_Tool_Test, ReadsDataFileBesideTheExecutable) {
     EXPECT_EQ(result.Err, "");
 }
 
+TEST_F(Report_Tool_Test, ReportsYearLessEntriesWithoutAgeAndEachEntryWithinItsOwnLead) {
+    Event_List list;
+    const auto add = [&list](const char* name, Day_Number date, const char* spare) {
+        TName_And_Event_Data& entry = list.Append();
+        entry.Name = name;
+        entry.Orig_Date = date;
+        entry.Event_Type = "Birthday";
+        entry.Spare_1 = spare;
+    };
+    add("Ann", Encode_Date(1604, 12, 10), "[Tessaly/1]year=unknown");
+    add("Wed", Encode_Date(2000, 1, 6), "[Tessaly/1]lead=30");
+    add("Cy", Encode_Date(1990, 12, 12), "[Tessaly/1]lead=3");
+    Save_Data_To_File_ButtonClick(list, folder_.File("Tessaly.dat"));
+
+    const Tool_Result result = Run({"--days", "14"});
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_NE(result.Out.find(" Events :\n\n"
+                              "    1.  Ann's Birthday in 3 days (Thu, 10/12/2026)\n"
+                              "    3.  Wed's 27th Birthday in 30 days (Wed, 06/01/2027)\n\n"
+                              " 2 events found and reported.\n"),
+              std::string::npos)
+        << result.Out;
+}
+
 TEST_F(Report_Tool_Test, FileOptionReplacesTheDefaultFile) {
     Write_Data({{"Beside", Encode_Date(1986, 12, 7)}});
     Event_List other;

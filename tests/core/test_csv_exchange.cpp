@@ -8,6 +8,7 @@
 
 #include "core/csv_exchange.h"
 #include "core/dates.h"
+#include "core/entry_attributes.h"
 #include "core/event_list.h"
 #include "core/field_limits.h"
 #include "core/short_date_reader.h"
@@ -87,6 +88,38 @@ TEST(CSV_Import, ExportedListComesBackByteForByte) {
         EXPECT_EQ(imported.At(i).Event_Type, list.At(i).Event_Type);
         EXPECT_EQ(imported.At(i).Comments, list.At(i).Comments);
     }
+}
+
+TEST(CSV_Exchange, YearLessDatesGoOutAsMonthAndDayAndComeBackYearLess) {
+    Event_List list;
+    TName_And_Event_Data& leap = Add(list, "Ann", 1604, 2, 29);
+    leap.Spare_2 = "[Tessaly/1]year=unknown";
+    Add(list, "Bo", 1604, 4, 14);  // no mark: a year like any other
+    const std::string exported = Export_CSV(list, Today, false);
+    EXPECT_EQ(exported,
+              "Name,Date,Event Type,Comments,Next Event,Days Left,Age Next\r\n"
+              "Ann,--02-29,Birthday,,2027-02-28,83,\r\n"
+              "Bo,1604-04-14,Birthday,,2027-04-14,128,423\r\n");
+
+    const Date_Reader local = [](std::string_view text) {
+        return Read_Short_Date("%d/%m/%Y", text);
+    };
+    const Date_Reader local_without_year = [](std::string_view text) {
+        return Read_Short_Date_Without_Year("%d/%m/%Y", text);
+    };
+    Event_List imported;
+    const CSV_Import_Result result =
+        Import_CSV(imported, exported + "Cy,14/04,,,,,\r\nDi,--13-01,,,,,\r\nEd,31/04,,,,,\r\n",
+                   local, local_without_year);
+    EXPECT_EQ(result.Imported, 3);
+    EXPECT_EQ(result.First_Skipped_Rows, (std::vector<int>{5, 6}));
+    ASSERT_EQ(imported.Event_Count(), 3);
+    const Entry_Attributes year_less{true, std::nullopt};
+    EXPECT_EQ(imported.At(1).Orig_Date, Year_Unknown_Date(2, 29));
+    EXPECT_EQ(Read_Entry_Attributes(imported.At(1)), year_less);
+    EXPECT_EQ(Read_Entry_Attributes(imported.At(2)), Entry_Attributes{});
+    EXPECT_EQ(imported.At(3).Orig_Date, Year_Unknown_Date(4, 14));
+    EXPECT_EQ(Read_Entry_Attributes(imported.At(3)), year_less);
 }
 
 TEST(CSV_Import, ColumnsByNameAndBadRowsSkippedAndCounted) {

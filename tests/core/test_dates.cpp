@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/dates.h"
+#include "core/entry_attributes.h"
 #include "core/errors.h"
 #include "core/event_list.h"
 
@@ -156,6 +157,43 @@ TEST(Dates, FutureDatesKeepTheirOwnDate) {
     EXPECT_EQ(Decode_Date(entry.Next_Event), (Civil_Date{2030, 5, 1}));
     EXPECT_EQ(entry.Days_Left, Day(2030, 5, 1) - Day(2026, 12, 7));
     EXPECT_EQ(entry.Age_Next, 0);
+}
+
+TEST(Dates, YearLessEntriesGetTheirNextOccurrenceButNoAgeAndCarryTheirLead) {
+    Event_List list;
+    for (const auto& [month, day] : {std::pair{12, 10}, std::pair{2, 29}, std::pair{12, 7}}) {
+        TName_And_Event_Data& entry = list.Append();
+        entry.Orig_Date = Year_Unknown_Date(month, day);
+        entry.Spare_1 = "[Tessaly/1]year=unknown;lead=30";
+    }
+    TName_And_Event_Data& dated = list.Append();
+    dated.Orig_Date = Day(1990, 12, 10);
+    dated.Spare_3 = "[Tessaly/1]lead=45";
+    Calc_Days_Left_ButtonClick(list, Day(2026, 12, 7));
+
+    const struct {
+        Civil_Date next;
+        int days_left;
+    } expected[] = {{{2026, 12, 10}, 3}, {{2027, 2, 28}, 83}, {{2026, 12, 7}, 0}};
+    for (int position = 1; position <= 3; ++position) {
+        SCOPED_TRACE(position);
+        const TName_And_Event_Data& entry = list.At(position);
+        EXPECT_TRUE(entry.Year_Unknown);
+        EXPECT_EQ(Decode_Date(entry.Next_Event), expected[position - 1].next);
+        EXPECT_EQ(entry.Days_Left, expected[position - 1].days_left);
+        EXPECT_EQ(entry.Age_Next, 0);
+        EXPECT_EQ(entry.Own_Lead, 30);
+    }
+    EXPECT_FALSE(list.At(4).Year_Unknown);
+    EXPECT_EQ(list.At(4).Age_Next, 36);
+    EXPECT_EQ(list.At(4).Own_Lead, 45);
+
+    // Without the mark, the placeholder year is an ordinary year.
+    list.At(1).Spare_1.clear();
+    Calc_Days_Left_ButtonClick(list, Day(2026, 12, 7));
+    EXPECT_FALSE(list.At(1).Year_Unknown);
+    EXPECT_EQ(list.At(1).Age_Next, 2026 - 1604);
+    EXPECT_EQ(list.At(1).Own_Lead, 0);
 }
 
 TEST(Dates, OrdinalSuffix) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/dates.h"
+#include "core/entry_attributes.h"
 #include "core/event_list.h"
 #include "core/icalendar_export.h"
 #include "core/text_encoding.h"
@@ -122,6 +123,20 @@ TEST(ICalendar_Export, EventsCarryDatesRulesTitlesAndEscapedTexts) {
     EXPECT_EQ(descriptions[1], "“smart” € 5");
 }
 
+TEST(ICalendar_Export, AYearLessEntryIsAYearlyEventFrom1604WithoutAnAge) {
+    Event_List list;
+    TName_And_Event_Data& entry = list.Append();
+    entry.Name = "Ann";
+    entry.Orig_Date = Year_Unknown_Date(2, 29);
+    entry.Event_Type = "Birthday";
+    entry.Spare_3 = "[Tessaly/1]year=unknown;lead=30";
+    const std::vector<std::string> lines = Unfolded_Lines(Export_ICalendar(list.Entries(), Stamp));
+    EXPECT_EQ(Values_Of(lines, "DTSTART;VALUE=DATE"), (std::vector<std::string>{"16040229"}));
+    EXPECT_EQ(Values_Of(lines, "RRULE"),
+              (std::vector<std::string>{"FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1"}));
+    EXPECT_EQ(Values_Of(lines, "SUMMARY"), (std::vector<std::string>{"Ann's Birthday"}));
+}
+
 TEST(ICalendar_Export, UidsFollowTheContentAndTellIdenticalEntriesApart) {
     const Event_List list = List_Of(Awkward);
     const std::vector<std::string> uids =
@@ -153,8 +168,23 @@ std::int32_t Day_Of(const icaltimetype& time) {
     return Day_Number_Of(time.year, time.month, time.day);
 }
 
+// The awkward entries, and year-less ones as the list holds them: their
+// events start on the month and day in 1604, the year contact programs use
+// for none, and repeat every year from there.
+Event_List With_Year_Less_Entries() {
+    Event_List list = List_Of(Awkward);
+    for (const auto& [month, day] : {std::pair{2, 29}, std::pair{12, 7}, std::pair{1, 14}}) {
+        TName_And_Event_Data& entry = list.Append();
+        entry.Name = "No Year";
+        entry.Orig_Date = Year_Unknown_Date(month, day);
+        entry.Event_Type = "Birthday";
+        entry.Spare_1 = "[Tessaly/1]year=unknown";
+    }
+    return list;
+}
+
 TEST(ICalendar_Export, LibicalReadsEveryEventAndItsRulesGiveTheListsNextOccurrences) {
-    const Event_List list = List_Of(Awkward);
+    const Event_List list = With_Year_Less_Entries();
     const std::string text = Export_ICalendar(list.Entries(), Stamp);
     std::unique_ptr<icalcomponent, Ical_Deleter> calendar(icalparser_parse_string(text.c_str()));
     ASSERT_NE(calendar, nullptr);

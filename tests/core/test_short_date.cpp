@@ -25,6 +25,22 @@ TEST(ShortDate, WeekdayAndDayOfYearConversionsAreFilledIn) {
     EXPECT_EQ(formatter({1, 1, 1}), "Mon 001");
 }
 
+TEST(ShortDate, WithoutYearTakesOutTheYearAndItsSeparator) {
+    std::setlocale(LC_TIME, "C");
+    const std::pair<const char*, const char*> patterns[] = {
+        {"%d/%m/%Y", "29/02"},        {"%m/%d/%y", "02/29"},       {"%Y-%m-%d", "02-29"},
+        {"%d.%m.%Y", "29.02"},        {"%d %B %Y", "29 February"}, {"%Y%m%d", "0229"},
+        {"%a %d/%m/%Y", "Sun 29/02"}, {"%Y. %m. %d.", "02. 29."},  {"%d/%m", "29/02"},
+    };
+    for (const auto& [pattern, expected] : patterns) {
+        EXPECT_EQ(Format_Short_Date_Without_Year(Make_Strftime_Formatter(pattern), 2, 29), expected)
+            << pattern;
+    }
+    const auto formatter = Make_Strftime_Formatter("%d/%m/%Y");
+    EXPECT_EQ(Format_Entry_Date(formatter, 46363, true), "07/12");
+    EXPECT_EQ(Format_Entry_Date(formatter, 46363, false), "07/12/2026");
+}
+
 TEST(ShortDate, LocalePatternGetsAFourDigitYear) {
 #ifdef _WIN32
     // Windows gives the regional settings' pattern, whatever LC_TIME says.

@@ -23,6 +23,21 @@ TEST(Short_Date_Reader, ReadsWhatTheFormatterWrites) {
     }
 }
 
+TEST(Short_Date_Reader, WithoutYearReadsMonthAndDayInThePatternLessItsYear) {
+    const std::pair<const char*, const char*> patterns[] = {
+        {"%d/%m/%Y", "%d/%m"}, {"%Y-%m-%d", "%m-%d"},     {"%F", "%m-%d"},
+        {"%D", "%m/%d"},       {"%-d.%-m.%Y", "%-d.%-m"}, {"%d %B %Y", "%d %B"},
+        {"%d/%m", "%d/%m"},    {"%Y. %m. %d.", "%m. %d."}};
+    for (const auto& [pattern, expected] : patterns) {
+        EXPECT_EQ(Pattern_Without_Year(pattern), expected) << pattern;
+    }
+    EXPECT_EQ(Read_Short_Date_Without_Year("%d/%m/%Y", "29/02"), (Civil_Date{1604, 2, 29}));
+    EXPECT_EQ(Read_Short_Date_Without_Year("%m/%d/%Y", " 4/14 "), (Civil_Date{1604, 4, 14}));
+    for (const char* text : {"29/02/2024", "30/02", "14", "", "14/04/"}) {
+        EXPECT_EQ(Read_Short_Date_Without_Year("%d/%m/%Y", text), std::nullopt) << text;
+    }
+}
+
 TEST(Short_Date_Reader, AcceptsLooseWritingRefusesWrongDates) {
     EXPECT_EQ(Read_Short_Date("%d/%m/%Y", " 3/2/1975 "), (Civil_Date{1975, 2, 3}));
     EXPECT_EQ(Read_Short_Date("%d %B %Y", "3   FEBRUARY 1975"), (Civil_Date{1975, 2, 3}));

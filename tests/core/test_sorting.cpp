@@ -166,5 +166,21 @@ TEST(Sorting, AgreesWithAdjacentExchangeSort) {
     }
 }
 
+TEST(Sorting, EntriesWithoutAnAgeComeLastByAgeInBothOrders) {
+    Event_List list;
+    const std::pair<const char*, int> entries[] = {{"x", -1}, {"b", 20}, {"y", -1}, {"a", 30}};
+    for (const auto& [name, age] : entries) {
+        TName_And_Event_Data& entry = list.Append();
+        entry.Name = name;
+        entry.Year_Unknown = age < 0;
+        entry.Age_Next = age < 0 ? 0 : age;
+    }
+    ASSERT_TRUE(Sort_Data_BitBtnClick(list, Sort_By_Age_Next, Sort_Ascending));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"b", "a", "x", "y"}));
+    ASSERT_TRUE(Sort_Data_BitBtnClick(list, Sort_By_Age_Next, Sort_Descending));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"a", "b", "x", "y"}));
+    EXPECT_FALSE(Sort_Data_BitBtnClick(list, Sort_By_Age_Next, Sort_Descending));
+}
+
 }  // namespace
 }  // namespace tessaly

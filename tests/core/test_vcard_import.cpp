@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/dates.h"
+#include "core/entry_attributes.h"
 #include "core/event_list.h"
 #include "core/text_encoding.h"
 #include "core/vcard_import.h"
@@ -296,16 +297,46 @@ TEST(VCard_Import, AppendSkipsWhatTheListOrTheFileAlreadyHolds) {
         "BEGIN:VCARD\nBDAY:1970-05-07\nEND:VCARD\n";
     const VCard_Import_Counts counts = Append_VCard_Events(list, file);
     EXPECT_EQ(counts.Contacts, 3);
-    EXPECT_EQ(counts.Imported, 2);
+    EXPECT_EQ(counts.Imported, 3);
     EXPECT_EQ(counts.Already_In_List, 2);
     EXPECT_EQ(counts.Without_Year, 1);
     // The free text and the contact without any name.
     EXPECT_EQ(counts.Unreadable, 2);
-    ASSERT_EQ(list.Event_Count(), 3);
+    ASSERT_EQ(list.Event_Count(), 4);
     EXPECT_EQ(list.At(2).Event_Type, "Birthday");
     EXPECT_EQ(list.At(2).Orig_Date, Encode_Date(1970, 5, 7));
     EXPECT_EQ(list.At(3).Event_Type, "Wedding Anniversary");
     EXPECT_TRUE(list.At(3).Comments.empty());
+    // The birthday without a year is a year-less entry.
+    EXPECT_EQ(list.At(4).Orig_Date, Year_Unknown_Date(1, 1));
+    EXPECT_EQ(Read_Entry_Attributes(list.At(4)), (Entry_Attributes{true, std::nullopt}));
+    EXPECT_EQ(list.At(4).Spare_1, "[Tessaly/1]year=unknown");
+}
+
+TEST(VCard_Import, EveryFormOfAMissingYearGivesAYearLessEntryOnce) {
+    Event_List list;
+    const std::string file =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\nBDAY:--0414\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Bo\r\nBDAY:--02-29\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Cy\r\nBDAY;X-APPLE-OMIT-YEAR=1604:1604-12-10\r\n"
+        "END:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Di\r\nBDAY:1604-07-01\r\nEND:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ed\r\nBDAY;X-APPLE-OMIT-YEAR=1900:1900-03-05\r\n"
+        "END:VCARD\r\n"
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Flo\r\nBDAY:0000-06-30\r\nEND:VCARD\r\n";
+    const VCard_Import_Counts counts = Append_VCard_Events(list, file);
+    EXPECT_EQ(counts.Imported, 6);
+    EXPECT_EQ(counts.Without_Year, 6);
+    const std::pair<int, int> days[] = {{4, 14}, {2, 29}, {12, 10}, {7, 1}, {3, 5}, {6, 30}};
+    ASSERT_EQ(list.Event_Count(), 6);
+    for (int position = 1; position <= 6; ++position) {
+        const auto [month, day] = days[position - 1];
+        EXPECT_EQ(list.At(position).Orig_Date, Year_Unknown_Date(month, day)) << position;
+        EXPECT_TRUE(Read_Entry_Attributes(list.At(position)).Year_Unknown) << position;
+    }
+    const VCard_Import_Counts again = Append_VCard_Events(list, file);
+    EXPECT_EQ(again.Imported, 0);
+    EXPECT_EQ(again.Already_In_List, 6);
 }
 
 TEST(VCard_Import, FullListTakesWhatFitsAndCountsTheRest) {

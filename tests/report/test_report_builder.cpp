@@ -244,6 +244,47 @@ TEST(Report_Builder, OrderIsNearestFirstWithTiesInTheUsersSort) {
     EXPECT_EQ(names(), (std::vector<std::string>{"Ann", "Cy", "Bo"}));
 }
 
+TEST(Report_Builder, AYearLessEntryHasNoAgeAndKeepsTheNameHighlighted) {
+    TName_And_Event_Data ann = Entry("Ann", 0, "Birthday", 3);
+    ann.Year_Unknown = true;
+    TName_And_Event_Data today = Entry("Bo", 0, "Birthday", 0);
+    today.Year_Unknown = true;
+    const Report_Document document = Build(List_Of({today, ann}), 14);
+    ASSERT_EQ(document.Events_Found, 2);
+    EXPECT_EQ(Entry_Lines(document),
+              (std::vector<std::string>{"    1.  Bo's Birthday today (Mon, 07/12/2026)",
+                                        "    2.  Ann's Birthday in 3 days (Thu, 10/12/2026)"}));
+    Char_Format highlight;
+    highlight.Bold = true;
+    highlight.Colour = 0x0000FF;
+    EXPECT_EQ(document.Paragraphs[First_Entry_Paragraph + 1].Runs,
+              (std::vector<Text_Run>{{"    2.  ", Char_Format{}},
+                                     {"Ann's ", highlight},
+                                     {"Birthday in 3 days (Thu, 10/12/2026)", Char_Format{}}}));
+}
+
+TEST(Report_Builder, AnEntrysOwnLeadReplacesTheTimeFrameForItAlone) {
+    TName_And_Event_Data wedding = Entry("Hal and Ivy", 25, "Wedding Anniversary", 30);
+    wedding.Own_Lead = 30;
+    TName_And_Event_Data colleague = Entry("Cy", 40, "Birthday", 5);
+    colleague.Own_Lead = 3;
+    TName_And_Event_Data far = Entry("Di", 50, "Birthday", 31);
+    far.Own_Lead = 30;
+    const Event_List list = List_Of(
+        {Entry("Al", 20, "Birthday", 2), colleague, Entry("Bo", 30, "Birthday", 14), wedding, far});
+    const Report_Document document = Build(list, 14);
+    EXPECT_EQ(document.Events_Found, 3);
+    EXPECT_EQ(Entry_Lines(document),
+              (std::vector<std::string>{
+                  "    1.  Al's 20th Birthday in 2 days (Wed, 09/12/2026)",
+                  "    3.  Bo's 30th Birthday in 14 days (Mon, 21/12/2026)",
+                  "    4.  Hal and Ivy's 25th Wedding Anniversary in 30 days (Wed, 06/01/2027)"}));
+    // The heading and count lines keep their texts.
+    const std::string text = document.Plain_Text();
+    EXPECT_NE(text.find("occuring in the next 14 days."), std::string::npos);
+    EXPECT_NE(text.find("\n 3 events found and reported.\n"), std::string::npos);
+}
+
 TEST(Report_Builder, NoListReadsAsEmpty) {
     Report_Inputs inputs;
     inputs.Today = Today;

@@ -13,6 +13,7 @@
 #include "ui/common/message_boxes.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/dialog_glyphs.h"
+#include "ui/dialogs/entry_attribute_controls.h"
 #include "ui/dialogs/month_calendar.h"
 #include "widgets/button_keys.h"
 
@@ -168,6 +169,8 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
     const Day_Number today = clock_.Today();
     MonthCalendar1->Set_Today(To_QDate(today),
                               From_File_Text(Format_Short_Date(short_date_, today)));
+
+    Attribute_Controls = new Entry_Attribute_Controls(*this);
 
     move(Form_Left, Form_Top);
 }

@@ -15,6 +15,7 @@ class QSpinBox;
 namespace tessaly {
 
 class Clock;
+class Entry_Attribute_Controls;
 class Message_Boxes;
 class Month_Calendar;
 
@@ -80,6 +81,8 @@ public:
     QPushButton* OK_BitBtn;
     QPushButton* Cancel_BitBtn;
     QSpinBox* Modal_Result_SpinEdit;
+    // Year not known and the entry's own lead.
+    Entry_Attribute_Controls* Attribute_Controls;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -28,12 +28,14 @@ QString No_Contacts_Error(const std::filesystem::path& file) {
 }
 
 QString Contacts_Imported_Notice(const VCard_Import_Counts& counts) {
-    QString text =
-        Counted(counts.Imported, "event was", "events were") +
-        QStringLiteral(" imported and merged and sorted into the main list.\n\nSkipped:\n") +
-        Counted(counts.Without_Year, "date", "dates") +
-        QStringLiteral(" without a year (the list needs the year to tell the age)\n") +
-        Counted(counts.Already_In_List, "event", "events") + QStringLiteral(" already in the list");
+    QString text = Counted(counts.Imported, "event was", "events were") +
+                   QStringLiteral(" imported and merged and sorted into the main list");
+    if (counts.Without_Year > 0) {
+        text += QStringLiteral(", %1 of them without a year (shown without an age)")
+                    .arg(counts.Without_Year);
+    }
+    text += QStringLiteral(".\n\nSkipped:\n") + Counted(counts.Already_In_List, "event", "events") +
+            QStringLiteral(" already in the list");
     if (counts.Unreadable > 0) {
         text += '\n' + Counted(counts.Unreadable, "date", "dates") +
                 QStringLiteral(

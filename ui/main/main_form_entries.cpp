@@ -5,10 +5,12 @@
 #include <string>
 
 #include "core/demo_data.h"
+#include "core/entry_attributes.h"
 #include "core/field_limits.h"
 #include "ui/common/clock.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/add_modify_form.h"
+#include "ui/dialogs/entry_attribute_controls.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
@@ -53,6 +55,12 @@ std::string Edited_Text(const std::string& stored, const QString& shown) {
     return From_File_Text(stored) == shown ? stored : Typed_Text(shown);
 }
 
+QString No_Room_For_Attributes_Error() {
+    return QStringLiteral(
+        "Error: This entry cannot keep \"Year not known\" or a reminder lead of its own: its "
+        "four spare fields all hold another program's data.\r\n\r\nThe entry was not changed.");
+}
+
 }  // namespace
 
 void TMainForm1::Add_Entry_BitBtnClick() {
@@ -70,9 +78,11 @@ void TMainForm1::Add_Entry_BitBtnClick() {
 
     TName_And_Event_Data& entry = Event_Array.Append();
     entry.Name = Typed_Text(dialog.Name());
-    entry.Orig_Date = dialog.Calendar_Date();
+    entry.Orig_Date = dialog.Attribute_Controls->Stored_Date(dialog.Calendar_Date());
     entry.Event_Type = Typed_Text(dialog.Event_Type());
     entry.Comments = Typed_Text(dialog.Comments());
+    // A new entry's spare fields are empty: there is always room.
+    Write_Entry_Attributes(entry, dialog.Attribute_Controls->Attributes());
     Refresh_StringGrid_From_Array_ButtonClick();
     Select_Row(*Names_And_Events_StringGrid, 1);
     Save_After_Change();
@@ -101,9 +111,10 @@ void TMainForm1::Edit_Entry_BitBtnClick() {
     const TName_And_Event_Data& entry = Event_Array.At(row);
     TAdd_Modify_Form& dialog = *Add_Modify_Form;
     dialog.Set_Name(From_File_Text(entry.Name));
-    if (!dialog.Set_Calendar_Date(entry.Orig_Date)) {
+    if (!dialog.Set_Calendar_Date(Calendar_Date_Of(entry, services_.Time.Today()))) {
         return;
     }
+    dialog.Attribute_Controls->Set_Attributes(Read_Entry_Attributes(entry));
     dialog.Set_Event_Type(From_File_Text(entry.Event_Type));
     dialog.Set_Comments(From_File_Text(entry.Comments));
     dialog.setWindowTitle(QStringLiteral("Edit an Existing Birthday or Event :"));
@@ -112,7 +123,13 @@ void TMainForm1::Edit_Entry_BitBtnClick() {
         return;
     }
 
-    Event_Array.Replace(row, Edited_Text(entry.Name, dialog.Name()), dialog.Calendar_Date(),
+    // Writing the attributes changes nothing when they find no room.
+    if (!Write_Entry_Attributes(Event_Array.At(row), dialog.Attribute_Controls->Attributes())) {
+        Show_Error(services_.Messages, this, No_Room_For_Attributes_Error());
+        return;
+    }
+    Event_Array.Replace(row, Edited_Text(entry.Name, dialog.Name()),
+                        dialog.Attribute_Controls->Stored_Date(dialog.Calendar_Date()),
                         Edited_Text(entry.Event_Type, dialog.Event_Type()),
                         Edited_Text(entry.Comments, dialog.Comments()));
     Refresh_StringGrid_From_Array_ButtonClick();
@@ -160,6 +177,7 @@ void TMainForm1::Reset_Data_BitBtnClick() {
         Add_Modify_Form->Set_Name(QString());
         Add_Modify_Form->Set_Event_Type(QString());
         Add_Modify_Form->Set_Calendar_Date(services_.Time.Today());
+        Add_Modify_Form->Attribute_Controls->Set_Attributes({});
     }
     Refresh_StringGrid_From_Array_ButtonClick();
 }

@@ -154,9 +154,12 @@ void TMainForm1::Import_From_CSV_Menu_OptionClick() {
         // Dates in the window's own short date are read too, as people type them.
         const std::string pattern = services_.Region.Short_Date_Pattern();
         const Wait_Cursor wait;
-        result = Import_CSV(Event_Array, bytes, [&pattern](std::string_view text) {
-            return Read_Short_Date(pattern, text);
-        });
+        result = Import_CSV(
+            Event_Array, bytes,
+            [&pattern](std::string_view text) { return Read_Short_Date(pattern, text); },
+            [&pattern](std::string_view text) {
+                return Read_Short_Date_Without_Year(pattern, text);
+            });
         guard.Check_Saveable();
     } catch (const std::bad_alloc&) {
         Show_Error(services_.Messages, this, Out_Of_Memory_Import_Error());

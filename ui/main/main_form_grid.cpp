@@ -36,6 +36,15 @@ void Show_Sort_Indicator(TFormatStringGrid& grid, const Radio_Group& sort_by,
                                                       : Qt::AscendingOrder);
 }
 
+// An entry's own lead follows its days left in brackets: "12 (30)".
+QString Days_Left_Text(const TName_And_Event_Data& entry) {
+    QString text = QString::number(entry.Days_Left);
+    if (entry.Own_Lead > 0) {
+        text += QStringLiteral(" (%1)").arg(entry.Own_Lead);
+    }
+    return text;
+}
+
 }  // namespace
 
 void TMainForm1::Set_Up_Grid() {
@@ -159,11 +168,14 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
             continue;
         }
         grid.Set_Cell(0, position, From_File_Text(entry.Name));
-        grid.Set_Cell(1, position, From_File_Text(Format_Short_Date(short_date_, entry.Orig_Date)));
+        grid.Set_Cell(
+            1, position,
+            From_File_Text(Format_Entry_Date(short_date_, entry.Orig_Date, entry.Year_Unknown)));
         grid.Set_Cell(2, position,
                       From_File_Text(Format_Short_Date(short_date_, entry.Next_Event)));
-        grid.Set_Cell(3, position, QString::number(entry.Days_Left));
-        grid.Set_Cell(4, position, QString::number(entry.Age_Next));
+        grid.Set_Cell(3, position, Days_Left_Text(entry));
+        grid.Set_Cell(4, position,
+                      entry.Year_Unknown ? QString() : QString::number(entry.Age_Next));
         grid.Set_Cell(5, position, From_File_Text(entry.Event_Type));
         grid.Set_Cell(6, position, From_File_Text(entry.Comments));
     }

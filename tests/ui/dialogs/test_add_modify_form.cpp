@@ -3,11 +3,13 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -20,6 +22,7 @@
 #include "ui/common/clock.h"
 #include "ui/common/message_boxes.h"
 #include "ui/dialogs/add_modify_form.h"
+#include "ui/dialogs/entry_attribute_controls.h"
 #include "ui/dialogs/month_calendar.h"
 
 namespace tessaly {
@@ -236,11 +239,19 @@ TEST_F(Add_Modify_Form_Test, TabOrderSkipsTheCalendarAndEndsWithTheComments) {
         }
         widget = widget->nextInFocusChain();
     } while (widget != form.Back_5_Years_BitBtn);
-    const std::vector<QWidget*> expected{form.Back_5_Years_BitBtn,    form.Back_1_Year_BitBtn,
-                                         form.Current_Date_BitBtn,    form.Forward_1_Year_BitBtn,
-                                         form.Forward_5_Years_BitBtn, form.Name_Edit,
-                                         form.Event_Type_ComboBox,    form.OK_BitBtn,
-                                         form.Cancel_BitBtn,          form.Comments_Edit};
+    // "Year not known" and the lead follow the date buttons.
+    const std::vector<QWidget*> expected{form.Back_5_Years_BitBtn,
+                                         form.Back_1_Year_BitBtn,
+                                         form.Current_Date_BitBtn,
+                                         form.Forward_1_Year_BitBtn,
+                                         form.Forward_5_Years_BitBtn,
+                                         form.Attribute_Controls->Year_Not_Known_CheckBox,
+                                         form.Attribute_Controls->Own_Lead_SpinEdit,
+                                         form.Name_Edit,
+                                         form.Event_Type_ComboBox,
+                                         form.OK_BitBtn,
+                                         form.Cancel_BitBtn,
+                                         form.Comments_Edit};
     EXPECT_EQ(stops, expected);
 }
 
@@ -300,8 +311,9 @@ TEST_F(Add_Modify_Form_Test, EveryButtonAndLabelHasALetterOfItsOwn) {
             letters << QKeySequence::mnemonic(label->text()).toString();
         }
     }
-    // Five year buttons, OK, Cancel; three field labels and the calendar's.
-    EXPECT_EQ(letters.size(), 11);
+    // Five year buttons, OK, Cancel, the year check box; three field labels,
+    // the lead's and the calendar's.
+    EXPECT_EQ(letters.size(), 13);
     for (const QString& letter : letters) {
         EXPECT_FALSE(letter.isEmpty());
         EXPECT_EQ(letters.count(letter), 1) << letter.toStdString();

@@ -61,19 +61,22 @@ TEST_F(Main_Form_Contacts_Test, MixedContactsAreMergedSavedAndCounted) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Information);
     EXPECT_EQ(messages.shown[0].Text,
-              "3 events were imported and merged and sorted into the main list.\n\n"
+              "4 events were imported and merged and sorted into the main list, 1 of them "
+              "without a year (shown without an age).\n\n"
               "Skipped:\n"
-              "1 date without a year (the list needs the year to tell the age)\n"
               "0 events already in the list\n"
               "1 date that could not be read (a date in words, a month without a day, a year "
               "outside 1 to 9999, or a contact without a name)");
     EXPECT_EQ(Names(), QStringList({"Bea", QString::fromUtf8("J\u00fcrgen M\u00fcller"),
-                                    "Priya Raman", "Priya Raman"}));
+                                    "Priya Raman", "Priya Raman", "Wren Castellane"}));
     EXPECT_EQ(Grid().Selection().top(), 1);
+    // "--0415": shown without a year and without an age.
+    EXPECT_EQ(Row(5).mid(0, 5), QStringList({"Wren Castellane", "15/04", "15/04/2027", "129", ""}));
 
     Event_List saved;
     Load_Data_From_File_ButtonClick(saved, Data());
-    ASSERT_EQ(saved.Event_Count(), 4);
+    ASSERT_EQ(saved.Event_Count(), 5);
+    EXPECT_EQ(saved.At(5).Spare_1, "[Tessaly/1]year=unknown");
     EXPECT_EQ(saved.At(1).Comments, "kept");
     EXPECT_EQ(saved.At(2).Name,
               "J\xC3\xBCrgen M\xC3\xBC"
@@ -87,8 +90,8 @@ TEST_F(Main_Form_Contacts_Test, MixedContactsAreMergedSavedAndCounted) {
     Import(Contacts);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_TRUE(messages.shown[0].Text.startsWith("0 events were imported"));
-    EXPECT_TRUE(messages.shown[0].Text.contains("\n3 events already in the list\n"));
-    EXPECT_EQ(form->List().Event_Count(), 4);
+    EXPECT_TRUE(messages.shown[0].Text.contains("\n4 events already in the list\n"));
+    EXPECT_EQ(form->List().Event_Count(), 5);
 }
 
 TEST_F(Main_Form_Contacts_Test, CancelAndFilesWithoutContactsChangeNothing) {
@@ -128,7 +131,7 @@ TEST_F(Main_Form_Contacts_Test, FullListShowsTheCapacityMessageThenTheCounts) {
     EXPECT_TRUE(messages.shown[0].Text.startsWith(
         "Error: The event array size is limited to 500 for this version of the program."));
     EXPECT_TRUE(messages.shown[1].Text.startsWith("1 event was imported"));
-    EXPECT_TRUE(messages.shown[1].Text.endsWith("\n2 events that did not fit in the list"));
+    EXPECT_TRUE(messages.shown[1].Text.endsWith("\n3 events that did not fit in the list"));
     EXPECT_EQ(form->List().Event_Count(), Event_Array_Size);
 }
 

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -18,6 +20,7 @@
 #include "core/event_list.h"
 #include "core/profile_file.h"
 #include "ui/dialogs/add_modify_form.h"
+#include "ui/dialogs/entry_attribute_controls.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/radio_group.h"
 
@@ -182,6 +185,72 @@ TEST_F(Entry_Commands_Test, FailedSaveAfterAddIsReportedAndTheEntryKept) {
         << messages.shown[0].Text.toStdString();
     EXPECT_EQ(Names(), QStringList({"Kept"}));
     EXPECT_FALSE(std::filesystem::exists(Data()));
+}
+
+TEST_F(Entry_Commands_Test, AYearLessEntryWithItsOwnLeadIsAddedShownSavedAndEditedBack) {
+    Start();
+    Dialog_Script add(Dialog(), [](TAdd_Modify_Form& dialog) {
+        dialog.Set_Name("Ann");
+        dialog.Set_Calendar_Date(Encode_Date(2024, 2, 29));
+        dialog.Set_Event_Type("Birthday");
+        dialog.Attribute_Controls->Year_Not_Known_CheckBox->click();
+        dialog.Attribute_Controls->Own_Lead_SpinEdit->setValue(90);
+        dialog.OK_BitBtn->click();
+    });
+    form->Add_Entry_BitBtn->click();
+    ASSERT_TRUE(add.opened);
+    EXPECT_EQ(Row(1), QStringList({"Ann", "29/02", "28/02/2027", "83 (90)", "", "Birthday", ""}));
+    EXPECT_EQ(Read_Bytes(Data()),
+              "V1.1\r\n1\r\n"
+              "Ann\r\n-1.08051000000000E+0005\r\nBirthday\r\n\r\n"
+              "[Tessaly/1]year=unknown;lead=90\r\n\r\n\r\n\r\n");
+    // A restart shows it the same.
+    ASSERT_TRUE(form->close());
+    form.reset();
+    Start();
+    EXPECT_EQ(Row(1), QStringList({"Ann", "29/02", "28/02/2027", "83 (90)", "", "Birthday", ""}));
+
+    // Edited, it shows on its day in a leap year; giving it a year and
+    // leaving the lead to the time-frame takes both marks away.
+    Select_Row(Grid(), 1);
+    Dialog_Script edit(Dialog(), [](TAdd_Modify_Form& dialog) {
+        EXPECT_EQ(dialog.Calendar_Date(), Encode_Date(2024, 2, 29));
+        EXPECT_EQ(dialog.Attribute_Controls->Attributes(), (Entry_Attributes{true, 90}));
+        dialog.Attribute_Controls->Year_Not_Known_CheckBox->click();
+        dialog.Attribute_Controls->Own_Lead_SpinEdit->setValue(0);
+        dialog.OK_BitBtn->click();
+    });
+    form->Edit_Entry_BitBtn->click();
+    ASSERT_TRUE(edit.opened);
+    EXPECT_EQ(Row(1), QStringList({"Ann", "29/02/2024", "28/02/2027", "83", "3", "Birthday", ""}));
+    EXPECT_EQ(Read_Bytes(Data()),
+              "V1.1\r\n1\r\n"
+              "Ann\r\n 4.53510000000000E+0004\r\nBirthday\r\n\r\n"
+              "\r\n\r\n\r\n\r\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Entry_Commands_Test, AnEntryWithoutARoomForAttributesIsLeftAsItWas) {
+    Event_List list = List_Of({{"Ann", 1990, 5, 6, "Birthday", ""}});
+    TName_And_Event_Data& entry = list.At(1);
+    entry.Spare_1 = entry.Spare_2 = entry.Spare_3 = entry.Spare_4 = "another program's";
+    Save_Data_To_File_ButtonClick(list, Data());
+    const std::string saved = Read_Bytes(Data());
+    Start();
+
+    Select_Row(Grid(), 1);
+    Dialog_Script edit(Dialog(), [](TAdd_Modify_Form& dialog) {
+        dialog.Set_Name("Changed");
+        dialog.Attribute_Controls->Own_Lead_SpinEdit->setValue(30);
+        dialog.OK_BitBtn->click();
+    });
+    form->Edit_Entry_BitBtn->click();
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+    EXPECT_TRUE(messages.shown[0].Text.startsWith("Error: This entry cannot keep"));
+    Calc_Days_Left_ButtonClick(list, clock.Today());
+    EXPECT_EQ(form->List().At(1), list.At(1));
+    EXPECT_EQ(Read_Bytes(Data()), saved);
 }
 
 TEST_F(Entry_Commands_Test, EditReplacesInPlaceKeepingUntouchedBytesAndTheSelectedRow) {
