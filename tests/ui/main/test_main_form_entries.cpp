@@ -553,13 +553,14 @@ TEST_F(Entry_Commands_Test, TheKeyboardAloneReachesTheEntryCommands) {
     QString selected;
     QString kept;
     Dialog_Script script(Dialog(), [&](TAdd_Modify_Form& dialog) {
-        focused_in_dialog = QApplication::focusWidget();
+        // The dialog's own focus: the window may not be active yet.
+        focused_in_dialog = dialog.focusWidget();
         selected = dialog.Name_Edit->selectedText();
         kept = dialog.Name();
         const Day_Number date = dialog.Calendar_Date();
         // Typed straight away, a name with a blank goes into the name field
         // and leaves the date alone.
-        QTest::keyClicks(QApplication::focusWidget(), "Ann Lee");
+        QTest::keyClicks(dialog.focusWidget(), "Ann Lee");
         EXPECT_EQ(dialog.Name(), "Ann Lee");
         EXPECT_EQ(dialog.Calendar_Date(), date);
         dialog.Cancel_BitBtn->click();
