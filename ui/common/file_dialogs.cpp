@@ -2,21 +2,45 @@
 
 #include "ui/common/qt_path.h"
 
+#include <QGuiApplication>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStringList>
 
 namespace tessaly {
 
-std::optional<std::filesystem::path> Qt_File_Dialogs::Get_Open_File_Name(
-    QWidget* parent, const Open_File_Request& request) {
-    const QString chosen = QFileDialog::getOpenFileName(
-        parent, request.Caption, To_Qt_Path(request.Start_Folder),
-        To_Qt_Filter(request.Filters, Has_Option(request.Options, File_Dialog_Option::Ignore_Case)),
-        nullptr, To_Qt_Options(request.Options));
-    if (chosen.isEmpty()) {
+namespace {
+
+// Qt's own dialog opens so small that its columns cut the names, sizes and
+// dates; this size shows them, within the screen the dialog opens on.
+void Give_Readable_Size(QFileDialog& dialog, QWidget* parent) {
+    const QSize readable(900, 560);
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    const QSize room =
+        screen != nullptr ? screen->availableGeometry().size() * 9 / 10 : readable;
+    dialog.resize(readable.boundedTo(room));
+    dialog.setViewMode(QFileDialog::Detail);
+}
+
+std::optional<std::filesystem::path> Chosen_File(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return From_Qt_Path(chosen);
+    return From_Qt_Path(dialog.selectedFiles().front());
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> Qt_File_Dialogs::Get_Open_File_Name(
+    QWidget* parent, const Open_File_Request& request) {
+    QFileDialog dialog(
+        parent, request.Caption, To_Qt_Path(request.Start_Folder),
+        To_Qt_Filter(request.Filters, Has_Option(request.Options, File_Dialog_Option::Ignore_Case)));
+    dialog.setOptions(To_Qt_Options(request.Options));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    Give_Readable_Size(dialog, parent);
+    return Chosen_File(dialog);
 }
 
 std::optional<std::filesystem::path> Qt_File_Dialogs::Get_Save_File_Name(
@@ -27,10 +51,8 @@ std::optional<std::filesystem::path> Qt_File_Dialogs::Get_Save_File_Name(
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(request.Default_Suffix);
     dialog.selectFile(request.Default_Name);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return std::nullopt;
-    }
-    return From_Qt_Path(dialog.selectedFiles().front());
+    Give_Readable_Size(dialog, parent);
+    return Chosen_File(dialog);
 }
 
 namespace {
