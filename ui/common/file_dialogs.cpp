@@ -2,17 +2,46 @@
 
 #include "ui/common/qt_path.h"
 
+#include <QDateTime>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStringList>
+#include <QTimer>
+#include <QTreeView>
+
+#include <algorithm>
 
 namespace tessaly {
 
 namespace {
 
-// Qt's own dialog opens so small that its columns cut the names, sizes and
-// dates; this size shows them, within the screen the dialog opens on.
+// Qt's own dialog cuts longer names and dates in its columns: the name
+// column takes what the others leave of the view, up to a long name, and the
+// date column a whole date. The desktop's dialogs size their own columns.
+void Widen_Columns(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (view == nullptr || view->header()->count() <= 3) {
+        return;
+    }
+    QHeaderView& header = *view->header();
+    const QFontMetrics metrics(view->font());
+    const QString date = QLocale::system().toString(QDateTime(QDate(2026, 12, 30), QTime(23, 59)),
+                                                    QLocale::ShortFormat);
+    header.resizeSection(3, std::max(header.sectionSize(3), metrics.horizontalAdvance(date) + 24));
+    // Room for the file's icon and the cell's margins beside the name.
+    const int long_name = metrics.horizontalAdvance(QString(40, u'n')) + view->iconSize().width() + 24;
+    // A width the user gave it before stays, as far as the view has room.
+    const int room = view->viewport()->width() - header.sectionSize(1) - header.sectionSize(2) -
+                     header.sectionSize(3);
+    header.resizeSection(0, std::max(std::min(long_name, room), std::min(header.sectionSize(0), room)));
+}
+
+// Qt's own dialog opens small; this size shows its columns, within the
+// screen the dialog opens on.
 void Give_Readable_Size(QFileDialog& dialog, QWidget* parent) {
     const QSize readable(900, 560);
     const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
@@ -20,6 +49,8 @@ void Give_Readable_Size(QFileDialog& dialog, QWidget* parent) {
         screen != nullptr ? screen->availableGeometry().size() * 9 / 10 : readable;
     dialog.resize(readable.boundedTo(room));
     dialog.setViewMode(QFileDialog::Detail);
+    // Once it is shown, when the view knows its width.
+    QTimer::singleShot(0, &dialog, [&dialog] { Widen_Columns(dialog); });
 }
 
 std::optional<std::filesystem::path> Chosen_File(QFileDialog& dialog) {
