@@ -15,8 +15,7 @@ class Foreground_Keeper final : public QObject {
 public:
     Foreground_Keeper(QWidget& widget, const QColor& design, QPalette::ColorRole text,
                       QPalette::ColorRole background)
-        : QObject(&widget), widget_(widget), design_(design), text_(text),
-          background_(background) {
+        : QObject(&widget), widget_(widget), design_(design), text_(text), background_(background) {
         widget.installEventFilter(this);
         Apply();
     }

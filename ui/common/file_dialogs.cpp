@@ -33,11 +33,13 @@ void Widen_Columns(QFileDialog& dialog) {
                                                     QLocale::ShortFormat);
     header.resizeSection(3, std::max(header.sectionSize(3), metrics.horizontalAdvance(date) + 24));
     // Room for the file's icon and the cell's margins beside the name.
-    const int long_name = metrics.horizontalAdvance(QString(40, u'n')) + view->iconSize().width() + 24;
+    const int long_name =
+        metrics.horizontalAdvance(QString(40, u'n')) + view->iconSize().width() + 24;
     // A width the user gave it before stays, as far as the view has room.
     const int room = view->viewport()->width() - header.sectionSize(1) - header.sectionSize(2) -
                      header.sectionSize(3);
-    header.resizeSection(0, std::max(std::min(long_name, room), std::min(header.sectionSize(0), room)));
+    header.resizeSection(
+        0, std::max(std::min(long_name, room), std::min(header.sectionSize(0), room)));
 }
 
 // Qt's own dialog opens small; this size shows its columns, within the
@@ -45,8 +47,7 @@ void Widen_Columns(QFileDialog& dialog) {
 void Give_Readable_Size(QFileDialog& dialog, QWidget* parent) {
     const QSize readable(900, 560);
     const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
-    const QSize room =
-        screen != nullptr ? screen->availableGeometry().size() * 9 / 10 : readable;
+    const QSize room = screen != nullptr ? screen->availableGeometry().size() * 9 / 10 : readable;
     dialog.resize(readable.boundedTo(room));
     dialog.setViewMode(QFileDialog::Detail);
     // Once it is shown, when the view knows its width.
@@ -64,9 +65,9 @@ std::optional<std::filesystem::path> Chosen_File(QFileDialog& dialog) {
 
 std::optional<std::filesystem::path> Qt_File_Dialogs::Get_Open_File_Name(
     QWidget* parent, const Open_File_Request& request) {
-    QFileDialog dialog(
-        parent, request.Caption, To_Qt_Path(request.Start_Folder),
-        To_Qt_Filter(request.Filters, Has_Option(request.Options, File_Dialog_Option::Ignore_Case)));
+    QFileDialog dialog(parent, request.Caption, To_Qt_Path(request.Start_Folder),
+                       To_Qt_Filter(request.Filters,
+                                    Has_Option(request.Options, File_Dialog_Option::Ignore_Case)));
     dialog.setOptions(To_Qt_Options(request.Options));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QListWidget>
-#include <QPointer>
 #include <QProxyStyle>
 #include <QRadioButton>
 #include <QStyleFactory>
@@ -71,7 +70,8 @@ public:
 
 // One style per window, made on first need from the application's style.
 QStyle* Font_Scaled_Style_For(QWidget& window) {
-    if (auto* style = window.findChild<Font_Scaled_Style*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (auto* style = window.findChild<QStyle*>(QStringLiteral("Font_Scaled_Style"),
+                                                Qt::FindDirectChildrenOnly)) {
         return style;
     }
     auto* style = new Font_Scaled_Style(QStyleFactory::create(QApplication::style()->name()));
@@ -84,10 +84,7 @@ QStyle* Font_Scaled_Style_For(QWidget& window) {
 // whatever room they are given.)
 void Follow_Font_In_Style(QWidget& control, double scale) {
     control.setProperty(Font_Scale_Property, scale);
-    std::vector<QWidget*> sized;
-    for (QWidget* widget : control.findChildren<QWidget*>()) {
-        sized.push_back(widget);
-    }
+    QList<QWidget*> sized = control.findChildren<QWidget*>();
     sized.push_back(&control);
     for (QWidget* widget : sized) {
         if (qobject_cast<QRadioButton*>(widget) == nullptr &&
@@ -120,8 +117,8 @@ void Fit_Grid_To_Its_Font(TFormatStringGrid& grid, int design_points, int design
         if (item.Font().pointSize() != points) {
             item.Set_Font(With_Points(item.Font(), points));
         }
-        line = std::max({line, QFontMetrics(item.HeaderFont()).height(),
-                         QFontMetrics(item.Font()).height()});
+        line = std::max(
+            {line, QFontMetrics(item.HeaderFont()).height(), QFontMetrics(item.Font()).height()});
     }
     const int height =
         std::max(design_row_height * points / design_points, line + Cell_Text_Margins);

@@ -7,10 +7,12 @@ QString Import_Summary(int imported, const std::vector<Skipped_Kind>& skipped) {
     if (imported == 0) {
         text = QStringLiteral("No entries were imported.");
     } else if (imported == 1) {
-        text = QStringLiteral("1 entry was imported and is now merged and sorted in the main list.");
+        text =
+            QStringLiteral("1 entry was imported and is now merged and sorted in the main list.");
     } else {
-        text = QStringLiteral("%1 entries were imported and are now merged and sorted in the main "
-                              "list.")
+        text = QStringLiteral(
+                   "%1 entries were imported and are now merged and sorted in the main "
+                   "list.")
                    .arg(imported);
     }
     QString list;

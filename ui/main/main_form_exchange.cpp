@@ -57,13 +57,15 @@ QString CSV_Imported_Notice(const CSV_Import_Result& result) {
             numbers << QString::number(row);
         }
         const int unlisted = result.Skipped - static_cast<int>(result.First_Skipped_Rows.size());
-        rows = QStringLiteral("with no name, an unreadable date or a number of fields unlike the "
-                              "first row's: %1 %2%3")
+        rows = QStringLiteral(
+                   "with no name, an unreadable date or a number of fields unlike the "
+                   "first row's: %1 %2%3")
                    .arg(result.Skipped == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
                         numbers.join(QStringLiteral(", ")),
                         unlisted > 0 ? QStringLiteral(" and %1 more").arg(unlisted) : QString());
     }
-    const QString summary = Import_Summary(result.Imported, {{result.Skipped, "row", "rows", rows}});
+    const QString summary =
+        Import_Summary(result.Imported, {{result.Skipped, "row", "rows", rows}});
     return result.Imported == 0 ? QStringLiteral("Error: ") + summary : summary;
 }
 
@@ -101,7 +103,8 @@ void TMainForm1::Export_List(Exchange_Kind kind, const QString& caption,
 }
 
 void TMainForm1::Export_To_ICalendar_Menu_OptionClick() {
-    Export_List(Exchange_Kind::ICalendar, QStringLiteral("Export to iCalendar"), QString::fromUtf8(ICalendar_File_Name),
+    Export_List(Exchange_Kind::ICalendar, QStringLiteral("Export to iCalendar"),
+                QString::fromUtf8(ICalendar_File_Name),
                 {QStringLiteral("iCalendar files"), QStringLiteral("*.ics")}, QStringLiteral("ics"),
                 [this] {
                     return Export_ICalendar(Event_Array.Entries(),
@@ -113,7 +116,8 @@ void TMainForm1::Export_To_CSV_Menu_OptionClick() {
     // The file starts with a byte-order mark: spreadsheet programs read a CSV
     // file without one in the system's code page, which garbles every name
     // outside ASCII.
-    Export_List(Exchange_Kind::CSV, QStringLiteral("Export to CSV"), QString::fromUtf8(CSV_File_Name),
+    Export_List(Exchange_Kind::CSV, QStringLiteral("Export to CSV"),
+                QString::fromUtf8(CSV_File_Name),
                 {QStringLiteral("CSV files"), QStringLiteral("*.csv")}, QStringLiteral("csv"),
                 [this] { return Export_CSV(Event_Array, services_.Time.Today(), true); });
 }

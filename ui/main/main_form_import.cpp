@@ -85,10 +85,11 @@ bool TMainForm1::Finish_Import(bool had_too_many) {
 }
 
 void TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick() {
-    Show_Information(services_.Messages, this,
-                     Other_Program_Import_Notice(Shown_Caption(Data_Menu->title()),
-                                                 Shown_Caption(Import_Contacts_Menu_Option->text()),
-                                                 Shown_Caption(Import_From_CSV_Menu_Option->text())));
+    Show_Information(
+        services_.Messages, this,
+        Other_Program_Import_Notice(Shown_Caption(Data_Menu->title()),
+                                    Shown_Caption(Import_Contacts_Menu_Option->text()),
+                                    Shown_Caption(Import_From_CSV_Menu_Option->text())));
 }
 
 }  // namespace tessaly

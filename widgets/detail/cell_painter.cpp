@@ -110,8 +110,8 @@ void Paint_Focus_Frame(QPainter& painter, const QRect& cell, const QColor& colou
 
 }  // namespace
 
-QRect Paint_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int row,
-                 const QRect& section, Cell_State state) {
+QRect Paint_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int row, const QRect& section,
+                 Cell_State state) {
     const int line_width = grid.Grid_Line_Width();
     const QRect cell(section.x(), section.y(), std::max(section.width() - line_width, 0),
                      std::max(section.height() - line_width, 0));

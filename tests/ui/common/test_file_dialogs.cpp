@@ -8,9 +8,9 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QScreen>
-#include <QTreeView>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <filesystem>
 #include <functional>
@@ -152,7 +152,8 @@ TEST_F(Qt_File_Dialogs_Test, OpensLargeEnoughToReadEveryColumn) {
         const QFontMetrics metrics(view->font());
         const QString date = model->index(0, 3, root).data().toString();
         ASSERT_FALSE(date.isEmpty());
-        EXPECT_GE(header.sectionSize(0), metrics.horizontalAdvance(name) + view->iconSize().width());
+        EXPECT_GE(header.sectionSize(0),
+                  metrics.horizontalAdvance(name) + view->iconSize().width());
         EXPECT_GE(header.sectionSize(3), metrics.horizontalAdvance(date));
         int columns = 0;
         for (int section = 0; section < header.count(); ++section) {
@@ -169,7 +170,8 @@ TEST_F(Qt_File_Dialogs_Test, OpensLargeEnoughToReadEveryColumn) {
     EXPECT_TRUE(shown);
     shown = false;
     On_Dialog(check);
-    dialogs.Get_Save_File_Name(nullptr, {"Export", folder.Path(), "list.vcf", {{"Contacts", "*.vcf"}}, "vcf"});
+    dialogs.Get_Save_File_Name(
+        nullptr, {"Export", folder.Path(), "list.vcf", {{"Contacts", "*.vcf"}}, "vcf"});
     EXPECT_TRUE(shown);
 }
 

@@ -101,7 +101,8 @@ TEST(Qt_Message_Boxes_Test, ShowsTheFittedBoxAndGivesTheAnswer) {
         QTRY_VERIFY(box->isVisible());
         Expect_Unwrapped(*box);
         // No is the default: only Yes goes on.
-        EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::No));
+        EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()),
+                  box->button(QMessageBox::No));
         checked = true;
         box->button(QMessageBox::Yes)->click();
     });

@@ -1,13 +1,13 @@
 #include "main_form_fixture.h"
 
 #include <gtest/gtest.h>
-#include <QFontMetrics>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 #include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -157,8 +157,7 @@ TEST_F(Scaling_Test, TheAutoRunNoteNeverBreaksStartUp) {
         const QStringList lines = Label_Lines(*form->Label3);
         ASSERT_GT(lines.size(), 0);
         for (const QString& line : lines) {
-            EXPECT_FALSE(line.trimmed().endsWith(u'-'))
-                << width << ": " << line.toStdString();
+            EXPECT_FALSE(line.trimmed().endsWith(u'-')) << width << ": " << line.toStdString();
         }
     }
 }
