@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSplitter>
 #include <QStringList>
 #include <QTimer>
 #include <QTreeView>
@@ -19,9 +20,12 @@ namespace tessaly {
 
 namespace {
 
-// Qt's own dialog cuts longer names and dates in its columns: the name
-// column takes what the others leave of the view, up to a long name, and the
-// date column a whole date. The desktop's dialogs size their own columns.
+// Qt's own dialog cuts longer names and dates in its columns: the date
+// column takes a whole date, the name column a long name as far as the view
+// has room, the type what is left of it, and the places at the left what the
+// name leaves, enough to show a
+// folder's name rather than its first letters. The desktop's dialogs size
+// their own columns.
 void Widen_Columns(QFileDialog& dialog) {
     auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
     if (view == nullptr || view->header()->count() <= 3) {
@@ -32,14 +36,37 @@ void Widen_Columns(QFileDialog& dialog) {
     const QString date = QLocale::system().toString(QDateTime(QDate(2026, 12, 30), QTime(23, 59)),
                                                     QLocale::ShortFormat);
     header.resizeSection(3, std::max(header.sectionSize(3), metrics.horizontalAdvance(date) + 24));
+    const int others = header.sectionSize(1) + header.sectionSize(2) + header.sectionSize(3);
     // Room for the file's icon and the cell's margins beside the name.
     const int long_name =
         metrics.horizontalAdvance(QString(40, u'n')) + view->iconSize().width() + 24;
-    // A width the user gave it before stays, as far as the view has room.
-    const int room = view->viewport()->width() - header.sectionSize(1) - header.sectionSize(2) -
-                     header.sectionSize(3);
+
+    int view_width = view->viewport()->width();
+    auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+    if (splitter != nullptr && splitter->count() == 2) {
+        const QList<int> sizes = splitter->sizes();
+        const int total = sizes[0] + sizes[1];
+        // The view's frame and scroll bar beside its viewport.
+        const int around = sizes[1] - view_width;
+        const int wanted =
+            QFontMetrics(splitter->widget(0)->font()).horizontalAdvance(QString(16, u'n')) + 40;
+        const int places = std::clamp(total - around - others - long_name, std::min(sizes[0], 60),
+                                      std::max(wanted, std::min(sizes[0], 60)));
+        splitter->setSizes({places, total - places});
+        view_width = total - places - around;
+    }
+    // A width the user gave the name before stays, as far as the view has
+    // room.
+    const int room = view_width - others;
     header.resizeSection(
         0, std::max(std::min(long_name, room), std::min(header.sectionSize(0), room)));
+    // What is left widens the type ("CSV Document") as far as it needs.
+    const int spare = room - header.sectionSize(0);
+    const int type_more =
+        std::min(metrics.horizontalAdvance(QString(14, u'n')) + 16 - header.sectionSize(2), spare);
+    if (type_more > 0) {
+        header.resizeSection(2, header.sectionSize(2) + type_more);
+    }
 }
 
 // Qt's own dialog opens small; this size shows its columns, within the
