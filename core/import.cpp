@@ -22,7 +22,20 @@ int To_Integer(const std::string& field) {
     return value;
 }
 
+// As much of a line as a message shows: a file that is not the sibling
+// program's can hold lines of any length.
+constexpr std::size_t Shown_Line_Length = 80;
+
 }  // namespace
+
+Sibling_Line_Error::Sibling_Line_Error(const Convert_Error& error, std::size_t line_number,
+                                       std::string_view line)
+    : Convert_Error(error.what()), line_number_(line_number) {
+    const bool cut_short = line.size() > Shown_Line_Length;
+    const std::string_view shown =
+        cut_short ? line.substr(0, Character_Boundary(line, Shown_Line_Length)) : line;
+    quoted_line_ = "'" + Escape_For_Message(shown) + (cut_short ? "..." : "") + "'";
+}
 
 std::string Extract_Between(std::string_view text, std::string_view delimiter) {
     if (text.empty() || delimiter.empty()) {
@@ -117,13 +130,18 @@ TName_And_Event_Data Parse_Sibling_Line(std::string_view line) {
 int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines,
                          Field_Repairs& repairs) {
     int taken = 0;
-    for (const std::string_view line : lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         if (list.Is_Full()) {
             continue;
         }
         // Parsed before it is appended: a bad line leaves no half-filled
         // entry behind.
-        TName_And_Event_Data entry = Parse_Sibling_Line(line, repairs);
+        TName_And_Event_Data entry;
+        try {
+            entry = Parse_Sibling_Line(lines[i], repairs);
+        } catch (const Convert_Error& error) {
+            throw Sibling_Line_Error(error, i + 1, lines[i]);
+        }
         list.Append() = std::move(entry);
         ++taken;
     }

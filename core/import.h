@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/errors.h"
 #include "core/event_list.h"
 #include "core/field_limits.h"
 
@@ -52,10 +53,26 @@ private:
 TName_And_Event_Data Parse_Sibling_Line(std::string_view line, Field_Repairs& repairs);
 TName_And_Event_Data Parse_Sibling_Line(std::string_view line);
 
+// A line of the sibling program's file that could not be taken: the
+// conversion error as Parse_Sibling_Line reports it, and where it stopped.
+class Sibling_Line_Error : public Convert_Error {
+public:
+    Sibling_Line_Error(const Convert_Error& error, std::size_t line_number, std::string_view line);
+    // From 1, as an editor counts the file's lines.
+    std::size_t Line_Number() const { return line_number_; }
+    // The line as read, quoted and written out as the data file's messages
+    // quote a text: invisible bytes escaped, a long line cut with "...".
+    const std::string& Quoted_Line() const { return quoted_line_; }
+
+private:
+    std::size_t line_number_;
+    std::string quoted_line_;
+};
+
 // Appends each line as an entry while the list has room, and visits the
 // lines past that without taking them. Returns how many were taken. A bad
-// line throws as Parse_Sibling_Line does; it appends nothing, and the
-// entries of the lines before it stay in the list.
+// line throws Sibling_Line_Error, whose text is Parse_Sibling_Line's; it
+// appends nothing, and the entries of the lines before it stay in the list.
 int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines,
                          Field_Repairs& repairs);
 int Append_Sibling_Lines(Event_List& list, const std::vector<std::string_view>& lines);

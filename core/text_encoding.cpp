@@ -144,6 +144,27 @@ std::string Windows_1252_To_UTF8(std::string_view bytes) {
     return out;
 }
 
+std::string Line_Breaks_As_Spaces(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') {
+                ++i;
+            }
+            out += ' ';
+        } else if (c == '\xE2' && i + 2 < utf8.size() && utf8[i + 1] == '\x80' &&
+                   (utf8[i + 2] == '\xA8' || utf8[i + 2] == '\xA9')) {
+            i += 2;
+            out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::string Escape_For_Message(std::string_view bytes) {
     const std::string text = To_Display_UTF8(bytes);
     std::string out;

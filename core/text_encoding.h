@@ -34,6 +34,11 @@ std::string Windows_1252_To_UTF8(std::string_view bytes);
 // UTF-8. The stored bytes are never changed by this.
 std::string To_Display_UTF8(std::string_view bytes);
 
+// A text on one line: each line break (CR LF, CR, LF, U+2028, U+2029) of the
+// UTF-8 text becomes one space, so that a name holding one reads the same in
+// the grid, the report, the terminal and a notification.
+std::string Line_Breaks_As_Spaces(std::string_view utf8);
+
 // A stored text for a message that quotes it: shown as To_Display_UTF8 does,
 // but with control bytes ("\x00", "\x1A") and invisible characters (a
 // byte-order mark "\uFEFF", zero-width and direction marks) written out, so

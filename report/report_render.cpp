@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/text_encoding.h"
+
 namespace tessaly {
 
 namespace {
@@ -38,7 +40,9 @@ std::string Sgr_Parameters(const Char_Format& format) {
 
 }  // namespace
 
-void Append_Printable(std::string& out, std::string_view text) {
+void Append_Printable(std::string& out, std::string_view original) {
+    const std::string one_line = Line_Breaks_As_Spaces(original);
+    const std::string_view text = one_line;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
         const auto next = [&text, i](std::size_t ahead) {
@@ -50,7 +54,7 @@ void Append_Printable(std::string& out, std::string_view text) {
             out += '?';  // U+0080..U+009F, the C1 controls
             ++i;
         } else if (byte == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
-            out += '?';  // U+2028 and U+2029, which some servers break lines at
+            out += '?';  // U+2028 and U+2029, had they not become spaces
             i += 2;
         } else {
             out += text[i];

@@ -7,11 +7,11 @@
 
 namespace tessaly {
 
-// Appends the text with every control character other than tab (C0, DEL,
-// C1) and the Unicode line and paragraph separators shown as "?": entry texts
-// come from the data file, which may hold any byte, and such a character
-// would reach a terminal or a notification server as a command or break the
-// line it is on.
+// Appends the text on one line, its line breaks as spaces
+// (Line_Breaks_As_Spaces), and with every other control character than tab
+// (C0, DEL, C1) shown as "?": entry texts come from the data file, which may
+// hold any byte, and such a character would reach a terminal or a
+// notification server as a command or break the line it is on.
 void Append_Printable(std::string& out, std::string_view text);
 
 // The report for a terminal or a text file. Each paragraph is one line ended

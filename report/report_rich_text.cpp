@@ -6,6 +6,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "core/text_encoding.h"
+
 namespace tessaly {
 
 namespace {
@@ -38,7 +40,7 @@ QTextCharFormat To_Text_Char_Format(const Char_Format& format) {
 }
 
 QString Rich_Text_Of(const std::string& utf8) {
-    QString text = QString::fromStdString(utf8);
+    QString text = QString::fromStdString(Line_Breaks_As_Spaces(utf8));
     for (QChar& c : text) {
         if (Breaks_Block(c)) {
             c = u'?';

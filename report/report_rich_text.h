@@ -14,10 +14,10 @@ inline constexpr const char* Report_Font_Family = "Courier New";
 
 QTextCharFormat To_Text_Char_Format(const Char_Format& format);
 
-// A run's text for the rich-text view. Characters that the view would turn
-// into a paragraph or line break ("\r", "\n", U+2028, U+2029, U+FDD0,
-// U+FDD1) are shown as "?": a name holding one would otherwise split its
-// entry line and shift every character position after it.
+// A run's text for the rich-text view. Line breaks are spaces
+// (Line_Breaks_As_Spaces), as everywhere else; other characters that the view
+// would turn into a paragraph break (U+FDD0, U+FDD1) are shown as "?": a name
+// holding one would otherwise split its entry line.
 QString Rich_Text_Of(const std::string& utf8);
 
 // Replaces the content of `target` with the report: one block per paragraph,

@@ -22,9 +22,15 @@ QImage Greyed(const QImage& normal) {
 }  // namespace
 
 QIcon Make_Two_State_Icon(const QImage& normal) {
+    return Make_Two_State_Icon(std::vector<QImage>{normal});
+}
+
+QIcon Make_Two_State_Icon(const std::vector<QImage>& sizes) {
     QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(normal), QIcon::Normal);
-    icon.addPixmap(QPixmap::fromImage(Greyed(normal)), QIcon::Disabled);
+    for (const QImage& normal : sizes) {
+        icon.addPixmap(QPixmap::fromImage(normal), QIcon::Normal);
+        icon.addPixmap(QPixmap::fromImage(Greyed(normal)), QIcon::Disabled);
+    }
     return icon;
 }
 

@@ -29,7 +29,8 @@ std::size_t Characters(const std::string& text) {
 }
 
 // A data file may hold any byte: none may add a line to the body (past the
-// line limit) or reach the server as a terminal command.
+// line limit) or reach the server as a terminal command. Line breaks read as
+// spaces, as in the grid.
 TEST(Coming_Events_Notification, ControlCharactersInNamesAndTypesAreShownAsQuestionMarks) {
     const Coming_Events_Notification notification = Notification_For(
         {{"Ann\n11.  Forged\r\nline", 1990, 12, 8, "Birth\x1b[2Jday\x07", ""},
@@ -39,8 +40,8 @@ TEST(Coming_Events_Notification, ControlCharactersInNamesAndTypesAreShownAsQuest
          // Not UTF-8, so read as Windows-1252: 0x85 is "…", 0x81 the C1 control U+0081.
          {"Old\x85\x81", 1980, 12, 10, "Birthday", ""}});
     EXPECT_EQ(notification.Body(),
-              "1.  Ann?11.  Forged??line's 36th Birth?[2Jday? tomorrow (Tue, 08/12/2026)\n"
-              "2.  C1?31m and?separator's 26th Tab\tkept in 2 days (Wed, 09/12/2026)\n"
+              "1.  Ann 11.  Forged line's 36th Birth?[2Jday? tomorrow (Tue, 08/12/2026)\n"
+              "2.  C1?31m and separator's 26th Tab\tkept in 2 days (Wed, 09/12/2026)\n"
               "3.  Old\xE2\x80\xA6?'s 46th Birthday in 3 days (Thu, 10/12/2026)");
     EXPECT_EQ(notification.Lines.size(), 3u);
 }

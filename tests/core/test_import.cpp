@@ -112,8 +112,10 @@ TEST(Import, BadLineKeepsTheEntriesBeforeItAndAddsNothingItself) {
     try {
         Append_Sibling_Lines(list, lines);
         ADD_FAILURE() << "the bad date was taken";
-    } catch (const Convert_Error& error) {
+    } catch (const Sibling_Line_Error& error) {
         EXPECT_STREQ(error.what(), "Invalid argument to date encode");
+        EXPECT_EQ(error.Line_Number(), 2u);
+        EXPECT_EQ(error.Quoted_Line(), "'\"Bob\",#1990-02-30#'");
     }
     ASSERT_EQ(list.Event_Count(), 1);
     EXPECT_EQ(list.At(1).Name, "Ann");

@@ -140,15 +140,20 @@ TEST(Report_Rich_Text_Test, EveryCharacterCarriesTheReportsFormat) {
 }
 
 TEST(Report_Rich_Text_Test, ABreakInsideANameStaysWithinItsLine) {
-    const Report_Document report = Report_Of({Entry("Ann\rLee", 0), Entry("Bo\nb", 1)});
+    const Report_Document report =
+        Report_Of({Entry("Ann\rLee", 0), Entry("Bo\r\nb", 1), Entry("Cy\xEF\xB7\x90z", 2)});
     QTextDocument document;
     Render_Report_Document(report, document);
 
     ASSERT_EQ(document.blockCount(), static_cast<int>(report.Paragraphs.size()));
     const QTextBlock first = document.findBlockByNumber(11);
-    EXPECT_EQ(first.text(), "    1.  Ann?Lee's 30th Birthday today (Mon, 07/12/2026)");
+    // A line break reads as a space, as in the grid and the terminal.
+    EXPECT_EQ(first.text(), "    1.  Ann Lee's 30th Birthday today (Mon, 07/12/2026)");
     EXPECT_EQ(Marked(first, Is_Blue), Only(first.text(), 8, 10));
-    EXPECT_EQ(first.next().text(), "    2.  Bo?b's 30th Birthday tomorrow (Tue, 08/12/2026)");
+    EXPECT_EQ(first.next().text(), "    2.  Bo b's 30th Birthday tomorrow (Tue, 08/12/2026)");
+    EXPECT_EQ(Marked(first.next(), Is_Blue), Only(first.next().text(), 8, 7));
+    EXPECT_EQ(first.next().next().text(),
+              "    3.  Cy?z's 30th Birthday in 2 days (Wed, 09/12/2026)");
 }
 
 // Runs the form modally with `act` inside its loop; false when the form did

@@ -667,4 +667,44 @@ TEST_F(GridTest, TheSortArrowIsDrawnInTheSortedColumnsTitleOnly) {
     EXPECT_EQ(Shot(), plain);
 }
 
+// Wherever the arrow goes, the title's own pixels stay as they were: beside
+// a centred title when there is room, smaller when there is little, and not
+// at all when the title fills its cell.
+TEST_F(GridTest, TheSortArrowNeverCoversTheTitle) {
+    for (const int pixels : {8, 15, 24, 40}) {
+        auto& item = grid.Columns()[1];
+        QFont font = Test_Font(pixels);
+        font.setBold(true);
+        item.Set_HeaderFont(font);
+        item.Set_HeaderAlignment(Cell_Alignment::Centre);
+        item.Set_Caption("Days Left");
+        grid.Set_Default_Row_Height(pixels * 8 / 5);
+        const int title_width = QFontMetrics(font).horizontalAdvance("Days Left");
+        for (const int spare : {0, 6, pixels, 2 * pixels + 10}) {
+            SCOPED_TRACE(testing::Message() << pixels << " px, " << spare << " spare");
+            grid.Set_Col_Width(1, title_width + 4 + spare);
+            grid.Set_Sort_Indicator(-1, Qt::AscendingOrder);
+            const QImage plain = Shot();
+            const QRect cell = grid.Cell_Rect(1, 0);
+            const QRect title = Ink(plain, cell.adjusted(2, 2, -2, -2), kHeader);
+            ASSERT_FALSE(title.isEmpty());
+            for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                grid.Set_Sort_Indicator(1, order);
+                const QImage sorted = Shot();
+                // The title's columns of pixels, the whole height of the cell.
+                const QRect around(title.left() - 1, cell.top(), title.width() + 2, cell.height());
+                EXPECT_EQ(sorted.copy(around), plain.copy(around));
+                if (spare >= 2 * pixels + 10) {
+                    // Room enough: the arrow is there, at full size.
+                    EXPECT_NE(sorted.copy(cell), plain.copy(cell));
+                    EXPECT_GE(Ink(sorted, cell.adjusted(title.right() - cell.left() + 2, 2, -2, -2),
+                                  kHeader)
+                                  .width(),
+                              std::max(pixels * 8 / 5 / 4, 3));
+                }
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -2,31 +2,26 @@
 
 #include <QMessageBox>
 
+#include "ui/common/message_layout.h"
 #include "ui/common/text.h"
 
 namespace tessaly {
 
 Message_Answer Qt_Message_Boxes::Show(QWidget* parent, Message_Kind kind, const QString& caption,
                                       const QString& text) {
-    switch (kind) {
-        case Message_Kind::Error:
-            QMessageBox::critical(parent, caption, text);
-            return Message_Answer::Ok;
-        case Message_Kind::Information:
-            QMessageBox::information(parent, caption, text);
-            return Message_Answer::Ok;
-        case Message_Kind::Warning:
-            return QMessageBox::warning(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                        QMessageBox::No) == QMessageBox::Yes
-                       ? Message_Answer::Yes
-                       : Message_Answer::No;
-        case Message_Kind::Confirmation:
-            return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                         QMessageBox::No) == QMessageBox::Yes
-                       ? Message_Answer::Yes
-                       : Message_Answer::No;
+    const bool question = kind == Message_Kind::Warning || kind == Message_Kind::Confirmation;
+    const QMessageBox::Icon icon = kind == Message_Kind::Error         ? QMessageBox::Critical
+                                   : kind == Message_Kind::Information ? QMessageBox::Information
+                                   : kind == Message_Kind::Warning     ? QMessageBox::Warning
+                                                                       : QMessageBox::Question;
+    Fitted_Message_Box box(icon, caption, text,
+                           question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    box.setDefaultButton(question ? QMessageBox::No : QMessageBox::Ok);
+    const int answer = box.exec();
+    if (!question) {
+        return Message_Answer::Ok;
     }
-    return Message_Answer::No;
+    return answer == QMessageBox::Yes ? Message_Answer::Yes : Message_Answer::No;
 }
 
 QString Message_Text(const std::string& text) {

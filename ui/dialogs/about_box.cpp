@@ -17,6 +17,7 @@
 #include "ui/dialogs/about_pictures.h"
 #include "ui/dialogs/dialog_glyphs.h"
 #include "ui/dialogs/keyboard_link.h"
+#include "widgets/readable_foreground.h"
 
 namespace tessaly {
 
@@ -58,9 +59,7 @@ void Make_Link_Look(QLabel* label, bool bold) {
     font.setUnderline(true);
     font.setBold(bold);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Link_Blue);
-    label->setPalette(palette);
+    Keep_Readable_Foreground(*label, Link_Blue);
 }
 
 // A raised frame that fits snugly round a picture of the given size.
@@ -107,9 +106,7 @@ TAboutBox::TAboutBox(Link_Opener& links, Memory_Status& memory,
         QFont italic = Quote_From_Harrow_Label->font();
         italic.setItalic(true);
         Quote_From_Harrow_Label->setFont(italic);
-        QPalette palette = Quote_From_Harrow_Label->palette();
-        palette.setColor(QPalette::WindowText, QColor(20, 70, 110));
-        Quote_From_Harrow_Label->setPalette(palette);
+        Keep_Readable_Foreground(*Quote_From_Harrow_Label, QColor(20, 70, 110));
     }
     Quotes_From_Harrow_ListBox = new QListWidget(this);
     Quotes_From_Harrow_ListBox->addItems(

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <vector>
+
 #include "widgets/two_state_icon.h"
 
 namespace tessaly {
@@ -94,11 +96,13 @@ void Draw_Exit(QPainter& p) {
     p.drawPolygon(QPolygonF({QPointF(15, 6), QPointF(19.5, 10), QPointF(15, 14)}));
 }
 
-QImage Draw(Button_Glyph glyph) {
-    QImage image(Size, Size, QImage::Format_ARGB32_Premultiplied);
+// The drawings are in a 20 x 20 grid; `side` scales them.
+QImage Draw(Button_Glyph glyph, int side) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(static_cast<double>(side) / Size, static_cast<double>(side) / Size);
     switch (glyph) {
         case Button_Glyph::Report:
             Draw_Report(painter);
@@ -125,8 +129,13 @@ QImage Draw(Button_Glyph glyph) {
 }  // namespace
 
 QIcon Make_Button_Glyph(Button_Glyph glyph) {
-    const QImage normal = Draw(glyph);
-    return Make_Two_State_Icon(normal);
+    // Drawn at each size the scaled window may ask for, so that a larger
+    // button gets a sharp larger glyph: an icon is never scaled up.
+    std::vector<QImage> sizes;
+    for (const int side : {Size, Size * 3 / 2, Size * 2, Size * 3, Size * 4}) {
+        sizes.push_back(Draw(glyph, side));
+    }
+    return Make_Two_State_Icon(sizes);
 }
 
 }  // namespace tessaly

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QShowEvent>
@@ -21,8 +22,11 @@
 #include "desktop/regional_date_format.h"
 #include "report/report_window.h"
 #include "ui/common/clock.h"
+#include "ui/common/message_layout.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/add_modify_form.h"
+#include "ui/main/button_glyphs.h"
+#include "ui/main/font_followers.h"
 #include "ui/main/main_form_messages.h"
 #include "ui/main/window_scaling.h"
 #include "widgets/button_keys.h"
@@ -36,6 +40,8 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
       data_file_(Data_File_Path(services_.Folders.Data_Folder)) {
     setObjectName(QStringLiteral("MainForm1"));
     Create_Controls();
+    // However the window scales the note, "Start-Up" is never split.
+    Label3->setText(Unbreakable_Hyphens_In_Rich_Text(Label3->text()));
     Create_Menu();
     Connect_Grid_Commands();
     Enter_Presses_Focused_Button(*this);
@@ -110,7 +116,12 @@ void TMainForm1::FormShow() {
     Create_Test_Demo_Data_Menu_Option->setVisible(false);
 
     Event_Array.Initialise_Entire_Array_ButtonClick();
-    Load_Data_From_File_ButtonClick();
+    if (!Load_Data_From_File_ButtonClick()) {
+        // A first start, or a file that could not be read: the status line
+        // and the empty list are there at once, not at the date timer's
+        // first tick.
+        Refresh_StringGrid_From_Array_ButtonClick();
+    }
     QCoreApplication::processEvents();
 
     if (Auto_Display_Coming_Events_Report_CheckBox->isChecked() && Event_Array.Event_Count() > 0) {
@@ -175,6 +186,7 @@ QSize TMainForm1::Client_Size() const {
 
 void TMainForm1::FormResize() {
     Scale_Controls_To_Window(*Scaling_ListBox, Client_Size(), components_);
+    Scale_Font_Followers(*Scaling_ListBox, components_, Button_Glyph_Size);
     Set_Column_Widths();
 }
 

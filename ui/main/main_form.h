@@ -16,6 +16,7 @@
 #include "core/program_folders.h"
 #include "core/short_date.h"
 #include "ui/common/file_dialogs.h"
+#include "ui/main/exchange_folders.h"
 
 class QAction;
 class QCheckBox;
@@ -267,11 +268,9 @@ private:
     void Create_Shortcut_In(const char* folder_name, const char* sub_folder);
     // Asks for a file and writes the bytes to it atomically, saying where or
     // why not.
-    void Export_List(const QString& caption, const QString& default_name, const File_Filter& filter,
-                     const QString& suffix, const std::function<std::string()>& bytes);
-    // Where the export and import dialogs open: the last folder used, at
-    // first the home folder.
-    std::filesystem::path Exchange_Folder() const;
+    void Export_List(Exchange_Kind kind, const QString& caption, const QString& default_name,
+                     const File_Filter& filter, const QString& suffix,
+                     const std::function<std::string()>& bytes);
 
     Main_Form_Services services_;
     // The outer frame as the settings hold it, and as it was given to the
@@ -291,7 +290,8 @@ private:
     Data_File_Session data_file_;
     Event_List Event_Array;
     Day_Number Last_Refresh_Date = 0;
-    std::filesystem::path exchange_folder_;
+    // Where the export and import dialogs open, per kind of file.
+    Exchange_Folders exchange_folders_;
     int refresh_count_ = 0;
     bool starting_up_ = false;
     bool termination_pending_ = false;

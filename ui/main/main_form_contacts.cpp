@@ -9,16 +9,13 @@
 #include "ui/common/qt_path.h"
 #include "ui/common/wait_cursor.h"
 #include "ui/main/import_guard.h"
+#include "ui/main/import_summary.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
 namespace tessaly {
 
 namespace {
-
-QString Counted(int count, const char* one, const char* many) {
-    return QString::number(count) + ' ' + QString::fromLatin1(count == 1 ? one : many);
-}
 
 QString No_Contacts_Error(const std::filesystem::path& file) {
     return QStringLiteral(
@@ -28,25 +25,14 @@ QString No_Contacts_Error(const std::filesystem::path& file) {
 }
 
 QString Contacts_Imported_Notice(const VCard_Import_Counts& counts) {
-    QString text = Counted(counts.Imported, "event was", "events were") +
-                   QStringLiteral(" imported and merged and sorted into the main list");
-    if (counts.Without_Year > 0) {
-        text += QStringLiteral(", %1 of them without a year (shown without an age)")
-                    .arg(counts.Without_Year);
-    }
-    text += QStringLiteral(".\n\nSkipped:\n") + Counted(counts.Already_In_List, "event", "events") +
-            QStringLiteral(" already in the list");
-    if (counts.Unreadable > 0) {
-        text += '\n' + Counted(counts.Unreadable, "date", "dates") +
-                QStringLiteral(
-                    " that could not be read (a date in words, a month without a day, a year "
-                    "outside 1 to 9999, or a contact without a name)");
-    }
-    if (counts.Not_Taken > 0) {
-        text += '\n' + Counted(counts.Not_Taken, "event", "events") +
-                QStringLiteral(" that did not fit in the list");
-    }
-    return text;
+    return Import_Summary(
+        counts.Imported,
+        {{counts.Already_In_List, "entry", "entries", QStringLiteral("already in the list")},
+         {counts.Unreadable, "date", "dates",
+          QStringLiteral("that could not be read (a date in words, a month without a day, a year "
+                         "outside 1 to 9999, or a contact without a name)")},
+         {counts.Not_Taken, "entry", "entries", QStringLiteral("that did not fit in the list")}},
+        counts.Without_Year);
 }
 
 }  // namespace
@@ -59,11 +45,12 @@ void TMainForm1::Import_Contacts_Menu_OptionClick() {
         {QStringLiteral("All files (*)"), QStringLiteral("*")}};
     // Phones name their exports "Contacts.VCF" as often as "contacts.vcf".
     request.Options = File_Dialog_Option::Ignore_Case | File_Dialog_Option::Hide_Filter_Details;
-    request.Start_Folder = services_.Executable_Path.parent_path();
+    request.Start_Folder = exchange_folders_.Start_Folder(Exchange_Kind::Contacts);
     const auto chosen = services_.Dialogs.Get_Open_File_Name(this, request);
     if (!chosen) {
         return;
     }
+    exchange_folders_.Remember(Exchange_Kind::Contacts, *chosen);
 
     Import_Guard guard(Event_Array);
     VCard_Import_Counts counts;

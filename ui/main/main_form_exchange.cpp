@@ -1,6 +1,5 @@
 // The list to and from other programs: the calendar and CSV exports and the
 // CSV import of the Data menu.
-#include <QDir>
 #include <QStringList>
 
 #include <chrono>
@@ -21,6 +20,7 @@
 #include "ui/common/text.h"
 #include "ui/common/wait_cursor.h"
 #include "ui/main/import_guard.h"
+#include "ui/main/import_summary.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
 
@@ -50,26 +50,23 @@ QString Import_Failed_Error(const QString& reason) {
 }
 
 QString CSV_Imported_Notice(const CSV_Import_Result& result) {
-    QString text = result.Imported == 0
-                       ? QStringLiteral("Error: No entries were imported.")
-                       : QStringLiteral("%1 imported and now merged and sorted in the main list.")
-                             .arg(Entries(result.Imported));
+    QString rows;
     if (result.Skipped > 0) {
-        QStringList rows;
+        QStringList numbers;
         for (const int row : result.First_Skipped_Rows) {
-            rows << QString::number(row);
+            numbers << QString::number(row);
         }
         const int unlisted = result.Skipped - static_cast<int>(result.First_Skipped_Rows.size());
-        text += QStringLiteral(
-                    "\n\n%1 skipped (no name, a date that could not be read, or a number of "
-                    "fields unlike the first row's): %2 %3%4.")
-                    .arg(result.Skipped == 1 ? QStringLiteral("1 row was")
-                                             : QString::number(result.Skipped) + " rows were",
-                         result.Skipped == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
-                         rows.join(QStringLiteral(", ")),
-                         unlisted > 0 ? QStringLiteral(" and %1 more").arg(unlisted) : QString());
+        rows = QStringLiteral(
+                   "with no name, an unreadable date or a number of fields unlike the "
+                   "first row's: %1 %2%3")
+                   .arg(result.Skipped == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
+                        numbers.join(QStringLiteral(", ")),
+                        unlisted > 0 ? QStringLiteral(" and %1 more").arg(unlisted) : QString());
     }
-    return text;
+    const QString summary =
+        Import_Summary(result.Imported, {{result.Skipped, "row", "rows", rows}});
+    return result.Imported == 0 ? QStringLiteral("Error: ") + summary : summary;
 }
 
 std::chrono::sys_seconds Utc_Seconds(const QDateTime& time) {
@@ -78,20 +75,16 @@ std::chrono::sys_seconds Utc_Seconds(const QDateTime& time) {
 
 }  // namespace
 
-std::filesystem::path TMainForm1::Exchange_Folder() const {
-    return exchange_folder_.empty() ? From_Qt_Path(QDir::homePath()) : exchange_folder_;
-}
-
-void TMainForm1::Export_List(const QString& caption, const QString& default_name,
-                             const File_Filter& filter, const QString& suffix,
-                             const std::function<std::string()>& bytes) {
+void TMainForm1::Export_List(Exchange_Kind kind, const QString& caption,
+                             const QString& default_name, const File_Filter& filter,
+                             const QString& suffix, const std::function<std::string()>& bytes) {
     if (Event_Array.Event_Count() == 0) {
         Show_Error(services_.Messages, this, Nothing_To_Export_Error());
         return;
     }
     Save_File_Request request;
     request.Caption = caption;
-    request.Start_Folder = Exchange_Folder();
+    request.Start_Folder = exchange_folders_.Start_Folder(kind);
     request.Default_Name = default_name;
     request.Filters = {filter, {QStringLiteral("All files"), QStringLiteral("*")}};
     request.Default_Suffix = suffix;
@@ -99,7 +92,7 @@ void TMainForm1::Export_List(const QString& caption, const QString& default_name
     if (!chosen) {
         return;
     }
-    exchange_folder_ = chosen->parent_path();
+    exchange_folders_.Remember(kind, *chosen);
     try {
         Write_File_Atomically(*chosen, bytes());
     } catch (const std::exception& error) {
@@ -110,7 +103,8 @@ void TMainForm1::Export_List(const QString& caption, const QString& default_name
 }
 
 void TMainForm1::Export_To_ICalendar_Menu_OptionClick() {
-    Export_List(QStringLiteral("Export to iCalendar"), QString::fromUtf8(ICalendar_File_Name),
+    Export_List(Exchange_Kind::ICalendar, QStringLiteral("Export to iCalendar"),
+                QString::fromUtf8(ICalendar_File_Name),
                 {QStringLiteral("iCalendar files"), QStringLiteral("*.ics")}, QStringLiteral("ics"),
                 [this] {
                     return Export_ICalendar(Event_Array.Entries(),
@@ -122,7 +116,8 @@ void TMainForm1::Export_To_CSV_Menu_OptionClick() {
     // The file starts with a byte-order mark: spreadsheet programs read a CSV
     // file without one in the system's code page, which garbles every name
     // outside ASCII.
-    Export_List(QStringLiteral("Export to CSV"), QString::fromUtf8(CSV_File_Name),
+    Export_List(Exchange_Kind::CSV, QStringLiteral("Export to CSV"),
+                QString::fromUtf8(CSV_File_Name),
                 {QStringLiteral("CSV files"), QStringLiteral("*.csv")}, QStringLiteral("csv"),
                 [this] { return Export_CSV(Event_Array, services_.Time.Today(), true); });
 }
@@ -130,7 +125,7 @@ void TMainForm1::Export_To_CSV_Menu_OptionClick() {
 void TMainForm1::Import_From_CSV_Menu_OptionClick() {
     Open_File_Request request;
     request.Caption = QStringLiteral("Import from CSV");
-    request.Start_Folder = Exchange_Folder();
+    request.Start_Folder = exchange_folders_.Start_Folder(Exchange_Kind::CSV);
     request.Filters = {{QStringLiteral("CSV files"), QStringLiteral("*.csv")},
                        {QStringLiteral("All files"), QStringLiteral("*")}};
     request.Options = File_Dialog_Option::Ignore_Case;
@@ -138,7 +133,7 @@ void TMainForm1::Import_From_CSV_Menu_OptionClick() {
     if (!chosen) {
         return;
     }
-    exchange_folder_ = chosen->parent_path();
+    exchange_folders_.Remember(Exchange_Kind::CSV, *chosen);
 
     Import_Guard guard(Event_Array);
     CSV_Import_Result result;

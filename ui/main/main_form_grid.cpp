@@ -9,6 +9,7 @@
 #include "core/sorting.h"
 #include "ui/common/clock.h"
 #include "ui/common/text.h"
+#include "ui/main/font_followers.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_design.h"
@@ -54,7 +55,7 @@ void TMainForm1::Set_Up_Grid() {
     grid.Set_Fixed_Rows(1);
     grid.Set_FixedLineColor(Qt::black);
     grid.Set_MultiLine(false);
-    grid.Set_Default_Row_Height(24);
+    grid.Set_Default_Row_Height(Grid_Design_Row_Height);
     for (int col = 0; col < Column_Count; ++col) {
         TFormatColumnItem& item = grid.Columns()[col];
         const bool comments = col == Column_Count - 1;
@@ -167,7 +168,7 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
             }
             continue;
         }
-        grid.Set_Cell(0, position, From_File_Text(entry.Name));
+        grid.Set_Cell(0, position, From_File_Text_On_One_Line(entry.Name));
         grid.Set_Cell(
             1, position,
             From_File_Text(Format_Entry_Date(short_date_, entry.Orig_Date, entry.Year_Unknown)));
@@ -176,8 +177,8 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
         grid.Set_Cell(3, position, Days_Left_Text(entry));
         grid.Set_Cell(4, position,
                       entry.Year_Unknown ? QString() : QString::number(entry.Age_Next));
-        grid.Set_Cell(5, position, From_File_Text(entry.Event_Type));
-        grid.Set_Cell(6, position, From_File_Text(entry.Comments));
+        grid.Set_Cell(5, position, From_File_Text_On_One_Line(entry.Event_Type));
+        grid.Set_Cell(6, position, From_File_Text_On_One_Line(entry.Comments));
     }
 
     Show_Sort_Indicator(grid, *Sort_By_Column_RadioGroup, *Ascending_Descending_RadioGroup);

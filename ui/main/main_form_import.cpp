@@ -1,4 +1,7 @@
 // Import of the sibling program's file, and the note for every other program.
+#include <QAction>
+#include <QMenu>
+
 #include <exception>
 #include <new>
 
@@ -43,14 +46,14 @@ void TMainForm1::Import_Data_From_Corvane_v15a_Menu_OptionClick() {
         }
         try {
             imported = Append_Sibling_Lines(Event_Array, Import_Data_ListBox.Lines(), repairs);
-        } catch (const Convert_Error& error) {
+        } catch (const Sibling_Line_Error& error) {
             Import_Data_ListBox.Clear();
             // The lines before the bad one are in the list now: the grid must
             // show them, or its rows would send later commands to the wrong
             // entries. They reach the file with the next save.
             guard.Keep();
             Refresh_StringGrid_From_Array_ButtonClick();
-            Show_Error(services_.Messages, this, Failure_Text(error));
+            Show_Error(services_.Messages, this, Sibling_Line_Failure(error));
             return;
         }
         guard.Check_Saveable();
@@ -82,7 +85,11 @@ bool TMainForm1::Finish_Import(bool had_too_many) {
 }
 
 void TMainForm1::Import_Data_from_Any_Other_Program_Menu_OptionClick() {
-    Show_Information(services_.Messages, this, Other_Program_Import_Notice());
+    Show_Information(
+        services_.Messages, this,
+        Other_Program_Import_Notice(Shown_Caption(Data_Menu->title()),
+                                    Shown_Caption(Import_Contacts_Menu_Option->text()),
+                                    Shown_Caption(Import_From_CSV_Menu_Option->text())));
 }
 
 }  // namespace tessaly

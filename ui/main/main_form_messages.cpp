@@ -7,6 +7,7 @@
 #include "core/atomic_file.h"
 #include "core/event_list.h"
 #include "core/field_limits.h"
+#include "core/import.h"
 #include "core/program_identity.h"
 #include "ui/common/message_boxes.h"
 #include "ui/common/qt_path.h"
@@ -69,10 +70,13 @@ QString Closing_Without_Settings_Question() {
 }
 
 QString Restore_Factory_Defaults_Question() {
+    // Short lines, each a whole phrase, so that none is left with one word.
     return QStringLiteral(
-        "All settings will go back to their factory defaults: window position and size,\n"
-        "Always On Top, sort order, report time frame and start-up report,\n"
-        "and the values the Add / Edit dialog and the report window remember.\n"
+        "All settings will go back to their factory defaults:\n"
+        "\n"
+        "- the main window's position and size, and Always On Top;\n"
+        "- the sort order, the report's time frame and the start-up report;\n"
+        "- what the Add / Edit dialog and the report window remember.\n"
         "\n"
         "Restore the factory defaults now?");
 }
@@ -178,7 +182,14 @@ QString Out_Of_Memory_Import_Error() {
         "list is as it was.");
 }
 
-QString Other_Program_Import_Notice() {
+QString Sibling_Line_Failure(const Sibling_Line_Error& error) {
+    return Failure_Text(error) +
+           QStringLiteral("\n\nThe import stopped at line %1 of the file, which reads:\n%2")
+               .arg(QString::number(error.Line_Number()), Message_Text(error.Quoted_Line()));
+}
+
+QString Other_Program_Import_Notice(const QString& menu, const QString& contacts_item,
+                                    const QString& csv_item) {
     return QStringLiteral(
                "The import of data is not currently supported / set-up from any other "
                "programs.\n\n"
@@ -186,7 +197,22 @@ QString Other_Program_Import_Notice() {
            Title() +
            QStringLiteral(
                ") then please contact this program's author to arrange for this to happen.\n\n"
-               "Under the \"Help\" menu, select \"About\" for contact details.");
+               "Under the \"Help\" menu, select \"About\" for contact details.") +
+           QStringLiteral(
+               "\n\nBirthdays and anniversaries can also be imported from a contacts file "
+               "(vCard) or a CSV file: under the \"%1\" menu, select \"%2\" or \"%3\".")
+               .arg(menu, contacts_item, csv_item);
+}
+
+QString Shown_Caption(const QString& caption) {
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) {
+            ++i;
+        }
+        shown += caption[i];
+    }
+    return shown;
 }
 
 QString No_Editor_Notice() {

@@ -10,6 +10,7 @@ class QWidget;
 namespace tessaly {
 
 class Message_Boxes;
+class Sibling_Line_Error;
 struct Field_Repairs;
 
 // The main window's messages: every box has the program's title as its
@@ -52,7 +53,16 @@ QString Imported_Notice(int imported);
 // import's notice; empty when nothing changed.
 QString Repairs_Notice(const Field_Repairs& repairs);
 QString Out_Of_Memory_Import_Error();
-QString Other_Program_Import_Notice();
+// The conversion error, then where in the file it stopped and the line as
+// read.
+QString Sibling_Line_Failure(const Sibling_Line_Error& error);
+// The note for any other program, then where the other imports are: the
+// menu's title and the two items' captions, as the menu shows them.
+QString Other_Program_Import_Notice(const QString& menu, const QString& contacts_item,
+                                    const QString& csv_item);
+// A menu caption as the user reads it: "&&" is "&", a single "&" marks the
+// mnemonic and is not shown.
+QString Shown_Caption(const QString& caption);
 
 QString No_Editor_Notice();
 QString Catalogue_Missing_Notice();

@@ -127,4 +127,22 @@ void Scale_Controls_To_Window(const QListWidget& scaling_list_box, QSize client_
     }
 }
 
+std::optional<int> Recorded_Point_Size(const QListWidget& scaling_list_box,
+                                       const std::vector<QObject*>& components,
+                                       const QObject* component) {
+    const auto found = std::find(components.begin(), components.end(), component);
+    if (found == components.end()) {
+        return std::nullopt;
+    }
+    const int line = static_cast<int>(found - components.begin()) + 1;
+    if (line >= scaling_list_box.count()) {
+        return std::nullopt;
+    }
+    const auto design = Read_Fields<5>(scaling_list_box.item(line)->text());
+    if (!design || (*design)[4] <= 0) {
+        return std::nullopt;
+    }
+    return (*design)[4];
+}
+
 }  // namespace tessaly

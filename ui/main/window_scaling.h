@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSize>
+#include <optional>
 #include <vector>
 
 class QListWidget;
@@ -24,5 +25,11 @@ void Record_Design_Layout(QListWidget& scaling_list_box, QSize client_size,
 // reference size is 0 or unreadable.
 void Scale_Controls_To_Window(const QListWidget& scaling_list_box, QSize client_size,
                               const std::vector<QObject*>& components);
+
+// The font size in points the record holds for one of the components; none
+// before the record exists or for a component it does not list as a control.
+std::optional<int> Recorded_Point_Size(const QListWidget& scaling_list_box,
+                                       const std::vector<QObject*>& components,
+                                       const QObject* component);
 
 }  // namespace tessaly

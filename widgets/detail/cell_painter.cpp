@@ -58,18 +58,21 @@ int Text_Flags(Cell_Alignment alignment, bool multi_line) {
 }
 
 // Text sits 2 pixels inside the cell at its top, cut at that inner
-// rectangle rather than shortened, with "&" drawn as itself.
-void Paint_Text(QPainter& painter, const QRect& cell, const Cell_Props& props, bool multi_line) {
+// rectangle rather than shortened, with "&" drawn as itself. Returns the part
+// of the inner rectangle the text takes.
+QRect Paint_Text(QPainter& painter, const QRect& cell, const Cell_Props& props, bool multi_line) {
     const QRect inner = cell.adjusted(2, 2, -2, -2);
     if (props.text.isEmpty() || inner.width() <= 0 || inner.height() <= 0) {
-        return;
+        return {};
     }
     painter.save();
     painter.setClipRect(inner, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     painter.setFont(props.font);
     painter.setPen(props.text_color);
-    painter.drawText(inner, Text_Flags(props.alignment, multi_line), props.text);
+    QRect taken;
+    painter.drawText(inner, Text_Flags(props.alignment, multi_line), props.text, &taken);
     painter.restore();
+    return taken.intersected(inner);
 }
 
 // The four one-pixel sides of rect, the top and left in one colour and the
@@ -107,8 +110,8 @@ void Paint_Focus_Frame(QPainter& painter, const QRect& cell, const QColor& colou
 
 }  // namespace
 
-void Paint_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int row, const QRect& section,
-                Cell_State state) {
+QRect Paint_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int row, const QRect& section,
+                 Cell_State state) {
     const int line_width = grid.Grid_Line_Width();
     const QRect cell(section.x(), section.y(), std::max(section.width() - line_width, 0),
                      std::max(section.height() - line_width, 0));
@@ -122,7 +125,7 @@ void Paint_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int row, co
 
     painter.save();
     painter.fillRect(cell, props.background);
-    Paint_Text(painter, cell, props, grid.MultiLine());
+    const QRect text = Paint_Text(painter, cell, props, grid.MultiLine());
     Paint_Frame(painter, cell, line_width,
                 (state.fixed ? grid.FixedLineColor() : grid.GridLineColor()).Resolve(colours));
     if (state.fixed && grid.Raised_Fixed_Cells() && roomy) {
@@ -132,6 +135,7 @@ void Paint_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int row, co
         Paint_Focus_Frame(painter, cell, props.text_color);
     }
     painter.restore();
+    return text;
 }
 
 void Paint_View_Cell(TFormatStringGrid& grid, QPainter& painter, int col, int row,

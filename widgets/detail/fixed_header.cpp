@@ -54,9 +54,9 @@ void Fixed_Header::Paint_Section(QPainter& painter, int logical) {
             const int height = Row_Pitch(grid_, row);
             if (height > 0) {
                 const QRect cell(pos, y, size, height);
-                Paint_Cell(grid_, painter, logical, row, cell, fixed);
+                const QRect title = Paint_Cell(grid_, painter, logical, row, cell, fixed);
                 if (logical == grid_.Sort_Indicator_Column() && row == grid_.Fixed_Rows() - 1) {
-                    Paint_Sort_Indicator(painter, cell);
+                    Paint_Sort_Indicator(painter, cell, title);
                 }
             }
             y += height;
@@ -73,13 +73,25 @@ void Fixed_Header::Paint_Section(QPainter& painter, int logical) {
     }
 }
 
-// A small filled triangle at the cell's right, in the title's own colour.
-void Fixed_Header::Paint_Sort_Indicator(QPainter& painter, const QRect& cell) {
-    const int size = std::clamp(cell.height() / 4, 3, 8);
-    if (cell.width() < 4 * size) {
+// A small filled triangle in the title's colour, beside the title and never
+// over it: in the free space to its right, as large as the row allows, smaller
+// where the space is short, and left out where there is none.
+void Fixed_Header::Paint_Sort_Indicator(QPainter& painter, const QRect& cell, const QRect& title) {
+    const QRect inner = cell.adjusted(2, 2, -3, -3);
+    const int wanted = std::max(cell.height() / 4, 3);
+    const int gap = std::max(wanted / 2, 2);
+    const int from = title.isEmpty() ? inner.left() : title.right() + 1 + gap;
+    const int room = inner.right() + 1 - from;
+    const int size = std::min(wanted, room / 2);
+    if (size < 2) {
         return;
     }
-    const QPointF tip_base(cell.right() - 2.0 * size, cell.center().y() + 0.5);
+    // Level with the title's line, or the cell's middle when it has none.
+    const double middle =
+        title.isEmpty() ? cell.center().y() + 0.5 : title.top() + title.height() / 2.0;
+    // Put at the right of a cell without a title, as before.
+    const double left = title.isEmpty() ? inner.right() + 1.0 - 2.0 * size : from;
+    const QPointF tip_base(left + size, middle);
     const double half = size;
     const double rise = size * 0.6;
     const bool up = grid_.Sort_Indicator_Order() == Qt::AscendingOrder;

@@ -29,7 +29,7 @@ protected:
 
 private:
     void Paint_Section(QPainter& painter, int logical);
-    void Paint_Sort_Indicator(QPainter& painter, const QRect& cell);
+    void Paint_Sort_Indicator(QPainter& painter, const QRect& cell, const QRect& title);
     // The fixed cell under the point, as (column, row); (-1, -1) for none.
     QPoint Cell_At(QPoint pos) const;
 

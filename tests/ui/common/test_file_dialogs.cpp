@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <filesystem>
 #include <functional>
@@ -129,6 +132,47 @@ TEST_F(Qt_File_Dialogs_Test, AFilterThatIgnoresCaseListsTheNameInAnyCaseAndNothi
     EXPECT_TRUE(shown);
     listed.sort();
     EXPECT_EQ(listed, QStringList({"Corvane.txt", "corvane.TXT"}));
+}
+
+// A long name and a whole date in their columns, and every column in view
+// without scrolling sideways.
+TEST_F(Qt_File_Dialogs_Test, OpensLargeEnoughToReadEveryColumn) {
+    const QString name = "Birthdays and anniversaries from the phone.vcf";
+    test::Write_Bytes(folder.File(name.toStdString()), "x");
+    const auto check = [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.viewMode(), QFileDialog::Detail);
+        auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        ASSERT_NE(view, nullptr);
+        ASSERT_NE(model, nullptr);
+        const QModelIndex root = model->index(To_Qt_Path(folder.Path()));
+        QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(root), 1, 5000);
+        const QHeaderView& header = *view->header();
+        ASSERT_GE(header.count(), 4);
+        const QFontMetrics metrics(view->font());
+        const QString date = model->index(0, 3, root).data().toString();
+        ASSERT_FALSE(date.isEmpty());
+        EXPECT_GE(header.sectionSize(0),
+                  metrics.horizontalAdvance(name) + view->iconSize().width());
+        EXPECT_GE(header.sectionSize(3), metrics.horizontalAdvance(date));
+        int columns = 0;
+        for (int section = 0; section < header.count(); ++section) {
+            columns += header.isSectionHidden(section) ? 0 : header.sectionSize(section);
+        }
+        EXPECT_LE(columns, view->viewport()->width());
+        EXPECT_LE(dialog.frameGeometry().width(), dialog.screen()->availableGeometry().width());
+        dialog.reject();
+    };
+    On_Dialog(check);
+    Open_File_Request request = Request();
+    request.Filters = {{"Contacts", "*.vcf"}};
+    dialogs.Get_Open_File_Name(nullptr, request);
+    EXPECT_TRUE(shown);
+    shown = false;
+    On_Dialog(check);
+    dialogs.Get_Save_File_Name(
+        nullptr, {"Export", folder.Path(), "list.vcf", {{"Contacts", "*.vcf"}}, "vcf"});
+    EXPECT_TRUE(shown);
 }
 
 TEST_F(Qt_File_Dialogs_Test, CancelReturnsNoFile) {

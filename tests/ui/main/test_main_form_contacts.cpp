@@ -56,15 +56,14 @@ TEST_F(Main_Form_Contacts_Test, MixedContactsAreMergedSavedAndCounted) {
     EXPECT_EQ(request.Filters[0].Description, "vCard files (*.vcf *.vcard)");
     EXPECT_EQ(request.Filters[0].Patterns, "*.vcf *.vcard");
     EXPECT_EQ(request.Filters[1].Patterns, "*");
-    EXPECT_EQ(request.Start_Folder, dir.Path());
+    EXPECT_EQ(request.Start_Folder, Documents_Folder());
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Information);
     EXPECT_EQ(messages.shown[0].Text,
-              "4 events were imported and merged and sorted into the main list, 1 of them "
-              "without a year (shown without an age).\n\n"
+              "4 entries were imported and are now merged and sorted in the main list, 1 of "
+              "them without a year (shown without an age).\n\n"
               "Skipped:\n"
-              "0 events already in the list\n"
               "1 date that could not be read (a date in words, a month without a day, a year "
               "outside 1 to 9999, or a contact without a name)");
     EXPECT_EQ(Names(), QStringList({"Bea", QString::fromUtf8("J\u00fcrgen M\u00fcller"),
@@ -89,8 +88,8 @@ TEST_F(Main_Form_Contacts_Test, MixedContactsAreMergedSavedAndCounted) {
     // The same file again takes nothing twice.
     Import(Contacts);
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_TRUE(messages.shown[0].Text.startsWith("0 events were imported"));
-    EXPECT_TRUE(messages.shown[0].Text.contains("\n4 events already in the list\n"));
+    EXPECT_TRUE(messages.shown[0].Text.startsWith("No entries were imported.\n\nSkipped:\n"));
+    EXPECT_TRUE(messages.shown[0].Text.contains("\n4 entries already in the list\n"));
     EXPECT_EQ(form->List().Event_Count(), 5);
 }
 
@@ -130,8 +129,8 @@ TEST_F(Main_Form_Contacts_Test, FullListShowsTheCapacityMessageThenTheCounts) {
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_TRUE(messages.shown[0].Text.startsWith(
         "Error: The event array size is limited to 500 for this version of the program."));
-    EXPECT_TRUE(messages.shown[1].Text.startsWith("1 event was imported"));
-    EXPECT_TRUE(messages.shown[1].Text.endsWith("\n3 events that did not fit in the list"));
+    EXPECT_TRUE(messages.shown[1].Text.startsWith("1 entry was imported"));
+    EXPECT_TRUE(messages.shown[1].Text.endsWith("\n3 entries that did not fit in the list"));
     EXPECT_EQ(form->List().Event_Count(), Event_Array_Size);
 }
 

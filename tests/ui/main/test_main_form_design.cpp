@@ -178,13 +178,18 @@ struct Shown_Text {
     QString Underlined;
 };
 
+// Word joiners take no room and are not seen.
 Shown_Text Shown(const QString& rich) {
+    const QChar joiner(0x2060);
     QTextDocument document;
     document.setHtml(rich);
-    Shown_Text shown{document.toPlainText(), {}};
+    Shown_Text shown{document.toPlainText().remove(joiner), {}};
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             for (const QChar c : it.fragment().text()) {
+                if (c == joiner) {
+                    continue;
+                }
                 shown.Underlined += it.fragment().charFormat().fontUnderline() ? c : u'.';
             }
         }

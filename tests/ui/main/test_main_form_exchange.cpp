@@ -84,11 +84,16 @@ TEST_F(Main_Form_Exchange_Test, CalendarExportAsksForAFileWritesItAndSaysWhere) 
                                             QString::fromStdString(dir.File("mine.ics").string())});
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Information);
 
-    // The next dialog opens where the last file went.
+    // Each kind of file has its folder: the first CSV dialog opens in the
+    // documents folder, the next calendar one where the last calendar went.
+    EXPECT_EQ(request.Start_Folder, Documents_Folder());
     dialogs.Cancel();
     form->Export_To_CSV_Menu_OptionClick();
-    EXPECT_EQ(dialogs.save_requests.back().Start_Folder, dir.Path());
+    EXPECT_EQ(dialogs.save_requests.back().Start_Folder, Documents_Folder());
     EXPECT_EQ(dialogs.save_requests.back().Default_Name, "Tessaly.csv");
+    dialogs.Cancel();
+    form->Export_To_ICalendar_Menu_OptionClick();
+    EXPECT_EQ(dialogs.save_requests.back().Start_Folder, dir.Path());
     EXPECT_EQ(messages.shown.size(), 1u);
 }
 
@@ -125,8 +130,8 @@ TEST_F(Main_Form_Exchange_Test, CsvRoundTripIntoAnEmptyListKeepsEveryByte) {
     form->Reset_Data_BitBtnClick();
     ASSERT_EQ(form->List().Event_Count(), 0);
     Import(written);
-    EXPECT_EQ(Texts(), std::vector<QString>{"2 entries imported and now merged and sorted in the "
-                                            "main list."});
+    EXPECT_EQ(Texts(), std::vector<QString>{"2 entries were imported and are now merged and "
+                                            "sorted in the main list."});
     Event_List saved;
     Load_Data_From_File_ButtonClick(saved, Data());
     ASSERT_EQ(saved.Event_Count(), 2);
@@ -150,9 +155,8 @@ TEST_F(Main_Form_Exchange_Test, ImportReadsTheShortDateCountsBadRowsAndRefusesAB
     // Only bad rows: nothing to save.
     Import("Name,Date\r\nAbe,31/02/1990\r\n");
     EXPECT_EQ(Texts(), std::vector<QString>{
-                           "Error: No entries were imported.\n\n1 row was skipped (no name, a date "
-                           "that could not be read, or a number of fields unlike the first row's): "
-                           "row 2."});
+                           "Error: No entries were imported.\n\nSkipped:\n1 row with no name, an "
+                           "unreadable date or a number of fields unlike the first row's: row 2"});
     EXPECT_EQ(Read_Bytes(Data()), file_before);
 
     std::string text = "Name,Date\r\nAbe,03/02/1975\r\n";
@@ -161,9 +165,9 @@ TEST_F(Main_Form_Exchange_Test, ImportReadsTheShortDateCountsBadRowsAndRefusesAB
     }
     Import(text);
     EXPECT_EQ(Texts(), std::vector<QString>{
-                           "1 entry imported and now merged and sorted in the main list.\n\n7 rows "
-                           "were skipped (no name, a date that could not be read, or a number of "
-                           "fields unlike the first row's): rows 3, 4, 5, 6, 7 and 2 more."});
+                           "1 entry was imported and is now merged and sorted in the main list."
+                           "\n\nSkipped:\n7 rows with no name, an unreadable date or a number of "
+                           "fields unlike the first row's: rows 3, 4, 5, 6, 7 and 2 more"});
     EXPECT_EQ(Names(), QStringList({"Abe", "Kept"}));
     Event_List saved;
     Load_Data_From_File_ButtonClick(saved, Data());
@@ -211,7 +215,7 @@ TEST_F(Main_Form_Exchange_Test, NearlyFullListShowsTheCapacityMessageFirst) {
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_TRUE(messages.shown[0].Text.startsWith("Error: The event array size is limited to 500"));
     EXPECT_EQ(messages.shown[1].Text,
-              "1 entry imported and now merged and sorted in the main list.");
+              "1 entry was imported and is now merged and sorted in the main list.");
     EXPECT_EQ(form->List().Event_Count(), Event_Array_Size);
 }
 

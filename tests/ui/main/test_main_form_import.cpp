@@ -81,7 +81,9 @@ TEST_F(Main_Form_Import_Test, BadLineStopsTheImportShowingWhatCameBeforeItWithou
     // One final line break ends the last line; a second makes a blank line.
     Import("\"Abe\",#1975-02-03#\r\n\r\n\r\n\"Cyd\",#1998-02-14#\r\n");
 
-    EXPECT_EQ(Texts(), std::vector<QString>{"'' is not a valid integer value"});
+    // The error as it stands, then where it stopped: the blank line.
+    EXPECT_EQ(Texts(), std::vector<QString>{"'' is not a valid integer value\n\nThe import stopped "
+                                            "at line 2 of the file, which reads:\n''"});
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
     // The grid shows the list as it now is, so that the rows lead to the
     // entries they show.
@@ -90,8 +92,17 @@ TEST_F(Main_Form_Import_Test, BadLineStopsTheImportShowingWhatCameBeforeItWithou
     EXPECT_EQ(Read_Bytes(Data()), file_before);
 
     Import("\"Eve\",#1999-02-29#\n");
-    EXPECT_EQ(Texts(), std::vector<QString>{"Invalid argument to date encode"});
+    EXPECT_EQ(Texts(), std::vector<QString>{"Invalid argument to date encode\n\nThe import "
+                                            "stopped at line 1 of the file, which reads:\n"
+                                            "'\"Eve\",#1999-02-29#'"});
     EXPECT_EQ(form->List().Event_Count(), 2);
+
+    // A long line is cut, and what cannot be seen is written out.
+    Import("\"Ann\",#1975-02-03#\n\"Zed\tZ\",#" + std::string(200, '9') + "-1-1#\n");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].Text.endsWith(
+        "line 2 of the file, which reads:\n'\"Zed\\x09Z\",#" + QString(71, u'9') + "...'"))
+        << messages.shown[0].Text.toStdString();
 }
 
 TEST_F(Main_Form_Import_Test, SingleFinalLineBreakMakesNoBlankLineInAnyLineEnding) {
@@ -192,7 +203,9 @@ TEST_F(Main_Form_Import_Test, OtherProgramsGetTheNoteAndNothingElse) {
                   "programs.\n\nIf you have data that you want to convert / import into this "
                   "program (Tessaly v1.0f) then please contact this program's author to arrange "
                   "for this to happen.\n\nUnder the \"Help\" menu, select \"About\" for contact "
-                  "details."});
+                  "details.\n\nBirthdays and anniversaries can also be imported from a contacts "
+                  "file (vCard) or a CSV file: under the \"Data\" menu, select \"Import Contacts "
+                  "(vCard)...\" or \"Import from CSV...\"."});
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Information);
     EXPECT_TRUE(dialogs.requests.empty());
 }

@@ -266,4 +266,26 @@ TEST_F(Main_Form_Report_Test, StartUpReportOptionWithEmptyListRestoresTheWindowA
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// A name with line breaks, as a CSV import can bring, reads alike in the
+// grid and in the report.
+TEST_F(Main_Form_Report_Test, ALineBreakInANameReadsAsASpaceInTheGridAndTheReport) {
+    Start();
+    TName_And_Event_Data& entry = form->List().Append();
+    entry.Name = "Line\r\nBreak";
+    entry.Orig_Date = Day_Number_Of(1989, 12, 7);
+    entry.Event_Type = "Birth\nday";
+    entry.Comments = "one\rtwo";
+    form->Refresh_StringGrid_From_Array_ButtonClick();
+    EXPECT_EQ(Row(1).value(0), "Line Break");
+    EXPECT_EQ(Row(1).value(5), "Birth day");
+    EXPECT_EQ(Row(1).value(6), "one two");
+    On_Report([&](Report_Form& report) {
+        EXPECT_EQ(Entry_Lines(report).value(0),
+                  "    1.  Line Break's 37th Birth day today (Mon, 07/12/2026)");
+        report.Close_Window_BitBtn->click();
+    });
+    form->Inform_Me_Now_BitBtnClick();
+    EXPECT_EQ(showings, 1);
+}
+
 }  // namespace

@@ -214,8 +214,12 @@ TEST_F(Settings_Test, RestoreFactoryDefaultsDeletesTheFileAndAppliesDefaultsAtOn
     EXPECT_TRUE(std::filesystem::exists(Ini()));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Warning);
-    EXPECT_EQ(messages.shown[0].Text.split('\n').size(), 5);
-    EXPECT_TRUE(messages.shown[0].Text.split('\n')[3].isEmpty());
+    // Short lines of whole phrases, the question on its own.
+    const QStringList lines = messages.shown[0].Text.split('\n');
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_TRUE(lines[1].isEmpty());
+    EXPECT_TRUE(lines[5].isEmpty());
+    EXPECT_EQ(lines[6], "Restore the factory defaults now?");
 
     messages.answers = {Message_Answer::Yes};
     window.Restore_Factory_Defaults_OptionClick();
