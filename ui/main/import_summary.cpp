@@ -2,8 +2,7 @@
 
 namespace tessaly {
 
-QString Import_Summary(int imported, const std::vector<Skipped_Kind>& skipped,
-                       int without_year) {
+QString Import_Summary(int imported, const std::vector<Skipped_Kind>& skipped, int without_year) {
     QString text;
     if (imported == 0) {
         text = QStringLiteral("No entries were imported.");
@@ -18,8 +17,8 @@ QString Import_Summary(int imported, const std::vector<Skipped_Kind>& skipped,
     }
     if (imported > 0 && without_year > 0) {
         text.chop(1);
-        text += QStringLiteral(", %1 of them without a year (shown without an age).")
-                    .arg(without_year);
+        text +=
+            QStringLiteral(", %1 of them without a year (shown without an age).").arg(without_year);
     }
     QString list;
     for (const Skipped_Kind& kind : skipped) {
