@@ -6,18 +6,18 @@
 #include <string_view>
 
 #include "app/date_format.h"
-#include "core/csv_exchange.h"
 #include "core/data_file.h"
 #include "core/demo_data.h"
 #include "core/errors.h"
 #include "core/event_list.h"
-#include "core/icalendar_export.h"
 #include "core/main_settings.h"
 #include "core/platform/utf8_path.h"
 #include "core/profile_file.h"
 #include "core/program_identity.h"
 #include "core/short_date.h"
 #include "core/sorting.h"
+#include "exchange/csv_exchange.h"
+#include "exchange/icalendar_export.h"
 #include "report/report_builder.h"
 #include "report/report_render.h"
 

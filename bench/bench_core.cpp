@@ -9,14 +9,14 @@
 
 #include "bench_data.h"
 #include "core/atomic_file.h"
-#include "core/csv_exchange.h"
 #include "core/data_file.h"
 #include "core/dates.h"
 #include "core/event_list.h"
 #include "core/import.h"
 #include "core/short_date.h"
 #include "core/sorting.h"
-#include "core/vcard_import.h"
+#include "exchange/csv_exchange.h"
+#include "exchange/vcard_import.h"
 #include "report/report_builder.h"
 
 namespace tessaly::bench {

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "core/csv_exchange.h"
 #include "core/dates.h"
 #include "core/entry_attributes.h"
 #include "core/event_list.h"
 #include "core/short_date_reader.h"
 #include "core/text_encoding.h"
+#include "exchange/csv_exchange.h"
 #include "fuzz/fuzz_check.h"
 
 namespace tessaly::fuzz {

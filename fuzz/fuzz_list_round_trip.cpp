@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "core/csv_exchange.h"
 #include "core/data_file.h"
 #include "core/errors.h"
 #include "core/event_list.h"
 #include "core/field_limits.h"
 #include "core/import.h"
-#include "core/vcard_import.h"
+#include "exchange/csv_exchange.h"
+#include "exchange/vcard_import.h"
 #include "fuzz/fuzz_check.h"
 
 namespace tessaly::fuzz {

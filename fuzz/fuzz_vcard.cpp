@@ -13,7 +13,7 @@
 #include "core/entry_attributes.h"
 #include "core/event_list.h"
 #include "core/text_encoding.h"
-#include "core/vcard_import.h"
+#include "exchange/vcard_import.h"
 #include "fuzz/fuzz_check.h"
 
 namespace tessaly::fuzz {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/atomic_file.h"
-#include "core/vcard_import.h"
+#include "exchange/vcard_import.h"
 #include "ui/common/qt_path.h"
 #include "ui/common/wait_cursor.h"
 #include "ui/main/import_guard.h"

@@ -8,13 +8,13 @@
 #include <string>
 
 #include "core/atomic_file.h"
-#include "core/csv_exchange.h"
 #include "core/data_file.h"
 #include "core/errors.h"
 #include "core/event_list.h"
-#include "core/icalendar_export.h"
 #include "core/short_date_reader.h"
 #include "desktop/regional_date_format.h"
+#include "exchange/csv_exchange.h"
+#include "exchange/icalendar_export.h"
 #include "ui/common/clock.h"
 #include "ui/common/qt_path.h"
 #include "ui/common/text.h"

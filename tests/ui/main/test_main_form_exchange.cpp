@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "core/csv_exchange.h"
 #include "core/data_file.h"
 #include "core/event_list.h"
+#include "exchange/csv_exchange.h"
 #include "main_form_fixture.h"
 
 namespace tessaly::test {

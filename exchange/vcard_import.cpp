@@ -1,4 +1,4 @@
-#include "core/vcard_import.h"
+#include "exchange/vcard_import.h"
 
 #include <cstdint>
 #include <optional>
@@ -9,7 +9,7 @@
 
 #include "core/entry_attributes.h"
 #include "core/text_encoding.h"
-#include "core/vcard_dates.h"
+#include "exchange/vcard_dates.h"
 
 namespace tessaly {
 

@@ -1,4 +1,4 @@
-#include "core/vcard_dates.h"
+#include "exchange/vcard_dates.h"
 
 #include "core/dates.h"
 #include "core/entry_attributes.h"

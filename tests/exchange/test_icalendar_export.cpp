@@ -14,8 +14,8 @@
 #include "core/dates.h"
 #include "core/entry_attributes.h"
 #include "core/event_list.h"
-#include "core/icalendar_export.h"
 #include "core/text_encoding.h"
+#include "exchange/icalendar_export.h"
 #include "test_support/sample_entries.h"
 
 #ifdef TESSALY_HAVE_LIBICAL

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "core/vcard_import.h"
+#include "exchange/vcard_import.h"
 
 namespace tessaly {
 

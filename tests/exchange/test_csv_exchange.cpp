@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "core/csv_exchange.h"
 #include "core/dates.h"
 #include "core/entry_attributes.h"
 #include "core/event_list.h"
 #include "core/field_limits.h"
 #include "core/short_date_reader.h"
+#include "exchange/csv_exchange.h"
 
 namespace tessaly {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/csv_exchange.h"
+#include "exchange/csv_exchange.h"
 
 #include <array>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "core/icalendar_export.h"
+#include "exchange/icalendar_export.h"
 
 #include <cstdint>
 #include <cstdio>
