@@ -9,6 +9,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libical-dev  # reads the calendar export in the tests
+    libcurl4-openssl-dev libxml2-dev  # the calendar server client
+    radicale python3-caldav  # a real calendar server and a second client for its tests
     fonts-liberation fontconfig locales
     xvfb xauth xdotool x11-utils openbox imagemagick poppler-utils desktop-file-utils
     librsvg2-bin  # draws the icon at each size

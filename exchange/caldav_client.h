@@ -1,0 +1,90 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exchange/http_transport.h"
+
+namespace tessaly {
+
+struct CalDAV_Calendar {
+    std::string Url;
+    std::string Display_Name;
+    // Either changes whenever a member changes; empty where the server keeps none.
+    std::string Ctag;
+    std::string Sync_Token;
+    // False for a calendar that declares it takes no VEVENT (a task list).
+    bool Takes_Events = true;
+};
+
+struct CalDAV_Event {
+    std::string Url;
+    std::string Etag;
+    std::string Data;  // empty where only the ETag was asked for
+};
+
+struct CalDAV_Changes {
+    // Members added or changed since the token, with their new ETags.
+    std::vector<CalDAV_Event> Changed;
+    std::vector<std::string> Removed;  // URLs
+    std::string Sync_Token;
+};
+
+// The calendar side of a sync, on any HTTP transport: discovery (RFC 6764,
+// 5397, 4791), calendar collections, and event resources written only under
+// the ETag they were read with. Every failure throws CalDAV_Error; URLs are
+// absolute, and those from the server are resolved against the request.
+class CalDAV_Client {
+public:
+    explicit CalDAV_Client(Http_Transport& transport) : transport_(transport) {}
+
+    // The calendar home of the user from the address the user knows: the
+    // host's /.well-known/caldav, the address itself, their principal.
+    std::string Find_Calendar_Home(std::string_view address);
+    std::vector<CalDAV_Calendar> List_Calendars(std::string_view home_url);
+    // A new calendar for events under the home; its URL is the name made
+    // safe, with a number added while that URL is taken.
+    CalDAV_Calendar Make_Calendar(std::string_view home_url, std::string_view display_name);
+    CalDAV_Calendar Read_Calendar(std::string_view calendar_url);
+
+    // Every event of the calendar, with its data, or only ETags.
+    std::vector<CalDAV_Event> Read_Events(std::string_view calendar_url, bool with_data = true);
+    // The events at these URLs (of one calendar); those gone are left out.
+    std::vector<CalDAV_Event> Read_Events(std::string_view calendar_url,
+                                          const std::vector<std::string>& urls);
+    // What changed since the token (RFC 6578). A token the server no longer
+    // knows throws Precondition_Failed or Forbidden; read everything then.
+    CalDAV_Changes Read_Changes(std::string_view calendar_url, std::string_view sync_token);
+
+    // Creates (no ETag: only where nothing is yet) or replaces (only while the
+    // resource still has that ETag) an event. Returns the new ETag, or empty
+    // where the server gives none, and the event must be read to learn it.
+    std::string Put_Event(std::string_view url, std::string_view data,
+                          const std::optional<std::string>& etag);
+    // Deletes the event while it still has that ETag.
+    void Delete_Event(std::string_view url, std::string_view etag);
+
+    // Requests sent so far, redirects included.
+    int Requests_Sent() const { return requests_sent_; }
+
+private:
+    Http_Response Send(const std::string& method, const std::string& url, std::string_view depth,
+                       std::string body);
+    Http_Response Send_Following(const std::string& method, std::string& url,
+                                 std::string_view depth, const std::string& body);
+    std::optional<std::string> Principal_Of(const std::string& url);
+
+    Http_Transport& transport_;
+    int requests_sent_ = 0;
+};
+
+// An href of a reply made absolute against the URL of the request.
+std::string Resolve_Url(std::string_view base, std::string_view href);
+
+// The URL of the event with that UID in the calendar: the UID percent-encoded
+// except for letters, digits and "-._~", with ".ics" after it.
+std::string Event_Url(std::string_view calendar_url, std::string_view uid);
+
+}  // namespace tessaly

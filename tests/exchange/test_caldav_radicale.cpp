@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "exchange/caldav_client.h"
+#include "exchange/curl_transport.h"
+#include "test_support/radicale_server.h"
+
+namespace tessaly {
+namespace {
+
+std::string Event(const std::string& uid, const std::string& summary) {
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Tessaly//Tests//EN\r\nBEGIN:VEVENT\r\n"
+           "UID:" +
+           uid +
+           "\r\nDTSTAMP:20261209T120000Z\r\nDTSTART;VALUE=DATE:19860214\r\n"
+           "RRULE:FREQ=YEARLY\r\nSUMMARY:" +
+           summary + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+}
+
+CalDAV_Failure Failure_Of(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const CalDAV_Error& error) {
+        return error.Failure();
+    }
+    ADD_FAILURE() << "no error";
+    return CalDAV_Failure::Unexpected_Status;
+}
+
+class CalDAV_Radicale : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::Radicale_Server::Available()) {
+            GTEST_SKIP() << test::Radicale_Server::Missing_Reason();
+        }
+        server_ = std::make_unique<test::Radicale_Server>(
+            std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
+        ASSERT_TRUE(server_->Start()) << server_->Failure();
+    }
+
+    Curl_Transport_Options Options(std::string password = "s3cret") const {
+        Curl_Transport_Options options;
+        options.User = "ann";
+        options.Password = std::move(password);
+        options.Timeout = std::chrono::seconds(20);
+        return options;
+    }
+
+    std::unique_ptr<test::Radicale_Server> server_;
+};
+
+TEST_F(CalDAV_Radicale, FindsTheHomeMakesACalendarAndListsIt) {
+    Curl_Transport transport(Options());
+    CalDAV_Client client(transport);
+    const std::string home = client.Find_Calendar_Home(server_->Url());
+    EXPECT_EQ(home, server_->Url() + "ann/");
+    EXPECT_TRUE(client.List_Calendars(home).empty());
+
+    const CalDAV_Calendar made = client.Make_Calendar(home, "Tessaly");
+    EXPECT_EQ(made.Url, home + "tessaly/");
+    EXPECT_EQ(made.Display_Name, "Tessaly");
+    EXPECT_TRUE(made.Takes_Events);
+    EXPECT_FALSE(made.Sync_Token.empty());
+    // The name is taken: the second calendar gets a URL of its own.
+    const CalDAV_Calendar second = client.Make_Calendar(home, "Tessaly");
+    EXPECT_EQ(second.Url, home + "tessaly-2/");
+
+    const auto calendars = client.List_Calendars(home);
+    ASSERT_EQ(calendars.size(), 2U);
+    const bool made_first = calendars[0].Url == made.Url;
+    EXPECT_EQ(calendars[made_first ? 0 : 1].Url, made.Url);
+    EXPECT_EQ(calendars[made_first ? 1 : 0].Url, second.Url);
+    EXPECT_EQ(calendars[0].Display_Name, "Tessaly");
+    // The well-known address, its redirect, the principal, then the home.
+    EXPECT_GE(client.Requests_Sent(), 3);
+}
+
+TEST_F(CalDAV_Radicale, EventsAreWrittenAndDeletedOnlyUnderTheirETag) {
+    Curl_Transport transport(Options());
+    CalDAV_Client client(transport);
+    const std::string home = client.Find_Calendar_Home(server_->Url());
+    const CalDAV_Calendar calendar = client.Make_Calendar(home, "Tessaly");
+    const std::string url = Event_Url(calendar.Url, "ann@tessaly");
+
+    const std::string first = client.Put_Event(url, Event("ann@tessaly", "Ann Birthday"), {});
+    ASSERT_FALSE(first.empty());
+    // Creating again where something is: the other side created it first.
+    EXPECT_EQ(Failure_Of([&] { client.Put_Event(url, Event("ann@tessaly", "Ann"), {}); }),
+              CalDAV_Failure::Precondition_Failed);
+
+    const std::string second = client.Put_Event(url, Event("ann@tessaly", "Ann Wedding"), first);
+    EXPECT_NE(second, first);
+    // The first ETag is stale now: neither a write nor a delete goes through.
+    EXPECT_EQ(Failure_Of([&] { client.Put_Event(url, Event("ann@tessaly", "Lost"), first); }),
+              CalDAV_Failure::Precondition_Failed);
+    EXPECT_EQ(Failure_Of([&] { client.Delete_Event(url, first); }),
+              CalDAV_Failure::Precondition_Failed);
+
+    auto events = client.Read_Events(calendar.Url);
+    ASSERT_EQ(events.size(), 1U);
+    EXPECT_EQ(events[0].Url, url);
+    EXPECT_EQ(events[0].Etag, second);
+    EXPECT_NE(events[0].Data.find("SUMMARY:Ann Wedding"), std::string::npos);
+    EXPECT_EQ(client.Read_Events(calendar.Url, false)[0].Data, "");
+    const auto fetched = client.Read_Events(calendar.Url, std::vector<std::string>{url});
+    ASSERT_EQ(fetched.size(), 1U);
+    EXPECT_EQ(fetched[0].Etag, second);
+
+    client.Delete_Event(url, second);
+    EXPECT_TRUE(client.Read_Events(calendar.Url).empty());
+    EXPECT_EQ(Failure_Of([&] { client.Delete_Event(url, second); }), CalDAV_Failure::Not_Found);
+}
+
+TEST_F(CalDAV_Radicale, ChangesSinceATokenAreWhatChanged) {
+    Curl_Transport transport(Options());
+    CalDAV_Client client(transport);
+    const std::string home = client.Find_Calendar_Home(server_->Url());
+    const CalDAV_Calendar calendar = client.Make_Calendar(home, "Tessaly");
+    const std::string kept = Event_Url(calendar.Url, "kept");
+    const std::string edited = Event_Url(calendar.Url, "edited");
+    const std::string deleted = Event_Url(calendar.Url, "deleted");
+    client.Put_Event(kept, Event("kept", "Kept"), {});
+    const std::string edited_etag = client.Put_Event(edited, Event("edited", "Edited"), {});
+    const std::string deleted_etag = client.Put_Event(deleted, Event("deleted", "Deleted"), {});
+    const CalDAV_Calendar before = client.Read_Calendar(calendar.Url);
+
+    const std::string added = Event_Url(calendar.Url, "added");
+    client.Put_Event(added, Event("added", "Added"), {});
+    const std::string new_etag =
+        client.Put_Event(edited, Event("edited", "Edited again"), edited_etag);
+    client.Delete_Event(deleted, deleted_etag);
+
+    const CalDAV_Changes changes = client.Read_Changes(calendar.Url, before.Sync_Token);
+    std::vector<std::string> changed;
+    for (const auto& event : changes.Changed) {
+        changed.push_back(event.Url);
+        if (event.Url == edited) {
+            EXPECT_EQ(event.Etag, new_etag);
+        }
+    }
+    std::sort(changed.begin(), changed.end());
+    EXPECT_EQ(changed, (std::vector<std::string>{added, edited}));
+    EXPECT_EQ(changes.Removed, (std::vector<std::string>{deleted}));
+    EXPECT_NE(changes.Sync_Token, before.Sync_Token);
+    EXPECT_NE(client.Read_Calendar(calendar.Url).Ctag, before.Ctag);
+
+    // Nothing since the new token.
+    const CalDAV_Changes none = client.Read_Changes(calendar.Url, changes.Sync_Token);
+    EXPECT_TRUE(none.Changed.empty());
+    EXPECT_TRUE(none.Removed.empty());
+    // A token the server never gave is refused, not taken as "no changes".
+    const auto failure =
+        Failure_Of([&] { client.Read_Changes(calendar.Url, "http://radicale.org/ns/sync/0000"); });
+    EXPECT_TRUE(failure == CalDAV_Failure::Forbidden ||
+                failure == CalDAV_Failure::Precondition_Failed)
+        << static_cast<int>(failure);
+}
+
+TEST_F(CalDAV_Radicale, AWrongPasswordIsToldApartFromAnAbsentServer) {
+    Curl_Transport wrong(Options("guess"));
+    CalDAV_Client client(wrong);
+    EXPECT_EQ(Failure_Of([&] { client.Find_Calendar_Home(server_->Url()); }),
+              CalDAV_Failure::Unauthorized);
+
+    server_->Kill();
+    Curl_Transport right(Options());
+    CalDAV_Client absent(right);
+    EXPECT_EQ(Failure_Of([&] { absent.Find_Calendar_Home(server_->Url()); }),
+              CalDAV_Failure::Unreachable);
+    // Back again, the same account and storage answer.
+    ASSERT_TRUE(server_->Restart()) << server_->Failure();
+    EXPECT_EQ(absent.Find_Calendar_Home(server_->Url()), server_->Url() + "ann/");
+}
+
+TEST(CalDAV_Transport, AServerThatNeverAnswersTimesOut) {
+    test::Silent_Server silent;
+    Curl_Transport_Options options;
+    options.Timeout = std::chrono::milliseconds(500);
+    Curl_Transport transport(options);
+    CalDAV_Client client(transport);
+    EXPECT_EQ(Failure_Of([&] { client.Read_Calendar(silent.Url()); }), CalDAV_Failure::Timed_Out);
+}
+
+}  // namespace
+}  // namespace tessaly

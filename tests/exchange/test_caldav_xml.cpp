@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "exchange/caldav_xml.h"
+#include "exchange/http_transport.h"
+
+namespace tessaly {
+namespace {
+
+CalDAV_Failure Failure_Of(const std::string& xml) {
+    try {
+        Parse_Multistatus(xml);
+    } catch (const CalDAV_Error& error) {
+        return error.Failure();
+    }
+    ADD_FAILURE() << "no error for: " << xml;
+    return CalDAV_Failure::Unexpected_Status;
+}
+
+TEST(CalDAV_Xml, ReadsPropertiesWhateverPrefixesTheServerChose) {
+    // A default namespace for DAV:, other prefixes for the rest, and a
+    // property the server does not have in a 404 propstat.
+    const std::string xml =
+        "<?xml version='1.0' encoding='utf-8'?>\n"
+        "<multistatus xmlns=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\" "
+        "xmlns:CS=\"http://calendarserver.org/ns/\">"
+        "<response><href> /ann/tessaly/ </href>"
+        "<propstat><prop><resourcetype><collection/><C:calendar/></resourcetype>"
+        "<displayname>Ann &amp; Bo &lt;3</displayname><CS:getctag>\"c1\"</CS:getctag>"
+        "<sync-token>http://radicale.org/ns/sync/abc</sync-token>"
+        "<C:supported-calendar-component-set><C:comp name=\"VEVENT\"/><C:comp name=\"VTODO\"/>"
+        "</C:supported-calendar-component-set></prop><status>HTTP/1.1 200 OK</status></propstat>"
+        "<propstat><prop><getetag/></prop><status>HTTP/1.1 404 Not Found</status></propstat>"
+        "</response>"
+        "<response><href>/ann/tessaly/a%40b.ics</href><propstat><prop>"
+        "<getetag>\"e1\"</getetag><C:calendar-data>BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n"
+        "</C:calendar-data></prop><status>HTTP/1.1 200 OK</status></propstat></response>"
+        "<response><href>/ann/tessaly/gone.ics</href><status>HTTP/1.1 404 Not Found</status>"
+        "</response><sync-token>http://radicale.org/ns/sync/def</sync-token></multistatus>";
+    const Dav_Multistatus result = Parse_Multistatus(xml);
+    ASSERT_EQ(result.Responses.size(), 3U);
+
+    const Dav_Response& calendar = result.Responses[0];
+    EXPECT_EQ(calendar.Href, "/ann/tessaly/");
+    EXPECT_EQ(calendar.Status, 0);
+    EXPECT_TRUE(calendar.Properties.Is_Collection);
+    EXPECT_TRUE(calendar.Properties.Is_Calendar);
+    EXPECT_EQ(calendar.Properties.Display_Name, "Ann & Bo <3");
+    EXPECT_EQ(calendar.Properties.Ctag, "\"c1\"");
+    EXPECT_EQ(calendar.Properties.Sync_Token, "http://radicale.org/ns/sync/abc");
+    EXPECT_EQ(calendar.Properties.Components, (std::vector<std::string>{"VEVENT", "VTODO"}));
+    EXPECT_FALSE(calendar.Properties.Etag) << "a property in a 404 propstat is not there";
+
+    const Dav_Response& event = result.Responses[1];
+    EXPECT_EQ(event.Href, "/ann/tessaly/a%40b.ics");
+    EXPECT_EQ(event.Properties.Etag, "\"e1\"");
+    // XML reads CR LF as LF: the event reader must take either line end.
+    EXPECT_EQ(event.Properties.Calendar_Data, "BEGIN:VCALENDAR\nEND:VCALENDAR\n");
+    EXPECT_FALSE(event.Properties.Is_Calendar);
+
+    EXPECT_EQ(result.Responses[2].Status, 404);
+    EXPECT_EQ(result.Sync_Token, "http://radicale.org/ns/sync/def");
+}
+
+TEST(CalDAV_Xml, ReadsTheHrefsOfDiscovery) {
+    const Dav_Multistatus result = Parse_Multistatus(
+        "<d:multistatus xmlns:d=\"DAV:\" xmlns:cal=\"urn:ietf:params:xml:ns:caldav\">"
+        "<d:response><d:href>/</d:href><d:propstat><d:prop>"
+        "<d:current-user-principal><d:href>/principals/ann/</d:href></d:current-user-principal>"
+        "<cal:calendar-home-set>\n  <d:href>https://cal.example.org/home/ann/</d:href>\n"
+        "</cal:calendar-home-set></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat>"
+        "</d:response></d:multistatus>");
+    ASSERT_EQ(result.Responses.size(), 1U);
+    EXPECT_EQ(result.Responses[0].Properties.Current_User_Principal, "/principals/ann/");
+    EXPECT_EQ(result.Responses[0].Properties.Calendar_Home_Set,
+              "https://cal.example.org/home/ann/");
+}
+
+TEST(CalDAV_Xml, ABrokenOrForeignReplyIsAnError) {
+    EXPECT_EQ(Failure_Of(""), CalDAV_Failure::Broken_Reply);
+    EXPECT_EQ(Failure_Of("<html><body>Gateway error</body></html>"), CalDAV_Failure::Broken_Reply);
+    EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><href>/a</href>"),
+              CalDAV_Failure::Broken_Reply);
+    // The right name in no namespace is not DAV's.
+    EXPECT_EQ(Failure_Of("<multistatus><response><href>/a</href></response></multistatus>"),
+              CalDAV_Failure::Broken_Reply);
+    EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><status>HTTP/1.1 200 OK</status>"
+                         "</response></multistatus>"),
+              CalDAV_Failure::Broken_Reply);
+}
+
+TEST(CalDAV_Xml, EntitiesOfTheReplyReadNoFiles) {
+    const Dav_Multistatus result = Parse_Multistatus(
+        "<?xml version=\"1.0\"?><!DOCTYPE m [<!ENTITY secret SYSTEM \"file:///etc/hostname\">]>"
+        "<multistatus xmlns=\"DAV:\"><response><href>/a</href><propstat><prop>"
+        "<displayname>x&secret;y</displayname></prop><status>HTTP/1.1 200 OK</status>"
+        "</propstat></response></multistatus>");
+    ASSERT_EQ(result.Responses.size(), 1U);
+    EXPECT_EQ(result.Responses[0].Properties.Display_Name, "xy");
+}
+
+TEST(CalDAV_Xml, RequestsCarryTextEscaped) {
+    const std::string body = Make_Calendar_Request_Body("Ann & <Bo>");
+    EXPECT_NE(body.find("<d:displayname>Ann &amp; &lt;Bo&gt;</d:displayname>"), std::string::npos);
+    const std::string multiget = Event_Multiget_Body({"/c/a&b.ics", "/c/x.ics"});
+    EXPECT_NE(multiget.find("<d:href>/c/a&amp;b.ics</d:href><d:href>/c/x.ics</d:href>"),
+              std::string::npos);
+    EXPECT_EQ(Event_Query_Body(false).find("calendar-data"), std::string::npos);
+    EXPECT_NE(Event_Query_Body(true).find("<c:calendar-data/>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,167 @@
+#include "test_support/radicale_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace tessaly::test {
+
+namespace {
+
+#ifdef TESSALY_RADICALE_PATH
+constexpr const char* Radicale_Path = TESSALY_RADICALE_PATH;
+#else
+constexpr const char* Radicale_Path = "";
+#endif
+
+constexpr auto Start_Limit = std::chrono::seconds(30);
+constexpr int Start_Attempts = 3;
+
+// A socket bound to a loopback port the system picked; -1 on failure.
+int Bound_Socket(int& port) {
+    const int handle = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (handle < 0) {
+        return -1;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(handle, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(handle);
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return handle;
+}
+
+bool Takes_Connections(int port) {
+    const int handle = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    const bool connected =
+        ::connect(handle, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(handle);
+    return connected;
+}
+
+}  // namespace
+
+int Unused_Port() {
+    int port = 0;
+    const int handle = Bound_Socket(port);
+    if (handle >= 0) {
+        ::close(handle);
+    }
+    return port;
+}
+
+Radicale_Server::Radicale_Server(std::vector<std::pair<std::string, std::string>> users) {
+    std::string lines;
+    for (const auto& [user, password] : users) {
+        lines += user + ":" + password + "\n";
+    }
+    Write_Bytes(folder_.File("users"), lines);
+}
+
+Radicale_Server::~Radicale_Server() {
+    Kill();
+}
+
+bool Radicale_Server::Available() {
+    return Radicale_Path[0] != '\0' && std::filesystem::exists(Radicale_Path);
+}
+
+std::string Radicale_Server::Missing_Reason() {
+    return "Radicale is not installed (apt-get install radicale), so no calendar server runs";
+}
+
+bool Radicale_Server::Start() {
+    for (int attempt = 0; attempt < Start_Attempts; ++attempt) {
+        port_ = Unused_Port();
+        if (Launch()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Radicale_Server::Restart() {
+    Kill();
+    return Launch();
+}
+
+bool Radicale_Server::Launch() {
+    const auto folder = folder_.Path();
+    Write_Bytes(folder_.File("config"), "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) +
+                                            "\n[auth]\ntype = htpasswd\nhtpasswd_filename = " +
+                                            (folder / "users").string() +
+                                            "\nhtpasswd_encryption = plain\n"
+                                            "[storage]\nfilesystem_folder = " +
+                                            (folder / "collections").string() +
+                                            "\n[rights]\ntype = owner_only\n[web]\ntype = none\n"
+                                            "[logging]\nlevel = warning\n");
+    const std::string config = (folder / "config").string();
+    const std::string log = (folder / "log").string();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        FILE* output = std::freopen(log.c_str(), "a", stdout);
+        if (output != nullptr) {
+            ::dup2(::fileno(stdout), STDERR_FILENO);
+        }
+        ::execl(Radicale_Path, Radicale_Path, "--config", config.c_str(),
+                static_cast<char*>(nullptr));
+        std::_Exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + Start_Limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            failure_ = "Radicale ended at start-up: " + Read_Bytes(folder_.File("log"));
+            return false;
+        }
+        if (Takes_Connections(port_)) {
+            return true;
+        }
+        // Polling a port has no event to wait on.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    failure_ = "Radicale took no connections within 30 s";
+    Kill();
+    return false;
+}
+
+void Radicale_Server::Kill() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+}
+
+Silent_Server::Silent_Server() {
+    socket_ = Bound_Socket(port_);
+    if (socket_ >= 0) {
+        ::listen(socket_, 8);
+    }
+}
+
+Silent_Server::~Silent_Server() {
+    if (socket_ >= 0) {
+        ::close(socket_);
+    }
+}
+
+}  // namespace tessaly::test
