@@ -14,6 +14,7 @@ namespace {
 constexpr std::string_view Year_Key = "year";
 constexpr std::string_view Year_Unknown_Value = "unknown";
 constexpr std::string_view Lead_Key = "lead";
+constexpr std::string_view Uid_Key = "uid";
 constexpr char Item_Separator = ';';
 constexpr char Value_Separator = '=';
 constexpr char Escape_Mark = '%';
@@ -101,6 +102,24 @@ void Clear_Item(Attribute_Field& field, std::string_view key,
                 const std::function<bool(std::string_view)>& understood) {
     std::erase_if(field.Items,
                   [&](const auto& item) { return item.first == key && understood(item.second); });
+}
+
+// The spare field that takes our attributes, with its items: the first of
+// ours, or else the first empty one; null when every field is another
+// program's.
+std::string* Field_To_Write(TName_And_Event_Data& entry, Attribute_Field& field) {
+    for (std::size_t i = 0; i < Spare_Field_Count; ++i) {
+        if (std::optional<Attribute_Field> ours = Parse_Attribute_Field(*Spare_Field(entry, i))) {
+            field = std::move(*ours);
+            return Spare_Field(entry, i);
+        }
+    }
+    for (std::size_t i = 0; i < Spare_Field_Count; ++i) {
+        if (Spare_Field(entry, i)->empty()) {
+            return Spare_Field(entry, i);
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -213,19 +232,8 @@ bool Write_Entry_Attributes(TName_And_Event_Data& entry, const Entry_Attributes&
     if (Read_Entry_Attributes(entry) == attributes) {
         return true;
     }
-    std::string* target = nullptr;
     Attribute_Field field;
-    for (std::size_t i = 0; i < Spare_Field_Count && target == nullptr; ++i) {
-        if (std::optional<Attribute_Field> ours = Parse_Attribute_Field(*Spare_Field(entry, i))) {
-            target = Spare_Field(entry, i);
-            field = std::move(*ours);
-        }
-    }
-    for (std::size_t i = 0; i < Spare_Field_Count && target == nullptr; ++i) {
-        if (Spare_Field(entry, i)->empty()) {
-            target = Spare_Field(entry, i);
-        }
-    }
+    std::string* target = Field_To_Write(entry, field);
     if (target == nullptr) {
         return false;
     }
@@ -241,6 +249,38 @@ bool Write_Entry_Attributes(TName_And_Event_Data& entry, const Entry_Attributes&
     } else {
         Clear_Item(field, Lead_Key,
                    [](std::string_view value) { return Lead_Of(value).has_value(); });
+    }
+    *target = field.Items.empty() ? std::string() : Encode_Attribute_Field(field);
+    return true;
+}
+
+std::optional<std::string> Read_Entry_Uid(const TName_And_Event_Data& entry) {
+    for (std::size_t i = 0; i < Spare_Field_Count; ++i) {
+        if (const auto field = Parse_Attribute_Field(*Spare_Field(entry, i))) {
+            const std::string* uid = Value_Of(*field, Uid_Key);
+            if (uid == nullptr) {
+                return std::nullopt;
+            }
+            auto text = Unescape_Attribute_Value(*uid);
+            return text && !text->empty() ? text : std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+bool Write_Entry_Uid(TName_And_Event_Data& entry, std::string_view uid) {
+    if (Read_Entry_Uid(entry).value_or("") == uid) {
+        return true;
+    }
+    Attribute_Field field;
+    std::string* target = Field_To_Write(entry, field);
+    if (target == nullptr) {
+        return false;
+    }
+    if (uid.empty()) {
+        std::erase_if(field.Items, [](const auto& item) { return item.first == Uid_Key; });
+    } else {
+        Set_Item(field, Uid_Key, Escape_Attribute_Value(uid));
     }
     *target = field.Items.empty() ? std::string() : Encode_Attribute_Field(field);
     return true;

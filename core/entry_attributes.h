@@ -74,6 +74,16 @@ Entry_Attributes Read_Entry_Attributes(const TName_And_Event_Data& entry);
 // nothing, when every spare field holds another program's text.
 bool Write_Entry_Attributes(TName_And_Event_Data& entry, const Entry_Attributes& attributes);
 
+// The entry's identity on a calendar server: the "uid" attribute of its
+// field of ours, which edits in the window keep (Write_Entry_Attributes
+// leaves it alone). None where it has none, or where it is not well escaped.
+std::optional<std::string> Read_Entry_Uid(const TName_And_Event_Data& entry);
+
+// Stores the UID in the entry's field of ours, or in its first empty spare
+// field; an empty UID removes it. Other attributes stay as they are. Returns
+// false, changing nothing, when every spare field holds another program's text.
+bool Write_Entry_Uid(TName_And_Event_Data& entry, std::string_view uid);
+
 // The date a year-less entry stores for a month and day.
 Day_Number Year_Unknown_Date(int month, int day);
 

@@ -130,5 +130,38 @@ TEST(Entry_Attributes, AnEntryWithoutRoomIsLeftUnchanged) {
     EXPECT_EQ(entry, before);
 }
 
+TEST(Entry_Attributes, TheUidLivesBesideTheOtherAttributesAndSurvivesTheirEdits) {
+    TName_And_Event_Data entry;
+    entry.Orig_Date = Year_Unknown_Date(2, 29);
+    entry.Spare_1 = "someone else's";
+    EXPECT_FALSE(Read_Entry_Uid(entry));
+    ASSERT_TRUE(Write_Entry_Uid(entry, "a;b%c@tessaly"));
+    EXPECT_EQ(entry.Spare_2, "[Tessaly/1]uid=a%3Bb%25c@tessaly");
+    EXPECT_EQ(Read_Entry_Uid(entry), "a;b%c@tessaly");
+
+    // The window writes the attributes it shows; the UID stays.
+    ASSERT_TRUE(Write_Entry_Attributes(entry, {true, 30}));
+    ASSERT_TRUE(Write_Entry_Attributes(entry, {}));
+    EXPECT_EQ(Read_Entry_Uid(entry), "a;b%c@tessaly");
+    ASSERT_TRUE(Write_Entry_Attributes(entry, {true, 7}));
+    ASSERT_TRUE(Write_Entry_Uid(entry, "new"));
+    EXPECT_EQ(entry.Spare_2, "[Tessaly/1]uid=new;year=unknown;lead=7");
+    EXPECT_EQ(Read_Entry_Attributes(entry), (Entry_Attributes{true, 7}));
+
+    ASSERT_TRUE(Write_Entry_Uid(entry, ""));
+    EXPECT_EQ(entry.Spare_2, "[Tessaly/1]year=unknown;lead=7");
+    ASSERT_TRUE(Write_Entry_Attributes(entry, {}));
+    EXPECT_EQ(entry.Spare_2, "");
+
+    // No room: nothing changes.
+    entry.Spare_2 = entry.Spare_3 = entry.Spare_4 = "x";
+    const TName_And_Event_Data before = entry;
+    EXPECT_FALSE(Write_Entry_Uid(entry, "u"));
+    EXPECT_EQ(entry, before);
+    // A later version's field is not ours to read.
+    entry.Spare_4 = "[Tessaly/2]uid=u";
+    EXPECT_FALSE(Read_Entry_Uid(entry));
+}
+
 }  // namespace
 }  // namespace tessaly
