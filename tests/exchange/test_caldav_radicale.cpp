@@ -7,8 +7,10 @@
 #include <string>
 
 #include "exchange/caldav_client.h"
+#include "exchange/caldav_event.h"
 #include "exchange/curl_transport.h"
 #include "test_support/radicale_server.h"
+#include "test_support/sample_entries.h"
 
 namespace tessaly {
 namespace {
@@ -159,6 +161,32 @@ TEST_F(CalDAV_Radicale, ChangesSinceATokenAreWhatChanged) {
     EXPECT_TRUE(failure == CalDAV_Failure::Forbidden ||
                 failure == CalDAV_Failure::Precondition_Failed)
         << static_cast<int>(failure);
+}
+
+TEST_F(CalDAV_Radicale, EntriesComeBackFromTheServerAsTheyWereWritten) {
+    Curl_Transport transport(Options());
+    CalDAV_Client client(transport);
+    const CalDAV_Calendar calendar =
+        client.Make_Calendar(client.Find_Calendar_Home(server_->Url()), "Tessaly");
+    const Event_List list = test::List_Of({
+        {"Zoë Ærøskøbing 日本語🎂 " + std::string(60, 'x'), 1984, 5, 17, "Birthday",
+         "\"quoted\", semi; back\\slash colon: end\nsecond line"},
+        {"Leap Lena", 2000, 2, 29, "Birthday", ""},
+    });
+    const auto stamp = std::chrono::sys_seconds{std::chrono::hours{24 * 20000}};
+    for (int i = 1; i <= list.Event_Count(); ++i) {
+        const std::string uid = "entry-" + std::to_string(i);
+        client.Put_Event(Event_Url(calendar.Url, uid), Entry_Event(list.At(i), uid, stamp), {});
+    }
+    const auto events = client.Read_Events(calendar.Url);
+    ASSERT_EQ(events.size(), 2U);
+    for (const auto& event : events) {
+        const Event_Entry read = Read_Event_Entry(event.Data);
+        ASSERT_EQ(read.Reading, Event_Reading::Taken) << event.Data;
+        const int index = read.Uid == "entry-1" ? 1 : 2;
+        EXPECT_EQ(Entry_Event_Content(read.Entry), Entry_Event_Content(list.At(index)))
+            << event.Data;
+    }
 }
 
 TEST_F(CalDAV_Radicale, AWrongPasswordIsToldApartFromAnAbsentServer) {

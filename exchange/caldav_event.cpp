@@ -1,0 +1,236 @@
+#include "exchange/caldav_event.h"
+
+#include <optional>
+#include <vector>
+
+#include "core/dates.h"
+#include "core/entry_attributes.h"
+#include "core/field_limits.h"
+#include "core/program_identity.h"
+#include "core/text_encoding.h"
+#include "exchange/icalendar_text.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::string_view Name_Property = "X-TESSALY-NAME";
+constexpr std::string_view Type_Property = "X-TESSALY-EVENT-TYPE";
+constexpr std::string_view Possessive = "'s ";
+
+// "FREQ=YEARLY;BYMONTH=2" as name and value pairs, names upper case.
+std::vector<std::pair<std::string, std::string>> Rule_Parts(std::string_view rule) {
+    std::vector<std::pair<std::string, std::string>> parts;
+    while (!rule.empty()) {
+        const std::size_t end = rule.find(';');
+        const std::string_view part = rule.substr(0, end);
+        const std::size_t equals = part.find('=');
+        if (equals != std::string_view::npos) {
+            parts.emplace_back(Ascii_Upper_Case(part.substr(0, equals)),
+                               Ascii_Upper_Case(part.substr(equals + 1)));
+        } else {
+            parts.emplace_back(Ascii_Upper_Case(part), std::string());
+        }
+        rule.remove_prefix(end == std::string_view::npos ? rule.size() : end + 1);
+    }
+    return parts;
+}
+
+// Yearly on the start's month and day, every year, for ever: a rule that
+// says anything else is an event the list cannot hold.
+bool Is_Plain_Yearly(std::string_view rule, const Civil_Date& start) {
+    bool yearly = false;
+    for (const auto& [name, value] : Rule_Parts(rule)) {
+        if (name == "FREQ") {
+            yearly = value == "YEARLY";
+        } else if (name == "INTERVAL") {
+            if (value != "1") {
+                return false;
+            }
+        } else if (name == "BYMONTH") {
+            if (value != std::to_string(start.Month)) {
+                return false;
+            }
+        } else if (name == "BYMONTHDAY") {
+            const bool last_of_february = start.Month == 2 && start.Day == 29 && value == "-1";
+            if (value != std::to_string(start.Day) && !last_of_february) {
+                return false;
+            }
+        } else if (name != "WKST") {
+            return false;
+        }
+    }
+    return yearly;
+}
+
+std::optional<Civil_Date> Date_Of(std::string_view value) {
+    if (value.size() != 8) {
+        return std::nullopt;
+    }
+    const auto year = Decimal_Value(value.substr(0, 4), 4);
+    const auto month = Decimal_Value(value.substr(4, 2), 2);
+    const auto day = Decimal_Value(value.substr(6, 2), 2);
+    if (!year || !month || !day || !Is_Valid_Civil_Date(*year, *month, *day)) {
+        return std::nullopt;
+    }
+    return Civil_Date{*year, *month, *day};
+}
+
+std::string Storable(std::string_view text) {
+    Field_Repairs repairs;
+    return Storable_Text(text, repairs);
+}
+
+}  // namespace
+
+std::string Entry_Event(const TName_And_Event_Data& entry, std::string_view uid,
+                        std::chrono::sys_seconds stamp) {
+    const Civil_Date date = Decode_Date(entry.Orig_Date);
+    std::string out;
+    Add_ICalendar_Line(out, "BEGIN:VCALENDAR");
+    Add_ICalendar_Line(out, "VERSION:2.0");
+    Add_ICalendar_Line(out, std::string("PRODID:-//Tessaly//") + Program_Title + "//EN");
+    Add_ICalendar_Line(out, "BEGIN:VEVENT");
+    Add_ICalendar_Line(out, "UID:" + std::string(uid));
+    Add_ICalendar_Line(out, "DTSTAMP:" + ICalendar_Stamp_Value(stamp));
+    Add_ICalendar_Line(out, "DTSTART;VALUE=DATE:" + ICalendar_Date_Value(date));
+    Add_ICalendar_Line(out, "RRULE:" + ICalendar_Yearly_Rule(date));
+    Add_ICalendar_Line(out, "SUMMARY:" + ICalendar_Summary(entry));
+    if (!entry.Comments.empty()) {
+        Add_ICalendar_Line(out, "DESCRIPTION:" + ICalendar_Text_Value(entry.Comments));
+    }
+    Add_ICalendar_Line(out, std::string(Name_Property) + ":" + ICalendar_Text_Value(entry.Name));
+    Add_ICalendar_Line(out,
+                       std::string(Type_Property) + ":" + ICalendar_Text_Value(entry.Event_Type));
+    Add_ICalendar_Line(out, "TRANSP:TRANSPARENT");
+    Add_ICalendar_Line(out, "END:VEVENT");
+    Add_ICalendar_Line(out, "END:VCALENDAR");
+    return out;
+}
+
+Event_Entry Read_Event_Entry(std::string_view icalendar) {
+    Event_Entry result;
+    int events = 0;
+    bool in_event = false;
+    bool other_component = false;
+    std::optional<ICalendar_Line> start;
+    std::string rule;
+    bool has_rule = false;
+    bool limited = false;  // exceptions, extra dates, an end or a length
+    std::optional<std::string> end;
+    std::optional<std::string> summary;
+    std::optional<std::string> description;
+    std::optional<std::string> name;
+    std::optional<std::string> type;
+    int depth = 0;  // components inside the VEVENT (alarms)
+
+    for (const std::string& text : Unfold_ICalendar_Lines(icalendar)) {
+        const std::optional<ICalendar_Line> line = Parse_ICalendar_Line(text);
+        if (!line) {
+            return result;
+        }
+        const std::string value = Ascii_Upper_Case(line->Value);
+        if (line->Name == "BEGIN") {
+            if (in_event) {
+                ++depth;
+            } else if (value == "VEVENT") {
+                in_event = true;
+                ++events;
+            } else if (value != "VCALENDAR" && value != "VTIMEZONE" && value != "STANDARD" &&
+                       value != "DAYLIGHT") {
+                other_component = true;
+            }
+            continue;
+        }
+        if (line->Name == "END") {
+            if (in_event && depth > 0) {
+                --depth;
+            } else if (in_event && value == "VEVENT") {
+                in_event = false;
+            }
+            continue;
+        }
+        if (!in_event || depth > 0) {
+            continue;
+        }
+        if (line->Name == "UID") {
+            result.Uid = line->Value;
+        } else if (line->Name == "DTSTART") {
+            start = line;
+        } else if (line->Name == "RRULE") {
+            limited = limited || has_rule;
+            rule = line->Value;
+            has_rule = true;
+        } else if (line->Name == "DTEND") {
+            end = line->Value;
+        } else if (line->Name == "DURATION") {
+            limited = limited || Ascii_Upper_Case(line->Value) != "P1D";
+        } else if (line->Name == "RDATE" || line->Name == "EXDATE" ||
+                   line->Name == "RECURRENCE-ID" || line->Name == "EXRULE") {
+            limited = true;
+        } else if (line->Name == "SUMMARY") {
+            summary = Unescape_ICalendar_Text(line->Value);
+        } else if (line->Name == "DESCRIPTION") {
+            description = Unescape_ICalendar_Text(line->Value);
+        } else if (line->Name == Name_Property) {
+            name = Unescape_ICalendar_Text(line->Value);
+        } else if (line->Name == Type_Property) {
+            type = Unescape_ICalendar_Text(line->Value);
+        }
+    }
+    if (events == 0 || in_event || result.Uid.empty() || !start) {
+        return result;
+    }
+    result.Reading = Event_Reading::Not_Yearly_All_Day;
+    const std::optional<Civil_Date> date = Date_Of(start->Value);
+    const std::string value_type = Ascii_Upper_Case(start->Parameter("VALUE"));
+    // All-day events may end the next day; any other end is a longer event.
+    if (end && date) {
+        const auto last = Date_Of(*end);
+        limited = limited || !last ||
+                  Whole_Day(Encode_Date(last->Year, last->Month, last->Day)) !=
+                      Whole_Day(Encode_Date(date->Year, date->Month, date->Day)) + 1;
+    }
+    if (events != 1 || other_component || !date || value_type != "DATE" || !has_rule || limited ||
+        !Is_Plain_Yearly(rule, *date)) {
+        return result;
+    }
+    result.Reading = Event_Reading::Taken;
+
+    TName_And_Event_Data& entry = result.Entry;
+    entry.Orig_Date = Encode_Date(date->Year, date->Month, date->Day);
+    const std::string title = summary.value_or("");
+    // Our own properties hold while the title is still theirs: a title
+    // edited in another calendar wins.
+    TName_And_Event_Data ours;
+    ours.Name = name.value_or("");
+    ours.Event_Type = type.value_or("");
+    if (name && type && Unescape_ICalendar_Text(ICalendar_Summary(ours)) == title) {
+        entry.Name = *name;
+        entry.Event_Type = *type;
+    } else if (type && !type->empty() && title.ends_with(std::string(Possessive) + *type)) {
+        entry.Name = title.substr(0, title.size() - Possessive.size() - type->size());
+        entry.Event_Type = *type;
+    } else if (const std::size_t split = title.rfind(Possessive); split != std::string::npos) {
+        entry.Name = title.substr(0, split);
+        entry.Event_Type = title.substr(split + Possessive.size());
+    } else {
+        entry.Name = title;
+    }
+    entry.Name = Storable(entry.Name);
+    entry.Event_Type = Storable(entry.Event_Type);
+    entry.Comments = Storable(description.value_or(""));
+    if (date->Year == Year_Unknown_Placeholder) {
+        Write_Entry_Attributes(entry, {true, std::nullopt});
+    }
+    return result;
+}
+
+std::string Entry_Event_Content(const TName_And_Event_Data& entry) {
+    // Without the UID and the stamp, the event text is the entry's content.
+    std::string content = Entry_Event(entry, "", std::chrono::sys_seconds{});
+    content += Read_Entry_Attributes(entry).Year_Unknown ? "year-less" : "";
+    return content;
+}
+
+}  // namespace tessaly

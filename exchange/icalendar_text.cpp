@@ -1,0 +1,190 @@
+#include "exchange/icalendar_text.h"
+
+#include <cstdio>
+
+#include "core/text_encoding.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::string_view Line_End = "\r\n";
+constexpr std::size_t Longest_Line = 75;
+
+bool Is_Continuation_Byte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+std::string Upper(std::string_view text) {
+    return Ascii_Upper_Case(text);
+}
+
+}  // namespace
+
+void Add_ICalendar_Line(std::string& out, std::string_view line) {
+    std::size_t room = Longest_Line;
+    while (line.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && Is_Continuation_Byte(line[cut])) {
+            --cut;
+        }
+        out += line.substr(0, cut);
+        out += Line_End;
+        out += ' ';
+        line.remove_prefix(cut);
+        room = Longest_Line - 1;
+    }
+    out += line;
+    out += Line_End;
+}
+
+// Other control characters, which TEXT does not allow, become a blank.
+std::string ICalendar_Text_Value(std::string_view stored) {
+    const std::string text = To_Display_UTF8(stored);
+    std::string value;
+    value.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (c) {
+            case '\\':
+            case ';':
+            case ',':
+                value += '\\';
+                value += c;
+                break;
+            case '\r':
+                if (i + 1 < text.size() && text[i + 1] == '\n') {
+                    ++i;
+                }
+                value += "\\n";
+                break;
+            case '\n':
+                value += "\\n";
+                break;
+            default:
+                value += (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F ? ' ' : c;
+        }
+    }
+    return value;
+}
+
+std::string ICalendar_Summary(const TName_And_Event_Data& entry) {
+    // An entry may lack either part (files written by hand, imports); the
+    // title then shows the part it has.
+    if (entry.Name.empty()) {
+        return ICalendar_Text_Value(entry.Event_Type);
+    }
+    if (entry.Event_Type.empty()) {
+        return ICalendar_Text_Value(entry.Name);
+    }
+    return ICalendar_Text_Value(entry.Name) + "'s " + ICalendar_Text_Value(entry.Event_Type);
+}
+
+std::string ICalendar_Date_Value(const Civil_Date& date) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d%02d%02d", date.Year, date.Month, date.Day);
+    return text;
+}
+
+std::string ICalendar_Stamp_Value(std::chrono::sys_seconds stamp) {
+    using namespace std::chrono;
+    const sys_days day = floor<days>(stamp);
+    const year_month_day date{day};
+    const hh_mm_ss time{stamp - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02u%02uT%02d%02d%02dZ", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
+    return text;
+}
+
+std::string ICalendar_Yearly_Rule(const Civil_Date& date) {
+    return date.Month == 2 && date.Day == 29 ? "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1"
+                                             : "FREQ=YEARLY";
+}
+
+std::vector<std::string> Unfold_ICalendar_Lines(std::string_view text) {
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (!line.empty() && (line.front() == ' ' || line.front() == '\t') && !lines.empty()) {
+            lines.back() += line.substr(1);
+        } else if (!line.empty()) {
+            lines.emplace_back(line);
+        }
+    }
+    return lines;
+}
+
+std::string ICalendar_Line::Parameter(std::string_view upper_case_name) const {
+    for (const auto& [name, value] : Parameters) {
+        if (name == upper_case_name) {
+            return value;
+        }
+    }
+    return {};
+}
+
+std::optional<ICalendar_Line> Parse_ICalendar_Line(std::string_view line) {
+    ICalendar_Line result;
+    std::size_t at = line.find_first_of(";:");
+    if (at == std::string_view::npos || at == 0) {
+        return std::nullopt;
+    }
+    result.Name = Upper(line.substr(0, at));
+    // Parameters: NAME=value or NAME="quoted value", separated by ";"; a
+    // colon inside quotes is not the end.
+    while (line[at] == ';') {
+        const std::size_t equals = line.find('=', at + 1);
+        if (equals == std::string_view::npos) {
+            return std::nullopt;
+        }
+        std::string name = Upper(line.substr(at + 1, equals - at - 1));
+        std::size_t next = equals + 1;
+        std::string value;
+        if (next < line.size() && line[next] == '"') {
+            const std::size_t close = line.find('"', next + 1);
+            if (close == std::string_view::npos) {
+                return std::nullopt;
+            }
+            value = std::string(line.substr(next + 1, close - next - 1));
+            next = close + 1;
+        } else {
+            const std::size_t stop = line.find_first_of(";:", next);
+            if (stop == std::string_view::npos) {
+                return std::nullopt;
+            }
+            value = std::string(line.substr(next, stop - next));
+            next = stop;
+        }
+        if (next >= line.size() || (line[next] != ';' && line[next] != ':')) {
+            return std::nullopt;
+        }
+        result.Parameters.emplace_back(std::move(name), std::move(value));
+        at = next;
+    }
+    result.Value = std::string(line.substr(at + 1));
+    return result;
+}
+
+std::string Unescape_ICalendar_Text(std::string_view value) {
+    std::string text;
+    text.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            const char next = value[++i];
+            text += next == 'n' || next == 'N' ? '\n' : next;
+        } else {
+            text += value[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace tessaly
