@@ -148,25 +148,6 @@ std::string Resolve_Url(std::string_view base, std::string_view href) {
     return origin + path + std::string(href);
 }
 
-std::string Event_Url(std::string_view calendar_url, std::string_view uid) {
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string name;
-    for (const char c : uid) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                           (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
-                           byte == '_' || byte == '~';
-        if (plain) {
-            name += c;
-        } else {
-            name += '%';
-            name += Hex[byte >> 4];
-            name += Hex[byte & 0x0F];
-        }
-    }
-    return With_Slash(calendar_url) + name + ".ics";
-}
-
 Http_Response CalDAV_Client::Send(const std::string& method, const std::string& url,
                                   std::string_view depth, std::string body) {
     Http_Request request;

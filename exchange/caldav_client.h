@@ -83,8 +83,4 @@ private:
 // An href of a reply made absolute against the URL of the request.
 std::string Resolve_Url(std::string_view base, std::string_view href);
 
-// The URL of the event with that UID in the calendar: the UID percent-encoded
-// except for letters, digits and "-._~", with ".ics" after it.
-std::string Event_Url(std::string_view calendar_url, std::string_view uid);
-
 }  // namespace tessaly

@@ -226,6 +226,25 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
     return result;
 }
 
+std::string Event_Url(std::string_view calendar_url, std::string_view uid) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string name;
+    for (const char c : uid) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                           (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
+                           byte == '_' || byte == '~';
+        if (plain) {
+            name += c;
+        } else {
+            name += '%';
+            name += Hex[byte >> 4];
+            name += Hex[byte & 0x0F];
+        }
+    }
+    return std::string(calendar_url) + (calendar_url.ends_with('/') ? "" : "/") + name + ".ics";
+}
+
 std::string Entry_Event_Content(const TName_And_Event_Data& entry) {
     // Without the UID and the stamp, the event text is the entry's content.
     std::string content = Entry_Event(entry, "", std::chrono::sys_seconds{});

@@ -37,6 +37,10 @@ struct Event_Entry {
 // one ("Ann's Birthday").
 Event_Entry Read_Event_Entry(std::string_view icalendar);
 
+// The URL of the event with that UID in the calendar: the UID percent-encoded
+// except for letters, digits and "-._~", with ".ics" after it.
+std::string Event_Url(std::string_view calendar_url, std::string_view uid);
+
 // What an entry holds that its event carries: equal texts mean an unchanged
 // entry, whichever side last wrote it.
 std::string Entry_Event_Content(const TName_And_Event_Data& entry);

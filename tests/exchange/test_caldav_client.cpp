@@ -66,11 +66,6 @@ TEST(CalDAV_Client, ResolvesHrefsAsBrowsersDo) {
     EXPECT_EQ(Resolve_Url("http://h", "/p/"), "http://h/p/");
 }
 
-TEST(CalDAV_Client, EventUrlsCarryTheUidSafely) {
-    EXPECT_EQ(Event_Url("http://h/c", "a-B_9.~"), "http://h/c/a-B_9.~.ics");
-    EXPECT_EQ(Event_Url("http://h/c/", "x/y z@\xC3\xA9"), "http://h/c/x%2Fy%20z%40%C3%A9.ics");
-}
-
 TEST(CalDAV_Client, DiscoveryFollowsTheWellKnownAddressToTheHome) {
     Scripted_Transport server;
     server.Reply(301, {}, {{"location", "/dav/"}});

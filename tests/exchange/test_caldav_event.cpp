@@ -33,6 +33,11 @@ void Expect_Same_Entry(const TName_And_Event_Data& read, const TName_And_Event_D
     EXPECT_EQ(read.Comments, written.Comments);
 }
 
+TEST(CalDAV_Event, EventUrlsCarryTheUidSafely) {
+    EXPECT_EQ(Event_Url("http://h/c", "a-B_9.~"), "http://h/c/a-B_9.~.ics");
+    EXPECT_EQ(Event_Url("http://h/c/", "x/y z@\xC3\xA9"), "http://h/c/x%2Fy%20z%40%C3%A9.ics");
+}
+
 TEST(CalDAV_Event, EveryEntryComesBackAsItWasWritten) {
     const std::vector<test::Entry> entries = {
         {"Åsa Öberg-Ståhlberg " + std::string(40, 'x') + " 日本語🎂", 1984, 5, 17, "Birthday",
