@@ -30,10 +30,22 @@ class Planner {
 public:
     Planner(const std::string& calendar_url,
             const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
-            const std::function<std::string()>& new_uid)
+            const std::function<std::string(const TName_And_Event_Data&)>& new_uid)
         : calendar_url_(calendar_url), decide_(decide), new_uid_(new_uid) {}
 
     Sync_Plan plan;
+
+    // UIDs the list's entries carry are never handed out again.
+    void Use(const std::string& uid) { used_.insert(uid); }
+    std::string Fresh_Uid(const TName_And_Event_Data& entry) {
+        const std::string base = new_uid_(entry);
+        std::string uid = base;
+        for (int copy = 2; used_.contains(uid); ++copy) {
+            uid = base + "-" + std::to_string(copy);
+        }
+        used_.insert(uid);
+        return uid;
+    }
 
     bool Has_Room() const {
         return plan.Entries.size() < static_cast<std::size_t>(Event_Array_Size);
@@ -89,7 +101,7 @@ public:
             }
         } else {
             TName_And_Event_Data mine = local;
-            const std::string mine_uid = new_uid_();
+            const std::string mine_uid = Fresh_Uid(mine);
             Write_Entry_Uid(mine, mine_uid);
             plan.Entries.push_back(mine);
             Put_New(mine_uid, mine);
@@ -123,7 +135,8 @@ public:
 private:
     const std::string& calendar_url_;
     const std::function<Conflict_Choice(const Sync_Conflict&)>& decide_;
-    const std::function<std::string()>& new_uid_;
+    const std::function<std::string(const TName_And_Event_Data&)>& new_uid_;
+    std::set<std::string> used_;
 };
 
 }  // namespace
@@ -144,7 +157,7 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
                     const std::vector<Synced_Event>& state, const std::vector<Remote_Event>& remote,
                     const std::string& calendar_url,
                     const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
-                    const std::function<std::string()>& new_uid) {
+                    const std::function<std::string(const TName_And_Event_Data&)>& new_uid) {
     std::map<std::string, const Synced_Event*> last;
     for (const auto& event : state) {
         last.emplace(event.Uid, &event);
@@ -164,12 +177,17 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
         there.emplace(event.Read.Uid, &event);
     }
 
+    for (const auto& entry : local) {
+        if (const auto uid = Read_Entry_Uid(entry)) {
+            planner.Use(*uid);
+        }
+    }
     std::set<std::string> seen;
     for (TName_And_Event_Data entry : local) {
         std::optional<std::string> uid = Read_Entry_Uid(entry);
         if (!uid || seen.contains(*uid)) {
             // New here, or a copy of another entry: an identity of its own.
-            uid = new_uid();
+            uid = planner.Fresh_Uid(entry);
             if (!Write_Entry_Uid(entry, *uid)) {
                 ++plan.Without_Uid_Room;
                 plan.Entries.push_back(entry);

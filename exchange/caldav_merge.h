@@ -74,11 +74,14 @@ std::string Content_Hash(const TName_And_Event_Data& entry);
 // unchanged on one side means the other side's change wins; changed on both
 // asks `decide` (a run without a window keeps both); identical changes on
 // both sides are no conflict. An entry without a UID (or with one an earlier
-// entry has) gets `new_uid()`.
+// entry has) gets `new_uid(entry)`, with "-2", "-3"... added while another
+// entry of the list has it. A UID that follows from the content lets a sync
+// cut short after its writes, and a second list holding the same entries,
+// meet the events already written instead of doubling them.
 Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
                     const std::vector<Synced_Event>& state, const std::vector<Remote_Event>& remote,
                     const std::string& calendar_url,
                     const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
-                    const std::function<std::string()>& new_uid);
+                    const std::function<std::string(const TName_And_Event_Data&)>& new_uid);
 
 }  // namespace tessaly

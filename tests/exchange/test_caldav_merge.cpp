@@ -51,8 +51,8 @@ struct Decider {
 
 struct Uids {
     int next = 0;
-    std::function<std::string()> Function() {
-        return [this] { return "new-" + std::to_string(++next); };
+    std::function<std::string(const TName_And_Event_Data&)> Function() {
+        return [this](const TName_And_Event_Data&) { return "new-" + std::to_string(++next); };
     }
 };
 
@@ -232,6 +232,22 @@ TEST(CalDAV_Merge, ACopiedEntryGetsAnIdentityOfItsOwn) {
     EXPECT_EQ(Read_Entry_Uid(plan.Entries[1]), "new-1");
     ASSERT_EQ(plan.Puts.size(), 1U);
     EXPECT_EQ(plan.Puts[0].Uid, "new-1");
+}
+
+TEST(CalDAV_Merge, AUidFromTheContentMeetsTheEventAlreadyWritten) {
+    Decider decider;
+    const auto by_name = [](const TName_And_Event_Data& entry) { return entry.Name; };
+    // The last sync wrote Ann and Bo, then stopped before the list was saved.
+    const Sync_Plan plan = Plan_Sync(
+        {Entry("Ann", ""), Entry("Bo", ""), Entry("Ann", "")}, {},
+        {Remote(Entry("Ann", "Ann"), "Ann", "\"1\""), Remote(Entry("Bo", "Bo"), "Bo", "\"2\"")},
+        Calendar, decider.Function(), by_name);
+    EXPECT_EQ(Names(plan), (std::vector<std::string>{"Ann", "Bo", "Ann"}));
+    EXPECT_EQ(Read_Entry_Uid(plan.Entries[2]), "Ann-2");
+    ASSERT_EQ(plan.Puts.size(), 1U) << "only the copy is new";
+    EXPECT_EQ(plan.Puts[0].Uid, "Ann-2");
+    EXPECT_EQ(plan.Kept.size(), 2U);
+    EXPECT_TRUE(decider.asked.empty());
 }
 
 }  // namespace
