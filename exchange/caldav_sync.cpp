@@ -1,0 +1,100 @@
+#include "exchange/caldav_sync.h"
+
+#include <map>
+
+#include "exchange/caldav_event.h"
+
+namespace tessaly {
+
+std::string New_Entry_Uid(const TName_And_Event_Data& entry) {
+    return Content_Hash(entry) + "@tessaly";
+}
+
+Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,
+                      const std::vector<TName_And_Event_Data>& local, const Sync_State& state,
+                      const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
+                      std::chrono::sys_seconds stamp) {
+    const int requests_before = client.Requests_Sent();
+    // Another calendar than last time: nothing of the old state holds.
+    Sync_State base;
+    if (state.Calendar_Url == calendar_url) {
+        base = state;
+    }
+    const CalDAV_Calendar calendar = client.Read_Calendar(calendar_url);
+    const bool unchanged_there = calendar.Sync_Token.empty()
+                                     ? !calendar.Ctag.empty() && calendar.Ctag == base.Ctag
+                                     : calendar.Sync_Token == base.Sync_Token;
+
+    std::vector<Remote_Event> remote;
+    if (unchanged_there) {
+        for (const auto& event : base.Events) {
+            Remote_Event known;
+            known.Url = event.Url;
+            known.Etag = event.Etag;
+            known.Read.Reading = Event_Reading::Taken;
+            known.Read.Uid = event.Uid;
+            remote.push_back(std::move(known));
+        }
+    } else {
+        for (auto& event : client.Read_Events(calendar_url)) {
+            remote.push_back({event.Url, event.Etag, Read_Event_Entry(event.Data)});
+        }
+    }
+
+    const Sync_Plan plan =
+        Plan_Sync(local, base.Events, remote, calendar_url, decide, New_Entry_Uid);
+
+    Sync_Outcome outcome;
+    outcome.State.Calendar_Url = calendar_url;
+    outcome.State.Events = plan.Kept;
+    for (const auto& removal : plan.Deletes) {
+        try {
+            client.Delete_Event(removal.Url, removal.Etag);
+        } catch (const CalDAV_Error& error) {
+            // Gone already is what was wanted.
+            if (error.Failure() != CalDAV_Failure::Not_Found) {
+                throw;
+            }
+        }
+        ++outcome.Deleted_There;
+    }
+    std::vector<std::string> without_etag;
+    std::map<std::string, std::size_t> state_of_url;
+    for (const auto& put : plan.Puts) {
+        const std::string etag =
+            client.Put_Event(put.Url, Entry_Event(put.Entry, put.Uid, stamp), put.Etag);
+        ++outcome.Sent;
+        if (etag.empty()) {
+            without_etag.push_back(put.Url);
+            state_of_url[put.Url] = outcome.State.Events.size();
+        }
+        outcome.State.Events.push_back({put.Uid, put.Url, etag, Content_Hash(put.Entry)});
+    }
+    if (!without_etag.empty()) {
+        for (const auto& event : client.Read_Events(calendar_url, without_etag)) {
+            if (const auto at = state_of_url.find(event.Url); at != state_of_url.end()) {
+                outcome.State.Events[at->second].Etag = event.Etag;
+            }
+        }
+        // An event whose ETag could not be learnt is left out of the state:
+        // the next sync finds it with the same content and takes it as agreed.
+        std::erase_if(outcome.State.Events, [](const auto& event) { return event.Etag.empty(); });
+    }
+    if (plan.Puts.empty() && plan.Deletes.empty()) {
+        outcome.State.Sync_Token = calendar.Sync_Token;
+        outcome.State.Ctag = calendar.Ctag;
+    }
+
+    outcome.Entries = plan.Entries;
+    outcome.List_Changed = plan.List_Changed;
+    outcome.Taken = plan.Taken_From_Server;
+    outcome.Removed_Here = plan.Removed_By_Server;
+    outcome.Conflicts = plan.Conflicts;
+    outcome.Not_Taken = plan.Not_Taken;
+    outcome.No_Room = plan.No_Room;
+    outcome.Without_Uid_Room = plan.Without_Uid_Room;
+    outcome.Requests = client.Requests_Sent() - requests_before;
+    return outcome;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/entry_attributes.h"
+#include "exchange/caldav_event.h"
+#include "exchange/caldav_sync.h"
+#include "exchange/curl_transport.h"
+#include "test_support/radicale_server.h"
+#include "test_support/sample_entries.h"
+
+namespace tessaly {
+namespace {
+
+const auto Stamp = std::chrono::sys_seconds{std::chrono::hours{24 * 20795}};
+
+// One Tessaly folder: its list and its sync state, saved after each sync as
+// the program saves them.
+struct Folder {
+    std::vector<TName_And_Event_Data> list;
+    Sync_State state;
+};
+
+Conflict_Choice Keep_Both(const Sync_Conflict&) {
+    return Conflict_Choice::Keep_Both;
+}
+
+TName_And_Event_Data Entry(const std::string& name, int year, int month, int day,
+                           const std::string& type = "Birthday", const std::string& comments = "") {
+    return test::List_Of({{name, year, month, day, type, comments}}).At(1);
+}
+
+// The lists' contents in one order, without the UIDs' places.
+std::vector<std::string> Contents(const std::vector<TName_And_Event_Data>& list) {
+    std::vector<std::string> contents;
+    for (const auto& entry : list) {
+        contents.push_back(Entry_Event_Content(entry));
+    }
+    std::sort(contents.begin(), contents.end());
+    return contents;
+}
+
+// Sends each request through, after running the hook given for it.
+class Hooked_Transport : public Http_Transport {
+public:
+    explicit Hooked_Transport(Http_Transport& inner) : inner_(inner) {}
+    std::function<void(const Http_Request&)> before;
+    Http_Response Send(const Http_Request& request) override {
+        if (before) {
+            before(request);
+        }
+        return inner_.Send(request);
+    }
+
+private:
+    Http_Transport& inner_;
+};
+
+class CalDAV_Sync : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::Radicale_Server::Available()) {
+            GTEST_SKIP() << test::Radicale_Server::Missing_Reason();
+        }
+        server_ = std::make_unique<test::Radicale_Server>(
+            std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
+        ASSERT_TRUE(server_->Start()) << server_->Failure();
+        Curl_Transport_Options options;
+        options.User = "ann";
+        options.Password = "s3cret";
+        options.Timeout = std::chrono::seconds(20);
+        transport_ = std::make_unique<Curl_Transport>(options);
+        hooked_ = std::make_unique<Hooked_Transport>(*transport_);
+        client_ = std::make_unique<CalDAV_Client>(*hooked_);
+        calendar_ =
+            client_->Make_Calendar(client_->Find_Calendar_Home(server_->Url()), "Tessaly").Url;
+    }
+
+    Sync_Outcome Sync(
+        Folder& folder,
+        const std::function<Conflict_Choice(const Sync_Conflict&)>& decide = Keep_Both) {
+        Sync_Outcome outcome =
+            Run_Sync(*client_, calendar_, folder.list, folder.state, decide, Stamp);
+        folder.list = outcome.Entries;
+        folder.state = outcome.State;
+        return outcome;
+    }
+
+    std::size_t Events_On_Server() { return client_->Read_Events(calendar_, false).size(); }
+
+    std::unique_ptr<test::Radicale_Server> server_;
+    std::unique_ptr<Curl_Transport> transport_;
+    std::unique_ptr<Hooked_Transport> hooked_;
+    std::unique_ptr<CalDAV_Client> client_;
+    std::string calendar_;
+};
+
+TEST_F(CalDAV_Sync, AFullListGoesUpOnceAndANoChangeSyncCostsARequest) {
+    Folder folder;
+    for (int i = 0; i < Event_Array_Size; ++i) {
+        folder.list.push_back(
+            Entry("Person " + std::to_string(i), 1950 + i % 70, 1 + i % 12, 1 + i % 28));
+    }
+    const Sync_Outcome first = Sync(folder);
+    EXPECT_EQ(first.Sent, Event_Array_Size);
+    EXPECT_TRUE(first.List_Changed) << "every entry got its UID";
+    EXPECT_EQ(Events_On_Server(), static_cast<std::size_t>(Event_Array_Size));
+
+    const Sync_Outcome second = Sync(folder);
+    EXPECT_EQ(second.Sent, 0);
+    EXPECT_FALSE(second.List_Changed);
+    EXPECT_EQ(second.Requests, 2) << "the calendar's token, then its events";
+    const Sync_Outcome third = Sync(folder);
+    EXPECT_EQ(third.Requests, 1);
+    EXPECT_EQ(third.Sent, 0);
+}
+
+TEST_F(CalDAV_Sync, TwoFoldersEndWithTheSameListWhateverEachChanged) {
+    Folder a;
+    a.list = {Entry("Ann", 1980, 1, 2), Entry("Bo", 1990, 2, 29, "Birthday", "leap"),
+              Entry("Zoë \xE6\x97\xA5", 1970, 3, 4, "Wedding", "a,b;c\\d\nline"),
+              Entry("Gone", 2000, 5, 6), Entry("Edited in A", 1999, 7, 8)};
+    Folder b;
+    Sync(a);
+    const Sync_Outcome joined = Sync(b);
+    EXPECT_EQ(joined.Taken, 5);
+    EXPECT_EQ(Contents(b.list), Contents(a.list));
+
+    // B adds, edits and deletes; A edits another entry.
+    b.list.push_back(Entry("Added in B", 2001, 9, 10));
+    for (auto& entry : b.list) {
+        if (entry.Name == "Ann") {
+            entry.Comments = "edited in B";
+        }
+    }
+    std::erase_if(b.list, [](const auto& entry) { return entry.Name == "Gone"; });
+    for (auto& entry : a.list) {
+        if (entry.Name == "Edited in A") {
+            entry.Event_Type = "Anniversary";
+        }
+    }
+    Sync(b);
+    const Sync_Outcome in_a = Sync(a);
+    EXPECT_EQ(in_a.Taken, 2);
+    EXPECT_EQ(in_a.Removed_Here, 1);
+    EXPECT_EQ(in_a.Sent, 1);
+    Sync(b);
+    EXPECT_EQ(Contents(a.list), Contents(b.list));
+    EXPECT_EQ(a.list.size(), 5U);
+    EXPECT_EQ(Events_On_Server(), 5U);
+
+    // Both edit the same entry: a sync without a window keeps both.
+    for (auto* folder : {&a, &b}) {
+        for (auto& entry : folder->list) {
+            if (entry.Name == "Bo") {
+                entry.Comments = folder == &a ? "A's word" : "B's word";
+            }
+        }
+    }
+    Sync(a);
+    const Sync_Outcome conflict = Sync(b);
+    EXPECT_EQ(conflict.Conflicts, 1);
+    Sync(a);
+    EXPECT_EQ(Contents(a.list), Contents(b.list));
+    EXPECT_EQ(a.list.size(), 6U);
+}
+
+TEST_F(CalDAV_Sync, AServerGoneMidwayChangesNothingHereAndTheNextSyncFinishes) {
+    Folder folder;
+    for (int i = 0; i < 20; ++i) {
+        folder.list.push_back(Entry("Entry " + std::to_string(i), 1980, 1 + i % 12, 1 + i));
+    }
+    const Folder before = folder;
+    int puts = 0;
+    hooked_->before = [&](const Http_Request& request) {
+        if (request.Method == "PUT" && ++puts == 8) {
+            server_->Kill();
+        }
+    };
+    try {
+        Sync(folder);
+        ADD_FAILURE() << "the sync went through without its server";
+    } catch (const CalDAV_Error& error) {
+        EXPECT_EQ(error.Failure(), CalDAV_Failure::Unreachable) << error.what();
+    }
+    EXPECT_EQ(folder.list, before.list);
+    EXPECT_EQ(folder.state, before.state);
+
+    hooked_->before = nullptr;
+    ASSERT_TRUE(server_->Restart()) << server_->Failure();
+    const Sync_Outcome again = Sync(folder);
+    EXPECT_EQ(again.Sent, 13) << "the seven written before are met, not doubled";
+    EXPECT_EQ(Events_On_Server(), 20U);
+    EXPECT_EQ(Sync(folder).Sent, 0);
+}
+
+TEST_F(CalDAV_Sync, AWriteBetweenOurReadAndOurWriteIsNeverOverwritten) {
+    Folder folder;
+    folder.list = {Entry("Ann", 1980, 1, 2)};
+    Sync(folder);
+    Sync(folder);
+    folder.list[0].Comments = "mine";
+    // Another client edits the event after this sync read it.
+    CalDAV_Client other(*transport_);
+    bool edited = false;
+    hooked_->before = [&](const Http_Request& request) {
+        if (request.Method == "PUT" && !edited) {
+            edited = true;
+            auto events = other.Read_Events(calendar_);
+            TName_And_Event_Data theirs = folder.list[0];
+            theirs.Comments = "theirs";
+            other.Put_Event(events[0].Url,
+                            Entry_Event(theirs, *Read_Entry_Uid(folder.list[0]), Stamp),
+                            events[0].Etag);
+        }
+    };
+    const Folder before = folder;
+    try {
+        Sync(folder);
+        ADD_FAILURE() << "the other client's edit was overwritten";
+    } catch (const CalDAV_Error& error) {
+        EXPECT_EQ(error.Failure(), CalDAV_Failure::Precondition_Failed) << error.what();
+    }
+    EXPECT_EQ(folder.list, before.list);
+    const Sync_Outcome next = Sync(folder);
+    EXPECT_EQ(next.Conflicts, 1);
+    ASSERT_EQ(folder.list.size(), 2U);
+    EXPECT_NE(folder.list[0].Comments, folder.list[1].Comments);
+}
+
+}  // namespace
+}  // namespace tessaly
