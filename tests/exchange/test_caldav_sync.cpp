@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -60,6 +62,20 @@ public:
 private:
     Http_Transport& inner_;
 };
+
+// What a command prints, and whether it ended well.
+std::pair<std::string, bool> Run_Command(const std::string& command) {
+    std::string output;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return {output, false};
+    }
+    std::array<char, 4096> buffer{};
+    while (const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+        output.append(buffer.data(), read);
+    }
+    return {output, ::pclose(pipe) == 0};
+}
 
 class CalDAV_Sync : public ::testing::Test {
 protected:
@@ -231,6 +247,38 @@ TEST_F(CalDAV_Sync, AWriteBetweenOurReadAndOurWriteIsNeverOverwritten) {
     EXPECT_EQ(next.Conflicts, 1);
     ASSERT_EQ(folder.list.size(), 2U);
     EXPECT_NE(folder.list[0].Comments, folder.list[1].Comments);
+}
+
+TEST_F(CalDAV_Sync, AnotherCalendarClientReadsTheListAndAddsToIt) {
+#ifndef TESSALY_SECOND_CLIENT
+    GTEST_SKIP() << "python3-caldav is not installed (apt-get install python3-caldav)";
+#else
+    Folder folder;
+    folder.list = {Entry("Z\xC3\xB6"
+                         "e",
+                         1980, 1, 2, "Birthday", "a,b;c\\d\nline"),
+                   Entry("Leap Lena", 2000, 2, 29)};
+    Sync(folder);
+    const std::string command = "PYTHONIOENCODING=utf-8 " + std::string(TESSALY_SECOND_CLIENT) +
+                                " " + calendar_ + " ann s3cret";
+    const auto [events, read] = Run_Command(command + " read");
+    ASSERT_TRUE(read) << events;
+    EXPECT_EQ(events,
+              "Leap Lena's Birthday|20000229|FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1\n"
+              "Z\xC3\xB6"
+              "e's Birthday|19800102|FREQ=YEARLY\n");
+
+    const auto [output, wrote] =
+        Run_Command(command + " write phone-1 \"Pat's Anniversary\" 19850607");
+    ASSERT_TRUE(wrote) << output;
+    const Sync_Outcome taken = Sync(folder);
+    EXPECT_EQ(taken.Taken, 1);
+    ASSERT_EQ(folder.list.size(), 3U);
+    EXPECT_EQ(folder.list[2].Name, "Pat");
+    EXPECT_EQ(folder.list[2].Event_Type, "Anniversary");
+    EXPECT_EQ(folder.list[2].Orig_Date, Day_Number_Of(1985, 6, 7));
+    EXPECT_EQ(Read_Entry_Uid(folder.list[2]), "phone-1");
+#endif
 }
 
 }  // namespace
