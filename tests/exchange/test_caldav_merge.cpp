@@ -39,7 +39,8 @@ Synced_Event Synced(const TName_And_Event_Data& entry, const std::string& uid,
 
 // Decides every conflict as told, and keeps what it was asked.
 struct Decider {
-    Conflict_Choice choice = Conflict_Choice::Keep_Both;
+    explicit Decider(Conflict_Choice answer = Conflict_Choice::Keep_Both) : choice(answer) {}
+    Conflict_Choice choice;
     std::vector<Sync_Conflict> asked;
     std::function<Conflict_Choice(const Sync_Conflict&)> Function() {
         return [this](const Sync_Conflict& conflict) {
