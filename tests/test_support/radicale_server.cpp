@@ -6,6 +6,9 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <chrono>
 #include <cstdlib>
@@ -116,6 +119,10 @@ bool Radicale_Server::Launch() {
     const std::string log = (folder / "log").string();
     pid_ = ::fork();
     if (pid_ == 0) {
+#ifdef __linux__
+        // A test that crashes takes its server with it.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
         FILE* output = std::freopen(log.c_str(), "a", stdout);
         if (output != nullptr) {
             ::dup2(::fileno(stdout), STDERR_FILENO);
