@@ -11,7 +11,7 @@ import time
 
 import pyatspi
 
-from screen_reader import application, find, start, wait_for, window_named
+from screen_reader import application, find, start, wait_for, window_named, write_list
 
 SOCKET = "tessaly-wayland"
 STORED = {"window_top_posn": "111", "window_left_posn": "222",
@@ -23,12 +23,7 @@ def write_files(folder):
     soon = datetime.date.today() + datetime.timedelta(days=3)
     born = soon.replace(year=soon.year - 30) if (soon.month, soon.day) != (2, 29) \
         else datetime.date(soon.year - 32, 2, 29)
-    day_number = (born - datetime.date(1899, 12, 30)).days
-    mantissa, exponent = ("%.14E" % day_number).split("E")
-    date = " %sE%s%04d" % (mantissa, exponent[0], abs(int(exponent)))
-    lines = ["V1.1", "1", "Ann", date, "Birthday", "", "", "", "", ""]
-    with open(os.path.join(folder, "Tessaly.dat"), "wb") as out:
-        out.write(("\r\n".join(lines) + "\r\n").encode())
+    write_list(folder, [("Ann", born, "Birthday")])
     ini = ["[Tessaly]", "Auto_Display_Coming_Events_Report_CheckBox=1"]
     ini += ["%s=%s" % item for item in STORED.items()]
     with open(os.path.join(folder, "Tessaly.ini"), "wb") as out:
