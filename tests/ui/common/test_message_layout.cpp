@@ -9,8 +9,8 @@
 #include <QTextLayout>
 #include <QTimer>
 
-#include "ui/common/message_boxes.h"
 #include "test_support/wine.h"
+#include "ui/common/message_boxes.h"
 
 namespace tessaly {
 namespace {
