@@ -39,6 +39,18 @@ def stored_values(folder):
     return values
 
 
+def already_running_message():
+    """The window of any Tessaly process that says it runs already."""
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is None or app.name.lower() != "tessaly":
+            continue
+        for window in app:
+            label = None if window is None else find(window, pyatspi.ROLE_LABEL)
+            if label is not None and "already running" in label.name:
+                return window
+    return None
+
+
 def press(button):
     button.queryAction().doAction(0)
 
@@ -76,13 +88,7 @@ def main():
         # A second start cannot raise the window without a token: it says so.
         second = subprocess.Popen([os.path.join(folder, "tessaly")],
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        desktop = pyatspi.Registry.getDesktop(0)
-        message = wait_for("the second start's message", lambda: next(
-            (w for a in desktop if a is not None and a.name.lower() == "tessaly"
-             for w in a if w is not None and w.getRole() != pyatspi.ROLE_FRAME
-             and find(w, pyatspi.ROLE_LABEL) is not None
-             and "already running" in " ".join(
-                 n.name for n in [find(w, pyatspi.ROLE_LABEL)])), None))
+        message = wait_for("the second start's message", already_running_message)
         press(find(message, pyatspi.ROLE_PUSH_BUTTON))
         second.wait(timeout=30)
         if second.returncode != 0:
