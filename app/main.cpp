@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
         case tessaly::Instance_Outcome::Other_Instance_Activated:
             // Without a token a Wayland compositor keeps the running window
             // where it is, minimised perhaps: say where the program is.
-            if (!tessaly::Window_Positions_Known(QGuiApplication::platformName()) &&
+            if (tessaly::Compositor_Places_Windows(QGuiApplication::platformName()) &&
                 !tessaly::Is_Activation_Token(token)) {
                 messages.Show(nullptr, tessaly::Message_Kind::Information,
                               QString::fromUtf8(tessaly::Program_Title),

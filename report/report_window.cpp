@@ -91,7 +91,7 @@ TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       PrinterSetupDialog1(std::make_unique<Print_Dialog_Setup>()),
-      positions_known_(Window_Positions_Known(QGuiApplication::platformName())) {
+      positions_known_(!Compositor_Places_Windows(QGuiApplication::platformName())) {
     setFixedSize(Client_Width, Client_Height);
     setSizeGripEnabled(false);
     QFont face(QStringLiteral("MS Sans Serif"));

@@ -46,7 +46,6 @@ public:
     int Left() const;
     // Whether the platform reports and honours window positions; under
     // Wayland it does not, and Top() and Left() keep what was set.
-    bool Positions_Known() const { return positions_known_; }
     void Set_Positions_Known(bool known) { positions_known_ = known; }
 
     // Replaces the printer set-up question (Qt's print dialog by default).

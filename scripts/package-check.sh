@@ -138,11 +138,10 @@ window=$(timeout 30 xdotool search --sync --onlyvisible --class tessaly | head -
 }
 active is "$window"
 # Data -> Add by keyboard (the File menu by its mnemonic, then across to
-# Data, whose first item is Add); in the dialog, past the five year buttons to
-# the name, then the event type, then OK. Add saves the list at once.
+# Data, whose first item is Add); in the dialog the name has the focus, then
+# Tab to the event type, then OK. Add saves the list at once.
 xdotool key --delay 200 alt+f Right Return
 active not "$window"
-xdotool key --delay 100 Tab Tab Tab Tab Tab
 xdotool type --delay 50 "Juniper Example"
 xdotool key Tab
 xdotool type --delay 50 "Birthday"

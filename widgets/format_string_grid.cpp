@@ -47,14 +47,8 @@ TFormatStringGrid::TFormatStringGrid(QWidget* parent)
     Set_Anchor_And_Current(QPoint(1, 1), QPoint(1, 1));
 
     detail::Install_Grid_Accessibility();
-    connect(this, &TFormatStringGrid::Selection_Changed, this, [this] {
-        if (QAccessible::isActive()) {
-            if (auto* table = dynamic_cast<detail::Grid_Table_Accessible*>(
-                    QAccessible::queryAccessibleInterface(view_))) {
-                table->Announce_Selection();
-            }
-        }
-    });
+    connect(this, &TFormatStringGrid::Selection_Changed, this,
+            [this] { detail::Announce_Grid_Selection(*view_); });
 }
 
 TFormatStringGrid::~TFormatStringGrid() {

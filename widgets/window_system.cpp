@@ -2,20 +2,8 @@
 
 namespace tessaly {
 
-namespace {
-
-bool Is_Wayland(const QString& platform) {
+bool Compositor_Places_Windows(const QString& platform) {
     return platform.startsWith(QLatin1String("wayland"));
-}
-
-}  // namespace
-
-bool Window_Positions_Known(const QString& platform) {
-    return !Is_Wayland(platform);
-}
-
-bool Stays_On_Top_Possible(const QString& platform) {
-    return !Is_Wayland(platform);
 }
 
 }  // namespace tessaly

@@ -4,10 +4,10 @@
 
 namespace tessaly {
 
-// Under Wayland the compositor alone places windows: a program can neither
-// learn nor choose where its windows are, nor keep one above the others.
-// The platform is Qt's platform plugin name.
-bool Window_Positions_Known(const QString& platform);
-bool Stays_On_Top_Possible(const QString& platform);
+// Under Wayland the compositor alone places, stacks and raises windows: a
+// program can neither learn nor choose where its windows are, keep one above
+// the others, or bring one forward without a token from the desktop. The
+// platform is Qt's platform plugin name.
+bool Compositor_Places_Windows(const QString& platform);
 
 }  // namespace tessaly

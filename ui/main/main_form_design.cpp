@@ -221,7 +221,7 @@ void TMainForm1::Create_Menu() {
         add_item(File_Menu, "Always_On_Top_Option", QStringLiteral("Always &On Top"),
                  &TMainForm1::Always_On_Top_OptionClick);
     Always_On_Top_Option->setCheckable(true);
-    if (!Stays_On_Top_Possible(QGuiApplication::platformName())) {
+    if (Compositor_Places_Windows(QGuiApplication::platformName())) {
         // The choice stays stored for the desktops that honour it.
         Always_On_Top_Option->setEnabled(false);
         Always_On_Top_Option->setToolTip(

@@ -300,9 +300,6 @@ void Grid_Table_Accessible::modelChange(QAccessibleTableModelChangeEvent*) {
 }
 
 void Grid_Table_Accessible::Announce_Selection() {
-    if (!QAccessible::isActive()) {
-        return;
-    }
     QAccessibleEvent within(&view_, QAccessible::SelectionWithin);
     QAccessible::updateAccessibility(&within);
     // Each cell that came into or left the selection reports its new state,
@@ -332,6 +329,16 @@ void Grid_Table_Accessible::Announce_Selection() {
         QAccessibleEvent focus(&view_, QAccessible::Focus);
         focus.setChild(Child_Index(row, grid_.Col()));
         QAccessible::updateAccessibility(&focus);
+    }
+}
+
+void Announce_Grid_Selection(Grid_View& view) {
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    if (auto* table =
+            dynamic_cast<Grid_Table_Accessible*>(QAccessible::queryAccessibleInterface(&view))) {
+        table->Announce_Selection();
     }
 }
 

@@ -80,4 +80,8 @@ private:
 // Makes the grid's view read as the table above, once per program.
 void Install_Grid_Accessibility();
 
+// Tells a screen reader, if one listens, where the selection and the
+// current cell of the view's grid are now.
+void Announce_Grid_Selection(Grid_View& view);
+
 }  // namespace tessaly::detail

@@ -61,12 +61,7 @@ void Grid_View::updateGeometries() {
 void Grid_View::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
     viewport()->update();
-    if (QAccessible::isActive()) {
-        if (auto* table =
-                dynamic_cast<Grid_Table_Accessible*>(QAccessible::queryAccessibleInterface(this))) {
-            table->Announce_Selection();
-        }
-    }
+    Announce_Grid_Selection(*this);
 }
 
 void Grid_View::focusOutEvent(QFocusEvent* event) {

@@ -10,15 +10,9 @@ import time
 import pyatspi
 
 from screen_reader import (application, find, keys, screenshot, start, type_text, wait_for,
-                           window_named)
+                           window_named, write_list)
 
 CHOSEN = datetime.date(1987, 3, 14)
-
-
-def write_list(folder):
-    lines = ["V1.1", "1", "Bob", " 3.30000000000000E+0004", "Anniversary", "", "", "", "", ""]
-    with open(os.path.join(folder, "Tessaly.dat"), "wb") as out:
-        out.write(("\r\n".join(lines) + "\r\n").encode())
 
 
 def grid_rows(window):
@@ -63,7 +57,7 @@ def choose_date(date):
 def main():
     folder = os.path.join(os.environ["TESSALY_WORK"], "program")
     os.makedirs(folder)
-    write_list(folder)
+    write_list(folder, [("Bob", datetime.date(1990, 5, 7), "Anniversary")])
     process = start(os.environ["TESSALY_EXECUTABLE"], folder)
     failures = []
     try:

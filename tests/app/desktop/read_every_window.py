@@ -2,6 +2,7 @@
 operate has a name, the grid reads as a table with its titles as column
 headers, and a selected row is reported selected."""
 
+import datetime
 import os
 import sys
 import time
@@ -10,11 +11,11 @@ import pyatspi
 from gi.repository import GLib
 
 from screen_reader import (application, click, describe, find, interactive_objects, keys,
-                           start, unnamed, wait_for, window_named)
+                           start, unnamed, wait_for, window_named, write_list)
 
-ENTRIES = [("Ann Lee", "3.58400000000000E+0004", "Birthday"),
-           ("Bob & Co", "3.30000000000000E+0004", "Anniversary"),
-           ("Cy", "4.00000000000000E+0004", "Other")]
+ENTRIES = [("Ann Lee", datetime.date(1998, 2, 14), "Birthday"),
+           ("Bob & Co", datetime.date(1990, 5, 7), "Anniversary"),
+           ("Cy", datetime.date(2009, 7, 6), "Other")]
 # The grid lists them by name.
 ENTRIES_SORTED = sorted(name for name, _, _ in ENTRIES)
 TITLES = ["Name", "Orig. Date", "Next Event", "Days Left", "Age Next", "Event Type", " Comments"]
@@ -40,18 +41,10 @@ def listen(event_types, action, seconds=2.0):
     return heard
 
 
-def write_list(folder):
-    lines = ["V1.1", str(len(ENTRIES))]
-    for name, date, kind in ENTRIES:
-        lines += [name, " " + date, kind, "", "", "", "", ""]
-    with open(os.path.join(folder, "Tessaly.dat"), "wb") as out:
-        out.write(("\r\n".join(lines) + "\r\n").encode())
-
-
 def main():
     folder = os.path.join(os.environ["TESSALY_WORK"], "program")
     os.makedirs(folder)
-    write_list(folder)
+    write_list(folder, ENTRIES)
     process = start(os.environ["TESSALY_EXECUTABLE"], folder)
     failures = []
     counts = {}

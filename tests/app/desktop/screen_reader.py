@@ -4,6 +4,7 @@ Shared by the desktop scenarios: finding the program, walking its tree,
 listing what can be used but has no name, and clicking or typing as a user.
 """
 
+import datetime
 import os
 import subprocess
 import time
@@ -116,6 +117,22 @@ def keys(*names):
 
 def type_text(text):
     xdotool("type", "--delay", "40", text)
+
+
+def stored_date(date):
+    """A date as the data file holds it: days since 30 December 1899."""
+    days = (date - datetime.date(1899, 12, 30)).days
+    mantissa, exponent = ("%.14E" % days).split("E")
+    return " %sE%s%04d" % (mantissa, exponent[0], abs(int(exponent)))
+
+
+def write_list(folder, entries):
+    """Tessaly.dat with the (name, date, event type) entries."""
+    lines = ["V1.1", str(len(entries))]
+    for name, date, kind in entries:
+        lines += [name, stored_date(date), kind, "", "", "", "", ""]
+    with open(os.path.join(folder, "Tessaly.dat"), "wb") as out:
+        out.write(("\r\n".join(lines) + "\r\n").encode())
 
 
 def start(executable, folder):

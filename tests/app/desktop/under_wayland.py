@@ -11,7 +11,7 @@ import time
 
 import pyatspi
 
-from screen_reader import application, find, start, wait_for, window_named
+from screen_reader import application, find, start, wait_for, window_named, write_list
 
 SOCKET = "tessaly-wayland"
 STORED = {"window_top_posn": "111", "window_left_posn": "222",
@@ -23,12 +23,7 @@ def write_files(folder):
     soon = datetime.date.today() + datetime.timedelta(days=3)
     born = soon.replace(year=soon.year - 30) if (soon.month, soon.day) != (2, 29) \
         else datetime.date(soon.year - 32, 2, 29)
-    day_number = (born - datetime.date(1899, 12, 30)).days
-    mantissa, exponent = ("%.14E" % day_number).split("E")
-    date = " %sE%s%04d" % (mantissa, exponent[0], abs(int(exponent)))
-    lines = ["V1.1", "1", "Ann", date, "Birthday", "", "", "", "", ""]
-    with open(os.path.join(folder, "Tessaly.dat"), "wb") as out:
-        out.write(("\r\n".join(lines) + "\r\n").encode())
+    write_list(folder, [("Ann", born, "Birthday")])
     ini = ["[Tessaly]", "Auto_Display_Coming_Events_Report_CheckBox=1"]
     ini += ["%s=%s" % item for item in STORED.items()]
     with open(os.path.join(folder, "Tessaly.ini"), "wb") as out:
@@ -42,6 +37,18 @@ def stored_values(folder):
             key, _, value = line.partition("=")
             values[key.strip()] = value.strip()
     return values
+
+
+def already_running_message():
+    """The window of any Tessaly process that says it runs already."""
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is None or app.name.lower() != "tessaly":
+            continue
+        for window in app:
+            label = None if window is None else find(window, pyatspi.ROLE_LABEL)
+            if label is not None and "already running" in label.name:
+                return window
+    return None
 
 
 def press(button):
@@ -81,13 +88,7 @@ def main():
         # A second start cannot raise the window without a token: it says so.
         second = subprocess.Popen([os.path.join(folder, "tessaly")],
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        desktop = pyatspi.Registry.getDesktop(0)
-        message = wait_for("the second start's message", lambda: next(
-            (w for a in desktop if a is not None and a.name.lower() == "tessaly"
-             for w in a if w is not None and w.getRole() != pyatspi.ROLE_FRAME
-             and find(w, pyatspi.ROLE_LABEL) is not None
-             and "already running" in " ".join(
-                 n.name for n in [find(w, pyatspi.ROLE_LABEL)])), None))
+        message = wait_for("the second start's message", already_running_message)
         press(find(message, pyatspi.ROLE_PUSH_BUTTON))
         second.wait(timeout=30)
         if second.returncode != 0:

@@ -8,6 +8,7 @@
 #include <QSpinBox>
 
 #include "test_support/scripted_message_boxes.h"
+#include "test_support/wine.h"
 #include "ui/common/clock.h"
 #include "ui/dialogs/add_modify_form.h"
 #include "ui/dialogs/entry_attribute_controls.h"
@@ -29,8 +30,11 @@ TEST_F(Entry_Attribute_Controls_Test, SitBesideTheCalendarWithoutMovingOrCoverin
     EXPECT_EQ(form.size(), QSize(426, 418));
     EXPECT_EQ(form.MonthCalendar1->geometry(), QRect(100, 46, 211, 193));
     EXPECT_EQ(Controls().Year_Not_Known_CheckBox->text(), "Year not\n&known");
-    EXPECT_GE(Controls().Year_Not_Known_CheckBox->width(),
-              Controls().Year_Not_Known_CheckBox->sizeHint().width());
+    // Text is measured on Linux and Windows only: Wine's metrics differ.
+    if (!test::Running_Under_Wine()) {
+        EXPECT_GE(Controls().Year_Not_Known_CheckBox->width(),
+                  Controls().Year_Not_Known_CheckBox->sizeHint().width());
+    }
     const QWidget* added[] = {Controls().Year_Not_Known_CheckBox, Controls().Own_Lead_Label,
                               Controls().Own_Lead_SpinEdit};
     const QWidget* design[] = {form.Back_5_Years_BitBtn, form.Forward_5_Years_BitBtn,
