@@ -7,6 +7,7 @@
 #include "desktop/link_opener.h"
 #include "desktop/memory_status.h"
 #include "desktop/regional_date_format.h"
+#include "desktop/secret_store.h"
 #include "desktop/shell_folders.h"
 #include "desktop/startup_show.h"
 #include "desktop/text_editor.h"
@@ -25,8 +26,12 @@ struct Platform_Services {
     std::unique_ptr<Startup_Show> Startup;
     std::unique_ptr<Memory_Status> Memory;
     std::unique_ptr<Regional_Date_Format> Region;
+    std::unique_ptr<Secret_Store> Secrets;
 };
 
 Platform_Services Make_Platform_Services();
+
+// The secret store alone, for the tools that need no other service.
+std::unique_ptr<Secret_Store> Make_Secret_Store();
 
 }  // namespace tessaly

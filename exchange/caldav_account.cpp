@@ -1,0 +1,39 @@
+#include "exchange/caldav_account.h"
+
+namespace tessaly {
+
+CalDAV_Account Read_CalDAV_Account(const Profile_File& file) {
+    const auto read = [&file](const char* key) {
+        return file.Read_String(Calendar_Sync_Section, key).value_or(std::string());
+    };
+    CalDAV_Account account;
+    account.Server = read(calendar_sync_keys::Server_Key);
+    account.User = read(calendar_sync_keys::User_Key);
+    account.Calendar_Url = read(calendar_sync_keys::Calendar_Key);
+    account.Password_Command = read(calendar_sync_keys::Password_Command_Key);
+    return account;
+}
+
+void Write_CalDAV_Account(Profile_File& file, const CalDAV_Account& account) {
+    file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Server_Key, account.Server);
+    file.Write_String(Calendar_Sync_Section, calendar_sync_keys::User_Key, account.User);
+    file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Calendar_Key,
+                      account.Calendar_Url);
+    file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Password_Command_Key,
+                      account.Password_Command);
+}
+
+std::string Account_Calendar_Url(CalDAV_Client& client, const CalDAV_Account& account) {
+    if (!account.Calendar_Url.empty()) {
+        return account.Calendar_Url;
+    }
+    const std::string home = client.Find_Calendar_Home(account.Server);
+    for (const auto& calendar : client.List_Calendars(home)) {
+        if (calendar.Takes_Events && calendar.Display_Name == Default_Calendar_Name) {
+            return calendar.Url;
+        }
+    }
+    return client.Make_Calendar(home, Default_Calendar_Name).Url;
+}
+
+}  // namespace tessaly

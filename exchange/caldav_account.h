@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/profile_file.h"
+#include "exchange/caldav_client.h"
+
+namespace tessaly {
+
+// The calendar account's section of the settings file. The password is not
+// among its keys: it lives in the desktop's secret store, or a command the
+// user names prints it.
+inline constexpr const char* Calendar_Sync_Section = "Calendar Sync";
+inline constexpr const char* Default_Calendar_Name = "Tessaly";
+
+namespace calendar_sync_keys {
+inline constexpr const char* Server_Key = "Server";
+inline constexpr const char* User_Key = "User";
+inline constexpr const char* Calendar_Key = "Calendar";
+inline constexpr const char* Password_Command_Key = "Password_Command";
+}  // namespace calendar_sync_keys
+
+struct CalDAV_Account {
+    // The address the user knows; discovery finds the calendars from it.
+    std::string Server;
+    std::string User;
+    // The chosen calendar's URL; empty means the one named "Tessaly" in the
+    // calendar home, made where the server has none.
+    std::string Calendar_Url;
+    // For scripts: a command whose output's first line is the password.
+    // Empty means the secret store.
+    std::string Password_Command;
+
+    // An account is set once it has an address and a user.
+    bool Is_Set() const { return !Server.empty() && !User.empty(); }
+    bool operator==(const CalDAV_Account&) const = default;
+};
+
+CalDAV_Account Read_CalDAV_Account(const Profile_File& file);
+// Writes every key; an account with an empty address is written empty, which
+// reads as no account.
+void Write_CalDAV_Account(Profile_File& file, const CalDAV_Account& account);
+
+// The calendar the account syncs with: the chosen one, or the one named
+// "Tessaly" in the home found from the address (the first that takes
+// events), made there when missing.
+std::string Account_Calendar_Url(CalDAV_Client& client, const CalDAV_Account& account);
+
+}  // namespace tessaly
