@@ -122,8 +122,13 @@ int main(int argc, char** argv) {
     tessaly::System_Clock clock;
     tessaly::Qt_File_Dialogs dialogs;
     const tessaly::Platform_Services platform = tessaly::Make_Platform_Services();
-    tessaly::TMainForm1 MainForm1(
-        tessaly::Platform_Window_Services(platform, clock, messages, dialogs, executable, folders));
+    tessaly::System_Calendar_Connection calendar_server;
+    tessaly::Qt_Calendar_Prompts calendar_questions(
+        calendar_server, *platform.Secrets,
+        tessaly::Make_Strftime_Formatter(platform.Region->Short_Date_Pattern()));
+    tessaly::TMainForm1 MainForm1(tessaly::Platform_Window_Services(
+        platform, clock, messages, dialogs, calendar_server, calendar_questions, executable,
+        folders));
     QObject::connect(&instance, &tessaly::Single_Instance::Activation_Requested, &MainForm1,
                      [&MainForm1](const QString& activation_token) {
                          tessaly::Bring_To_Front(MainForm1, activation_token);

@@ -45,8 +45,11 @@ int Probe(int argc, char** argv, const std::filesystem::path& folder) {
     tessaly::Qt_Message_Boxes messages;
     tessaly::Qt_File_Dialogs dialogs;
     const tessaly::Platform_Services platform = tessaly::Make_Platform_Services();
+    tessaly::System_Calendar_Connection calendar_server;
+    tessaly::Qt_Calendar_Prompts calendar_questions(calendar_server, *platform.Secrets, {});
     tessaly::TMainForm1 window(tessaly::Platform_Window_Services(
-        platform, clock, messages, dialogs, folder / "tessaly", tessaly::Portable_Folders(folder)));
+        platform, clock, messages, dialogs, calendar_server, calendar_questions, folder / "tessaly",
+        tessaly::Portable_Folders(folder)));
     First_Paint_Watcher watcher;
     window.installEventFilter(&watcher);
     window.show();

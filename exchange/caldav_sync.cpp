@@ -15,9 +15,12 @@ Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,
                       const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
                       std::chrono::sys_seconds stamp) {
     const int requests_before = client.Requests_Sent();
-    // Another calendar than last time: nothing of the old state holds.
+    // Another calendar than last time: nothing of the old state holds. Nor
+    // does it for an empty list: a data file lost or made anew would
+    // otherwise delete every event of the calendar. The list takes them
+    // instead.
     Sync_State base;
-    if (state.Calendar_Url == calendar_url) {
+    if (state.Calendar_Url == calendar_url && !local.empty()) {
         base = state;
     }
     const CalDAV_Calendar calendar = client.Read_Calendar(calendar_url);

@@ -35,6 +35,9 @@ struct Sync_Outcome {
 // again by the next sync, which finds the same content there and takes it
 // as agreed. Writes are made only under the ETag read in this sync.
 //
+// An empty list starts afresh and takes the calendar's events: it never
+// deletes them all.
+//
 // A server whose sync token (or ctag) is the one the state kept costs one
 // request when nothing changed in the list. The token is kept only after a
 // sync that wrote nothing, so that a write by another client between this

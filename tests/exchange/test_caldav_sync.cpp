@@ -186,6 +186,27 @@ TEST_F(CalDAV_Sync, TwoFoldersEndWithTheSameListWhateverEachChanged) {
     EXPECT_EQ(a.list.size(), 6U);
 }
 
+TEST_F(CalDAV_Sync, AnEmptiedListTakesTheCalendarInsteadOfDeletingIt) {
+    Folder folder;
+    folder.list = {Entry("Ann", 1980, 1, 2), Entry("Bo", 1990, 2, 29)};
+    Sync(folder);
+    const std::vector<TName_And_Event_Data> synced = folder.list;
+
+    // The data file lost: the window starts with an empty list and the old
+    // state beside it.
+    folder.list.clear();
+    const Sync_Outcome outcome = Sync(folder);
+    EXPECT_EQ(outcome.Deleted_There, 0);
+    EXPECT_EQ(outcome.Taken, 2);
+    EXPECT_EQ(Contents(folder.list), Contents(synced));
+    EXPECT_EQ(Events_On_Server(), 2U);
+
+    // One entry deleted of several still reaches the server.
+    folder.list.pop_back();
+    EXPECT_EQ(Sync(folder).Deleted_There, 1);
+    EXPECT_EQ(Events_On_Server(), 1U);
+}
+
 TEST_F(CalDAV_Sync, AServerGoneMidwayChangesNothingHereAndTheNextSyncFinishes) {
     Folder folder;
     for (int i = 0; i < 20; ++i) {

@@ -7,9 +7,11 @@
 #include "desktop/fake/fake_link_opener.h"
 #include "desktop/fake/fake_memory_status.h"
 #include "desktop/fake/fake_regional_date_format.h"
+#include "desktop/fake/fake_secret_store.h"
 #include "desktop/fake/fake_shell_folders.h"
 #include "desktop/fake/fake_startup_show.h"
 #include "desktop/fake/fake_text_editor.h"
+#include "test_support/fake_calendar.h"
 #include "ui/main/main_form.h"
 
 namespace tessaly::test {
@@ -31,6 +33,9 @@ struct Fake_Desktop {
             .Region = region,
             .Links = links,
             .Memory = memory,
+            .Secrets = secrets,
+            .Calendar_Server = calendar_server,
+            .Calendar_Questions = calendar_questions,
             .Executable_Path = executable,
             .Folders = Portable_Folders(executable.parent_path()),
         };
@@ -45,6 +50,9 @@ struct Fake_Desktop {
     Fake_Regional_Date_Format region;
     Fake_Link_Opener links;
     Fake_Memory_Status memory;
+    Fake_Secret_Store secrets;
+    Fake_Calendar_Connection calendar_server;
+    Scripted_Calendar_Prompts calendar_questions;
 };
 
 }  // namespace tessaly::test

@@ -25,6 +25,7 @@
 #include "ui/common/message_layout.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/add_modify_form.h"
+#include "ui/main/calendar_sync.h"
 #include "ui/main/button_glyphs.h"
 #include "ui/main/font_followers.h"
 #include "ui/main/main_form_messages.h"
@@ -54,6 +55,7 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
     Birthday_And_Date_Report_Form = new TBirthday_And_Date_Report_Form(this);
     AboutBox = new TAboutBox(services_.Links, services_.Memory, services_.Executable_Path, this);
     Add_Modify_Form = new TAdd_Modify_Form(services_.Time, services_.Messages, short_date_, this);
+    Set_Up_Calendar_Sync();
 }
 
 TMainForm1::~TMainForm1() = default;
@@ -133,6 +135,7 @@ void TMainForm1::FormShow() {
         Apply_Startup_Show_Command();
     }
     Change_Of_Date_Check_Timer->start();
+    Start_Calendar_Sync();
     starting_up_ = false;
     if (termination_pending_) {
         Quit_When_Loop_Runs();
@@ -197,6 +200,9 @@ void TMainForm1::closeEvent(QCloseEvent* event) {
     if (can_close) {
         Change_Of_Date_Check_Timer->stop();
         Hide_Mainform1_Timer->stop();
+        // A sync near its end may finish its writes on the server; its
+        // outcome no longer reaches the list, and the next sync meets them.
+        Calendar_Syncer->Wait_For_End(std::chrono::seconds(5));
     }
 }
 

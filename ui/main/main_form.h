@@ -15,6 +15,7 @@
 #include "core/main_settings.h"
 #include "core/program_folders.h"
 #include "core/short_date.h"
+#include "exchange/caldav_account.h"
 #include "ui/common/file_dialogs.h"
 #include "ui/main/exchange_folders.h"
 
@@ -31,6 +32,11 @@ class QTimer;
 namespace tessaly {
 
 class Auto_Start_Entries;
+class Calendar_Connection;
+class Calendar_Prompts;
+class Calendar_Sync;
+struct Calendar_Sync_Report;
+class Secret_Store;
 class Clock;
 class File_Dialogs;
 class File_Routines;
@@ -66,6 +72,10 @@ struct Main_Form_Services {
     // The About box's links and its free-memory figure.
     Link_Opener& Links;
     Memory_Status& Memory;
+    // The calendar account's password, the server, and the sync's questions.
+    Secret_Store& Secrets;
+    Calendar_Connection& Calendar_Server;
+    Calendar_Prompts& Calendar_Questions;
     // Auto-run and the shortcuts start it; the readme is named after it.
     std::filesystem::path Executable_Path;
     // Where the data, settings and text files live.
@@ -170,6 +180,8 @@ public:
     void Import_From_CSV_Menu_OptionClick();
     void Export_To_CSV_Menu_OptionClick();
     void Export_To_ICalendar_Menu_OptionClick();
+    void Sync_Calendar_Menu_OptionClick();
+    void Calendar_Account_Menu_OptionClick();
     void View_Readme_file_OptionClick();
     void View_Shareware_Catalog_OptionClick();
     void AboutOptionClick();
@@ -222,6 +234,8 @@ public:
     QAction* Import_From_CSV_Menu_Option;
     QAction* Export_To_CSV_Menu_Option;
     QAction* Export_To_ICalendar_Menu_Option;
+    QAction* Sync_Calendar_Menu_Option;
+    QAction* Calendar_Account_Menu_Option;
     QMenu* Help_Menu;
     QAction* View_Readme_file_Option;
     QAction* View_Shareware_Catalog_Option;
@@ -232,6 +246,8 @@ public:
     TBirthday_And_Date_Report_Form* Birthday_And_Date_Report_Form;
     TAboutBox* AboutBox;
     TAdd_Modify_Form* Add_Modify_Form;
+    // The list's sync with a calendar server, when an account is set.
+    Calendar_Sync* Calendar_Syncer;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -272,6 +288,15 @@ private:
                      const File_Filter& filter, const QString& suffix,
                      const std::function<std::string()>& bytes);
 
+    // The calendar sync: set up with the window, started at start-up and
+    // after each save while an account is set.
+    void Set_Up_Calendar_Sync();
+    void Start_Calendar_Sync();
+    bool Take_Synced_Entries(const std::vector<TName_And_Event_Data>& entries);
+    void Keep_Calendar_Account(const CalDAV_Account& account);
+    void Calendar_Sync_Finished(const Calendar_Sync_Report& report);
+    void Show_Sync_Status(const QString& text);
+
     Main_Form_Services services_;
     // The outer frame as the settings hold it, and as it was given to the
     // window after fitting it onto a screen: while the window keeps the
@@ -295,6 +320,10 @@ private:
     int refresh_count_ = 0;
     bool starting_up_ = false;
     bool termination_pending_ = false;
+    // A sync asked for by the menu reports a failure in a message; the
+    // automatic ones only in the status line.
+    bool sync_asked_by_user_ = false;
+    bool sync_failure_shown_ = false;
     int refresh_depth_ = 0;
     // Kept from start-up for the forms that come later.
     Main_Settings settings_;

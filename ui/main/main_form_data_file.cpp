@@ -63,11 +63,12 @@ void TMainForm1::Save_Data_To_File_ButtonClick(bool closing) {
 bool TMainForm1::Save_After_Change() {
     try {
         Save_Data_To_File_ButtonClick();
-        return true;
     } catch (const std::exception& error) {
         Show_Error(services_.Messages, this, Failure_Sentence(error));
         return false;
     }
+    Start_Calendar_Sync();
+    return true;
 }
 
 void TMainForm1::Save_Before_Termination() {

@@ -1,5 +1,6 @@
 // The main window's controls and menu, built from the design's tables.
 #include <QAction>
+#include <QKeySequence>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -304,6 +305,14 @@ void TMainForm1::Create_Menu() {
     Export_To_ICalendar_Menu_Option = add_item(Data_Menu, "Export_To_ICalendar_Menu_Option",
                                                QStringLiteral("Export to iCa&lendar..."),
                                                &TMainForm1::Export_To_ICalendar_Menu_OptionClick);
+    add_separator(Data_Menu);
+    Sync_Calendar_Menu_Option = add_item(Data_Menu, "Sync_Calendar_Menu_Option",
+                                         QStringLiteral("Sync with Calendar Ser&ver"),
+                                         &TMainForm1::Sync_Calendar_Menu_OptionClick);
+    Sync_Calendar_Menu_Option->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    Calendar_Account_Menu_Option = add_item(Data_Menu, "Calendar_Account_Menu_Option",
+                                            QStringLiteral("Calendar Acc&ount..."),
+                                            &TMainForm1::Calendar_Account_Menu_OptionClick);
 
     Help_Menu = add_menu("Help_Menu", "&Help");
     View_Readme_file_Option =

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "desktop/platform_services.h"
+#include "ui/dialogs/calendar_prompts.h"
 #include "ui/main/main_form.h"
 
 namespace tessaly {
@@ -12,6 +13,8 @@ namespace tessaly {
 // the clock and dialogs the caller made.
 inline Main_Form_Services Platform_Window_Services(const Platform_Services& platform, Clock& time,
                                                    Message_Boxes& messages, File_Dialogs& dialogs,
+                                                   Calendar_Connection& calendar_server,
+                                                   Calendar_Prompts& calendar_questions,
                                                    std::filesystem::path executable,
                                                    Program_Folders folders) {
     return Main_Form_Services{
@@ -26,6 +29,9 @@ inline Main_Form_Services Platform_Window_Services(const Platform_Services& plat
         .Region = *platform.Region,
         .Links = *platform.Links,
         .Memory = *platform.Memory,
+        .Secrets = *platform.Secrets,
+        .Calendar_Server = calendar_server,
+        .Calendar_Questions = calendar_questions,
         .Executable_Path = std::move(executable),
         .Folders = std::move(folders),
     };

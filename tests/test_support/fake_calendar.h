@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/dialogs/calendar_prompts.h"
+
+namespace tessaly::test {
+
+// The system's connection, counted; or one that fails as an unreachable
+// server does. Used from the sync's own thread.
+class Fake_Calendar_Connection final : public Calendar_Connection {
+public:
+    std::unique_ptr<Http_Transport> Connect(const std::string& user,
+                                            const std::string& password) override {
+        ++connections;
+        last_password = password;
+        return real_.Connect(user, password);
+    }
+
+    std::atomic<int> connections = 0;
+    std::string last_password;
+
+private:
+    System_Calendar_Connection real_;
+};
+
+// Answers the account form and the conflicts from queues, and records what
+// was asked. With the queues empty it cancels the form and keeps both.
+class Scripted_Calendar_Prompts final : public Calendar_Prompts {
+public:
+    std::optional<Account_Answer> Ask_Account(QWidget*, const CalDAV_Account& account) override {
+        asked_accounts.push_back(account);
+        if (account_answers.empty()) {
+            return std::nullopt;
+        }
+        const Account_Answer answer = account_answers.front();
+        account_answers.pop_front();
+        return answer;
+    }
+
+    Conflict_Choice Ask_Conflict(QWidget*, const Sync_Conflict& conflict) override {
+        asked_conflicts.push_back(conflict);
+        if (conflict_answers.empty()) {
+            return Conflict_Choice::Keep_Both;
+        }
+        const Conflict_Choice choice = conflict_answers.front();
+        conflict_answers.pop_front();
+        return choice;
+    }
+
+    std::vector<CalDAV_Account> asked_accounts;
+    std::deque<Account_Answer> account_answers;
+    std::vector<Sync_Conflict> asked_conflicts;
+    std::deque<Conflict_Choice> conflict_answers;
+};
+
+}  // namespace tessaly::test

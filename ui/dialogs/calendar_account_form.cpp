@@ -1,0 +1,202 @@
+#include "ui/dialogs/calendar_account_form.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "ui/common/text.h"
+#include "ui/dialogs/calendar_prompts.h"
+
+namespace tessaly {
+
+namespace {
+
+QString Default_Calendar_Text() {
+    return QStringLiteral("Tessaly (made where the server has none)");
+}
+
+}  // namespace
+
+// A search outlives the form when the form closes first: it then reports
+// to nobody.
+struct TCalendar_Account_Form::Search {
+    std::mutex Mutex;
+    TCalendar_Account_Form* Owner = nullptr;
+};
+
+TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
+                                               const CalDAV_Account& account,
+                                               Kept_Password kept_password, QWidget* parent)
+    : QDialog(parent),
+      connection_(connection), kept_password_(std::move(kept_password)) {
+    setObjectName(QStringLiteral("Calendar_Account_Form"));
+    setWindowTitle(QStringLiteral("Calendar Account"));
+
+    Address_Edit = new QLineEdit(From_File_Text(account.Server), this);
+    Address_Edit->setObjectName(QStringLiteral("Address_Edit"));
+    Address_Edit->setPlaceholderText(QStringLiteral("https://cloud.example.org/remote.php/dav"));
+    Address_Edit->setMinimumWidth(Address_Edit->fontMetrics().averageCharWidth() * 44);
+    User_Edit = new QLineEdit(From_File_Text(account.User), this);
+    User_Edit->setObjectName(QStringLiteral("User_Edit"));
+    Password_Edit = new QLineEdit(this);
+    Password_Edit->setObjectName(QStringLiteral("Password_Edit"));
+    Password_Edit->setEchoMode(QLineEdit::Password);
+    if (account.Is_Set() && kept_password_ && !kept_password_(account).empty()) {
+        Password_Edit->setPlaceholderText(QStringLiteral("kept in the secret store"));
+    }
+
+    Calendar_ComboBox = new QComboBox(this);
+    Calendar_ComboBox->setObjectName(QStringLiteral("Calendar_ComboBox"));
+    Calendar_ComboBox->addItem(Default_Calendar_Text(), QString());
+    if (!account.Calendar_Url.empty()) {
+        const QString url = From_File_Text(account.Calendar_Url);
+        Calendar_ComboBox->addItem(url, url);
+        Calendar_ComboBox->setCurrentIndex(1);
+    }
+    Find_Calendars_Button = new QPushButton(QStringLiteral("&Find Calendars"), this);
+    Find_Calendars_Button->setObjectName(QStringLiteral("Find_Calendars_Button"));
+    auto* calendar_row = new QHBoxLayout;
+    calendar_row->addWidget(Calendar_ComboBox, 1);
+    calendar_row->addWidget(Find_Calendars_Button);
+
+    Status_Label = new QLabel(this);
+    Status_Label->setObjectName(QStringLiteral("Status_Label"));
+    Status_Label->setWordWrap(true);
+    Status_Label->setText(QStringLiteral(
+        "Nextcloud: https://HOST/remote.php/dav with an app password. Radicale: "
+        "http://HOST:5232/."));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Address:"), Address_Edit);
+    form->addRow(QStringLiteral("&User:"), User_Edit);
+    form->addRow(QStringLiteral("&Password:"), Password_Edit);
+    form->addRow(QStringLiteral("&Calendar:"), calendar_row);
+
+    Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    Forget_Button = Buttons->addButton(QStringLiteral("&Forget Account"),
+                                       QDialogButtonBox::DestructiveRole);
+    Forget_Button->setObjectName(QStringLiteral("Forget_Button"));
+    Forget_Button->setEnabled(account.Is_Set());
+    Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(Status_Label);
+    layout->addWidget(Buttons);
+
+    connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(Forget_Button, &QPushButton::clicked, this, [this] {
+        forget_ = true;
+        accept();
+    });
+    connect(Find_Calendars_Button, &QPushButton::clicked, this,
+            &TCalendar_Account_Form::Find_Calendars_ButtonClick);
+    connect(Address_Edit, &QLineEdit::textChanged, this, &TCalendar_Account_Form::Update_Buttons);
+    connect(User_Edit, &QLineEdit::textChanged, this, &TCalendar_Account_Form::Update_Buttons);
+    Update_Buttons();
+    (account.Server.empty() ? Address_Edit : Password_Edit)->setFocus();
+}
+
+TCalendar_Account_Form::~TCalendar_Account_Form() {
+    if (search_) {
+        const std::lock_guard lock(search_->Mutex);
+        search_->Owner = nullptr;
+    }
+}
+
+void TCalendar_Account_Form::Update_Buttons() {
+    const bool complete =
+        !Address_Edit->text().trimmed().isEmpty() && !User_Edit->text().trimmed().isEmpty();
+    Buttons->button(QDialogButtonBox::Ok)->setEnabled(complete);
+    Find_Calendars_Button->setEnabled(complete && !finding_);
+}
+
+CalDAV_Account TCalendar_Account_Form::Account() const {
+    CalDAV_Account account;
+    if (forget_) {
+        return account;
+    }
+    account.Server = To_File_Text(Address_Edit->text().trimmed());
+    account.User = To_File_Text(User_Edit->text().trimmed());
+    account.Calendar_Url = To_File_Text(Calendar_ComboBox->currentData().toString());
+    return account;
+}
+
+std::string TCalendar_Account_Form::Password() const {
+    return forget_ ? std::string() : To_File_Text(Password_Edit->text());
+}
+
+void TCalendar_Account_Form::Find_Calendars_ButtonClick() {
+    if (finding_) {
+        return;
+    }
+    CalDAV_Account account = Account();
+    account.Calendar_Url.clear();
+    std::string password = Password();
+    if (password.empty() && kept_password_) {
+        password = kept_password_(account);
+    }
+    finding_ = true;
+    Update_Buttons();
+    Status_Label->setText(QStringLiteral("Looking for calendars on the server..."));
+    search_ = std::make_shared<Search>();
+    search_->Owner = this;
+    std::thread([search = search_, &connection = connection_, account, password] {
+        std::vector<CalDAV_Calendar> calendars;
+        QString failure;
+        try {
+            calendars = Find_Calendars(connection, account, password);
+        } catch (const std::exception& error) {
+            failure = QString::fromUtf8(error.what());
+        }
+        const std::lock_guard lock(search->Mutex);
+        if (TCalendar_Account_Form* owner = search->Owner) {
+            QMetaObject::invokeMethod(
+                owner, [owner, calendars, failure] { owner->Take_Calendars(calendars, failure); },
+                Qt::QueuedConnection);
+        }
+    }).detach();
+}
+
+void TCalendar_Account_Form::Take_Calendars(const std::vector<CalDAV_Calendar>& calendars,
+                                            const QString& failure) {
+    finding_ = false;
+    search_.reset();
+    Update_Buttons();
+    if (!failure.isEmpty()) {
+        Status_Label->setText(failure);
+        return;
+    }
+    const QString chosen = Calendar_ComboBox->currentData().toString();
+    Calendar_ComboBox->clear();
+    Calendar_ComboBox->addItem(Default_Calendar_Text(), QString());
+    int taking_events = 0;
+    for (const auto& calendar : calendars) {
+        if (!calendar.Takes_Events) {
+            continue;
+        }
+        ++taking_events;
+        const QString url = From_File_Text(calendar.Url);
+        const QString name = calendar.Display_Name.empty() ? url
+                                                           : From_File_Text(calendar.Display_Name);
+        Calendar_ComboBox->addItem(name, url);
+    }
+    const int again = Calendar_ComboBox->findData(chosen);
+    Calendar_ComboBox->setCurrentIndex(again < 0 ? 0 : again);
+    Status_Label->setText(taking_events == 1
+                              ? QStringLiteral("1 calendar found.")
+                              : QStringLiteral("%1 calendars found.").arg(taking_events));
+}
+
+}  // namespace tessaly

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "exchange/caldav_account.h"
+#include "exchange/caldav_client.h"
+
+class QComboBox;
+class QDialogButtonBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tessaly {
+
+class Calendar_Connection;
+
+// The calendar account: the server's address as the user knows it, the user,
+// the password (kept in the desktop's secret store, never shown again) and
+// the calendar. "Find Calendars" asks the server on a thread of its own.
+class TCalendar_Account_Form : public QDialog {
+    Q_OBJECT
+
+public:
+    // `kept_password` reads the password kept for an address and user, for
+    // the search when the password field is left empty.
+    using Kept_Password = std::function<std::string(const CalDAV_Account&)>;
+    TCalendar_Account_Form(Calendar_Connection& connection, const CalDAV_Account& account,
+                           Kept_Password kept_password, QWidget* parent = nullptr);
+    ~TCalendar_Account_Form() override;
+
+    // The account as the form holds it; an empty address after "Forget".
+    CalDAV_Account Account() const;
+    // What was typed; empty keeps the password kept.
+    std::string Password() const;
+    bool Forget_Requested() const { return forget_; }
+
+    // Starts the search for the calendars; the list fills when it ends.
+    void Find_Calendars_ButtonClick();
+    bool Finding() const { return finding_; }
+
+    QLineEdit* Address_Edit;
+    QLineEdit* User_Edit;
+    QLineEdit* Password_Edit;
+    QComboBox* Calendar_ComboBox;
+    QPushButton* Find_Calendars_Button;
+    QLabel* Status_Label;
+    QPushButton* Forget_Button;
+    QDialogButtonBox* Buttons;
+
+private:
+    struct Search;
+    void Take_Calendars(const std::vector<CalDAV_Calendar>& calendars, const QString& failure);
+    void Update_Buttons();
+
+    Calendar_Connection& connection_;
+    Kept_Password kept_password_;
+    bool forget_ = false;
+    bool finding_ = false;
+    std::shared_ptr<Search> search_;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,100 @@
+#include "ui/dialogs/calendar_prompts.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "core/entry_attributes.h"
+#include "desktop/secret_store.h"
+#include "exchange/curl_transport.h"
+#include "ui/common/text.h"
+#include "ui/dialogs/calendar_account_form.h"
+
+namespace tessaly {
+
+std::unique_ptr<Http_Transport> System_Calendar_Connection::Connect(const std::string& user,
+                                                                    const std::string& password) {
+    Curl_Transport_Options options;
+    options.User = user;
+    options.Password = password;
+    return std::make_unique<Curl_Transport>(std::move(options));
+}
+
+std::vector<CalDAV_Calendar> Find_Calendars(Calendar_Connection& connection,
+                                            const CalDAV_Account& account,
+                                            const std::string& password) {
+    const std::unique_ptr<Http_Transport> transport = connection.Connect(account.User, password);
+    CalDAV_Client client(*transport);
+    return client.List_Calendars(client.Find_Calendar_Home(account.Server));
+}
+
+namespace {
+
+QString Entry_Line(const TName_And_Event_Data& entry, const Short_Date_Formatter& short_date) {
+    const bool year_unknown = Read_Entry_Attributes(entry).Year_Unknown;
+    QString line = From_File_Text_On_One_Line(entry.Name) + QStringLiteral(", ") +
+                   From_File_Text_On_One_Line(entry.Event_Type) + QStringLiteral(", ") +
+                   QString::fromStdString(
+                       Format_Entry_Date(short_date, entry.Orig_Date, year_unknown));
+    if (!entry.Comments.empty()) {
+        line += QStringLiteral(", \"") + From_File_Text_On_One_Line(entry.Comments) +
+                QStringLiteral("\"");
+    }
+    return line;
+}
+
+}  // namespace
+
+QString Conflict_Question(const Sync_Conflict& conflict, const Short_Date_Formatter& short_date) {
+    const TName_And_Event_Data& named = conflict.Mine ? *conflict.Mine : *conflict.Theirs;
+    QString text =
+        QStringLiteral("\"%1\" was changed both here and on the calendar server since the last "
+                       "sync.\n\n")
+            .arg(From_File_Text_On_One_Line(named.Name));
+    text += QStringLiteral("Here: ") +
+            (conflict.Mine ? Entry_Line(*conflict.Mine, short_date) : QStringLiteral("deleted")) +
+            QStringLiteral("\n");
+    text += QStringLiteral("On the server: ") +
+            (conflict.Theirs ? Entry_Line(*conflict.Theirs, short_date)
+                             : QStringLiteral("deleted")) +
+            QStringLiteral("\n\nWhich version is to be kept? \"Keep Both\" keeps each as an "
+                           "entry of its own.");
+    return text;
+}
+
+std::optional<Calendar_Prompts::Account_Answer> Qt_Calendar_Prompts::Ask_Account(
+    QWidget* parent, const CalDAV_Account& account) {
+    TCalendar_Account_Form form(
+        connection_, account,
+        [this](const CalDAV_Account& asked) -> std::string {
+            try {
+                return secrets_.Read_Password(asked.Server, asked.User).value_or(std::string());
+            } catch (const Secret_Store_Error&) {
+                return {};
+            }
+        },
+        parent);
+    if (form.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return Account_Answer{form.Account(), form.Password()};
+}
+
+Conflict_Choice Qt_Calendar_Prompts::Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Calendar Sync"),
+                    Conflict_Question(conflict, short_date_), QMessageBox::NoButton, parent);
+    QPushButton* mine = box.addButton(QStringLiteral("Keep &Mine"), QMessageBox::AcceptRole);
+    QPushButton* theirs = box.addButton(QStringLiteral("Keep &Theirs"), QMessageBox::AcceptRole);
+    QPushButton* both = box.addButton(QStringLiteral("Keep &Both"), QMessageBox::RejectRole);
+    box.setDefaultButton(both);
+    box.setEscapeButton(both);
+    box.exec();
+    if (box.clickedButton() == mine) {
+        return Conflict_Choice::Keep_Mine;
+    }
+    if (box.clickedButton() == theirs) {
+        return Conflict_Choice::Keep_Theirs;
+    }
+    return Conflict_Choice::Keep_Both;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/short_date.h"
+#include "exchange/caldav_account.h"
+#include "exchange/caldav_merge.h"
+#include "exchange/http_transport.h"
+
+class QWidget;
+
+namespace tessaly {
+
+class Secret_Store;
+
+// How the window reaches a calendar server, so that tests can stand in for
+// the network. Called on a thread of its own, never the window's.
+class Calendar_Connection {
+public:
+    virtual ~Calendar_Connection() = default;
+    virtual std::unique_ptr<Http_Transport> Connect(const std::string& user,
+                                                    const std::string& password) = 0;
+};
+
+// HTTP and HTTPS as the system offers them.
+class System_Calendar_Connection final : public Calendar_Connection {
+public:
+    std::unique_ptr<Http_Transport> Connect(const std::string& user,
+                                            const std::string& password) override;
+};
+
+// The calendars the account's home holds, found from the address as the
+// sync finds them. Throws CalDAV_Error.
+std::vector<CalDAV_Calendar> Find_Calendars(Calendar_Connection& connection,
+                                            const CalDAV_Account& account,
+                                            const std::string& password);
+
+// The questions of a sync, so that tests can answer them: the account form
+// and a conflict.
+class Calendar_Prompts {
+public:
+    virtual ~Calendar_Prompts() = default;
+
+    struct Account_Answer {
+        // An empty address: the user forgot the account.
+        CalDAV_Account Account;
+        // Empty: the password kept stays.
+        std::string Password;
+    };
+    // None when the user cancels.
+    virtual std::optional<Account_Answer> Ask_Account(QWidget* parent,
+                                                      const CalDAV_Account& account) = 0;
+    virtual Conflict_Choice Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) = 0;
+};
+
+// The real form and question.
+class Qt_Calendar_Prompts final : public Calendar_Prompts {
+public:
+    Qt_Calendar_Prompts(Calendar_Connection& connection, Secret_Store& secrets,
+                        Short_Date_Formatter short_date)
+        : connection_(connection), secrets_(secrets), short_date_(std::move(short_date)) {}
+
+    std::optional<Account_Answer> Ask_Account(QWidget* parent,
+                                              const CalDAV_Account& account) override;
+    Conflict_Choice Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) override;
+
+private:
+    Calendar_Connection& connection_;
+    Secret_Store& secrets_;
+    Short_Date_Formatter short_date_;
+};
+
+// The conflict question's text: which entry, and each side's version.
+QString Conflict_Question(const Sync_Conflict& conflict, const Short_Date_Formatter& short_date);
+
+}  // namespace tessaly
