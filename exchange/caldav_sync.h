@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,5 +50,26 @@ Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,
 
 // The UID a new entry gets: from its content (see Plan_Sync).
 std::string New_Entry_Uid(const TName_And_Event_Data& entry);
+
+// The fields the data file holds are the same: the derived ones change at
+// midnight.
+bool Same_Stored_Entry(const TName_And_Event_Data& a, const TName_And_Event_Data& b);
+
+// Gives every entry without a UID, or with one an earlier entry has, a UID
+// of its own as a sync would; false when none was missing. An entry whose
+// spare fields are all taken stays without. A list whose entries carry
+// their UIDs before a sync can follow each entry through it.
+bool Give_Entries_Uids(std::vector<TName_And_Event_Data>& entries);
+
+// The list after a sync that ran from `snapshot` (every entry with its UID,
+// see Give_Entries_Uids) while the list became `current`. An entry the list
+// left as it was takes the sync's version, or goes where the sync removed
+// it; one changed or deleted meanwhile stays as the list has it, for the
+// next sync to send; entries new from the server are added. None when they
+// would not fit: the next sync then compares afresh.
+std::optional<std::vector<TName_And_Event_Data>> Merge_Into_Changed_List(
+    const std::vector<TName_And_Event_Data>& snapshot,
+    const std::vector<TName_And_Event_Data>& synced,
+    const std::vector<TName_And_Event_Data>& current);
 
 }  // namespace tessaly

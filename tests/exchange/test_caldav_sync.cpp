@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -300,6 +301,73 @@ TEST_F(CalDAV_Sync, AnotherCalendarClientReadsTheListAndAddsToIt) {
     EXPECT_EQ(folder.list[2].Orig_Date, Day_Number_Of(1985, 6, 7));
     EXPECT_EQ(Read_Entry_Uid(folder.list[2]), "phone-1");
 #endif
+}
+
+}  // namespace
+}  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+TName_And_Event_Data With_Uid(TName_And_Event_Data entry, const std::string& uid) {
+    Write_Entry_Uid(entry, uid);
+    return entry;
+}
+
+std::vector<std::string> Names_Of(const std::vector<TName_And_Event_Data>& list) {
+    std::vector<std::string> names;
+    for (const auto& entry : list) {
+        names.push_back(entry.Name + (entry.Comments.empty() ? "" : "/" + entry.Comments));
+    }
+    return names;
+}
+
+TEST(CalDAV_Sync_Uids, EveryEntryGetsAUidOfItsOwnOnceAndCopiesAreToldApart) {
+    std::vector<TName_And_Event_Data> list = {
+        Entry("Ann", 1980, 1, 2), Entry("Ann", 1980, 1, 2),
+        With_Uid(Entry("Bo", 1990, 3, 4), "bo@phone"), With_Uid(Entry("Cy", 1991, 5, 6), "bo@phone")};
+    ASSERT_TRUE(Give_Entries_Uids(list));
+    std::set<std::string> uids;
+    for (const auto& entry : list) {
+        uids.insert(Read_Entry_Uid(entry).value_or(""));
+    }
+    EXPECT_EQ(uids.size(), 4U);
+    EXPECT_EQ(Read_Entry_Uid(list[2]), "bo@phone") << "the first holder keeps it";
+    EXPECT_EQ(Read_Entry_Uid(list[0]), New_Entry_Uid(Entry("Ann", 1980, 1, 2)));
+    const auto again = list;
+    EXPECT_FALSE(Give_Entries_Uids(list));
+    EXPECT_EQ(list, again);
+}
+
+TEST(CalDAV_Sync_Uids, ASyncOutcomeMeetsAListChangedMeanwhileWithoutLosingEither) {
+    const std::vector<TName_And_Event_Data> snapshot = {
+        With_Uid(Entry("Kept", 1980, 1, 2), "k"), With_Uid(Entry("Taken", 1980, 1, 2), "t"),
+        With_Uid(Entry("Removed there", 1980, 1, 2), "r"), With_Uid(Entry("Edited here", 1980, 1, 2), "e"),
+        With_Uid(Entry("Deleted here", 1980, 1, 2), "d")};
+    // The sync took a change and a removal from the server, and a new event.
+    std::vector<TName_And_Event_Data> synced = snapshot;
+    synced[1].Comments = "from the server";
+    synced[3].Comments = "server's";
+    synced.erase(synced.begin() + 2);
+    synced.push_back(With_Uid(Entry("New there", 1980, 1, 2), "n"));
+    // Meanwhile the user edited one entry, deleted another and added one.
+    std::vector<TName_And_Event_Data> current = snapshot;
+    current[3].Comments = "typed";
+    current.erase(current.begin() + 4);
+    current.push_back(Entry("Added here", 1980, 1, 2));
+
+    const auto merged = Merge_Into_Changed_List(snapshot, synced, current);
+    ASSERT_TRUE(merged.has_value());
+    EXPECT_EQ(Names_Of(*merged),
+              (std::vector<std::string>{"Kept", "Taken/from the server", "Edited here/typed",
+                                        "Added here", "New there"}));
+
+    // No room for the server's new ones: nothing is dropped, the merge is refused.
+    std::vector<TName_And_Event_Data> full;
+    for (int i = 0; i < Event_Array_Size; ++i) {
+        full.push_back(Entry("Entry " + std::to_string(i), 1980, 1, 2));
+    }
+    EXPECT_FALSE(Merge_Into_Changed_List({}, {With_Uid(Entry("New", 1980, 1, 2), "x")}, full).has_value());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <algorithm>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -20,22 +21,9 @@ namespace tessaly {
 
 namespace {
 
-// The fields the data file holds: the derived ones change at midnight.
 bool Same_Stored_Entries(const std::vector<TName_And_Event_Data>& left,
                          const std::vector<TName_And_Event_Data>& right) {
-    if (left.size() != right.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        const auto& a = left[i];
-        const auto& b = right[i];
-        if (a.Name != b.Name || a.Orig_Date != b.Orig_Date || a.Event_Type != b.Event_Type ||
-            a.Comments != b.Comments || a.Spare_1 != b.Spare_1 || a.Spare_2 != b.Spare_2 ||
-            a.Spare_3 != b.Spare_3 || a.Spare_4 != b.Spare_4) {
-            return false;
-        }
-    }
-    return true;
+    return std::equal(left.begin(), left.end(), right.begin(), right.end(), Same_Stored_Entry);
 }
 
 QString Failure_Message(const CalDAV_Error& error) {
@@ -65,6 +53,8 @@ struct Calendar_Sync::Job : std::enable_shared_from_this<Job> {
     // Written by the thread, read by the window's thread once it has ended.
     Calendar_Sync_Report Report;
     std::string Calendar_Url;
+    // The list got UIDs before the sync: it is saved after it in any case.
+    bool Uids_Given = false;
 
     // Guards Owner and Ended: the owner may go while the thread runs.
     std::mutex Mutex;
@@ -200,6 +190,12 @@ void Calendar_Sync::Launch() {
     job->Account = account_;
     job->Password = session_password_;
     job->Entries = hooks_.Current_Entries();
+    // With every entry's UID in the list before the sync, an entry changed
+    // while the sync runs is still known by it when the outcome comes.
+    job->Uids_Given = Give_Entries_Uids(job->Entries);
+    if (job->Uids_Given) {
+        hooks_.Put_Uids(job->Entries);
+    }
     job->State = Load_Sync_State(Sync_State_Path(data_file_));
     job->Stamp = hooks_.Now();
     job->Secrets = &secrets_;
@@ -230,15 +226,24 @@ void Calendar_Sync::Take_Result(const std::shared_ptr<Job>& job) {
     running_ = false;
     Calendar_Sync_Report report = std::move(job->Report);
     if (report.Result == Calendar_Sync_Report::Kind::Synced) {
-        if (!Same_Stored_Entries(hooks_.Current_Entries(), job->Entries)) {
-            // The list changed while the sync ran: its outcome is not taken,
-            // and the sync runs again from the list as it is now. What it
-            // wrote on the server is met again there and agreed on.
-            Launch();
-            return;
-        }
         const Sync_Outcome& outcome = *report.Outcome;
-        if (outcome.List_Changed && !hooks_.Take_Entries(outcome.Entries)) {
+        std::vector<TName_And_Event_Data> entries = outcome.Entries;
+        bool save = outcome.List_Changed || job->Uids_Given;
+        const std::vector<TName_And_Event_Data> current = hooks_.Current_Entries();
+        if (!Same_Stored_Entries(current, job->Entries)) {
+            // Changed while the sync ran: the changes made meanwhile stay,
+            // for the next sync to send.
+            auto merged = Merge_Into_Changed_List(job->Entries, outcome.Entries, current);
+            if (!merged) {
+                pending_ = false;
+                Launch();
+                return;
+            }
+            entries = std::move(*merged);
+            save = true;
+            pending_ = true;
+        }
+        if (save && !hooks_.Take_Entries(entries)) {
             report.Result = Calendar_Sync_Report::Kind::List_Not_Saved;
             report.Message = QStringLiteral("The list could not take the calendar's changes.");
         } else {

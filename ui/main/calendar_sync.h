@@ -55,6 +55,9 @@ public:
         // Whether the list in the window is the data file's: after a failed
         // load it is not, and no sync may run from it.
         std::function<bool()> List_Is_The_Files;
+        // Puts the UIDs given before a sync into the list (same entries, same
+        // order), without a save: the sync's outcome saves them.
+        std::function<void(const std::vector<TName_And_Event_Data>&)> Put_Uids;
         std::function<std::chrono::sys_seconds()> Now;
         // Keeps the account in the settings file: the calendar found by the
         // first sync is kept, so that later ones go to it directly.

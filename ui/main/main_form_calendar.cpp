@@ -28,6 +28,11 @@ void TMainForm1::Set_Up_Calendar_Sync() {
         return Take_Synced_Entries(entries);
     };
     hooks.List_Is_The_Files = [this] { return !data_file_.Load_Failed(); };
+    hooks.Put_Uids = [this](const std::vector<TName_And_Event_Data>& entries) {
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            Event_Array.At(static_cast<int>(i) + 1) = entries[i];
+        }
+    };
     hooks.Now = [this] {
         return std::chrono::sys_seconds(
             std::chrono::seconds(services_.Time.Now().toSecsSinceEpoch()));

@@ -1,0 +1,231 @@
+#include <QStatusBar>
+#include <QTest>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "core/entry_attributes.h"
+#include "core/profile_file.h"
+#include "exchange/caldav_event.h"
+#include "exchange/caldav_state.h"
+#include "exchange/curl_transport.h"
+#include "main_form_fixture.h"
+#include "test_support/radicale_server.h"
+#include "ui/main/calendar_sync.h"
+
+namespace tessaly::test {
+namespace {
+
+constexpr int Sync_Wait_Ms = 30000;
+
+// The window against a real calendar server on a loopback port.
+class Main_Form_Calendar_Test : public Main_Form_Test {
+protected:
+    void SetUp() override {
+        if (!Radicale_Server::Available()) {
+            GTEST_SKIP() << Radicale_Server::Missing_Reason();
+        }
+        server_ = std::make_unique<Radicale_Server>(
+            std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
+        ASSERT_TRUE(server_->Start()) << server_->Failure();
+    }
+
+    CalDAV_Account Account() const {
+        CalDAV_Account account;
+        account.Server = server_->Url();
+        account.User = "ann";
+        return account;
+    }
+
+    // The account set in the settings and its password in the store, as a
+    // run before this one left them.
+    void Set_Up_Account() {
+        Profile_File profile;
+        Write_CalDAV_Account(profile, Account());
+        profile.Save(dir.File("Tessaly.ini"));
+        secrets.Passwords[{server_->Url(), "ann"}] = "s3cret";
+    }
+
+    void Wait_For_Sync() {
+        QTRY_VERIFY_WITH_TIMEOUT(!form->Calendar_Syncer->Is_Running(), Sync_Wait_Ms);
+    }
+
+    QString Status() { return form->statusBar()->currentMessage(); }
+
+    // A second client of the same calendar: a phone, say.
+    CalDAV_Client& Other_Client() {
+        if (!other_client_) {
+            Curl_Transport_Options options;
+            options.User = "ann";
+            options.Password = "s3cret";
+            other_transport_ = std::make_unique<Curl_Transport>(options);
+            other_client_ = std::make_unique<CalDAV_Client>(*other_transport_);
+        }
+        return *other_client_;
+    }
+
+    std::string Calendar_Url() {
+        return Read_CalDAV_Account(Profile_File::Load(dir.File("Tessaly.ini"))).Calendar_Url;
+    }
+
+    Event_List Saved_List() {
+        Event_List saved;
+        Load_Data_From_File_ButtonClick(saved, Data());
+        return saved;
+    }
+
+    std::unique_ptr<Radicale_Server> server_;
+    std::unique_ptr<Curl_Transport> other_transport_;
+    std::unique_ptr<CalDAV_Client> other_client_;
+};
+
+TEST_F(Main_Form_Calendar_Test, TheAccountFormSetsUpTheSyncAndThePasswordStaysOutOfOurFiles) {
+    Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""},
+                {"Bo \xC3\x85str\xC3\xB6m", 1992, 2, 29, "Birthday", "a,b;c\\d"}});
+    Start();
+    EXPECT_EQ(calendar_server.connections, 0) << "no account, no sync";
+
+    calendar_questions.account_answers.push_back({Account(), "s3cret"});
+    form->Calendar_Account_Menu_Option->trigger();
+    Wait_For_Sync();
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced with the calendar at 10:00: 2 sent")))
+        << Status().toStdString();
+    EXPECT_TRUE(messages.shown.empty());
+
+    // The calendar "Tessaly" was made and is kept for the next runs.
+    const std::string calendar = Calendar_Url();
+    ASSERT_FALSE(calendar.empty());
+    EXPECT_EQ(Other_Client().Read_Events(calendar, false).size(), 2U);
+    EXPECT_EQ((secrets.Passwords[{server_->Url(), "ann"}]), "s3cret");
+    for (const char* file : {"Tessaly.ini", "Tessaly.dat", "Tessaly.sync"}) {
+        EXPECT_EQ(Read_Bytes(dir.File(file)).find("s3cret"), std::string::npos) << file;
+    }
+    // Each entry keeps its identity in the data file.
+    const Event_List saved = Saved_List();
+    ASSERT_EQ(saved.Event_Count(), 2);
+    EXPECT_TRUE(Read_Entry_Uid(saved.At(1)).has_value());
+    EXPECT_TRUE(Read_Entry_Uid(saved.At(2)).has_value());
+}
+
+TEST_F(Main_Form_Calendar_Test, ChangesOnTheServerReachTheGridAndTheFile) {
+    Set_Up_Account();
+    Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""}});
+    Start();
+    Wait_For_Sync();
+    const std::string calendar = Calendar_Url();
+    ASSERT_FALSE(calendar.empty());
+
+    // A phone adds an event; the menu command syncs.
+    const TName_And_Event_Data phone = List_Of({{"Cy Phone", 1970, 12, 20, "Birthday", ""}}).At(1);
+    Other_Client().Put_Event(calendar + "phone-1.ics",
+                             Entry_Event(phone, "phone-1@example.org",
+                                         std::chrono::sys_seconds(std::chrono::hours(24 * 20000))),
+                             std::nullopt);
+    form->Sync_Calendar_Menu_Option->trigger();
+    Wait_For_Sync();
+    EXPECT_TRUE(Names().contains(QStringLiteral("Cy Phone"))) << Names().join(',').toStdString();
+    EXPECT_EQ(Saved_List().Event_Count(), 2);
+    EXPECT_NE(Status().indexOf(QStringLiteral("1 taken")), -1) << Status().toStdString();
+}
+
+TEST_F(Main_Form_Calendar_Test, AConflictIsAskedAndTheAnswerKept) {
+    Set_Up_Account();
+    Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", "first"}});
+    Start();
+    Wait_For_Sync();
+    const std::string calendar = Calendar_Url();
+
+    // The phone changes the comment, and so does the user here.
+    auto events = Other_Client().Read_Events(calendar);
+    ASSERT_EQ(events.size(), 1U);
+    TName_And_Event_Data theirs = form->List().At(1);
+    theirs.Comments = "from the phone";
+    Other_Client().Put_Event(events[0].Url,
+                             Entry_Event(theirs, *Read_Entry_Uid(theirs),
+                                         std::chrono::sys_seconds(std::chrono::hours(24 * 20001))),
+                             events[0].Etag);
+    calendar_questions.conflict_answers.push_back(Conflict_Choice::Keep_Theirs);
+    form->List().At(1).Comments = "typed here";
+    ASSERT_TRUE(form->Save_After_Change());
+    Wait_For_Sync();
+
+    ASSERT_EQ(calendar_questions.asked_conflicts.size(), 1U);
+    const Sync_Conflict& asked = calendar_questions.asked_conflicts[0];
+    ASSERT_TRUE(asked.Mine && asked.Theirs);
+    EXPECT_EQ(asked.Mine->Comments, "typed here");
+    EXPECT_EQ(asked.Theirs->Comments, "from the phone");
+    EXPECT_EQ(form->List().Event_Count(), 1);
+    EXPECT_EQ(form->List().At(1).Comments, "from the phone");
+    EXPECT_EQ(Saved_List().At(1).Comments, "from the phone");
+}
+
+TEST_F(Main_Form_Calendar_Test, AnEditWhileASyncRunsIsNeitherLostNorOverwritten) {
+    Set_Up_Account();
+    Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""}, {"Bo", 1990, 1, 2, "Birthday", ""}});
+    Start();
+    // The start-up sync is on its way when the user edits and saves.
+    ASSERT_TRUE(form->Calendar_Syncer->Is_Running());
+    form->List().At(2).Comments = "edited during the sync";
+    ASSERT_TRUE(form->Save_After_Change());
+    Wait_For_Sync();
+
+    const Event_List saved = Saved_List();
+    ASSERT_EQ(saved.Event_Count(), 2);
+    bool found = false;
+    for (const auto& event : Other_Client().Read_Events(Calendar_Url())) {
+        found = found || event.Data.find("edited during the sync") != std::string::npos;
+    }
+    EXPECT_TRUE(found) << "the edit reached the server";
+    int edited = 0;
+    for (int i = 1; i <= saved.Event_Count(); ++i) {
+        edited += saved.At(i).Comments == "edited during the sync" ? 1 : 0;
+    }
+    EXPECT_EQ(edited, 1);
+    EXPECT_TRUE(calendar_questions.asked_conflicts.empty());
+}
+
+TEST_F(Main_Form_Calendar_Test, AWrongPasswordOrNoStoreIsSaidAndNothingChanges) {
+    Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""}});
+    Start();
+    const std::string data_before = Read_Bytes(Data());
+
+    CalDAV_Account account = Account();
+    calendar_questions.account_answers.push_back({account, "wrong"});
+    form->Calendar_Account_Menu_Option->trigger();
+    Wait_For_Sync();
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_EQ(messages.shown[0].Text,
+              QStringLiteral("The calendar server did not accept the user name or the password."));
+    EXPECT_EQ(Read_Bytes(Data()), data_before);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Tessaly.sync")));
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Calendar sync at 10:00 failed")));
+
+    // Without a secret store the password typed serves this run only.
+    messages.shown.clear();
+    secrets.Available = false;
+    calendar_questions.account_answers.push_back({account, "s3cret"});
+    form->Calendar_Account_Menu_Option->trigger();
+    Wait_For_Sync();
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_TRUE(messages.shown[0].Text.contains(QStringLiteral("No secret store")));
+    EXPECT_TRUE(messages.shown[0].Text.contains(QStringLiteral("only until Tessaly closes")));
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced"))) << Status().toStdString();
+}
+
+TEST_F(Main_Form_Calendar_Test, AListThatFailedToLoadIsNeverSynced) {
+    Set_Up_Account();
+    Write_Bytes(Data(), std::string("not a list\r\n", 12));
+    messages.answers.clear();
+    Start();
+    messages.shown.clear();
+    EXPECT_FALSE(form->Calendar_Syncer->Is_Running());
+    form->Sync_Calendar_Menu_Option->trigger();
+    EXPECT_FALSE(form->Calendar_Syncer->Is_Running());
+    EXPECT_EQ(calendar_server.connections, 0);
+    ASSERT_EQ(messages.shown.size(), 1U);
+    EXPECT_TRUE(messages.shown[0].Text.startsWith(QStringLiteral("The list was not read")));
+}
+
+}  // namespace
+}  // namespace tessaly::test
