@@ -47,7 +47,7 @@ TEST_F(Main_Form_Contacts_Test, MixedContactsAreMergedSavedAndCounted) {
     EXPECT_EQ(items[at - 2], form->Import_Data_from_Any_Other_Program_Menu_Option);
     const QList<QAction*> after{form->Import_From_CSV_Menu_Option, form->Export_To_CSV_Menu_Option,
                                 form->Export_To_ICalendar_Menu_Option};
-    EXPECT_EQ(items.mid(at + 1), after);
+    EXPECT_EQ(items.mid(at + 1, after.size()), after);
 
     Import(Contacts);
     ASSERT_EQ(dialogs.requests.size(), 1u);
