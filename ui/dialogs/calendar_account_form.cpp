@@ -80,7 +80,10 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     form->addRow(QStringLiteral("&Address:"), Address_Edit);
     form->addRow(QStringLiteral("&User:"), User_Edit);
     form->addRow(QStringLiteral("&Password:"), Password_Edit);
-    form->addRow(QStringLiteral("&Calendar:"), calendar_row);
+    // A row of two controls gets no buddy from the layout.
+    auto* calendar_label = new QLabel(QStringLiteral("&Calendar:"), this);
+    calendar_label->setBuddy(Calendar_ComboBox);
+    form->addRow(calendar_label, calendar_row);
 
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Forget_Button = Buttons->addButton(QStringLiteral("&Forget Account"),
