@@ -47,6 +47,20 @@ void Say_Outcome(const Sync_Outcome& outcome, bool quiet, std::ostream& out, std
     }
 }
 
+// The calendar found from the address is kept with the account, so that
+// later syncs go to it straight away. Not kept is no failure: it is found
+// again next time.
+void Keep_Calendar_Found(Profile_File settings, CalDAV_Account account, const std::string& url,
+                         const Sync_Tool_Environment& env, std::ostream& err) {
+    account.Calendar_Url = url;
+    Write_CalDAV_Account(settings, account);
+    try {
+        settings.Save(Settings_File_Path(env.Folders.Settings_Folder));
+    } catch (const Tessaly_Error& error) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+    }
+}
+
 }  // namespace
 
 int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
@@ -104,16 +118,19 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
     }
     const std::filesystem::path state_file = Sync_State_Path(file);
     Sync_Outcome outcome;
+    std::string calendar;
     try {
         Curl_Transport transport(Transport_Options(account, *password, env));
         CalDAV_Client client(transport);
-        const std::string calendar = Account_Calendar_Url(client, account);
+        calendar = Account_Calendar_Url(client, account);
         const std::vector<TName_And_Event_Data> entries(list.Entries().begin(),
                                                         list.Entries().end());
         // Without a window nobody can choose: both versions are kept.
         outcome = Run_Sync(
             client, calendar, entries, Load_Sync_State(state_file),
             [](const Sync_Conflict&) { return Conflict_Choice::Keep_Both; }, env.Now);
+        // Finding the calendar is part of the cost.
+        outcome.Requests = client.Requests_Sent();
     } catch (const CalDAV_Error& error) {
         return Report_Server_Failure(error, account, err);
     } catch (const Tessaly_Error& error) {
@@ -144,6 +161,9 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
     } catch (const Tessaly_Error& error) {
         err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
         return sync_status::List_Failed;
+    }
+    if (account.Calendar_Url.empty()) {
+        Keep_Calendar_Found(*settings, account, calendar, env, err);
     }
     Say_Outcome(outcome, options.Quiet, out, err);
     return outcome.Conflicts > 0 ? sync_status::Conflicts_Kept_Both : sync_status::Synced;

@@ -147,6 +147,8 @@ TEST_F(Sync_Tool, FirstSyncSendsTheListAndLaterOnesChangeNothing) {
     EXPECT_TRUE(Contains(first.Out, "3 sent")) << first.Out;
     EXPECT_TRUE(first.Err.empty()) << first.Err;
     ASSERT_TRUE(fs::exists(folder.State_File()));
+    // The calendar found is kept: later syncs need not look for it.
+    EXPECT_EQ(folder.Account().Calendar_Url, server_->Url() + "ann/tessaly/");
     // The entries now carry their UIDs; nothing else of them changed.
     EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Nora Vale", "J\xC3\xB6rg \xC3\x85str\xC3\xB6m",
                                                         "Mo and Rita"}));

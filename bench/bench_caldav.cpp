@@ -1,0 +1,118 @@
+// Times tessaly-sync's work against a local calendar server (Radicale): the
+// first sync of a full list, the sync right after it (which reads the
+// calendar once more to learn its token) and one more with nothing changed.
+// Wall time and requests sent; the tool runs in-process, so its own start-up
+// (a few milliseconds) is left out.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "app/sync_tool.h"
+#include "bench_data.h"
+#include "core/data_file.h"
+#include "core/event_list.h"
+#include "test_support/radicale_server.h"
+
+namespace {
+
+struct Timed_Run {
+    double Milliseconds = 0;
+    int Requests = 0;
+    int Status = 0;
+};
+
+// The summary line ends "..., N requests.".
+int Requests_Of(const std::string& summary) {
+    const std::size_t end = summary.rfind(" request");
+    if (end == std::string::npos) {
+        return -1;
+    }
+    const std::size_t start = summary.rfind(' ', end - 1);
+    return std::atoi(summary.substr(start + 1, end - start - 1).c_str());
+}
+
+Timed_Run Run(const std::vector<std::string>& args, const tessaly::Sync_Tool_Environment& env) {
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    const auto start = std::chrono::steady_clock::now();
+    Timed_Run run;
+    run.Status = tessaly::Run_Sync_Tool(args, env, in, out, err);
+    run.Milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count();
+    run.Requests = Requests_Of(out.str());
+    if (run.Status != 0) {
+        std::fprintf(stderr, "tessaly-sync exited with %d: %s", run.Status, err.str().c_str());
+    }
+    return run;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
+    if (rounds < 1) {
+        std::fprintf(stderr, "usage: %s [ROUNDS]\n", argv[0]);
+        return 64;
+    }
+    if (!tessaly::test::Radicale_Server::Available()) {
+        std::fprintf(stderr, "%s\n", tessaly::test::Radicale_Server::Missing_Reason().c_str());
+        return 77;
+    }
+    const char* names[] = {"first sync, 500 entries", "sync right after", "no-change sync"};
+    std::vector<double> times[3];
+    int requests[3] = {0, 0, 0};
+    for (int round = 0; round < rounds; ++round) {
+        tessaly::test::Radicale_Server server(
+            std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
+        if (!server.Start()) {
+            std::fprintf(stderr, "Radicale did not start: %s\n", server.Failure().c_str());
+            return 1;
+        }
+        const std::filesystem::path folder =
+            tessaly::bench::Make_Scratch_Folder("tessaly-bench-caldav");
+        tessaly::Sync_Tool_Environment env;
+        env.Folders = tessaly::Portable_Folders(folder);
+        env.Now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+        tessaly::Event_List list;
+        tessaly::bench::Fill_Bench_List(list);
+        tessaly::Save_Data_To_File_ButtonClick(list, tessaly::Data_File_Path(folder));
+        if (Run({"--set-account", "--server", server.Url(), "--user", "ann",
+                 "--password-command", "echo s3cret", "--quiet"},
+                env)
+                .Status != 0) {
+            return 1;
+        }
+        for (int sync = 0; sync < 3; ++sync) {
+            const Timed_Run run = Run({}, env);
+            if (run.Status != 0) {
+                return 1;
+            }
+            times[sync].push_back(run.Milliseconds);
+            requests[sync] = run.Requests;
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    std::printf("%d rounds, each against a fresh Radicale\n", rounds);
+    for (int sync = 0; sync < 3; ++sync) {
+        const auto [low, high] = std::minmax_element(times[sync].begin(), times[sync].end());
+        std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)  requests: %d\n", names[sync],
+                    Median(times[sync]), *low, *high, requests[sync]);
+    }
+    return 0;
+}
