@@ -66,9 +66,8 @@ bool Takes_Value(std::string_view name) {
 }
 
 bool Is_Flag(std::string_view name) {
-    return name == "--set-account" || name == "--store-password" ||
-           name == "--forget-account" || name == "--if-account" || name == "--quiet" ||
-           name == "--help" || name == "--version";
+    return name == "--set-account" || name == "--store-password" || name == "--forget-account" ||
+           name == "--if-account" || name == "--quiet" || name == "--help" || name == "--version";
 }
 
 bool Is_Web_Address(std::string_view text) {
@@ -100,8 +99,9 @@ void Check_Combination(const Sync_Tool_Options& options) {
                               "': give an address starting with https:// or http://");
         }
     } else if (account_values) {
-        throw Usage_Error("--server, --user, --calendar and --password-command go with "
-                          "--set-account");
+        throw Usage_Error(
+            "--server, --user, --calendar and --password-command go with "
+            "--set-account");
     }
     if (options.Action != Sync_Action::Sync && (options.File || options.If_Account)) {
         throw Usage_Error("--file and --if-account go with a sync");

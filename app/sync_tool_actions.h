@@ -54,7 +54,7 @@ int Store_Password(const Sync_Tool_Options& options, const Sync_Tool_Environment
                    std::istream& in, std::ostream& out, std::ostream& err);
 int Forget_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
                    std::ostream& out, std::ostream& err);
-int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
-              std::ostream& out, std::ostream& err);
+int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env, std::ostream& out,
+              std::ostream& err);
 
 }  // namespace tessaly::detail

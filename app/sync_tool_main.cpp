@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
         tessaly::Sync_Tool_Environment env;
         // The window's files: beside the executable, or in the home folder
         // once installed.
-        env.Folders = tessaly::Locate_Program_Folders(
-            tessaly::Executable_Path(argc > 0 ? argv[0] : nullptr));
+        env.Folders =
+            tessaly::Locate_Program_Folders(tessaly::Executable_Path(argc > 0 ? argv[0] : nullptr));
         env.Now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
         env.Open_Secret_Store = [] { return tessaly::Make_Secret_Store(); };
         const std::vector<std::string> args = tessaly::Program_Arguments(argc, argv);

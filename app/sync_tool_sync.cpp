@@ -32,8 +32,7 @@ void Say_Outcome(const Sync_Outcome& outcome, bool quiet, std::ostream& out, std
     }
     // Said even when quiet: each asks the user to look.
     if (outcome.Conflicts > 0) {
-        err << Sync_Tool_Name << ": "
-            << Count(outcome.Conflicts, "entry was", "entries were")
+        err << Sync_Tool_Name << ": " << Count(outcome.Conflicts, "entry was", "entries were")
             << " changed both here and on the server: both versions are now in the list. "
                "Look them over in the window and delete the one you do not want.\n";
     }
@@ -63,8 +62,8 @@ void Keep_Calendar_Found(Profile_File settings, CalDAV_Account account, const st
 
 }  // namespace
 
-int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
-              std::ostream& out, std::ostream& err) {
+int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env, std::ostream& out,
+              std::ostream& err) {
     const std::optional<Profile_File> settings = Load_Settings(env, err);
     if (!settings) {
         return sync_status::List_Failed;

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <memory>
 #include <sstream>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/sync_tool.h"
@@ -47,8 +47,7 @@ Timed_Run Run(const std::vector<std::string>& args, const tessaly::Sync_Tool_Env
     Timed_Run run;
     run.Status = tessaly::Run_Sync_Tool(args, env, in, out, err);
     run.Milliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count();
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     run.Requests = Requests_Of(out.str());
     if (run.Status != 0) {
         std::fprintf(stderr, "tessaly-sync exited with %d: %s", run.Status, err.str().c_str());
@@ -91,8 +90,8 @@ int main(int argc, char** argv) {
         tessaly::Event_List list;
         tessaly::bench::Fill_Bench_List(list);
         tessaly::Save_Data_To_File_ButtonClick(list, tessaly::Data_File_Path(folder));
-        if (Run({"--set-account", "--server", server.Url(), "--user", "ann",
-                 "--password-command", "echo s3cret", "--quiet"},
+        if (Run({"--set-account", "--server", server.Url(), "--user", "ann", "--password-command",
+                 "echo s3cret", "--quiet"},
                 env)
                 .Status != 0) {
             return 1;

@@ -137,9 +137,9 @@ public:
         Check_Bus();
         const Watchdog watchdog;
         GError* raw_error = nullptr;
-        gchar* found = secret_password_lookup_sync(
-            Account_Schema(), watchdog.Cancellable(), &raw_error, "server", server.c_str(),
-            "user", user.c_str(), static_cast<char*>(nullptr));
+        gchar* found = secret_password_lookup_sync(Account_Schema(), watchdog.Cancellable(),
+                                                   &raw_error, "server", server.c_str(), "user",
+                                                   user.c_str(), static_cast<char*>(nullptr));
         const Error_Pointer error(raw_error);
         if (error) {
             Throw_For(error.get(), "The secret store could not be read.");

@@ -1,7 +1,7 @@
 // The sync tool run in-process against a real calendar server, with the
 // secret store faked.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -82,7 +82,9 @@ public:
     fs::path Settings_File() const { return folder_.File("Tessaly.ini"); }
     fs::path State_File() const { return Sync_State_Path(Data_File()); }
 
-    void Save_List(const Event_List& list) const { Save_Data_To_File_ButtonClick(list, Data_File()); }
+    void Save_List(const Event_List& list) const {
+        Save_Data_To_File_ButtonClick(list, Data_File());
+    }
     Event_List Load_List() const {
         Event_List list;
         Load_Data_From_File_ButtonClick(list, Data_File());
@@ -150,8 +152,8 @@ TEST_F(Sync_Tool, FirstSyncSendsTheListAndLaterOnesChangeNothing) {
     // The calendar found is kept: later syncs need not look for it.
     EXPECT_EQ(folder.Account().Calendar_Url, server_->Url() + "ann/tessaly/");
     // The entries now carry their UIDs; nothing else of them changed.
-    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Nora Vale", "J\xC3\xB6rg \xC3\x85str\xC3\xB6m",
-                                                        "Mo and Rita"}));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{
+                                  "Nora Vale", "J\xC3\xB6rg \xC3\x85str\xC3\xB6m", "Mo and Rita"}));
     const std::string after_first = test::Read_Bytes(folder.Data_File());
 
     const Run_Result second = folder.Run({});
@@ -276,8 +278,9 @@ TEST_F(Sync_Tool, WithoutAnAccountOrAPasswordNothingIsTried) {
     store_.Available = true;
 
     // A command that fails gives no password.
-    ASSERT_EQ(folder.Run({"--set-account", "--server", server_->Url(), "--user", "ann",
-                          "--password-command", "echo s3cret; exit 3"})
+    ASSERT_EQ(folder
+                  .Run({"--set-account", "--server", server_->Url(), "--user", "ann",
+                        "--password-command", "echo s3cret; exit 3"})
                   .Status,
               sync_status::Synced);
     const Run_Result failed = folder.Run({});

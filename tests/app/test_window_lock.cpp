@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,7 +70,8 @@ TEST(Window_Lock, ALockLeftByAnEndedWindowHoldsNothingButOneFromElsewhereDoes) {
     test::Write_Bytes(lock, std::to_string(Ended_Process()) + "\ntessaly\n" + This_Host() + "\n");
     EXPECT_FALSE(Window_Holds_Data_File(data_file)) << "a crashed window's lock";
     // Its process id since given to another program.
-    test::Write_Bytes(lock, std::to_string(::getpid()) + "\nno-such-program\n" + This_Host() + "\n");
+    test::Write_Bytes(lock,
+                      std::to_string(::getpid()) + "\nno-such-program\n" + This_Host() + "\n");
     EXPECT_FALSE(Window_Holds_Data_File(data_file));
 
     // A window on another computer sharing the folder cannot be asked.
