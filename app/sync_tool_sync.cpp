@@ -4,6 +4,7 @@
 
 #include "app/sync_tool_actions.h"
 #include "app/window_lock.h"
+#include "core/atomic_file.h"
 #include "core/data_file_session.h"
 #include "exchange/caldav_state.h"
 #include "exchange/caldav_sync.h"
@@ -87,20 +88,20 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
     }
     Data_File_Session session(file);
     Event_List list;
+    // A list read only in part would lose the rest when saved: the window
+    // keeps a copy of such a file first, and is the place to open it.
+    bool read_in_part = false;
     Load_Options load_options;
-    load_options.On_Count_Mismatch = [&err](const std::string& message) {
+    load_options.On_Count_Mismatch = [&err, &read_in_part](const std::string& message) {
         err << Sync_Tool_Name << ": " << Terminal_Lines(message) << "\n";
+        read_in_part = true;
     };
-    load_options.On_Capacity_Cut = [&err] {
-        err << Sync_Tool_Name << ": " << Terminal_Lines(Capacity_Message_Load()) << "\n";
-    };
+    // Said for a full list too, where nothing was cut.
+    bool at_capacity = false;
+    load_options.On_Capacity_Cut = [&at_capacity] { at_capacity = true; };
+    Load_Result loaded = Load_Result::No_File;
     try {
-        // Without --file a missing data file is a first run here: the server's
-        // events make the list. A file the user named must be there.
-        if (session.Load(list, load_options) == Load_Result::No_File && options.File) {
-            err << Sync_Tool_Name << ": \"" << file.string() << "\": the file does not exist\n";
-            return sync_status::List_Failed;
-        }
+        loaded = session.Load(list, load_options);
     } catch (const Tessaly_Error& error) {
         const std::string message = error.what();
         err << Sync_Tool_Name << ": ";
@@ -108,6 +109,32 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
             err << "\"" << file.string() << "\": ";
         }
         err << Terminal_Lines(message) << "\nThe list was not synced, and is left as it is.\n";
+        return sync_status::List_Failed;
+    }
+    // A full list is whole when the file holds nothing but it. One of 500
+    // written in an older layout cannot be told from a cut one: the window
+    // writes it anew.
+    if (at_capacity) {
+        bool whole = false;
+        try {
+            whole = Serialise_Data_File(list) == Read_Whole_File(file);
+        } catch (const Tessaly_Error&) {
+            // Gone or changed since the load: not known to be whole.
+        }
+        if (!whole) {
+            err << Sync_Tool_Name << ": " << Terminal_Lines(Capacity_Message_Load()) << "\n";
+            read_in_part = true;
+        }
+    }
+    if (read_in_part) {
+        err << Sync_Tool_Name << ": The list was not synced, and is left as it is. Open it in "
+            << "the window first.\n";
+        return sync_status::List_Failed;
+    }
+    // A file the user named must be there. Without --file a missing list is
+    // a first run here, and the server's events make it.
+    if (loaded == Load_Result::No_File && options.File) {
+        err << Sync_Tool_Name << ": \"" << file.string() << "\": the file does not exist\n";
         return sync_status::List_Failed;
     }
 
@@ -125,8 +152,13 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
         const std::vector<TName_And_Event_Data> entries(list.Entries().begin(),
                                                         list.Entries().end());
         // Without a window nobody can choose: both versions are kept.
+        // A list gone while its state remains was lost, not emptied: the
+        // sync starts afresh and brings the server's events back, where the
+        // state would have them deleted there.
+        const Sync_State state =
+            loaded == Load_Result::No_File ? Sync_State{} : Load_Sync_State(state_file);
         outcome = Run_Sync(
-            client, calendar, entries, Load_Sync_State(state_file),
+            client, calendar, entries, state,
             [](const Sync_Conflict&) { return Conflict_Choice::Keep_Both; }, env.Now);
         // Finding the calendar is part of the cost.
         outcome.Requests = client.Requests_Sent();

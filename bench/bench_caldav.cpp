@@ -1,8 +1,10 @@
 // Times tessaly-sync's work against a local calendar server (Radicale): the
 // first sync of a full list, the sync right after it (which reads the
-// calendar once more to learn its token) and one more with nothing changed.
-// Wall time and requests sent; the tool runs in-process, so its own start-up
-// (a few milliseconds) is left out.
+// calendar once more to learn its token), one more with nothing changed, and
+// a sync after another client changed one event: once reading only what
+// changed, once (the token forgotten) reading every event. Wall time and
+// requests sent; the tool runs in-process, so its own start-up (a few
+// milliseconds) is left out.
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +21,9 @@
 #include "bench_data.h"
 #include "core/data_file.h"
 #include "core/event_list.h"
+#include "exchange/caldav_client.h"
+#include "exchange/caldav_state.h"
+#include "exchange/curl_transport.h"
 #include "test_support/radicale_server.h"
 
 namespace {
@@ -72,9 +77,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", tessaly::test::Radicale_Server::Missing_Reason().c_str());
         return 77;
     }
-    const char* names[] = {"first sync, 500 entries", "sync right after", "no-change sync"};
-    std::vector<double> times[3];
-    int requests[3] = {0, 0, 0};
+    constexpr int Kinds = 5;
+    const char* names[Kinds] = {"first sync, 500 entries", "sync right after", "no-change sync",
+                                "one changed there", "one changed, full read"};
+    std::vector<double> times[Kinds];
+    int requests[Kinds] = {};
     for (int round = 0; round < rounds; ++round) {
         tessaly::test::Radicale_Server server(
             std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
@@ -96,7 +103,27 @@ int main(int argc, char** argv) {
                 .Status != 0) {
             return 1;
         }
-        for (int sync = 0; sync < 3; ++sync) {
+        tessaly::Curl_Transport_Options options;
+        options.User = "ann";
+        options.Password = "s3cret";
+        tessaly::Curl_Transport transport(options);
+        tessaly::CalDAV_Client other(transport);
+        const std::filesystem::path state_file =
+            tessaly::Sync_State_Path(tessaly::Data_File_Path(folder));
+        for (int sync = 0; sync < Kinds; ++sync) {
+            if (sync >= 3) {
+                // Another client gives one event a new description.
+                const tessaly::Sync_State state = tessaly::Load_Sync_State(state_file);
+                const std::string url = state.Events.at(static_cast<std::size_t>(sync)).Url;
+                std::string data = other.Read_Events(state.Calendar_Url, {url}).at(0).Data;
+                data.insert(data.find("END:VEVENT"), "DESCRIPTION:changed there\r\n");
+                other.Put_Event(url, data, state.Events.at(static_cast<std::size_t>(sync)).Etag);
+                if (sync == 4) {
+                    tessaly::Sync_State forgotten = state;
+                    forgotten.Sync_Token.clear();
+                    tessaly::Save_Sync_State(state_file, forgotten);
+                }
+            }
             const Timed_Run run = Run({}, env);
             if (run.Status != 0) {
                 return 1;
@@ -108,7 +135,7 @@ int main(int argc, char** argv) {
         std::filesystem::remove_all(folder, ignored);
     }
     std::printf("%d rounds, each against a fresh Radicale\n", rounds);
-    for (int sync = 0; sync < 3; ++sync) {
+    for (int sync = 0; sync < Kinds; ++sync) {
         const auto [low, high] = std::minmax_element(times[sync].begin(), times[sync].end());
         std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)  requests: %d\n", names[sync],
                     Median(times[sync]), *low, *high, requests[sync]);

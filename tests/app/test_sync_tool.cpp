@@ -165,6 +165,14 @@ TEST_F(Sync_Tool, FirstSyncSendsTheListAndLaterOnesChangeNothing) {
     EXPECT_EQ(test::Read_Bytes(folder.Data_File()), after_first);
     const Run_Result fourth = folder.Run({});
     EXPECT_TRUE(Contains(fourth.Out, "1 request.")) << fourth.Out;
+
+    // A list lost beside its sync state is brought back, never taken as
+    // every entry deleted.
+    fs::remove(folder.Data_File());
+    const Run_Result lost = folder.Run({});
+    EXPECT_EQ(lost.Status, sync_status::Synced) << lost.Err;
+    EXPECT_TRUE(Contains(lost.Out, "0 deleted there, 3 taken")) << lost.Out;
+    EXPECT_EQ(folder.Load_List().Event_Count(), 3);
 }
 
 TEST_F(Sync_Tool, TwoFoldersShareOneListAndAConflictIsKeptBothWays) {
@@ -236,6 +244,16 @@ TEST_F(Sync_Tool, DamagedListOrOpenWindowIsNeverWritten) {
     EXPECT_EQ(unreadable.Status, sync_status::List_Failed);
     EXPECT_TRUE(Contains(unreadable.Err, "Invalid numeric input")) << unreadable.Err;
     EXPECT_EQ(test::Read_Bytes(folder.Data_File()), damaged);
+    // Entries past the count would be lost by a save of what was counted.
+    const std::string miscounted =
+        "V1.1\r\n1\r\nNora Vale\r\n32808\r\nBirthday\r\n\r\n"
+        "\r\n\r\n\r\n\r\nMo\r\n40710\r\nBirthday\r\n\r\n"
+        "\r\n\r\n\r\n\r\n";
+    test::Write_Bytes(folder.Data_File(), miscounted);
+    const Run_Result in_part = folder.Run({});
+    EXPECT_EQ(in_part.Status, sync_status::List_Failed);
+    EXPECT_TRUE(Contains(in_part.Err, "Open it in the window first")) << in_part.Err;
+    EXPECT_EQ(test::Read_Bytes(folder.Data_File()), miscounted);
 
     // A window's lock, held as a running window holds it.
     folder.Save_List(Three_Entries());
@@ -251,6 +269,31 @@ TEST_F(Sync_Tool, DamagedListOrOpenWindowIsNeverWritten) {
     EXPECT_TRUE(Contains(open_window.Err, "syncs the list itself")) << open_window.Err;
     EXPECT_EQ(test::Read_Bytes(folder.Data_File()), before);
     EXPECT_FALSE(fs::exists(folder.State_File()));
+}
+
+TEST_F(Sync_Tool, AFullListSyncsButOneCutToFitIsLeftAlone) {
+    const Tool_Folder folder(store_);
+    Set_Account(folder);
+    Event_List full;
+    std::string over = "V1.1\r\n501\r\n";
+    for (int i = 0; i < Event_Array_Size + 1; ++i) {
+        const std::string name = "Person " + std::to_string(i);
+        if (i < Event_Array_Size) {
+            full.Append().Name = name;
+            full.At(i + 1).Orig_Date = 32808 + i;
+        }
+        over += name + "\r\n" + std::to_string(32808 + i) + "\r\n\r\n\r\n\r\n\r\n\r\n\r\n";
+    }
+    test::Write_Bytes(folder.Data_File(), over);
+    const Run_Result cut = folder.Run({});
+    EXPECT_EQ(cut.Status, sync_status::List_Failed);
+    EXPECT_TRUE(Contains(cut.Err, "Open it in the window first")) << cut.Err;
+    EXPECT_EQ(test::Read_Bytes(folder.Data_File()), over);
+
+    folder.Save_List(full);
+    const Run_Result synced = folder.Run({});
+    EXPECT_EQ(synced.Status, sync_status::Synced) << synced.Err;
+    EXPECT_TRUE(Contains(synced.Out, "500 sent")) << synced.Out;
 }
 
 TEST_F(Sync_Tool, WithoutAnAccountOrAPasswordNothingIsTried) {
