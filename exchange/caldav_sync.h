@@ -40,7 +40,9 @@ struct Sync_Outcome {
 // deletes them all.
 //
 // A server whose sync token (or ctag) is the one the state kept costs one
-// request when nothing changed in the list. The token is kept only after a
+// request when nothing changed in the list. Where the token moved on, only
+// what changed since is read (RFC 6578), in two requests; a token the
+// server no longer takes means reading every event. The token is kept only after a
 // sync that wrote nothing, so that a write by another client between this
 // sync's reads and writes is never missed.
 Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,

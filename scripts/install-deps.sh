@@ -10,11 +10,13 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libical-dev  # reads the calendar export in the tests
     libcurl4-openssl-dev libxml2-dev  # the calendar server client
+    libsecret-1-dev  # the calendar account's password in the desktop's secret store
     radicale python3-caldav  # a real calendar server and a second client for its tests
     fonts-liberation fontconfig locales
     xvfb xauth xdotool x11-utils openbox imagemagick poppler-utils desktop-file-utils
     librsvg2-bin  # draws the icon at each size
     dbus-daemon   # a private session bus for the notification tests
+    gnome-keyring # a real secret store for its tests
     "$@"
 )
 

@@ -77,6 +77,9 @@ for unit in tessaly-notify.timer tessaly-notify.service; do
 done
 enabled=$(systemctl --global is-enabled tessaly-notify.timer 2> /dev/null || true)
 [[ $enabled == disabled ]] || fail "tessaly-notify.timer is '$enabled' for every user, not disabled"
+grep -qx "ExecStartPre=-/usr/bin/tessaly-sync --quiet --if-account" \
+    /usr/lib/systemd/user/tessaly-notify.service ||
+    fail "tessaly-notify.service does not sync before it notifies"
 
 echo "--- use as a user"
 # A user of its own, with a fresh home and nothing of this shell's
@@ -103,6 +106,17 @@ case $code:$said in
     0:* | 69:*"no notification can be shown"*) ;;
     *) echo "tessaly-report --notify exited with $code: $said"; exit 1 ;;
 esac
+
+# The calendar sync: its help, and the timer's run without an account, which
+# does nothing and succeeds; without --if-account that is status 3.
+case $(tessaly-sync --help) in
+    *"--set-account"*) ;;
+    *) echo "tessaly-sync --help printed no help"; exit 1 ;;
+esac
+tessaly-sync --quiet --if-account
+code=0
+tessaly-sync 2> /dev/null || code=$?
+[ "$code" = 3 ] || { echo "tessaly-sync without an account exited with $code, not 3"; exit 1; }
 
 # Whatever stops this, the program's own words go with it.
 trap 'code=$?; if [ $code -ne 0 ] && [ -f "$HOME/tessaly.log" ]; then

@@ -13,6 +13,7 @@ Platform_Services Make_Platform_Services() {
     services.Startup = Make_Linux_Startup_Show();
     services.Memory = Make_Linux_Memory_Status();
     services.Region = Make_Linux_Regional_Date_Format();
+    services.Secrets = Make_Secret_Store();
     return services;
 }
 

@@ -1,10 +1,12 @@
 #!/bin/sh
 # Installs the build into a fresh prefix and checks what lands where: the
 # menu, the icon theme and man find their files only in these folders.
-#   check_install.sh CMAKE BUILD_FOLDER
+#   check_install.sh CMAKE BUILD_FOLDER [FILE]...
+# The FILEs, relative to the prefix, are expected besides the usual ones.
 set -eu
 cmake=$1
 build=$2
+shift 2
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 "$cmake" --install "$build" --prefix "$prefix" > /dev/null
@@ -27,6 +29,9 @@ sizes="16 24 32 48 64 128 256"
     echo share/man/man1/tessaly-report.1
     echo share/tessaly/catalog.txt
     echo share/tessaly/tessaly.txt
+    for file in "$@"; do
+        echo "$file"
+    done
 } | sort > "$prefix/expected"
 (cd "$prefix" && find bin lib libexec share -type f | sort) > "$prefix/installed"
 if ! diff -u "$prefix/expected" "$prefix/installed"; then

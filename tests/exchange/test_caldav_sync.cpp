@@ -206,6 +206,61 @@ TEST_F(CalDAV_Sync, AnEmptiedListTakesTheCalendarInsteadOfDeletingIt) {
     folder.list.pop_back();
     EXPECT_EQ(Sync(folder).Deleted_There, 1);
     EXPECT_EQ(Events_On_Server(), 1U);
+
+TEST_F(CalDAV_Sync, ChangesThereAreReadAloneWhileTheServerKnowsTheToken) {
+    Folder folder;
+    folder.list = {Entry("Ann", 1980, 1, 2), Entry("Bo", 1990, 3, 4), Entry("Cy", 1970, 5, 6)};
+    Sync(folder);
+    Sync(folder);  // a sync that writes nothing keeps the token
+    ASSERT_FALSE(folder.state.Sync_Token.empty());
+
+    // Another client edits one event, deletes one and adds one.
+    CalDAV_Client other(*transport_);
+    auto events = other.Read_Events(calendar_);
+    ASSERT_EQ(events.size(), 3U);
+    std::sort(events.begin(), events.end(),
+              [](const auto& x, const auto& y) { return x.Data < y.Data; });
+    const auto entry_of = [&folder](const std::string& data) {
+        const Event_Entry read = Read_Event_Entry(data);
+        for (const auto& entry : folder.list) {
+            if (Read_Entry_Uid(entry) == read.Uid) {
+                return entry;
+            }
+        }
+        return TName_And_Event_Data{};
+    };
+    TName_And_Event_Data edited = entry_of(events[0].Data);
+    const std::string deleted_name = entry_of(events[1].Data).Name;
+    edited.Comments = "edited there";
+    other.Put_Event(events[0].Url, Entry_Event(edited, *Read_Entry_Uid(edited), Stamp),
+                    events[0].Etag);
+    other.Delete_Event(events[1].Url, events[1].Etag);
+    const TName_And_Event_Data added = Entry("Di", 2001, 7, 8);
+    other.Put_Event(calendar_ + "added-there.ics", Entry_Event(added, "added-there", Stamp),
+                    std::nullopt);
+
+    const Sync_Outcome incremental = Sync(folder);
+    EXPECT_EQ(incremental.Requests, 3) << "the token, the changes, the changed events";
+    EXPECT_EQ(incremental.Taken, 2);
+    EXPECT_EQ(incremental.Removed_Here, 1);
+    EXPECT_EQ(incremental.Sent, 0);
+    ASSERT_EQ(folder.list.size(), 3U);
+    for (const auto& entry : folder.list) {
+        EXPECT_NE(entry.Name, deleted_name);
+        if (entry.Name == edited.Name) {
+            EXPECT_EQ(entry.Comments, "edited there");
+        }
+    }
+    EXPECT_TRUE(std::any_of(folder.list.begin(), folder.list.end(),
+                            [](const auto& entry) { return entry.Name == "Di"; }));
+
+    // A token the server no longer knows: everything is read instead.
+    Folder stale = folder;
+    stale.state.Sync_Token = "http://radicale.org/ns/sync/0000";
+    const Sync_Outcome full = Sync(stale);
+    EXPECT_EQ(full.Requests, 3) << "the token, the refused changes, every event";
+    EXPECT_EQ(full.Sent + full.Taken + full.Removed_Here, 0);
+    EXPECT_EQ(Contents(stale.list), Contents(folder.list));
 }
 
 TEST_F(CalDAV_Sync, AServerGoneMidwayChangesNothingHereAndTheNextSyncFinishes) {

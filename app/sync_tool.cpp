@@ -1,0 +1,230 @@
+#include "app/sync_tool.h"
+
+#include <stdexcept>
+#include <string_view>
+
+#include "app/sync_tool_actions.h"
+#include "core/platform/utf8_path.h"
+#include "core/program_identity.h"
+
+namespace tessaly {
+
+namespace {
+
+using detail::Sync_Action;
+using detail::Sync_Tool_Options;
+
+constexpr const char* Usage_Text =
+    "Usage: tessaly-sync [OPTION]...\n"
+    "Keep the Tessaly list in step with a calendar on a CalDAV server (Nextcloud,\n"
+    "Radicale and others): entries added, changed or deleted on either side reach\n"
+    "the other. Without an action, sync once with the account set.\n"
+    "\n"
+    "Actions:\n"
+    "  --set-account          set the account in Tessaly.ini, with:\n"
+    "    --server URL         the server's address, e.g. https://HOST/remote.php/dav\n"
+    "                         or http://HOST:5232/\n"
+    "    --user NAME          the user's name at the server\n"
+    "    --calendar CALENDAR  the calendar's URL, or the name of one to find there\n"
+    "                         (made when missing; the password is needed to find\n"
+    "                         it); default: the one named \"Tessaly\"\n"
+    "    --password-command CMD\n"
+    "                         run CMD through the shell for the password (the first\n"
+    "                         line it prints) instead of the secret store\n"
+    "  --store-password       read the password as one line from standard input and\n"
+    "                         keep it in the desktop's secret store; with\n"
+    "                         --set-account, for the account being set\n"
+    "  --forget-account       remove the account and its kept password\n"
+    "\n"
+    "Options for a sync:\n"
+    "  --file PATH            the data file (default: the window's Tessaly.dat)\n"
+    "  --if-account           do nothing, successfully, when no account is set\n"
+    "  --quiet                print nothing on success\n"
+    "  -h, --help             show this help and exit\n"
+    "  --version              show the version and exit\n"
+    "\n"
+    "Options take their value as the next argument or after \"=\". Entries changed\n"
+    "on both sides since the last sync are kept both ways; the window is the place\n"
+    "to choose between them. A sync is refused while the window has the list open:\n"
+    "the window syncs it itself.\n"
+    "\n"
+    "Exit status: 0 synced (or the account set), 1 synced, but entries changed on\n"
+    "both sides were kept both ways, 2 bad usage, 3 no account set or no password\n"
+    "(no secret store, none kept, or the password command failed), 4 the server\n"
+    "refused the user or password, 5 the server could not be reached or failed,\n"
+    "6 the list or the settings could not be read or saved, 7 the window has the\n"
+    "list open.\n";
+
+class Usage_Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+bool Takes_Value(std::string_view name) {
+    return name == "--server" || name == "--user" || name == "--calendar" ||
+           name == "--password-command" || name == "--file";
+}
+
+bool Is_Flag(std::string_view name) {
+    return name == "--set-account" || name == "--store-password" || name == "--forget-account" ||
+           name == "--if-account" || name == "--quiet" || name == "--help" || name == "--version";
+}
+
+bool Is_Web_Address(std::string_view text) {
+    return text.starts_with("http://") || text.starts_with("https://");
+}
+
+struct Parsed {
+    Sync_Tool_Options Options;
+    bool Help = false;
+    bool Version = false;
+};
+
+void Set_Action(Sync_Tool_Options& options, Sync_Action action) {
+    if (options.Action != Sync_Action::Sync && options.Action != action) {
+        throw Usage_Error("give one of --set-account, --store-password and --forget-account");
+    }
+    options.Action = action;
+}
+
+void Check_Combination(const Sync_Tool_Options& options) {
+    const bool account_values = !options.Server.empty() || !options.User.empty() ||
+                                options.Calendar || options.Password_Command;
+    if (options.Action == Sync_Action::Set_Account) {
+        if (options.Server.empty() || options.User.empty()) {
+            throw Usage_Error("--set-account needs --server and --user");
+        }
+        if (!Is_Web_Address(options.Server)) {
+            throw Usage_Error("invalid --server '" + options.Server +
+                              "': give an address starting with https:// or http://");
+        }
+    } else if (account_values) {
+        throw Usage_Error(
+            "--server, --user, --calendar and --password-command go with "
+            "--set-account");
+    }
+    if (options.Action != Sync_Action::Sync && (options.File || options.If_Account)) {
+        throw Usage_Error("--file and --if-account go with a sync");
+    }
+}
+
+Parsed Parse_Arguments(const std::vector<std::string>& args) {
+    Parsed parsed;
+    Sync_Tool_Options& options = parsed.Options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h") {
+            parsed.Help = true;
+            return parsed;
+        }
+        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+            if (!arg.empty() && arg[0] == '-') {
+                throw Usage_Error("unknown option '" + arg + "'");
+            }
+            throw Usage_Error("unexpected argument '" + arg + "'");
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        std::optional<std::string> value;
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        }
+        if (Is_Flag(name)) {
+            if (value) {
+                throw Usage_Error("option '" + name + "' takes no value");
+            }
+            if (name == "--help") {
+                parsed.Help = true;
+                return parsed;  // asking for help is never an error
+            }
+            if (name == "--version") {
+                parsed.Version = true;
+                return parsed;
+            }
+            if (name == "--set-account") {
+                Set_Action(options, Sync_Action::Set_Account);
+            } else if (name == "--forget-account") {
+                Set_Action(options, Sync_Action::Forget_Account);
+            } else if (name == "--store-password") {
+                options.Store_Password = true;
+            } else if (name == "--if-account") {
+                options.If_Account = true;
+            } else {
+                options.Quiet = true;
+            }
+            continue;
+        }
+        if (!Takes_Value(name)) {
+            throw Usage_Error("unknown option '" + name + "'");
+        }
+        if (!value) {
+            if (i + 1 >= args.size()) {
+                throw Usage_Error("option '" + name + "' needs a value");
+            }
+            value = args[++i];
+        }
+        if (name == "--server") {
+            options.Server = *value;
+        } else if (name == "--user") {
+            options.User = *value;
+        } else if (name == "--calendar") {
+            if (value->empty()) {
+                throw Usage_Error("option '--calendar' needs a name or an address");
+            }
+            options.Calendar = *value;
+        } else if (name == "--password-command") {
+            options.Password_Command = *value;
+        } else {
+            if (value->empty()) {
+                throw Usage_Error("option '--file' needs a path");
+            }
+            options.File = Path_From_Utf8(*value);
+        }
+    }
+    // --store-password alone is an action of its own; with --set-account it
+    // keeps the new account's password.
+    if (options.Store_Password && options.Action == Sync_Action::Sync) {
+        options.Action = Sync_Action::Store_Password;
+    }
+    if (options.Store_Password && options.Action == Sync_Action::Forget_Account) {
+        throw Usage_Error("give one of --set-account, --store-password and --forget-account");
+    }
+    Check_Combination(options);
+    return parsed;
+}
+
+}  // namespace
+
+int Run_Sync_Tool(const std::vector<std::string>& args, const Sync_Tool_Environment& env,
+                  std::istream& in, std::ostream& out, std::ostream& err) {
+    Parsed parsed;
+    try {
+        parsed = Parse_Arguments(args);
+    } catch (const Usage_Error& error) {
+        err << Sync_Tool_Name << ": " << error.what() << "\n"
+            << "Try '" << Sync_Tool_Name << " --help'.\n";
+        return sync_status::Usage;
+    }
+    if (parsed.Help) {
+        out << Usage_Text;
+        return sync_status::Synced;
+    }
+    if (parsed.Version) {
+        out << Sync_Tool_Name << " (" << Program_Title << ")\n";
+        return sync_status::Synced;
+    }
+    const Sync_Tool_Options& options = parsed.Options;
+    switch (options.Action) {
+        case Sync_Action::Set_Account:
+            return detail::Set_Account(options, env, in, out, err);
+        case Sync_Action::Store_Password:
+            return detail::Store_Password(options, env, in, out, err);
+        case Sync_Action::Forget_Account:
+            return detail::Forget_Account(options, env, out, err);
+        case Sync_Action::Sync:
+            break;
+    }
+    return detail::Sync_Once(options, env, out, err);
+}
+
+}  // namespace tessaly

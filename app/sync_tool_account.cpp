@@ -1,0 +1,270 @@
+// Setting the calendar account up, and what every action of the tool needs
+// of it.
+#include <iostream>
+#include <string>
+
+#include "app/password_command.h"
+#include "app/sync_tool_actions.h"
+#include "exchange/caldav_client.h"
+
+namespace tessaly::detail {
+
+namespace {
+
+constexpr const char* No_Account_Message =
+    "No calendar account is set. Set one in the window (Data menu, Calendar Account...) or "
+    "with tessaly-sync --set-account.";
+
+std::string Account_Words(const CalDAV_Account& account) {
+    return account.User + " at " + account.Server;
+}
+
+bool Save_Settings(const Profile_File& settings, const Sync_Tool_Environment& env,
+                   std::ostream& err) {
+    if (const auto failure = Create_Program_Folders(env.Folders)) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(Folder_Creation_Message(*failure)) << "\n";
+        return false;
+    }
+    try {
+        settings.Save(Settings_File_Path(env.Folders.Settings_Folder));
+        return true;
+    } catch (const Tessaly_Error& error) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+        return false;
+    }
+}
+
+// One line from standard input, without its line end; none at its end.
+std::optional<std::string> Read_Password_Line(std::istream& in) {
+    std::string line;
+    if (!std::getline(in, line)) {
+        return std::nullopt;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    if (line.empty()) {
+        return std::nullopt;
+    }
+    return line;
+}
+
+bool Keep_Password(const CalDAV_Account& account, const std::string& password,
+                   const Sync_Tool_Environment& env, std::ostream& err) {
+    try {
+        env.Open_Secret_Store()->Store_Password(account.Server, account.User, password);
+        return true;
+    } catch (const Secret_Store_Error& error) {
+        err << Sync_Tool_Name << ": " << error.what() << "\n";
+        return false;
+    }
+}
+
+// The URL of the calendar of that name at the server, made there when it
+// has none.
+std::string Find_Calendar(const CalDAV_Account& account, const std::string& password,
+                          const std::string& name, const Sync_Tool_Environment& env,
+                          std::ostream& out, bool quiet) {
+    Curl_Transport transport(Transport_Options(account, password, env));
+    CalDAV_Client client(transport);
+    const std::string home = client.Find_Calendar_Home(account.Server);
+    for (const auto& calendar : client.List_Calendars(home)) {
+        if (calendar.Takes_Events && calendar.Display_Name == name) {
+            return calendar.Url;
+        }
+    }
+    const std::string url = client.Make_Calendar(home, name).Url;
+    if (!quiet) {
+        out << "The server had no calendar named \"" << name << "\": it was made.\n";
+    }
+    return url;
+}
+
+}  // namespace
+
+std::string Terminal_Lines(std::string text) {
+    std::string::size_type position = 0;
+    while ((position = text.find("\r\n", position)) != std::string::npos) {
+        text.erase(position, 1);
+        ++position;
+    }
+    return text;
+}
+
+std::optional<Profile_File> Load_Settings(const Sync_Tool_Environment& env, std::ostream& err) {
+    try {
+        return Profile_File::Load(Settings_File_Path(env.Folders.Settings_Folder));
+    } catch (const Tessaly_Error& error) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> Account_Password(const CalDAV_Account& account,
+                                            const Sync_Tool_Environment& env, std::ostream& err) {
+    if (!account.Password_Command.empty()) {
+        try {
+            return Run_Password_Command(account.Password_Command);
+        } catch (const Password_Command_Error& error) {
+            err << Sync_Tool_Name << ": " << error.what() << "\n";
+            return std::nullopt;
+        }
+    }
+    try {
+        if (auto password = env.Open_Secret_Store()->Read_Password(account.Server, account.User)) {
+            return password;
+        }
+        err << Sync_Tool_Name << ": No password is kept for " << Account_Words(account)
+            << ". Keep one with tessaly-sync --store-password, or give the account a password "
+               "command.\n";
+    } catch (const Secret_Store_Error& error) {
+        err << Sync_Tool_Name << ": " << error.what() << "\n";
+    }
+    return std::nullopt;
+}
+
+Curl_Transport_Options Transport_Options(const CalDAV_Account& account, std::string password,
+                                         const Sync_Tool_Environment& env) {
+    Curl_Transport_Options options;
+    options.User = account.User;
+    options.Password = std::move(password);
+    options.Connect_Timeout = env.Connect_Timeout;
+    options.Timeout = env.Timeout;
+    return options;
+}
+
+int Report_Server_Failure(const CalDAV_Error& error, const CalDAV_Account& account,
+                          std::ostream& err) {
+    const bool refused = error.Failure() == CalDAV_Failure::Unauthorized ||
+                         error.Failure() == CalDAV_Failure::Forbidden;
+    err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+    if (refused) {
+        err << Sync_Tool_Name << ": Check the name and password of " << Account_Words(account)
+            << ". Nothing was changed.\n";
+        return sync_status::Refused;
+    }
+    err << Sync_Tool_Name << ": Nothing was changed in the list; the next sync takes up "
+        << "where this one stopped.\n";
+    return sync_status::Server_Failed;
+}
+
+int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
+                std::istream& in, std::ostream& out, std::ostream& err) {
+    std::optional<Profile_File> settings = Load_Settings(env, err);
+    if (!settings) {
+        return sync_status::List_Failed;
+    }
+    CalDAV_Account account;
+    account.Server = options.Server;
+    account.User = options.User;
+    account.Password_Command = options.Password_Command.value_or(std::string());
+
+    std::optional<std::string> password;
+    if (options.Store_Password) {
+        password = Read_Password_Line(in);
+        if (!password) {
+            err << Sync_Tool_Name << ": No password was given on standard input.\n";
+            return sync_status::No_Account;
+        }
+    }
+    const std::string calendar = options.Calendar.value_or(std::string());
+    if (calendar.starts_with("http://") || calendar.starts_with("https://")) {
+        account.Calendar_Url = calendar;
+    } else if (!calendar.empty()) {
+        // Found once, here, so that the settings hold the calendar's URL.
+        if (!password) {
+            password = Account_Password(account, env, err);
+            if (!password) {
+                err << Sync_Tool_Name << ": The password is needed to find the calendar \""
+                    << calendar << "\". Give it with --store-password, or give the calendar's "
+                    << "address.\n";
+                return sync_status::No_Account;
+            }
+        }
+        try {
+            account.Calendar_Url =
+                Find_Calendar(account, *password, calendar, env, out, options.Quiet);
+        } catch (const CalDAV_Error& error) {
+            return Report_Server_Failure(error, account, err);
+        }
+    }
+    if (options.Store_Password && !Keep_Password(account, *password, env, err)) {
+        return sync_status::No_Account;
+    }
+    Write_CalDAV_Account(*settings, account);
+    if (!Save_Settings(*settings, env, err)) {
+        return sync_status::List_Failed;
+    }
+    if (!options.Quiet) {
+        out << "The calendar account is set: " << Account_Words(account);
+        if (!account.Calendar_Url.empty()) {
+            out << ", calendar " << account.Calendar_Url;
+        }
+        out << ".\n";
+    }
+    return sync_status::Synced;
+}
+
+int Store_Password(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
+                   std::istream& in, std::ostream& out, std::ostream& err) {
+    const std::optional<Profile_File> settings = Load_Settings(env, err);
+    if (!settings) {
+        return sync_status::List_Failed;
+    }
+    const CalDAV_Account account = Read_CalDAV_Account(*settings);
+    if (!account.Is_Set()) {
+        err << Sync_Tool_Name << ": " << No_Account_Message << "\n";
+        return sync_status::No_Account;
+    }
+    const std::optional<std::string> password = Read_Password_Line(in);
+    if (!password) {
+        err << Sync_Tool_Name << ": No password was given on standard input.\n";
+        return sync_status::No_Account;
+    }
+    if (!Keep_Password(account, *password, env, err)) {
+        return sync_status::No_Account;
+    }
+    if (!options.Quiet) {
+        out << "The password for " << Account_Words(account) << " is kept.\n";
+        if (!account.Password_Command.empty()) {
+            out << "The account takes its password from its command, though; the kept one "
+                   "is used once the command is removed.\n";
+        }
+    }
+    return sync_status::Synced;
+}
+
+int Forget_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
+                   std::ostream& out, std::ostream& err) {
+    std::optional<Profile_File> settings = Load_Settings(env, err);
+    if (!settings) {
+        return sync_status::List_Failed;
+    }
+    const CalDAV_Account account = Read_CalDAV_Account(*settings);
+    if (!account.Is_Set()) {
+        if (!options.Quiet) {
+            out << "No calendar account is set.\n";
+        }
+        return sync_status::Synced;
+    }
+    Write_CalDAV_Account(*settings, CalDAV_Account{});
+    if (!Save_Settings(*settings, env, err)) {
+        return sync_status::List_Failed;
+    }
+    try {
+        env.Open_Secret_Store()->Forget_Password(account.Server, account.User);
+    } catch (const Secret_Store_Error& error) {
+        // An account whose command gave the password never needed the store.
+        if (account.Password_Command.empty()) {
+            err << Sync_Tool_Name << ": The account is removed, but its password may still "
+                << "be kept: " << error.what() << "\n";
+            return sync_status::No_Account;
+        }
+    }
+    if (!options.Quiet) {
+        out << "The calendar account " << Account_Words(account) << " is removed.\n";
+    }
+    return sync_status::Synced;
+}
+
+}  // namespace tessaly::detail

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <filesystem>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "app/sync_tool.h"
+#include "core/profile_file.h"
+#include "exchange/caldav_account.h"
+#include "exchange/curl_transport.h"
+
+namespace tessaly::detail {
+
+enum class Sync_Action { Sync, Set_Account, Store_Password, Forget_Account };
+
+struct Sync_Tool_Options {
+    Sync_Action Action = Sync_Action::Sync;
+    // --set-account may keep a password read from standard input too.
+    bool Store_Password = false;
+    std::string Server;
+    std::string User;
+    // A calendar's URL, or the name of one to find at the server.
+    std::optional<std::string> Calendar;
+    std::optional<std::string> Password_Command;
+    std::optional<std::filesystem::path> File;
+    bool If_Account = false;
+    bool Quiet = false;
+};
+
+// Messages of the core separate their lines with CR LF; a terminal wants LF.
+std::string Terminal_Lines(std::string text);
+
+// The settings file, or none (said on `err`) when it cannot be read.
+std::optional<Profile_File> Load_Settings(const Sync_Tool_Environment& env, std::ostream& err);
+
+// The account's password from its command or the secret store, or none
+// (said on `err`).
+std::optional<std::string> Account_Password(const CalDAV_Account& account,
+                                            const Sync_Tool_Environment& env, std::ostream& err);
+
+Curl_Transport_Options Transport_Options(const CalDAV_Account& account, std::string password,
+                                         const Sync_Tool_Environment& env);
+
+// What the server's failure means for the exit status, said on `err`.
+int Report_Server_Failure(const CalDAV_Error& error, const CalDAV_Account& account,
+                          std::ostream& err);
+
+// Each returns the tool's exit status.
+int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
+                std::istream& in, std::ostream& out, std::ostream& err);
+int Store_Password(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
+                   std::istream& in, std::ostream& out, std::ostream& err);
+int Forget_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
+                   std::ostream& out, std::ostream& err);
+int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env, std::ostream& out,
+              std::ostream& err);
+
+}  // namespace tessaly::detail

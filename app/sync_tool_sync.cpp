@@ -1,0 +1,203 @@
+// One sync of the list with the account's calendar.
+#include <string>
+#include <vector>
+
+#include "app/sync_tool_actions.h"
+#include "app/window_lock.h"
+#include "core/atomic_file.h"
+#include "core/data_file_session.h"
+#include "exchange/caldav_state.h"
+#include "exchange/caldav_sync.h"
+
+namespace tessaly::detail {
+
+namespace {
+
+std::string Count(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+void Say_Window_Open(const std::filesystem::path& file, std::ostream& err) {
+    err << Sync_Tool_Name << ": The Tessaly window has the list open (\"" << file.string()
+        << "\"); it syncs the list itself. Nothing was changed.\n";
+}
+
+void Say_Outcome(const Sync_Outcome& outcome, bool quiet, std::ostream& out, std::ostream& err) {
+    if (!quiet) {
+        out << "Synced: " << outcome.Sent << " sent, " << outcome.Deleted_There
+            << " deleted there, " << outcome.Taken << " taken, " << outcome.Removed_Here
+            << " removed here, " << Count(outcome.Conflicts, "conflict", "conflicts")
+            << " kept both, " << Count(outcome.Not_Taken, "event", "events")
+            << " not taken (no yearly all-day event), "
+            << Count(outcome.Requests, "request", "requests") << ".\n";
+    }
+    // Said even when quiet: each asks the user to look.
+    if (outcome.Conflicts > 0) {
+        err << Sync_Tool_Name << ": " << Count(outcome.Conflicts, "entry was", "entries were")
+            << " changed both here and on the server: both versions are now in the list. "
+               "Look them over in the window and delete the one you do not want.\n";
+    }
+    if (outcome.No_Room > 0) {
+        err << Sync_Tool_Name << ": " << Count(outcome.No_Room, "event", "events")
+            << " on the server did not fit: the list holds 500 entries at most.\n";
+    }
+    if (outcome.Without_Uid_Room > 0) {
+        err << Sync_Tool_Name << ": " << Count(outcome.Without_Uid_Room, "entry", "entries")
+            << " could not be synced: their spare fields are all taken.\n";
+    }
+}
+
+// The calendar found from the address is kept with the account, so that
+// later syncs go to it straight away. Not kept is no failure: it is found
+// again next time.
+void Keep_Calendar_Found(Profile_File settings, CalDAV_Account account, const std::string& url,
+                         const Sync_Tool_Environment& env, std::ostream& err) {
+    account.Calendar_Url = url;
+    Write_CalDAV_Account(settings, account);
+    try {
+        settings.Save(Settings_File_Path(env.Folders.Settings_Folder));
+    } catch (const Tessaly_Error& error) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+    }
+}
+
+}  // namespace
+
+int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env, std::ostream& out,
+              std::ostream& err) {
+    const std::optional<Profile_File> settings = Load_Settings(env, err);
+    if (!settings) {
+        return sync_status::List_Failed;
+    }
+    const CalDAV_Account account = Read_CalDAV_Account(*settings);
+    if (!account.Is_Set()) {
+        if (options.If_Account) {
+            return sync_status::Synced;
+        }
+        err << Sync_Tool_Name
+            << ": No calendar account is set. Set one in the window (Data menu, Calendar "
+               "Account...) or with tessaly-sync --set-account.\n";
+        return sync_status::No_Account;
+    }
+
+    const std::filesystem::path file =
+        options.File.value_or(Data_File_Path(env.Folders.Data_Folder));
+    if (Window_Holds_Data_File(file)) {
+        Say_Window_Open(file, err);
+        return sync_status::Window_Open;
+    }
+    Data_File_Session session(file);
+    Event_List list;
+    // A list read only in part would lose the rest when saved: the window
+    // keeps a copy of such a file first, and is the place to open it.
+    bool read_in_part = false;
+    Load_Options load_options;
+    load_options.On_Count_Mismatch = [&err, &read_in_part](const std::string& message) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(message) << "\n";
+        read_in_part = true;
+    };
+    // Said for a full list too, where nothing was cut.
+    bool at_capacity = false;
+    load_options.On_Capacity_Cut = [&at_capacity] { at_capacity = true; };
+    Load_Result loaded = Load_Result::No_File;
+    try {
+        loaded = session.Load(list, load_options);
+    } catch (const Tessaly_Error& error) {
+        const std::string message = error.what();
+        err << Sync_Tool_Name << ": ";
+        if (message.find(file.string()) == std::string::npos) {
+            err << "\"" << file.string() << "\": ";
+        }
+        err << Terminal_Lines(message) << "\nThe list was not synced, and is left as it is.\n";
+        return sync_status::List_Failed;
+    }
+    // A full list is whole when the file holds nothing but it. One of 500
+    // written in an older layout cannot be told from a cut one: the window
+    // writes it anew.
+    if (at_capacity) {
+        bool whole = false;
+        try {
+            whole = Serialise_Data_File(list) == Read_Whole_File(file);
+        } catch (const Tessaly_Error&) {
+            // Gone or changed since the load: not known to be whole.
+        }
+        if (!whole) {
+            err << Sync_Tool_Name << ": " << Terminal_Lines(Capacity_Message_Load()) << "\n";
+            read_in_part = true;
+        }
+    }
+    if (read_in_part) {
+        err << Sync_Tool_Name << ": The list was not synced, and is left as it is. Open it in "
+            << "the window first.\n";
+        return sync_status::List_Failed;
+    }
+    // A file the user named must be there. Without --file a missing list is
+    // a first run here, and the server's events make it.
+    if (loaded == Load_Result::No_File && options.File) {
+        err << Sync_Tool_Name << ": \"" << file.string() << "\": the file does not exist\n";
+        return sync_status::List_Failed;
+    }
+
+    const std::optional<std::string> password = Account_Password(account, env, err);
+    if (!password) {
+        return sync_status::No_Account;
+    }
+    const std::filesystem::path state_file = Sync_State_Path(file);
+    Sync_Outcome outcome;
+    std::string calendar;
+    try {
+        Curl_Transport transport(Transport_Options(account, *password, env));
+        CalDAV_Client client(transport);
+        calendar = Account_Calendar_Url(client, account);
+        const std::vector<TName_And_Event_Data> entries(list.Entries().begin(),
+                                                        list.Entries().end());
+        // Without a window nobody can choose: both versions are kept.
+        // A list gone while its state remains was lost, not emptied: the
+        // sync starts afresh and brings the server's events back, where the
+        // state would have them deleted there.
+        const Sync_State state =
+            loaded == Load_Result::No_File ? Sync_State{} : Load_Sync_State(state_file);
+        outcome = Run_Sync(
+            client, calendar, entries, state,
+            [](const Sync_Conflict&) { return Conflict_Choice::Keep_Both; }, env.Now);
+        // Finding the calendar is part of the cost.
+        outcome.Requests = client.Requests_Sent();
+    } catch (const CalDAV_Error& error) {
+        return Report_Server_Failure(error, account, err);
+    } catch (const Tessaly_Error& error) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+        return sync_status::Server_Failed;
+    }
+
+    try {
+        if (outcome.List_Changed) {
+            // A window opened meanwhile has read the list: the server's side
+            // waits for its own sync.
+            if (Window_Holds_Data_File(file)) {
+                Say_Window_Open(file, err);
+                return sync_status::Window_Open;
+            }
+            Event_List synced;
+            for (const auto& entry : outcome.Entries) {
+                synced.Append() = entry;
+            }
+            if (session.Save(synced) == Data_File_Session::Save_Result::Changed_On_Disk) {
+                err << Sync_Tool_Name << ": \"" << file.string()
+                    << "\" was changed by another program during the sync, and is left as "
+                       "it is. Sync again.\n";
+                return sync_status::List_Failed;
+            }
+        }
+        Save_Sync_State(state_file, outcome.State);
+    } catch (const Tessaly_Error& error) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+        return sync_status::List_Failed;
+    }
+    if (account.Calendar_Url.empty()) {
+        Keep_Calendar_Found(*settings, account, calendar, env, err);
+    }
+    Say_Outcome(outcome, options.Quiet, out, err);
+    return outcome.Conflicts > 0 ? sync_status::Conflicts_Kept_Both : sync_status::Synced;
+}
+
+}  // namespace tessaly::detail

@@ -1,0 +1,144 @@
+// Times tessaly-sync's work against a local calendar server (Radicale): the
+// first sync of a full list, the sync right after it (which reads the
+// calendar once more to learn its token), one more with nothing changed, and
+// a sync after another client changed one event: once reading only what
+// changed, once (the token forgotten) reading every event. Wall time and
+// requests sent; the tool runs in-process, so its own start-up (a few
+// milliseconds) is left out.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/sync_tool.h"
+#include "bench_data.h"
+#include "core/data_file.h"
+#include "core/event_list.h"
+#include "exchange/caldav_client.h"
+#include "exchange/caldav_state.h"
+#include "exchange/curl_transport.h"
+#include "test_support/radicale_server.h"
+
+namespace {
+
+struct Timed_Run {
+    double Milliseconds = 0;
+    int Requests = 0;
+    int Status = 0;
+};
+
+// The summary line ends "..., N requests.".
+int Requests_Of(const std::string& summary) {
+    const std::size_t end = summary.rfind(" request");
+    if (end == std::string::npos) {
+        return -1;
+    }
+    const std::size_t start = summary.rfind(' ', end - 1);
+    return std::atoi(summary.substr(start + 1, end - start - 1).c_str());
+}
+
+Timed_Run Run(const std::vector<std::string>& args, const tessaly::Sync_Tool_Environment& env) {
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    const auto start = std::chrono::steady_clock::now();
+    Timed_Run run;
+    run.Status = tessaly::Run_Sync_Tool(args, env, in, out, err);
+    run.Milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    run.Requests = Requests_Of(out.str());
+    if (run.Status != 0) {
+        std::fprintf(stderr, "tessaly-sync exited with %d: %s", run.Status, err.str().c_str());
+    }
+    return run;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 5;
+    if (rounds < 1) {
+        std::fprintf(stderr, "usage: %s [ROUNDS]\n", argv[0]);
+        return 64;
+    }
+    if (!tessaly::test::Radicale_Server::Available()) {
+        std::fprintf(stderr, "%s\n", tessaly::test::Radicale_Server::Missing_Reason().c_str());
+        return 77;
+    }
+    constexpr int Kinds = 5;
+    const char* names[Kinds] = {"first sync, 500 entries", "sync right after", "no-change sync",
+                                "one changed there", "one changed, full read"};
+    std::vector<double> times[Kinds];
+    int requests[Kinds] = {};
+    for (int round = 0; round < rounds; ++round) {
+        tessaly::test::Radicale_Server server(
+            std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
+        if (!server.Start()) {
+            std::fprintf(stderr, "Radicale did not start: %s\n", server.Failure().c_str());
+            return 1;
+        }
+        const std::filesystem::path folder =
+            tessaly::bench::Make_Scratch_Folder("tessaly-bench-caldav");
+        tessaly::Sync_Tool_Environment env;
+        env.Folders = tessaly::Portable_Folders(folder);
+        env.Now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+        tessaly::Event_List list;
+        tessaly::bench::Fill_Bench_List(list);
+        tessaly::Save_Data_To_File_ButtonClick(list, tessaly::Data_File_Path(folder));
+        if (Run({"--set-account", "--server", server.Url(), "--user", "ann", "--password-command",
+                 "echo s3cret", "--quiet"},
+                env)
+                .Status != 0) {
+            return 1;
+        }
+        tessaly::Curl_Transport_Options options;
+        options.User = "ann";
+        options.Password = "s3cret";
+        tessaly::Curl_Transport transport(options);
+        tessaly::CalDAV_Client other(transport);
+        const std::filesystem::path state_file =
+            tessaly::Sync_State_Path(tessaly::Data_File_Path(folder));
+        for (int sync = 0; sync < Kinds; ++sync) {
+            if (sync >= 3) {
+                // Another client gives one event a new description.
+                const tessaly::Sync_State state = tessaly::Load_Sync_State(state_file);
+                const std::string url = state.Events.at(static_cast<std::size_t>(sync)).Url;
+                std::string data = other.Read_Events(state.Calendar_Url, {url}).at(0).Data;
+                data.insert(data.find("END:VEVENT"), "DESCRIPTION:changed there\r\n");
+                other.Put_Event(url, data, state.Events.at(static_cast<std::size_t>(sync)).Etag);
+                if (sync == 4) {
+                    tessaly::Sync_State forgotten = state;
+                    forgotten.Sync_Token.clear();
+                    tessaly::Save_Sync_State(state_file, forgotten);
+                }
+            }
+            const Timed_Run run = Run({}, env);
+            if (run.Status != 0) {
+                return 1;
+            }
+            times[sync].push_back(run.Milliseconds);
+            requests[sync] = run.Requests;
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+    std::printf("%d rounds, each against a fresh Radicale\n", rounds);
+    for (int sync = 0; sync < Kinds; ++sync) {
+        const auto [low, high] = std::minmax_element(times[sync].begin(), times[sync].end());
+        std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)  requests: %d\n", names[sync],
+                    Median(times[sync]), *low, *high, requests[sync]);
+    }
+    return 0;
+}
