@@ -206,6 +206,7 @@ TEST_F(CalDAV_Sync, AnEmptiedListTakesTheCalendarInsteadOfDeletingIt) {
     folder.list.pop_back();
     EXPECT_EQ(Sync(folder).Deleted_There, 1);
     EXPECT_EQ(Events_On_Server(), 1U);
+}
 
 TEST_F(CalDAV_Sync, ChangesThereAreReadAloneWhileTheServerKnowsTheToken) {
     Folder folder;

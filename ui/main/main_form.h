@@ -253,6 +253,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The client area also shrinks when the status line appears.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Create_Controls();

@@ -1,6 +1,7 @@
 // The main window's sync with a calendar server: the account, the runs at
 // start-up and after each save, and the status line that says what they did.
 #include <QAction>
+#include <QEvent>
 #include <QStatusBar>
 
 #include <exception>
@@ -171,7 +172,20 @@ void TMainForm1::Calendar_Sync_Finished(const Calendar_Sync_Report& report) {
 }
 
 void TMainForm1::Show_Sync_Status(const QString& text) {
+    if (findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly) == nullptr) {
+        // Shown only once an account is set: the window of a user who does
+        // not sync keeps its design. The controls scale into what is left.
+        centralWidget()->installEventFilter(this);
+        statusBar()->setObjectName(QStringLiteral("Sync_StatusBar"));
+    }
     statusBar()->showMessage(text);
+}
+
+bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
+        FormResize();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace tessaly

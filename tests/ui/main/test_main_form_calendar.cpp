@@ -85,6 +85,7 @@ TEST_F(Main_Form_Calendar_Test, TheAccountFormSetsUpTheSyncAndThePasswordStaysOu
                 {"Bo \xC3\x85str\xC3\xB6m", 1992, 2, 29, "Birthday", "a,b;c\\d"}});
     Start();
     EXPECT_EQ(calendar_server.connections, 0) << "no account, no sync";
+    EXPECT_EQ(form->findChild<QStatusBar*>(), nullptr) << "the design, without a status line";
 
     calendar_questions.account_answers.push_back({Account(), "s3cret"});
     form->Calendar_Account_Menu_Option->trigger();
@@ -92,6 +93,8 @@ TEST_F(Main_Form_Calendar_Test, TheAccountFormSetsUpTheSyncAndThePasswordStaysOu
     EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced with the calendar at 10:00: 2 sent")))
         << Status().toStdString();
     EXPECT_TRUE(messages.shown.empty());
+    // The controls move up for the status line.
+    QTRY_VERIFY(form->Exit_BitBtn->geometry().bottom() < form->centralWidget()->height());
 
     // The calendar "Tessaly" was made and is kept for the next runs.
     const std::string calendar = Calendar_Url();
