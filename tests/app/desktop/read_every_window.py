@@ -122,6 +122,12 @@ def main():
         if len(links) != 3:
             failures.append("the about box offers %d links: %r" % (len(links), links))
         keys("Escape")
+        wait_for("the about box to close", lambda: window_named(app, "About") is None)
+
+        keys("alt+d", "o")
+        account = wait_for("the calendar account form", lambda: window_named(app, "Calendar Account"))
+        check("calendar account form", account)
+        keys("Escape")
     finally:
         process.terminate()
         process.wait(timeout=30)
