@@ -5,6 +5,8 @@
 
 #include "app/password_command.h"
 #include "app/sync_tool_actions.h"
+#include "app/window_lock.h"
+#include "core/data_file.h"
 #include "exchange/caldav_client.h"
 
 namespace tessaly::detail {
@@ -80,6 +82,17 @@ std::string Find_Calendar(const CalDAV_Account& account, const std::string& pass
     return url;
 }
 
+// The window writes its settings back when it closes: an account set
+// meanwhile would be lost.
+bool Window_Open(const Sync_Tool_Environment& env, std::ostream& err) {
+    if (!Window_Holds_Data_File(Data_File_Path(env.Folders.Data_Folder))) {
+        return false;
+    }
+    err << Sync_Tool_Name << ": The Tessaly window is open: set the account there (Data menu, "
+        << "Calendar Account...), or close it first. Nothing was changed.\n";
+    return true;
+}
+
 }  // namespace
 
 std::string Terminal_Lines(std::string text) {
@@ -150,6 +163,9 @@ int Report_Server_Failure(const CalDAV_Error& error, const CalDAV_Account& accou
 
 int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
                 std::istream& in, std::ostream& out, std::ostream& err) {
+    if (Window_Open(env, err)) {
+        return sync_status::Window_Open;
+    }
     std::optional<Profile_File> settings = Load_Settings(env, err);
     if (!settings) {
         return sync_status::List_Failed;
@@ -236,6 +252,9 @@ int Store_Password(const Sync_Tool_Options& options, const Sync_Tool_Environment
 
 int Forget_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
                    std::ostream& out, std::ostream& err) {
+    if (Window_Open(env, err)) {
+        return sync_status::Window_Open;
+    }
     std::optional<Profile_File> settings = Load_Settings(env, err);
     if (!settings) {
         return sync_status::List_Failed;

@@ -116,7 +116,12 @@ int main(int argc, char** argv) {
                 const tessaly::Sync_State state = tessaly::Load_Sync_State(state_file);
                 const std::string url = state.Events.at(static_cast<std::size_t>(sync)).Url;
                 std::string data = other.Read_Events(state.Calendar_Url, {url}).at(0).Data;
-                data.insert(data.find("END:VEVENT"), "DESCRIPTION:changed there\r\n");
+                const std::size_t description = data.find("\nDESCRIPTION:");
+                if (description != std::string::npos) {
+                    data.insert(description + 13, "changed there: ");
+                } else {
+                    data.insert(data.find("END:VEVENT"), "DESCRIPTION:changed there\r\n");
+                }
                 other.Put_Event(url, data, state.Events.at(static_cast<std::size_t>(sync)).Etag);
                 if (sync == 4) {
                     tessaly::Sync_State forgotten = state;

@@ -264,9 +264,17 @@ TEST_F(Sync_Tool, DamagedListOrOpenWindowIsNeverWritten) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     const Run_Result open_window = folder.Run({});
+    // It writes its settings back when it closes.
+    const std::string settings = test::Read_Bytes(folder.Settings_File());
+    const Run_Result set_meanwhile =
+        folder.Run({"--set-account", "--server", "http://h/", "--user", "bob"});
+    const Run_Result forget_meanwhile = folder.Run({"--forget-account"});
     ::close(fd);
     EXPECT_EQ(open_window.Status, sync_status::Window_Open);
     EXPECT_TRUE(Contains(open_window.Err, "syncs the list itself")) << open_window.Err;
+    EXPECT_EQ(set_meanwhile.Status, sync_status::Window_Open);
+    EXPECT_EQ(forget_meanwhile.Status, sync_status::Window_Open);
+    EXPECT_EQ(test::Read_Bytes(folder.Settings_File()), settings);
     EXPECT_EQ(test::Read_Bytes(folder.Data_File()), before);
     EXPECT_FALSE(fs::exists(folder.State_File()));
 }
