@@ -86,7 +86,7 @@ protected:
         server_ = std::make_unique<test::Radicale_Server>(
             std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
         ASSERT_TRUE(server_->Start()) << server_->Failure();
-        Curl_Transport_Options options;
+        Http_Transport_Options options;
         options.User = "ann";
         options.Password = "s3cret";
         options.Timeout = std::chrono::seconds(20);
