@@ -92,6 +92,100 @@ std::string Name_Attribute(IXmlReader& reader) {
     return name;
 }
 
+std::string Prefix(IXmlReader& reader) {
+    const WCHAR* prefix = nullptr;
+    UINT length = 0;
+    if (FAILED(reader.GetPrefix(&prefix, &length)) || prefix == nullptr) {
+        return {};
+    }
+    return Utf8_From_Wide(std::wstring_view(prefix, length));
+}
+
+bool Is_Space(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool Is_Digit(char c, bool hexadecimal) {
+    return (c >= '0' && c <= '9') ||
+           (hexadecimal && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
+}
+
+// Some readers (Wine's among them) keep a reference they cannot resolve as
+// text: every one outside CDATA, comments and instructions must be one of
+// XML's own or a character's.
+bool References_Are_Xmls(std::string_view xml) {
+    std::size_t at = 0;
+    while (at < xml.size()) {
+        if (xml.compare(at, 9, "<![CDATA[") == 0) {
+            at = xml.find("]]>", at);
+        } else if (xml.compare(at, 4, "<!--") == 0) {
+            at = xml.find("-->", at);
+        } else if (xml.compare(at, 2, "<?") == 0) {
+            at = xml.find("?>", at);
+        } else if (xml[at] == '&') {
+            const std::size_t end = xml.find(';', at);
+            if (end == std::string_view::npos) {
+                return false;
+            }
+            const std::string_view name = xml.substr(at + 1, end - at - 1);
+            if (name.starts_with('#')) {
+                const bool hexadecimal = name.starts_with("#x");
+                const std::string_view digits = name.substr(hexadecimal ? 2 : 1);
+                unsigned long code = 0;
+                for (const char c : digits) {
+                    if (!Is_Digit(c, hexadecimal) || code > 0x10FFFF) {
+                        return false;
+                    }
+                    code = code * (hexadecimal ? 16 : 10) +
+                           static_cast<unsigned long>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+                }
+                if (digits.empty() || code == 0 || code > 0x10FFFF ||
+                    (code >= 0xD800 && code <= 0xDFFF)) {
+                    return false;
+                }
+            } else if (name != "amp" && name != "lt" && name != "gt" && name != "quot" &&
+                       name != "apos") {
+                return false;
+            }
+            at = end;
+        }
+        if (at == std::string_view::npos) {
+            return false;
+        }
+        ++at;
+    }
+    return true;
+}
+
+// Whether the text ends with the root's end tag (or the root is an empty
+// element), comments and white space aside: some readers (Wine's among
+// them) close what a cut-off reply left open.
+bool Ends_With_Root(std::string_view xml, const std::string& root, bool empty_root) {
+    for (;;) {
+        while (!xml.empty() && Is_Space(xml.back())) {
+            xml.remove_suffix(1);
+        }
+        if (xml.ends_with("-->") && xml.rfind("<!--") != std::string_view::npos) {
+            xml = xml.substr(0, xml.rfind("<!--"));
+        } else if (xml.ends_with("?>") && xml.rfind("<?") != std::string_view::npos) {
+            xml = xml.substr(0, xml.rfind("<?"));
+        } else {
+            break;
+        }
+    }
+    if (empty_root) {
+        return xml.ends_with("/>");
+    }
+    if (!xml.ends_with('>')) {
+        return false;
+    }
+    xml.remove_suffix(1);
+    while (!xml.empty() && Is_Space(xml.back())) {
+        xml.remove_suffix(1);
+    }
+    return xml.ends_with("</" + root);
+}
+
 }  // namespace
 
 Xml_Tree Read_Xml_Tree(std::string_view xml) {
@@ -121,6 +215,8 @@ Xml_Tree Read_Xml_Tree(std::string_view xml) {
 
     Xml_Tree tree;
     std::vector<Xml_Element*> open;
+    std::string root_name;
+    bool empty_root = false;
     XmlNodeType type = XmlNodeType_None;
     HRESULT result = S_OK;
     while ((result = reader->Read(&type)) == S_OK) {
@@ -137,6 +233,9 @@ Xml_Tree Read_Xml_Tree(std::string_view xml) {
                 Xml_Element* element = tree.Add(open.empty() ? nullptr : open.back());
                 if (tree.Root == nullptr) {
                     tree.Root = element;
+                    const std::string prefix = Prefix(*reader.Get());
+                    root_name = (prefix.empty() ? "" : prefix + ":") + Local_Name(*reader.Get());
+                    empty_root = empty;
                 }
                 element->Space = Namespace_Uri(*reader.Get());
                 element->Name = Local_Name(*reader.Get());
@@ -167,7 +266,8 @@ Xml_Tree Read_Xml_Tree(std::string_view xml) {
     if (FAILED(result)) {
         Broken_Xml_Reply("it is not well-formed XML");
     }
-    if (tree.Root == nullptr || !open.empty()) {
+    if (tree.Root == nullptr || !open.empty() || !Ends_With_Root(xml, root_name, empty_root) ||
+        !References_Are_Xmls(xml)) {
         Broken_Xml_Reply("it is not well-formed XML");
     }
     return tree;

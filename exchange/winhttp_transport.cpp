@@ -82,11 +82,11 @@ std::string Base64(std::string_view bytes) {
 // The system's words for a WinHTTP error, whose texts live in its own DLL.
 std::string Describe(DWORD error) {
     wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM |
-            FORMAT_MESSAGE_IGNORE_INSERTS,
-        ::GetModuleHandleW(L"winhttp.dll"), error, 0, reinterpret_cast<wchar_t*>(&buffer), 0,
-        nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
+                             FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         ::GetModuleHandleW(L"winhttp.dll"), error, 0,
+                         reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text(buffer != nullptr ? buffer : L"", buffer != nullptr ? length : 0);
     if (buffer != nullptr) {
         ::LocalFree(buffer);
@@ -99,11 +99,13 @@ std::string Describe(DWORD error) {
     return words.empty() ? "error " + std::to_string(error) : words;
 }
 
+// WSAETIMEDOUT, which Wine's WinHTTP passes on for its own time-out.
+constexpr DWORD Socket_Timed_Out = 10060;
+
 [[noreturn]] void Fail(DWORD error) {
-    if (error == ERROR_WINHTTP_TIMEOUT) {
+    if (error == ERROR_WINHTTP_TIMEOUT || error == Socket_Timed_Out) {
         throw CalDAV_Error(CalDAV_Failure::Timed_Out, 0,
-                           "The calendar server did not answer in time (" + Describe(error) +
-                               ").");
+                           "The calendar server did not answer in time (" + Describe(error) + ").");
     }
     throw CalDAV_Error(CalDAV_Failure::Unreachable, 0,
                        "The calendar server could not be reached (" + Describe(error) + ").");
@@ -120,6 +122,10 @@ std::string Describe(DWORD error) {
 
 int Milliseconds(std::chrono::milliseconds span) {
     return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(span.count(), 1, INT_MAX));
+}
+
+int Connect_Milliseconds(const Http_Transport_Options& options) {
+    return Milliseconds(std::min(options.Connect_Timeout, options.Timeout));
 }
 
 struct Url_Parts {
@@ -202,10 +208,17 @@ struct WinHTTP_Transport::Handles {
 
 WinHTTP_Transport::WinHTTP_Transport(Http_Transport_Options options)
     : options_(std::move(options)), handles_(std::make_unique<Handles>()) {
-    handles_->session = Internet_Handle(::WinHttpOpen(L"Tessaly", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                                      WINHTTP_NO_PROXY_NAME,
-                                                      WINHTTP_NO_PROXY_BYPASS, 0));
+    handles_->session =
+        Internet_Handle(::WinHttpOpen(L"Tessaly", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!handles_->session) {
+        Fail_Now();
+    }
+    // On the session, before any connection: Wine's WinHTTP applies only
+    // these to a request that waits for its reply.
+    if (!::WinHttpSetTimeouts(handles_->session.Get(), Connect_Milliseconds(options_),
+                              Connect_Milliseconds(options_), Milliseconds(options_.Timeout),
+                              Milliseconds(options_.Timeout))) {
         Fail_Now();
     }
 }
@@ -236,21 +249,24 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
         Fail_Now();
     }
     // Redirects and 401 challenges come back to the caller, who decides;
-    // cookies are no part of the exchange.
+    // cookies are no part of the exchange; the user's Windows logon is never
+    // offered to the server in place of the account's password.
     DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
     DWORD disabled = WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS;
+    DWORD logon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
     ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
     ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled);
-    const int connect = Milliseconds(std::min(options_.Connect_Timeout, options_.Timeout));
+    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &logon, sizeof logon);
     const int whole = Milliseconds(options_.Timeout);
-    if (!::WinHttpSetTimeouts(handle.Get(), connect, connect, whole, whole)) {
+    if (!::WinHttpSetTimeouts(handle.Get(), Connect_Milliseconds(options_),
+                              Connect_Milliseconds(options_), whole, whole)) {
         Fail_Now();
     }
 
     std::string headers;
     if (!options_.User.empty() || !options_.Password.empty()) {
-        headers += "Authorization: Basic " + Base64(options_.User + ":" + options_.Password) +
-                   "\r\n";
+        headers +=
+            "Authorization: Basic " + Base64(options_.User + ":" + options_.Password) + "\r\n";
     }
     for (const auto& [name, value] : request.Headers) {
         headers += name + ": " + value + "\r\n";
@@ -261,7 +277,8 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
     }
     const auto body_size = static_cast<DWORD>(request.Body.size());
     if (!::WinHttpSendRequest(
-            handle.Get(), wide_headers->empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : wide_headers->c_str(),
+            handle.Get(),
+            wide_headers->empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : wide_headers->c_str(),
             static_cast<DWORD>(wide_headers->size()),
             body_size > 0 ? const_cast<char*>(request.Body.data()) : WINHTTP_NO_REQUEST_DATA,
             body_size, body_size, 0) ||
@@ -283,7 +300,8 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
     // The time-out is for the whole exchange: each read gets what is left.
     char buffer[16384];
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             Fail(ERROR_WINHTTP_TIMEOUT);
         }

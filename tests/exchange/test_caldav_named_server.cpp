@@ -103,8 +103,9 @@ TEST_F(CalDAV_Named_Server, FindsTheHomeAndMakesACalendarWithAnyName) {
     EXPECT_TRUE(made.Takes_Events);
     EXPECT_FALSE(made.Sync_Token.empty());
     const auto calendars = client.List_Calendars(home);
-    const auto listed = std::find_if(calendars.begin(), calendars.end(),
-                                     [&](const auto& calendar) { return calendar.Url == made.Url; });
+    const auto listed = std::find_if(calendars.begin(), calendars.end(), [&](const auto& calendar) {
+        return calendar.Url == made.Url;
+    });
     ASSERT_NE(listed, calendars.end());
     EXPECT_EQ(listed->Display_Name, name);
 }
@@ -125,7 +126,8 @@ TEST_F(CalDAV_Named_Server, AFirstSyncSendsTheListAndANoChangeSyncWritesNothing)
     const std::string calendar =
         client.Make_Calendar(client.Find_Calendar_Home(url_), "Tessaly sync").Url;
     const Event_List list = test::List_Of({
-        {"Zo\xC3\xAB \xC3\x86r\xC3\xB8sk\xC3\xB8" "bing \xE6\x97\xA5\xE6\x9C\xAC\xF0\x9F\x8E\x82",
+        {"Zo\xC3\xAB \xC3\x86r\xC3\xB8sk\xC3\xB8"
+         "bing \xE6\x97\xA5\xE6\x9C\xAC\xF0\x9F\x8E\x82",
          1984, 5, 17, "Birthday", "\"quoted\", semi; back\\slash colon: end\nsecond line"},
         {"Leap Lena", 2000, 2, 29, "Birthday", ""},
         {"Bo", 1990, 12, 31, "Wedding", ""},

@@ -88,6 +88,13 @@ TEST(CalDAV_Xml, ABrokenOrForeignReplyIsAnError) {
     EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><status>HTTP/1.1 200 OK</status>"
                          "</response></multistatus>"),
               CalDAV_Failure::Broken_Reply);
+    // References that name no character.
+    EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><href>/a&#0;</href></response>"
+                         "</multistatus>"),
+              CalDAV_Failure::Broken_Reply);
+    EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><href>/a&#xZZ;</href>"
+                         "</response></multistatus>"),
+              CalDAV_Failure::Broken_Reply);
 }
 
 TEST(CalDAV_Xml, ADocumentTypeOrADeepNestingIsRefused) {
@@ -115,7 +122,7 @@ TEST(CalDAV_Xml, ADocumentTypeOrADeepNestingIsRefused) {
 
 TEST(CalDAV_Xml, TextIsReadWhateverShapeItCameIn) {
     // Character references, a CDATA section, text around a foreign element,
-    // and one propstat taken among failed ones.
+    // one propstat taken among failed ones, and a comment after the end.
     const Dav_Multistatus result = Parse_Multistatus(
         "<D:multistatus xmlns:D=\"DAV:\"><D:response><D:href>/c/%C3%A9.ics</D:href>"
         "<D:propstat><D:prop><D:getetag/></D:prop><D:status>HTTP/1.1 403 Forbidden</D:status>"
@@ -123,10 +130,12 @@ TEST(CalDAV_Xml, TextIsReadWhateverShapeItCameIn) {
         "xmlns:x=\"urn:x\">bold</x:b> end</D:displayname><C:calendar-data "
         "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><![CDATA[BEGIN:VCALENDAR\nX:<&>\n]]>"
         "</C:calendar-data></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
-        "</D:response></D:multistatus>");
+        "</D:response></D:multistatus>\n<!-- served in 2 ms -->\n");
     ASSERT_EQ(result.Responses.size(), 1U);
     const Dav_Properties& properties = result.Responses[0].Properties;
-    EXPECT_EQ(properties.Display_Name, "Zo\xC3\xAB \xE6\x97\xA5" "bold end");
+    EXPECT_EQ(properties.Display_Name,
+              "Zo\xC3\xAB \xE6\x97\xA5"
+              "bold end");
     EXPECT_EQ(properties.Calendar_Data, "BEGIN:VCALENDAR\nX:<&>\n");
     EXPECT_FALSE(properties.Etag);
 }
