@@ -219,7 +219,15 @@ Xml_Tree Read_Xml_Tree(std::string_view xml) {
     bool empty_root = false;
     XmlNodeType type = XmlNodeType_None;
     HRESULT result = S_OK;
+    // Each node of a well-formed text takes at least one byte of it, and a
+    // closing tag that a reader adds (see Ends_With_Root) one level: a
+    // reader that goes on past that (Wine's does, at text cut off inside an
+    // element) is going round in circles.
+    std::size_t nodes_left = xml.size() + Max_Xml_Depth + 1;
     while ((result = reader->Read(&type)) == S_OK) {
+        if (nodes_left-- == 0) {
+            Broken_Xml_Reply("it is not well-formed XML");
+        }
         switch (type) {
             case XmlNodeType_Element: {
                 if (open.empty() && tree.Root != nullptr) {

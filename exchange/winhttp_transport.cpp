@@ -23,6 +23,7 @@ public:
     Internet_Handle() = default;
     explicit Internet_Handle(HINTERNET handle) : handle_(handle) {}
     ~Internet_Handle() { Close(); }
+    Internet_Handle(Internet_Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
     Internet_Handle(const Internet_Handle&) = delete;
     Internet_Handle& operator=(const Internet_Handle&) = delete;
     Internet_Handle& operator=(Internet_Handle&& other) noexcept {
@@ -95,8 +96,24 @@ std::string Describe(DWORD error) {
                              text.back() == L' ')) {
         text.pop_back();
     }
-    const std::string words = detail::Utf8_From_Wide(text);
-    return words.empty() ? "error " + std::to_string(error) : words;
+    if (!text.empty()) {
+        return detail::Utf8_From_Wide(text);
+    }
+    // Where the DLL has no texts (Wine's), the usual ones in words of ours.
+    switch (error) {
+        case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+            return "the server's name was not found";
+        case ERROR_WINHTTP_CANNOT_CONNECT:
+            return "the connection was refused";
+        case ERROR_WINHTTP_CONNECTION_ERROR:
+            return "the connection was dropped";
+        case ERROR_WINHTTP_TIMEOUT:
+            return "the time-out ran out";
+        case ERROR_WINHTTP_SECURE_FAILURE:
+            return "the server's certificate was not accepted";
+        default:
+            return "error " + std::to_string(error);
+    }
 }
 
 // WSAETIMEDOUT, which Wine's WinHTTP passes on for its own time-out.
@@ -122,10 +139,6 @@ constexpr DWORD Socket_Timed_Out = 10060;
 
 int Milliseconds(std::chrono::milliseconds span) {
     return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(span.count(), 1, INT_MAX));
-}
-
-int Connect_Milliseconds(const Http_Transport_Options& options) {
-    return Milliseconds(std::min(options.Connect_Timeout, options.Timeout));
 }
 
 struct Url_Parts {
@@ -195,6 +208,43 @@ std::vector<std::pair<std::string, std::string>> Read_Headers(HINTERNET request)
     return headers;
 }
 
+bool Is_Dropped_Connection(DWORD error) {
+    // Reset and aborted, as the sockets say them.
+    return error == ERROR_WINHTTP_CONNECTION_ERROR || error == 10053 || error == 10054;
+}
+
+// A request on the connection, with the options every request takes.
+Internet_Handle Open_Request(HINTERNET connection, const std::wstring& method,
+                                const Url_Parts& url, const Http_Transport_Options& options) {
+    Internet_Handle handle(::WinHttpOpenRequest(connection, method.c_str(), url.Path.c_str(),
+                                                nullptr, WINHTTP_NO_REFERER,
+                                                WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                url.Secure ? WINHTTP_FLAG_SECURE : 0));
+    if (!handle) {
+        Fail_Now();
+    }
+    // Redirects and 401 challenges come back to the caller, who decides;
+    // cookies are no part of the exchange; the user's Windows logon is never
+    // offered to the server in place of the account's password.
+    DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+    DWORD disabled = WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS;
+    DWORD logon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
+    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
+    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled);
+    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &logon, sizeof logon);
+    const int connect = Milliseconds(std::min(options.Connect_Timeout, options.Timeout));
+    const int whole = Milliseconds(options.Timeout);
+    // The wait for the reply's headers has a time-out of its own, which
+    // Wine's WinHTTP takes from this option alone.
+    DWORD reply = static_cast<DWORD>(whole);
+    if (!::WinHttpSetTimeouts(handle.Get(), connect, connect, whole, whole) ||
+        !::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &reply,
+                            sizeof reply)) {
+        Fail_Now();
+    }
+    return handle;
+}
+
 }  // namespace
 
 struct WinHTTP_Transport::Handles {
@@ -212,13 +262,6 @@ WinHTTP_Transport::WinHTTP_Transport(Http_Transport_Options options)
         Internet_Handle(::WinHttpOpen(L"Tessaly", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!handles_->session) {
-        Fail_Now();
-    }
-    // On the session, before any connection: Wine's WinHTTP applies only
-    // these to a request that waits for its reply.
-    if (!::WinHttpSetTimeouts(handles_->session.Get(), Connect_Milliseconds(options_),
-                              Connect_Milliseconds(options_), Milliseconds(options_.Timeout),
-                              Milliseconds(options_.Timeout))) {
         Fail_Now();
     }
 }
@@ -242,27 +285,6 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
         handles_->host = url.Host;
         handles_->port = url.Port;
     }
-    const Internet_Handle handle(::WinHttpOpenRequest(
-        handles_->connection.Get(), method->c_str(), url.Path.c_str(), nullptr, WINHTTP_NO_REFERER,
-        WINHTTP_DEFAULT_ACCEPT_TYPES, url.Secure ? WINHTTP_FLAG_SECURE : 0));
-    if (!handle) {
-        Fail_Now();
-    }
-    // Redirects and 401 challenges come back to the caller, who decides;
-    // cookies are no part of the exchange; the user's Windows logon is never
-    // offered to the server in place of the account's password.
-    DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
-    DWORD disabled = WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS;
-    DWORD logon = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
-    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
-    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled);
-    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &logon, sizeof logon);
-    const int whole = Milliseconds(options_.Timeout);
-    if (!::WinHttpSetTimeouts(handle.Get(), Connect_Milliseconds(options_),
-                              Connect_Milliseconds(options_), whole, whole)) {
-        Fail_Now();
-    }
-
     std::string headers;
     if (!options_.User.empty() || !options_.Password.empty()) {
         headers +=
@@ -275,15 +297,28 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
     if (!wide_headers || wide_headers->size() > ULONG_MAX) {
         Refuse("the request's headers are not text");
     }
-    const auto body_size = static_cast<DWORD>(request.Body.size());
-    if (!::WinHttpSendRequest(
-            handle.Get(),
-            wide_headers->empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : wide_headers->c_str(),
-            static_cast<DWORD>(wide_headers->size()),
-            body_size > 0 ? const_cast<char*>(request.Body.data()) : WINHTTP_NO_REQUEST_DATA,
-            body_size, body_size, 0) ||
-        !::WinHttpReceiveResponse(handle.Get(), nullptr)) {
-        Fail_Now();
+
+    Internet_Handle handle;
+    // A connection kept open from an earlier request may have been closed by
+    // the server since, and a server that refuses a request without reading
+    // its body may reset the connection before its reply is read: a request
+    // that got no reply at all is sent again, twice at most.
+    for (int attempt = 1;; ++attempt) {
+        handle = Open_Request(handles_->connection.Get(), *method, url, options_);
+        const auto body_size = static_cast<DWORD>(request.Body.size());
+        if (::WinHttpSendRequest(
+                handle.Get(),
+                wide_headers->empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : wide_headers->c_str(),
+                static_cast<DWORD>(wide_headers->size()),
+                body_size > 0 ? const_cast<char*>(request.Body.data()) : WINHTTP_NO_REQUEST_DATA,
+                body_size, body_size, 0) &&
+            ::WinHttpReceiveResponse(handle.Get(), nullptr)) {
+            break;
+        }
+        const DWORD error = ::GetLastError();
+        if (attempt == 3 || !Is_Dropped_Connection(error) || Clock::now() >= deadline) {
+            Fail(error);
+        }
     }
 
     Http_Response response;
@@ -309,6 +344,12 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
         ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
         DWORD read = 0;
         if (!::WinHttpReadData(handle.Get(), buffer, sizeof buffer, &read)) {
+            // A server may refuse a request (401) without reading its body
+            // and close the connection, which cuts its own reply short: a
+            // refusal is told by its status alone.
+            if (response.Status >= 400) {
+                break;
+            }
             Fail_Now();
         }
         if (read == 0) {

@@ -80,6 +80,7 @@ TEST(CalDAV_Xml, ReadsTheHrefsOfDiscovery) {
 TEST(CalDAV_Xml, ABrokenOrForeignReplyIsAnError) {
     EXPECT_EQ(Failure_Of(""), CalDAV_Failure::Broken_Reply);
     EXPECT_EQ(Failure_Of("<html><body>Gateway error</body></html>"), CalDAV_Failure::Broken_Reply);
+    EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\">cut off"), CalDAV_Failure::Broken_Reply);
     EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><href>/a</href>"),
               CalDAV_Failure::Broken_Reply);
     // The right name in no namespace is not DAV's.
