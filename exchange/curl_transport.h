@@ -7,6 +7,9 @@
 
 namespace tessaly {
 
+// The options' former name, for callers not yet moved to Make_Http_Transport.
+using Curl_Transport_Options = Http_Transport_Options;
+
 // HTTP and HTTPS through libcurl, as Make_Http_Transport describes.
 class Curl_Transport : public Http_Transport {
 public:
