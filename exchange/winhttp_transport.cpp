@@ -23,7 +23,8 @@ public:
     Internet_Handle() = default;
     explicit Internet_Handle(HINTERNET handle) : handle_(handle) {}
     ~Internet_Handle() { Close(); }
-    Internet_Handle(Internet_Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Internet_Handle(Internet_Handle&& other) noexcept
+        : handle_(std::exchange(other.handle_, nullptr)) {}
     Internet_Handle(const Internet_Handle&) = delete;
     Internet_Handle& operator=(const Internet_Handle&) = delete;
     Internet_Handle& operator=(Internet_Handle&& other) noexcept {
@@ -214,12 +215,11 @@ bool Is_Dropped_Connection(DWORD error) {
 }
 
 // A request on the connection, with the options every request takes.
-Internet_Handle Open_Request(HINTERNET connection, const std::wstring& method,
-                                const Url_Parts& url, const Http_Transport_Options& options) {
-    Internet_Handle handle(::WinHttpOpenRequest(connection, method.c_str(), url.Path.c_str(),
-                                                nullptr, WINHTTP_NO_REFERER,
-                                                WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                url.Secure ? WINHTTP_FLAG_SECURE : 0));
+Internet_Handle Open_Request(HINTERNET connection, const std::wstring& method, const Url_Parts& url,
+                             const Http_Transport_Options& options) {
+    Internet_Handle handle(::WinHttpOpenRequest(
+        connection, method.c_str(), url.Path.c_str(), nullptr, WINHTTP_NO_REFERER,
+        WINHTTP_DEFAULT_ACCEPT_TYPES, url.Secure ? WINHTTP_FLAG_SECURE : 0));
     if (!handle) {
         Fail_Now();
     }
