@@ -1,48 +1,58 @@
 #include "exchange/caldav_xml.h"
 
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include <cstdlib>
-#include <cstring>
-#include <limits>
-#include <memory>
 
+#include "exchange/caldav_xml_tree.h"
 #include "exchange/http_transport.h"
 
 namespace tessaly {
 
-namespace {
+namespace detail {
 
-constexpr const char* Dav_Namespace = "DAV:";
-constexpr const char* CalDAV_Namespace = "urn:ietf:params:xml:ns:caldav";
-constexpr const char* Server_Namespace = "http://calendarserver.org/ns/";
-
-// xmlFree is a variable holding the function: a deleter of our own calls it.
-struct Xml_Free {
-    void operator()(xmlChar* text) const { xmlFree(text); }
-};
-using Xml_Text = std::unique_ptr<xmlChar, Xml_Free>;
-
-bool Is(const xmlNode* node, const char* space, const char* name) {
-    return node != nullptr && node->type == XML_ELEMENT_NODE && node->ns != nullptr &&
-           node->ns->href != nullptr &&
-           std::strcmp(reinterpret_cast<const char*>(node->ns->href), space) == 0 &&
-           std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+void Broken_Xml_Reply(const std::string& why) {
+    throw CalDAV_Error(CalDAV_Failure::Broken_Reply, 207,
+                       "The calendar server's reply could not be read (" + why + ").");
 }
 
-const xmlNode* Child(const xmlNode* node, const char* space, const char* name) {
-    for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
-        if (Is(child, space, name)) {
-            return child;
+}  // namespace detail
+
+namespace {
+
+using detail::Xml_Element;
+
+constexpr std::string_view Dav_Namespace = "DAV:";
+constexpr std::string_view CalDAV_Namespace = "urn:ietf:params:xml:ns:caldav";
+constexpr std::string_view Server_Namespace = "http://calendarserver.org/ns/";
+
+bool Is(const Xml_Element* element, std::string_view space, std::string_view name) {
+    return element != nullptr && element->Space == space && element->Name == name;
+}
+
+const Xml_Element* Child(const Xml_Element& element, std::string_view space,
+                         std::string_view name) {
+    for (const auto& child : element.Children) {
+        if (Is(child.Element, space, name)) {
+            return child.Element;
         }
     }
     return nullptr;
 }
 
-std::string Text_Of(const xmlNode* node) {
-    const Xml_Text content(xmlNodeGetContent(node));
-    return content ? std::string(reinterpret_cast<const char*>(content.get())) : std::string();
+// All the text inside, the children's included, in the order written.
+void Append_Text(const Xml_Element& element, std::string& text) {
+    std::size_t at = 0;
+    for (const auto& child : element.Children) {
+        text.append(element.Text, at, child.Offset - at);
+        at = child.Offset;
+        Append_Text(*child.Element, text);
+    }
+    text.append(element.Text, at);
+}
+
+std::string Text_Of(const Xml_Element& element) {
+    std::string text;
+    Append_Text(element, text);
+    return text;
 }
 
 std::string Trimmed(std::string text) {
@@ -55,9 +65,9 @@ std::string Trimmed(std::string text) {
 }
 
 // The href inside a property such as current-user-principal.
-std::optional<std::string> Href_In(const xmlNode* property) {
-    if (const xmlNode* href = Child(property, Dav_Namespace, "href")) {
-        return Trimmed(Text_Of(href));
+std::optional<std::string> Href_In(const Xml_Element& property) {
+    if (const Xml_Element* href = Child(property, Dav_Namespace, "href")) {
+        return Trimmed(Text_Of(*href));
     }
     return std::nullopt;
 }
@@ -71,92 +81,72 @@ long Status_Code(const std::string& line) {
     return std::strtol(line.c_str() + space + 1, nullptr, 10);
 }
 
-void Read_Property(const xmlNode* property, Dav_Properties& properties) {
-    if (Is(property, Dav_Namespace, "getetag")) {
+void Read_Property(const Xml_Element& property, Dav_Properties& properties) {
+    if (Is(&property, Dav_Namespace, "getetag")) {
         properties.Etag = Trimmed(Text_Of(property));
-    } else if (Is(property, Dav_Namespace, "displayname")) {
+    } else if (Is(&property, Dav_Namespace, "displayname")) {
         properties.Display_Name = Text_Of(property);
-    } else if (Is(property, Server_Namespace, "getctag")) {
+    } else if (Is(&property, Server_Namespace, "getctag")) {
         properties.Ctag = Trimmed(Text_Of(property));
-    } else if (Is(property, Dav_Namespace, "sync-token")) {
+    } else if (Is(&property, Dav_Namespace, "sync-token")) {
         properties.Sync_Token = Trimmed(Text_Of(property));
-    } else if (Is(property, CalDAV_Namespace, "calendar-data")) {
+    } else if (Is(&property, CalDAV_Namespace, "calendar-data")) {
         properties.Calendar_Data = Text_Of(property);
-    } else if (Is(property, Dav_Namespace, "current-user-principal")) {
+    } else if (Is(&property, Dav_Namespace, "current-user-principal")) {
         properties.Current_User_Principal = Href_In(property);
-    } else if (Is(property, CalDAV_Namespace, "calendar-home-set")) {
+    } else if (Is(&property, CalDAV_Namespace, "calendar-home-set")) {
         properties.Calendar_Home_Set = Href_In(property);
-    } else if (Is(property, Dav_Namespace, "resourcetype")) {
+    } else if (Is(&property, Dav_Namespace, "resourcetype")) {
         properties.Is_Collection = Child(property, Dav_Namespace, "collection") != nullptr;
         properties.Is_Calendar = Child(property, CalDAV_Namespace, "calendar") != nullptr;
-    } else if (Is(property, CalDAV_Namespace, "supported-calendar-component-set")) {
-        for (const xmlNode* comp = property->children; comp != nullptr; comp = comp->next) {
-            if (Is(comp, CalDAV_Namespace, "comp")) {
-                const Xml_Text name(xmlGetProp(comp, reinterpret_cast<const xmlChar*>("name")));
-                if (name) {
-                    properties.Components.emplace_back(reinterpret_cast<const char*>(name.get()));
-                }
+    } else if (Is(&property, CalDAV_Namespace, "supported-calendar-component-set")) {
+        for (const auto& comp : property.Children) {
+            if (Is(comp.Element, CalDAV_Namespace, "comp") &&
+                !comp.Element->Name_Attribute.empty()) {
+                properties.Components.push_back(comp.Element->Name_Attribute);
             }
         }
     }
 }
 
-Dav_Response Read_Response(const xmlNode* node) {
+Dav_Response Read_Response(const Xml_Element& element) {
     Dav_Response response;
-    for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
+    for (const auto& [offset, child] : element.Children) {
         if (Is(child, Dav_Namespace, "href") && response.Href.empty()) {
-            response.Href = Trimmed(Text_Of(child));
+            response.Href = Trimmed(Text_Of(*child));
         } else if (Is(child, Dav_Namespace, "status")) {
-            response.Status = Status_Code(Trimmed(Text_Of(child)));
+            response.Status = Status_Code(Trimmed(Text_Of(*child)));
         } else if (Is(child, Dav_Namespace, "propstat")) {
-            const xmlNode* status = Child(child, Dav_Namespace, "status");
-            const long code = status != nullptr ? Status_Code(Trimmed(Text_Of(status))) : 0;
-            const xmlNode* prop = Child(child, Dav_Namespace, "prop");
+            const Xml_Element* status = Child(*child, Dav_Namespace, "status");
+            const long code = status != nullptr ? Status_Code(Trimmed(Text_Of(*status))) : 0;
+            const Xml_Element* prop = Child(*child, Dav_Namespace, "prop");
             if (code < 200 || code > 299 || prop == nullptr) {
                 continue;
             }
-            for (const xmlNode* property = prop->children; property != nullptr;
-                 property = property->next) {
-                Read_Property(property, response.Properties);
+            for (const auto& property : prop->Children) {
+                Read_Property(*property.Element, response.Properties);
             }
         }
     }
     return response;
 }
 
-[[noreturn]] void Broken(const std::string& why) {
-    throw CalDAV_Error(CalDAV_Failure::Broken_Reply, 207,
-                       "The calendar server's reply could not be read (" + why + ").");
-}
-
 }  // namespace
 
 Dav_Multistatus Parse_Multistatus(std::string_view xml) {
-    if (xml.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        Broken("it is too long");
-    }
-    // No entity substitution, no DTD loading, nothing from the network, no
-    // messages on the terminal.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> document(
-        xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr, options),
-        xmlFreeDoc);
-    if (!document) {
-        Broken("it is not well-formed XML");
-    }
-    const xmlNode* root = xmlDocGetRootElement(document.get());
-    if (!Is(root, Dav_Namespace, "multistatus")) {
-        Broken("it is not a multistatus");
+    const detail::Xml_Tree tree = detail::Read_Xml_Tree(xml);
+    if (!Is(tree.Root, Dav_Namespace, "multistatus")) {
+        detail::Broken_Xml_Reply("it is not a multistatus");
     }
     Dav_Multistatus result;
-    for (const xmlNode* child = root->children; child != nullptr; child = child->next) {
+    for (const auto& [offset, child] : tree.Root->Children) {
         if (Is(child, Dav_Namespace, "response")) {
-            result.Responses.push_back(Read_Response(child));
+            result.Responses.push_back(Read_Response(*child));
             if (result.Responses.back().Href.empty()) {
-                Broken("a response names no resource");
+                detail::Broken_Xml_Reply("a response names no resource");
             }
         } else if (Is(child, Dav_Namespace, "sync-token")) {
-            result.Sync_Token = Trimmed(Text_Of(child));
+            result.Sync_Token = Trimmed(Text_Of(*child));
         }
     }
     return result;

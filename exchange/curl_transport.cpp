@@ -63,7 +63,7 @@ struct Curl_Transport::Handle {
     }
 };
 
-Curl_Transport::Curl_Transport(Curl_Transport_Options options)
+Curl_Transport::Curl_Transport(Http_Transport_Options options)
     : options_(std::move(options)), handle_(std::make_unique<Handle>()) {
     Initialise_Curl_Once();
     handle_->curl = curl_easy_init();
@@ -135,6 +135,10 @@ Http_Response Curl_Transport::Send(const Http_Request& request) {
     }
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.Status);
     return response;
+}
+
+std::unique_ptr<Http_Transport> Make_Http_Transport(Http_Transport_Options options) {
+    return std::make_unique<Curl_Transport>(std::move(options));
 }
 
 }  // namespace tessaly

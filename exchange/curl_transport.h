@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -8,21 +7,13 @@
 
 namespace tessaly {
 
-struct Curl_Transport_Options {
-    std::string User;
-    std::string Password;
-    std::chrono::milliseconds Connect_Timeout{10000};
-    // For the whole exchange, connection included.
-    std::chrono::milliseconds Timeout{60000};
-};
+// The options' former name, for callers not yet moved to Make_Http_Transport.
+using Curl_Transport_Options = Http_Transport_Options;
 
-// HTTP and HTTPS through libcurl, with basic authentication sent on every
-// request (so that a request is never sent twice to learn the scheme) and
-// the connection kept open between requests. Certificates are checked
-// against the system's store. One transport per thread.
+// HTTP and HTTPS through libcurl, as Make_Http_Transport describes.
 class Curl_Transport : public Http_Transport {
 public:
-    explicit Curl_Transport(Curl_Transport_Options options);
+    explicit Curl_Transport(Http_Transport_Options options);
     ~Curl_Transport() override;
     Curl_Transport(const Curl_Transport&) = delete;
     Curl_Transport& operator=(const Curl_Transport&) = delete;
@@ -31,7 +22,7 @@ public:
 
 private:
     struct Handle;
-    Curl_Transport_Options options_;
+    Http_Transport_Options options_;
     std::unique_ptr<Handle> handle_;
 };
 

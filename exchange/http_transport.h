@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -63,5 +65,19 @@ public:
     virtual ~Http_Transport() = default;
     virtual Http_Response Send(const Http_Request& request) = 0;
 };
+
+struct Http_Transport_Options {
+    std::string User;
+    std::string Password;
+    std::chrono::milliseconds Connect_Timeout{10000};
+    // For the whole exchange, connection included.
+    std::chrono::milliseconds Timeout{60000};
+};
+
+// The system's transport: libcurl on Linux, WinHTTP on Windows. Both send
+// basic authentication on every request (so that a request is never sent
+// twice to learn the scheme), keep the connection open between requests,
+// check certificates against the system's store, and serve one thread.
+std::unique_ptr<Http_Transport> Make_Http_Transport(Http_Transport_Options options);
 
 }  // namespace tessaly

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows build's whole test suite under Wine, in a fresh Wine prefix: the
 # core, the report builder, the Win32 backend and the window's tests (drawn
-# offscreen with the locale pinned, as on Linux), then the terminal tool as a
-# user runs it.
+# offscreen with the locale pinned, as on Linux; the calendar client against
+# a Radicale started here), then the terminal tool as a user runs it.
 #   bash scripts/wine-tests.sh [build folder]
-# Needs what scripts/build-windows.sh needs, and wine64.
+# Needs what scripts/build-windows.sh needs, wine64 and radicale.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,12 +13,16 @@ bash scripts/build-windows.sh "$build"
 
 WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine.XXXXXX")"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
+# The calendar client's tests talk to a Radicale on the Linux side: Wine
+# cannot start it. It starts while Wine does.
+source scripts/caldav-test-server.sh
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"; stop_caldav_test_server' EXIT
 # One server for the whole run, kept alive between programs: a server that
 # exits while the next test program connects drops that program.
 wineserver -p
 wineboot -i > /dev/null 2>&1
 source scripts/wine-fonts.sh
+wait_for_caldav_test_server
 
 tests_started=$SECONDS
 ctest --test-dir "$build" --output-on-failure -j2

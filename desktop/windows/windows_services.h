@@ -39,6 +39,10 @@ std::unique_ptr<File_Routines> Make_Windows_File_Routines();
 std::unique_ptr<Startup_Show> Make_Windows_Startup_Show();
 std::unique_ptr<Memory_Status> Make_Windows_Memory_Status();
 std::unique_ptr<Regional_Date_Format> Make_Windows_Regional_Date_Format();
+// The name of the generic credential that keeps a calendar account's
+// password: "Tessaly CalDAV:" + user + "@" + server, with "@" and "%" of the
+// user's name escaped as in a URL.
+std::string Credential_Target(const std::string& server, const std::string& user);
 
 namespace detail {
 

@@ -96,6 +96,7 @@ Platform_Services Make_Platform_Services() {
     services.Startup = Make_Windows_Startup_Show();
     services.Memory = Make_Windows_Memory_Status();
     services.Region = Make_Windows_Regional_Date_Format();
+    services.Secrets = Make_Secret_Store();
     return services;
 }
 

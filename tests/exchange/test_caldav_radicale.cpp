@@ -45,8 +45,8 @@ protected:
         ASSERT_TRUE(server_->Start()) << server_->Failure();
     }
 
-    Curl_Transport_Options Options(std::string password = "s3cret") const {
-        Curl_Transport_Options options;
+    Http_Transport_Options Options(std::string password = "s3cret") const {
+        Http_Transport_Options options;
         options.User = "ann";
         options.Password = std::move(password);
         options.Timeout = std::chrono::seconds(20);
@@ -207,7 +207,7 @@ TEST_F(CalDAV_Radicale, AWrongPasswordIsToldApartFromAnAbsentServer) {
 
 TEST(CalDAV_Transport, AServerThatNeverAnswersTimesOut) {
     test::Silent_Server silent;
-    Curl_Transport_Options options;
+    Http_Transport_Options options;
     options.Timeout = std::chrono::milliseconds(500);
     Curl_Transport transport(options);
     CalDAV_Client client(transport);

@@ -13,7 +13,7 @@
 #include "core/entry_attributes.h"
 #include "exchange/caldav_event.h"
 #include "exchange/caldav_sync.h"
-#include "exchange/curl_transport.h"
+#include "exchange/http_transport.h"
 #include "test_support/radicale_server.h"
 #include "test_support/sample_entries.h"
 
@@ -87,11 +87,11 @@ protected:
         server_ = std::make_unique<test::Radicale_Server>(
             std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
         ASSERT_TRUE(server_->Start()) << server_->Failure();
-        Curl_Transport_Options options;
+        Http_Transport_Options options;
         options.User = "ann";
         options.Password = "s3cret";
         options.Timeout = std::chrono::seconds(20);
-        transport_ = std::make_unique<Curl_Transport>(options);
+        transport_ = Make_Http_Transport(options);
         hooked_ = std::make_unique<Hooked_Transport>(*transport_);
         client_ = std::make_unique<CalDAV_Client>(*hooked_);
         calendar_ =
@@ -111,7 +111,7 @@ protected:
     std::size_t Events_On_Server() { return client_->Read_Events(calendar_, false).size(); }
 
     std::unique_ptr<test::Radicale_Server> server_;
-    std::unique_ptr<Curl_Transport> transport_;
+    std::unique_ptr<Http_Transport> transport_;
     std::unique_ptr<Hooked_Transport> hooked_;
     std::unique_ptr<CalDAV_Client> client_;
     std::string calendar_;

@@ -80,6 +80,7 @@ TEST(CalDAV_Xml, ReadsTheHrefsOfDiscovery) {
 TEST(CalDAV_Xml, ABrokenOrForeignReplyIsAnError) {
     EXPECT_EQ(Failure_Of(""), CalDAV_Failure::Broken_Reply);
     EXPECT_EQ(Failure_Of("<html><body>Gateway error</body></html>"), CalDAV_Failure::Broken_Reply);
+    EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\">cut off"), CalDAV_Failure::Broken_Reply);
     EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><href>/a</href>"),
               CalDAV_Failure::Broken_Reply);
     // The right name in no namespace is not DAV's.
@@ -88,16 +89,56 @@ TEST(CalDAV_Xml, ABrokenOrForeignReplyIsAnError) {
     EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><status>HTTP/1.1 200 OK</status>"
                          "</response></multistatus>"),
               CalDAV_Failure::Broken_Reply);
+    // References that name no character.
+    EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><href>/a&#0;</href></response>"
+                         "</multistatus>"),
+              CalDAV_Failure::Broken_Reply);
+    EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><href>/a&#xZZ;</href>"
+                         "</response></multistatus>"),
+              CalDAV_Failure::Broken_Reply);
 }
 
-TEST(CalDAV_Xml, EntitiesOfTheReplyReadNoFiles) {
+TEST(CalDAV_Xml, ADocumentTypeOrADeepNestingIsRefused) {
+    // An entity could read a file or swell without end; no calendar server
+    // sends a document type.
+    EXPECT_EQ(Failure_Of("<?xml version=\"1.0\"?><!DOCTYPE m [<!ENTITY secret SYSTEM "
+                         "\"file:///etc/hostname\">]><multistatus xmlns=\"DAV:\"><response>"
+                         "<href>/a</href><propstat><prop><displayname>x&secret;y</displayname>"
+                         "</prop><status>HTTP/1.1 200 OK</status></propstat></response>"
+                         "</multistatus>"),
+              CalDAV_Failure::Broken_Reply);
+    EXPECT_EQ(Failure_Of("<!DOCTYPE multistatus><multistatus xmlns=\"DAV:\"/>"),
+              CalDAV_Failure::Broken_Reply);
+    // An entity that nothing declares is no text to guess at.
+    EXPECT_EQ(Failure_Of("<multistatus xmlns=\"DAV:\"><response><href>/a&secret;</href>"
+                         "</response></multistatus>"),
+              CalDAV_Failure::Broken_Reply);
+
+    std::string deep = "<multistatus xmlns=\"DAV:\"><response><href>/a</href>";
+    for (int i = 0; i < 100000; ++i) {
+        deep += "<x>";
+    }
+    EXPECT_EQ(Failure_Of(deep), CalDAV_Failure::Broken_Reply);
+}
+
+TEST(CalDAV_Xml, TextIsReadWhateverShapeItCameIn) {
+    // Character references, a CDATA section, text around a foreign element,
+    // one propstat taken among failed ones, and a comment after the end.
     const Dav_Multistatus result = Parse_Multistatus(
-        "<?xml version=\"1.0\"?><!DOCTYPE m [<!ENTITY secret SYSTEM \"file:///etc/hostname\">]>"
-        "<multistatus xmlns=\"DAV:\"><response><href>/a</href><propstat><prop>"
-        "<displayname>x&secret;y</displayname></prop><status>HTTP/1.1 200 OK</status>"
-        "</propstat></response></multistatus>");
+        "<D:multistatus xmlns:D=\"DAV:\"><D:response><D:href>/c/%C3%A9.ics</D:href>"
+        "<D:propstat><D:prop><D:getetag/></D:prop><D:status>HTTP/1.1 403 Forbidden</D:status>"
+        "</D:propstat><D:propstat><D:prop><D:displayname>Zo&#xEB; &#26085;<x:b "
+        "xmlns:x=\"urn:x\">bold</x:b> end</D:displayname><C:calendar-data "
+        "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><![CDATA[BEGIN:VCALENDAR\nX:<&>\n]]>"
+        "</C:calendar-data></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
+        "</D:response></D:multistatus>\n<!-- served in 2 ms -->\n");
     ASSERT_EQ(result.Responses.size(), 1U);
-    EXPECT_EQ(result.Responses[0].Properties.Display_Name, "xy");
+    const Dav_Properties& properties = result.Responses[0].Properties;
+    EXPECT_EQ(properties.Display_Name,
+              "Zo\xC3\xAB \xE6\x97\xA5"
+              "bold end");
+    EXPECT_EQ(properties.Calendar_Data, "BEGIN:VCALENDAR\nX:<&>\n");
+    EXPECT_FALSE(properties.Etag);
 }
 
 TEST(CalDAV_Xml, RequestsCarryTextEscaped) {
