@@ -67,8 +67,8 @@ bool Keep_Password(const CalDAV_Account& account, const std::string& password,
 std::string Find_Calendar(const CalDAV_Account& account, const std::string& password,
                           const std::string& name, const Sync_Tool_Environment& env,
                           std::ostream& out, bool quiet) {
-    Curl_Transport transport(Transport_Options(account, password, env));
-    CalDAV_Client client(transport);
+    const auto transport = Make_Http_Transport(Transport_Options(account, password, env));
+    CalDAV_Client client(*transport);
     const std::string home = client.Find_Calendar_Home(account.Server);
     for (const auto& calendar : client.List_Calendars(home)) {
         if (calendar.Takes_Events && calendar.Display_Name == name) {
@@ -136,9 +136,9 @@ std::optional<std::string> Account_Password(const CalDAV_Account& account,
     return std::nullopt;
 }
 
-Curl_Transport_Options Transport_Options(const CalDAV_Account& account, std::string password,
+Http_Transport_Options Transport_Options(const CalDAV_Account& account, std::string password,
                                          const Sync_Tool_Environment& env) {
-    Curl_Transport_Options options;
+    Http_Transport_Options options;
     options.User = account.User;
     options.Password = std::move(password);
     options.Connect_Timeout = env.Connect_Timeout;

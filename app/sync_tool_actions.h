@@ -9,7 +9,7 @@
 #include "app/sync_tool.h"
 #include "core/profile_file.h"
 #include "exchange/caldav_account.h"
-#include "exchange/curl_transport.h"
+#include "exchange/http_transport.h"
 
 namespace tessaly::detail {
 
@@ -40,7 +40,7 @@ std::optional<Profile_File> Load_Settings(const Sync_Tool_Environment& env, std:
 std::optional<std::string> Account_Password(const CalDAV_Account& account,
                                             const Sync_Tool_Environment& env, std::ostream& err);
 
-Curl_Transport_Options Transport_Options(const CalDAV_Account& account, std::string password,
+Http_Transport_Options Transport_Options(const CalDAV_Account& account, std::string password,
                                          const Sync_Tool_Environment& env);
 
 // What the server's failure means for the exit status, said on `err`.

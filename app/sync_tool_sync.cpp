@@ -146,8 +146,8 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
     Sync_Outcome outcome;
     std::string calendar;
     try {
-        Curl_Transport transport(Transport_Options(account, *password, env));
-        CalDAV_Client client(transport);
+        const auto transport = Make_Http_Transport(Transport_Options(account, *password, env));
+        CalDAV_Client client(*transport);
         calendar = Account_Calendar_Url(client, account);
         const std::vector<TName_And_Event_Data> entries(list.Entries().begin(),
                                                         list.Entries().end());

@@ -5,7 +5,6 @@
 
 #include "core/entry_attributes.h"
 #include "desktop/secret_store.h"
-#include "exchange/curl_transport.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/calendar_account_form.h"
 
@@ -13,10 +12,10 @@ namespace tessaly {
 
 std::unique_ptr<Http_Transport> System_Calendar_Connection::Connect(const std::string& user,
                                                                     const std::string& password) {
-    Curl_Transport_Options options;
+    Http_Transport_Options options;
     options.User = user;
     options.Password = password;
-    return std::make_unique<Curl_Transport>(std::move(options));
+    return Make_Http_Transport(std::move(options));
 }
 
 std::vector<CalDAV_Calendar> Find_Calendars(Calendar_Connection& connection,
