@@ -187,6 +187,50 @@ TEST_F(CalDAV_Sync, TwoFoldersEndWithTheSameListWhateverEachChanged) {
     EXPECT_EQ(a.list.size(), 6U);
 }
 
+TEST_F(CalDAV_Sync, AnEditMeetingADeleteOnTheOtherSideIsAskedAndTheEditKept) {
+    Folder a;
+    a.list = {Entry("Edited in A", 1980, 1, 2), Entry("Edited in B", 1990, 3, 4),
+              Entry("Stays", 1970, 5, 6)};
+    Folder b;
+    Sync(a);
+    Sync(b);
+    const auto set_comment = [](Folder& folder, const std::string& name) {
+        for (auto& entry : folder.list) {
+            if (entry.Name == name) {
+                entry.Comments = "edited";
+            }
+        }
+    };
+    const auto remove = [](Folder& folder, const std::string& name) {
+        std::erase_if(folder.list, [&name](const auto& entry) { return entry.Name == name; });
+    };
+    set_comment(a, "Edited in A");
+    remove(a, "Edited in B");
+    set_comment(b, "Edited in B");
+    remove(b, "Edited in A");
+
+    // A goes first: its edit and its delete reach the server.
+    const Sync_Outcome first = Sync(a);
+    EXPECT_EQ(first.Sent, 1);
+    EXPECT_EQ(first.Deleted_There, 1);
+    // B then meets both kinds: deleted here what A edited, edited here what
+    // A deleted. Asked, and answered to keep the edits.
+    std::vector<Sync_Conflict> asked;
+    const Sync_Outcome second = Sync(b, [&asked](const Sync_Conflict& conflict) {
+        asked.push_back(conflict);
+        return conflict.Mine ? Conflict_Choice::Keep_Mine : Conflict_Choice::Keep_Theirs;
+    });
+    ASSERT_EQ(asked.size(), 2U);
+    EXPECT_EQ(second.Conflicts, 2);
+    Sync(a);
+    EXPECT_EQ(Contents(a.list), Contents(b.list));
+    EXPECT_EQ(a.list.size(), 3U);
+    for (const auto& entry : a.list) {
+        EXPECT_EQ(entry.Comments, entry.Name == "Stays" ? "" : "edited") << entry.Name;
+    }
+    EXPECT_EQ(Events_On_Server(), 3U);
+}
+
 TEST_F(CalDAV_Sync, AnEmptiedListTakesTheCalendarInsteadOfDeletingIt) {
     Folder folder;
     folder.list = {Entry("Ann", 1980, 1, 2), Entry("Bo", 1990, 2, 29)};
