@@ -126,9 +126,9 @@ int main(int argc, char** argv) {
     tessaly::Qt_Calendar_Prompts calendar_questions(
         calendar_server, *platform.Secrets,
         tessaly::Make_Strftime_Formatter(platform.Region->Short_Date_Pattern()));
-    tessaly::TMainForm1 MainForm1(tessaly::Platform_Window_Services(
-        platform, clock, messages, dialogs, calendar_server, calendar_questions, executable,
-        folders));
+    tessaly::TMainForm1 MainForm1(
+        tessaly::Platform_Window_Services(platform, clock, messages, dialogs, calendar_server,
+                                          calendar_questions, executable, folders));
     QObject::connect(&instance, &tessaly::Single_Instance::Activation_Requested, &MainForm1,
                      [&MainForm1](const QString& activation_token) {
                          tessaly::Bring_To_Front(MainForm1, activation_token);

@@ -423,9 +423,9 @@ std::vector<std::string> Names_Of(const std::vector<TName_And_Event_Data>& list)
 }
 
 TEST(CalDAV_Sync_Uids, EveryEntryGetsAUidOfItsOwnOnceAndCopiesAreToldApart) {
-    std::vector<TName_And_Event_Data> list = {
-        Entry("Ann", 1980, 1, 2), Entry("Ann", 1980, 1, 2),
-        With_Uid(Entry("Bo", 1990, 3, 4), "bo@phone"), With_Uid(Entry("Cy", 1991, 5, 6), "bo@phone")};
+    std::vector<TName_And_Event_Data> list = {Entry("Ann", 1980, 1, 2), Entry("Ann", 1980, 1, 2),
+                                              With_Uid(Entry("Bo", 1990, 3, 4), "bo@phone"),
+                                              With_Uid(Entry("Cy", 1991, 5, 6), "bo@phone")};
     ASSERT_TRUE(Give_Entries_Uids(list));
     std::set<std::string> uids;
     for (const auto& entry : list) {
@@ -442,7 +442,8 @@ TEST(CalDAV_Sync_Uids, EveryEntryGetsAUidOfItsOwnOnceAndCopiesAreToldApart) {
 TEST(CalDAV_Sync_Uids, ASyncOutcomeMeetsAListChangedMeanwhileWithoutLosingEither) {
     const std::vector<TName_And_Event_Data> snapshot = {
         With_Uid(Entry("Kept", 1980, 1, 2), "k"), With_Uid(Entry("Taken", 1980, 1, 2), "t"),
-        With_Uid(Entry("Removed there", 1980, 1, 2), "r"), With_Uid(Entry("Edited here", 1980, 1, 2), "e"),
+        With_Uid(Entry("Removed there", 1980, 1, 2), "r"),
+        With_Uid(Entry("Edited here", 1980, 1, 2), "e"),
         With_Uid(Entry("Deleted here", 1980, 1, 2), "d")};
     // The sync took a change and a removal from the server, and a new event.
     std::vector<TName_And_Event_Data> synced = snapshot;
@@ -467,7 +468,8 @@ TEST(CalDAV_Sync_Uids, ASyncOutcomeMeetsAListChangedMeanwhileWithoutLosingEither
     for (int i = 0; i < Event_Array_Size; ++i) {
         full.push_back(Entry("Entry " + std::to_string(i), 1980, 1, 2));
     }
-    EXPECT_FALSE(Merge_Into_Changed_List({}, {With_Uid(Entry("New", 1980, 1, 2), "x")}, full).has_value());
+    EXPECT_FALSE(
+        Merge_Into_Changed_List({}, {With_Uid(Entry("New", 1980, 1, 2), "x")}, full).has_value());
 }
 
 }  // namespace

@@ -37,8 +37,7 @@ struct TCalendar_Account_Form::Search {
 TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
                                                const CalDAV_Account& account,
                                                Kept_Password kept_password, QWidget* parent)
-    : QDialog(parent),
-      connection_(connection), kept_password_(std::move(kept_password)) {
+    : QDialog(parent), connection_(connection), kept_password_(std::move(kept_password)) {
     setObjectName(QStringLiteral("Calendar_Account_Form"));
     setWindowTitle(QStringLiteral("Calendar Account"));
 
@@ -72,9 +71,9 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     Status_Label = new QLabel(this);
     Status_Label->setObjectName(QStringLiteral("Status_Label"));
     Status_Label->setWordWrap(true);
-    Status_Label->setText(QStringLiteral(
-        "Nextcloud: https://HOST/remote.php/dav with an app password. Radicale: "
-        "http://HOST:5232/."));
+    Status_Label->setText(
+        QStringLiteral("Nextcloud: https://HOST/remote.php/dav with an app password. Radicale: "
+                       "http://HOST:5232/."));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Address:"), Address_Edit);
@@ -86,8 +85,8 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     form->addRow(calendar_label, calendar_row);
 
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    Forget_Button = Buttons->addButton(QStringLiteral("&Forget Account"),
-                                       QDialogButtonBox::DestructiveRole);
+    Forget_Button =
+        Buttons->addButton(QStringLiteral("&Forget Account"), QDialogButtonBox::DestructiveRole);
     Forget_Button->setObjectName(QStringLiteral("Forget_Button"));
     Forget_Button->setEnabled(account.Is_Set());
     Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
@@ -191,8 +190,8 @@ void TCalendar_Account_Form::Take_Calendars(const std::vector<CalDAV_Calendar>& 
         }
         ++taking_events;
         const QString url = From_File_Text(calendar.Url);
-        const QString name = calendar.Display_Name.empty() ? url
-                                                           : From_File_Text(calendar.Display_Name);
+        const QString name =
+            calendar.Display_Name.empty() ? url : From_File_Text(calendar.Display_Name);
         Calendar_ComboBox->addItem(name, url);
     }
     const int again = Calendar_ComboBox->findData(chosen);

@@ -30,10 +30,10 @@ namespace {
 
 QString Entry_Line(const TName_And_Event_Data& entry, const Short_Date_Formatter& short_date) {
     const bool year_unknown = Read_Entry_Attributes(entry).Year_Unknown;
-    QString line = From_File_Text_On_One_Line(entry.Name) + QStringLiteral(", ") +
-                   From_File_Text_On_One_Line(entry.Event_Type) + QStringLiteral(", ") +
-                   QString::fromStdString(
-                       Format_Entry_Date(short_date, entry.Orig_Date, year_unknown));
+    QString line =
+        From_File_Text_On_One_Line(entry.Name) + QStringLiteral(", ") +
+        From_File_Text_On_One_Line(entry.Event_Type) + QStringLiteral(", ") +
+        QString::fromStdString(Format_Entry_Date(short_date, entry.Orig_Date, year_unknown));
     if (!entry.Comments.empty()) {
         line += QStringLiteral(", \"") + From_File_Text_On_One_Line(entry.Comments) +
                 QStringLiteral("\"");
@@ -45,18 +45,19 @@ QString Entry_Line(const TName_And_Event_Data& entry, const Short_Date_Formatter
 
 QString Conflict_Question(const Sync_Conflict& conflict, const Short_Date_Formatter& short_date) {
     const TName_And_Event_Data& named = conflict.Mine ? *conflict.Mine : *conflict.Theirs;
-    QString text =
-        QStringLiteral("\"%1\" was changed both here and on the calendar server since the last "
+    QString text = QStringLiteral(
+                       "\"%1\" was changed both here and on the calendar server since the last "
                        "sync.\n\n")
-            .arg(From_File_Text_On_One_Line(named.Name));
+                       .arg(From_File_Text_On_One_Line(named.Name));
     text += QStringLiteral("Here: ") +
             (conflict.Mine ? Entry_Line(*conflict.Mine, short_date) : QStringLiteral("deleted")) +
             QStringLiteral("\n");
-    text += QStringLiteral("On the server: ") +
-            (conflict.Theirs ? Entry_Line(*conflict.Theirs, short_date)
-                             : QStringLiteral("deleted")) +
-            QStringLiteral("\n\nWhich version is to be kept? \"Keep Both\" keeps each as an "
-                           "entry of its own.");
+    text +=
+        QStringLiteral("On the server: ") +
+        (conflict.Theirs ? Entry_Line(*conflict.Theirs, short_date) : QStringLiteral("deleted")) +
+        QStringLiteral(
+            "\n\nWhich version is to be kept? \"Keep Both\" keeps each as an "
+            "entry of its own.");
     return text;
 }
 

@@ -101,8 +101,9 @@ void Calendar_Sync::Job::Run() {
             } catch (const Secret_Store_Error& error) {
                 Report.Result = Kind::No_Password;
                 Report.Message = QString::fromUtf8(error.what()) +
-                                 QStringLiteral(" Enter the password under Data, Calendar Account: "
-                                                "it is then kept until Tessaly closes.");
+                                 QStringLiteral(
+                                     " Enter the password under Data, Calendar Account: "
+                                     "it is then kept until Tessaly closes.");
                 return;
             }
             if (!kept || kept->empty()) {
@@ -114,12 +115,13 @@ void Calendar_Sync::Job::Run() {
             }
             Password = *kept;
         }
-        const std::unique_ptr<Http_Transport> transport = Connection->Connect(Account.User, Password);
+        const std::unique_ptr<Http_Transport> transport =
+            Connection->Connect(Account.User, Password);
         CalDAV_Client client(*transport);
         Calendar_Url = Account_Calendar_Url(client, Account);
-        Report.Outcome =
-            Run_Sync(client, Calendar_Url, Entries, State,
-                     [this](const Sync_Conflict& conflict) { return Decide(conflict); }, Stamp);
+        Report.Outcome = Run_Sync(
+            client, Calendar_Url, Entries, State,
+            [this](const Sync_Conflict& conflict) { return Decide(conflict); }, Stamp);
         Report.Result = Kind::Synced;
     } catch (const CalDAV_Error& error) {
         const bool refused = error.Failure() == CalDAV_Failure::Unauthorized ||
@@ -289,7 +291,8 @@ QString Sync_Status_Text(const Calendar_Sync_Report& report, const QString& time
     if (done.isEmpty()) {
         return QStringLiteral("Synced with the calendar at %1: nothing to do.").arg(time);
     }
-    return QStringLiteral("Synced with the calendar at %1: %2.").arg(time, done.join(QStringLiteral(", ")));
+    return QStringLiteral("Synced with the calendar at %1: %2.")
+        .arg(time, done.join(QStringLiteral(", ")));
 }
 
 }  // namespace tessaly

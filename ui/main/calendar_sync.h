@@ -64,9 +64,8 @@ public:
         std::function<void(const CalDAV_Account&)> Keep_Account;
     };
 
-    Calendar_Sync(Secret_Store& secrets, Calendar_Connection& connection,
-                  Calendar_Prompts& prompts, std::filesystem::path data_file, Hooks hooks,
-                  QWidget* window);
+    Calendar_Sync(Secret_Store& secrets, Calendar_Connection& connection, Calendar_Prompts& prompts,
+                  std::filesystem::path data_file, Hooks hooks, QWidget* window);
     ~Calendar_Sync() override;
 
     const CalDAV_Account& Account() const { return account_; }

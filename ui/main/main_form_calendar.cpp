@@ -40,8 +40,8 @@ void TMainForm1::Set_Up_Calendar_Sync() {
     };
     hooks.Keep_Account = [this](const CalDAV_Account& account) { Keep_Calendar_Account(account); };
     Calendar_Syncer =
-        new Calendar_Sync(services_.Secrets, services_.Calendar_Server, services_.Calendar_Questions,
-                          Data_File(), std::move(hooks), this);
+        new Calendar_Sync(services_.Secrets, services_.Calendar_Server,
+                          services_.Calendar_Questions, Data_File(), std::move(hooks), this);
     connect(Calendar_Syncer, &Calendar_Sync::Started, this,
             [this] { Show_Sync_Status(QStringLiteral("Syncing with the calendar server...")); });
     connect(Calendar_Syncer, &Calendar_Sync::Finished, this, &TMainForm1::Calendar_Sync_Finished);

@@ -1,9 +1,9 @@
 // The main window's controls and menu, built from the design's tables.
 #include <QAction>
-#include <QKeySequence>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -310,9 +310,9 @@ void TMainForm1::Create_Menu() {
                                          QStringLiteral("Sync with Calendar Ser&ver"),
                                          &TMainForm1::Sync_Calendar_Menu_OptionClick);
     Sync_Calendar_Menu_Option->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    Calendar_Account_Menu_Option = add_item(Data_Menu, "Calendar_Account_Menu_Option",
-                                            QStringLiteral("Calendar Acc&ount..."),
-                                            &TMainForm1::Calendar_Account_Menu_OptionClick);
+    Calendar_Account_Menu_Option =
+        add_item(Data_Menu, "Calendar_Account_Menu_Option", QStringLiteral("Calendar Acc&ount..."),
+                 &TMainForm1::Calendar_Account_Menu_OptionClick);
 
     Help_Menu = add_menu("Help_Menu", "&Help");
     View_Readme_file_Option =

@@ -96,7 +96,8 @@ TEST(Calendar_Account_Form, TheConflictQuestionShowsBothVersionsOrADeletion) {
                              "version is to be kept? \"Keep Both\" keeps each as an entry of its "
                              "own."));
     conflict.Mine.reset();
-    EXPECT_TRUE(Conflict_Question(conflict, short_date).contains(QStringLiteral("Here: deleted\n")));
+    EXPECT_TRUE(
+        Conflict_Question(conflict, short_date).contains(QStringLiteral("Here: deleted\n")));
 }
 
 }  // namespace

@@ -96,7 +96,8 @@ TEST_F(Main_Form_Calendar_Test, TheAccountFormSetsUpTheSyncAndThePasswordStaysOu
     EXPECT_TRUE(messages.shown.empty());
     // The controls move up for the status line.
     const auto exit_bottom = [this] {
-        return form->Exit_BitBtn->mapTo(form->centralWidget(), QPoint(0, form->Exit_BitBtn->height()))
+        return form->Exit_BitBtn
+            ->mapTo(form->centralWidget(), QPoint(0, form->Exit_BitBtn->height()))
             .y();
     };
     QTRY_VERIFY(exit_bottom() <= form->centralWidget()->height());

@@ -148,12 +148,13 @@ TEST_F(Menu_Test, EveryEnabledItemDoesSomething) {
     });
     closer.start(1);
     const auto observe = [&] {
-        return Observed{
-            messages.shown.size(),      editor.Viewed_Files.size(),
-            dialogs.requests.size(),
-            opened_dialogs + static_cast<int>(calendar_questions.asked_accounts.size()),
-            form->List().Event_Count(), form->windowFlags().testFlag(Qt::WindowStaysOnTopHint),
-            form->isVisible()};
+        return Observed{messages.shown.size(),
+                        editor.Viewed_Files.size(),
+                        dialogs.requests.size(),
+                        opened_dialogs + static_cast<int>(calendar_questions.asked_accounts.size()),
+                        form->List().Event_Count(),
+                        form->windowFlags().testFlag(Qt::WindowStaysOnTopHint),
+                        form->isVisible()};
     };
 
     int triggered = 0;
