@@ -28,6 +28,11 @@ void Add_ICalendar_Line(std::string& out, std::string_view line) {
         while (cut > 0 && Is_Continuation_Byte(line[cut])) {
             --cut;
         }
+        // A run of continuation bytes longer than a line is no UTF-8 (a UID
+        // a server sent, say): it is cut where the line ends.
+        if (cut == 0) {
+            cut = room;
+        }
         out += line.substr(0, cut);
         out += Line_End;
         out += ' ';

@@ -16,6 +16,7 @@
 #include "core/event_list.h"
 #include "core/text_encoding.h"
 #include "exchange/icalendar_export.h"
+#include "exchange/icalendar_text.h"
 #include "test_support/sample_entries.h"
 
 #ifdef TESSALY_HAVE_LIBICAL
@@ -92,6 +93,17 @@ TEST(ICalendar_Export, LinesAreFoldedAtSeventyFiveOctetsBetweenCharacters) {
     EXPECT_TRUE(folded);
     EXPECT_EQ(lines.front(), "BEGIN:VCALENDAR");
     EXPECT_EQ(lines.back(), "END:VCALENDAR");
+
+    // A run of stray continuation bytes longer than a line (a UID a server
+    // sent) is cut where the line ends, and the folding ends.
+    std::string stray;
+    Add_ICalendar_Line(stray, "UID:" + std::string(200, '\xBA'));
+    std::string unfolded;
+    for (const std::string& piece : Physical_Lines(stray)) {
+        EXPECT_LE(piece.size(), 75u);
+        unfolded += unfolded.empty() ? piece : piece.substr(1);
+    }
+    EXPECT_EQ(unfolded, "UID:" + std::string(200, '\xBA'));
 }
 
 TEST(ICalendar_Export, EventsCarryDatesRulesTitlesAndEscapedTexts) {
