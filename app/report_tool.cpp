@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "app/command_line.h"
 #include "app/date_format.h"
 #include "core/data_file.h"
 #include "core/demo_data.h"
@@ -68,11 +69,6 @@ std::string Usage_Text() {
 
 constexpr const char* Empty_List_Message = "Error: There are no entries in the list.";
 constexpr const char* Iso_Date_Pattern = "%Y-%m-%d";
-
-class Usage_Error : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 enum class Colour_Mode { Auto, Always, Never };
 
@@ -165,18 +161,7 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
             options.Help = true;
             return options;
         }
-        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
-            if (!arg.empty() && arg[0] == '-') {
-                throw Usage_Error("unknown option '" + arg + "'");
-            }
-            throw Usage_Error("unexpected argument '" + arg + "'");
-        }
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        std::optional<std::string> value;
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-        }
+        auto [name, value] = Read_Option_Word(arg);
 
         if (Is_Flag(name)) {
             if (value) {
@@ -241,16 +226,6 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
         throw Usage_Error("--demo and --file cannot be used together");
     }
     return options;
-}
-
-// Message texts separate their paragraphs with CR LF; a terminal wants LF.
-std::string Terminal_Lines(std::string text) {
-    std::string::size_type position = 0;
-    while ((position = text.find("\r\n", position)) != std::string::npos) {
-        text.erase(position, 1);
-        ++position;
-    }
-    return text;
 }
 
 // The settings as the window would find them; a file that cannot be read

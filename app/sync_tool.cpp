@@ -55,11 +55,6 @@ constexpr const char* Usage_Text =
     "6 the list or the settings could not be read or saved, 7 the window has the\n"
     "list open.\n";
 
-class Usage_Error : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 bool Takes_Value(std::string_view name) {
     return name == "--server" || name == "--user" || name == "--calendar" ||
            name == "--password-command" || name == "--file";
@@ -117,18 +112,7 @@ Parsed Parse_Arguments(const std::vector<std::string>& args) {
             parsed.Help = true;
             return parsed;
         }
-        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
-            if (!arg.empty() && arg[0] == '-') {
-                throw Usage_Error("unknown option '" + arg + "'");
-            }
-            throw Usage_Error("unexpected argument '" + arg + "'");
-        }
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        std::optional<std::string> value;
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-        }
+        auto [name, value] = Read_Option_Word(arg);
         if (Is_Flag(name)) {
             if (value) {
                 throw Usage_Error("option '" + name + "' takes no value");

@@ -95,15 +95,6 @@ bool Window_Open(const Sync_Tool_Environment& env, std::ostream& err) {
 
 }  // namespace
 
-std::string Terminal_Lines(std::string text) {
-    std::string::size_type position = 0;
-    while ((position = text.find("\r\n", position)) != std::string::npos) {
-        text.erase(position, 1);
-        ++position;
-    }
-    return text;
-}
-
 std::optional<Profile_File> Load_Settings(const Sync_Tool_Environment& env, std::ostream& err) {
     try {
         return Profile_File::Load(Settings_File_Path(env.Folders.Settings_Folder));

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/sync_tool.h"
 #include "core/profile_file.h"
 #include "exchange/caldav_account.h"
@@ -28,9 +29,6 @@ struct Sync_Tool_Options {
     bool If_Account = false;
     bool Quiet = false;
 };
-
-// Messages of the core separate their lines with CR LF; a terminal wants LF.
-std::string Terminal_Lines(std::string text);
 
 // The settings file, or none (said on `err`) when it cannot be read.
 std::optional<Profile_File> Load_Settings(const Sync_Tool_Environment& env, std::ostream& err);

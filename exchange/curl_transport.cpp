@@ -11,23 +11,6 @@ namespace tessaly {
 
 namespace {
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-std::string Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
-                             text.back() == '\n')) {
-        text.remove_suffix(1);
-    }
-    return std::string(text);
-}
-
 std::size_t Take_Body(char* data, std::size_t size, std::size_t count, void* user) {
     static_cast<std::string*>(user)->append(data, size * count);
     return size * count;
@@ -40,9 +23,8 @@ std::size_t Take_Header(char* data, std::size_t size, std::size_t count, void* u
     // say): only the last block is the reply's.
     if (line.starts_with("HTTP/")) {
         headers.clear();
-    } else if (const auto colon = line.find(':'); colon != std::string_view::npos) {
-        headers.emplace_back(Lower(std::string(line.substr(0, colon))),
-                             Trimmed(line.substr(colon + 1)));
+    } else if (auto header = Read_Header_Line(line)) {
+        headers.push_back(std::move(*header));
     }
     return size * count;
 }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -43,6 +44,10 @@ enum class CalDAV_Failure {
     Broken_Reply,         // a reply that is not the XML or the headers it must be
     No_Calendar_Service,  // the address leads to no calendar home
 };
+
+// A header line as the transports hand it on: the name in lower case, the
+// value without the blanks and line end around it; none without a colon.
+std::optional<std::pair<std::string, std::string>> Read_Header_Line(std::string_view line);
 
 class CalDAV_Error : public Tessaly_Error {
 public:

@@ -47,23 +47,6 @@ private:
     HINTERNET handle_ = nullptr;
 };
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-std::string Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
-                             text.back() == '\n')) {
-        text.remove_suffix(1);
-    }
-    return std::string(text);
-}
-
 std::string Base64(std::string_view bytes) {
     static constexpr char Digits[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -200,9 +183,8 @@ std::vector<std::pair<std::string, std::string>> Read_Headers(HINTERNET request)
         at += 2;
         const std::size_t end = std::min(text.find("\r\n", at), text.size());
         const std::string_view line(text.data() + at, end - at);
-        if (const auto colon = line.find(':'); colon != std::string_view::npos) {
-            headers.emplace_back(Lower(std::string(line.substr(0, colon))),
-                                 Trimmed(line.substr(colon + 1)));
+        if (auto header = Read_Header_Line(line)) {
+            headers.push_back(std::move(*header));
         }
         at = end;
     }
