@@ -151,14 +151,11 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
         calendar = Account_Calendar_Url(client, account);
         const std::vector<TName_And_Event_Data> entries(list.Entries().begin(),
                                                         list.Entries().end());
+        // A lost list (no file) is empty, and an empty list takes the
+        // server's events back instead of deleting them: Run_Sync sees to it.
         // Without a window nobody can choose: both versions are kept.
-        // A list gone while its state remains was lost, not emptied: the
-        // sync starts afresh and brings the server's events back, where the
-        // state would have them deleted there.
-        const Sync_State state =
-            loaded == Load_Result::No_File ? Sync_State{} : Load_Sync_State(state_file);
         outcome = Run_Sync(
-            client, calendar, entries, state,
+            client, calendar, entries, Load_Sync_State(state_file),
             [](const Sync_Conflict&) { return Conflict_Choice::Keep_Both; }, env.Now);
         // Finding the calendar is part of the cost.
         outcome.Requests = client.Requests_Sent();
