@@ -7,7 +7,7 @@
 #include "app/sync_tool_actions.h"
 #include "app/window_lock.h"
 #include "core/data_file.h"
-#include "exchange/caldav_client.h"
+#include "caldav/caldav_client.h"
 
 namespace tessaly::detail {
 

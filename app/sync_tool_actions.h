@@ -9,8 +9,8 @@
 #include "app/command_line.h"
 #include "app/sync_tool.h"
 #include "core/profile_file.h"
-#include "exchange/caldav_account.h"
-#include "exchange/http_transport.h"
+#include "sync/sync_account.h"
+#include "caldav/http_transport.h"
 
 namespace tessaly::detail {
 

@@ -6,8 +6,8 @@
 #include "app/window_lock.h"
 #include "core/atomic_file.h"
 #include "core/data_file_session.h"
-#include "exchange/caldav_state.h"
-#include "exchange/caldav_sync.h"
+#include "sync/sync_state.h"
+#include "sync/sync_run.h"
 
 namespace tessaly::detail {
 

@@ -21,9 +21,9 @@
 #include "bench_data.h"
 #include "core/data_file.h"
 #include "core/event_list.h"
-#include "exchange/caldav_client.h"
-#include "exchange/caldav_state.h"
-#include "exchange/curl_transport.h"
+#include "caldav/caldav_client.h"
+#include "sync/sync_state.h"
+#include "caldav/curl_transport.h"
 #include "test_support/radicale_server.h"
 
 namespace {

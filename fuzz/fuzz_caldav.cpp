@@ -9,10 +9,10 @@
 #include <exception>
 #include <string>
 
-#include "exchange/caldav_event.h"
-#include "exchange/caldav_state.h"
-#include "exchange/caldav_xml.h"
-#include "exchange/http_transport.h"
+#include "sync/event_resource.h"
+#include "sync/sync_state.h"
+#include "caldav/caldav_xml.h"
+#include "caldav/http_transport.h"
 #include "fuzz/fuzz_check.h"
 
 namespace tessaly::fuzz {

@@ -1,4 +1,4 @@
-# Sourced: starts what test_exchange_caldav_named_server talks to, for builds
+# Sourced: starts what test_caldav_named_server talks to, for builds
 # whose tests cannot start a server themselves (the Windows build under
 # Wine), and exports where it is:
 #   TESSALY_TEST_CALDAV_URL, _USER, _PASSWORD  Radicale on a free loopback

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "exchange/caldav_account.h"
-#include "exchange/caldav_client.h"
+#include "sync/sync_account.h"
+#include "caldav/caldav_client.h"
 
 class QComboBox;
 class QDialogButtonBox;

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/short_date.h"
-#include "exchange/caldav_account.h"
-#include "exchange/caldav_merge.h"
-#include "exchange/http_transport.h"
+#include "sync/sync_account.h"
+#include "sync/sync_plan.h"
+#include "caldav/http_transport.h"
 
 class QWidget;
 

@@ -15,7 +15,7 @@
 
 #include "core/errors.h"
 #include "desktop/secret_store.h"
-#include "exchange/caldav_state.h"
+#include "sync/sync_state.h"
 
 namespace tessaly {
 

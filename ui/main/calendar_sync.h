@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/event_list.h"
-#include "exchange/caldav_account.h"
-#include "exchange/caldav_sync.h"
+#include "sync/sync_account.h"
+#include "sync/sync_run.h"
 #include "ui/dialogs/calendar_prompts.h"
 
 class QWidget;

@@ -15,7 +15,7 @@
 #include "core/main_settings.h"
 #include "core/program_folders.h"
 #include "core/short_date.h"
-#include "exchange/caldav_account.h"
+#include "sync/sync_account.h"
 #include "ui/common/file_dialogs.h"
 #include "ui/main/exchange_folders.h"
 

@@ -8,9 +8,9 @@
 
 #include "core/entry_attributes.h"
 #include "core/profile_file.h"
-#include "exchange/caldav_event.h"
-#include "exchange/caldav_state.h"
-#include "exchange/curl_transport.h"
+#include "sync/event_resource.h"
+#include "sync/sync_state.h"
+#include "caldav/curl_transport.h"
 #include "main_form_fixture.h"
 #include "test_support/radicale_server.h"
 #include "ui/main/calendar_sync.h"

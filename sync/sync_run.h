@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "exchange/caldav_client.h"
-#include "exchange/caldav_merge.h"
-#include "exchange/caldav_state.h"
+#include "caldav/caldav_client.h"
+#include "sync/sync_plan.h"
+#include "sync/sync_state.h"
 
 namespace tessaly {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/caldav_merge.h"
+#include "sync/sync_plan.h"
 
 namespace tessaly {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/entry_attributes.h"
-#include "exchange/caldav_merge.h"
+#include "sync/sync_plan.h"
 #include "test_support/sample_entries.h"
 
 namespace tessaly {

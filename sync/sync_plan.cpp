@@ -1,4 +1,4 @@
-#include "exchange/caldav_merge.h"
+#include "sync/sync_plan.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "exchange/caldav_client.h"
-#include "exchange/caldav_event.h"
-#include "exchange/curl_transport.h"
+#include "caldav/caldav_client.h"
+#include "sync/event_resource.h"
+#include "caldav/curl_transport.h"
 #include "test_support/radicale_server.h"
 #include "test_support/sample_entries.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/entry_attributes.h"
-#include "exchange/caldav_event.h"
+#include "sync/event_resource.h"
 #include "test_support/sample_entries.h"
 
 namespace tessaly {

@@ -1,11 +1,11 @@
-#include "exchange/caldav_sync.h"
+#include "sync/sync_run.h"
 
 #include <map>
 #include <optional>
 #include <set>
 
 #include "core/entry_attributes.h"
-#include "exchange/caldav_event.h"
+#include "sync/event_resource.h"
 
 namespace tessaly {
 

@@ -1,9 +1,9 @@
-#include "exchange/caldav_client.h"
+#include "caldav/caldav_client.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "exchange/caldav_xml.h"
+#include "caldav/caldav_xml.h"
 
 namespace tessaly {
 

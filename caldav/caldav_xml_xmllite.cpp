@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/platform/windows/windows_text.h"
-#include "exchange/caldav_xml_tree.h"
+#include "caldav/caldav_xml_tree.h"
 
 namespace tessaly::detail {
 

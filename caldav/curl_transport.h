@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "exchange/http_transport.h"
+#include "caldav/http_transport.h"
 
 namespace tessaly {
 

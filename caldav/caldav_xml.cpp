@@ -1,9 +1,9 @@
-#include "exchange/caldav_xml.h"
+#include "caldav/caldav_xml.h"
 
 #include <cstdlib>
 
-#include "exchange/caldav_xml_tree.h"
-#include "exchange/http_transport.h"
+#include "caldav/caldav_xml_tree.h"
+#include "caldav/http_transport.h"
 
 namespace tessaly {
 

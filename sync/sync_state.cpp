@@ -1,4 +1,4 @@
-#include "exchange/caldav_state.h"
+#include "sync/sync_state.h"
 
 #include <system_error>
 

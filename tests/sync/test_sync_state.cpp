@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "exchange/caldav_state.h"
+#include "sync/sync_state.h"
 #include "test_support/temp_dir.h"
 
 namespace tessaly {

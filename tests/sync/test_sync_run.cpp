@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "core/entry_attributes.h"
-#include "exchange/caldav_event.h"
-#include "exchange/caldav_sync.h"
-#include "exchange/http_transport.h"
+#include "sync/event_resource.h"
+#include "sync/sync_run.h"
+#include "caldav/http_transport.h"
 #include "test_support/radicale_server.h"
 #include "test_support/sample_entries.h"
 

@@ -1,4 +1,4 @@
-#include "exchange/caldav_account.h"
+#include "sync/sync_account.h"
 
 namespace tessaly {
 

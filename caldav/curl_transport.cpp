@@ -1,4 +1,4 @@
-#include "exchange/curl_transport.h"
+#include "caldav/curl_transport.h"
 
 #include <curl/curl.h>
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "core/profile_file.h"
-#include "exchange/caldav_client.h"
+#include "caldav/caldav_client.h"
 
 namespace tessaly {
 

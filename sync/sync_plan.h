@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/event_list.h"
-#include "exchange/caldav_event.h"
+#include "sync/event_resource.h"
 
 namespace tessaly {
 

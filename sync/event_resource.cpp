@@ -1,4 +1,4 @@
-#include "exchange/caldav_event.h"
+#include "sync/event_resource.h"
 
 #include <optional>
 #include <vector>

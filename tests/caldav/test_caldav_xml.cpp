@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "exchange/caldav_xml.h"
-#include "exchange/http_transport.h"
+#include "caldav/caldav_xml.h"
+#include "caldav/http_transport.h"
 
 namespace tessaly {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/caldav_client.h"
+#include "caldav/caldav_client.h"
 
 namespace tessaly {
 namespace {

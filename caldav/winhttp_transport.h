@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "exchange/http_transport.h"
+#include "caldav/http_transport.h"
 
 namespace tessaly {
 

@@ -1,4 +1,4 @@
-#include "exchange/http_transport.h"
+#include "caldav/http_transport.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "exchange/winhttp_transport.h"
+#include "caldav/winhttp_transport.h"
 
 #include <windows.h>
 // After windows.h, which it needs.

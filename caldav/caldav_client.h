@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exchange/http_transport.h"
+#include "caldav/http_transport.h"
 
 namespace tessaly {
 

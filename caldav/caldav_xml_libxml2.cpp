@@ -6,7 +6,7 @@
 #include <limits>
 #include <memory>
 
-#include "exchange/caldav_xml_tree.h"
+#include "caldav/caldav_xml_tree.h"
 
 namespace tessaly::detail {
 
