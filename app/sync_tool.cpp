@@ -40,6 +40,10 @@ constexpr const char* Usage_Text =
     "  --file PATH            the data file (default: the window's Tessaly.dat)\n"
     "  --if-account           do nothing, successfully, when no account is set\n"
     "  --quiet                print nothing on success\n"
+    "  --allow-deletions      go on with a sync that deletes many entries or events\n"
+    "                         (see below)\n"
+    "  --keep-everything      instead, bring back every entry or event the sync\n"
+    "                         would delete, on both sides\n"
     "  -h, --help             show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -48,12 +52,17 @@ constexpr const char* Usage_Text =
     "to choose between them. A sync is refused while the window has the list open:\n"
     "the window syncs it itself.\n"
     "\n"
+    "A sync that would delete every entry of the list or every event of the\n"
+    "calendar, or more than 5 that are more than a quarter of them, changes\n"
+    "nothing and stops with status 8: run it again with --allow-deletions to\n"
+    "delete them, or with --keep-everything to keep them on both sides.\n"
+    "\n"
     "Exit status: 0 synced (or the account set), 1 synced, but entries changed on\n"
     "both sides were kept both ways, 2 bad usage, 3 no account set or no password\n"
     "(no secret store, none kept, or the password command failed), 4 the server\n"
     "refused the user or password, 5 the server could not be reached or failed,\n"
     "6 the list or the settings could not be read or saved, 7 the window has the\n"
-    "list open.\n";
+    "list open, 8 stopped before deleting many entries or events.\n";
 
 bool Takes_Value(std::string_view name) {
     return name == "--server" || name == "--user" || name == "--calendar" ||
@@ -62,7 +71,8 @@ bool Takes_Value(std::string_view name) {
 
 bool Is_Flag(std::string_view name) {
     return name == "--set-account" || name == "--store-password" || name == "--forget-account" ||
-           name == "--if-account" || name == "--quiet" || name == "--help" || name == "--version";
+           name == "--if-account" || name == "--quiet" || name == "--help" || name == "--version" ||
+           name == "--allow-deletions" || name == "--keep-everything";
 }
 
 bool Is_Web_Address(std::string_view text) {
@@ -106,6 +116,7 @@ void Check_Combination(const Sync_Tool_Options& options) {
 Parsed Parse_Arguments(const std::vector<std::string>& args) {
     Parsed parsed;
     Sync_Tool_Options& options = parsed.Options;
+    int deletion_options = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h") {
@@ -133,6 +144,12 @@ Parsed Parse_Arguments(const std::vector<std::string>& args) {
                 options.Store_Password = true;
             } else if (name == "--if-account") {
                 options.If_Account = true;
+            } else if (name == "--allow-deletions") {
+                options.Deletions = Deletion_Choice::Go_On;
+                ++deletion_options;
+            } else if (name == "--keep-everything") {
+                options.Deletions = Deletion_Choice::Keep_Everything;
+                ++deletion_options;
             } else {
                 options.Quiet = true;
             }
@@ -172,6 +189,12 @@ Parsed Parse_Arguments(const std::vector<std::string>& args) {
     }
     if (options.Store_Password && options.Action == Sync_Action::Forget_Account) {
         throw Usage_Error("give one of --set-account, --store-password and --forget-account");
+    }
+    if (deletion_options > 1) {
+        throw Usage_Error("give one of --allow-deletions and --keep-everything");
+    }
+    if (deletion_options > 0 && options.Action != Sync_Action::Sync) {
+        throw Usage_Error("--allow-deletions and --keep-everything go with a sync");
     }
     Check_Combination(options);
     return parsed;

@@ -31,6 +31,9 @@ inline constexpr int Server_Failed = 5;
 inline constexpr int List_Failed = 6;
 // The window has the list open; it syncs it itself.
 inline constexpr int Window_Open = 7;
+// The sync would delete more entries or events than it may without the
+// user's word; nothing was changed.
+inline constexpr int Stopped_Before_Deleting = 8;
 }  // namespace sync_status
 
 // What the tool takes from its process, so that tests can run it in-process.

@@ -10,6 +10,7 @@
 #include "app/sync_tool.h"
 #include "core/profile_file.h"
 #include "sync/sync_account.h"
+#include "sync/sync_run.h"
 #include "caldav/http_transport.h"
 
 namespace tessaly::detail {
@@ -28,6 +29,8 @@ struct Sync_Tool_Options {
     std::optional<std::filesystem::path> File;
     bool If_Account = false;
     bool Quiet = false;
+    // The answer to the mass-deletion guard given on the command line.
+    Deletion_Choice Deletions = Deletion_Choice::Stop;
 };
 
 // The settings file, or none (said on `err`) when it cannot be read.

@@ -8,6 +8,7 @@
 #include "core/data_file_session.h"
 #include "sync/sync_state.h"
 #include "sync/sync_run.h"
+#include "sync/sync_session.h"
 
 namespace tessaly::detail {
 
@@ -29,6 +30,8 @@ void Say_Outcome(const Sync_Outcome& outcome, bool quiet, std::ostream& out, std
             << " removed here, " << Count(outcome.Conflicts, "conflict", "conflicts")
             << " kept both, " << Count(outcome.Not_Taken, "event", "events")
             << " not taken (no yearly all-day event), "
+            << Count(static_cast<int>(outcome.Skipped.size()), "event", "events")
+            << " skipped, "
             << Count(outcome.Requests, "request", "requests") << ".\n";
     }
     // Said even when quiet: each asks the user to look.
@@ -40,6 +43,11 @@ void Say_Outcome(const Sync_Outcome& outcome, bool quiet, std::ostream& out, std
     if (outcome.No_Room > 0) {
         err << Sync_Tool_Name << ": " << Count(outcome.No_Room, "event", "events")
             << " on the server did not fit: the list holds 500 entries at most.\n";
+    }
+    for (const auto& skipped : outcome.Skipped) {
+        err << Sync_Tool_Name << ": \"" << skipped.Name << "\" was not synced: "
+            << Terminal_Lines(skipped.Reason)
+            << (skipped.Retried ? " The next sync tries it again.\n" : "\n");
     }
     if (outcome.Without_Uid_Room > 0) {
         err << Sync_Tool_Name << ": " << Count(outcome.Without_Uid_Room, "entry", "entries")
@@ -60,6 +68,72 @@ void Keep_Calendar_Found(Profile_File settings, CalDAV_Account account, const st
         err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
     }
 }
+
+void Say_Stopped(const Deletion_Question& question, std::ostream& err) {
+    err << Sync_Tool_Name << ": Nothing was changed: this sync would ";
+    if (question.Deleted_Here > 0) {
+        err << "remove " << question.Deleted_Here << " of the list's " << question.Local_Count
+            << " entries (deleted on the server)";
+    }
+    if (question.Deleted_Here > 0 && question.Deleted_There > 0) {
+        err << " and ";
+    }
+    if (question.Deleted_There > 0) {
+        err << "delete " << question.Deleted_There << " of the calendar's "
+            << question.Server_Count << " events (deleted from the list)";
+    }
+    err << ".\nIf that is what you want, run " << Sync_Tool_Name
+        << " --allow-deletions. To keep every entry on both sides instead, run "
+        << Sync_Tool_Name << " --keep-everything.\n";
+}
+
+// The data file as the session's list: saved through its atomic save,
+// never while the window has it open.
+class Tool_List final : public Sync_List {
+public:
+    Tool_List(Data_File_Session& session, Event_List& list, std::ostream& err)
+        : session_(session), list_(list), err_(err) {}
+
+    int Failure = sync_status::List_Failed;
+
+    std::vector<TName_And_Event_Data> Entries() override {
+        return {list_.Entries().begin(), list_.Entries().end()};
+    }
+
+    bool Save(const std::vector<TName_And_Event_Data>&,
+              const std::vector<TName_And_Event_Data>& after) override {
+        const std::filesystem::path& file = session_.File();
+        // A window opened meanwhile has read the list: the server's side
+        // waits for its own sync.
+        if (Window_Holds_Data_File(file)) {
+            Say_Window_Open(file, err_);
+            Failure = sync_status::Window_Open;
+            return false;
+        }
+        Event_List synced;
+        for (const auto& entry : after) {
+            synced.Append() = entry;
+        }
+        try {
+            if (session_.Save(synced) == Data_File_Session::Save_Result::Changed_On_Disk) {
+                err_ << Sync_Tool_Name << ": \"" << file.string()
+                     << "\" was changed by another program during the sync, and is left as "
+                        "it is. Sync again.\n";
+                return false;
+            }
+        } catch (const Tessaly_Error& error) {
+            err_ << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+            return false;
+        }
+        list_ = synced;
+        return true;
+    }
+
+private:
+    Data_File_Session& session_;
+    Event_List& list_;
+    std::ostream& err_;
+};
 
 }  // namespace
 
@@ -142,56 +216,36 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
     if (!password) {
         return sync_status::No_Account;
     }
-    const std::filesystem::path state_file = Sync_State_Path(file);
-    Sync_Outcome outcome;
-    std::string calendar;
+    Tool_List tool_list(session, list, err);
+    Sync_Session_Hooks hooks;
+    hooks.Connect = [&] { return Make_Http_Transport(Transport_Options(account, *password, env)); };
+    // Without a window nobody can choose: both versions are kept, and the
+    // guard's answer is the one the command line gave.
+    hooks.Ask_Deletions = [&options](const Deletion_Question&) { return options.Deletions; };
+    Sync_Session_Result result;
     try {
-        const auto transport = Make_Http_Transport(Transport_Options(account, *password, env));
-        CalDAV_Client client(*transport);
-        calendar = Account_Calendar_Url(client, account);
-        const std::vector<TName_And_Event_Data> entries(list.Entries().begin(),
-                                                        list.Entries().end());
         // A lost list (no file) is empty, and an empty list takes the
         // server's events back instead of deleting them: Run_Sync sees to it.
-        // Without a window nobody can choose: both versions are kept.
-        outcome = Run_Sync(
-            client, calendar, entries, Load_Sync_State(state_file),
-            [](const Sync_Conflict&) { return Conflict_Choice::Keep_Both; }, env.Now);
-        // Finding the calendar is part of the cost.
-        outcome.Requests = client.Requests_Sent();
+        result = Run_Sync_Session(tool_list, account, Sync_State_Path(file), env.Now, hooks);
     } catch (const CalDAV_Error& error) {
         return Report_Server_Failure(error, account, err);
+    } catch (const File_Error& error) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+        return sync_status::List_Failed;
     } catch (const Tessaly_Error& error) {
         err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
         return sync_status::Server_Failed;
     }
-
-    try {
-        if (outcome.List_Changed) {
-            // A window opened meanwhile has read the list: the server's side
-            // waits for its own sync.
-            if (Window_Holds_Data_File(file)) {
-                Say_Window_Open(file, err);
-                return sync_status::Window_Open;
-            }
-            Event_List synced;
-            for (const auto& entry : outcome.Entries) {
-                synced.Append() = entry;
-            }
-            if (session.Save(synced) == Data_File_Session::Save_Result::Changed_On_Disk) {
-                err << Sync_Tool_Name << ": \"" << file.string()
-                    << "\" was changed by another program during the sync, and is left as "
-                       "it is. Sync again.\n";
-                return sync_status::List_Failed;
-            }
-        }
-        Save_Sync_State(state_file, outcome.State);
-    } catch (const Tessaly_Error& error) {
-        err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
-        return sync_status::List_Failed;
+    if (result.Result == Sync_Session_Result::Kind::List_Not_Saved) {
+        return tool_list.Failure;
     }
-    if (account.Calendar_Url.empty()) {
-        Keep_Calendar_Found(*settings, account, calendar, env, err);
+    if (result.Calendar.Found) {
+        Keep_Calendar_Found(*settings, account, result.Calendar.Url, env, err);
+    }
+    const Sync_Outcome& outcome = result.Outcome;
+    if (result.Result == Sync_Session_Result::Kind::Stopped) {
+        Say_Stopped(*outcome.Stopped, err);
+        return sync_status::Stopped_Before_Deleting;
     }
     Say_Outcome(outcome, options.Quiet, out, err);
     return outcome.Conflicts > 0 ? sync_status::Conflicts_Kept_Both : sync_status::Synced;

@@ -23,6 +23,8 @@ struct CalDAV_Event {
     std::string Url;
     std::string Etag;
     std::string Data;  // empty where only the ETag was asked for
+    // Why the server listed the event but could not give it; empty when fine.
+    std::string Problem;
 };
 
 struct CalDAV_Changes {

@@ -1,5 +1,7 @@
 #include "sync/event_resource.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -227,20 +229,28 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
 }
 
 std::string Event_Url(std::string_view calendar_url, std::string_view uid) {
-    static constexpr char Hex[] = "0123456789ABCDEF";
+    // A name that needs no escaping: servers that list it in another
+    // spelling than it was written in (an "@" left raw, say) still name the
+    // same resource. A UID with other bytes keeps a hash of itself, so that
+    // two UIDs never share a name.
     std::string name;
+    bool replaced = false;
     for (const char c : uid) {
         const auto byte = static_cast<unsigned char>(c);
         const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                           (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
-                           byte == '_' || byte == '~';
-        if (plain) {
-            name += c;
-        } else {
-            name += '%';
-            name += Hex[byte >> 4];
-            name += Hex[byte & 0x0F];
+                           (byte >= '0' && byte <= '9') || byte == '-' || byte == '_';
+        name += plain ? c : '_';
+        replaced = replaced || !plain;
+    }
+    if (replaced || name.empty()) {
+        std::uint32_t hash = 2166136261u;
+        for (const char c : uid) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 16777619u;
         }
+        char digits[12];
+        std::snprintf(digits, sizeof digits, "-%08x", static_cast<unsigned>(hash));
+        name += digits;
     }
     return std::string(calendar_url) + (calendar_url.ends_with('/') ? "" : "/") + name + ".ics";
 }

@@ -37,8 +37,9 @@ struct Event_Entry {
 // one ("Ann's Birthday").
 Event_Entry Read_Event_Entry(std::string_view icalendar);
 
-// The URL of the event with that UID in the calendar: the UID percent-encoded
-// except for letters, digits and "-._~", with ".ics" after it.
+// The URL of a new event with that UID in the calendar: the UID's letters,
+// digits, "-" and "_", the rest as "_" followed by a hash of the UID, and
+// ".ics". Events met on the server keep the URL they have there.
 std::string Event_Url(std::string_view calendar_url, std::string_view uid);
 
 // What an entry holds that its event carries: equal texts mean an unchanged

@@ -23,17 +23,17 @@ void Write_CalDAV_Account(Profile_File& file, const CalDAV_Account& account) {
                       account.Password_Command);
 }
 
-std::string Account_Calendar_Url(CalDAV_Client& client, const CalDAV_Account& account) {
+Account_Calendar Find_Account_Calendar(CalDAV_Client& client, const CalDAV_Account& account) {
     if (!account.Calendar_Url.empty()) {
-        return account.Calendar_Url;
+        return {account.Calendar_Url, false, false};
     }
     const std::string home = client.Find_Calendar_Home(account.Server);
     for (const auto& calendar : client.List_Calendars(home)) {
         if (calendar.Takes_Events && calendar.Display_Name == Default_Calendar_Name) {
-            return calendar.Url;
+            return {calendar.Url, true, false};
         }
     }
-    return client.Make_Calendar(home, Default_Calendar_Name).Url;
+    return {client.Make_Calendar(home, Default_Calendar_Name).Url, true, true};
 }
 
 }  // namespace tessaly

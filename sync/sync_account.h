@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/profile_file.h"
 #include "caldav/caldav_client.h"
+#include "core/profile_file.h"
 
 namespace tessaly {
 
@@ -45,6 +45,11 @@ void Write_CalDAV_Account(Profile_File& file, const CalDAV_Account& account);
 // The calendar the account syncs with: the chosen one, or the one named
 // "Tessaly" in the home found from the address (the first that takes
 // events), made there when missing.
-std::string Account_Calendar_Url(CalDAV_Client& client, const CalDAV_Account& account);
+struct Account_Calendar {
+    std::string Url;
+    bool Found = false;  // found from the address now: the account keeps it
+    bool Made = false;   // made now, so it holds nothing of the list yet
+};
+Account_Calendar Find_Account_Calendar(CalDAV_Client& client, const CalDAV_Account& account);
 
 }  // namespace tessaly

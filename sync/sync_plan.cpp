@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/entry_attributes.h"
+#include "sync/url_key.h"
 
 namespace tessaly {
 
@@ -52,11 +53,11 @@ public:
     }
 
     void Keep(const std::string& uid, const Remote_Event& remote) {
-        plan.Kept.push_back({uid, remote.Url, remote.Etag, Content_Hash(remote.Read.Entry)});
+        plan.Kept.push_back({uid, remote.Url, remote.Etag, Content_Hash(remote.Read.Entry), true});
     }
 
     void Put_New(const std::string& uid, const TName_And_Event_Data& entry) {
-        plan.Puts.push_back({uid, Event_Url(calendar_url_, uid), std::nullopt, entry});
+        plan.Puts.push_back({uid, Event_Url(calendar_url_, uid), std::nullopt, entry, {}});
     }
 
     void Add_Remote(const std::string& uid, const Remote_Event& remote) {
@@ -88,7 +89,7 @@ public:
         ++plan.Conflicts;
         const Conflict_Choice choice = decide_({uid, local, remote.Read.Entry});
         if (choice == Conflict_Choice::Keep_Mine) {
-            plan.Puts.push_back({uid, remote.Url, remote.Etag, local});
+            plan.Puts.push_back({uid, remote.Url, remote.Etag, local, remote.Data});
             plan.Entries.push_back(local);
         } else if (choice == Conflict_Choice::Keep_Theirs) {
             Take(uid, local, remote);
@@ -122,6 +123,29 @@ public:
         Put_New(uid, local);
     }
 
+    // Deleted on the server, unchanged in the list.
+    void Removed_There(const std::string& uid, const TName_And_Event_Data& local,
+                       Deletions deletions) {
+        if (deletions == Deletions::Keep_Everything) {
+            plan.Entries.push_back(local);
+            Put_New(uid, local);
+            return;
+        }
+        ++plan.Removed_By_Server;
+        ++plan.Removed_Here_Unasked;
+        plan.List_Changed = true;
+    }
+
+    // Deleted in the list, unchanged on the server.
+    void Removed_Here(const std::string& uid, const Remote_Event& remote, Deletions deletions) {
+        if (deletions == Deletions::Keep_Everything) {
+            Add_Remote(uid, remote);
+            return;
+        }
+        plan.Deletes.push_back({uid, remote.Url, remote.Etag});
+        ++plan.Deleted_There_Unasked;
+    }
+
     // Deleted in the list, edited on the server.
     void Deleted_Here(const std::string& uid, const Remote_Event& remote) {
         ++plan.Conflicts;
@@ -141,41 +165,93 @@ private:
 
 }  // namespace
 
-std::string Content_Hash(const TName_And_Event_Data& entry) {
-    // 64-bit FNV-1a: the state file keeps 16 hex digits, not the text.
+namespace {
+
+// 64-bit FNV-1a: the state file keeps 16 hex digits, not the text.
+std::string Hash_Text(std::string_view text) {
     std::uint64_t hash = 14695981039346656037ull;
-    for (const char c : Entry_Event_Content(entry)) {
+    for (const char c : text) {
         hash ^= static_cast<unsigned char>(c);
         hash *= 1099511628211ull;
     }
-    char text[20];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-    return text;
+    char digits[20];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+    return digits;
+}
+
+}  // namespace
+
+std::string Content_Hash(const TName_And_Event_Data& entry) {
+    // Fields apart by a byte no stored text holds.
+    std::string meaning = entry.Name;
+    meaning += '\x1F';
+    meaning += std::to_string(entry.Orig_Date);
+    meaning += '\x1F';
+    meaning += entry.Event_Type;
+    meaning += '\x1F';
+    meaning += entry.Comments;
+    meaning += '\x1F';
+    meaning += Read_Entry_Attributes(entry).Year_Unknown ? '1' : '0';
+    return Hash_Text(meaning);
+}
+
+bool Has_Content_Hash(const TName_And_Event_Data& entry, std::string_view recorded) {
+    if (recorded.starts_with(Legacy_Hash_Prefix)) {
+        // The older state hashed the event's text as this version writes it.
+        return Hash_Text(Entry_Event_Content(entry)) == recorded.substr(Legacy_Hash_Prefix.size());
+    }
+    return Content_Hash(entry) == recorded;
+}
+
+std::optional<Deletion_Question> Check_Deletions(const Sync_Plan& plan) {
+    const auto too_many = [](int deleted, int side) {
+        return deleted > 0 &&
+               (deleted >= side || (deleted > Guard_Least_Deletions && 4 * deleted > side));
+    };
+    if (!too_many(plan.Removed_Here_Unasked, plan.Local_Count) &&
+        !too_many(plan.Deleted_There_Unasked, plan.Server_Count)) {
+        return std::nullopt;
+    }
+    return Deletion_Question{plan.Removed_Here_Unasked, plan.Local_Count,
+                             plan.Deleted_There_Unasked, plan.Server_Count};
 }
 
 Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
                     const std::vector<Synced_Event>& state, const std::vector<Remote_Event>& remote,
                     const std::string& calendar_url,
                     const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
-                    const std::function<std::string(const TName_And_Event_Data&)>& new_uid) {
+                    const std::function<std::string(const TName_And_Event_Data&)>& new_uid,
+                    Deletions deletions) {
     std::map<std::string, const Synced_Event*> last;
+    std::map<std::string, const Synced_Event*> last_at_url;
     for (const auto& event : state) {
         last.emplace(event.Uid, &event);
+        last_at_url.emplace(Url_Key(event.Url), &event);
     }
     std::map<std::string, const Remote_Event*> there;
-    std::set<std::string> foreign;  // ours once, now an event the list cannot hold
+    // Ours once, now an event the list cannot hold.
+    std::map<std::string, const Remote_Event*> foreign;
+    // Events the server listed but could not give: whatever they hold now,
+    // they are not deleted there, and nothing is decided about them.
+    std::set<std::string> unknown;
     Planner planner(calendar_url, decide, new_uid);
     Sync_Plan& plan = planner.plan;
     for (const auto& event : remote) {
         if (event.Read.Reading != Event_Reading::Taken) {
             ++plan.Not_Taken;
-            if (!event.Read.Uid.empty()) {
-                foreign.insert(event.Read.Uid);
+            if (!event.Read.Uid.empty() &&
+                event.Read.Reading == Event_Reading::Not_Yearly_All_Day) {
+                foreign.emplace(event.Read.Uid, &event);
+            } else if (const auto at = last_at_url.find(Url_Key(event.Url));
+                       at != last_at_url.end()) {
+                unknown.insert(at->second->Uid);
             }
             continue;
         }
         there.emplace(event.Read.Uid, &event);
     }
+    plan.Local_Count = static_cast<int>(local.size());
+    plan.Server_Count = static_cast<int>(there.size());
 
     for (const auto& entry : local) {
         if (const auto uid = Read_Entry_Uid(entry)) {
@@ -202,13 +278,20 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
         const Remote_Event* server = remote_at == there.end() ? nullptr : remote_at->second;
         const std::string hash = Content_Hash(entry);
 
-        if (foreign.contains(*uid)) {
+        if (const auto other = foreign.find(*uid); other != foreign.end()) {
             // Left alone on both sides while the server's event is not one
-            // the list can hold.
+            // the list can hold. Its ETag is kept, so that a later change
+            // there is seen as one, and nothing is written over it.
             plan.Entries.push_back(entry);
             if (synced != nullptr) {
-                plan.Kept.push_back(*synced);
+                plan.Kept.push_back(
+                    {*uid, other->second->Url, other->second->Etag, synced->Content_Hash, false});
             }
+            continue;
+        }
+        if (unknown.contains(*uid)) {
+            plan.Entries.push_back(entry);
+            plan.Kept.push_back(*synced);
             continue;
         }
         if (synced == nullptr) {
@@ -223,23 +306,25 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
             }
             continue;
         }
-        const bool changed_here = hash != synced->Content_Hash;
+        const bool changed_here = !Has_Content_Hash(entry, synced->Content_Hash);
         if (server == nullptr) {
             if (changed_here) {
                 planner.Deleted_There(*uid, entry);
             } else {
-                ++plan.Removed_By_Server;
-                plan.List_Changed = true;
+                planner.Removed_There(*uid, entry, deletions);
             }
             continue;
         }
         const bool changed_there = server->Etag != synced->Etag;
         if (!changed_there && !changed_here) {
             plan.Entries.push_back(entry);
-            plan.Kept.push_back(*synced);
+            // An older state's hash is replaced by this version's.
+            Synced_Event kept = *synced;
+            kept.Content_Hash = hash;
+            plan.Kept.push_back(std::move(kept));
         } else if (!changed_there) {
             plan.Entries.push_back(entry);
-            plan.Puts.push_back({*uid, server->Url, server->Etag, entry});
+            plan.Puts.push_back({*uid, server->Url, server->Etag, entry, server->Data});
         } else if (!changed_here || Content_Hash(server->Read.Entry) == hash) {
             planner.Take(*uid, entry, *server);
         } else {
@@ -255,9 +340,14 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
         if (state_at == last.end()) {
             planner.Add_Remote(uid, *server);
         } else if (server->Etag == state_at->second->Etag) {
-            plan.Deletes.push_back({uid, server->Url, server->Etag});
+            planner.Removed_Here(uid, *server, deletions);
         } else {
             planner.Deleted_Here(uid, *server);
+        }
+    }
+    for (const auto& uid : unknown) {
+        if (!seen.contains(uid)) {
+            plan.Kept.push_back(*last.at(uid));
         }
     }
     // State of an event that is gone from both sides goes with it.

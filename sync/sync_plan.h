@@ -16,7 +16,11 @@ struct Synced_Event {
     std::string Uid;
     std::string Url;
     std::string Etag;
-    std::string Content_Hash;  // of Entry_Event_Content
+    std::string Content_Hash;  // see Content_Hash
+    // False once another client turned the event into one the list cannot
+    // hold (weekly, an occurrence moved): the ETag is then the server's, so
+    // that nothing is written over it, and the entry stays as it is here.
+    bool Ours = true;
 
     bool operator==(const Synced_Event&) const = default;
 };
@@ -25,6 +29,9 @@ struct Remote_Event {
     std::string Url;
     std::string Etag;
     Event_Entry Read;
+    // The event as the server holds it; empty where it was not read in this
+    // sync (known unchanged from the state).
+    std::string Data;
 };
 
 // Both sides changed the same entry since the last sync (or one deleted what
@@ -37,11 +44,20 @@ struct Sync_Conflict {
 
 enum class Conflict_Choice { Keep_Mine, Keep_Theirs, Keep_Both };
 
+// What becomes of entries deleted on one side since the last sync.
+enum class Deletions {
+    Apply,           // deleted on the other side too
+    Keep_Everything  // brought back: sent to the server, or taken into the list
+};
+
 struct Sync_Put {
     std::string Uid;
     std::string Url;
     std::optional<std::string> Etag;  // none: a new event
     TName_And_Event_Data Entry;
+    // The server's text of the event replaced, where this sync read it: the
+    // write changes only what the list owns in it.
+    std::string Current_Data;
 };
 
 struct Sync_Delete {
@@ -66,9 +82,24 @@ struct Sync_Plan {
     int Not_Taken = 0;         // server events the list cannot hold
     int No_Room = 0;           // server events past the list's 500 entries
     int Without_Uid_Room = 0;  // local entries whose spare fields are all taken
+    // The sides' sizes, for the mass-deletion guard: the list's entries and
+    // the server's events of the list's kind.
+    int Local_Count = 0;
+    int Server_Count = 0;
+    // Deletions no question was asked for: what the guard weighs.
+    int Deleted_There_Unasked = 0;
+    int Removed_Here_Unasked = 0;
 };
 
+// What an entry means, as 16 hex digits: its name, date, type, comment and
+// whether its year is known. Not the event's text: a new version of the
+// program writing events differently is no change of the entry.
 std::string Content_Hash(const TName_And_Event_Data& entry);
+// Whether the entry still has the content a state recorded; reads the
+// hashes an older version kept as well.
+bool Has_Content_Hash(const TName_And_Event_Data& entry, std::string_view recorded);
+// The prefix of a hash an older version of the state file kept.
+inline constexpr std::string_view Legacy_Hash_Prefix = "v1:";
 
 // The two-way merge of one sync, decided before anything is written:
 // unchanged on one side means the other side's change wins; changed on both
@@ -82,6 +113,24 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
                     const std::vector<Synced_Event>& state, const std::vector<Remote_Event>& remote,
                     const std::string& calendar_url,
                     const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
-                    const std::function<std::string(const TName_And_Event_Data&)>& new_uid);
+                    const std::function<std::string(const TName_And_Event_Data&)>& new_uid,
+                    Deletions deletions = Deletions::Apply);
+
+// Deleting this many of a side's entries without a question stops a sync
+// until the user says what to do: every entry of the side, or more than
+// Guard_Least_Deletions that are more than a quarter of it. A lost list, a
+// calendar emptied by another client or a list made anew beside an old
+// state all look like mass deletions; a few entries deleted by hand do not.
+inline constexpr int Guard_Least_Deletions = 5;
+
+struct Deletion_Question {
+    int Deleted_Here = 0;   // entries the sync would remove from the list
+    int Local_Count = 0;    // entries in the list
+    int Deleted_There = 0;  // events the sync would delete on the server
+    int Server_Count = 0;   // events of ours on the server
+};
+
+// None where the plan's deletions stay under the guard.
+std::optional<Deletion_Question> Check_Deletions(const Sync_Plan& plan);
 
 }  // namespace tessaly

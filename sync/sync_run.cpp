@@ -5,7 +5,10 @@
 #include <set>
 
 #include "core/entry_attributes.h"
+#include "sync/event_patch.h"
 #include "sync/event_resource.h"
+#include "sync/server_snapshot.h"
+#include "sync/url_key.h"
 
 namespace tessaly {
 
@@ -97,54 +100,196 @@ std::optional<std::vector<TName_And_Event_Data>> Merge_Into_Changed_List(
 
 namespace {
 
-// The events as the state left them: what the server holds where nothing
-// changed there since.
-std::vector<Remote_Event> Known_Events(const Sync_State& base) {
-    std::vector<Remote_Event> known;
-    for (const auto& event : base.Events) {
-        Remote_Event remote;
-        remote.Url = event.Url;
-        remote.Etag = event.Etag;
-        remote.Read.Reading = Event_Reading::Taken;
-        remote.Read.Uid = event.Uid;
-        known.push_back(std::move(remote));
+constexpr int Most_Rounds = 3;
+
+bool Stops_The_Sync(const CalDAV_Error& error) {
+    switch (error.Failure()) {
+        case CalDAV_Failure::Unreachable:
+        case CalDAV_Failure::Timed_Out:
+        case CalDAV_Failure::Unauthorized:
+            return true;
+        default:
+            // Anything else answers for this event alone.
+            return false;
     }
-    return known;
 }
 
-// The server's events from what changed since the state's token (RFC 6578)
-// and those changed, read in one request; none where the server no longer
-// takes the token (or takes no tokens), and everything must be read.
-std::optional<std::vector<Remote_Event>> Read_Changed_Events(CalDAV_Client& client,
-                                                             const std::string& calendar_url,
-                                                             const Sync_State& base) {
-    CalDAV_Changes changes;
+bool Failed_For_Now(const CalDAV_Error& error) {
+    return error.Failure() == CalDAV_Failure::Server_Error;
+}
+
+std::string Name_Of(const Sync_Put& put) {
+    return put.Entry.Name.empty() ? put.Url : put.Entry.Name;
+}
+
+// The writes of one plan. Events a write found changed meanwhile (412) are
+// left to the next round; others the server refused are skipped.
+class Writer {
+public:
+    Writer(CalDAV_Client& client, const std::string& calendar_url, std::chrono::sys_seconds stamp,
+           Sync_Outcome& outcome)
+        : client_(client), calendar_url_(calendar_url), stamp_(stamp), outcome_(outcome) {}
+
+    // The state records of events whose write must be tried again: as the
+    // last agreement had them, so that the next round sees the change.
+    std::vector<Synced_Event> Retry;
+    bool Wrote = false;
+    std::set<std::string>* Deleted_Urls = nullptr;
+
+    void Apply(const Sync_Plan& plan, const std::map<std::string, const Synced_Event*>& last) {
+        const auto keep_last = [&](const std::string& uid) {
+            if (const auto at = last.find(uid); at != last.end()) {
+                Retry.push_back(*at->second);
+            }
+        };
+        for (const auto& removal : plan.Deletes) {
+            try {
+                client_.Delete_Event(removal.Url, removal.Etag);
+                ++outcome_.Deleted_There;
+                Deleted_Urls->insert(Url_Key(removal.Url));
+                Wrote = true;
+            } catch (const CalDAV_Error& error) {
+                if (Stops_The_Sync(error)) {
+                    throw;
+                }
+                if (error.Failure() == CalDAV_Failure::Not_Found) {
+                    continue;  // gone already is what was wanted
+                }
+                if (error.Failure() != CalDAV_Failure::Precondition_Failed) {
+                    outcome_.Skipped.push_back({removal.Url, error.what(), Failed_For_Now(error)});
+                }
+                keep_last(removal.Uid);
+            }
+        }
+        const std::map<std::string, std::string> current = Current_Data(plan.Puts);
+        std::vector<std::string> without_etag;
+        std::map<std::string, std::size_t> state_of_url;
+        for (const auto& put : plan.Puts) {
+            std::string etag;
+            try {
+                etag = client_.Put_Event(put.Url, Event_Text(put, current), put.Etag);
+            } catch (const CalDAV_Error& error) {
+                if (Stops_The_Sync(error)) {
+                    throw;
+                }
+                if (error.Failure() != CalDAV_Failure::Precondition_Failed) {
+                    outcome_.Skipped.push_back({Name_Of(put), error.what(), Failed_For_Now(error)});
+                }
+                keep_last(put.Uid);
+                continue;
+            }
+            ++outcome_.Sent;
+            Wrote = true;
+            if (etag.empty()) {
+                without_etag.push_back(put.Url);
+                state_of_url[Url_Key(put.Url)] = outcome_.State.Events.size();
+            }
+            outcome_.State.Events.push_back(
+                {put.Uid, put.Url, etag, Content_Hash(put.Entry), true});
+        }
+        if (!without_etag.empty()) {
+            for (const auto& event : client_.Read_Events(calendar_url_, without_etag)) {
+                if (const auto at = state_of_url.find(Url_Key(event.Url));
+                    at != state_of_url.end()) {
+                    outcome_.State.Events[at->second].Etag = event.Etag;
+                }
+            }
+            // An event whose ETag could not be learnt is left out of the
+            // state: the next sync finds it with the same content and takes
+            // it as agreed.
+            std::erase_if(outcome_.State.Events,
+                          [](const auto& event) { return event.Etag.empty(); });
+        }
+    }
+
+private:
+    // The server's text of each event a put replaces and this sync has not
+    // read: one request for them all.
+    std::map<std::string, std::string> Current_Data(const std::vector<Sync_Put>& puts) {
+        std::vector<std::string> unread;
+        for (const auto& put : puts) {
+            if (put.Etag && put.Current_Data.empty()) {
+                unread.push_back(put.Url);
+            }
+        }
+        std::map<std::string, std::string> data;
+        if (!unread.empty()) {
+            for (auto& event : client_.Read_Events(calendar_url_, unread)) {
+                if (event.Problem.empty()) {
+                    data[Url_Key(event.Url)] = std::move(event.Data);
+                }
+            }
+        }
+        return data;
+    }
+
+    std::string Event_Text(const Sync_Put& put, const std::map<std::string, std::string>& current) {
+        if (put.Etag) {
+            std::string_view server = put.Current_Data;
+            if (server.empty()) {
+                if (const auto at = current.find(Url_Key(put.Url)); at != current.end()) {
+                    server = at->second;
+                }
+            }
+            // What other clients keep in the event (alarms, categories,
+            // attendees, its class) stays as they wrote it.
+            if (auto patched = Patch_Event(server, put.Entry, stamp_)) {
+                return std::move(*patched);
+            }
+        }
+        return Entry_Event(put.Entry, put.Uid, stamp_);
+    }
+
+    CalDAV_Client& client_;
+    const std::string& calendar_url_;
+    std::chrono::sys_seconds stamp_;
+    Sync_Outcome& outcome_;
+};
+
+// The token to keep after a sync that wrote: the server's newest where
+// everything changed since the one read before the writes is this sync's
+// own writes; otherwise that earlier one, so that the next sync reads the
+// writes again and any other client's made meanwhile. A token is always
+// kept: a calendar made anew at the same address then refuses it.
+std::string Token_After_Writes(CalDAV_Client& client, const std::string& calendar_url,
+                               const std::string& before, const Sync_State& state,
+                               const std::set<std::string>& deleted_urls) {
+    CalDAV_Changes since;
     try {
-        changes = client.Read_Changes(calendar_url, base.Sync_Token);
+        since = client.Read_Changes(calendar_url, before);
     } catch (const CalDAV_Error& error) {
-        const CalDAV_Failure failure = error.Failure();
-        if (failure == CalDAV_Failure::Precondition_Failed ||
-            failure == CalDAV_Failure::Forbidden || failure == CalDAV_Failure::Unexpected_Status) {
-            return std::nullopt;
+        if (Stops_The_Sync(error)) {
+            throw;
         }
-        throw;
+        return before;
     }
-    std::set<std::string> touched(changes.Removed.begin(), changes.Removed.end());
-    std::vector<std::string> changed_urls;
-    for (const auto& event : changes.Changed) {
-        touched.insert(event.Url);
-        changed_urls.push_back(event.Url);
+    std::map<std::string, std::string> etags;
+    for (const auto& event : state.Events) {
+        etags[Url_Key(event.Url)] = event.Etag;
     }
-    std::vector<Remote_Event> remote = Known_Events(base);
-    std::erase_if(remote,
-                  [&touched](const Remote_Event& event) { return touched.contains(event.Url); });
-    // One gone between the two requests is left out: deleted there.
-    if (!changed_urls.empty()) {
-        for (auto& event : client.Read_Events(calendar_url, changed_urls)) {
-            remote.push_back({event.Url, event.Etag, Read_Event_Entry(event.Data)});
+    for (const auto& event : since.Changed) {
+        const auto at = etags.find(Url_Key(event.Url));
+        if (at == etags.end() || at->second != event.Etag) {
+            return before;
         }
     }
-    return remote;
+    for (const auto& url : since.Removed) {
+        if (!deleted_urls.contains(Url_Key(url))) {
+            return before;
+        }
+    }
+    return since.Sync_Token;
+}
+
+void Count(Sync_Outcome& outcome, const Sync_Plan& plan) {
+    outcome.Entries = plan.Entries;
+    outcome.List_Changed = outcome.List_Changed || plan.List_Changed;
+    outcome.Taken += plan.Taken_From_Server;
+    outcome.Removed_Here += plan.Removed_By_Server;
+    outcome.Conflicts += plan.Conflicts;
+    outcome.Not_Taken = plan.Not_Taken;
+    outcome.No_Room = plan.No_Room;
+    outcome.Without_Uid_Room = plan.Without_Uid_Room;
 }
 
 }  // namespace
@@ -152,90 +297,94 @@ std::optional<std::vector<Remote_Event>> Read_Changed_Events(CalDAV_Client& clie
 Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,
                       const std::vector<TName_And_Event_Data>& local, const Sync_State& state,
                       const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
-                      std::chrono::sys_seconds stamp) {
+                      std::chrono::sys_seconds stamp, const Sync_Run_Options& options) {
     const int requests_before = client.Requests_Sent();
-    // Another calendar than last time: nothing of the old state holds. Nor
-    // does it for an empty list: a data file lost or made anew would
-    // otherwise delete every event of the calendar. The list takes them
-    // instead.
-    Sync_State base;
-    if (state.Calendar_Url == calendar_url && !local.empty()) {
-        base = state;
-    }
-    const CalDAV_Calendar calendar = client.Read_Calendar(calendar_url);
-    const bool unchanged_there = calendar.Sync_Token.empty()
-                                     ? !calendar.Ctag.empty() && calendar.Ctag == base.Ctag
-                                     : calendar.Sync_Token == base.Sync_Token;
-
-    std::vector<Remote_Event> remote;
-    if (unchanged_there) {
-        remote = Known_Events(base);
-    } else {
-        std::optional<std::vector<Remote_Event>> changed;
-        if (!base.Sync_Token.empty() && !calendar.Sync_Token.empty()) {
-            changed = Read_Changed_Events(client, calendar_url, base);
-        }
-        if (changed) {
-            remote = std::move(*changed);
-        } else {
-            for (auto& event : client.Read_Events(calendar_url)) {
-                remote.push_back({event.Url, event.Etag, Read_Event_Entry(event.Data)});
-            }
-        }
-    }
-
-    const Sync_Plan plan =
-        Plan_Sync(local, base.Events, remote, calendar_url, decide, New_Entry_Uid);
-
     Sync_Outcome outcome;
-    outcome.State.Calendar_Url = calendar_url;
-    outcome.State.Events = plan.Kept;
-    for (const auto& removal : plan.Deletes) {
-        try {
-            client.Delete_Event(removal.Url, removal.Etag);
-        } catch (const CalDAV_Error& error) {
-            // Gone already is what was wanted.
-            if (error.Failure() != CalDAV_Failure::Not_Found) {
-                throw;
-            }
-        }
-        ++outcome.Deleted_There;
+    // Another calendar than last time, or one just made: nothing of the old
+    // state holds. Nor does it for an empty list: a data file lost or made
+    // anew would otherwise delete every event of the calendar. The list
+    // takes them instead.
+    Sync_State base;
+    if (Url_Key(state.Calendar_Url) == Url_Key(calendar_url) && !local.empty() &&
+        !options.New_Calendar) {
+        base = state;
+    } else {
+        outcome.Compared_Afresh = !state.Events.empty();
     }
-    std::vector<std::string> without_etag;
-    std::map<std::string, std::size_t> state_of_url;
-    for (const auto& put : plan.Puts) {
-        const std::string etag =
-            client.Put_Event(put.Url, Entry_Event(put.Entry, put.Uid, stamp), put.Etag);
-        ++outcome.Sent;
-        if (etag.empty()) {
-            without_etag.push_back(put.Url);
-            state_of_url[put.Url] = outcome.State.Events.size();
-        }
-        outcome.State.Events.push_back({put.Uid, put.Url, etag, Content_Hash(put.Entry)});
+    Server_Snapshot snapshot = Read_Server_Snapshot(client, calendar_url, base);
+    if (snapshot.Afresh) {
+        base.Events.clear();
+        outcome.Compared_Afresh = true;
     }
-    if (!without_etag.empty()) {
-        for (const auto& event : client.Read_Events(calendar_url, without_etag)) {
-            if (const auto at = state_of_url.find(event.Url); at != state_of_url.end()) {
-                outcome.State.Events[at->second].Etag = event.Etag;
-            }
+    for (const auto& event : snapshot.Events) {
+        if (event.Read.Reading == Event_Reading::Unreadable && event.Data.empty()) {
+            outcome.Skipped.push_back({event.Url, "the server could not give this event", true});
         }
-        // An event whose ETag could not be learnt is left out of the state:
-        // the next sync finds it with the same content and takes it as agreed.
-        std::erase_if(outcome.State.Events, [](const auto& event) { return event.Etag.empty(); });
-    }
-    if (plan.Puts.empty() && plan.Deletes.empty()) {
-        outcome.State.Sync_Token = calendar.Sync_Token;
-        outcome.State.Ctag = calendar.Ctag;
     }
 
-    outcome.Entries = plan.Entries;
-    outcome.List_Changed = plan.List_Changed;
-    outcome.Taken = plan.Taken_From_Server;
-    outcome.Removed_Here = plan.Removed_By_Server;
-    outcome.Conflicts = plan.Conflicts;
-    outcome.Not_Taken = plan.Not_Taken;
-    outcome.No_Room = plan.No_Room;
-    outcome.Without_Uid_Room = plan.Without_Uid_Room;
+    // The guard weighs the deletions no question is asked for, before
+    // anything is asked or written.
+    Deletions deletions = Deletions::Apply;
+    const auto keep_both = [](const Sync_Conflict&) { return Conflict_Choice::Keep_Both; };
+    const Sync_Plan dry =
+        Plan_Sync(local, base.Events, snapshot.Events, calendar_url, keep_both, New_Entry_Uid);
+    if (const auto question = Check_Deletions(dry)) {
+        const Deletion_Choice choice =
+            options.Ask_Deletions ? options.Ask_Deletions(*question) : Deletion_Choice::Stop;
+        if (choice == Deletion_Choice::Stop) {
+            outcome.Entries = local;
+            outcome.State = state;
+            outcome.Stopped = question;
+            outcome.Requests = client.Requests_Sent() - requests_before;
+            return outcome;
+        }
+        if (choice == Deletion_Choice::Keep_Everything) {
+            deletions = Deletions::Keep_Everything;
+        }
+    }
+
+    std::vector<TName_And_Event_Data> entries = local;
+    std::vector<Synced_Event> last = base.Events;
+    std::vector<Remote_Event> remote = std::move(snapshot.Events);
+    bool wrote = false;
+    std::set<std::string> deleted_urls;
+    for (int round = 1;; ++round) {
+        const Sync_Plan plan =
+            Plan_Sync(entries, last, remote, calendar_url, decide, New_Entry_Uid, deletions);
+        Count(outcome, plan);
+        std::map<std::string, const Synced_Event*> last_of_uid;
+        for (const auto& event : last) {
+            last_of_uid.emplace(event.Uid, &event);
+        }
+        outcome.State.Events = plan.Kept;
+        Writer writer(client, calendar_url, stamp, outcome);
+        writer.Deleted_Urls = &deleted_urls;
+        writer.Apply(plan, last_of_uid);
+        wrote = wrote || writer.Wrote;
+        if (writer.Retry.empty() || round == Most_Rounds) {
+            // Left for the next sync: the state keeps the last agreement.
+            for (auto& event : writer.Retry) {
+                outcome.State.Events.push_back(std::move(event));
+            }
+            break;
+        }
+        // Events changed meanwhile: read again, and merged like any change
+        // from the server.
+        entries = plan.Entries;
+        last = outcome.State.Events;
+        last.insert(last.end(), writer.Retry.begin(), writer.Retry.end());
+        remote = Read_All_Events(client, calendar_url);
+        wrote = true;
+    }
+
+    outcome.State.Calendar_Url = calendar_url;
+    outcome.State.Sync_Token = snapshot.Calendar.Sync_Token;
+    if (!wrote) {
+        outcome.State.Ctag = snapshot.Calendar.Ctag;
+    } else if (!snapshot.Calendar.Sync_Token.empty()) {
+        outcome.State.Sync_Token = Token_After_Writes(
+            client, calendar_url, snapshot.Calendar.Sync_Token, outcome.State, deleted_urls);
+    }
     outcome.Requests = client.Requests_Sent() - requests_before;
     return outcome;
 }

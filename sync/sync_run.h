@@ -12,6 +12,15 @@
 
 namespace tessaly {
 
+// An event this sync left as it was because the server refused to take it
+// or to give it; the others went on.
+struct Skipped_Event {
+    std::string Name;    // the entry's name, or the event's address
+    std::string Reason;  // the server's words, for a bug report
+    // The server failed for now (5xx, no reply): the next sync tries again.
+    bool Retried = false;
+};
+
 struct Sync_Outcome {
     // The list after the sync, and whether it differs from the one given
     // (new UIDs count: they must be saved).
@@ -27,28 +36,57 @@ struct Sync_Outcome {
     int No_Room = 0;
     int Without_Uid_Room = 0;
     int Requests = 0;
+    std::vector<Skipped_Event> Skipped;
+    // Set where the guard stopped the sync before it changed anything on
+    // either side: the list and state are the ones given.
+    std::optional<Deletion_Question> Stopped;
+    // The calendar was new, or no longer the one the state knew: both sides
+    // were compared afresh, so nothing counted as deleted.
+    bool Compared_Afresh = false;
+};
+
+enum class Deletion_Choice {
+    Stop,             // change nothing
+    Go_On,            // delete as planned
+    Keep_Everything,  // bring every deleted entry back, on both sides
+};
+
+struct Sync_Run_Options {
+    // Asked before anything is written where the plan would delete more
+    // than the guard allows. None stops.
+    std::function<Deletion_Choice(const Deletion_Question&)> Ask_Deletions;
+    // The calendar was made for this sync: nothing of the state holds.
+    bool New_Calendar = false;
 };
 
 // One sync of the list with one calendar. The server is written first; the
 // caller then saves the list (when changed) through the atomic save, and
-// the state after it. Any failure throws CalDAV_Error before the caller has
-// changed anything locally; what was written on the server by then is met
-// again by the next sync, which finds the same content there and takes it
-// as agreed. Writes are made only under the ETag read in this sync.
+// the state after it. A failure to reach the server or a refused login
+// throws CalDAV_Error before the caller has changed anything locally; what
+// was written on the server by then is met again by the next sync, which
+// finds the same content there and takes it as agreed. Writes are made only
+// under the ETag read in this sync, and change only what the list owns in
+// the server's copy of an event.
+//
+// One event the server refuses (or cannot give) is skipped and counted; the
+// rest go on. A write refused because the event changed meanwhile (412)
+// means the event is read again and merged as any change from the server.
 //
 // An empty list starts afresh and takes the calendar's events: it never
-// deletes them all.
+// deletes them all. So does a new calendar, another calendar than the
+// state's, and a sync token the server no longer takes: a calendar made
+// anew at the same address is not "every event deleted there".
 //
 // A server whose sync token (or ctag) is the one the state kept costs one
 // request when nothing changed in the list. Where the token moved on, only
-// what changed since is read (RFC 6578), in two requests; a token the
-// server no longer takes means reading every event. The token is kept only after a
-// sync that wrote nothing, so that a write by another client between this
-// sync's reads and writes is never missed.
+// what changed since is read (RFC 6578), in two requests. The token kept is
+// the one read before this sync's writes (the ctag only after a sync that
+// wrote nothing), so that a write by another client between this sync's
+// reads and writes is never missed.
 Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,
                       const std::vector<TName_And_Event_Data>& local, const Sync_State& state,
                       const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
-                      std::chrono::sys_seconds stamp);
+                      std::chrono::sys_seconds stamp, const Sync_Run_Options& options = {});
 
 // The UID a new entry gets: from its content (see Plan_Sync).
 std::string New_Entry_Uid(const TName_And_Event_Data& entry);

@@ -10,7 +10,9 @@ namespace tessaly {
 
 namespace {
 
-constexpr std::string_view First_Line = "Tessaly sync 1";
+constexpr std::string_view First_Line = "Tessaly sync 2";
+// Read for its events' hashes of the event text, and without the kind.
+constexpr std::string_view First_Line_1 = "Tessaly sync 1";
 
 // The attribute encoding's escape: tab, line ends, "%" and ";" never occur
 // raw in a value.
@@ -43,7 +45,8 @@ std::string Encode_Sync_State(const Sync_State& state) {
     text += "\nctag\t" + Escape(state.Ctag);
     for (const auto& event : state.Events) {
         text += "\nevent\t" + Escape(event.Uid) + "\t" + Escape(event.Url) + "\t" +
-                Escape(event.Etag) + "\t" + Escape(event.Content_Hash);
+                Escape(event.Etag) + "\t" + Escape(event.Content_Hash) + "\t" +
+                (event.Ours ? "ours" : "other");
     }
     return text + "\n";
 }
@@ -54,9 +57,10 @@ std::optional<Sync_State> Decode_Sync_State(std::string_view text) {
     }
     text.remove_suffix(1);
     const std::vector<std::string_view> lines = Split(text, '\n');
-    if (lines.size() < 4 || lines[0] != First_Line) {
+    if (lines.size() < 4 || (lines[0] != First_Line && lines[0] != First_Line_1)) {
         return std::nullopt;
     }
+    const bool version_1 = lines[0] == First_Line_1;
     Sync_State state;
     const std::vector<std::pair<std::string_view, std::string*>> heads = {
         {"calendar", &state.Calendar_Url}, {"token", &state.Sync_Token}, {"ctag", &state.Ctag}};
@@ -70,7 +74,7 @@ std::optional<Sync_State> Decode_Sync_State(std::string_view text) {
     }
     for (std::size_t i = 1 + heads.size(); i < lines.size(); ++i) {
         const auto parts = Split(lines[i], '\t');
-        if (parts.size() != 5 || parts[0] != "event") {
+        if (parts.size() != (version_1 ? 5u : 6u) || parts[0] != "event") {
             return std::nullopt;
         }
         Synced_Event event;
@@ -81,6 +85,13 @@ std::optional<Sync_State> Decode_Sync_State(std::string_view text) {
                 return std::nullopt;
             }
             *fields[field] = std::move(*value);
+        }
+        if (version_1) {
+            event.Content_Hash = std::string(Legacy_Hash_Prefix) + event.Content_Hash;
+        } else if (parts[5] == "other") {
+            event.Ours = false;
+        } else if (parts[5] != "ours") {
+            return std::nullopt;
         }
         state.Events.push_back(std::move(event));
     }

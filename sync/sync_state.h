@@ -23,9 +23,10 @@ struct Sync_State {
     bool operator==(const Sync_State&) const = default;
 };
 
-// A text file of lines: "Tessaly sync 1", then "calendar", "token" and
+// A text file of lines: "Tessaly sync 2", then "calendar", "token" and
 // "ctag" lines, then one "event" line per synced event with the UID, URL,
-// ETag and content hash separated by tabs. Values are escaped as the
+// ETag, content hash and "ours" or "other" separated by tabs. The first
+// version, without the last field, is read too. Values are escaped as the
 // entries' attributes are ("%", ";" and control bytes as "%" and two hex
 // digits).
 std::string Encode_Sync_State(const Sync_State& state);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,25 @@ void Expect_Same_Entry(const TName_And_Event_Data& read, const TName_And_Event_D
     EXPECT_EQ(read.Comments, written.Comments);
 }
 
-TEST(CalDAV_Event, EventUrlsCarryTheUidSafely) {
-    EXPECT_EQ(Event_Url("http://h/c", "a-B_9.~"), "http://h/c/a-B_9.~.ics");
-    EXPECT_EQ(Event_Url("http://h/c/", "x/y z@\xC3\xA9"), "http://h/c/x%2Fy%20z%40%C3%A9.ics");
+TEST(CalDAV_Event, EventUrlsNeedNoEscapingAndNeverShareAName) {
+    EXPECT_EQ(Event_Url("http://h/c", "a-B_9"), "http://h/c/a-B_9.ics");
+    const std::vector<std::string> uids = {"0123456789abcdef@tessaly",
+                                           "0123456789abcdef_tessaly",
+                                           "x/y z@\xC3\xA9",
+                                           "x/y z@\xC3\xA8",
+                                           "a.b",
+                                           "a_b",
+                                           ""};
+    std::set<std::string> names;
+    for (const auto& uid : uids) {
+        const std::string url = Event_Url("http://h/c/", uid);
+        const std::string name = url.substr(std::string("http://h/c/").size());
+        EXPECT_EQ(name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                         "0123456789-_."),
+                  std::string::npos)
+            << url;
+        EXPECT_TRUE(names.insert(name).second) << url;
+    }
 }
 
 TEST(CalDAV_Event, EveryEntryComesBackAsItWasWritten) {

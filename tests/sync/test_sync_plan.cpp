@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -249,6 +251,141 @@ TEST(CalDAV_Merge, AUidFromTheContentMeetsTheEventAlreadyWritten) {
     EXPECT_EQ(plan.Puts[0].Uid, "Ann-2");
     EXPECT_EQ(plan.Kept.size(), 2U);
     EXPECT_TRUE(decider.asked.empty());
+}
+
+// A list of `count` entries synced with the server, of which the first
+// `gone_here` were deleted from the list and the next `gone_there` from
+// the server since.
+struct Synced_Sides {
+    std::vector<TName_And_Event_Data> local;
+    std::vector<Synced_Event> state;
+    std::vector<Remote_Event> remote;
+
+    Synced_Sides(int count, int gone_here, int gone_there) {
+        for (int i = 0; i < count; ++i) {
+            const std::string uid = "u" + std::to_string(i);
+            const auto entry = Entry("Name " + std::to_string(i), uid);
+            state.push_back(Synced(entry, uid, "\"1\""));
+            if (i >= gone_here) {
+                local.push_back(entry);
+            }
+            if (i < gone_here || i >= gone_here + gone_there) {
+                remote.push_back(Remote(entry, uid, "\"1\""));
+            }
+        }
+    }
+};
+
+TEST(CalDAV_Merge, TheGuardStopsMassDeletionsOnEitherSideAndNoFewDeletions) {
+    struct Case {
+        int count, gone_here, gone_there;
+        bool stops;
+    };
+    const Case cases[] = {
+        {20, 0, 20, true},  // the calendar emptied by another client
+        {20, 20, 0, true},  // a lost list (the sync run takes the events instead)
+        {52, 51, 0, true},  // a list made anew beside the old state
+        {1, 0, 1, true},   {20, 2, 0, false}, {20, 0, 2, false}, {20, 6, 0, true}, {20, 0, 6, true},
+        {30, 6, 0, false}, {10, 0, 5, false}, {10, 5, 0, false}, {24, 0, 7, true},
+    };
+    for (const Case& c : cases) {
+        Synced_Sides sides(c.count, c.gone_here, c.gone_there);
+        Decider decider;
+        Uids uids;
+        const Sync_Plan plan = Plan_Sync(sides.local, sides.state, sides.remote, Calendar,
+                                         decider.Function(), uids.Function());
+        const auto question = Check_Deletions(plan);
+        const std::string label = std::to_string(c.count) + " less " + std::to_string(c.gone_here) +
+                                  " here, " + std::to_string(c.gone_there) + " there";
+        EXPECT_EQ(question.has_value(), c.stops) << label;
+        if (question) {
+            EXPECT_EQ(question->Deleted_Here, c.gone_there) << label;
+            EXPECT_EQ(question->Deleted_There, c.gone_here) << label;
+            EXPECT_EQ(question->Local_Count, c.count - c.gone_here) << label;
+            EXPECT_EQ(question->Server_Count, c.count - c.gone_there) << label;
+        }
+        // Keeping everything brings back what either side deleted.
+        const Sync_Plan kept =
+            Plan_Sync(sides.local, sides.state, sides.remote, Calendar, decider.Function(),
+                      uids.Function(), Deletions::Keep_Everything);
+        EXPECT_EQ(kept.Entries.size(), static_cast<std::size_t>(c.count)) << label;
+        EXPECT_EQ(kept.Puts.size(), static_cast<std::size_t>(c.gone_there)) << label;
+        EXPECT_TRUE(kept.Deletes.empty()) << label;
+        EXPECT_FALSE(Check_Deletions(kept)) << label;
+    }
+}
+
+TEST(CalDAV_Merge, AnEventNoLongerOursKeepsTheServersEtagAndIsNeverWrittenOver) {
+    Decider decider;
+    Uids uids;
+    const auto ann = Entry("Ann", "a");
+    Remote_Event weekly = Remote(ann, "a", "\"2\"");
+    weekly.Read.Reading = Event_Reading::Not_Yearly_All_Day;
+    const auto edited = Entry("Ann", "a", "edited here");
+    for (const auto& local : {ann, edited}) {
+        const Sync_Plan plan = Plan_Sync({local}, {Synced(ann, "a", "\"1\"")}, {weekly}, Calendar,
+                                         decider.Function(), uids.Function());
+        EXPECT_TRUE(plan.Puts.empty());
+        EXPECT_TRUE(plan.Deletes.empty());
+        ASSERT_EQ(plan.Kept.size(), 1u);
+        EXPECT_EQ(plan.Kept[0].Etag, "\"2\"");
+        EXPECT_FALSE(plan.Kept[0].Ours);
+        EXPECT_EQ(Names(plan), std::vector<std::string>{"Ann"});
+    }
+}
+
+TEST(CalDAV_Merge, AnEventTheServerCouldNotGiveIsNeitherDeletedNorTaken) {
+    Decider decider;
+    Uids uids;
+    const auto ann = Entry("Ann", "a");
+    const auto bo = Entry("Bo", "b");
+    Remote_Event broken;
+    broken.Url = Event_Url(Calendar, "a");
+    broken.Etag = "\"9\"";
+    const Sync_Plan plan = Plan_Sync(
+        {ann, bo}, {Synced(ann, "a", "\"1\""), Synced(bo, "b", "\"1\"")},
+        {broken, Remote(bo, "b", "\"1\"")}, Calendar, decider.Function(), uids.Function());
+    EXPECT_EQ(Names(plan), (std::vector<std::string>{"Ann", "Bo"}));
+    EXPECT_TRUE(plan.Puts.empty());
+    EXPECT_TRUE(plan.Deletes.empty());
+    EXPECT_EQ(plan.Kept.size(), 2u);
+    EXPECT_EQ(plan.Removed_By_Server, 0);
+}
+
+TEST(CalDAV_Merge, TheHashIsTheEntrysMeaningAndAnOlderStatesHashStillMatches) {
+    const auto ann = Entry("Ann", "a");
+    std::vector<TName_And_Event_Data> variants(5, ann);
+    variants[1].Name = "Anne";
+    variants[2].Orig_Date += 1;
+    variants[3].Event_Type = "Wedding";
+    variants[4].Comments = "x";
+    for (std::size_t i = 1; i < variants.size(); ++i) {
+        EXPECT_NE(Content_Hash(variants[i]), Content_Hash(ann)) << i;
+        EXPECT_FALSE(Has_Content_Hash(variants[i], Content_Hash(ann))) << i;
+    }
+    // Derived fields and the spare fields' other attributes are no change.
+    auto derived = ann;
+    derived.Days_Left = 12;
+    EXPECT_EQ(Content_Hash(derived), Content_Hash(ann));
+
+    // The first state file hashed the event text; an unchanged entry is no
+    // edit after the upgrade, and its hash is replaced.
+    char legacy[20];
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : Entry_Event_Content(ann)) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    std::snprintf(legacy, sizeof legacy, "%016llx", static_cast<unsigned long long>(hash));
+    Synced_Event old = Synced(ann, "a", "\"1\"");
+    old.Content_Hash = std::string(Legacy_Hash_Prefix) + legacy;
+    Decider decider;
+    Uids uids;
+    const Sync_Plan plan = Plan_Sync({ann}, {old}, {Remote(ann, "a", "\"1\"")}, Calendar,
+                                     decider.Function(), uids.Function());
+    EXPECT_TRUE(plan.Puts.empty());
+    ASSERT_EQ(plan.Kept.size(), 1u);
+    EXPECT_EQ(plan.Kept[0].Content_Hash, Content_Hash(ann));
 }
 
 }  // namespace

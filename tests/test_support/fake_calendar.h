@@ -14,11 +14,11 @@ namespace tessaly::test {
 // server does. Used from the sync's own thread.
 class Fake_Calendar_Connection final : public Calendar_Connection {
 public:
-    std::unique_ptr<Http_Transport> Connect(const std::string& user,
+    std::unique_ptr<Http_Transport> Connect(const CalDAV_Account& account,
                                             const std::string& password) override {
         ++connections;
         last_password = password;
-        return real_.Connect(user, password);
+        return real_.Connect(account, password);
     }
 
     std::atomic<int> connections = 0;
@@ -52,7 +52,19 @@ public:
         return choice;
     }
 
+    Deletion_Choice Ask_Deletions(QWidget*, const Deletion_Question& question) override {
+        asked_deletions.push_back(question);
+        if (deletion_answers.empty()) {
+            return Deletion_Choice::Stop;
+        }
+        const Deletion_Choice choice = deletion_answers.front();
+        deletion_answers.pop_front();
+        return choice;
+    }
+
     std::vector<CalDAV_Account> asked_accounts;
+    std::vector<Deletion_Question> asked_deletions;
+    std::deque<Deletion_Choice> deletion_answers;
     std::deque<Account_Answer> account_answers;
     std::vector<Sync_Conflict> asked_conflicts;
     std::deque<Conflict_Choice> conflict_answers;

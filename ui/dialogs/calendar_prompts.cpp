@@ -10,10 +10,10 @@
 
 namespace tessaly {
 
-std::unique_ptr<Http_Transport> System_Calendar_Connection::Connect(const std::string& user,
+std::unique_ptr<Http_Transport> System_Calendar_Connection::Connect(const CalDAV_Account& account,
                                                                     const std::string& password) {
     Http_Transport_Options options;
-    options.User = user;
+    options.User = account.User;
     options.Password = password;
     return Make_Http_Transport(std::move(options));
 }
@@ -21,7 +21,7 @@ std::unique_ptr<Http_Transport> System_Calendar_Connection::Connect(const std::s
 std::vector<CalDAV_Calendar> Find_Calendars(Calendar_Connection& connection,
                                             const CalDAV_Account& account,
                                             const std::string& password) {
-    const std::unique_ptr<Http_Transport> transport = connection.Connect(account.User, password);
+    const std::unique_ptr<Http_Transport> transport = connection.Connect(account, password);
     CalDAV_Client client(*transport);
     return client.List_Calendars(client.Find_Calendar_Home(account.Server));
 }
@@ -42,6 +42,31 @@ QString Entry_Line(const TName_And_Event_Data& entry, const Short_Date_Formatter
 }
 
 }  // namespace
+
+QString Deletion_Question_Text(const Deletion_Question& question) {
+    QString text;
+    if (question.Deleted_Here > 0) {
+        text += QStringLiteral(
+                    "This sync would remove %1 of the list's %2 entries, because they are no "
+                    "longer on the calendar server.")
+                    .arg(question.Deleted_Here)
+                    .arg(question.Local_Count);
+    }
+    if (question.Deleted_There > 0) {
+        if (!text.isEmpty()) {
+            text += QStringLiteral("\n\n");
+        }
+        text += QStringLiteral(
+                    "This sync would delete %1 of the %2 events on the calendar server, because "
+                    "they are no longer in the list.")
+                    .arg(question.Deleted_There)
+                    .arg(question.Server_Count);
+    }
+    text += QStringLiteral(
+        "\n\n\"Delete Them\" goes on with the sync. \"Keep Everything\" keeps every entry and "
+        "event on both sides. \"Stop\" changes nothing now and asks again at the next sync.");
+    return text;
+}
 
 QString Conflict_Question(const Sync_Conflict& conflict, const Short_Date_Formatter& short_date) {
     const TName_And_Event_Data& named = conflict.Mine ? *conflict.Mine : *conflict.Theirs;
@@ -95,6 +120,26 @@ Conflict_Choice Qt_Calendar_Prompts::Ask_Conflict(QWidget* parent, const Sync_Co
         return Conflict_Choice::Keep_Theirs;
     }
     return Conflict_Choice::Keep_Both;
+}
+
+Deletion_Choice Qt_Calendar_Prompts::Ask_Deletions(QWidget* parent,
+                                                   const Deletion_Question& question) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Calendar Sync"),
+                    Deletion_Question_Text(question), QMessageBox::NoButton, parent);
+    QPushButton* go_on = box.addButton(QStringLiteral("&Delete Them"), QMessageBox::AcceptRole);
+    QPushButton* keep =
+        box.addButton(QStringLiteral("&Keep Everything"), QMessageBox::AcceptRole);
+    QPushButton* stop = box.addButton(QStringLiteral("&Stop"), QMessageBox::RejectRole);
+    box.setDefaultButton(stop);
+    box.setEscapeButton(stop);
+    box.exec();
+    if (box.clickedButton() == go_on) {
+        return Deletion_Choice::Go_On;
+    }
+    if (box.clickedButton() == keep) {
+        return Deletion_Choice::Keep_Everything;
+    }
+    return Deletion_Choice::Stop;
 }
 
 }  // namespace tessaly

@@ -11,6 +11,7 @@
 #include "core/short_date.h"
 #include "sync/sync_account.h"
 #include "sync/sync_plan.h"
+#include "sync/sync_run.h"
 #include "caldav/http_transport.h"
 
 class QWidget;
@@ -24,14 +25,14 @@ class Secret_Store;
 class Calendar_Connection {
 public:
     virtual ~Calendar_Connection() = default;
-    virtual std::unique_ptr<Http_Transport> Connect(const std::string& user,
+    virtual std::unique_ptr<Http_Transport> Connect(const CalDAV_Account& account,
                                                     const std::string& password) = 0;
 };
 
 // HTTP and HTTPS as the system offers them.
 class System_Calendar_Connection final : public Calendar_Connection {
 public:
-    std::unique_ptr<Http_Transport> Connect(const std::string& user,
+    std::unique_ptr<Http_Transport> Connect(const CalDAV_Account& account,
                                             const std::string& password) override;
 };
 
@@ -57,6 +58,8 @@ public:
     virtual std::optional<Account_Answer> Ask_Account(QWidget* parent,
                                                       const CalDAV_Account& account) = 0;
     virtual Conflict_Choice Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) = 0;
+    // A sync about to delete more than the guard allows.
+    virtual Deletion_Choice Ask_Deletions(QWidget* parent, const Deletion_Question& question) = 0;
 };
 
 // The real form and question.
@@ -69,6 +72,7 @@ public:
     std::optional<Account_Answer> Ask_Account(QWidget* parent,
                                               const CalDAV_Account& account) override;
     Conflict_Choice Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) override;
+    Deletion_Choice Ask_Deletions(QWidget* parent, const Deletion_Question& question) override;
 
 private:
     Calendar_Connection& connection_;
@@ -78,5 +82,8 @@ private:
 
 // The conflict question's text: which entry, and each side's version.
 QString Conflict_Question(const Sync_Conflict& conflict, const Short_Date_Formatter& short_date);
+
+// The guard's question: how many entries or events would go, and why.
+QString Deletion_Question_Text(const Deletion_Question& question);
 
 }  // namespace tessaly

@@ -15,6 +15,8 @@
 
 #include "core/errors.h"
 #include "desktop/secret_store.h"
+#include "sync/password_command.h"
+#include "sync/sync_session.h"
 #include "sync/sync_state.h"
 
 namespace tessaly {
@@ -40,21 +42,18 @@ QString Failure_Message(const CalDAV_Error& error) {
 
 }  // namespace
 
-struct Calendar_Sync::Job : std::enable_shared_from_this<Job> {
+struct Calendar_Sync::Job : std::enable_shared_from_this<Job>, Sync_List {
     // Set before the thread starts; the thread alone uses them after.
     CalDAV_Account Account;
     std::string Password;
-    std::vector<TName_And_Event_Data> Entries;
-    Sync_State State;
+    std::filesystem::path State_File;
     std::chrono::sys_seconds Stamp;
     Secret_Store* Secrets = nullptr;
     Calendar_Connection* Connection = nullptr;
 
     // Written by the thread, read by the window's thread once it has ended.
     Calendar_Sync_Report Report;
-    std::string Calendar_Url;
-    // The list got UIDs before the sync: it is saved after it in any case.
-    bool Uids_Given = false;
+    Account_Calendar Calendar;
 
     // Guards Owner and Ended: the owner may go while the thread runs.
     std::mutex Mutex;
@@ -63,66 +62,128 @@ struct Calendar_Sync::Job : std::enable_shared_from_this<Job> {
     Calendar_Sync* Owner = nullptr;
 
     void Run();
-    Conflict_Choice Decide(const Sync_Conflict& conflict);
     void Finish();
+    std::optional<std::string> Password_For_Run();
+
+    // Runs `ask` on the window's thread and waits for its answer; none when
+    // the window went first.
+    template <typename Answer>
+    std::optional<Answer> On_Window(std::function<Answer(Calendar_Sync&)> ask) {
+        auto answer = std::make_shared<std::promise<Answer>>();
+        std::future<Answer> given = answer->get_future();
+        {
+            const std::lock_guard lock(Mutex);
+            if (Owner == nullptr) {
+                return std::nullopt;
+            }
+            Calendar_Sync* owner = Owner;
+            QMetaObject::invokeMethod(
+                owner, [owner, answer, ask] { answer->set_value(ask(*owner)); },
+                Qt::QueuedConnection);
+        }
+        try {
+            return given.get();
+        } catch (const std::future_error&) {
+            return std::nullopt;
+        }
+    }
+
+    // The window's list, read and saved on the window's thread.
+    std::vector<TName_And_Event_Data> Entries() override {
+        auto entries = On_Window<std::vector<TName_And_Event_Data>>(
+            [](Calendar_Sync& owner) { return owner.hooks_.Current_Entries(); });
+        if (!entries) {
+            throw Tessaly_Error("The window closed during the calendar sync.");
+        }
+        return std::move(*entries);
+    }
+
+    bool Save(const std::vector<TName_And_Event_Data>& before,
+              const std::vector<TName_And_Event_Data>& after) override {
+        return On_Window<bool>([&before, &after](Calendar_Sync& owner) {
+                   return owner.Take_Synced(before, after);
+               }).value_or(false);
+    }
 };
 
-Conflict_Choice Calendar_Sync::Job::Decide(const Sync_Conflict& conflict) {
-    auto answer = std::make_shared<std::promise<Conflict_Choice>>();
-    std::future<Conflict_Choice> chosen = answer->get_future();
-    {
-        const std::lock_guard lock(Mutex);
-        if (Owner == nullptr) {
-            return Conflict_Choice::Keep_Both;
+std::optional<std::string> Calendar_Sync::Job::Password_For_Run() {
+    using Kind = Calendar_Sync_Report::Kind;
+    if (!Password.empty()) {
+        return Password;
+    }
+    if (!Account.Password_Command.empty()) {
+        try {
+            return Run_Password_Command(Account.Password_Command);
+        } catch (const Password_Command_Error& error) {
+            Report.Result = Kind::No_Password;
+            Report.Message = QString::fromUtf8(error.what()) +
+                             QStringLiteral(" Check the account's password command.");
+            return std::nullopt;
         }
-        Calendar_Sync* owner = Owner;
-        QMetaObject::invokeMethod(
-            owner,
-            [owner, answer, conflict] {
-                answer->set_value(owner->prompts_.Ask_Conflict(owner->window_, conflict));
-            },
-            Qt::QueuedConnection);
     }
+    std::optional<std::string> kept;
     try {
-        return chosen.get();
-    } catch (const std::future_error&) {
-        // The window went before it could ask: nothing is overwritten.
-        return Conflict_Choice::Keep_Both;
+        kept = Secrets->Read_Password(Account.Server, Account.User);
+    } catch (const Secret_Store_Error& error) {
+        Report.Result = Kind::No_Password;
+        Report.Message = QString::fromUtf8(error.what()) +
+                         QStringLiteral(
+                             " Enter the password under Data, Calendar Account: "
+                             "it is then kept until Tessaly closes.");
+        return std::nullopt;
     }
+    if (!kept || kept->empty()) {
+        Report.Result = Kind::No_Password;
+        Report.Message = QStringLiteral(
+            "No password is kept for the calendar account. Enter it under Data, "
+            "Calendar Account.");
+        return std::nullopt;
+    }
+    return kept;
 }
 
 void Calendar_Sync::Job::Run() {
     using Kind = Calendar_Sync_Report::Kind;
     try {
-        if (Password.empty()) {
-            std::optional<std::string> kept;
-            try {
-                kept = Secrets->Read_Password(Account.Server, Account.User);
-            } catch (const Secret_Store_Error& error) {
-                Report.Result = Kind::No_Password;
-                Report.Message = QString::fromUtf8(error.what()) +
-                                 QStringLiteral(
-                                     " Enter the password under Data, Calendar Account: "
-                                     "it is then kept until Tessaly closes.");
-                return;
-            }
-            if (!kept || kept->empty()) {
-                Report.Result = Kind::No_Password;
-                Report.Message = QStringLiteral(
-                    "No password is kept for the calendar account. Enter it under Data, "
-                    "Calendar Account.");
-                return;
-            }
-            Password = *kept;
+        const std::optional<std::string> password = Password_For_Run();
+        if (!password) {
+            return;
         }
-        const std::unique_ptr<Http_Transport> transport =
-            Connection->Connect(Account.User, Password);
-        CalDAV_Client client(*transport);
-        Calendar_Url = Account_Calendar_Url(client, Account);
-        Report.Outcome = Run_Sync(
-            client, Calendar_Url, Entries, State,
-            [this](const Sync_Conflict& conflict) { return Decide(conflict); }, Stamp);
-        Report.Result = Kind::Synced;
+        Sync_Session_Hooks hooks;
+        hooks.Connect = [this, &password] { return Connection->Connect(Account, *password); };
+        hooks.Decide = [this](const Sync_Conflict& conflict) {
+            return On_Window<Conflict_Choice>([&conflict](Calendar_Sync& owner) {
+                       return owner.prompts_.Ask_Conflict(owner.window_, conflict);
+                   })
+                // The window went before it could ask: nothing is overwritten.
+                .value_or(Conflict_Choice::Keep_Both);
+        };
+        hooks.Ask_Deletions = [this](const Deletion_Question& question) {
+            return On_Window<Deletion_Choice>([&question](Calendar_Sync& owner) {
+                       return owner.prompts_.Ask_Deletions(owner.window_, question);
+                   })
+                .value_or(Deletion_Choice::Stop);
+        };
+        const Sync_Session_Result result =
+            Run_Sync_Session(*this, Account, State_File, Stamp, hooks);
+        Calendar = result.Calendar;
+        Report.Outcome = result.Outcome;
+        switch (result.Result) {
+            case Sync_Session_Result::Kind::Synced:
+                Report.Result = Kind::Synced;
+                break;
+            case Sync_Session_Result::Kind::Stopped:
+                Report.Result = Kind::Stopped;
+                Report.Message = QStringLiteral(
+                    "Stopped before deleting %1: nothing was changed. Sync again to choose.")
+                                     .arg(Deletion_Count_Text(*result.Outcome.Stopped));
+                break;
+            case Sync_Session_Result::Kind::List_Not_Saved:
+                Report.Result = Kind::List_Not_Saved;
+                Report.Message =
+                    QStringLiteral("The list could not take the calendar's changes.");
+                break;
+        }
     } catch (const CalDAV_Error& error) {
         const bool refused = error.Failure() == CalDAV_Failure::Unauthorized ||
                              error.Failure() == CalDAV_Failure::Forbidden;
@@ -191,14 +252,7 @@ void Calendar_Sync::Launch() {
     auto job = std::make_shared<Job>();
     job->Account = account_;
     job->Password = session_password_;
-    job->Entries = hooks_.Current_Entries();
-    // With every entry's UID in the list before the sync, an entry changed
-    // while the sync runs is still known by it when the outcome comes.
-    job->Uids_Given = Give_Entries_Uids(job->Entries);
-    if (job->Uids_Given) {
-        hooks_.Put_Uids(job->Entries);
-    }
-    job->State = Load_Sync_State(Sync_State_Path(data_file_));
+    job->State_File = Sync_State_Path(data_file_);
     job->Stamp = hooks_.Now();
     job->Secrets = &secrets_;
     job->Connection = &connection_;
@@ -220,46 +274,35 @@ void Calendar_Sync::Wait_For_End(std::chrono::milliseconds limit) {
     job_->Ended_Changed.wait_for(lock, limit, [this] { return job_->Ended; });
 }
 
+bool Calendar_Sync::Take_Synced(const std::vector<TName_And_Event_Data>& before,
+                                const std::vector<TName_And_Event_Data>& after) {
+    std::vector<TName_And_Event_Data> entries = after;
+    const std::vector<TName_And_Event_Data> current = hooks_.Current_Entries();
+    if (!Same_Stored_Entries(current, before)) {
+        // Changed while the sync ran: the changes made meanwhile stay, for
+        // the next sync to send.
+        auto merged = Merge_Into_Changed_List(before, after, current);
+        pending_ = true;
+        if (!merged) {
+            return false;
+        }
+        entries = std::move(*merged);
+    }
+    return hooks_.Take_Entries(entries);
+}
+
 void Calendar_Sync::Take_Result(const std::shared_ptr<Job>& job) {
     if (job != job_) {
         return;
     }
     job_.reset();
     running_ = false;
-    Calendar_Sync_Report report = std::move(job->Report);
-    if (report.Result == Calendar_Sync_Report::Kind::Synced) {
-        const Sync_Outcome& outcome = *report.Outcome;
-        std::vector<TName_And_Event_Data> entries = outcome.Entries;
-        bool save = outcome.List_Changed || job->Uids_Given;
-        const std::vector<TName_And_Event_Data> current = hooks_.Current_Entries();
-        if (!Same_Stored_Entries(current, job->Entries)) {
-            // Changed while the sync ran: the changes made meanwhile stay,
-            // for the next sync to send.
-            auto merged = Merge_Into_Changed_List(job->Entries, outcome.Entries, current);
-            if (!merged) {
-                pending_ = false;
-                Launch();
-                return;
-            }
-            entries = std::move(*merged);
-            save = true;
-            pending_ = true;
-        }
-        if (save && !hooks_.Take_Entries(entries)) {
-            report.Result = Calendar_Sync_Report::Kind::List_Not_Saved;
-            report.Message = QStringLiteral("The list could not take the calendar's changes.");
-        } else {
-            try {
-                Save_Sync_State(Sync_State_Path(data_file_), outcome.State);
-            } catch (const File_Error&) {
-                // Without its state the next sync compares both sides
-                // afresh, which loses nothing.
-            }
-            if (account_.Calendar_Url.empty() && !job->Calendar_Url.empty()) {
-                account_.Calendar_Url = job->Calendar_Url;
-                hooks_.Keep_Account(account_);
-            }
-        }
+    const Calendar_Sync_Report& report = job->Report;
+    if (report.Result != Calendar_Sync_Report::Kind::Failed &&
+        report.Result != Calendar_Sync_Report::Kind::Refused && job->Calendar.Found &&
+        account_.Calendar_Url.empty()) {
+        account_.Calendar_Url = job->Calendar.Url;
+        hooks_.Keep_Account(account_);
     }
     emit Finished(report);
     if (pending_) {
@@ -268,8 +311,26 @@ void Calendar_Sync::Take_Result(const std::shared_ptr<Job>& job) {
     }
 }
 
+QString Deletion_Count_Text(const Deletion_Question& question) {
+    QStringList parts;
+    if (question.Deleted_Here > 0) {
+        parts << QStringLiteral("%1 of the list's %2 entries")
+                     .arg(question.Deleted_Here)
+                     .arg(question.Local_Count);
+    }
+    if (question.Deleted_There > 0) {
+        parts << QStringLiteral("%1 of the calendar's %2 events")
+                     .arg(question.Deleted_There)
+                     .arg(question.Server_Count);
+    }
+    return parts.join(QStringLiteral(" and "));
+}
+
 QString Sync_Status_Text(const Calendar_Sync_Report& report, const QString& time) {
     using Kind = Calendar_Sync_Report::Kind;
+    if (report.Result == Kind::Stopped) {
+        return QStringLiteral("Calendar sync at %1: %2").arg(time, report.Message);
+    }
     if (report.Result != Kind::Synced || !report.Outcome) {
         return QStringLiteral("Calendar sync at %1 failed: %2").arg(time, report.Message);
     }
@@ -288,6 +349,7 @@ QString Sync_Status_Text(const Calendar_Sync_Report& report, const QString& time
     count(outcome.Not_Taken, "%1 other event left alone", "%1 other events left alone");
     count(outcome.No_Room, "%1 event past the list's 500 entries",
           "%1 events past the list's 500 entries");
+    count(static_cast<int>(outcome.Skipped.size()), "%1 event skipped", "%1 events skipped");
     if (done.isEmpty()) {
         return QStringLiteral("Synced with the calendar at %1: nothing to do.").arg(time);
     }

@@ -14,6 +14,7 @@
 #include "core/event_list.h"
 #include "sync/sync_account.h"
 #include "sync/sync_run.h"
+#include "sync/sync_session.h"
 #include "ui/dialogs/calendar_prompts.h"
 
 class QWidget;
@@ -30,6 +31,7 @@ struct Calendar_Sync_Report {
         Refused,         // the server refused the user or the password
         Failed,          // unreachable, timed out, server error, broken reply
         List_Not_Saved,  // the list could not take the server's changes
+        Stopped,         // the guard stopped it before deleting: nothing changed
     };
     Kind Result = Kind::Synced;
     QString Message;
@@ -55,9 +57,6 @@ public:
         // Whether the list in the window is the data file's: after a failed
         // load it is not, and no sync may run from it.
         std::function<bool()> List_Is_The_Files;
-        // Puts the UIDs given before a sync into the list (same entries, same
-        // order), without a save: the sync's outcome saves them.
-        std::function<void(const std::vector<TName_And_Event_Data>&)> Put_Uids;
         std::function<std::chrono::sys_seconds()> Now;
         // Keeps the account in the settings file: the calendar found by the
         // first sync is kept, so that later ones go to it directly.
@@ -88,6 +87,10 @@ signals:
 private:
     struct Job;
     void Launch();
+    // On the window's thread: the sync's list into the window, keeping
+    // changes made since `before`, and saved.
+    bool Take_Synced(const std::vector<TName_And_Event_Data>& before,
+                     const std::vector<TName_And_Event_Data>& after);
     void Take_Result(const std::shared_ptr<Job>& job);
 
     Secret_Store& secrets_;
@@ -102,6 +105,9 @@ private:
     bool pending_ = false;
     std::shared_ptr<Job> job_;
 };
+
+// "3 of the list's 20 entries and ...": what the guard stopped.
+QString Deletion_Count_Text(const Deletion_Question& question);
 
 // The status line's text after a sync.
 QString Sync_Status_Text(const Calendar_Sync_Report& report, const QString& time);

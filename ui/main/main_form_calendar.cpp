@@ -29,11 +29,6 @@ void TMainForm1::Set_Up_Calendar_Sync() {
         return Take_Synced_Entries(entries);
     };
     hooks.List_Is_The_Files = [this] { return !data_file_.Load_Failed(); };
-    hooks.Put_Uids = [this](const std::vector<TName_And_Event_Data>& entries) {
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            Event_Array.At(static_cast<int>(i) + 1) = entries[i];
-        }
-    };
     hooks.Now = [this] {
         return std::chrono::sys_seconds(
             std::chrono::seconds(services_.Time.Now().toSecsSinceEpoch()));
@@ -158,6 +153,10 @@ void TMainForm1::Calendar_Sync_Finished(const Calendar_Sync_Report& report) {
                                             "hold other programs' values.")
                                  .arg(report.Outcome->Without_Uid_Room));
         }
+        return;
+    }
+    if (report.Result == Calendar_Sync_Report::Kind::Stopped) {
+        // The user was asked, and chose to stop: the status line says so.
         return;
     }
     // A sync of its own accord fails quietly, in the status line; one the

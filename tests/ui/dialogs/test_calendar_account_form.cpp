@@ -62,7 +62,7 @@ TEST(Calendar_Account_Form, FindCalendarsListsTheServersCalendarsAndSaysWhyNot) 
     TCalendar_Account_Form form(connection, Account_At(server.Url()),
                                 [](const CalDAV_Account&) { return std::string("s3cret"); });
     {
-        const auto transport = connection.Connect("ann", "s3cret");
+        const auto transport = connection.Connect(Account_At(server.Url()), "s3cret");
         CalDAV_Client client(*transport);
         client.Make_Calendar(client.Find_Calendar_Home(server.Url()), "Family");
     }
