@@ -6,8 +6,8 @@
 #include "app/password_command.h"
 #include "app/sync_tool_actions.h"
 #include "app/window_lock.h"
-#include "core/data_file.h"
 #include "caldav/caldav_client.h"
+#include "core/data_file.h"
 
 namespace tessaly::detail {
 

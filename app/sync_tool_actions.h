@@ -8,10 +8,10 @@
 
 #include "app/command_line.h"
 #include "app/sync_tool.h"
+#include "caldav/http_transport.h"
 #include "core/profile_file.h"
 #include "sync/sync_account.h"
 #include "sync/sync_run.h"
-#include "caldav/http_transport.h"
 
 namespace tessaly::detail {
 

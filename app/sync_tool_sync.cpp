@@ -6,9 +6,9 @@
 #include "app/window_lock.h"
 #include "core/atomic_file.h"
 #include "core/data_file_session.h"
-#include "sync/sync_state.h"
 #include "sync/sync_run.h"
 #include "sync/sync_session.h"
+#include "sync/sync_state.h"
 
 namespace tessaly::detail {
 
@@ -30,8 +30,7 @@ void Say_Outcome(const Sync_Outcome& outcome, bool quiet, std::ostream& out, std
             << " removed here, " << Count(outcome.Conflicts, "conflict", "conflicts")
             << " kept both, " << Count(outcome.Not_Taken, "event", "events")
             << " not taken (no yearly all-day event), "
-            << Count(static_cast<int>(outcome.Skipped.size()), "event", "events")
-            << " skipped, "
+            << Count(static_cast<int>(outcome.Skipped.size()), "event", "events") << " skipped, "
             << Count(outcome.Requests, "request", "requests") << ".\n";
     }
     // Said even when quiet: each asks the user to look.
@@ -45,8 +44,8 @@ void Say_Outcome(const Sync_Outcome& outcome, bool quiet, std::ostream& out, std
             << " on the server did not fit: the list holds 500 entries at most.\n";
     }
     for (const auto& skipped : outcome.Skipped) {
-        err << Sync_Tool_Name << ": \"" << skipped.Name << "\" was not synced: "
-            << Terminal_Lines(skipped.Reason)
+        err << Sync_Tool_Name << ": \"" << skipped.Name
+            << "\" was not synced: " << Terminal_Lines(skipped.Reason)
             << (skipped.Retried ? " The next sync tries it again.\n" : "\n");
     }
     if (outcome.Without_Uid_Room > 0) {
@@ -79,12 +78,12 @@ void Say_Stopped(const Deletion_Question& question, std::ostream& err) {
         err << " and ";
     }
     if (question.Deleted_There > 0) {
-        err << "delete " << question.Deleted_There << " of the calendar's "
-            << question.Server_Count << " events (deleted from the list)";
+        err << "delete " << question.Deleted_There << " of the calendar's " << question.Server_Count
+            << " events (deleted from the list)";
     }
     err << ".\nIf that is what you want, run " << Sync_Tool_Name
-        << " --allow-deletions. To keep every entry on both sides instead, run "
-        << Sync_Tool_Name << " --keep-everything.\n";
+        << " --allow-deletions. To keep every entry on both sides instead, run " << Sync_Tool_Name
+        << " --keep-everything.\n";
 }
 
 // The data file as the session's list: saved through its atomic save,

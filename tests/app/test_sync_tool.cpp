@@ -15,9 +15,11 @@
 
 #include "app/sync_tool.h"
 #include "core/data_file.h"
+#include "core/entry_attributes.h"
 #include "core/profile_file.h"
 #include "desktop/fake/fake_secret_store.h"
 #include "sync/sync_account.h"
+#include "sync/sync_run.h"
 #include "sync/sync_state.h"
 #include "test_support/radicale_server.h"
 #include "test_support/sample_entries.h"
@@ -195,7 +197,11 @@ TEST_F(Sync_Tool, TwoFoldersShareOneListAndAConflictIsKeptBothWays) {
     at_home.At(1).Comments = "likes roses";
     home.Save_List(at_home);
     Event_List on_laptop = laptop.Load_List();
-    on_laptop.At(1).Comments = "likes lilies";
+    for (int i = 1; i <= on_laptop.Event_Count(); ++i) {
+        if (on_laptop.At(i).Name == "Nora Vale") {
+            on_laptop.At(i).Comments = "likes lilies";
+        }
+    }
     laptop.Save_List(on_laptop);
     ASSERT_EQ(home.Run({"--quiet"}).Status, sync_status::Synced);
 
@@ -214,25 +220,85 @@ TEST_F(Sync_Tool, TwoFoldersShareOneListAndAConflictIsKeptBothWays) {
     EXPECT_EQ(comments, (std::vector<std::string>{"likes lilies", "likes roses"}));
 }
 
-TEST_F(Sync_Tool, RefusedOrUnreachableServerLeavesEveryFileAsItWas) {
+TEST_F(Sync_Tool, AFailedSyncChangesNoEntryAndTheNextKnowsEveryEntryAfterEdits) {
     const Tool_Folder folder(store_);
     Set_Account(folder, "wrong");
     folder.Save_List(Three_Entries());
-    const std::string before = test::Read_Bytes(folder.Data_File());
 
     const Run_Result refused = folder.Run({});
     EXPECT_EQ(refused.Status, sync_status::Refused) << refused.Err;
     EXPECT_TRUE(Contains(refused.Err, "Check the name and password of ann")) << refused.Err;
+    // Every entry got its identity before the first request, and nothing else.
+    const Event_List given = folder.Load_List();
+    ASSERT_EQ(given.Event_Count(), 3);
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_TRUE(Read_Entry_Uid(given.At(i))) << i;
+        auto without = given.At(i);
+        without.Spare_1 = Three_Entries().At(i).Spare_1;
+        EXPECT_TRUE(Same_Stored_Entry(without, Three_Entries().At(i))) << i;
+    }
+    const std::string before = test::Read_Bytes(folder.Data_File());
 
     Set_Account(folder);
     server_->Kill();
     const Run_Result down = folder.Run({});
     EXPECT_EQ(down.Status, sync_status::Server_Failed) << down.Err;
-    EXPECT_TRUE(Contains(down.Err, "Nothing was changed")) << down.Err;
-
     EXPECT_EQ(test::Read_Bytes(folder.Data_File()), before);
     EXPECT_FALSE(fs::exists(folder.State_File()));
-    EXPECT_FALSE(fs::exists(folder.Data_File().string() + ".bak"));
+
+    // Edited and deleted here before the next sync: neither doubled nor back.
+    Event_List edited = folder.Load_List();
+    edited.At(1).Comments = "edited after the failed sync";
+    edited.Remove_Run(2, 1);
+    folder.Save_List(edited);
+    ASSERT_TRUE(server_->Restart()) << server_->Failure();
+    const Run_Result synced = folder.Run({});
+    EXPECT_EQ(synced.Status, sync_status::Synced) << synced.Err;
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Nora Vale", "Mo and Rita"}));
+    EXPECT_EQ(folder.Load_List().At(1).Comments, "edited after the failed sync");
+}
+
+TEST_F(Sync_Tool, AnEmptiedCalendarStopsTheSyncUntilAnOptionSaysWhatToDo) {
+    const Tool_Folder folder(store_);
+    Set_Account(folder);
+    Event_List list;
+    for (int i = 0; i < 8; ++i) {
+        list.Append() = Three_Entries().At(1 + i % 3);
+        list.At(i + 1).Name += " " + std::to_string(i);
+    }
+    folder.Save_List(list);
+    ASSERT_EQ(folder.Run({"--quiet"}).Status, sync_status::Synced);
+    // The server loses its storage; the account is set again.
+    server_->Kill();
+    server_ = std::make_unique<test::Radicale_Server>(
+        std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
+    ASSERT_TRUE(server_->Start()) << server_->Failure();
+    Set_Account(folder);
+    const Run_Result first = folder.Run({"--quiet"});
+    EXPECT_EQ(first.Status, sync_status::Synced) << first.Err << "a new calendar takes the list";
+    EXPECT_EQ(folder.Names().size(), 8u);
+
+    // Another client deletes every event.
+    const auto state = Load_Sync_State(folder.State_File());
+    Http_Transport_Options options;
+    options.User = "ann";
+    options.Password = "s3cret";
+    const auto transport = Make_Http_Transport(options);
+    CalDAV_Client phone(*transport);
+    for (const auto& event : phone.Read_Events(state.Calendar_Url, false)) {
+        phone.Delete_Event(event.Url, event.Etag);
+    }
+    const std::string before = test::Read_Bytes(folder.Data_File());
+    const Run_Result stopped = folder.Run({"--quiet"});
+    EXPECT_EQ(stopped.Status, sync_status::Stopped_Before_Deleting) << stopped.Err;
+    EXPECT_TRUE(Contains(stopped.Err, "remove 8 of the list's 8 entries")) << stopped.Err;
+    EXPECT_TRUE(Contains(stopped.Err, "--keep-everything")) << stopped.Err;
+    EXPECT_EQ(test::Read_Bytes(folder.Data_File()), before);
+
+    const Run_Result kept = folder.Run({"--keep-everything"});
+    EXPECT_EQ(kept.Status, sync_status::Synced) << kept.Err;
+    EXPECT_EQ(phone.Read_Events(state.Calendar_Url, false).size(), 8u);
+    EXPECT_EQ(folder.Run({"--allow-deletions", "--keep-everything"}).Status, sync_status::Usage);
 }
 
 TEST_F(Sync_Tool, DamagedListOrOpenWindowIsNeverWritten) {
