@@ -315,11 +315,16 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
             }
             continue;
         }
-        const bool changed_there = server->Etag != synced->Etag;
+        // Another client's change that leaves what the list holds as it was
+        // (an alarm added, say) is no change of the entry.
+        const bool changed_there = server->Etag != synced->Etag &&
+                                   !Has_Content_Hash(server->Read.Entry, synced->Content_Hash);
         if (!changed_there && !changed_here) {
             plan.Entries.push_back(entry);
-            // An older state's hash is replaced by this version's.
+            // The server's ETag, and this version's hash for an older one.
             Synced_Event kept = *synced;
+            kept.Url = server->Url;
+            kept.Etag = server->Etag;
             kept.Content_Hash = hash;
             plan.Kept.push_back(std::move(kept));
         } else if (!changed_there) {
@@ -339,7 +344,8 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
         const auto state_at = last.find(uid);
         if (state_at == last.end()) {
             planner.Add_Remote(uid, *server);
-        } else if (server->Etag == state_at->second->Etag) {
+        } else if (server->Etag == state_at->second->Etag ||
+                   Has_Content_Hash(server->Read.Entry, state_at->second->Content_Hash)) {
             planner.Removed_Here(uid, *server, deletions);
         } else {
             planner.Deleted_Here(uid, *server);

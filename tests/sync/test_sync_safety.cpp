@@ -290,5 +290,43 @@ TEST_F(Sync_Safety, AnEventMadeWeeklyOnThePhoneBlocksNothing) {
     Expect_Settled(folder);
 }
 
+TEST_F(Sync_Safety, AnEditHereKeepsEverythingThePhoneWroteInTheEvent) {
+    const std::string phone_event =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//Calendar 9//EN\r\n"
+        "BEGIN:VTIMEZONE\r\nTZID:Europe/Oslo\r\nBEGIN:STANDARD\r\nDTSTART:19701025T030000\r\n"
+        "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n"
+        "BEGIN:VEVENT\r\nUID:phone-rich-1\r\nDTSTAMP:20260101T090000Z\r\nSEQUENCE:2\r\n"
+        "DTSTART;VALUE=DATE:19800517\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Ann's Birthday\r\n"
+        "DESCRIPTION:first words\r\nCATEGORIES:Family,Birthdays\r\nCLASS:PRIVATE\r\n"
+        "LOCATION:Bergen\r\nURL:https://example.org/ann\r\n"
+        "ORGANIZER;CN=Pat:mailto:pat@example.org\r\n"
+        "ATTENDEE;PARTSTAT=ACCEPTED;CN=Ann:mailto:ann@example.org\r\n"
+        "X-PHONE-COLOUR:teal\r\n"
+        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Ann\r\nTRIGGER:-P1D\r\nEND:VALARM\r\n"
+        "BEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER:-PT15H\r\nEND:VALARM\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    phone_->Put_Event(calendar_ + "phone-rich-1.ics", phone_event, std::nullopt);
+    Folder folder;
+    Sync(folder);
+    ASSERT_EQ(folder.list.size(), 1u);
+    folder.list[0].Comments = "edited here";
+    EXPECT_EQ(Sync(folder).Sent, 1);
+
+    const auto events = Server_Events();
+    ASSERT_EQ(events.size(), 1u);
+    const std::string& data = events[0].Data;
+    for (const char* kept :
+         {"PRODID:-//Phone//Calendar 9//EN", "TZID:Europe/Oslo", "CATEGORIES:Family,Birthdays",
+          "CLASS:PRIVATE", "LOCATION:Bergen", "URL:https://example.org/ann",
+          "ORGANIZER;CN=Pat:mailto:pat@example.org", "ATTENDEE;PARTSTAT=ACCEPTED;CN=Ann:mailto",
+          "X-PHONE-COLOUR:teal", "ACTION:AUDIO", "TRIGGER:-PT15H", "TRIGGER:-P1D",
+          "DESCRIPTION:edited here", "SEQUENCE:3"}) {
+        EXPECT_NE(data.find(kept), std::string::npos) << kept << " in\n" << data;
+    }
+    EXPECT_EQ(data.find("first words"), std::string::npos);
+    EXPECT_EQ(data.find("DTSTAMP:20260101T090000Z"), std::string::npos) << "raised";
+    Expect_Settled(folder);
+}
+
 }  // namespace
 }  // namespace tessaly

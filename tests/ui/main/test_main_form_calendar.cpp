@@ -169,6 +169,42 @@ TEST_F(Main_Form_Calendar_Test, AConflictIsAskedAndTheAnswerKept) {
     EXPECT_EQ(Saved_List().At(1).Comments, "from the phone");
 }
 
+TEST_F(Main_Form_Calendar_Test, AnEmptiedCalendarIsAskedAboutAndStopChangesNothing) {
+    Set_Up_Account();
+    Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""},
+                {"Bo Berg", 1981, 1, 9, "Birthday", ""},
+                {"Cy Carr", 1982, 2, 9, "Wedding", ""}});
+    Start();
+    Wait_For_Sync();
+    const std::string calendar = Calendar_Url();
+    for (const auto& event : Other_Client().Read_Events(calendar, false)) {
+        Other_Client().Delete_Event(event.Url, event.Etag);
+    }
+    const std::string before = Read_Bytes(Data());
+
+    form->Sync_Calendar_Menu_Option->trigger();
+    Wait_For_Sync();
+    ASSERT_EQ(calendar_questions.asked_deletions.size(), 1U);
+    EXPECT_EQ(calendar_questions.asked_deletions[0].Deleted_Here, 3);
+    EXPECT_EQ(calendar_questions.asked_deletions[0].Local_Count, 3);
+    EXPECT_EQ(form->List().Event_Count(), 3);
+    EXPECT_EQ(Read_Bytes(Data()), before);
+    EXPECT_NE(Status().indexOf(QStringLiteral("Stopped before deleting 3 of the list's 3 entries")),
+              -1)
+        << Status().toStdString();
+    EXPECT_TRUE(messages.shown.empty()) << "the question was the message";
+    EXPECT_NE(Deletion_Question_Text(calendar_questions.asked_deletions[0])
+                  .indexOf(QStringLiteral("remove 3 of the list's 3 entries")),
+              -1);
+
+    calendar_questions.deletion_answers.push_back(Deletion_Choice::Keep_Everything);
+    form->Sync_Calendar_Menu_Option->trigger();
+    Wait_For_Sync();
+    EXPECT_EQ(Other_Client().Read_Events(calendar, false).size(), 3U);
+    EXPECT_EQ(form->List().Event_Count(), 3);
+    EXPECT_NE(Status().indexOf(QStringLiteral("3 sent")), -1) << Status().toStdString();
+}
+
 TEST_F(Main_Form_Calendar_Test, AnEditWhileASyncRunsIsNeitherLostNorOverwritten) {
     Set_Up_Account();
     Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""}, {"Bo", 1990, 1, 2, "Birthday", ""}});
