@@ -147,8 +147,16 @@ int Report_Server_Failure(const CalDAV_Error& error, const CalDAV_Account& accou
             << ". Nothing was changed.\n";
         return sync_status::Refused;
     }
-    err << Sync_Tool_Name << ": Nothing was changed in the list; the next sync takes up "
-        << "where this one stopped.\n";
+    // Only a server that was down or failed for now is met afresh by the
+    // next sync; anything else fails the same way until it is mended.
+    const CalDAV_Failure failure = error.Failure();
+    if (failure == CalDAV_Failure::Unreachable || failure == CalDAV_Failure::Timed_Out ||
+        failure == CalDAV_Failure::Server_Error) {
+        err << Sync_Tool_Name << ": Nothing was changed in the list; the next sync takes up "
+            << "where this one stopped.\n";
+    } else {
+        err << Sync_Tool_Name << ": Nothing was changed in the list.\n";
+    }
     return sync_status::Server_Failed;
 }
 

@@ -350,6 +350,12 @@ QString Sync_Status_Text(const Calendar_Sync_Report& report, const QString& time
     count(outcome.No_Room, "%1 event past the list's 500 entries",
           "%1 events past the list's 500 entries");
     count(static_cast<int>(outcome.Skipped.size()), "%1 event skipped", "%1 events skipped");
+    if (outcome.Skipped.size() == 1) {
+        // One is said with its reason; several are counted.
+        done.back() += QStringLiteral(" (\"%1\": %2)")
+                           .arg(QString::fromUtf8(outcome.Skipped[0].Name),
+                                QString::fromUtf8(outcome.Skipped[0].Reason));
+    }
     if (done.isEmpty()) {
         return QStringLiteral("Synced with the calendar at %1: nothing to do.").arg(time);
     }
