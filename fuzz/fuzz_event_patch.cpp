@@ -1,0 +1,143 @@
+// A server's event patched with an entry: the event is taken or the patch
+// gives none; a patched event reads as the entry's own event does, with the
+// same UID; every line the list does not own stays, byte for byte and in
+// order; an event that already reads as the entry comes back unchanged, and
+// patching twice changes nothing more.
+//
+// Input: a byte of flags (bits 0-3: the name, event type, comment and date
+// come from the input instead of the event; bit 4: the entry is year-less;
+// bit 5: the date counts back from 31 December 9999),
+// three bytes of date, the entry's texts up to the first NUL byte (name,
+// event type and comment split at 0x1F), then the event's text.
+
+#include <chrono>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "core/dates.h"
+#include "core/entry_attributes.h"
+#include "core/field_limits.h"
+#include "fuzz/fuzz_check.h"
+#include "sync/event_patch.h"
+#include "sync/event_resource.h"
+#include "tests/sync/event_lines.h"
+
+namespace tessaly::fuzz {
+namespace {
+
+using namespace std::chrono;
+
+const sys_seconds Stamp = sys_days{year{2026} / December / 9} + hours{17};
+
+std::uint8_t Byte_At(std::string_view bytes, std::size_t i) {
+    return i < bytes.size() ? static_cast<std::uint8_t>(bytes[i]) : 0;
+}
+
+std::string Typed(std::string_view text) {
+    Field_Repairs repairs;
+    return Storable_Text(text, repairs);
+}
+
+// A whole day within years 1..9999, counted from the first or the last.
+Day_Number Date_Of(std::string_view bytes, bool from_last) {
+    const auto value = static_cast<std::uint32_t>(Byte_At(bytes, 0) | Byte_At(bytes, 1) << 8 |
+                                                  Byte_At(bytes, 2) << 16);
+    constexpr auto Days = static_cast<std::uint32_t>(Last_Day_Number - First_Day_Number + 1);
+    const auto offset = static_cast<Day_Number>(value % Days);
+    return from_last ? Last_Day_Number - offset : First_Day_Number + offset;
+}
+
+TName_And_Event_Data Entry_Of(std::uint8_t flags, std::string_view date, std::string_view texts,
+                              const TName_And_Event_Data& base) {
+    TName_And_Event_Data entry = base;
+    const std::size_t first = texts.find('\x1f');
+    const std::size_t second =
+        first == std::string_view::npos ? first : texts.find('\x1f', first + 1);
+    const std::string_view name = texts.substr(0, first);
+    const std::string_view type =
+        first == std::string_view::npos ? "" : texts.substr(first + 1, second - first - 1);
+    const std::string_view comment =
+        second == std::string_view::npos ? "" : texts.substr(second + 1);
+    if (flags & 1) {
+        entry.Name = Typed(name);
+    }
+    if (flags & 2) {
+        entry.Event_Type = Typed(type);
+    }
+    if (flags & 4) {
+        entry.Comments = Typed(comment);
+    }
+    if (flags & 8) {
+        entry.Orig_Date = Date_Of(date, (flags & 32) != 0);
+    }
+    if (flags & 16) {
+        const Civil_Date day = Decode_Date(entry.Orig_Date);
+        entry.Orig_Date = Year_Unknown_Date(day.Month, day.Day);
+        Write_Entry_Attributes(entry, {true, std::nullopt});
+    }
+    return entry;
+}
+
+bool Reads_Same(const TName_And_Event_Data& a, const TName_And_Event_Data& b) {
+    return a.Name == b.Name && a.Event_Type == b.Event_Type && a.Comments == b.Comments &&
+           Whole_Day(a.Orig_Date) == Whole_Day(b.Orig_Date) &&
+           Read_Entry_Attributes(a).Year_Unknown == Read_Entry_Attributes(b).Year_Unknown;
+}
+
+void Check_Patch(std::uint8_t flags, std::string_view date, std::string_view texts,
+                 std::string_view current) {
+    const Event_Entry read = Read_Event_Entry(current);
+    TName_And_Event_Data base;
+    base.Orig_Date = Encode_Date(1980, 6, 1);
+    const bool taken = read.Reading == Event_Reading::Taken;
+    const TName_And_Event_Data entry = Entry_Of(flags, date, texts, taken ? read.Entry : base);
+    const std::optional<std::string> patched = Patch_Event(current, entry, Stamp);
+    if (!taken) {
+        Check(!patched, "only a taken event is patched");
+        return;
+    }
+    const Event_Entry fresh = Read_Event_Entry(Entry_Event(entry, read.Uid, Stamp));
+    Check(fresh.Reading == Event_Reading::Taken, "an entry's own event is taken");
+    Check(patched.has_value(), "every taken event is patched", Shown(current));
+
+    const Event_Entry again = Read_Event_Entry(*patched);
+    Check(again.Reading == Event_Reading::Taken, "a patched event is taken", Shown(*patched));
+    Check_Same(read.Uid, again.Uid, "the UID stays");
+    Check_Same(fresh.Entry.Name, again.Entry.Name, "the name reads as the entry's");
+    Check_Same(fresh.Entry.Event_Type, again.Entry.Event_Type, "the type reads as the entry's");
+    Check_Same(fresh.Entry.Comments, again.Entry.Comments, "the comment reads as the entry's");
+    Check(Reads_Same(fresh.Entry, again.Entry), "the date reads as the entry's", *patched);
+
+    if (Reads_Same(read.Entry, fresh.Entry)) {
+        Check_Same(current, *patched, "an event that reads as the entry stays as it is");
+    }
+    const auto before = test::Split_Event_Lines(current);
+    const auto after = test::Split_Event_Lines(*patched);
+    Check(before && after && before->Others == after->Others,
+          "every line the list does not own stays", Shown(*patched));
+    const auto twice = Patch_Event(*patched, entry, Stamp + hours{1});
+    Check(twice.has_value() && *twice == *patched, "a second patch changes nothing");
+}
+
+}  // namespace
+}  // namespace tessaly::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace tessaly::fuzz;
+    if (size < 4) {
+        return 0;
+    }
+    const std::string_view rest = Bytes_Of(data + 4, size - 4);
+    const std::size_t nul = rest.find('\0');
+    const std::string_view texts = rest.substr(0, nul);
+    const std::string_view event =
+        nul == std::string_view::npos ? std::string_view() : rest.substr(nul + 1);
+    try {
+        Check_Patch(data[0], Bytes_Of(data + 1, 3), texts, event);
+    } catch (const std::exception& error) {
+        Fail("patching an event throws nothing", error.what());
+    }
+    return 0;
+}

@@ -1,0 +1,358 @@
+#include "sync/event_patch.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+#include "core/dates.h"
+#include "core/entry_attributes.h"
+#include "core/text_encoding.h"
+#include "exchange/icalendar_text.h"
+#include "sync/event_resource.h"
+
+namespace tessaly {
+
+namespace {
+
+// The properties Entry_Event writes for the name and the event type.
+constexpr std::string_view Name_Property = "X-TESSALY-NAME";
+constexpr std::string_view Type_Property = "X-TESSALY-EVENT-TYPE";
+
+constexpr long long Largest_Sequence = 2147483647;  // an INTEGER's largest value
+
+// One content line: its bytes from its first physical line through its last
+// continuation, and its text unfolded as Unfold_ICalendar_Lines does it.
+struct Content_Line {
+    std::size_t Begin = 0;
+    std::size_t End = 0;
+    std::string Text;
+    std::string_view Ending;  // of its first physical line; none at the very end
+    ICalendar_Line Parsed;
+    bool Event_Property = false;  // of the VEVENT itself, not of a component in it
+};
+
+struct Event_Layout {
+    std::vector<Content_Line> Lines;
+    // Where added properties go: the VEVENT's first component, or its END.
+    std::size_t Insert_At = 0;
+    std::string_view Added_Ending;
+};
+
+std::vector<Content_Line> Content_Lines(std::string_view text) {
+    std::vector<Content_Line> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const std::size_t next = end == text.size() ? end : end + 1;
+        std::string_view line = text.substr(at, end - at);
+        const bool cr = !line.empty() && line.back() == '\r';
+        if (cr) {
+            line.remove_suffix(1);
+        }
+        if (!line.empty() && (line.front() == ' ' || line.front() == '\t') && !lines.empty()) {
+            lines.back().Text += line.substr(1);
+            lines.back().End = next;
+        } else if (!line.empty()) {
+            Content_Line content;
+            content.Begin = at;
+            content.End = next;
+            content.Text = std::string(line);
+            content.Ending = end == text.size() ? "" : cr ? "\r\n" : "\n";
+            lines.push_back(std::move(content));
+        }
+        at = next;
+    }
+    return lines;
+}
+
+// The lines with the VEVENT's own properties marked as Read_Event_Entry
+// finds them. None where a line does not parse or the VEVENT is not closed.
+std::optional<Event_Layout> Layout_Of(std::string_view text) {
+    Event_Layout layout;
+    layout.Lines = Content_Lines(text);
+    bool in_event = false;
+    int depth = 0;
+    std::optional<std::size_t> insert_at;
+    for (std::size_t i = 0; i < layout.Lines.size(); ++i) {
+        Content_Line& line = layout.Lines[i];
+        std::optional<ICalendar_Line> parsed = Parse_ICalendar_Line(line.Text);
+        if (!parsed) {
+            return std::nullopt;
+        }
+        line.Parsed = std::move(*parsed);
+        const std::string value = Ascii_Upper_Case(line.Parsed.Value);
+        if (line.Parsed.Name == "BEGIN") {
+            if (in_event) {
+                if (depth == 0 && !insert_at) {
+                    insert_at = i;
+                }
+                ++depth;
+            } else if (value == "VEVENT") {
+                in_event = true;
+                layout.Added_Ending = line.Ending;
+            }
+        } else if (line.Parsed.Name == "END") {
+            if (in_event && depth > 0) {
+                --depth;
+            } else if (in_event && value == "VEVENT") {
+                in_event = false;
+                insert_at = insert_at.value_or(i);
+            }
+        } else {
+            line.Event_Property = in_event && depth == 0;
+        }
+    }
+    if (!insert_at) {
+        return std::nullopt;
+    }
+    layout.Insert_At = *insert_at;
+    return layout;
+}
+
+bool Reads_Same(const TName_And_Event_Data& a, const TName_And_Event_Data& b) {
+    return a.Name == b.Name && a.Event_Type == b.Event_Type && a.Comments == b.Comments &&
+           Whole_Day(a.Orig_Date) == Whole_Day(b.Orig_Date) &&
+           Read_Entry_Attributes(a).Year_Unknown == Read_Entry_Attributes(b).Year_Unknown;
+}
+
+// The property with a new value, keeping its parameters but the dropped
+// ones; `first` (such as "VALUE=DATE") goes before them.
+std::string Rewritten(const ICalendar_Line& line, std::string_view value,
+                      std::initializer_list<std::string_view> dropped,
+                      std::string_view first = {}) {
+    std::string text = line.Name;
+    if (!first.empty()) {
+        text += ';';
+        text += first;
+    }
+    for (const auto& [name, parameter] : line.Parameters) {
+        if (std::find(dropped.begin(), dropped.end(), name) != dropped.end()) {
+            continue;
+        }
+        // Quotes where the value needs them, as the line was read.
+        const bool quoted = parameter.find_first_of(";:,") != std::string::npos &&
+                            parameter.find('"') == std::string::npos;
+        text += ';' + name + '=' + (quoted ? '"' + parameter + '"' : parameter);
+    }
+    text += ':';
+    text += value;
+    return text;
+}
+
+void Add_Line(std::string& out, std::string_view line, std::string_view ending) {
+    std::string folded;
+    Add_ICalendar_Line(folded, line);
+    // A CR of the text itself would be taken for part of an LF line end.
+    if (ending != "\n" || line.find('\r') != std::string_view::npos) {
+        out += folded;
+        return;
+    }
+    std::erase(folded, '\r');
+    out += folded;
+}
+
+// The date after the event's own, which an all-day DTEND names; none past
+// the last date the program knows.
+std::optional<std::string> Next_Day_Value(const Civil_Date& date) {
+    if (date.Year >= 9999 && date.Month == 12 && date.Day == 31) {
+        return std::nullopt;
+    }
+    return ICalendar_Date_Value(Decode_Date(Encode_Date(date.Year, date.Month, date.Day) + 1));
+}
+
+// One up; a value that is no number counts as the 0 a missing one means. The
+// largest stays.
+std::optional<std::string> Next_Sequence(std::string_view value) {
+    value = Trimmed(value);
+    long long number = 0;
+    const bool digits =
+        !value.empty() && value.size() <= 10 &&
+        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+    for (const char c : digits ? value : std::string_view()) {
+        number = number * 10 + (c - '0');
+    }
+    if (number >= Largest_Sequence) {
+        return std::nullopt;
+    }
+    return std::to_string(number + 1);
+}
+
+enum class Edit_Kind { Keep, Replace, Remove };
+
+struct Edit {
+    Edit_Kind Kind = Edit_Kind::Keep;
+    std::string Line;  // unfolded, for Replace
+};
+
+Edit Replace_With(std::string line) {
+    return {Edit_Kind::Replace, std::move(line)};
+}
+
+// A TEXT property of ours: kept while it reads as the value. A rewritten one
+// loses its alternative representation, which would still show the old text.
+Edit Text_Edit(const ICalendar_Line& line, const std::optional<std::string>& value) {
+    const std::string now = Unescape_ICalendar_Text(line.Value);
+    if (now == Unescape_ICalendar_Text(value.value_or(""))) {
+        return {};
+    }
+    if (!value) {
+        return {Edit_Kind::Remove, {}};
+    }
+    return Replace_With(Rewritten(line, *value, {"ALTREP"}));
+}
+
+// An all-day date: kept while it holds the date as a DATE.
+Edit Date_Edit(const ICalendar_Line& line, const std::optional<std::string>& value) {
+    if (!value) {
+        return {Edit_Kind::Remove, {}};
+    }
+    if (line.Value == *value && Ascii_Upper_Case(line.Parameter("VALUE")) == "DATE") {
+        return {};
+    }
+    return Replace_With(Rewritten(line, *value, {"VALUE", "TZID"}, "VALUE=DATE"));
+}
+
+// A UTC time: kept while it holds the stamp already.
+Edit Stamp_Edit(const ICalendar_Line& line, const std::string& value) {
+    if (line.Value == value) {
+        return {};
+    }
+    return Replace_With(Rewritten(line, value, {"VALUE", "TZID"}));
+}
+
+}  // namespace
+
+std::optional<std::string> Patch_Event(std::string_view current, const TName_And_Event_Data& entry,
+                                       std::chrono::sys_seconds stamp) {
+    const Event_Entry now = Read_Event_Entry(current);
+    if (now.Reading != Event_Reading::Taken) {
+        return std::nullopt;
+    }
+    // What the entry's own event reads as is what the patched one must read as.
+    const Event_Entry fresh = Read_Event_Entry(Entry_Event(entry, now.Uid, stamp));
+    if (fresh.Reading != Event_Reading::Taken) {
+        return std::nullopt;
+    }
+    if (Reads_Same(now.Entry, fresh.Entry)) {
+        return std::string(current);
+    }
+    const std::optional<Event_Layout> layout = Layout_Of(current);
+    if (!layout) {
+        return std::nullopt;
+    }
+
+    const Civil_Date date = Decode_Date(fresh.Entry.Orig_Date);
+    const bool date_moved = Whole_Day(now.Entry.Orig_Date) != Whole_Day(fresh.Entry.Orig_Date);
+    const std::string start = ICalendar_Date_Value(date);
+    const std::optional<std::string> end = Next_Day_Value(date);
+    const std::string rule = ICalendar_Yearly_Rule(date);
+    const std::string stamp_value = ICalendar_Stamp_Value(stamp);
+    const std::string title = ICalendar_Summary(entry);
+    const std::optional<std::string> description =
+        entry.Comments.empty() ? std::nullopt
+                               : std::optional<std::string>(ICalendar_Text_Value(entry.Comments));
+    const std::string name = ICalendar_Text_Value(entry.Name);
+    const std::string type = ICalendar_Text_Value(entry.Event_Type);
+
+    const std::vector<Content_Line>& lines = layout->Lines;
+    std::vector<Edit> edits(lines.size());
+    bool has_summary = false, has_description = false, has_name = false, has_type = false,
+         has_stamp = false, has_sequence = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!lines[i].Event_Property) {
+            continue;
+        }
+        const ICalendar_Line& line = lines[i].Parsed;
+        Edit& edit = edits[i];
+        if (line.Name == "SUMMARY") {
+            has_summary = true;
+            edit = Text_Edit(line, title);
+        } else if (line.Name == "DESCRIPTION") {
+            has_description = true;
+            edit = Text_Edit(line, description);
+        } else if (line.Name == Name_Property) {
+            has_name = true;
+            edit = Text_Edit(line, name);
+        } else if (line.Name == Type_Property) {
+            has_type = true;
+            edit = Text_Edit(line, type);
+        } else if (line.Name == "DTSTART") {
+            edit = Date_Edit(line, start);
+        } else if (line.Name == "DTEND") {
+            edit = Date_Edit(line, end);
+        } else if (line.Name == "RRULE") {
+            // The rule read for the old date holds while the date stays.
+            if (date_moved && Ascii_Upper_Case(line.Value) != rule) {
+                edit = Replace_With(Rewritten(line, rule, {}));
+            }
+        } else if (line.Name == "DTSTAMP") {
+            has_stamp = true;
+            edit = Stamp_Edit(line, stamp_value);
+        } else if (line.Name == "LAST-MODIFIED") {
+            edit = Stamp_Edit(line, stamp_value);
+        } else if (line.Name == "SEQUENCE") {
+            has_sequence = true;
+            if (const std::optional<std::string> next = Next_Sequence(line.Value)) {
+                edit = Replace_With(Rewritten(line, *next, {}));
+            }
+        }
+    }
+
+    std::vector<std::string> added;
+    if (!has_stamp) {
+        added.push_back("DTSTAMP:" + stamp_value);
+    }
+    if (!has_summary && !title.empty()) {
+        added.push_back("SUMMARY:" + title);
+    }
+    if (!has_description && description) {
+        added.push_back("DESCRIPTION:" + *description);
+    }
+    // Ours keep a name or type holding "'s " apart from the title.
+    if (!has_name) {
+        added.push_back(std::string(Name_Property) + ":" + name);
+    }
+    if (!has_type) {
+        added.push_back(std::string(Type_Property) + ":" + type);
+    }
+    if (!has_sequence && date_moved) {
+        added.push_back("SEQUENCE:1");
+    }
+
+    std::string out;
+    out.reserve(current.size() + 256);
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Content_Line& line = lines[i];
+        out += current.substr(copied, line.Begin - copied);  // blank lines before it
+        if (i == layout->Insert_At) {
+            for (const std::string& text : added) {
+                Add_Line(out, text, layout->Added_Ending);
+            }
+        }
+        switch (edits[i].Kind) {
+            case Edit_Kind::Keep:
+                out += current.substr(line.Begin, line.End - line.Begin);
+                break;
+            case Edit_Kind::Replace:
+                Add_Line(out, edits[i].Line, line.Ending);
+                break;
+            case Edit_Kind::Remove:
+                break;
+        }
+        copied = line.End;
+    }
+    out += current.substr(copied);
+
+    // Lines this program would split otherwise than its reader does: a fresh
+    // event is better than one that reads wrong.
+    const Event_Entry patched = Read_Event_Entry(out);
+    if (patched.Reading != Event_Reading::Taken || patched.Uid != now.Uid ||
+        !Reads_Same(patched.Entry, fresh.Entry)) {
+        return std::nullopt;
+    }
+    return out;
+}
+
+}  // namespace tessaly

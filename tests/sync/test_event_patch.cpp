@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/entry_attributes.h"
+#include "event_data.h"
+#include "event_lines.h"
+#include "exchange/icalendar_text.h"
+#include "sync/event_patch.h"
+#include "sync/event_resource.h"
+#include "test_support/sample_entries.h"
+
+namespace tessaly {
+namespace {
+
+using namespace std::chrono;
+
+const sys_seconds Stamp = sys_days{year{2026} / December / 9} + hours{17};
+const sys_seconds Later = Stamp + days{30};
+
+TName_And_Event_Data Entry_Of(const test::Entry& entry) {
+    return test::List_Of({entry}).At(1);
+}
+
+std::string Unfolded(const std::string& raw) {
+    return Unfold_ICalendar_Lines(raw).at(0);
+}
+
+// The patched text reads as the entry, and patching it again changes nothing.
+void Expect_Reads_As(const std::string& patched, const TName_And_Event_Data& entry,
+                     std::string_view uid) {
+    const Event_Entry read = Read_Event_Entry(patched);
+    ASSERT_EQ(read.Reading, Event_Reading::Taken) << patched;
+    EXPECT_EQ(read.Uid, uid);
+    EXPECT_EQ(read.Entry.Name, entry.Name);
+    EXPECT_EQ(read.Entry.Event_Type, entry.Event_Type);
+    EXPECT_EQ(read.Entry.Comments, entry.Comments);
+    EXPECT_EQ(read.Entry.Orig_Date, entry.Orig_Date);
+    EXPECT_EQ(Read_Entry_Attributes(read.Entry).Year_Unknown,
+              Read_Entry_Attributes(entry).Year_Unknown);
+    EXPECT_EQ(Patch_Event(patched, entry, Later), patched);
+}
+
+TEST(Event_Patch, APhoneEventKeepsEverythingTheListDoesNotOwn) {
+    const std::string phone(test::Phone_Event);
+    const Event_Entry read = Read_Event_Entry(phone);
+    ASSERT_EQ(read.Reading, Event_Reading::Taken);
+    ASSERT_EQ(read.Entry.Name, "Ann");
+    ASSERT_EQ(read.Entry.Event_Type, "Birthday");
+
+    const std::string kept_description =
+        "DESCRIPTION:Bring the photo album from the attic\\, and ask her about the trip to the "
+        "coast she keeps promising to tell us about\\nCake: lemon";
+    const std::string kept_summary = "SUMMARY;LANGUAGE=en:Ann's Birthday";
+    const std::string stamps[] = {"SEQUENCE:4", "LAST-MODIFIED:20261209T170000Z",
+                                  "DTSTAMP:20261209T170000Z"};
+    struct Case {
+        const char* What;
+        std::function<void(TName_And_Event_Data&)> Edit;
+        std::vector<std::string> Owned_After;  // unfolded, in order
+    };
+    const std::vector<Case> cases = {
+        {"comment",
+         [](TName_And_Event_Data& e) { e.Comments = "Lemon cake, not chocolate;\nno candles"; },
+         {"DTSTART;VALUE=DATE:19840517", "DTEND;VALUE=DATE:19840518",
+          "RRULE:FREQ=YEARLY;BYMONTH=5;BYMONTHDAY=17", kept_summary,
+          "DESCRIPTION:Lemon cake\\, not chocolate\\;\\nno candles", stamps[0], stamps[1],
+          stamps[2], "X-TESSALY-NAME:Ann", "X-TESSALY-EVENT-TYPE:Birthday"}},
+        {"date",
+         [](TName_And_Event_Data& e) { e.Orig_Date = Encode_Date(1985, 2, 3); },
+         {"DTSTART;VALUE=DATE:19850203", "DTEND;VALUE=DATE:19850204", "RRULE:FREQ=YEARLY",
+          kept_summary, kept_description, stamps[0], stamps[1], stamps[2], "X-TESSALY-NAME:Ann",
+          "X-TESSALY-EVENT-TYPE:Birthday"}},
+        // A name holding "'s " comes back whole through the properties of ours.
+        {"name",
+         [](TName_And_Event_Data& e) { e.Name = "Ann's sister Bo"; },
+         {"DTSTART;VALUE=DATE:19840517", "DTEND;VALUE=DATE:19840518",
+          "RRULE:FREQ=YEARLY;BYMONTH=5;BYMONTHDAY=17",
+          "SUMMARY;LANGUAGE=en:Ann's sister Bo's Birthday", kept_description, stamps[0], stamps[1],
+          stamps[2], "X-TESSALY-NAME:Ann's sister Bo", "X-TESSALY-EVENT-TYPE:Birthday"}},
+        {"year-less leap day",
+         [](TName_And_Event_Data& e) {
+             e.Orig_Date = Year_Unknown_Date(2, 29);
+             ASSERT_TRUE(Write_Entry_Attributes(e, {true, std::nullopt}));
+         },
+         {"DTSTART;VALUE=DATE:16040229", "DTEND;VALUE=DATE:16040301",
+          "RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1", kept_summary, kept_description, stamps[0],
+          stamps[1], stamps[2], "X-TESSALY-NAME:Ann", "X-TESSALY-EVENT-TYPE:Birthday"}},
+    };
+    const test::Event_Lines before = test::Split_Event_Lines(phone).value();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        TName_And_Event_Data entry = read.Entry;
+        c.Edit(entry);
+        const std::optional<std::string> patched = Patch_Event(phone, entry, Stamp);
+        ASSERT_TRUE(patched.has_value());
+        const test::Event_Lines after = test::Split_Event_Lines(*patched).value();
+        EXPECT_EQ(after.Others, before.Others);
+        std::vector<std::string> owned_after;
+        for (const std::string& raw : after.Owned) {
+            owned_after.push_back(Unfolded(raw));
+            EXPECT_TRUE(raw.ends_with("\r\n")) << raw;
+        }
+        EXPECT_EQ(owned_after, c.Owned_After);
+        // A value that stays keeps its folds and parameters.
+        for (const std::string& raw : before.Owned) {
+            if (std::find(c.Owned_After.begin(), c.Owned_After.end(), Unfolded(raw)) !=
+                c.Owned_After.end()) {
+                EXPECT_NE(std::find(after.Owned.begin(), after.Owned.end(), raw), after.Owned.end())
+                    << raw;
+            }
+        }
+        Expect_Reads_As(*patched, entry, read.Uid);
+    }
+}
+
+// A calendar of another program with these lines in its VEVENT.
+std::string Event_With(const std::string& lines) {
+    std::string text = "BEGIN:VCALENDAR\nPRODID:-//Other//EN\nBEGIN:VEVENT\nUID:v\n" + lines +
+                       "END:VEVENT\nEND:VCALENDAR\n";
+    std::string crlf;
+    for (const char c : text) {
+        crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    }
+    return crlf;
+}
+
+TEST(Event_Patch, OnlyWhatChangedIsRewrittenAndStamped) {
+    const std::string plain =
+        "DTSTAMP:20250101T000000Z\nDTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n"
+        "SUMMARY:Jo's Wedding\n";
+    const std::string ours = "X-TESSALY-NAME:Jo\nX-TESSALY-EVENT-TYPE:Wedding\n";
+    const std::string stamped = "DTSTAMP:20261209T170000Z\n";
+    const std::string moved = "DTSTART;VALUE=DATE:19800715\nRRULE:FREQ=YEARLY\n";
+    const std::string summary = "SUMMARY:Jo's Wedding\n";
+    const std::string alarm = "BEGIN:VALARM\nACTION:DISPLAY\nDESCRIPTION:Soon\nEND:VALARM\n";
+    const std::string long_comment(90, 'x');
+    struct Case {
+        const char* What;
+        std::string Before;
+        test::Entry Entry;
+        std::string After;
+    };
+    const std::vector<Case> cases = {
+        {"nothing changed",
+         plain + "DTEND;VALUE=DATE:19800602\n",
+         {"Jo", 1980, 6, 1, "Wedding", ""},
+         plain + "DTEND;VALUE=DATE:19800602\n"},
+        {"an all-day end moves with the start; the missing SEQUENCE is now 1",
+         plain + "DTEND;VALUE=DATE:19800602\n",
+         {"Jo", 1980, 7, 15, "Wedding", ""},
+         stamped + moved + summary + "DTEND;VALUE=DATE:19800716\n" + ours + "SEQUENCE:1\n"},
+        {"a time zone and a date without VALUE become a DATE",
+         "DTSTAMP:20250101T000000Z\nDTSTART;TZID=Europe/Berlin;VALUE=DATE;X-A=\"b:c\":19800601\n"
+         "RRULE:FREQ=YEARLY\nSUMMARY:Jo's Wedding\nDTEND;TZID=Europe/Berlin:19800602\n" +
+             ours,
+         {"Jo", 1980, 7, 15, "Wedding", ""},
+         stamped + "DTSTART;VALUE=DATE;X-A=\"b:c\":19800715\nRRULE:FREQ=YEARLY\n" + summary +
+             "DTEND;VALUE=DATE:19800716\n" + ours + "SEQUENCE:1\n"},
+        {"a one-day DURATION stays",
+         plain + "DURATION:P1D\nSEQUENCE:7\n" + ours,
+         {"Jo", 1980, 7, 15, "Wedding", ""},
+         stamped + moved + summary + "DURATION:P1D\nSEQUENCE:8\n" + ours},
+        {"a text edit raises SEQUENCE and LAST-MODIFIED but adds no SEQUENCE",
+         plain + "LAST-MODIFIED:20250101T000000Z\nDESCRIPTION:old\n" + ours,
+         {"Jo", 1980, 6, 1, "Wedding", "new"},
+         stamped + "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n" + summary +
+             "LAST-MODIFIED:20261209T170000Z\nDESCRIPTION:new\n" + ours},
+        {"a rewritten description loses its ALTREP and keeps its language",
+         plain + "DESCRIPTION;ALTREP=\"cid:part1@example.org\";LANGUAGE=de:alt\n" + ours,
+         {"Jo", 1980, 6, 1, "Wedding", "neu, besser"},
+         stamped + "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n" + summary +
+             "DESCRIPTION;LANGUAGE=de:neu\\, besser\n" + ours},
+        {"an unchanged title keeps its ALTREP and spelling",
+         "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\nsummary;ALTREP=\"cid:x\":Jo's Wedding\n" +
+             ours + alarm,
+         {"Jo", 1980, 6, 1, "Wedding", "hi"},
+         "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\nsummary;ALTREP=\"cid:x\":Jo's Wedding\n" +
+             ours + stamped + "DESCRIPTION:hi\n" + alarm},
+        {"a new comment goes before the alarms, folded",
+         plain + alarm,
+         {"Jo", 1980, 6, 1, "Wedding", long_comment},
+         stamped + "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n" + summary + "DESCRIPTION:" +
+             long_comment.substr(0, 63) + "\n " + long_comment.substr(63) + "\n" + ours + alarm},
+        {"an empty comment removes the description",
+         plain + "DESCRIPTION;LANGUAGE=en:old\n" + ours + alarm,
+         {"Jo", 1980, 6, 1, "Wedding", ""},
+         stamped + "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n" + summary + ours + alarm},
+        {"ours, left behind by a title edited elsewhere, follow the next edit",
+         plain + "X-TESSALY-NAME:Joe\nX-TESSALY-EVENT-TYPE:Wedding\n",
+         {"Jo", 1980, 6, 1, "Wedding", "x"},
+         stamped + "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n" + summary + ours +
+             "DESCRIPTION:x\n"},
+        {"a title is added where there was none",
+         "DTSTAMP:20250101T000000Z\nDTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n",
+         {"Jo", 1980, 6, 1, "Wedding", ""},
+         stamped + "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n" + summary + ours},
+        {"the leap day falls on the last of February",
+         plain + "DTEND;VALUE=DATE:19800602\n",
+         {"Jo", 2000, 2, 29, "Wedding", ""},
+         stamped + "DTSTART;VALUE=DATE:20000229\nRRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1\n" +
+             summary + "DTEND;VALUE=DATE:20000301\n" + ours + "SEQUENCE:1\n"},
+        {"a rule of the old date goes; a rule that still holds stays",
+         "DTSTART;VALUE=DATE:20000229\nRRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1\n"
+         "SUMMARY:Jo's Wedding\n" +
+             ours,
+         {"Jo", 2000, 3, 1, "Wedding", ""},
+         "DTSTART;VALUE=DATE:20000301\nRRULE:FREQ=YEARLY\n" + summary + ours + stamped +
+             "SEQUENCE:1\n"},
+        {"no DTEND past the last day",
+         plain + "DTEND;VALUE=DATE:19800602\nSEQUENCE:x\n",
+         {"Jo", 9999, 12, 31, "Wedding", ""},
+         stamped + "DTSTART;VALUE=DATE:99991231\nRRULE:FREQ=YEARLY\n" + summary + "SEQUENCE:1\n" +
+             ours},
+        {"the largest SEQUENCE stays",
+         plain + "SEQUENCE:2147483647\n" + ours,
+         {"Jo", 1980, 6, 1, "Wedding", "x"},
+         stamped + "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n" + summary +
+             "SEQUENCE:2147483647\n" + ours + "DESCRIPTION:x\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const TName_And_Event_Data entry = Entry_Of(c.Entry);
+        const std::optional<std::string> patched = Patch_Event(Event_With(c.Before), entry, Stamp);
+        ASSERT_TRUE(patched.has_value());
+        EXPECT_EQ(*patched, Event_With(c.After));
+        Expect_Reads_As(*patched, entry, "v");
+    }
+}
+
+TEST(Event_Patch, LineEndsAndBlankLinesOfTheTextStay) {
+    // As an XML reply gives an event back: LF only, and a blank line.
+    const std::string lf =
+        "BEGIN:VCALENDAR\nBEGIN:VEVENT\nUID:u\nDTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n"
+        "SUMMARY:Jo's Wed\n ding\n\nX-OTHER:a\r\n  b\nEND:VEVENT\nEND:VCALENDAR";
+    const TName_And_Event_Data entry = Entry_Of({"Jo", 1980, 6, 1, "Wedding", "c"});
+    EXPECT_EQ(Patch_Event(lf, Read_Event_Entry(lf).Entry, Stamp), lf);
+    EXPECT_EQ(Patch_Event(lf, entry, Stamp),
+              "BEGIN:VCALENDAR\nBEGIN:VEVENT\nUID:u\nDTSTART;VALUE=DATE:19800601\n"
+              "RRULE:FREQ=YEARLY\nSUMMARY:Jo's Wed\n ding\n\nX-OTHER:a\r\n  b\n"
+              "DTSTAMP:20261209T170000Z\nDESCRIPTION:c\nX-TESSALY-NAME:Jo\n"
+              "X-TESSALY-EVENT-TYPE:Wedding\nEND:VEVENT\nEND:VCALENDAR");
+}
+
+TEST(Event_Patch, WhatTheListCannotHoldGivesNone) {
+    const TName_And_Event_Data entry = Entry_Of({"Jo", 1980, 6, 1, "Wedding", ""});
+    for (const std::string& text : std::vector<std::string>{
+             "", "no colon here\n", Event_With("DTSTART:19800601T100000Z\nRRULE:FREQ=YEARLY\n"),
+             Event_With("DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=WEEKLY\n"),
+             Event_With("DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\nDTEND:19800603\n")}) {
+        EXPECT_EQ(Patch_Event(text, entry, Stamp), std::nullopt) << text;
+    }
+    // An entry whose date no event can hold.
+    TName_And_Event_Data far = entry;
+    far.Orig_Date = 1e9;
+    EXPECT_EQ(
+        Patch_Event(Event_With("DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n"), far, Stamp),
+        std::nullopt);
+}
+
+}  // namespace
+}  // namespace tessaly
