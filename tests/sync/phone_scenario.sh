@@ -102,7 +102,7 @@ done
 
 # The phone deletes every event: Tessaly stops and keeps the list.
 rm -f "$work"/phone/tessaly/*.ics
-phone_sync sync
+phone_sync sync --force-delete phone/tessaly
 status=0
 tessaly --quiet 2> "$work/stopped.txt" || status=$?
 [[ $status == 8 ]] || { cat "$work/stopped.txt" >&2; fail "status $status instead of 8"; }
