@@ -23,7 +23,7 @@ targets=("$@")
 if ((${#targets[@]} == 0)); then
     targets=(fuzz_data_file fuzz_profile_file fuzz_sibling_line fuzz_date_token
              fuzz_report_tool_args fuzz_csv fuzz_vcard fuzz_list_round_trip fuzz_entry_attributes
-             fuzz_caldav fuzz_event_patch)
+             fuzz_caldav fuzz_event_patch fuzz_sync_histories)
 fi
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DTESSALY_FUZZ=ON \
