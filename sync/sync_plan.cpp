@@ -258,6 +258,12 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
             planner.Use(*uid);
         }
     }
+    // Nor is a UID the server has: a new event under it would meet that one.
+    for (const auto& event : remote) {
+        if (!event.Read.Uid.empty()) {
+            planner.Use(event.Read.Uid);
+        }
+    }
     std::set<std::string> seen;
     for (TName_And_Event_Data entry : local) {
         std::optional<std::string> uid = Read_Entry_Uid(entry);

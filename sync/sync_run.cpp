@@ -1,5 +1,6 @@
 #include "sync/sync_run.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -340,6 +341,13 @@ Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,
         }
         if (choice == Deletion_Choice::Keep_Everything) {
             deletions = Deletions::Keep_Everything;
+            // Events known only from the state carry no entry to take back.
+            if (std::any_of(
+                    snapshot.Events.begin(), snapshot.Events.end(), [](const Remote_Event& event) {
+                        return event.Read.Reading == Event_Reading::Taken && event.Data.empty();
+                    })) {
+                snapshot.Events = Read_All_Events(client, calendar_url);
+            }
         }
     }
 
