@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "caldav/caldav_xml.h"
-
 namespace tessaly {
 
 namespace {
@@ -16,8 +14,8 @@ bool Is_Redirect(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// scheme://host[:port], or empty for a URL without a scheme.
-std::string Origin_Of(std::string_view url) {
+// scheme://authority as written, or empty for a URL without a scheme.
+std::string Prefix_Of(std::string_view url) {
     const auto scheme_end = url.find("://");
     if (scheme_end == std::string_view::npos) {
         return {};
@@ -27,9 +25,35 @@ std::string Origin_Of(std::string_view url) {
 }
 
 std::string Path_Of(std::string_view url) {
-    const std::string origin = Origin_Of(url);
-    std::string path(url.substr(origin.size()));
+    const std::string prefix = Prefix_Of(url);
+    std::string path(url.substr(prefix.size()));
     return path.empty() ? std::string("/") : path;
+}
+
+// Where a URL that is not the account's origin came from.
+enum class Foreign_Source { Redirect, Reply, Caller };
+
+[[noreturn]] void Refuse_Foreign(const std::string& own_origin, const std::string& url,
+                                 Foreign_Source source, long status) {
+    const std::string origin = Url_Origin(url);
+    const std::string other = origin.empty() ? "\"" + url + "\"" : origin;
+    const std::string why =
+        "; Tessaly sends the password only to the address you gave, so it stopped.";
+    switch (source) {
+        case Foreign_Source::Redirect:
+            throw CalDAV_Error(
+                CalDAV_Failure::Foreign_Origin, status,
+                "The calendar server at " + own_origin + " sent Tessaly on to " + other + why);
+        case Foreign_Source::Reply:
+            throw CalDAV_Error(
+                CalDAV_Failure::Foreign_Origin, status,
+                "The calendar server at " + own_origin + " named a place at " + other + why);
+        case Foreign_Source::Caller:
+            break;
+    }
+    throw CalDAV_Error(
+        CalDAV_Failure::Foreign_Origin, status,
+        "The address " + url + " is not at the account's calendar server " + own_origin + why);
 }
 
 std::string With_Slash(std::string_view url) {
@@ -101,51 +125,75 @@ std::string Calendar_Slug(std::string_view display_name) {
     return slug.empty() ? std::string("calendar") : slug;
 }
 
-bool Same_Resource(std::string_view a, std::string_view b) {
-    auto trim = [](std::string_view url) {
-        if (!url.empty() && url.back() == '/') {
-            url.remove_suffix(1);
-        }
-        return url;
-    };
-    return trim(a) == trim(b);
-}
-
-CalDAV_Event Event_From(const Dav_Response& response, const std::string& url, bool with_data) {
-    if (!response.Properties.Etag) {
-        throw CalDAV_Error(CalDAV_Failure::Broken_Reply, 207,
-                           "The calendar server sent the event " + url + " without its ETag.");
-    }
+// The event the reply gives, its data moved out of it; with its Problem
+// where the server could not give it whole.
+CalDAV_Event Event_From(Dav_Response& response, std::string url, bool with_data) {
     CalDAV_Event event;
-    event.Url = url;
-    event.Etag = *response.Properties.Etag;
+    event.Url = std::move(url);
+    if (response.Status != 0 && response.Status != 200) {
+        event.Problem = "the server could not give this event: " + std::to_string(response.Status);
+        return event;
+    }
+    if (response.Properties.Etag) {
+        event.Etag = std::move(*response.Properties.Etag);
+    } else {
+        event.Problem = "the server sent this event without its ETag";
+    }
     if (with_data) {
-        if (!response.Properties.Calendar_Data) {
-            throw CalDAV_Error(CalDAV_Failure::Broken_Reply, 207,
-                               "The calendar server sent the event " + url + " without its data.");
+        if (response.Properties.Calendar_Data) {
+            event.Data = std::move(*response.Properties.Calendar_Data);
+        } else if (event.Problem.empty()) {
+            event.Problem = "the server sent this event without its data";
         }
-        event.Data = *response.Properties.Calendar_Data;
     }
     return event;
 }
 
 }  // namespace
 
-std::string Resolve_Url(std::string_view base, std::string_view href) {
-    if (Origin_Of(href).size() > 0) {
-        return std::string(href);
+CalDAV_Client::CalDAV_Client(Http_Transport& transport, std::string_view account_address)
+    : transport_(transport) {
+    if (account_address.empty()) {
+        return;
     }
-    const std::string origin = Origin_Of(base);
-    if (href.starts_with("//")) {
-        return std::string(base.substr(0, base.find("://") + 1)) + std::string(href);
+    Server_Address address = Read_Server_Address(account_address);
+    if (address.Problem.empty()) {
+        origin_ = Url_Origin(address.Url);
+    } else {
+        address_problem_ = std::move(address.Problem);
     }
-    if (href.starts_with("/")) {
-        return origin + std::string(href);
+}
+
+void CalDAV_Client::Take_Account_Address(const std::string& url) {
+    if (!address_problem_.empty()) {
+        throw CalDAV_Error(CalDAV_Failure::Unreachable, 0, address_problem_);
     }
-    std::string path = Path_Of(base);
-    path = path.substr(0, path.find_first_of("?#"));
-    path = path.substr(0, path.rfind('/') + 1);
-    return origin + path + std::string(href);
+    if (origin_.empty()) {
+        origin_ = Url_Origin(url);
+    }
+    if (origin_.empty()) {
+        throw CalDAV_Error(
+            CalDAV_Failure::Unreachable, 0,
+            "The calendar server could not be reached (the address \"" + url + "\" is not one).");
+    }
+}
+
+std::string CalDAV_Client::Resolve_Own(const std::string& base, std::string_view href) {
+    std::string url = Resolve_Url(base, href);
+    if (Url_Origin(url) != origin_) {
+        Refuse_Foreign(origin_, url, Foreign_Source::Reply, 207);
+    }
+    return url;
+}
+
+Http_Response CalDAV_Client::Exchange(const Http_Request& request) {
+    Take_Account_Address(request.Url);
+    const std::string origin = Url_Origin(request.Url);
+    if (origin.empty() || origin != origin_) {
+        Refuse_Foreign(origin_, request.Url, Foreign_Source::Caller, 0);
+    }
+    ++requests_sent_;
+    return transport_.Send(request);
 }
 
 Http_Response CalDAV_Client::Send(const std::string& method, const std::string& url,
@@ -160,8 +208,14 @@ Http_Response CalDAV_Client::Send(const std::string& method, const std::string& 
         request.Headers.emplace_back("Content-Type", "application/xml; charset=utf-8");
     }
     request.Body = std::move(body);
-    ++requests_sent_;
-    return transport_.Send(request);
+    return Exchange(request);
+}
+
+Dav_Multistatus CalDAV_Client::Read_Multistatus(const std::string& method, const std::string& url,
+                                                std::string_view depth, std::string body) {
+    const Http_Response response = Send(method, url, depth, std::move(body));
+    Expect(response, {207}, method, url);
+    return Parse_Multistatus(response.Body);
 }
 
 Http_Response CalDAV_Client::Send_Following(const std::string& method, std::string& url,
@@ -175,7 +229,11 @@ Http_Response CalDAV_Client::Send_Following(const std::string& method, std::stri
         if (location.empty() || redirects == Most_Redirects) {
             Fail_On_Status(response, method, url);
         }
-        url = Resolve_Url(url, location);
+        const std::string next = Resolve_Url(url, location);
+        if (Url_Origin(next) != origin_) {
+            Refuse_Foreign(origin_, next, Foreign_Source::Redirect, response.Status);
+        }
+        url = next;
     }
 }
 
@@ -191,23 +249,25 @@ std::optional<std::string> CalDAV_Client::Principal_Of(const std::string& start_
     }
     for (const auto& item : Parse_Multistatus(response.Body).Responses) {
         if (item.Properties.Current_User_Principal) {
-            return Resolve_Url(url, *item.Properties.Current_User_Principal);
+            return Resolve_Own(url, *item.Properties.Current_User_Principal);
         }
     }
     return std::nullopt;
 }
 
 std::string CalDAV_Client::Find_Calendar_Home(std::string_view address) {
-    std::string start(address);
-    if (Origin_Of(start).empty()) {
-        start = "https://" + start;
+    Server_Address typed = Read_Server_Address(address);
+    if (!typed.Problem.empty()) {
+        throw CalDAV_Error(CalDAV_Failure::Unreachable, 0, typed.Problem);
     }
+    const std::string start = std::move(typed.Url);
+    Take_Account_Address(start);
     std::vector<std::string> candidates;
     if (Path_Of(start) != "/") {
         // The user gave a path: it is likelier right than the host's guess.
         candidates.push_back(start);
     }
-    candidates.push_back(Origin_Of(start) + "/.well-known/caldav");
+    candidates.push_back(Prefix_Of(start) + "/.well-known/caldav");
     if (Path_Of(start) == "/") {
         candidates.push_back(start);
     }
@@ -230,7 +290,7 @@ std::string CalDAV_Client::Find_Calendar_Home(std::string_view address) {
     } else {
         for (const auto& item : Parse_Multistatus(response.Body).Responses) {
             if (item.Properties.Calendar_Home_Set) {
-                return With_Slash(Resolve_Url(url, *item.Properties.Calendar_Home_Set));
+                return With_Slash(Resolve_Own(url, *item.Properties.Calendar_Home_Set));
             }
         }
     }
@@ -241,16 +301,17 @@ std::string CalDAV_Client::Find_Calendar_Home(std::string_view address) {
 
 std::vector<CalDAV_Calendar> CalDAV_Client::List_Calendars(std::string_view home_url) {
     const std::string url(home_url);
-    const Http_Response response = Send("PROPFIND", url, "1", Calendar_Properties_Request_Body());
-    Expect(response, {207}, "PROPFIND", url);
+    const Dav_Multistatus reply =
+        Read_Multistatus("PROPFIND", url, "1", Calendar_Properties_Request_Body());
     std::vector<CalDAV_Calendar> calendars;
-    for (const auto& item : Parse_Multistatus(response.Body).Responses) {
+    for (const auto& item : reply.Responses) {
+        const std::string item_url = Resolve_Own(url, item.Href);
         const Dav_Properties& properties = item.Properties;
         if (!properties.Is_Calendar) {
             continue;
         }
         CalDAV_Calendar calendar;
-        calendar.Url = With_Slash(Resolve_Url(url, item.Href));
+        calendar.Url = With_Slash(item_url);
         calendar.Display_Name = properties.Display_Name.value_or("");
         calendar.Ctag = properties.Ctag.value_or("");
         calendar.Sync_Token = properties.Sync_Token.value_or("");
@@ -265,10 +326,10 @@ std::vector<CalDAV_Calendar> CalDAV_Client::List_Calendars(std::string_view home
 
 CalDAV_Calendar CalDAV_Client::Read_Calendar(std::string_view calendar_url) {
     const std::string url(calendar_url);
-    const Http_Response response = Send("PROPFIND", url, "0", Calendar_Properties_Request_Body());
-    Expect(response, {207}, "PROPFIND", url);
-    for (const auto& item : Parse_Multistatus(response.Body).Responses) {
-        if (!Same_Resource(Resolve_Url(url, item.Href), url)) {
+    const Dav_Multistatus reply =
+        Read_Multistatus("PROPFIND", url, "0", Calendar_Properties_Request_Body());
+    for (const auto& item : reply.Responses) {
+        if (!Same_Url(Resolve_Own(url, item.Href), url)) {
             continue;
         }
         if (!item.Properties.Is_Calendar) {
@@ -285,8 +346,7 @@ CalDAV_Calendar CalDAV_Client::Read_Calendar(std::string_view calendar_url) {
             std::find(components.begin(), components.end(), "VEVENT") != components.end();
         return calendar;
     }
-    throw CalDAV_Error(CalDAV_Failure::Not_Found, response.Status,
-                       "There is no calendar at " + url + ".");
+    throw CalDAV_Error(CalDAV_Failure::Not_Found, 207, "There is no calendar at " + url + ".");
 }
 
 CalDAV_Calendar CalDAV_Client::Make_Calendar(std::string_view home_url,
@@ -320,15 +380,15 @@ CalDAV_Calendar CalDAV_Client::Make_Calendar(std::string_view home_url,
 std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_url,
                                                      bool with_data) {
     const std::string url(calendar_url);
-    const Http_Response response = Send("REPORT", url, "1", Event_Query_Body(with_data));
-    Expect(response, {207}, "REPORT", url);
+    Dav_Multistatus reply = Read_Multistatus("REPORT", url, "1", Event_Query_Body(with_data));
     std::vector<CalDAV_Event> events;
-    for (const auto& item : Parse_Multistatus(response.Body).Responses) {
-        const std::string item_url = Resolve_Url(url, item.Href);
-        if (item.Status == 404 || Same_Resource(item_url, url)) {
+    events.reserve(reply.Responses.size());
+    for (auto& item : reply.Responses) {
+        std::string item_url = Resolve_Own(url, item.Href);
+        if (item.Status == 404 || Same_Url(item_url, url)) {
             continue;
         }
-        events.push_back(Event_From(item, item_url, with_data));
+        events.push_back(Event_From(item, std::move(item_url), with_data));
     }
     return events;
 }
@@ -338,20 +398,26 @@ std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_u
     if (urls.empty()) {
         return {};
     }
+    const std::string url(calendar_url);
+    Take_Account_Address(url);
     std::vector<std::string> paths;
     paths.reserve(urls.size());
     for (const auto& event_url : urls) {
+        // Only its path goes: it must be on the calendar's server.
+        if (Url_Origin(event_url) != origin_) {
+            Refuse_Foreign(origin_, event_url, Foreign_Source::Caller, 0);
+        }
         paths.push_back(Path_Of(event_url));
     }
-    const std::string url(calendar_url);
-    const Http_Response response = Send("REPORT", url, "1", Event_Multiget_Body(paths));
-    Expect(response, {207}, "REPORT", url);
+    Dav_Multistatus reply = Read_Multistatus("REPORT", url, "1", Event_Multiget_Body(paths));
     std::vector<CalDAV_Event> events;
-    for (const auto& item : Parse_Multistatus(response.Body).Responses) {
-        if (item.Status == 404 || !item.Properties.Etag) {
+    events.reserve(reply.Responses.size());
+    for (auto& item : reply.Responses) {
+        std::string item_url = Resolve_Own(url, item.Href);
+        if (item.Status == 404 || Same_Url(item_url, url)) {
             continue;
         }
-        events.push_back(Event_From(item, Resolve_Url(url, item.Href), true));
+        events.push_back(Event_From(item, std::move(item_url), true));
     }
     return events;
 }
@@ -359,24 +425,23 @@ std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_u
 CalDAV_Changes CalDAV_Client::Read_Changes(std::string_view calendar_url,
                                            std::string_view sync_token) {
     const std::string url(calendar_url);
-    const Http_Response response = Send("REPORT", url, "0", Sync_Collection_Body(sync_token));
-    Expect(response, {207}, "REPORT", url);
-    const Dav_Multistatus multistatus = Parse_Multistatus(response.Body);
+    Dav_Multistatus multistatus =
+        Read_Multistatus("REPORT", url, "0", Sync_Collection_Body(sync_token));
     if (!multistatus.Sync_Token) {
         throw CalDAV_Error(CalDAV_Failure::Broken_Reply, 207,
                            "The calendar server's list of changes carries no new sync token.");
     }
     CalDAV_Changes changes;
     changes.Sync_Token = *multistatus.Sync_Token;
-    for (const auto& item : multistatus.Responses) {
-        const std::string item_url = Resolve_Url(url, item.Href);
-        if (Same_Resource(item_url, url)) {
+    for (auto& item : multistatus.Responses) {
+        std::string item_url = Resolve_Own(url, item.Href);
+        if (Same_Url(item_url, url)) {
             continue;
         }
         if (item.Status == 404) {
-            changes.Removed.push_back(item_url);
+            changes.Removed.push_back(std::move(item_url));
         } else {
-            changes.Changed.push_back(Event_From(item, item_url, false));
+            changes.Changed.push_back(Event_From(item, std::move(item_url), false));
         }
     }
     return changes;
@@ -394,8 +459,7 @@ std::string CalDAV_Client::Put_Event(std::string_view url, std::string_view data
         request.Headers.emplace_back("If-None-Match", "*");
     }
     request.Body = std::string(data);
-    ++requests_sent_;
-    const Http_Response response = transport_.Send(request);
+    const Http_Response response = Exchange(request);
     Expect(response, {200, 201, 204}, "PUT", request.Url);
     return response.Header("etag");
 }
@@ -405,8 +469,7 @@ void CalDAV_Client::Delete_Event(std::string_view url, std::string_view etag) {
     request.Method = "DELETE";
     request.Url = std::string(url);
     request.Headers.emplace_back("If-Match", std::string(etag));
-    ++requests_sent_;
-    const Http_Response response = transport_.Send(request);
+    const Http_Response response = Exchange(request);
     Expect(response, {200, 204}, "DELETE", request.Url);
 }
 

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "caldav/caldav_url.h"
+#include "caldav/caldav_xml.h"
 #include "caldav/http_transport.h"
 
 namespace tessaly {
@@ -23,7 +25,8 @@ struct CalDAV_Event {
     std::string Url;
     std::string Etag;
     std::string Data;  // empty where only the ETag was asked for
-    // Why the server listed the event but could not give it; empty when fine.
+    // Why the server did not give this event whole, in words for the user
+    // ("the server could not give this event: 500"); empty when it did.
     std::string Problem;
 };
 
@@ -38,12 +41,18 @@ struct CalDAV_Changes {
 // 5397, 4791), calendar collections, and event resources written only under
 // the ETag they were read with. Every failure throws CalDAV_Error; URLs are
 // absolute, and those from the server are resolved against the request.
+// Every URL sent to, given or named by the server (a redirect, an href), must
+// be at the origin of the account's address, or Foreign_Origin is thrown
+// before anything is sent there: the password is the account's server's only.
 class CalDAV_Client {
 public:
-    explicit CalDAV_Client(Http_Transport& transport) : transport_(transport) {}
+    // Without the account's address, the origin of the first URL given
+    // (Find_Calendar_Home's address, or a calendar's) is the account's.
+    explicit CalDAV_Client(Http_Transport& transport, std::string_view account_address = {});
 
     // The calendar home of the user from the address the user knows: the
-    // host's /.well-known/caldav, the address itself, their principal.
+    // host's /.well-known/caldav, the address itself, their principal. An
+    // address Read_Server_Address finds a problem with throws Unreachable.
     std::string Find_Calendar_Home(std::string_view address);
     std::vector<CalDAV_Calendar> List_Calendars(std::string_view home_url);
     // A new calendar for events under the home; its URL is the name made
@@ -51,13 +60,17 @@ public:
     CalDAV_Calendar Make_Calendar(std::string_view home_url, std::string_view display_name);
     CalDAV_Calendar Read_Calendar(std::string_view calendar_url);
 
-    // Every event of the calendar, with its data, or only ETags.
+    // Every event of the calendar, with its data, or only ETags. An event the
+    // server could not give whole comes with its Problem, so that one broken
+    // event does not stop the rest.
     std::vector<CalDAV_Event> Read_Events(std::string_view calendar_url, bool with_data = true);
-    // The events at these URLs (of one calendar); those gone are left out.
+    // The events at these URLs (of one calendar); those gone are left out,
+    // those the server could not give come with their Problem.
     std::vector<CalDAV_Event> Read_Events(std::string_view calendar_url,
                                           const std::vector<std::string>& urls);
-    // What changed since the token (RFC 6578). A token the server no longer
-    // knows throws Precondition_Failed or Forbidden; read everything then.
+    // What changed since the token (RFC 6578), a change without its ETag with
+    // its Problem. A token the server no longer knows throws
+    // Precondition_Failed or Forbidden; read everything then.
     CalDAV_Changes Read_Changes(std::string_view calendar_url, std::string_view sync_token);
 
     // Creates (no ETag: only where nothing is yet) or replaces (only while the
@@ -72,17 +85,24 @@ public:
     int Requests_Sent() const { return requests_sent_; }
 
 private:
+    Http_Response Exchange(const Http_Request& request);
     Http_Response Send(const std::string& method, const std::string& url, std::string_view depth,
                        std::string body);
     Http_Response Send_Following(const std::string& method, std::string& url,
                                  std::string_view depth, const std::string& body);
+    Dav_Multistatus Read_Multistatus(const std::string& method, const std::string& url,
+                                     std::string_view depth, std::string body);
     std::optional<std::string> Principal_Of(const std::string& url);
+    void Take_Account_Address(const std::string& url);
+    // The href made absolute against the URL of the request that gave it;
+    // throws Foreign_Origin for one at another origin.
+    std::string Resolve_Own(const std::string& base, std::string_view href);
 
     Http_Transport& transport_;
+    std::string origin_;
+    // Why the account's address given cannot be used; thrown at first use.
+    std::string address_problem_;
     int requests_sent_ = 0;
 };
-
-// An href of a reply made absolute against the URL of the request.
-std::string Resolve_Url(std::string_view base, std::string_view href);
 
 }  // namespace tessaly

@@ -55,6 +55,15 @@ std::string Text_Of(const Xml_Element& element) {
     return text;
 }
 
+// Text_Of, moved out of an element without children (an event's data, as
+// large as the reply nearly) rather than copied.
+std::string Take_Text(Xml_Element& element) {
+    if (element.Children.empty()) {
+        return std::move(element.Text);
+    }
+    return Text_Of(element);
+}
+
 std::string Trimmed(std::string text) {
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) {
@@ -81,7 +90,7 @@ long Status_Code(const std::string& line) {
     return std::strtol(line.c_str() + space + 1, nullptr, 10);
 }
 
-void Read_Property(const Xml_Element& property, Dav_Properties& properties) {
+void Read_Property(Xml_Element& property, Dav_Properties& properties) {
     if (Is(&property, Dav_Namespace, "getetag")) {
         properties.Etag = Trimmed(Text_Of(property));
     } else if (Is(&property, Dav_Namespace, "displayname")) {
@@ -91,7 +100,7 @@ void Read_Property(const Xml_Element& property, Dav_Properties& properties) {
     } else if (Is(&property, Dav_Namespace, "sync-token")) {
         properties.Sync_Token = Trimmed(Text_Of(property));
     } else if (Is(&property, CalDAV_Namespace, "calendar-data")) {
-        properties.Calendar_Data = Text_Of(property);
+        properties.Calendar_Data = Take_Text(property);
     } else if (Is(&property, Dav_Namespace, "current-user-principal")) {
         properties.Current_User_Principal = Href_In(property);
     } else if (Is(&property, CalDAV_Namespace, "calendar-home-set")) {

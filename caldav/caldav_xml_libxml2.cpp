@@ -1,10 +1,11 @@
-// The servers' replies read with libxml2.
+// The servers' replies read with libxml2's streaming reader: only the tree of
+// our own is built, never libxml2's as well.
 #include <libxml/parser.h>
-#include <libxml/tree.h>
+#include <libxml/xmlreader.h>
 
-#include <cstring>
 #include <limits>
 #include <memory>
+#include <vector>
 
 #include "caldav/caldav_xml_tree.h"
 
@@ -12,40 +13,18 @@ namespace tessaly::detail {
 
 namespace {
 
-// xmlFree is a variable holding the function: a deleter of our own calls it.
-struct Xml_Free {
-    void operator()(xmlChar* text) const { xmlFree(text); }
-};
-using Xml_Text = std::unique_ptr<xmlChar, Xml_Free>;
-
 const char* Chars(const xmlChar* text) {
     return reinterpret_cast<const char*>(text);
 }
 
-void Copy_Element(const xmlNode* node, Xml_Element& element, Xml_Tree& tree, int depth) {
-    if (depth > Max_Xml_Depth) {
-        Broken_Xml_Reply("it is nested too deeply");
-    }
-    if (node->ns != nullptr && node->ns->href != nullptr) {
-        element.Space = Chars(node->ns->href);
-    }
-    element.Name = Chars(node->name);
-    for (const xmlAttr* attribute = node->properties; attribute != nullptr;
-         attribute = attribute->next) {
-        if (attribute->ns == nullptr && std::strcmp(Chars(attribute->name), "name") == 0) {
-            const Xml_Text value(xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attribute)));
-            element.Name_Attribute = value ? Chars(value.get()) : "";
-        }
-    }
-    for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE) {
-            Copy_Element(child, *tree.Add(&element), tree, depth + 1);
-        } else if ((child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) &&
-                   child->content != nullptr) {
-            element.Text += Chars(child->content);
-        }
-    }
-}
+struct Reader_Free {
+    void operator()(xmlTextReader* reader) const { xmlFreeTextReader(reader); }
+};
+
+// xmlFree is a variable holding the function: a deleter of our own calls it.
+struct Xml_Free {
+    void operator()(xmlChar* text) const { xmlFree(text); }
+};
 
 }  // namespace
 
@@ -53,22 +32,73 @@ Xml_Tree Read_Xml_Tree(std::string_view xml) {
     if (xml.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         Broken_Xml_Reply("it is too long");
     }
-    // No entity substitution, no DTD loading, nothing from the network, no
-    // messages on the terminal.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-    std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> document(
-        xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr, options),
-        xmlFreeDoc);
-    if (!document) {
-        Broken_Xml_Reply("it is not well-formed XML");
+    // Nothing from the network, no messages on the terminal, no entity
+    // substituted. HUGE lifts the limit on one text node (10 MB), which an
+    // event with a large attachment passes; the transports bound the reply.
+    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE;
+    const std::unique_ptr<xmlTextReader, Reader_Free> reader(
+        xmlReaderForMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr, options));
+    if (!reader) {
+        Broken_Xml_Reply("the XML reader could not be started");
     }
-    if (document->intSubset != nullptr || document->extSubset != nullptr) {
-        Broken_Xml_Reply("it declares a document type");
-    }
+    xmlTextReader* const read = reader.get();
     Xml_Tree tree;
-    if (const xmlNode* root = xmlDocGetRootElement(document.get())) {
-        tree.Root = tree.Add(nullptr);
-        Copy_Element(root, *tree.Root, tree, 1);
+    std::vector<Xml_Element*> open;
+    int result = 0;
+    while ((result = xmlTextReaderRead(read)) == 1) {
+        switch (xmlTextReaderNodeType(read)) {
+            case XML_READER_TYPE_DOCUMENT_TYPE:
+                // Refused as soon as it is met, before any of its entities is
+                // used: they could read files or swell without end.
+                Broken_Xml_Reply("it declares a document type");
+            case XML_READER_TYPE_ELEMENT: {
+                if (static_cast<int>(open.size()) >= Max_Xml_Depth) {
+                    Broken_Xml_Reply("it is nested too deeply");
+                }
+                const bool empty = xmlTextReaderIsEmptyElement(read) == 1;
+                Xml_Element* element = tree.Add(open.empty() ? nullptr : open.back());
+                if (tree.Root == nullptr) {
+                    tree.Root = element;
+                }
+                if (const xmlChar* space = xmlTextReaderConstNamespaceUri(read)) {
+                    element->Space = tree.Space(Chars(space));
+                }
+                if (const xmlChar* name = xmlTextReaderConstLocalName(read)) {
+                    element->Name = Chars(name);
+                }
+                // The unqualified attribute only: xmlTextReaderGetAttribute
+                // takes a name without a prefix as one without a namespace.
+                const std::unique_ptr<xmlChar, Xml_Free> name_attribute(
+                    xmlTextReaderGetAttribute(read, reinterpret_cast<const xmlChar*>("name")));
+                if (name_attribute) {
+                    element->Name_Attribute = Chars(name_attribute.get());
+                }
+                if (!empty) {
+                    open.push_back(element);
+                }
+                break;
+            }
+            case XML_READER_TYPE_END_ELEMENT:
+                if (!open.empty()) {
+                    open.pop_back();
+                }
+                break;
+            case XML_READER_TYPE_TEXT:
+            case XML_READER_TYPE_CDATA:
+            case XML_READER_TYPE_WHITESPACE:
+            case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
+                if (!open.empty()) {
+                    if (const xmlChar* text = xmlTextReaderConstValue(read)) {
+                        open.back()->Text += Chars(text);
+                    }
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    if (result != 0 || tree.Root == nullptr || !open.empty()) {
+        Broken_Xml_Reply("it is not well-formed XML");
     }
     return tree;
 }

@@ -10,8 +10,8 @@
 #include <climits>
 #include <vector>
 
-#include "core/platform/windows/windows_text.h"
 #include "caldav/caldav_xml_tree.h"
+#include "core/platform/windows/windows_text.h"
 
 namespace tessaly::detail {
 
@@ -67,6 +67,9 @@ std::string Namespace_Uri(IXmlReader& reader) {
     UINT length = 0;
     if (FAILED(reader.GetNamespaceUri(&uri, &length)) || uri == nullptr) {
         return {};
+    }
+    if (length > Max_Xml_Namespace_Length) {
+        Broken_Xml_Reply("it names a namespace too long");
     }
     return Utf8_From_Wide(std::wstring_view(uri, length));
 }
@@ -245,7 +248,7 @@ Xml_Tree Read_Xml_Tree(std::string_view xml) {
                     root_name = (prefix.empty() ? "" : prefix + ":") + Local_Name(*reader.Get());
                     empty_root = empty;
                 }
-                element->Space = Namespace_Uri(*reader.Get());
+                element->Space = tree.Space(Namespace_Uri(*reader.Get()));
                 element->Name = Local_Name(*reader.Get());
                 element->Name_Attribute = Name_Attribute(*reader.Get());
                 if (!empty) {

@@ -169,6 +169,9 @@ std::vector<std::pair<std::string, std::string>> Read_Headers(HINTERNET request)
     DWORD size = 0;
     ::WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
                           WINHTTP_NO_OUTPUT_BUFFER, &size, WINHTTP_NO_HEADER_INDEX);
+    if (size / sizeof(wchar_t) > Largest_Reply_Header_Bytes) {
+        throw Reply_Headers_Too_Large_Error();
+    }
     std::wstring raw(size / sizeof(wchar_t) + 1, L'\0');
     if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_RAW_HEADERS_CRLF,
                                WINHTTP_HEADER_NAME_BY_INDEX, raw.data(), &size,
@@ -189,6 +192,26 @@ std::vector<std::pair<std::string, std::string>> Read_Headers(HINTERNET request)
         at = end;
     }
     return headers;
+}
+
+bool Is_Certificate_Refused(DWORD error) {
+    return error == ERROR_WINHTTP_SECURE_FAILURE || error == ERROR_WINHTTP_SECURE_INVALID_CA ||
+           error == ERROR_WINHTTP_SECURE_CERT_CN_INVALID ||
+           error == ERROR_WINHTTP_SECURE_CERT_DATE_INVALID ||
+           error == ERROR_WINHTTP_SECURE_INVALID_CERT || error == ERROR_WINHTTP_SECURE_CERT_REVOKED;
+}
+
+// The origin as WinHTTP reads the URL, which is where it connects.
+std::string Origin_Of(const Url_Parts& url) {
+    std::string host = detail::Utf8_From_Wide(url.Host);
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (host.find(':') != std::string::npos && !host.starts_with('[')) {
+        host = "[" + host + "]";
+    }
+    const bool default_port = url.Port == (url.Secure ? 443 : 80);
+    return (url.Secure ? "https://" : "http://") + host +
+           (default_port ? std::string() : ":" + std::to_string(url.Port));
 }
 
 bool Is_Dropped_Connection(DWORD error) {
@@ -214,6 +237,9 @@ Internet_Handle Open_Request(HINTERNET connection, const std::wstring& method, c
     ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
     ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled);
     ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_AUTOLOGON_POLICY, &logon, sizeof logon);
+    DWORD header_bytes = static_cast<DWORD>(Largest_Reply_Header_Bytes);
+    ::WinHttpSetOption(handle.Get(), WINHTTP_OPTION_MAX_RESPONSE_HEADER_SIZE, &header_bytes,
+                       sizeof header_bytes);
     const int connect = Milliseconds(std::min(options.Connect_Timeout, options.Timeout));
     const int whole = Milliseconds(options.Timeout);
     // The wait for the reply's headers has a time-out of its own, which
@@ -230,6 +256,8 @@ Internet_Handle Open_Request(HINTERNET connection, const std::wstring& method, c
 }  // namespace
 
 struct WinHTTP_Transport::Handles {
+    explicit Handles(std::string_view origin) : credentials(origin) {}
+    detail::Credential_Origin credentials;
     Internet_Handle session;
     // The connection handle of the last host, kept so that WinHTTP keeps its
     // connection open for the next request there.
@@ -239,7 +267,16 @@ struct WinHTTP_Transport::Handles {
 };
 
 WinHTTP_Transport::WinHTTP_Transport(Http_Transport_Options options)
-    : options_(std::move(options)), handles_(std::make_unique<Handles>()) {
+    : options_(std::move(options)), handles_(std::make_unique<Handles>(options_.Origin)) {
+    // WinHTTP shows the certificate only once a request has gone out on the
+    // connection: it cannot be checked before the password is sent.
+    if (!options_.Trusted_Certificate.empty()) {
+        throw CalDAV_Error(CalDAV_Failure::Untrusted_Certificate, 0,
+                           "Trusting a certificate that Windows does not trust is not supported "
+                           "on Windows yet. Add the server's certificate to the certificates "
+                           "Windows trusts instead, and clear the trusted certificate in the "
+                           "calendar account.");
+    }
     handles_->session =
         Internet_Handle(::WinHttpOpen(L"Tessaly", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
@@ -267,8 +304,10 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
         handles_->host = url.Host;
         handles_->port = url.Port;
     }
+    const std::string origin = Origin_Of(url);
     std::string headers;
-    if (!options_.User.empty() || !options_.Password.empty()) {
+    if ((!options_.User.empty() || !options_.Password.empty()) &&
+        handles_->credentials.Allows(origin)) {
         headers +=
             "Authorization: Basic " + Base64(options_.User + ":" + options_.Password) + "\r\n";
     }
@@ -298,6 +337,9 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
             break;
         }
         const DWORD error = ::GetLastError();
+        if (Is_Certificate_Refused(error)) {
+            throw Untrusted_Certificate_Error(origin, {}, false);
+        }
         if (attempt == 3 || !Is_Dropped_Connection(error) || Clock::now() >= deadline) {
             Fail(error);
         }
@@ -313,6 +355,13 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
     }
     response.Status = static_cast<long>(status);
     response.Headers = Read_Headers(handle.Get());
+    // A declared length past the bound is refused before the body is read.
+    const std::string length = response.Header("content-length");
+    if (!length.empty() && length.size() < 20 &&
+        length.find_first_not_of("0123456789") == std::string::npos &&
+        std::stoull(length) > Largest_Reply_Bytes) {
+        throw Reply_Too_Large_Error();
+    }
 
     // The time-out is for the whole exchange: each read gets what is left.
     char buffer[16384];
@@ -336,6 +385,9 @@ Http_Response WinHTTP_Transport::Send(const Http_Request& request) {
         }
         if (read == 0) {
             break;
+        }
+        if (read > Largest_Reply_Bytes - response.Body.size()) {
+            throw Reply_Too_Large_Error();
         }
         response.Body.append(buffer, read);
     }

@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libical-dev  # reads the calendar export in the tests
-    libcurl4-openssl-dev libxml2-dev  # the calendar server client
+    libcurl4-openssl-dev libxml2-dev libssl-dev  # the calendar server client
     libsecret-1-dev  # the calendar account's password in the desktop's secret store
     radicale python3-caldav vdirsyncer khal  # a real calendar server and other clients for its tests
     fonts-liberation fontconfig locales

@@ -57,15 +57,6 @@ CalDAV_Failure Failure_Of(const std::function<void()>& action) {
     return CalDAV_Failure::Unexpected_Status;
 }
 
-TEST(CalDAV_Client, ResolvesHrefsAsBrowsersDo) {
-    const std::string base = "https://cal.example.org:8443/dav/ann/cal/?x=1";
-    EXPECT_EQ(Resolve_Url(base, "/dav/ann/home/"), "https://cal.example.org:8443/dav/ann/home/");
-    EXPECT_EQ(Resolve_Url(base, "e.ics"), "https://cal.example.org:8443/dav/ann/cal/e.ics");
-    EXPECT_EQ(Resolve_Url(base, "http://other.example.org/x/"), "http://other.example.org/x/");
-    EXPECT_EQ(Resolve_Url(base, "//other.example.org/y/"), "https://other.example.org/y/");
-    EXPECT_EQ(Resolve_Url("http://h", "/p/"), "http://h/p/");
-}
-
 TEST(CalDAV_Client, DiscoveryFollowsTheWellKnownAddressToTheHome) {
     Scripted_Transport server;
     server.Reply(301, {}, {{"location", "/dav/"}});
@@ -149,8 +140,8 @@ TEST(CalDAV_Client, StatusesBecomeFailuresTheSyncCanTellApart) {
     server.Reply(302, {}, {{"location", "/elsewhere/"}});
     EXPECT_EQ(Failure_Of([&] { client.Delete_Event(calendar + "e.ics", "\"1\""); }),
               CalDAV_Failure::Unexpected_Status);
-    // An event without its ETag cannot be written back safely.
-    server.Reply(207, Multistatus(Found("/c/e.ics", "<C:calendar-data>x</C:calendar-data>")));
+    // A reply that is no multistatus at all.
+    server.Reply(207, "<html xmlns=\"DAV:\"/>");
     EXPECT_EQ(Failure_Of([&] { client.Read_Events(calendar); }), CalDAV_Failure::Broken_Reply);
     // Changes without the token to ask from next time.
     server.Reply(207, Multistatus(""));
@@ -206,6 +197,170 @@ TEST(CalDAV_Client, ReadsEventsAndChangesWithoutTheCollectionItself) {
     // No URLs, no request.
     EXPECT_TRUE(client.Read_Events("http://h/c/", std::vector<std::string>{}).empty());
     EXPECT_EQ(client.Requests_Sent(), 2);
+}
+
+TEST(CalDAV_Client, NoAddressAtAnotherOriginIsEverSentTo) {
+    using Script = std::function<void(Scripted_Transport&)>;
+    using Action = std::function<void(CalDAV_Client&)>;
+    const auto principal = [](const std::string& href) {
+        return Multistatus(Found(
+            "/", "<current-user-principal><href>" + href + "</href></current-user-principal>"));
+    };
+    const auto event = [](const std::string& href) {
+        return Multistatus(Found(href, "<getetag>\"1\"</getetag>"));
+    };
+    const struct {
+        const char* Name;
+        const char* Account;
+        Script Replies;
+        Action Act;
+        std::size_t Requests;  // all at the account's origin
+    } cases[] = {
+        {"redirect to another port", "http://h/",
+         [](auto& s) {
+             s.Reply(301, {}, {{"location", "http://h:8080/dav/"}});
+         },
+         [](auto& c) { c.Find_Calendar_Home("http://h/"); }, 1},
+        {"redirect to http", "https://h/",
+         [](auto& s) {
+             s.Reply(302, {}, {{"location", "http://h/dav/"}});
+         },
+         [](auto& c) { c.Find_Calendar_Home("https://h/"); }, 1},
+        {"redirect to https", "http://h/",
+         [](auto& s) {
+             s.Reply(307, {}, {{"location", "https://h/dav/"}});
+         },
+         [](auto& c) { c.Find_Calendar_Home("http://h/"); }, 1},
+        {"redirect to localhost", "http://127.0.0.1:5232/",
+         [](auto& s) {
+             s.Reply(308, {}, {{"location", "http://localhost:5232/"}});
+         },
+         [](auto& c) { c.Find_Calendar_Home("http://127.0.0.1:5232/"); }, 1},
+        {"redirect with a user name", "http://h/",
+         [](auto& s) {
+             s.Reply(301, {}, {{"location", "http://ann:pw@h/dav/"}});
+         },
+         [](auto& c) { c.Find_Calendar_Home("http://h/"); }, 1},
+        {"principal elsewhere", "https://h/",
+         [&](auto& s) { s.Reply(207, principal("https://evil.example/p/")); },
+         [](auto& c) { c.Find_Calendar_Home("https://h/"); }, 1},
+        {"home elsewhere", "https://h/",
+         [&](auto& s) {
+             s.Reply(207, principal("/p/"));
+             s.Reply(207, Multistatus(Found("/p/",
+                                            "<C:calendar-home-set><href>//evil.example/"
+                                            "</href></C:calendar-home-set>")));
+         },
+         [](auto& c) { c.Find_Calendar_Home("https://h/"); }, 2},
+        {"a calendar elsewhere", "https://h/",
+         [](auto& s) {
+             s.Reply(207, Multistatus(Found("https://h:444/c/",
+                                            "<resourcetype><C:calendar/></resourcetype>")));
+         },
+         [](auto& c) { c.List_Calendars("https://h/home/"); }, 1},
+        {"an event elsewhere", "https://h/",
+         [&](auto& s) { s.Reply(207, event("http://h/c/e.ics")); },
+         [](auto& c) { c.Read_Events("https://h/c/"); }, 1},
+        {"a change elsewhere", "https://h/",
+         [&](auto& s) {
+             s.Reply(207,
+                     Multistatus(Found("https://evil.example/e.ics", "<getetag>\"1\"</getetag>") +
+                                 "<sync-token>t2</sync-token>"));
+         },
+         [](auto& c) { c.Read_Changes("https://h/c/", "t"); }, 1},
+        {"a calendar given at another server", "https://h/", [](auto&) {},
+         [](auto& c) { c.Read_Calendar("https://evil.example/c/"); }, 0},
+        {"an event given at another server", "https://h/", [](auto&) {},
+         [](auto& c) { c.Put_Event("https://h.evil.example/c/e.ics", "x", std::nullopt); }, 0},
+        {"an event to fetch at another server", "https://h/", [](auto&) {},
+         [](auto& c) {
+             c.Read_Events("https://h/c/", std::vector<std::string>{"https://evil.example/c/e"});
+         },
+         0},
+        {"home typed at another server", "https://h/", [](auto&) {},
+         [](auto& c) { c.Find_Calendar_Home("https://h:8443/"); }, 0},
+    };
+    for (const auto& test : cases) {
+        Scripted_Transport server;
+        test.Replies(server);
+        CalDAV_Client client(server, test.Account);
+        try {
+            test.Act(client);
+            ADD_FAILURE() << test.Name << ": no error";
+        } catch (const CalDAV_Error& error) {
+            EXPECT_EQ(error.Failure(), CalDAV_Failure::Foreign_Origin)
+                << test.Name << ": " << error.what();
+            EXPECT_NE(std::string(error.what()).find(Url_Origin(test.Account)), std::string::npos)
+                << error.what();
+        }
+        EXPECT_EQ(server.requests.size(), test.Requests) << test.Name;
+        for (const auto& request : server.requests) {
+            EXPECT_EQ(Url_Origin(request.Url), Url_Origin(test.Account)) << test.Name;
+        }
+    }
+
+    // The same origin spelt otherwise is followed; without the account's
+    // address, the first one given is the account's.
+    Scripted_Transport server;
+    server.Reply(301, {}, {{"location", "HTTPS://H:443/dav/"}});
+    server.Reply(207, principal("/p/"));
+    server.Reply(207, Multistatus(Found("/p/",
+                                        "<C:calendar-home-set><href>/home/</href>"
+                                        "</C:calendar-home-set>")));
+    CalDAV_Client client(server);
+    EXPECT_EQ(client.Find_Calendar_Home("h"), "HTTPS://H:443/home/");
+    EXPECT_EQ(Failure_Of([&] { client.Read_Calendar("http://h/c/"); }),
+              CalDAV_Failure::Foreign_Origin);
+}
+
+TEST(CalDAV_Client, AnAddressWithAUserNameIsRefusedBeforeAnythingIsSent) {
+    for (const char* address : {"http://ann:pw@h/", "ann@h", "ftp://h/"}) {
+        Scripted_Transport server;
+        CalDAV_Client given(server, address);
+        EXPECT_EQ(Failure_Of([&] { given.Find_Calendar_Home("http://h/"); }),
+                  CalDAV_Failure::Unreachable);
+        CalDAV_Client typed(server);
+        EXPECT_EQ(Failure_Of([&] { typed.Find_Calendar_Home(address); }),
+                  CalDAV_Failure::Unreachable);
+        EXPECT_TRUE(server.requests.empty()) << address;
+    }
+}
+
+TEST(CalDAV_Client, AnEventTheServerCannotGiveDoesNotStopTheOthers) {
+    const std::string items =
+        Found("/c/", "<getetag>\"col\"</getetag>") +
+        Found("/c/ok.ics", "<getetag>\"1\"</getetag><C:calendar-data>A</C:calendar-data>") +
+        "<response><href>/c/failed.ics</href><status>HTTP/1.1 500 Internal Server Error"
+        "</status></response>" +
+        Found("/c/no-etag.ics", "<C:calendar-data>B</C:calendar-data>") +
+        Found("/c/no-data.ics", "<getetag>\"2\"</getetag>") +
+        "<response><href>/c/gone.ics</href><status>HTTP/1.1 404 Not Found</status></response>";
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"http://h/c/ok.ics", ""},
+        {"http://h/c/failed.ics", "the server could not give this event: 500"},
+        {"http://h/c/no-etag.ics", "the server sent this event without its ETag"},
+        {"http://h/c/no-data.ics", "the server sent this event without its data"},
+    };
+    Scripted_Transport server;
+    CalDAV_Client client(server);
+    server.Reply(207, Multistatus(items));
+    server.Reply(207, Multistatus(items));
+    for (const auto& events :
+         {client.Read_Events("http://h/c/"),
+          client.Read_Events("http://h/c/", std::vector<std::string>{"http://h/c/ok.ics"})}) {
+        ASSERT_EQ(events.size(), expected.size());
+        for (std::size_t i = 0; i < events.size(); ++i) {
+            EXPECT_EQ(events[i].Url, expected[i].first);
+            EXPECT_EQ(events[i].Problem, expected[i].second) << events[i].Url;
+        }
+        EXPECT_EQ(events[0].Data, "A");
+        EXPECT_EQ(events[0].Etag, "\"1\"");
+    }
+    // Only ETags asked for: an event without its data is fine then.
+    server.Reply(207, Multistatus(items));
+    const auto etags = client.Read_Events("http://h/c/", false);
+    ASSERT_EQ(etags.size(), 4U);
+    EXPECT_EQ(etags[3].Problem, "");
 }
 
 }  // namespace

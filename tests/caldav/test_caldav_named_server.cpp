@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "caldav/http_transport.h"
 #include "sync/event_resource.h"
 #include "sync/sync_run.h"
-#include "caldav/http_transport.h"
 #include "test_support/sample_entries.h"
 
 namespace tessaly {

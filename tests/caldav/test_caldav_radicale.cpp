@@ -7,8 +7,8 @@
 #include <string>
 
 #include "caldav/caldav_client.h"
-#include "sync/event_resource.h"
 #include "caldav/curl_transport.h"
+#include "sync/event_resource.h"
 #include "test_support/radicale_server.h"
 #include "test_support/sample_entries.h"
 

@@ -141,6 +141,41 @@ TEST(CalDAV_Xml, TextIsReadWhateverShapeItCameIn) {
     EXPECT_FALSE(properties.Etag);
 }
 
+TEST(CalDAV_Xml, ALargeReplyIsReadAndAHostileOneCostsNoMoreThanItsBound) {
+    const std::string open =
+        "<multistatus xmlns=\"DAV:\" "
+        "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><response><href>/c/a.ics"
+        "</href><propstat><prop>";
+    const std::string close =
+        "</prop><status>HTTP/1.1 200 OK</status></propstat></response></multistatus>";
+    // An event with an attachment of 8 MB: over 10 MB of text in one node.
+    const std::string attachment(11 << 20, 'A');
+    const auto read =
+        Parse_Multistatus(open + "<C:calendar-data>" + attachment + "</C:calendar-data>" + close);
+    ASSERT_EQ(read.Responses.size(), 1U);
+    EXPECT_EQ(read.Responses[0].Properties.Calendar_Data->size(), attachment.size());
+
+    // Each empty element costs a hundred times its four bytes.
+    std::string empty_elements = open;
+    for (int i = 0; i < 300000; ++i) {
+        empty_elements += "<a/>";
+    }
+    EXPECT_EQ(Failure_Of(empty_elements + close), CalDAV_Failure::Broken_Reply);
+
+    // A namespace declared once is named by every element in it: kept once,
+    // and refused where it is longer than any a server has.
+    auto named_often = [](std::size_t length) {
+        std::string xml = "<multistatus xmlns=\"DAV:\"><response><href>/a</href><q:x xmlns:q=\"" +
+                          std::string(length, 'x') + "\">";
+        for (int i = 0; i < 200000; ++i) {
+            xml += "<q:y/>";
+        }
+        return xml + "</q:x></response></multistatus>";
+    };
+    EXPECT_EQ(Parse_Multistatus(named_often(1000)).Responses.size(), 1U);
+    EXPECT_EQ(Failure_Of(named_often(1 << 20)), CalDAV_Failure::Broken_Reply);
+}
+
 TEST(CalDAV_Xml, RequestsCarryTextEscaped) {
     const std::string body = Make_Calendar_Request_Body("Ann & <Bo>");
     EXPECT_NE(body.find("<d:displayname>Ann &amp; &lt;Bo&gt;</d:displayname>"), std::string::npos);
