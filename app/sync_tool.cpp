@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/sync_tool_actions.h"
+#include "caldav/caldav_url.h"
 #include "core/platform/utf8_path.h"
 #include "core/program_identity.h"
 
@@ -28,6 +29,11 @@ constexpr const char* Usage_Text =
     "    --calendar CALENDAR  the calendar's URL, or the name of one to find there\n"
     "                         (made when missing; the password is needed to find\n"
     "                         it); default: the one named \"Tessaly\"\n"
+    "    --trust-certificate FINGERPRINT\n"
+    "                         trust the server's own certificate with this SHA-256\n"
+    "                         fingerprint where the system does not (a home server's\n"
+    "                         self-signed one); a sync that meets an untrusted\n"
+    "                         certificate says its fingerprint\n"
     "    --password-command CMD\n"
     "                         run CMD through the shell for the password (the first\n"
     "                         line it prints) instead of the secret store\n"
@@ -66,17 +72,13 @@ constexpr const char* Usage_Text =
 
 bool Takes_Value(std::string_view name) {
     return name == "--server" || name == "--user" || name == "--calendar" ||
-           name == "--password-command" || name == "--file";
+           name == "--password-command" || name == "--file" || name == "--trust-certificate";
 }
 
 bool Is_Flag(std::string_view name) {
     return name == "--set-account" || name == "--store-password" || name == "--forget-account" ||
            name == "--if-account" || name == "--quiet" || name == "--help" || name == "--version" ||
            name == "--allow-deletions" || name == "--keep-everything";
-}
-
-bool Is_Web_Address(std::string_view text) {
-    return text.starts_with("http://") || text.starts_with("https://");
 }
 
 struct Parsed {
@@ -94,19 +96,27 @@ void Set_Action(Sync_Tool_Options& options, Sync_Action action) {
 
 void Check_Combination(const Sync_Tool_Options& options) {
     const bool account_values = !options.Server.empty() || !options.User.empty() ||
-                                options.Calendar || options.Password_Command;
+                                options.Calendar || options.Password_Command ||
+                                options.Trusted_Certificate;
     if (options.Action == Sync_Action::Set_Account) {
         if (options.Server.empty() || options.User.empty()) {
             throw Usage_Error("--set-account needs --server and --user");
         }
-        if (!Is_Web_Address(options.Server)) {
-            throw Usage_Error("invalid --server '" + options.Server +
-                              "': give an address starting with https:// or http://");
+        if (const auto problem = Server_Address_Problem(options.Server)) {
+            throw Usage_Error("invalid --server '" + options.Server + "': " + *problem);
+        }
+        const std::string calendar = options.Calendar.value_or(std::string());
+        const bool calendar_address =
+            calendar.starts_with("http://") || calendar.starts_with("https://");
+        if (calendar_address &&
+            Url_Origin(calendar) != Url_Origin(Read_Server_Address(options.Server).Url)) {
+            throw Usage_Error("the calendar " + calendar +
+                              " is not at the server's address: the password goes only there");
         }
     } else if (account_values) {
         throw Usage_Error(
-            "--server, --user, --calendar and --password-command go with "
-            "--set-account");
+            "--server, --user, --calendar, --password-command and --trust-certificate go "
+            "with --set-account");
     }
     if (options.Action != Sync_Action::Sync && (options.File || options.If_Account)) {
         throw Usage_Error("--file and --if-account go with a sync");
@@ -175,6 +185,13 @@ Parsed Parse_Arguments(const std::vector<std::string>& args) {
             options.Calendar = *value;
         } else if (name == "--password-command") {
             options.Password_Command = *value;
+        } else if (name == "--trust-certificate") {
+            const auto fingerprint = Normal_Fingerprint(*value);
+            if (!fingerprint) {
+                throw Usage_Error("invalid --trust-certificate '" + *value +
+                                  "': give the SHA-256 fingerprint, 32 pairs of hex digits");
+            }
+            options.Trusted_Certificate = *fingerprint;
         } else {
             if (value->empty()) {
                 throw Usage_Error("option '--file' needs a path");

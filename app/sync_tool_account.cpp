@@ -7,6 +7,7 @@
 #include "app/sync_tool_actions.h"
 #include "app/window_lock.h"
 #include "caldav/caldav_client.h"
+#include "caldav/caldav_url.h"
 #include "core/data_file.h"
 
 namespace tessaly::detail {
@@ -68,7 +69,7 @@ std::string Find_Calendar(const CalDAV_Account& account, const std::string& pass
                           const std::string& name, const Sync_Tool_Environment& env,
                           std::ostream& out, bool quiet) {
     const auto transport = Make_Http_Transport(Transport_Options(account, password, env));
-    CalDAV_Client client(*transport);
+    CalDAV_Client client(*transport, account.Server);
     const std::string home = client.Find_Calendar_Home(account.Server);
     for (const auto& calendar : client.List_Calendars(home)) {
         if (calendar.Takes_Events && calendar.Display_Name == name) {
@@ -129,9 +130,7 @@ std::optional<std::string> Account_Password(const CalDAV_Account& account,
 
 Http_Transport_Options Transport_Options(const CalDAV_Account& account, std::string password,
                                          const Sync_Tool_Environment& env) {
-    Http_Transport_Options options;
-    options.User = account.User;
-    options.Password = std::move(password);
+    Http_Transport_Options options = Account_Transport_Options(account, std::move(password));
     options.Connect_Timeout = env.Connect_Timeout;
     options.Timeout = env.Timeout;
     return options;
@@ -146,6 +145,16 @@ int Report_Server_Failure(const CalDAV_Error& error, const CalDAV_Account& accou
         err << Sync_Tool_Name << ": Check the name and password of " << Account_Words(account)
             << ". Nothing was changed.\n";
         return sync_status::Refused;
+    }
+    if (error.Failure() == CalDAV_Failure::Untrusted_Certificate &&
+        !error.Certificate_Fingerprint().empty()) {
+        err << Sync_Tool_Name << ": The server showed the certificate with the SHA-256 "
+            << "fingerprint\n  " << error.Certificate_Fingerprint() << "\n"
+            << Sync_Tool_Name << ": If that is your own server's certificate (compare it on the "
+            << "server with: openssl x509 -noout -fingerprint -sha256 -in CERTIFICATE), trust it "
+            << "by setting the account again with --trust-certificate "
+            << error.Certificate_Fingerprint() << ". Nothing was changed.\n";
+        return sync_status::Server_Failed;
     }
     // Only a server that was down or failed for now is met afresh by the
     // next sync; anything else fails the same way until it is mended.
@@ -170,9 +179,10 @@ int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& e
         return sync_status::List_Failed;
     }
     CalDAV_Account account;
-    account.Server = options.Server;
+    account.Server = Read_Server_Address(options.Server).Url;
     account.User = options.User;
     account.Password_Command = options.Password_Command.value_or(std::string());
+    account.Trusted_Certificate = options.Trusted_Certificate.value_or(std::string());
 
     std::optional<std::string> password;
     if (options.Store_Password) {

@@ -26,6 +26,7 @@ struct Sync_Tool_Options {
     // A calendar's URL, or the name of one to find at the server.
     std::optional<std::string> Calendar;
     std::optional<std::string> Password_Command;
+    std::optional<std::string> Trusted_Certificate;
     std::optional<std::filesystem::path> File;
     bool If_Account = false;
     bool Quiet = false;

@@ -11,6 +11,7 @@ CalDAV_Account Read_CalDAV_Account(const Profile_File& file) {
     account.User = read(calendar_sync_keys::User_Key);
     account.Calendar_Url = read(calendar_sync_keys::Calendar_Key);
     account.Password_Command = read(calendar_sync_keys::Password_Command_Key);
+    account.Trusted_Certificate = read(calendar_sync_keys::Certificate_Key);
     return account;
 }
 
@@ -21,6 +22,18 @@ void Write_CalDAV_Account(Profile_File& file, const CalDAV_Account& account) {
                       account.Calendar_Url);
     file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Password_Command_Key,
                       account.Password_Command);
+    file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Certificate_Key,
+                      account.Trusted_Certificate);
+}
+
+Http_Transport_Options Account_Transport_Options(const CalDAV_Account& account,
+                                                 std::string password) {
+    Http_Transport_Options options;
+    options.User = account.User;
+    options.Password = std::move(password);
+    options.Origin = account.Server;
+    options.Trusted_Certificate = account.Trusted_Certificate;
+    return options;
 }
 
 Account_Calendar Find_Account_Calendar(CalDAV_Client& client, const CalDAV_Account& account) {

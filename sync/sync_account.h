@@ -19,6 +19,7 @@ inline constexpr const char* Server_Key = "Server";
 inline constexpr const char* User_Key = "User";
 inline constexpr const char* Calendar_Key = "Calendar";
 inline constexpr const char* Password_Command_Key = "Password_Command";
+inline constexpr const char* Certificate_Key = "Trusted_Certificate";
 }  // namespace calendar_sync_keys
 
 struct CalDAV_Account {
@@ -31,6 +32,9 @@ struct CalDAV_Account {
     // For scripts: a command whose output's first line is the password.
     // Empty means the secret store.
     std::string Password_Command;
+    // The SHA-256 fingerprint of the server's own certificate, trusted on
+    // purpose where the system does not trust it; empty: the system decides.
+    std::string Trusted_Certificate;
 
     // An account is set once it has an address and a user.
     bool Is_Set() const { return !Server.empty() && !User.empty(); }
@@ -51,5 +55,10 @@ struct Account_Calendar {
     bool Made = false;   // made now, so it holds nothing of the list yet
 };
 Account_Calendar Find_Account_Calendar(CalDAV_Client& client, const CalDAV_Account& account);
+
+// How the account's server is reached: its password goes to the origin of
+// its address alone, and its trusted certificate is taken.
+Http_Transport_Options Account_Transport_Options(const CalDAV_Account& account,
+                                                 std::string password);
 
 }  // namespace tessaly

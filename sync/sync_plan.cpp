@@ -38,10 +38,13 @@ public:
 
     // UIDs the list's entries carry are never handed out again.
     void Use(const std::string& uid) { used_.insert(uid); }
-    std::string Fresh_Uid(const TName_And_Event_Data& entry) {
+    void Server_Has(const std::string& uid) { on_server_.insert(uid); }
+    // A new entry's UID may meet an event a sync cut short wrote for it;
+    // the second version of a conflict must meet none.
+    std::string Fresh_Uid(const TName_And_Event_Data& entry, bool new_there = false) {
         const std::string base = new_uid_(entry);
         std::string uid = base;
-        for (int copy = 2; used_.contains(uid); ++copy) {
+        for (int copy = 2; used_.contains(uid) || (new_there && on_server_.contains(uid)); ++copy) {
             uid = base + "-" + std::to_string(copy);
         }
         used_.insert(uid);
@@ -102,7 +105,7 @@ public:
             }
         } else {
             TName_And_Event_Data mine = local;
-            const std::string mine_uid = Fresh_Uid(mine);
+            const std::string mine_uid = Fresh_Uid(mine, true);
             Write_Entry_Uid(mine, mine_uid);
             plan.Entries.push_back(mine);
             Put_New(mine_uid, mine);
@@ -161,6 +164,7 @@ private:
     const std::function<Conflict_Choice(const Sync_Conflict&)>& decide_;
     const std::function<std::string(const TName_And_Event_Data&)>& new_uid_;
     std::set<std::string> used_;
+    std::set<std::string> on_server_;
 };
 
 }  // namespace
@@ -258,10 +262,9 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
             planner.Use(*uid);
         }
     }
-    // Nor is a UID the server has: a new event under it would meet that one.
     for (const auto& event : remote) {
         if (!event.Read.Uid.empty()) {
-            planner.Use(event.Read.Uid);
+            planner.Server_Has(event.Read.Uid);
         }
     }
     std::set<std::string> seen;

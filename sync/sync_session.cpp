@@ -22,7 +22,7 @@ Sync_Session_Result Run_Sync_Session(Sync_List& list, const CalDAV_Account& acco
     }
 
     const std::unique_ptr<Http_Transport> transport = hooks.Connect();
-    CalDAV_Client client(*transport);
+    CalDAV_Client client(*transport, account.Server);
     result.Calendar = Find_Account_Calendar(client, account);
     const auto keep_both = [](const Sync_Conflict&) { return Conflict_Choice::Keep_Both; };
     Sync_Run_Options options;

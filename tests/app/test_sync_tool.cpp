@@ -437,16 +437,18 @@ TEST_F(Sync_Tool, SetUpKeepsTheSettingsFindsTheCalendarByNameAndForgets) {
 TEST(Sync_Tool_Usage, MistakesAreRefusedWithStatusTwoBeforeAnythingIsDone) {
     Fake_Secret_Store store;
     const Tool_Folder folder(store);
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"--set-account", "--server", "http://h/"},
-                                               {"--set-account", "--server", "h", "--user", "u"},
-                                               {"--user", "ann"},
-                                               {"--set-account", "--forget-account"},
-                                               {"--forget-account", "--store-password"},
-                                               {"--forget-account", "--file", "x"},
-                                               {"--quiet=yes"},
-                                               {"--file"},
-                                               {"sync"}}) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--set-account", "--server", "http://h/"},
+             {"--set-account", "--server", "http://ann:pw@h/", "--user", "u"},
+             {"--set-account", "--server", "h", "--user", "u", "--trust-certificate", "AB:CD"},
+             {"--set-account", "--server", "h", "--user", "u", "--calendar", "http://other/c/"},
+             {"--user", "ann"},
+             {"--set-account", "--forget-account"},
+             {"--forget-account", "--store-password"},
+             {"--forget-account", "--file", "x"},
+             {"--quiet=yes"},
+             {"--file"},
+             {"sync"}}) {
         const Run_Result result = folder.Run(args);
         EXPECT_EQ(result.Status, sync_status::Usage) << args.front();
         EXPECT_TRUE(Contains(result.Err, "Try 'tessaly-sync --help'")) << result.Err;

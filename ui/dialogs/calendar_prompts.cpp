@@ -12,17 +12,14 @@ namespace tessaly {
 
 std::unique_ptr<Http_Transport> System_Calendar_Connection::Connect(const CalDAV_Account& account,
                                                                     const std::string& password) {
-    Http_Transport_Options options;
-    options.User = account.User;
-    options.Password = password;
-    return Make_Http_Transport(std::move(options));
+    return Make_Http_Transport(Account_Transport_Options(account, password));
 }
 
 std::vector<CalDAV_Calendar> Find_Calendars(Calendar_Connection& connection,
                                             const CalDAV_Account& account,
                                             const std::string& password) {
     const std::unique_ptr<Http_Transport> transport = connection.Connect(account, password);
-    CalDAV_Client client(*transport);
+    CalDAV_Client client(*transport, account.Server);
     return client.List_Calendars(client.Find_Calendar_Home(account.Server));
 }
 
