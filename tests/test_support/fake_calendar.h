@@ -62,6 +62,19 @@ public:
         return choice;
     }
 
+    bool Ask_Trust_Certificate(QWidget*, const std::string& server,
+                               const std::string& fingerprint) override {
+        asked_certificates.emplace_back(server, fingerprint);
+        if (trust_answers.empty()) {
+            return false;
+        }
+        const bool trust = trust_answers.front();
+        trust_answers.pop_front();
+        return trust;
+    }
+
+    std::vector<std::pair<std::string, std::string>> asked_certificates;
+    std::deque<bool> trust_answers;
     std::vector<CalDAV_Account> asked_accounts;
     std::vector<Deletion_Question> asked_deletions;
     std::deque<Deletion_Choice> deletion_answers;

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "caldav/caldav_url.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/calendar_prompts.h"
 
@@ -36,8 +37,14 @@ struct TCalendar_Account_Form::Search {
 
 TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
                                                const CalDAV_Account& account,
-                                               Kept_Password kept_password, QWidget* parent)
-    : QDialog(parent), connection_(connection), kept_password_(std::move(kept_password)) {
+                                               Kept_Password kept_password, QWidget* parent,
+                                               Trust_Question trust)
+    : QDialog(parent),
+      connection_(connection),
+      kept_password_(std::move(kept_password)),
+      trust_(std::move(trust)),
+      trusted_certificate_(account.Trusted_Certificate),
+      trusted_for_(Url_Origin(account.Server)) {
     setObjectName(QStringLiteral("Calendar_Account_Form"));
     setWindowTitle(QStringLiteral("Calendar Account"));
 
@@ -96,7 +103,7 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     layout->addWidget(Status_Label);
     layout->addWidget(Buttons);
 
-    connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(Buttons, &QDialogButtonBox::accepted, this, &TCalendar_Account_Form::Accept_If_Usable);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(Forget_Button, &QPushButton::clicked, this, [this] {
         forget_ = true;
@@ -124,12 +131,29 @@ void TCalendar_Account_Form::Update_Buttons() {
     Find_Calendars_Button->setEnabled(complete && !finding_);
 }
 
+void TCalendar_Account_Form::Accept_If_Usable() {
+    // Said before anything is sent or kept: an address with a password in
+    // it would be stored as it is.
+    const Server_Address address = Read_Server_Address(To_File_Text(Address_Edit->text().trimmed()));
+    if (!address.Problem.empty()) {
+        Status_Label->setText(From_File_Text(address.Problem));
+        Address_Edit->setFocus();
+        return;
+    }
+    accept();
+}
+
 CalDAV_Account TCalendar_Account_Form::Account() const {
     CalDAV_Account account;
     if (forget_) {
         return account;
     }
-    account.Server = To_File_Text(Address_Edit->text().trimmed());
+    const std::string typed = To_File_Text(Address_Edit->text().trimmed());
+    const Server_Address address = Read_Server_Address(typed);
+    account.Server = address.Problem.empty() ? address.Url : typed;
+    if (Url_Origin(account.Server) == trusted_for_) {
+        account.Trusted_Certificate = trusted_certificate_;
+    }
     account.User = To_File_Text(User_Edit->text().trimmed());
     account.Calendar_Url = To_File_Text(Calendar_ComboBox->currentData().toString());
     return account;
@@ -157,27 +181,41 @@ void TCalendar_Account_Form::Find_Calendars_ButtonClick() {
     std::thread([search = search_, &connection = connection_, account, password] {
         std::vector<CalDAV_Calendar> calendars;
         QString failure;
+        std::string fingerprint;
         try {
             calendars = Find_Calendars(connection, account, password);
+        } catch (const CalDAV_Error& error) {
+            failure = QString::fromUtf8(error.what());
+            fingerprint = error.Certificate_Fingerprint();
         } catch (const std::exception& error) {
             failure = QString::fromUtf8(error.what());
         }
         const std::lock_guard lock(search->Mutex);
         if (TCalendar_Account_Form* owner = search->Owner) {
             QMetaObject::invokeMethod(
-                owner, [owner, calendars, failure] { owner->Take_Calendars(calendars, failure); },
+                owner,
+                [owner, calendars, failure, fingerprint] {
+                    owner->Take_Calendars(calendars, failure, fingerprint);
+                },
                 Qt::QueuedConnection);
         }
     }).detach();
 }
 
 void TCalendar_Account_Form::Take_Calendars(const std::vector<CalDAV_Calendar>& calendars,
-                                            const QString& failure) {
+                                            const QString& failure,
+                                            const std::string& fingerprint) {
     finding_ = false;
     search_.reset();
     Update_Buttons();
     if (!failure.isEmpty()) {
         Status_Label->setText(failure);
+        const CalDAV_Account account = Account();
+        if (!fingerprint.empty() && trust_ && trust_(account.Server, fingerprint)) {
+            trusted_certificate_ = fingerprint;
+            trusted_for_ = Url_Origin(account.Server);
+            Find_Calendars_ButtonClick();
+        }
         return;
     }
     const QString chosen = Calendar_ComboBox->currentData().toString();

@@ -30,8 +30,12 @@ public:
     // `kept_password` reads the password kept for an address and user, for
     // the search when the password field is left empty.
     using Kept_Password = std::function<std::string(const CalDAV_Account&)>;
+    // Asked whether to trust a certificate the system does not (the server's
+    // address and the certificate's fingerprint); none never trusts one.
+    using Trust_Question = std::function<bool(const std::string&, const std::string&)>;
     TCalendar_Account_Form(Calendar_Connection& connection, const CalDAV_Account& account,
-                           Kept_Password kept_password, QWidget* parent = nullptr);
+                           Kept_Password kept_password, QWidget* parent = nullptr,
+                           Trust_Question trust = {});
     ~TCalendar_Account_Form() override;
 
     // The account as the form holds it; an empty address after "Forget".
@@ -55,11 +59,17 @@ public:
 
 private:
     struct Search;
-    void Take_Calendars(const std::vector<CalDAV_Calendar>& calendars, const QString& failure);
+    void Take_Calendars(const std::vector<CalDAV_Calendar>& calendars, const QString& failure,
+                        const std::string& fingerprint);
     void Update_Buttons();
+    void Accept_If_Usable();
 
     Calendar_Connection& connection_;
     Kept_Password kept_password_;
+    Trust_Question trust_;
+    // Trusted on purpose for the address typed; dropped when it changes.
+    std::string trusted_certificate_;
+    std::string trusted_for_;
     bool forget_ = false;
     bool finding_ = false;
     std::shared_ptr<Search> search_;

@@ -65,6 +65,16 @@ QString Deletion_Question_Text(const Deletion_Question& question) {
     return text;
 }
 
+QString Trust_Question_Text(const std::string& server, const std::string& fingerprint) {
+    return QStringLiteral(
+               "The calendar server at %1 showed a certificate that this computer does not "
+               "trust. Its SHA-256 fingerprint is:\n\n%2\n\nTrust it only if it is your own "
+               "server's certificate: compare this fingerprint with the one the server shows "
+               "(openssl x509 -noout -fingerprint -sha256 -in CERTIFICATE). Tessaly then takes "
+               "this certificate, and no other, for this server.")
+        .arg(From_File_Text(server), From_File_Text(fingerprint));
+}
+
 QString Conflict_Question(const Sync_Conflict& conflict, const Short_Date_Formatter& short_date) {
     const TName_And_Event_Data& named = conflict.Mine ? *conflict.Mine : *conflict.Theirs;
     QString text = QStringLiteral(
@@ -85,6 +95,7 @@ QString Conflict_Question(const Sync_Conflict& conflict, const Short_Date_Format
 
 std::optional<Calendar_Prompts::Account_Answer> Qt_Calendar_Prompts::Ask_Account(
     QWidget* parent, const CalDAV_Account& account) {
+    TCalendar_Account_Form* shown = nullptr;
     TCalendar_Account_Form form(
         connection_, account,
         [this](const CalDAV_Account& asked) -> std::string {
@@ -94,7 +105,11 @@ std::optional<Calendar_Prompts::Account_Answer> Qt_Calendar_Prompts::Ask_Account
                 return {};
             }
         },
-        parent);
+        parent,
+        [this, &shown](const std::string& server, const std::string& fingerprint) {
+            return Ask_Trust_Certificate(shown, server, fingerprint);
+        });
+    shown = &form;
     if (form.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
@@ -117,6 +132,19 @@ Conflict_Choice Qt_Calendar_Prompts::Ask_Conflict(QWidget* parent, const Sync_Co
         return Conflict_Choice::Keep_Theirs;
     }
     return Conflict_Choice::Keep_Both;
+}
+
+bool Qt_Calendar_Prompts::Ask_Trust_Certificate(QWidget* parent, const std::string& server,
+                                                const std::string& fingerprint) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Calendar Sync"),
+                    Trust_Question_Text(server, fingerprint), QMessageBox::NoButton, parent);
+    QPushButton* trust =
+        box.addButton(QStringLiteral("&Trust This Certificate"), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == trust;
 }
 
 Deletion_Choice Qt_Calendar_Prompts::Ask_Deletions(QWidget* parent,

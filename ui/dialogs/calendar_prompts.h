@@ -60,6 +60,10 @@ public:
     virtual Conflict_Choice Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) = 0;
     // A sync about to delete more than the guard allows.
     virtual Deletion_Choice Ask_Deletions(QWidget* parent, const Deletion_Question& question) = 0;
+    // The server showed a certificate the system does not trust: whether to
+    // trust this one (its SHA-256 fingerprint) for the server from now on.
+    virtual bool Ask_Trust_Certificate(QWidget* parent, const std::string& server,
+                                       const std::string& fingerprint) = 0;
 };
 
 // The real form and question.
@@ -73,6 +77,8 @@ public:
                                               const CalDAV_Account& account) override;
     Conflict_Choice Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) override;
     Deletion_Choice Ask_Deletions(QWidget* parent, const Deletion_Question& question) override;
+    bool Ask_Trust_Certificate(QWidget* parent, const std::string& server,
+                               const std::string& fingerprint) override;
 
 private:
     Calendar_Connection& connection_;
@@ -85,5 +91,8 @@ QString Conflict_Question(const Sync_Conflict& conflict, const Short_Date_Format
 
 // The guard's question: how many entries or events would go, and why.
 QString Deletion_Question_Text(const Deletion_Question& question);
+
+// The question before trusting a server's own certificate.
+QString Trust_Question_Text(const std::string& server, const std::string& fingerprint);
 
 }  // namespace tessaly

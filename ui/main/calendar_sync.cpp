@@ -189,6 +189,7 @@ void Calendar_Sync::Job::Run() {
                              error.Failure() == CalDAV_Failure::Forbidden;
         Report.Result = refused ? Kind::Refused : Kind::Failed;
         Report.Message = Failure_Message(error);
+        Report.Certificate_Fingerprint = error.Certificate_Fingerprint();
     } catch (const std::exception& error) {
         Report.Result = Kind::Failed;
         Report.Message = QString::fromUtf8(error.what());

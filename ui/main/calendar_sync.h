@@ -36,6 +36,8 @@ struct Calendar_Sync_Report {
     Kind Result = Kind::Synced;
     QString Message;
     std::optional<Sync_Outcome> Outcome;
+    // The certificate the server showed where the system does not trust it.
+    std::string Certificate_Fingerprint;
 };
 
 // Sync of the window's list with the account's calendar on a thread of its

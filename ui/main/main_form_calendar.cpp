@@ -159,6 +159,20 @@ void TMainForm1::Calendar_Sync_Finished(const Calendar_Sync_Report& report) {
         // The user was asked, and chose to stop: the status line says so.
         return;
     }
+    if (!report.Certificate_Fingerprint.empty() && (asked || !sync_failure_shown_)) {
+        // Nothing else helps until the certificate is trusted or replaced.
+        sync_failure_shown_ = true;
+        CalDAV_Account account = Calendar_Syncer->Account();
+        if (services_.Calendar_Questions.Ask_Trust_Certificate(this, account.Server,
+                                                               report.Certificate_Fingerprint)) {
+            account.Trusted_Certificate = report.Certificate_Fingerprint;
+            Calendar_Syncer->Set_Account(account);
+            Keep_Calendar_Account(account);
+            sync_asked_by_user_ = asked;
+            Start_Calendar_Sync();
+        }
+        return;
+    }
     // A sync of its own accord fails quietly, in the status line; one the
     // user asked for, or a refused password, says so.
     // Once per run is enough for the automatic ones.
