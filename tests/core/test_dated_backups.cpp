@@ -79,15 +79,6 @@ TEST(Dated_Backups, PruningKeepsTheNewestTwentyAndTheNewestOfEachOfThirtyDays) {
     };
     cases.push_back(spread);
 
-    // One a week over a year: 20 newest reach back 133 days, so all weeks
-    // within that stay.
-    Case weekly{"one a week", {}, nullptr};
-    for (int week = 0; week < 52; ++week) {
-        weekly.Stamps.push_back({Days_Before(week * 7, 12), 1});
-    }
-    weekly.Kept = [](const Backup_Stamp& s) { return Days_Ago(s) < 20 * 7; };
-    cases.push_back(weekly);
-
     // 30 copies in one second: the numbers order them.
     Case second{"thirty in one second", {}, nullptr};
     for (int number = 1; number <= 30; ++number) {
@@ -109,14 +100,6 @@ TEST(Dated_Backups, PruningKeepsTheNewestTwentyAndTheNewestOfEachOfThirtyDays) {
         return Days_Ago(s) == 0 ? s.Taken.Minute >= 5 : Days_Ago(s) < 30;
     };
     cases.push_back(days);
-
-    // Few and old: nothing goes.
-    Case few{"five from years ago", {}, nullptr};
-    for (int year = 0; year < 5; ++year) {
-        few.Stamps.push_back({{2010 + year, 2, 28, 23, 59, 59}, 1});
-    }
-    few.Kept = [](const Backup_Stamp&) { return true; };
-    cases.push_back(few);
 
     // A clock that was once set ahead: those copies count among the newest,
     // but their days are not among the last thirty.
@@ -246,19 +229,6 @@ TEST_F(Dated_Backups_Files, CopiesOfOneSecondAreNumberedAndHoldTheBytesGiven) {
     }
     EXPECT_THROW(Keep_Dated_Backup(Data(), "x", kNow), File_Error);
     EXPECT_EQ(Folder_Names().size(), static_cast<std::size_t>(Most_Backups_In_A_Second));
-}
-
-TEST_F(Dated_Backups_Files, SomethingElseWhereTheFolderGoesIsReported) {
-    Write_Bytes(Data(), List_Bytes(1));
-    Write_Bytes(Folder(), "a file of the user's");
-    try {
-        Keep_Dated_Backup(Data(), List_Bytes(2), kNow);
-        FAIL() << "kept a copy in a file";
-    } catch (const File_Error& error) {
-        EXPECT_NE(std::string(error.what()).find(Folder().string()), std::string::npos)
-            << error.what();
-    }
-    EXPECT_EQ(Read_Bytes(Folder()), "a file of the user's");
 }
 
 #ifndef _WIN32

@@ -51,11 +51,6 @@ TEST_F(Restore_Backup_Form_Test, ListsEveryCopyWithItsDateAndCountAndOffersTheNe
     EXPECT_EQ(form.Chosen(), backups[1].File);
     EXPECT_EQ(QApplication::focusWidget(), form.Backups_ListBox);
     EXPECT_EQ(test::Unnamed_Interactive(&form), QStringList());
-
-    // Every copy unreadable: nothing to restore.
-    TRestore_Backup_Form none({Version(1, 1, 1, std::nullopt)}, short_date);
-    EXPECT_FALSE(none.Restore_Button->isEnabled());
-    EXPECT_FALSE(none.Chosen().has_value());
 }
 
 TEST_F(Restore_Backup_Form_Test, KeyboardChoosesARowAndEnterRestoresOnlyAReadableOne) {
