@@ -1,9 +1,12 @@
 #include "core/data_file_session.h"
 
+#include <exception>
 #include <utility>
 
 #include "core/atomic_file.h"
+#include "core/dated_backups.h"
 #include "core/errors.h"
+#include "core/platform/process.h"
 
 namespace tessaly {
 
@@ -77,12 +80,58 @@ Data_File_Session::Save_Result Data_File_Session::Save(const Event_List& list,
         return Save_Result::Changed_On_Disk;
     }
     Check_Loadable(bytes, list.Event_Count());
+    // Read before the write replaces it; the copy is made once the list is
+    // safe, and a failure to read it only costs the copy.
+    std::optional<std::string> previous;
+    std::string unread;
+    if (stamp.Exists) {
+        try {
+            previous = Read_Whole_File(file_);
+        } catch (const Tessaly_Error& error) {
+            unread = error.what();
+        }
+    }
     Atomic_Write_Options options;
     options.Keep_Backup = true;
     Write_File_Atomically(file_, bytes, options);
     known_bytes_ = bytes;
     known_stamp_ = Stamp_Now();
+    if (!unread.empty()) {
+        Report_Backup_Failure(
+            "The list was saved, but its previous version could not be read "
+            "to keep a backup of it: " +
+            unread);
+    } else if (previous && *previous != bytes) {
+        Keep_Dated_Copy(*previous);
+    }
     return Save_Result::Saved;
+}
+
+void Data_File_Session::Keep_Dated_Copy(const std::string& previous) {
+    const Date_And_Time now = backup_clock_ ? backup_clock_() : Local_Time_Now();
+    fs::path kept;
+    try {
+        kept = Keep_Dated_Backup(file_, previous, now);
+    } catch (const std::exception& error) {
+        Report_Backup_Failure(
+            "The list was saved, but no backup of its previous version was kept: " +
+            std::string(error.what()));
+        return;
+    }
+    try {
+        Prune_Backups(file_, now, kept);
+    } catch (const std::exception& error) {
+        Report_Backup_Failure(
+            "The list was saved and its previous version kept, but old "
+            "backups could not be removed: " +
+            std::string(error.what()));
+    }
+}
+
+void Data_File_Session::Report_Backup_Failure(const std::string& message) const {
+    if (backup_failure_handler_) {
+        backup_failure_handler_(message);
+    }
 }
 
 fs::path Data_File_Session::Keep_Aside(const Event_List& list) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,18 @@ struct Civil_Date {
     int Day = 30;
 
     bool operator==(const Civil_Date&) const = default;
+};
+
+// A local date and time to the second.
+struct Date_And_Time {
+    int Year = 1899;
+    int Month = 12;
+    int Day = 30;
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+
+    auto operator<=>(const Date_And_Time&) const = default;
 };
 
 // The range of dates the program accepts: years 1 to 9999.

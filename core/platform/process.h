@@ -11,6 +11,8 @@ namespace tessaly {
 
 // Today in local time, as a whole day number.
 Day_Number Local_Today();
+// The local date and time now, for callers that are given no clock.
+Date_And_Time Local_Time_Now();
 
 // The running executable's full path; argv[0] made absolute where the
 // system cannot say.

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "core/dated_backups.h"
 #include "core/errors.h"
 #include "test_support/temp_dir.h"
 
@@ -151,6 +154,77 @@ TEST_F(Data_File_Session_Test, SafeFileOfAnEarlierRunIsNeverReplaced) {
 
     EXPECT_EQ(Read_Bytes(dir_.File("Tessaly.dat.unsaved")), "earlier");
     EXPECT_EQ(Read_Bytes(dir_.File("Tessaly.dat.unsaved-3")), Serialise_Data_File(list_));
+}
+
+// 10 December 2026, 14:03:22.
+const Date_And_Time kNow{2026, 12, 10, 14, 3, 22};
+
+std::vector<fs::path> Copies_In(const fs::path& folder) {
+    std::vector<fs::path> copies;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        copies.push_back(entry.path().filename());
+    }
+    std::sort(copies.begin(), copies.end());
+    return copies;
+}
+
+TEST_F(Data_File_Session_Test, EachSaveThatChangesTheFileKeepsTheVersionItReplacesDated) {
+    const fs::path folder = dir_.File("Tessaly backups");
+    session_.Set_Backup_Clock([] { return kNow; });
+    // The first save of a new list has nothing to keep.
+    ASSERT_EQ(session_.Load(list_, {}), Load_Result::No_File);
+    Add("Ann");
+    ASSERT_EQ(session_.Save(list_), Data_File_Session::Save_Result::Saved);
+    EXPECT_FALSE(fs::exists(folder));
+
+    Write_Bytes(File(), Two_Entries);
+    ASSERT_EQ(session_.Load(list_, {}), Load_Result::Loaded);
+    // Thirty copies from years ago: pruning leaves the newest twenty.
+    for (int day = 1; day <= 30; ++day) {
+        Keep_Dated_Backup(File(), "old", {2020, 1, day, 12, 0, 0});
+    }
+    Add("Cy");
+    const std::string with_cy = Serialise_Data_File(list_);
+    EXPECT_EQ(session_.Save(list_), Data_File_Session::Save_Result::Saved);
+    EXPECT_EQ(session_.Save(list_), Data_File_Session::Save_Result::Unchanged);
+    Add("Di");
+    EXPECT_EQ(session_.Save(list_), Data_File_Session::Save_Result::Saved);
+
+    const std::vector<fs::path> copies = Copies_In(folder);
+    ASSERT_EQ(copies.size(), 20u);
+    EXPECT_EQ(copies[17], "Tessaly 2020-01-30 12-00-00.dat");
+    EXPECT_EQ(copies[18], "Tessaly 2026-12-10 14-03-22.dat");
+    EXPECT_EQ(copies[19], "Tessaly 2026-12-10 14-03-22_02.dat");
+    EXPECT_EQ(Read_Bytes(folder / copies[18]), Two_Entries);
+    EXPECT_EQ(Read_Bytes(folder / copies[19]), with_cy);
+    // The single backup stays as it was.
+    EXPECT_EQ(Read_Bytes(Backup()), with_cy);
+
+    // Written over with what the file already holds: no copy of the same.
+    Add("Ed");
+    Replace_On_Disk(Serialise_Data_File(list_));
+    EXPECT_EQ(session_.Save(list_, true), Data_File_Session::Save_Result::Saved);
+    EXPECT_EQ(Copies_In(folder).size(), 20u);
+}
+
+TEST_F(Data_File_Session_Test, ABackupThatCannotBeKeptNeverStopsTheSave) {
+    session_.Set_Backup_Clock([] { return kNow; });
+    std::vector<std::string> told;
+    session_.Set_Backup_Failure_Handler([&told](const std::string& text) { told.push_back(text); });
+    Write_Bytes(File(), Two_Entries);
+    ASSERT_EQ(session_.Load(list_, {}), Load_Result::Loaded);
+    Write_Bytes(dir_.File("Tessaly backups"), "mine");
+    Add("Cy");
+
+    EXPECT_EQ(session_.Save(list_), Data_File_Session::Save_Result::Saved);
+    EXPECT_EQ(Read_Bytes(File()), Serialise_Data_File(list_));
+    EXPECT_EQ(Read_Bytes(Backup()), Two_Entries);
+    EXPECT_EQ(Read_Bytes(dir_.File("Tessaly backups")), "mine");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0],
+              "The list was saved, but no backup of its previous version was kept: "
+              "Cannot keep a backup in \"" +
+                  dir_.File("Tessaly backups").string() + "\": it is not a folder");
 }
 
 }  // namespace

@@ -56,6 +56,7 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
     AboutBox = new TAboutBox(services_.Links, services_.Memory, services_.Executable_Path, this);
     Add_Modify_Form = new TAdd_Modify_Form(services_.Time, services_.Messages, short_date_, this);
     Set_Up_Calendar_Sync();
+    Set_Up_Backups();
 }
 
 TMainForm1::~TMainForm1() = default;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,7 @@ class QTimer;
 namespace tessaly {
 
 class Auto_Start_Entries;
+class Backup_Prompts;
 class Calendar_Connection;
 class Calendar_Prompts;
 class Calendar_Sync;
@@ -80,6 +82,8 @@ struct Main_Form_Services {
     std::filesystem::path Executable_Path;
     // Where the data, settings and text files live.
     Program_Folders Folders;
+    // The restore's choice of a backup; none: the window's own dialog.
+    Backup_Prompts* Backup_Questions = nullptr;
 };
 
 // The main window: it owns the event list for the whole run, shows it in the
@@ -173,6 +177,9 @@ public:
     void Delete_Selected_Rows_Menu_OptionClick();
     void Reset_Data_Menu_OptionClick();
     void Undo_Deletes_Menu_OptionClick();
+    // Replaces the list with a dated backup the user picks, and saves it;
+    // Undo then puts back the list it replaced.
+    void Restore_From_Backup_Menu_OptionClick();
     void Import_Data_From_Corvane_v15a_Menu_OptionClick();
     void Create_Test_Demo_Data_Menu_OptionClick();
     void Import_Data_from_Any_Other_Program_Menu_OptionClick();
@@ -227,6 +234,7 @@ public:
     QAction* Delete_Selected_Rows_Menu_Option;
     QAction* Reset_Data_Menu_Option;
     QAction* Undo_Deletes_Menu_Option;
+    QAction* Restore_From_Backup_Menu_Option;
     QAction* Import_Data_From_Corvane_v15a_Menu_Option;
     QAction* Create_Test_Demo_Data_Menu_Option;
     QAction* Import_Data_from_Any_Other_Program_Menu_Option;
@@ -299,6 +307,13 @@ private:
     void Calendar_Sync_Finished(const Calendar_Sync_Report& report);
     void Show_Sync_Status(const QString& text);
 
+    // The data file's dated backups take the window's clock, and a backup
+    // that could not be kept is said in a message.
+    void Set_Up_Backups();
+    // Undo right after a restore: asks, and puts back the list the restore
+    // replaced. False when the last change was no restore.
+    bool Undo_Restore();
+
     Main_Form_Services services_;
     // The outer frame as the settings hold it, and as it was given to the
     // window after fitting it onto a screen: while the window keeps the
@@ -327,6 +342,9 @@ private:
     bool sync_asked_by_user_ = false;
     bool sync_failure_shown_ = false;
     int refresh_depth_ = 0;
+    // The list a restore replaced, while the list is still the restored one.
+    std::optional<Event_List> before_restore_;
+    std::string restored_bytes_;
     // Kept from start-up for the forms that come later.
     Main_Settings settings_;
     // Every component in design order: the window-scaling record follows it.

@@ -74,6 +74,7 @@ bool TMainForm1::Save_After_Change() {
 void TMainForm1::Save_Before_Termination() {
     // Nobody is there to answer a question now. What cannot go to its own
     // file goes to the safe file beside it.
+    data_file_.Set_Backup_Failure_Handler({});
     try {
         Save_Settings_To_INI_File();
     } catch (const File_Error&) {

@@ -280,6 +280,9 @@ void TMainForm1::Create_Menu() {
         add_item(Data_Menu, "Undo_Deletes_Menu_Option",
                  QStringLiteral("&Undo Recent Delete(s) / Reset(s) - Reload Data from File"),
                  &TMainForm1::Undo_Deletes_Menu_OptionClick);
+    Restore_From_Backup_Menu_Option = add_item(Data_Menu, "Restore_From_Backup_Menu_Option",
+                                               QStringLiteral("Restore from &Backup..."),
+                                               &TMainForm1::Restore_From_Backup_Menu_OptionClick);
     add_separator(Data_Menu);
     Import_Data_From_Corvane_v15a_Menu_Option =
         add_item(Data_Menu, "Import_Data_From_Corvane_v15a_Menu_Option",

@@ -183,6 +183,9 @@ void TMainForm1::Reset_Data_BitBtnClick() {
 }
 
 void TMainForm1::Undo_Deletes_Menu_OptionClick() {
+    if (Undo_Restore()) {
+        return;
+    }
     if (!Confirmed(services_.Messages, this, Undo_Question())) {
         return;
     }

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <system_error>
 
@@ -12,6 +13,15 @@ Day_Number Local_Today() {
     std::tm local{};
     ::localtime_r(&now, &local);
     return Day_Number_Of(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+Date_And_Time Local_Time_Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    // A leap second is named as the second before it.
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     std::min(local.tm_sec, 59)};
 }
 
 std::filesystem::path Executable_Path(const char* argv0) {

@@ -17,6 +17,12 @@ Day_Number Local_Today() {
     return Day_Number_Of(local.wYear, local.wMonth, local.wDay);
 }
 
+Date_And_Time Local_Time_Now() {
+    SYSTEMTIME local{};
+    ::GetLocalTime(&local);
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
 std::filesystem::path Executable_Path(const char* argv0) {
     // Wide, so that a folder of any letters comes back as it is; the buffer
     // grows until the whole path fits, since paths may pass MAX_PATH.

@@ -1,9 +1,10 @@
-"""A screen reader's view of the four windows: every object the user can
+"""A screen reader's view of every window: every object the user can
 operate has a name, the grid reads as a table with its titles as column
 headers, and a selected row is reported selected."""
 
 import datetime
 import os
+import shutil
 import sys
 import time
 
@@ -45,6 +46,10 @@ def main():
     folder = os.path.join(os.environ["TESSALY_WORK"], "program")
     os.makedirs(folder)
     write_list(folder, ENTRIES)
+    # One dated backup, for the restore dialog to list.
+    os.makedirs(os.path.join(folder, "Tessaly backups"))
+    shutil.copy(os.path.join(folder, "Tessaly.dat"),
+                os.path.join(folder, "Tessaly backups", "Tessaly 2026-01-02 03-04-05.dat"))
     process = start(os.environ["TESSALY_EXECUTABLE"], folder)
     failures = []
     counts = {}
@@ -123,6 +128,13 @@ def main():
             failures.append("the about box offers %d links: %r" % (len(links), links))
         keys("Escape")
         wait_for("the about box to close", lambda: window_named(app, "About") is None)
+
+        keys("alt+d", "b")
+        restore = wait_for("the restore dialog", lambda: window_named(app, "Restore from Backup"))
+        check("restore dialog", restore)
+        keys("Escape")
+        wait_for("the restore dialog to close",
+                 lambda: window_named(app, "Restore from Backup") is None)
 
         keys("alt+d", "o")
         account = wait_for("the calendar account form", lambda: window_named(app, "Calendar Account"))

@@ -53,8 +53,9 @@ TEST_F(Menu_Test, EveryCommandIsOfferedExceptTheHiddenDemoData) {
     for (QAction* item : Menu_Items(*form)) {
         EXPECT_TRUE(item->isEnabled()) << item->objectName().toStdString();
     }
-    // The design's 24 items less the hidden one, and the calendar sync's two.
-    EXPECT_EQ(Menu_Items(*form).size(), 25u);
+    // The design's 24 items less the hidden one, the calendar sync's two and
+    // the restore from a backup.
+    EXPECT_EQ(Menu_Items(*form).size(), 26u);
     EXPECT_FALSE(form->Create_Test_Demo_Data_Menu_Option->isVisible());
 }
 
@@ -171,7 +172,7 @@ TEST_F(Menu_Test, EveryEnabledItemDoesSomething) {
             form->show();
         }
     }
-    EXPECT_EQ(triggered, 25);
+    EXPECT_EQ(triggered, 26);
 }
 
 // The text a rich-text label shows, with the underlined characters marked.
