@@ -160,6 +160,10 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
         return sync_status::Window_Open;
     }
     Data_File_Session session(file);
+    // A save that could not keep its dated copy still saves the list.
+    session.Set_Backup_Failure_Handler([&err](const std::string& message) {
+        err << Sync_Tool_Name << ": " << Terminal_Lines(message) << "\n";
+    });
     Event_List list;
     // A list read only in part would lose the rest when saved: the window
     // keeps a copy of such a file first, and is the place to open it.
