@@ -3,12 +3,12 @@
 #include <iostream>
 #include <string>
 
-#include "app/password_command.h"
 #include "app/sync_tool_actions.h"
 #include "app/window_lock.h"
 #include "caldav/caldav_client.h"
 #include "caldav/caldav_url.h"
 #include "core/data_file.h"
+#include "sync/password_command.h"
 
 namespace tessaly::detail {
 

@@ -2,7 +2,8 @@
 # Checks the user units with systemd's own verifier, the service pointed at
 # the built tessaly-report: the verifier refuses a command that is not there,
 # and the installed one is not, before the package is. Where the sync tool is
-# built, the service must sync before it notifies.
+# built, the service must sync before it notifies; a hang must not keep it
+# running for ever.
 #   check_units.sh UNIT_FOLDER REPORT_TOOL [SYNC_TOOL]
 set -eu
 if ! command -v systemd-analyze > /dev/null 2>&1; then
@@ -16,6 +17,10 @@ sed -e "s|^ExecStart=[^ ]*|ExecStart=$2|" -e "s|^ExecStartPre=-[^ ]*|ExecStartPr
     "$1/tessaly-notify.service" > "$work/tessaly-notify.service"
 grep -qx "ExecStart=$2 --notify" "$work/tessaly-notify.service" || {
     echo "check_units: the service does not run tessaly-report --notify"
+    exit 1
+}
+grep -q "^TimeoutStartSec=" "$work/tessaly-notify.service" || {
+    echo "check_units: the service may wait for ever (no TimeoutStartSec=)"
     exit 1
 }
 if [ -n "${3:-}" ]; then

@@ -1,0 +1,103 @@
+// The password command as cmd.exe runs it: what it prints, how it fails, and
+// that no cmd.exe it started outlives the call, however it behaves.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sync/password_command.h"
+#include "test_support/temp_dir.h"
+
+namespace tessaly {
+namespace {
+
+using namespace std::chrono_literals;
+
+int Running_Command_Interpreters() {
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    int count = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+         more = ::Process32NextW(snapshot, &entry)) {
+        count += ::lstrcmpiW(entry.szExeFile, L"cmd.exe") == 0 ? 1 : 0;
+    }
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// The job's processes end a moment after the job is ended.
+int Command_Interpreters_Once_Settled(int expected) {
+    int count = Running_Command_Interpreters();
+    for (int i = 0; i < 100 && count != expected; ++i) {
+        std::this_thread::sleep_for(20ms);
+        count = Running_Command_Interpreters();
+    }
+    return count;
+}
+
+TEST(Password_Command_Windows, EachCommandGivesItsPasswordOrItsErrorAndLeavesNothingRunning) {
+    struct Case {
+        const char* command;
+        const char* password;  // null when it fails
+        const char* error;
+        double at_least_seconds;
+        double at_most_seconds;
+    };
+    // A loop that never ends stands in for a command that waits.
+    const Case cases[] = {
+        {"echo pass word", "pass word", "", 0, 5},
+        {"rem", nullptr, "The password command printed no password.", 0, 5},
+        {"(echo pw)& exit /b 3", nullptr, "The password command failed (exit status 3).", 0, 5},
+        {"no-such-command-of-tessaly", nullptr,
+         "The password command failed (exit status 9009: no such command).", 0, 5},
+        {"for /l %i in (0,0,1) do @rem", nullptr,
+         "The password command did not finish within 1 second.", 1, 6},
+        // The shell exits; what it left behind holds the pipe open.
+        {"start /b cmd /d /c \"for /l %i in (0,0,1) do @rem\" & echo pw", "pw", "", 0, 6},
+    };
+    const test::Temp_Dir dir;
+    const std::string large_file = dir.File("large.txt").string();
+    test::Write_Bytes(large_file, std::string(70'000, 'x'));
+    const std::string type_large = "type \"" + large_file + "\"";
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    all.push_back({type_large.c_str(), nullptr,
+                   "The password command printed more than 64 KiB; a password is one short line.",
+                   0, 5});
+    for (const Case& c : all) {
+        SCOPED_TRACE(c.command);
+        const int interpreters_before = Running_Command_Interpreters();
+        std::optional<std::string> password;
+        std::string error;
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            password = Run_Password_Command(c.command, 1s);
+        } catch (const Password_Command_Error& failure) {
+            error = failure.what();
+        }
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        if (c.password != nullptr) {
+            EXPECT_EQ(password, std::optional<std::string>(c.password));
+            EXPECT_EQ(error, "");
+        } else {
+            EXPECT_EQ(password, std::nullopt);
+            EXPECT_EQ(error, c.error);
+        }
+        EXPECT_GE(took.count(), c.at_least_seconds);
+        EXPECT_LE(took.count(), c.at_most_seconds);
+        EXPECT_EQ(Command_Interpreters_Once_Settled(interpreters_before), interpreters_before);
+    }
+}
+
+}  // namespace
+}  // namespace tessaly
