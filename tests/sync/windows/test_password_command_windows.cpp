@@ -1,5 +1,5 @@
 // The password command as cmd.exe runs it: what it prints, how it fails, and
-// that no cmd.exe it started outlives the call, however it behaves.
+// that nothing it started outlives the call, however it behaves.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <tlhelp32.h>
@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "sync/password_command.h"
 #include "test_support/temp_dir.h"
@@ -20,7 +20,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-int Running_Command_Interpreters() {
+// A copy of cmd.exe under a name of its own stands in for a command that
+// waits: its processes are told from those of any other test running.
+constexpr const wchar_t* Stand_In_Name = L"tessaly_waiting_command.exe";
+
+int Running_Stand_Ins() {
     const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) {
         return -1;
@@ -30,53 +34,54 @@ int Running_Command_Interpreters() {
     entry.dwSize = sizeof(entry);
     for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
          more = ::Process32NextW(snapshot, &entry)) {
-        count += ::lstrcmpiW(entry.szExeFile, L"cmd.exe") == 0 ? 1 : 0;
+        count += ::lstrcmpiW(entry.szExeFile, Stand_In_Name) == 0 ? 1 : 0;
     }
     ::CloseHandle(snapshot);
     return count;
 }
 
 // The job's processes end a moment after the job is ended.
-int Command_Interpreters_Once_Settled(int expected) {
-    int count = Running_Command_Interpreters();
-    for (int i = 0; i < 100 && count != expected; ++i) {
+int Running_Stand_Ins_Once_Settled() {
+    int count = Running_Stand_Ins();
+    for (int i = 0; i < 100 && count != 0; ++i) {
         std::this_thread::sleep_for(20ms);
-        count = Running_Command_Interpreters();
+        count = Running_Stand_Ins();
     }
     return count;
 }
 
 TEST(Password_Command_Windows, EachCommandGivesItsPasswordOrItsErrorAndLeavesNothingRunning) {
+    const test::Temp_Dir dir;
+    wchar_t system_folder[MAX_PATH] = {};
+    ASSERT_GT(::GetSystemDirectoryW(system_folder, MAX_PATH), 0u);
+    const std::filesystem::path stand_in = dir.Path() / Stand_In_Name;
+    std::filesystem::copy_file(std::filesystem::path(system_folder) / L"cmd.exe", stand_in);
+    const std::string waits =
+        "\"" + stand_in.string() + "\" /d /c \"for /l %i in (0,0,1) do @rem\"";
+    const std::filesystem::path large_file = dir.File("large.txt");
+    test::Write_Bytes(large_file, std::string(70'000, 'x'));
+
     struct Case {
-        const char* command;
+        std::string command;
         const char* password;  // null when it fails
         const char* error;
         double at_least_seconds;
         double at_most_seconds;
     };
-    // A loop that never ends stands in for a command that waits.
     const Case cases[] = {
         {"echo pass word", "pass word", "", 0, 5},
         {"rem", nullptr, "The password command printed no password.", 0, 5},
         {"(echo pw)& exit /b 3", nullptr, "The password command failed (exit status 3).", 0, 5},
         {"no-such-command-of-tessaly", nullptr,
          "The password command failed (exit status 9009: no such command).", 0, 5},
-        {"for /l %i in (0,0,1) do @rem", nullptr,
-         "The password command did not finish within 1 second.", 1, 6},
+        {waits, nullptr, "The password command did not finish within 1 second.", 1, 6},
         // The shell exits; what it left behind holds the pipe open.
-        {"start /b cmd /d /c \"for /l %i in (0,0,1) do @rem\" & echo pw", "pw", "", 0, 6},
+        {"start /b \"\" " + waits + " & echo pw", "pw", "", 0, 6},
+        {"type \"" + large_file.string() + "\"", nullptr,
+         "The password command printed more than 64 KiB; a password is one short line.", 0, 5},
     };
-    const test::Temp_Dir dir;
-    const std::string large_file = dir.File("large.txt").string();
-    test::Write_Bytes(large_file, std::string(70'000, 'x'));
-    const std::string type_large = "type \"" + large_file + "\"";
-    std::vector<Case> all(std::begin(cases), std::end(cases));
-    all.push_back({type_large.c_str(), nullptr,
-                   "The password command printed more than 64 KiB; a password is one short line.",
-                   0, 5});
-    for (const Case& c : all) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
-        const int interpreters_before = Running_Command_Interpreters();
         std::optional<std::string> password;
         std::string error;
         const auto start = std::chrono::steady_clock::now();
@@ -95,7 +100,7 @@ TEST(Password_Command_Windows, EachCommandGivesItsPasswordOrItsErrorAndLeavesNot
         }
         EXPECT_GE(took.count(), c.at_least_seconds);
         EXPECT_LE(took.count(), c.at_most_seconds);
-        EXPECT_EQ(Command_Interpreters_Once_Settled(interpreters_before), interpreters_before);
+        EXPECT_EQ(Running_Stand_Ins_Once_Settled(), 0);
     }
 }
 
