@@ -55,6 +55,9 @@ bool Display_Available() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before the calendar password is typed, read or kept. Not undumpable
+    // as the terminal tool is: the desktop's portals would refuse the window.
+    tessaly::Keep_Out_Of_Core_Dumps();
     if (!Display_Available()) {
         std::fputs(
             "Tessaly needs a graphical desktop (no display found); for the coming-events report "

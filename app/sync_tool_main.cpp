@@ -15,6 +15,8 @@
 #include "desktop/platform_services.h"
 
 int main(int argc, char** argv) {
+    // Before the password is read from anywhere.
+    tessaly::Make_Process_Undumpable();
     std::setlocale(LC_ALL, "");
     const tessaly::Utf8_Console_Output utf8_console;
     try {

@@ -9,6 +9,17 @@
 
 namespace tessaly {
 
+// Keeps this process's memory, where the calendar password passes, out of
+// core files and crash collectors. The programs it starts inherit that. The
+// process stays open to the user's other programs, as the desktop's portals
+// need: they read its /proc entries to tell which program asks.
+void Keep_Out_Of_Core_Dumps();
+
+// That, and on Linux no debugger or other program of the user reads its
+// memory either: for the terminal tool, which asks no portal. Called first
+// thing in main, before the password is ever read.
+void Make_Process_Undumpable();
+
 // Today in local time, as a whole day number.
 Day_Number Local_Today();
 // The local date and time now, for callers that are given no clock.

@@ -1,4 +1,8 @@
+#include <sys/resource.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
 
 #include <algorithm>
 #include <ctime>
@@ -7,6 +11,24 @@
 #include "core/platform/process.h"
 
 namespace tessaly {
+
+void Keep_Out_Of_Core_Dumps() {
+    // 1, not 0: with 0 the kernel still hands the core to a crash collector
+    // that core_pattern names; below a page it writes no core file either.
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_CORE, &limit) == 0) {
+        limit.rlim_cur = limit.rlim_max == 0 ? 0 : 1;
+        ::setrlimit(RLIMIT_CORE, &limit);
+    }
+}
+
+void Make_Process_Undumpable() {
+    Keep_Out_Of_Core_Dumps();
+#if defined(__linux__)
+    // Reset by exec: the programs this one starts are not bound by it.
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+#endif
+}
 
 Day_Number Local_Today() {
     const std::time_t now = std::time(nullptr);

@@ -9,7 +9,23 @@
 #include "core/platform/process.h"
 #include "core/platform/windows/windows_text.h"
 
+// From kernel32; declared here, since MinGW's werapi.h does not compile.
+extern "C" HRESULT WINAPI WerSetFlags(DWORD flags);
+
 namespace tessaly {
+
+void Keep_Out_Of_Core_Dumps() {
+    // Windows writes no dump of its own accord; the error report is told to
+    // leave out the heap, where the password is.
+    constexpr DWORD No_Heap = 1;  // WER_FAULT_REPORTING_FLAG_NOHEAP
+    ::WerSetFlags(No_Heap);
+}
+
+void Make_Process_Undumpable() {
+    // Another program of the user reading this one's memory is not refused
+    // here: Windows grants that to the user's programs alike.
+    Keep_Out_Of_Core_Dumps();
+}
 
 Day_Number Local_Today() {
     SYSTEMTIME local{};
