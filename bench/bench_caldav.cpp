@@ -19,11 +19,11 @@
 
 #include "app/sync_tool.h"
 #include "bench_data.h"
+#include "caldav/caldav_client.h"
+#include "caldav/curl_transport.h"
 #include "core/data_file.h"
 #include "core/event_list.h"
-#include "caldav/caldav_client.h"
 #include "sync/sync_state.h"
-#include "caldav/curl_transport.h"
 #include "test_support/radicale_server.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <exception>
 #include <string>
 
-#include "sync/event_resource.h"
-#include "sync/sync_state.h"
 #include "caldav/caldav_xml.h"
 #include "caldav/http_transport.h"
 #include "fuzz/fuzz_check.h"
+#include "sync/event_resource.h"
+#include "sync/sync_state.h"
 
 namespace tessaly::fuzz {
 namespace {

@@ -134,7 +134,8 @@ void TCalendar_Account_Form::Update_Buttons() {
 void TCalendar_Account_Form::Accept_If_Usable() {
     // Said before anything is sent or kept: an address with a password in
     // it would be stored as it is.
-    const Server_Address address = Read_Server_Address(To_File_Text(Address_Edit->text().trimmed()));
+    const Server_Address address =
+        Read_Server_Address(To_File_Text(Address_Edit->text().trimmed()));
     if (!address.Problem.empty()) {
         Status_Label->setText(From_File_Text(address.Problem));
         Address_Edit->setFocus();

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "sync/sync_account.h"
 #include "caldav/caldav_client.h"
+#include "sync/sync_account.h"
 
 class QComboBox;
 class QDialogButtonBox;

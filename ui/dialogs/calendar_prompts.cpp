@@ -152,8 +152,7 @@ Deletion_Choice Qt_Calendar_Prompts::Ask_Deletions(QWidget* parent,
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Calendar Sync"),
                     Deletion_Question_Text(question), QMessageBox::NoButton, parent);
     QPushButton* go_on = box.addButton(QStringLiteral("&Delete Them"), QMessageBox::AcceptRole);
-    QPushButton* keep =
-        box.addButton(QStringLiteral("&Keep Everything"), QMessageBox::AcceptRole);
+    QPushButton* keep = box.addButton(QStringLiteral("&Keep Everything"), QMessageBox::AcceptRole);
     QPushButton* stop = box.addButton(QStringLiteral("&Stop"), QMessageBox::RejectRole);
     box.setDefaultButton(stop);
     box.setEscapeButton(stop);

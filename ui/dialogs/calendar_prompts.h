@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "caldav/http_transport.h"
 #include "core/short_date.h"
 #include "sync/sync_account.h"
 #include "sync/sync_plan.h"
 #include "sync/sync_run.h"
-#include "caldav/http_transport.h"
 
 class QWidget;
 

@@ -102,7 +102,8 @@ struct Calendar_Sync::Job : std::enable_shared_from_this<Job>, Sync_List {
               const std::vector<TName_And_Event_Data>& after) override {
         return On_Window<bool>([&before, &after](Calendar_Sync& owner) {
                    return owner.Take_Synced(before, after);
-               }).value_or(false);
+               })
+            .value_or(false);
     }
 };
 
@@ -174,14 +175,14 @@ void Calendar_Sync::Job::Run() {
                 break;
             case Sync_Session_Result::Kind::Stopped:
                 Report.Result = Kind::Stopped;
-                Report.Message = QStringLiteral(
-                    "Stopped before deleting %1: nothing was changed. Sync again to choose.")
-                                     .arg(Deletion_Count_Text(*result.Outcome.Stopped));
+                Report.Message =
+                    QStringLiteral(
+                        "Stopped before deleting %1: nothing was changed. Sync again to choose.")
+                        .arg(Deletion_Count_Text(*result.Outcome.Stopped));
                 break;
             case Sync_Session_Result::Kind::List_Not_Saved:
                 Report.Result = Kind::List_Not_Saved;
-                Report.Message =
-                    QStringLiteral("The list could not take the calendar's changes.");
+                Report.Message = QStringLiteral("The list could not take the calendar's changes.");
                 break;
         }
     } catch (const CalDAV_Error& error) {

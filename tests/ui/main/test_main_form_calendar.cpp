@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "caldav/curl_transport.h"
 #include "core/entry_attributes.h"
 #include "core/profile_file.h"
+#include "main_form_fixture.h"
 #include "sync/event_resource.h"
 #include "sync/sync_state.h"
-#include "caldav/curl_transport.h"
-#include "main_form_fixture.h"
 #include "test_support/radicale_server.h"
 #include "ui/main/calendar_sync.h"
 
