@@ -242,7 +242,12 @@ TEST_F(Main_Form_Calendar_Test, AWrongPasswordOrNoStoreIsSaidAndNothingChanges) 
     ASSERT_EQ(messages.shown.size(), 1U);
     EXPECT_EQ(messages.shown[0].Text,
               QStringLiteral("The calendar server did not accept the user name or the password."));
-    EXPECT_EQ(Read_Bytes(Data()), data_before);
+    // Only the entry's identity was kept, before the first request.
+    const Event_List saved = Saved_List();
+    ASSERT_EQ(saved.Event_Count(), 1);
+    EXPECT_TRUE(Read_Entry_Uid(saved.At(1)).has_value());
+    EXPECT_EQ(saved.At(1).Comments, "");
+    EXPECT_NE(Read_Bytes(Data()), data_before);
     EXPECT_FALSE(std::filesystem::exists(dir.File("Tessaly.sync")));
     EXPECT_TRUE(Status().startsWith(QStringLiteral("Calendar sync at 10:00 failed")));
 
