@@ -377,10 +377,10 @@ CalDAV_Calendar CalDAV_Client::Make_Calendar(std::string_view home_url,
                            std::string(home_url) + ".");
 }
 
-std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_url,
-                                                     bool with_data) {
-    const std::string url(calendar_url);
-    Dav_Multistatus reply = Read_Multistatus("REPORT", url, "1", Event_Query_Body(with_data));
+// The members of a calendar-query or multiget reply: the collection itself
+// and members gone (404) are left out.
+std::vector<CalDAV_Event> CalDAV_Client::Events_Of(Dav_Multistatus& reply, const std::string& url,
+                                                   bool with_data) {
     std::vector<CalDAV_Event> events;
     events.reserve(reply.Responses.size());
     for (auto& item : reply.Responses) {
@@ -391,6 +391,13 @@ std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_u
         events.push_back(Event_From(item, std::move(item_url), with_data));
     }
     return events;
+}
+
+std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_url,
+                                                     bool with_data) {
+    const std::string url(calendar_url);
+    Dav_Multistatus reply = Read_Multistatus("REPORT", url, "1", Event_Query_Body(with_data));
+    return Events_Of(reply, url, with_data);
 }
 
 std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_url,
@@ -410,16 +417,7 @@ std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_u
         paths.push_back(Path_Of(event_url));
     }
     Dav_Multistatus reply = Read_Multistatus("REPORT", url, "1", Event_Multiget_Body(paths));
-    std::vector<CalDAV_Event> events;
-    events.reserve(reply.Responses.size());
-    for (auto& item : reply.Responses) {
-        std::string item_url = Resolve_Own(url, item.Href);
-        if (item.Status == 404 || Same_Url(item_url, url)) {
-            continue;
-        }
-        events.push_back(Event_From(item, std::move(item_url), true));
-    }
-    return events;
+    return Events_Of(reply, url, true);
 }
 
 CalDAV_Changes CalDAV_Client::Read_Changes(std::string_view calendar_url,

@@ -96,6 +96,8 @@ private:
     void Take_Account_Address(const std::string& url);
     // The href made absolute against the URL of the request that gave it;
     // throws Foreign_Origin for one at another origin.
+    std::vector<CalDAV_Event> Events_Of(Dav_Multistatus& reply, const std::string& url,
+                                        bool with_data);
     std::string Resolve_Own(const std::string& base, std::string_view href);
 
     Http_Transport& transport_;
