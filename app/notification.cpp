@@ -56,9 +56,7 @@ std::string Coming_Events_Notification::Body() const {
 Coming_Events_Notification Make_Coming_Events_Notification(const Event_List& list, int threshold,
                                                            const Short_Date_Formatter& short_date) {
     Coming_Events_Notification notification;
-    int position = 0;
     for (const TName_And_Event_Data& entry : list.Entries()) {
-        ++position;  // numbered as in the report, which counts every entry
         if (!Is_Reported(entry, threshold)) {
             continue;
         }
@@ -75,7 +73,7 @@ Coming_Events_Notification Make_Coming_Events_Notification(const Event_List& lis
             shown.Age_Next = entry.Age_Next;
             shown.Year_Unknown = entry.Year_Unknown;
             // The report's indent only pushes the text away from the icon.
-            std::string line = Report_Entry_Line(position, shown, short_date);
+            std::string line = Report_Entry_Line(notification.Entries, shown, short_date);
             line.erase(0, line.find_first_not_of(' '));
             notification.Lines.push_back(std::move(line));
         }

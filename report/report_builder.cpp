@@ -195,15 +195,15 @@ Report_Document Build_Coming_Events_Report(const Report_Inputs& inputs) {
 
     int found = 0;
     if (inputs.List != nullptr) {
-        int position = 0;
         for (const TName_And_Event_Data& entry : inputs.List->Entries()) {
-            ++position;  // counts unreported entries too
             if (!Is_Reported(entry, inputs.Threshold)) {
                 continue;
             }
+            // Numbered among the listed lines: an entry listed for its own
+            // lead may follow nearer ones that are not listed.
             ++found;
             paragraphs.push_back(
-                Entry_Paragraph(Report_Entry_Line(position, entry, inputs.Short_Date),
+                Entry_Paragraph(Report_Entry_Line(found, entry, inputs.Short_Date),
                                 To_Display_UTF8(entry.Name)));
         }
     }

@@ -17,6 +17,8 @@ packages=(
     librsvg2-bin  # draws the icon at each size
     dbus-daemon   # a private session bus for the notification tests
     gnome-keyring # a real secret store for its tests
+    qt6-wayland weston            # the window on a Wayland desktop, and its check
+    python3-pyatspi at-spi2-core  # what a screen reader reads, and its check
     "$@"
 )
 

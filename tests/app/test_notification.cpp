@@ -61,7 +61,7 @@ TEST(Coming_Events_Notification, FollowsEachEntrysLeadAndShowsNoAgeWithoutAYear)
     EXPECT_EQ(notification.Body(),
               "1.  Ann's Birthday in 3 days (Thu, 10/12/2026)\n"
               "2.  Hal and Ivy's 26th Wedding Anniversary in 30 days (Wed, 06/01/2027)\n"
-              "4.  Di's 46th Birthday today (Mon, 07/12/2026)");
+              "3.  Di's 46th Birthday today (Mon, 07/12/2026)");
     EXPECT_EQ(notification.Urgency, Notification_Urgency::Critical);
 }
 
