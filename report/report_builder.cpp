@@ -202,9 +202,8 @@ Report_Document Build_Coming_Events_Report(const Report_Inputs& inputs) {
             // Numbered among the listed lines: an entry listed for its own
             // lead may follow nearer ones that are not listed.
             ++found;
-            paragraphs.push_back(
-                Entry_Paragraph(Report_Entry_Line(found, entry, inputs.Short_Date),
-                                To_Display_UTF8(entry.Name)));
+            paragraphs.push_back(Entry_Paragraph(Report_Entry_Line(found, entry, inputs.Short_Date),
+                                                 To_Display_UTF8(entry.Name)));
         }
     }
     document.Events_Found = found;
