@@ -66,8 +66,8 @@ struct Main_Settings {
     std::optional<Day_Number> Month_Calendar_Date;
     std::string Event_Type;
     bool Auto_Display_Coming_Events_Report = false;
-    // The report window's position, and the size of its inside, which is
-    // at least the design size given here.
+    // The report window's position, and the size of its inside: its design
+    // size by default, which is also the least it is shown at.
     int Report_Top = 20;
     int Report_Left = 20;
     int Report_Width = 633;

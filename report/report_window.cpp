@@ -126,7 +126,6 @@ TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
 
     Exit_Program_BitBtn =
         Make_Button(this, "E&xit Program", "Exit this program", Report_Glyph::Exit_Door);
-    Lay_Out(size());
 
     Exit_Program_Requested_CheckBox = new QCheckBox(this);
     Exit_Program_Requested_CheckBox->setFocusPolicy(Qt::NoFocus);

@@ -8,11 +8,11 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 shift || true
 # A temporary folder of its own, so that other runs' homes do not count.
-TMPDIR=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-home-check.XXXXXX")
+TMPDIR=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-suite.XXXXXX")
 export TMPDIR
 trap 'rm -rf "$TMPDIR"' EXIT
-bash tests/test_support/keeps_out_of_home.sh ctest --test-dir "$build" --output-on-failure "$@"
-left=$(find "$TMPDIR" -maxdepth 1 -name 'tessaly-home-*')
+bash tests/test_support/keeps_out_of_home.sh --command ctest --test-dir "$build" --output-on-failure "$@"
+left=$(find "$TMPDIR" -mindepth 1 -maxdepth 1 -name 'tessaly-home-*')
 if [[ -n "$left" ]]; then
     echo "home-check: homes of the tests left behind:" >&2
     echo "$left" >&2

@@ -4,6 +4,7 @@
 # ~/.config that may not be written. The programs must pass and leave the
 # home as it was: every file's bytes and every entry's time.
 #   keeps_out_of_home.sh PROGRAM...
+#   keeps_out_of_home.sh --command COMMAND [ARGUMENT]...
 set -euo pipefail
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-user-home.XXXXXX")
 trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
@@ -29,11 +30,19 @@ state() {
 }
 before=$(state)
 status=0
-for program in "$@"; do
-    echo "--- $program"
+in_lived_in_home() {
     env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_CACHE_HOME -u XDG_STATE_HOME \
-        HOME="$home" "$program" || status=1
-done
+        HOME="$home" "$@"
+}
+if [[ "${1:-}" == --command ]]; then
+    shift
+    in_lived_in_home "$@" || status=1
+else
+    for program in "$@"; do
+        echo "--- $program"
+        in_lived_in_home "$program" || status=1
+    done
+fi
 after=$(state)
 if [[ "$before" != "$after" ]]; then
     echo "FAILED: the tests changed the user's home:" >&2
