@@ -38,6 +38,8 @@ Main_Settings Read_Main_Settings(const Profile_File& file, Day_Number today) {
         boolean(Auto_Report_Key, defaults.Auto_Display_Coming_Events_Report);
     settings.Report_Top = integer(Report_Top_Key, defaults.Report_Top);
     settings.Report_Left = integer(Report_Left_Key, defaults.Report_Left);
+    settings.Report_Width = integer(Report_Width_Key, defaults.Report_Width);
+    settings.Report_Height = integer(Report_Height_Key, defaults.Report_Height);
     return settings;
 }
 
@@ -64,6 +66,8 @@ void Write_Main_Settings(Profile_File& file, const Main_Settings& settings, Day_
     boolean(Auto_Report_Key, settings.Auto_Display_Coming_Events_Report);
     integer(Report_Top_Key, settings.Report_Top);
     integer(Report_Left_Key, settings.Report_Left);
+    integer(Report_Width_Key, settings.Report_Width);
+    integer(Report_Height_Key, settings.Report_Height);
 }
 
 }  // namespace tessaly

@@ -27,16 +27,21 @@ inline constexpr const char* Event_Type_Key = "Event_Type_ComboBox";
 inline constexpr const char* Auto_Report_Key = "Auto_Display_Coming_Events_Report_CheckBox";
 inline constexpr const char* Report_Top_Key = "Dialog_Richedit_top_posn";
 inline constexpr const char* Report_Left_Key = "Dialog_Richedit_left_posn";
+inline constexpr const char* Report_Width_Key = "Dialog_Richedit_width";
+inline constexpr const char* Report_Height_Key = "Dialog_Richedit_height";
 }  // namespace settings_keys
 
 // Every key, in the order start-up reads them.
-inline constexpr std::array<const char*, 16> Main_Settings_Keys = {
-    settings_keys::Top_Key,         settings_keys::Left_Key,        settings_keys::Width_Key,
-    settings_keys::Height_Key,      settings_keys::On_Top_Key,      settings_keys::Auto_Run_Key,
-    settings_keys::Maximized_Key,   settings_keys::Sort_Column_Key, settings_keys::Sort_Order_Key,
-    settings_keys::Days_Key,        settings_keys::Name_Key,        settings_keys::Calendar_Key,
-    settings_keys::Event_Type_Key,  settings_keys::Auto_Report_Key, settings_keys::Report_Top_Key,
-    settings_keys::Report_Left_Key,
+inline constexpr std::array<const char*, 18> Main_Settings_Keys = {
+    settings_keys::Top_Key,          settings_keys::Left_Key,
+    settings_keys::Width_Key,        settings_keys::Height_Key,
+    settings_keys::On_Top_Key,       settings_keys::Auto_Run_Key,
+    settings_keys::Maximized_Key,    settings_keys::Sort_Column_Key,
+    settings_keys::Sort_Order_Key,   settings_keys::Days_Key,
+    settings_keys::Name_Key,         settings_keys::Calendar_Key,
+    settings_keys::Event_Type_Key,   settings_keys::Auto_Report_Key,
+    settings_keys::Report_Top_Key,   settings_keys::Report_Left_Key,
+    settings_keys::Report_Width_Key, settings_keys::Report_Height_Key,
 };
 
 // The report's time frame in days, the range the window's spin edit holds.
@@ -61,16 +66,19 @@ struct Main_Settings {
     std::optional<Day_Number> Month_Calendar_Date;
     std::string Event_Type;
     bool Auto_Display_Coming_Events_Report = false;
-    // The report window's position.
+    // The report window's position, and the size of its inside: its design
+    // size by default, which is also the least it is shown at.
     int Report_Top = 20;
     int Report_Left = 20;
+    int Report_Width = 633;
+    int Report_Height = 425;
 };
 
 // The section's keys in the order start-up reads them; a missing key or a
 // number that is not one keeps the default, the calendar's being today.
 Main_Settings Read_Main_Settings(const Profile_File& file, Day_Number today);
 
-// All sixteen keys, in the order the close writes them. A calendar date
+// Every key, in the order the close writes them. A calendar date
 // without a value is written as today.
 void Write_Main_Settings(Profile_File& file, const Main_Settings& settings, Day_Number today);
 

@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QWindow>
 
 #include "report/report_glyphs.h"
 #include "report/report_rich_text.h"
@@ -23,11 +24,14 @@ namespace tessaly {
 
 namespace {
 
-constexpr int Client_Width = 633;
-constexpr int Client_Height = 425;
+constexpr int Client_Width = Report_Form_Design_Width;
+constexpr int Client_Height = Report_Form_Design_Height;
+constexpr QRect Design_Text(6, 12, 619, 365);
 constexpr int Button_Top = 384;
 constexpr int Button_Width = 150;
 constexpr int Button_Height = 35;
+constexpr int First_Button_Left = 8;
+constexpr int Button_Step = 156;
 constexpr int Design_Point_Size = 9;
 // A window whose title strip shows less than this on every screen cannot be
 // dragged back.
@@ -68,10 +72,9 @@ QPalette Page_Palette() {
     return page;
 }
 
-QPushButton* Make_Button(QWidget* parent, int left, const char* caption, const char* hint,
+QPushButton* Make_Button(QWidget* parent, const char* caption, const char* hint,
                          Report_Glyph glyph) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setGeometry(left, Button_Top, Button_Width, Button_Height);
     button->setToolTip(QString::fromUtf8(hint));
     button->setFont(Button_Font());
     button->setIcon(Make_Report_Glyph(glyph));
@@ -88,26 +91,26 @@ QString Report_Print_Job_Title() {
 
 TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
+                          Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       PrinterSetupDialog1(std::make_unique<Print_Dialog_Setup>()),
       positions_known_(!Compositor_Places_Windows(QGuiApplication::platformName())) {
-    setFixedSize(Client_Width, Client_Height);
+    setMinimumSize(Client_Width, Client_Height);
+    resize(Client_Width, Client_Height);
+    // Resized from the frame; a grip would sit on the last button.
     setSizeGripEnabled(false);
     QFont face(QStringLiteral("MS Sans Serif"));
     face.setPixelSize(11);
     setFont(face);
 
     // Created in tab order, which the focus chain then follows.
-    Print_BitBtn =
-        Make_Button(this, 164, "&Print Report", "Print the report", Report_Glyph::Printer);
-    Clipboard_BitBtn = Make_Button(this, 8, "&Copy Clipboard", "Copy to Window's Clipboard.",
+    Print_BitBtn = Make_Button(this, "&Print Report", "Print the report", Report_Glyph::Printer);
+    Clipboard_BitBtn = Make_Button(this, "&Copy Clipboard", "Copy to Window's Clipboard.",
                                    Report_Glyph::Clipboard);
-    Close_Window_BitBtn = Make_Button(this, 320, "C&lose Report", "Close this report window",
-                                      Report_Glyph::Events_List);
+    Close_Window_BitBtn =
+        Make_Button(this, "C&lose Report", "Close this report window", Report_Glyph::Events_List);
 
     Results_RichEdit = new QTextEdit(this);
-    Results_RichEdit->setGeometry(6, 12, 619, 365);
     Results_RichEdit->setFont(Report_Font(Design_Point_Size));
     Results_RichEdit->setPalette(Page_Palette());
     Results_RichEdit->setReadOnly(true);
@@ -122,7 +125,7 @@ TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
     Results_RichEdit->setAccessibleName(QStringLiteral("Coming Birthdays and Events"));
 
     Exit_Program_BitBtn =
-        Make_Button(this, 476, "E&xit Program", "Exit this program", Report_Glyph::Exit_Door);
+        Make_Button(this, "E&xit Program", "Exit this program", Report_Glyph::Exit_Door);
 
     Exit_Program_Requested_CheckBox = new QCheckBox(this);
     Exit_Program_Requested_CheckBox->setFocusPolicy(Qt::NoFocus);
@@ -150,6 +153,7 @@ TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
 
     // An explicit position also keeps the dialog from centring itself.
     Set_Position(Report_Form_Default_Top, Report_Form_Default_Left);
+    Set_Window_Size(Client_Width, Client_Height);
 }
 
 TBirthday_And_Date_Report_Form::~TBirthday_And_Date_Report_Form() = default;
@@ -180,6 +184,59 @@ int TBirthday_And_Date_Report_Form::Left() const {
     return positions_known_ ? pos().x() : stored_left_;
 }
 
+void TBirthday_And_Date_Report_Form::Set_Window_Size(int width, int height) {
+    stored_size_ = QSize(width, height);
+    // A size read from the settings is the size to come back to.
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    Fit_Onto_Screen();
+}
+
+int TBirthday_And_Date_Report_Form::Window_Width() const {
+    return Restored_Size() == fitted_size_ ? stored_size_.width() : Restored_Size().width();
+}
+
+int TBirthday_And_Date_Report_Form::Window_Height() const {
+    return Restored_Size() == fitted_size_ ? stored_size_.height() : Restored_Size().height();
+}
+
+QSize TBirthday_And_Date_Report_Form::Restored_Size() const {
+    return isMaximized() || isFullScreen() ? normalGeometry().size() : size();
+}
+
+void TBirthday_And_Date_Report_Form::Fit_Onto_Screen() {
+    QSize fitted = stored_size_.expandedTo(minimumSize());
+    const QScreen* screen = QGuiApplication::screenAt(QPoint(stored_left_, stored_top_));
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen != nullptr) {
+        QSize room = screen->availableGeometry().size();
+        if (const QWindow* window = windowHandle()) {
+            const QMargins frame = window->frameMargins();
+            room -= QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+        }
+        fitted = fitted.boundedTo(room).expandedTo(minimumSize());
+    }
+    fitted_size_ = fitted;
+    if (!isMaximized() && !isFullScreen()) {
+        resize(fitted);
+        Lay_Out(size());  // a hidden window hears of its new size only when shown
+    }
+}
+
+void TBirthday_And_Date_Report_Form::Lay_Out(QSize client) {
+    // The text takes whatever the window gains; the row of buttons keeps its
+    // place below the text, centred as designed.
+    const QSize gained = client - QSize(Client_Width, Client_Height);
+    Results_RichEdit->setGeometry(Design_Text.adjusted(0, 0, gained.width(), gained.height()));
+    int left = First_Button_Left + gained.width() / 2;
+    for (QPushButton* button :
+         {Clipboard_BitBtn, Print_BitBtn, Close_Window_BitBtn, Exit_Program_BitBtn}) {
+        button->setGeometry(left, Button_Top + gained.height(), Button_Width, Button_Height);
+        left += Button_Step;
+    }
+}
+
 void TBirthday_And_Date_Report_Form::Set_Print_Setup(std::unique_ptr<Print_Setup> setup) {
     PrinterSetupDialog1 = std::move(setup);
 }
@@ -190,6 +247,10 @@ void TBirthday_And_Date_Report_Form::setVisible(bool visible) {
         // never activated must not carry an earlier showing's request.
         Exit_Program_Requested_CheckBox->setChecked(false);
         Keep_Within_Reach();
+        // The screens known now, not those of start-up, decide the room.
+        if (Restored_Size() == fitted_size_) {
+            Fit_Onto_Screen();
+        }
     }
     QDialog::setVisible(visible);
     if (visible) {
@@ -264,6 +325,11 @@ void TBirthday_And_Date_Report_Form::Close_Window_BitBtnClick() {
 void TBirthday_And_Date_Report_Form::Exit_Program_BitBtnClick() {
     Exit_Program_Requested_CheckBox->setChecked(true);
     close();
+}
+
+void TBirthday_And_Date_Report_Form::resizeEvent(QResizeEvent* event) {
+    Lay_Out(size());
+    QDialog::resizeEvent(event);
 }
 
 void TBirthday_And_Date_Report_Form::changeEvent(QEvent* event) {

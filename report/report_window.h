@@ -17,13 +17,18 @@ namespace tessaly {
 
 inline constexpr int Report_Form_Default_Top = 20;
 inline constexpr int Report_Form_Default_Left = 20;
+// The inside of the window as designed, and the least it shrinks to.
+inline constexpr int Report_Form_Design_Width = 633;
+inline constexpr int Report_Form_Design_Height = 425;
 
 // "Report produced by : " and the running executable's file name.
 QString Report_Print_Job_Title();
 
 // The window that shows the coming-events report and copies, prints or
 // closes it, or asks for the program to end. One instance lives for the whole
-// run; it is only ever shown modally, at its stored position.
+// run; it is only ever shown modally, at its stored position and size. It
+// grows, and maximises, so that a long report reads without scrolling: the
+// text takes the room, the buttons stay in a row below it.
 class TBirthday_And_Date_Report_Form : public QDialog {
     Q_OBJECT
 
@@ -44,6 +49,14 @@ public:
     void Set_Position(int top, int left);
     int Top() const;
     int Left() const;
+    // The size of the window's inside, as the settings store it: at least
+    // the design size, and when shown no larger than the available area of
+    // its screen. Window_Width() and Window_Height() give the size the window
+    // comes back to from maximised; a size cut to the screen and not changed
+    // since reads back as it was set, for the screen it was meant for.
+    void Set_Window_Size(int width, int height);
+    int Window_Width() const;
+    int Window_Height() const;
     // Whether the platform reports and honours window positions; under
     // Wayland it does not, and Top() and Left() keep what was set.
     void Set_Positions_Known(bool known) { positions_known_ = known; }
@@ -69,12 +82,16 @@ public:
     QCheckBox* Exit_Program_Requested_CheckBox;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Keep_Within_Reach();
+    void Fit_Onto_Screen();
+    QSize Restored_Size() const;
+    void Lay_Out(QSize client);
 
     std::unique_ptr<Print_Setup> PrinterSetupDialog1;
     // Kept across prints, so the chosen printer stays chosen.
@@ -82,6 +99,9 @@ private:
     bool positions_known_;
     int stored_top_ = 0;
     int stored_left_ = 0;
+    QSize stored_size_;
+    // The size the window was given for stored_size_.
+    QSize fitted_size_;
 };
 
 }  // namespace tessaly

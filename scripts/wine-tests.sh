@@ -11,12 +11,18 @@ cd "$(dirname "$0")/.."
 build=${1:-build-windows}
 bash scripts/build-windows.sh "$build"
 
-WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine.XXXXXX")"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A prefix and a home of their own: Wine links the prefix's Desktop and
+# documents to the home's folders, where the tests make shortcuts.
+wine_work="$(mktemp -d "${TMPDIR:-/tmp}/tessaly-wine.XXXXXX")"
+WINEPREFIX="$wine_work/prefix"
+HOME="$wine_work/home"
+mkdir -p "$WINEPREFIX" "$HOME"
+unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
+export WINEPREFIX HOME WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The calendar client's tests talk to a Radicale on the Linux side: Wine
 # cannot start it. It starts while Wine does.
 source scripts/caldav-test-server.sh
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"; stop_caldav_test_server' EXIT
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$wine_work"; stop_caldav_test_server' EXIT
 # One server for the whole run, kept alive between programs: a server that
 # exits while the next test program connects drops that program.
 wineserver -p

@@ -7,11 +7,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTest>
@@ -21,6 +23,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -251,6 +254,95 @@ TEST(Report_Form_Test, WhereThePlatformHidesPositionsTheStoredOneIsKept) {
     form.Set_Position(-3000, 9000);
     EXPECT_TRUE(Run_Modal(form, [&] { form.Close_Window_BitBtn->click(); }));
     EXPECT_EQ(std::pair(form.Top(), form.Left()), std::pair(-3000, 9000));
+}
+
+// The design size is the least; whatever the window gains goes to the text,
+// and the buttons stay in their order in a centred row below it.
+TEST(Report_Form_Test, GrowsWithTheTextTakingTheRoomAndTheButtonsInARowBelow) {
+    TBirthday_And_Date_Report_Form form;
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(form.windowFlags() & Qt::MSWindowsFixedSizeDialogHint);
+    const QSize design(Report_Form_Design_Width, Report_Form_Design_Height);
+    EXPECT_EQ(form.minimumSize(), design);
+    EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+
+    const std::vector<QPushButton*> row = {form.Clipboard_BitBtn, form.Print_BitBtn,
+                                           form.Close_Window_BitBtn, form.Exit_Program_BitBtn};
+    for (const QSize size : {design, QSize(760, 560), QSize(634, 426), QSize(100, 100)}) {
+        SCOPED_TRACE(QString("%1x%2").arg(size.width()).arg(size.height()).toStdString());
+        form.Set_Window_Size(size.width(), size.height());
+        EXPECT_TRUE(Run_Modal(form, [&] {
+            const QSize shown = form.size();
+            EXPECT_EQ(shown, size.expandedTo(design));
+            const QSize gained = shown - design;
+            EXPECT_EQ(form.Results_RichEdit->geometry(),
+                      QRect(6, 12, 619 + gained.width(), 365 + gained.height()));
+            for (std::size_t i = 0; i < row.size(); ++i) {
+                EXPECT_EQ(row[i]->geometry(),
+                          QRect(8 + gained.width() / 2 + 156 * static_cast<int>(i),
+                                384 + gained.height(), 150, 35));
+            }
+            form.Close_Window_BitBtn->click();
+        }));
+    }
+    EXPECT_EQ(form.Print_BitBtn->nextInFocusChain(), form.Clipboard_BitBtn);
+}
+
+// A report too long for the designed box reads whole once the window is
+// maximised; coming back, and closing, it keeps the size it had.
+TEST(Report_Form_Test, MaximisedTheLongReportReadsWithoutScrollingAndTheSizeStays) {
+    TBirthday_And_Date_Report_Form form;
+    form.Set_Report(Long_Report(10));
+    form.Set_Window_Size(700, 450);
+    int designed_scroll = 0;
+    int maximised_scroll = -1;
+    QSize maximised;
+    EXPECT_TRUE(Run_Modal(form, [&] {
+        designed_scroll = form.Results_RichEdit->verticalScrollBar()->maximum();
+        form.showMaximized();
+        QTRY_VERIFY(form.isMaximized() && form.size() != QSize(700, 450));
+        maximised = form.size();
+        maximised_scroll = form.Results_RichEdit->verticalScrollBar()->maximum();
+        EXPECT_EQ(form.Results_RichEdit->height(), maximised.height() - 60);
+        form.Close_Window_BitBtn->click();
+    }));
+    EXPECT_GT(designed_scroll, 0);
+    EXPECT_EQ(maximised_scroll, 0);
+    EXPECT_GT(maximised.height(), 450);
+    EXPECT_EQ(std::pair(form.Window_Width(), form.Window_Height()), std::pair(700, 450));
+}
+
+// The stored size is shown as far as the screen has room and the design
+// allows, and read back unchanged unless the user resized the window.
+TEST(Report_Form_Test, StoredSizeIsFittedToTheScreenAndReadBackAsStoredOrAsResized) {
+    TBirthday_And_Date_Report_Form form;
+    const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+    const QSize design(Report_Form_Design_Width, Report_Form_Design_Height);
+    const struct {
+        QSize stored;
+        QSize shown;
+        std::optional<QSize> resized_to;
+        QSize read_back;
+    } cases[] = {
+        {{700, 480}, {700, 480}, std::nullopt, {700, 480}},
+        {{10, -5}, design, std::nullopt, {10, -5}},
+        {{9000, 7000}, room, std::nullopt, {9000, 7000}},
+        {{9000, 480}, {room.width(), 480}, std::nullopt, {9000, 480}},
+        {{9000, 7000}, room, QSize(720, 500), {720, 500}},
+        {{700, 480}, {700, 480}, QSize(650, 430), {650, 430}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString("%1x%2").arg(c.stored.width()).arg(c.stored.height()).toStdString());
+        form.Set_Window_Size(c.stored.width(), c.stored.height());
+        EXPECT_TRUE(Run_Modal(form, [&] {
+            EXPECT_EQ(form.size(), c.shown);
+            if (c.resized_to) {
+                form.resize(*c.resized_to);  // as the user drags the frame
+            }
+            form.Close_Window_BitBtn->click();
+        }));
+        EXPECT_EQ(QSize(form.Window_Width(), form.Window_Height()), c.read_back);
+    }
 }
 
 // A screen reader starts on the report itself, which has a name; the tab

@@ -38,6 +38,7 @@ void TMainForm1::Apply_Settings(const Main_Settings& settings) {
     Auto_Display_Coming_Events_Report_CheckBox->setChecked(
         settings.Auto_Display_Coming_Events_Report);
     Birthday_And_Date_Report_Form->Set_Position(settings.Report_Top, settings.Report_Left);
+    Birthday_And_Date_Report_Form->Set_Window_Size(settings.Report_Width, settings.Report_Height);
 }
 
 Main_Settings TMainForm1::Read_Settings() {
@@ -99,6 +100,8 @@ Main_Settings TMainForm1::Current_Settings() const {
         Auto_Display_Coming_Events_Report_CheckBox->isChecked();
     settings.Report_Top = Birthday_And_Date_Report_Form->Top();
     settings.Report_Left = Birthday_And_Date_Report_Form->Left();
+    settings.Report_Width = Birthday_And_Date_Report_Form->Window_Width();
+    settings.Report_Height = Birthday_And_Date_Report_Form->Window_Height();
     return settings;
 }
 

@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "core/data_file.h"
+#include "core/profile_file.h"
 #include "core/program_identity.h"
 #include "report/report_window.h"
 #include "test_support/qt_printers.h"
@@ -234,6 +235,29 @@ TEST_F(Main_Form_Report_Test, StartUpReportHidesTheWindowUntilItIsClosed) {
     // Coming back is no second start-up.
     EXPECT_EQ(form->Scaling_ListBox->count(), record_lines);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// The settings are in before the start-up report shows, though the main
+// window never has.
+TEST_F(Main_Form_Report_Test, StartUpReportShowsAtItsStoredPlaceAndSize) {
+    Write_Data(Five);
+    Write_Bytes(dir.File("Tessaly.ini"),
+                "[Tessaly]\r\nAuto_Display_Coming_Events_Report_CheckBox=1\r\n"
+                "Dialog_Richedit_top_posn=40\r\nDialog_Richedit_left_posn=50\r\n"
+                "Dialog_Richedit_width=700\r\nDialog_Richedit_height=480\r\n");
+    QRect shown;
+    On_Report([&](Report_Form& report) {
+        shown = QRect(report.pos(), report.size());
+        report.resize(710, 490);
+        report.Close_Window_BitBtn->click();
+    });
+    Start();
+    ASSERT_TRUE(Wait_For_Showings(1));
+    EXPECT_EQ(shown, QRect(50, 40, 700, 480));
+    ASSERT_TRUE(form->close());
+    const Profile_File saved = Profile_File::Load(dir.File("Tessaly.ini"));
+    EXPECT_EQ(saved.Read_Integer("Tessaly", "Dialog_Richedit_width", 0), 710);
+    EXPECT_EQ(saved.Read_Integer("Tessaly", "Dialog_Richedit_height", 0), 490);
 }
 
 TEST_F(Main_Form_Report_Test, StartUpReportExitSavesAndEndsOrBringsTheWindowBackWhenRefused) {

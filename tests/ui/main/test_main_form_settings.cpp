@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSpinBox>
 
 #include <filesystem>
@@ -51,7 +52,9 @@ const std::vector<std::string> Write_Order = {"WindowState_wsMaximized",
                                               "Event_Type_ComboBox",
                                               "Auto_Display_Coming_Events_Report_CheckBox",
                                               "Dialog_Richedit_top_posn",
-                                              "Dialog_Richedit_left_posn"};
+                                              "Dialog_Richedit_left_posn",
+                                              "Dialog_Richedit_width",
+                                              "Dialog_Richedit_height"};
 
 TEST_F(Settings_Test, FirstRunUsesDefaultsAndCloseWritesAllKeysInOrder) {
     TMainForm1& window = Start();
@@ -62,6 +65,8 @@ TEST_F(Settings_Test, FirstRunUsesDefaultsAndCloseWritesAllKeysInOrder) {
     EXPECT_EQ(window.Days_Threshold_SpinEdit->value(), 14);
     EXPECT_FALSE(window.Auto_Display_Coming_Events_Report_CheckBox->isChecked());
     EXPECT_EQ(window.Add_Modify_Form->Calendar_Date(), clock.Today());
+    EXPECT_EQ(window.Birthday_And_Date_Report_Form->size(),
+              QSize(Report_Form_Design_Width, Report_Form_Design_Height));
 
     ASSERT_TRUE(window.close());
     std::vector<std::string> keys;
@@ -88,7 +93,8 @@ TEST_F(Settings_Test, EveryKeyRoundTripsThroughCloseAndRestart) {
                           std::to_string(static_cast<int>(date)) +
                           "\r\nEvent_Type_ComboBox=Wedding\r\n"
                           "Auto_Display_Coming_Events_Report_CheckBox=1\r\n"
-                          "Dialog_Richedit_top_posn=70\r\nDialog_Richedit_left_posn=90\r\n");
+                          "Dialog_Richedit_top_posn=70\r\nDialog_Richedit_left_posn=90\r\n"
+                          "Dialog_Richedit_width=700\r\nDialog_Richedit_height=9000\r\n");
     const std::string before = test::Read_Bytes(Ini());
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
@@ -108,6 +114,9 @@ TEST_F(Settings_Test, EveryKeyRoundTripsThroughCloseAndRestart) {
         EXPECT_TRUE(window.Auto_Display_Coming_Events_Report_CheckBox->isChecked());
         EXPECT_EQ(window.Birthday_And_Date_Report_Form->Top(), 70);
         EXPECT_EQ(window.Birthday_And_Date_Report_Form->Left(), 90);
+        // No taller than the screen, and stored as it was.
+        EXPECT_EQ(window.Birthday_And_Date_Report_Form->size(),
+                  QSize(700, window.screen()->availableGeometry().height()));
         Close_And_Restart();
     }
     // Written back as read, but for the Auto-Run mark and the key order.
@@ -204,7 +213,8 @@ TEST_F(Settings_Test, RestoreFactoryDefaultsDeletesTheFileAndAppliesDefaultsAtOn
                       "[Tessaly]\nwindow_top_posn=90\nAlways_on_Top_Option=1\n"
                       "Sort_By_Column_RadioGroup=0\nAscending_Descending_RadioGroup=1\n"
                       "Days_Threshold_SpinEdit=50\nName_Edit=Bob\nEvent_Type_ComboBox=Wedding\n"
-                      "MonthCalendar1=1000\nDialog_Richedit_top_posn=300\n");
+                      "MonthCalendar1=1000\nDialog_Richedit_top_posn=300\n"
+                      "Dialog_Richedit_width=700\n");
     std::filesystem::permissions(Ini(), std::filesystem::perms::owner_read);
     TMainForm1& window = Start();
     window.setWindowState(window.windowState() | Qt::WindowMaximized);
@@ -236,6 +246,7 @@ TEST_F(Settings_Test, RestoreFactoryDefaultsDeletesTheFileAndAppliesDefaultsAtOn
     EXPECT_EQ(window.Add_Modify_Form->Event_Type(), "");
     EXPECT_EQ(window.Add_Modify_Form->Calendar_Date(), clock.Today());
     EXPECT_EQ(window.Birthday_And_Date_Report_Form->Top(), 20);
+    EXPECT_EQ(window.Birthday_And_Date_Report_Form->Window_Width(), Report_Form_Design_Width);
 
     ASSERT_TRUE(window.close());
     EXPECT_EQ(Saved_Integer("Days_Threshold_SpinEdit"), 14);
