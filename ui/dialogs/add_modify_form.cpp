@@ -1,5 +1,6 @@
 #include "ui/dialogs/add_modify_form.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,8 +15,10 @@
 #include "ui/common/text.h"
 #include "ui/dialogs/dialog_glyphs.h"
 #include "ui/dialogs/entry_attribute_controls.h"
+#include "ui/dialogs/labelled_combo_box.h"
 #include "ui/dialogs/month_calendar.h"
 #include "widgets/button_keys.h"
+#include "widgets/readable_foreground.h"
 
 namespace tessaly {
 
@@ -25,6 +28,10 @@ constexpr int Client_Width = 426;
 constexpr int Client_Height = 418;
 constexpr int Form_Left = 433;
 constexpr int Form_Top = 157;
+// The free column left of the calendar.
+constexpr int Date_Column_Left = 4;
+constexpr int Date_Column_Width = 92;
+const QColor Problem_Red(190, 0, 0);
 
 QPushButton* Make_Button(QWidget* parent, const QString& caption, Dialog_Glyph glyph,
                          const QRect& geometry, bool glyph_right) {
@@ -58,7 +65,8 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
       clock_(clock),
       messages_(messages),
       short_date_(short_date ? std::move(short_date)
-                             : Make_Strftime_Formatter(Locale_Short_Date_Pattern())) {
+                             : Make_Strftime_Formatter(Locale_Short_Date_Pattern())),
+      shape_(Shape_Of(short_date_)) {
     setObjectName(QStringLiteral("Add_Modify_Form"));
     // The caller sets the caption before every showing.
     setWindowTitle(QStringLiteral("Add / Modify"));
@@ -89,6 +97,20 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
     MonthCalendar1 = new Month_Calendar(this);
     MonthCalendar1->setGeometry(100, 46, 211, 193);
 
+    Date_Label = Make_Label(this, QStringLiteral("D&ate :"), Qt::AlignLeft,
+                            QRect(Date_Column_Left, 50, Date_Column_Width, 17));
+    Date_Label->setObjectName(QStringLiteral("Date_Label"));
+    Date_Edit = new QLineEdit(this);
+    Date_Edit->setObjectName(QStringLiteral("Date_Edit"));
+    Date_Edit->setGeometry(Date_Column_Left, 68, Date_Column_Width, 25);
+    Date_Label->setBuddy(Date_Edit);
+    Date_Problem_Label = Make_Label(this, QString(), Qt::AlignLeft | Qt::AlignTop,
+                                    QRect(Date_Column_Left, 97, Date_Column_Width, 140));
+    Date_Problem_Label->setObjectName(QStringLiteral("Date_Problem_Label"));
+    Date_Problem_Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Date_Problem_Label->setWordWrap(true);
+    Keep_Readable_Foreground(*Date_Problem_Label, Problem_Red);
+
     Label1 = Make_Label(this, QStringLiteral("&Name / Description : "), Qt::AlignRight,
                         QRect(5, 252, 135, 17));
     Name_Edit = new QLineEdit(this);
@@ -97,7 +119,7 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
 
     Label2 =
         Make_Label(this, QStringLiteral("&Event Type :"), Qt::AlignRight, QRect(5, 280, 135, 17));
-    Event_Type_ComboBox = new QComboBox(this);
+    Event_Type_ComboBox = new Labelled_Combo_Box(this);
     Event_Type_ComboBox->setEditable(true);
     Event_Type_ComboBox->addItems({QStringLiteral("Anniversary"), QStringLiteral("Annual Meeting"),
                                    QStringLiteral("Birthday"), QStringLiteral("Other"),
@@ -111,8 +133,7 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
     Event_Type_ComboBox->clearEditText();
     Event_Type_ComboBox->setGeometry(144, 276, 273, 25);
     Label2->setBuddy(Event_Type_ComboBox);
-    // On Linux an editable box reads its text as its name; empty, it falls
-    // back to this one.
+    // A screen reader names the box and the line typed in by the label.
     Event_Type_ComboBox->setAccessibleName(QStringLiteral("Event Type"));
     Event_Type_ComboBox->lineEdit()->setAccessibleName(QStringLiteral("Event Type"));
 
@@ -161,6 +182,20 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
             &TAdd_Modify_Form::Check_For_Current_Month_Year_ButtonClick);
     connect(MonthCalendar1, &QCalendarWidget::clicked, this,
             &TAdd_Modify_Form::Check_For_Current_Month_Year_ButtonClick);
+    connect(MonthCalendar1, &QCalendarWidget::selectionChanged, this, [this] {
+        if (!moving_to_typed_date_) {
+            Show_Calendar_Date_In_Field();
+        }
+    });
+    connect(MonthCalendar1, &Month_Calendar::Date_Typing_Started, this,
+            [this](const QString& typed) {
+                Date_Edit->setFocus(Qt::OtherFocusReason);
+                Date_Edit->setText(typed);
+                Date_EditTextEdited();
+            });
+    connect(Date_Edit, &QLineEdit::textEdited, this, &TAdd_Modify_Form::Date_EditTextEdited);
+    connect(Date_Edit, &QLineEdit::editingFinished, this,
+            &TAdd_Modify_Form::Date_EditEditingFinished);
 
     MonthCalendar1->setSelectedDate(QDate(2005, 4, 22));
     MonthCalendar1->setCurrentPage(2005, 4);
@@ -171,6 +206,13 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
                               From_File_Text(Format_Short_Date(short_date_, today)));
 
     Attribute_Controls = new Entry_Attribute_Controls(*this);
+    connect(Attribute_Controls->Year_Not_Known_CheckBox, &QCheckBox::toggled, this,
+            &TAdd_Modify_Form::Year_Not_Known_Toggled);
+    // The typed date comes with the other date controls, before "Year not
+    // known", which changes what it shows.
+    setTabOrder(Forward_5_Years_BitBtn, Date_Edit);
+    setTabOrder(Date_Edit, Attribute_Controls->Year_Not_Known_CheckBox);
+    Show_Calendar_Date_In_Field();
 
     move(Form_Left, Form_Top);
 }
@@ -215,6 +257,9 @@ bool TAdd_Modify_Form::Set_Calendar_Date(Day_Number date) {
     }
     MonthCalendar1->setSelectedDate(wanted);
     MonthCalendar1->setCurrentPage(wanted.year(), wanted.month());
+    // Also when the calendar was on that day already: the field may still
+    // hold a wrong date left from the last showing.
+    Show_Calendar_Date_In_Field();
     return true;
 }
 
@@ -252,6 +297,17 @@ void TAdd_Modify_Form::Jump_Years(int years) {
 }
 
 void TAdd_Modify_Form::OK_BitBtnClick() {
+    // The date comes first, as it does on the screen; a typed date that
+    // cannot be is never traded for the calendar's.
+    const Typed_Date typed = Typed_In_Field();
+    if (!typed.Valid) {
+        Date_Edit->setFocus();
+        Show_Date_Problem(typed.Problem);
+        messages_.Show(this, Message_Kind::Error, QString::fromUtf8(Program_Title),
+                       QStringLiteral("Error: ") + typed.Problem);
+        return;
+    }
+    Move_Calendar_To(typed);
     // Only an empty text is blank: a name of blanks is a name.
     if (Name_Edit->text().isEmpty()) {
         Name_Edit->setFocus();
@@ -298,11 +354,99 @@ void TAdd_Modify_Form::keyPressEvent(QKeyEvent* event) {
 
 void TAdd_Modify_Form::FormActivate() {
     Modal_Result_SpinEdit->setValue(Cancelled_Result);
+    // A wrong date left in the field when the dialog was last cancelled
+    // gives way to the calendar's.
+    if (!Typed_In_Field().Valid) {
+        Show_Calendar_Date_In_Field();
+    }
     Check_For_Current_Month_Year_ButtonClick();
     // Typing starts at the name, replacing the one kept from last time: with
     // the focus on a year button, the blank in "Ann Lee" moved the date.
     Name_Edit->setFocus(Qt::TabFocusReason);
     Name_Edit->selectAll();
+}
+
+bool TAdd_Modify_Form::Year_Known() const {
+    return Attribute_Controls == nullptr ||
+           !Attribute_Controls->Year_Not_Known_CheckBox->isChecked();
+}
+
+Typed_Date TAdd_Modify_Form::Typed_In_Field() const {
+    return Read_Typed_Date(Date_Edit->text(), shape_, Year_Known());
+}
+
+void TAdd_Modify_Form::Show_Calendar_Date_In_Field() {
+    Date_Edit->setText(Shown_Date(short_date_, Decode_Date(Calendar_Date()), Year_Known()));
+    const QString order = Order_Text(shape_, Year_Known());
+    Date_Edit->setAccessibleName(QStringLiteral("Date, %1").arg(order));
+    Date_Edit->setToolTip(
+        QStringLiteral("Type the date as %1, or pick it on the calendar.").arg(order));
+    Show_Date_Problem(QString());
+}
+
+void TAdd_Modify_Form::Move_Calendar_To(const Typed_Date& typed) {
+    int year = typed.Year;
+    if (year == 0) {
+        // A date without a year stays in the year the calendar shows; 29
+        // February goes to the leap year before.
+        year = MonthCalendar1->selectedDate().year();
+        while (year > 1 && !Is_Valid_Civil_Date(year, typed.Month, typed.Day)) {
+            --year;
+        }
+    }
+    const QDate wanted(year, typed.Month, typed.Day);
+    if (!wanted.isValid() || wanted == MonthCalendar1->selectedDate()) {
+        return;
+    }
+    moving_to_typed_date_ = true;
+    MonthCalendar1->setSelectedDate(wanted);
+    MonthCalendar1->setCurrentPage(wanted.year(), wanted.month());
+    moving_to_typed_date_ = false;
+    Check_For_Current_Month_Year_ButtonClick();
+}
+
+void TAdd_Modify_Form::Show_Date_Problem(const QString& problem) {
+    Date_Problem_Label->setText(problem);
+    Date_Edit->setAccessibleDescription(problem);
+}
+
+void TAdd_Modify_Form::Date_EditTextEdited() {
+    const Typed_Date typed = Typed_In_Field();
+    if (typed.Valid) {
+        Move_Calendar_To(typed);
+        Show_Date_Problem(QString());
+    } else if (!Date_Problem_Label->text().isEmpty()) {
+        // Only a problem already shown follows the typing: a date half
+        // typed is not yet wrong.
+        Show_Date_Problem(typed.Problem);
+    }
+}
+
+void TAdd_Modify_Form::Date_EditEditingFinished() {
+    const Typed_Date typed = Typed_In_Field();
+    if (typed.Valid) {
+        Move_Calendar_To(typed);
+        Show_Calendar_Date_In_Field();
+    } else {
+        Show_Date_Problem(typed.Problem);
+    }
+}
+
+void TAdd_Modify_Form::Year_Not_Known_Toggled(bool checked) {
+    // A date the field held rightly before is the calendar's: it is shown
+    // again with or without its year. Anything else stays for the user to
+    // mend.
+    if (Read_Typed_Date(Date_Edit->text(), shape_, checked).Valid) {
+        Show_Calendar_Date_In_Field();
+        return;
+    }
+    const Typed_Date typed = Typed_In_Field();
+    if (typed.Valid) {
+        Move_Calendar_To(typed);
+        Show_Calendar_Date_In_Field();
+    } else {
+        Show_Date_Problem(typed.Problem);
+    }
 }
 
 void TAdd_Modify_Form::Report_Error(const QString& text) {

@@ -5,6 +5,7 @@
 
 #include "core/dates.h"
 #include "core/short_date.h"
+#include "ui/dialogs/typed_date.h"
 
 class QComboBox;
 class QLabel;
@@ -82,7 +83,13 @@ public:
     QPushButton* Cancel_BitBtn;
     QSpinBox* Modal_Result_SpinEdit;
     // Year not known and the entry's own lead.
-    Entry_Attribute_Controls* Attribute_Controls;
+    Entry_Attribute_Controls* Attribute_Controls = nullptr;
+    // The date typed in the user's short date, left of the calendar; the
+    // two follow each other. The line below the field says what is wrong
+    // with a date that cannot be.
+    QLabel* Date_Label;
+    QLineEdit* Date_Edit;
+    QLabel* Date_Problem_Label;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -91,12 +98,25 @@ protected:
 private:
     void FormActivate();
     void Jump_Years(int years);
+    bool Year_Known() const;
+    Typed_Date Typed_In_Field() const;
+    // The calendar's date in the field, as the grid shows it.
+    void Show_Calendar_Date_In_Field();
+    void Move_Calendar_To(const Typed_Date& typed);
+    void Show_Date_Problem(const QString& problem);
+    void Date_EditTextEdited();
+    void Date_EditEditingFinished();
+    void Year_Not_Known_Toggled(bool checked);
     // Shows a failure the way the program's general error report does.
     void Report_Error(const QString& text);
 
     Clock& clock_;
     Message_Boxes& messages_;
     Short_Date_Formatter short_date_;
+    Short_Date_Shape shape_;
+    // The calendar moves to a typed date without rewriting the field under
+    // the user's fingers.
+    bool moving_to_typed_date_ = false;
 };
 
 }  // namespace tessaly

@@ -3,11 +3,15 @@
 #include <QAbstractItemView>
 #include <QBoxLayout>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
 #include <QTableView>
 #include <QTextCharFormat>
+#include <QToolButton>
+
+#include <cmath>
 
 #include "widgets/contrast.h"
 
@@ -20,6 +24,30 @@ const QColor Weekend_Red(Qt::red);
 const QColor Today_Circle_Red(200, 20, 20);
 // A mark that is not text needs less contrast to be seen.
 constexpr double Mark_Contrast = 3.0;
+
+// A chevron pointing left or right, at the sizes a tool button asks for:
+// on the bar, and on the button's own face while the mouse is over it.
+QIcon Arrow_Icon(bool left, const QColor& colour, const QColor& hovered) {
+    QIcon icon;
+    for (const auto& [mode, ink] :
+         {std::pair{QIcon::Normal, colour}, std::pair{QIcon::Active, hovered}}) {
+        for (const int side : {16, 24, 32}) {
+            QPixmap pixmap(side, side);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(
+                QPen(ink, std::max(2.0, side / 8.0), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            const double tip = left ? side * 0.3 : side * 0.7;
+            const double tail = left ? side * 0.65 : side * 0.35;
+            const QPointF chevron[] = {{tail, side * 0.2}, {tip, side * 0.5}, {tail, side * 0.8}};
+            painter.drawPolyline(chevron, 3);
+            painter.end();
+            icon.addPixmap(pixmap, mode);
+        }
+    }
+    return icon;
+}
 
 }  // namespace
 
@@ -34,6 +62,9 @@ Month_Calendar::Month_Calendar(QWidget* parent) : QCalendarWidget(parent) {
     header.setFont(header_font);
     setHeaderTextFormat(header);
     setGridVisible(false);
+    // Its own small date box, opened by typing on the days, mixed the typed
+    // digits up with the shown date; the dialog has a date field instead.
+    setDateEditEnabled(false);
     // The program's dates run from year 1 to 9999.
     setDateRange(QDate(1, 1, 1), QDate(9999, 12, 31));
 
@@ -61,6 +92,7 @@ Month_Calendar::Month_Calendar(QWidget* parent) : QCalendarWidget(parent) {
     days_ = findChild<QTableView*>();
     if (days_ != nullptr) {
         today_line_->setBuddy(days_);
+        days_->installEventFilter(this);
     }
     Name_Parts();
     connect(this, &QCalendarWidget::selectionChanged, this, &Month_Calendar::Name_Parts);
@@ -91,8 +123,33 @@ void Month_Calendar::Name_Parts() {
 
 void Month_Calendar::changeEvent(QEvent* event) {
     QCalendarWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange) {
+    // The calendar puts the style's arrows back when the direction or the
+    // style changes.
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange ||
+        event->type() == QEvent::LayoutDirectionChange) {
         Fit_Colours();
+    }
+}
+
+bool Month_Calendar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == days_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString typed = key->text();
+        if (typed.size() == 1 && typed[0] >= QLatin1Char('0') && typed[0] <= QLatin1Char('9') &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            emit Date_Typing_Started(typed);
+            return true;
+        }
+    }
+    return QCalendarWidget::eventFilter(watched, event);
+}
+
+void Month_Calendar::Draw_Month_Arrows(const QColor& colour, const QColor& hovered) {
+    for (const auto& [name, left] :
+         {std::pair{"qt_calendar_prevmonth", true}, std::pair{"qt_calendar_nextmonth", false}}) {
+        if (auto* arrow = findChild<QToolButton*>(QString::fromLatin1(name))) {
+            arrow->setIcon(Arrow_Icon(left != isRightToLeft(), colour, hovered));
+        }
     }
 }
 
@@ -103,11 +160,6 @@ void Month_Calendar::Fit_Colours() {
     const QColor base = theme.color(QPalette::Active, QPalette::Base);
     const QColor text = theme.color(QPalette::Active, QPalette::Text);
 
-    QTextCharFormat weekend;
-    weekend.setForeground(Readable_Tint(Weekend_Red, base));
-    setWeekdayTextFormat(Qt::Saturday, weekend);
-    setWeekdayTextFormat(Qt::Sunday, weekend);
-
     // The day names sit on the theme's alternate colour; one that does not
     // go with its text colour gives way to the page's colour.
     QTextCharFormat header = headerTextFormat();
@@ -117,6 +169,17 @@ void Month_Calendar::Fit_Colours() {
     header.setBackground(header_background);
     header.setForeground(Readable_Text(text, header_background, Theme_Pair_Contrast));
     setHeaderTextFormat(header);
+
+    // The weekend's red serves its day names on the header's colour too,
+    // which on a light theme is a shade darker than the page.
+    QTextCharFormat weekend;
+    QColor weekend_red = Readable_Tint(Weekend_Red, base);
+    if (Contrast_Ratio(weekend_red, header_background) < Text_Contrast) {
+        weekend_red = Readable_Tint(weekend_red, header_background);
+    }
+    weekend.setForeground(weekend_red);
+    setWeekdayTextFormat(Qt::Saturday, weekend);
+    setWeekdayTextFormat(Qt::Sunday, weekend);
 
     // The selected day and the month and year above are drawn in the
     // highlighted text on the highlight. Days of the months either side are
@@ -129,6 +192,12 @@ void Month_Calendar::Fit_Colours() {
                        Readable_Text(theme.color(group, QPalette::HighlightedText),
                                      theme.color(group, QPalette::Highlight), Theme_Pair_Contrast));
     }
+    // The desktop's arrow icons may be missing or drawn for another
+    // background; ours take the colour of the month's name beside them.
+    Draw_Month_Arrows(
+        parts.color(QPalette::Active, QPalette::HighlightedText),
+        Readable_Text(theme.color(QPalette::Active, QPalette::ButtonText),
+                      theme.color(QPalette::Active, QPalette::Button), Theme_Pair_Contrast));
     const QColor halfway((text.red() + base.red()) / 2, (text.green() + base.green()) / 2,
                          (text.blue() + base.blue()) / 2);
     parts.setColor(QPalette::Disabled, QPalette::Text, Readable_Tint(halfway, base));

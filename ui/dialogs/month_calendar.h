@@ -25,14 +25,23 @@ public:
     void Set_Today_Circle_Shown(bool shown);
     bool Today_Circle_Shown() const { return today_circle_shown_; }
 
+signals:
+    // A digit typed while the days have the focus: the start of a date,
+    // which the calendar's owner takes in a field of its own.
+    void Date_Typing_Started(const QString& typed);
+
 protected:
     void paintCell(QPainter* painter, const QRect& rect, QDate date) const override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Keeps every day number, day name and the month and year readable in
     // the calendar's current colours.
     void Fit_Colours();
+    // The month arrows, drawn in the colour of the month's name, and in
+    // the button's text colour while the mouse is over them.
+    void Draw_Month_Arrows(const QColor& colour, const QColor& hovered);
     // Names the parts a screen reader reaches; the day table's name holds
     // the selected date.
     void Name_Parts();

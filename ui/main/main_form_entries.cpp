@@ -70,6 +70,10 @@ void TMainForm1::Add_Entry_BitBtnClick() {
     }
     Date_Check_Pause pause(*Change_Of_Date_Check_Timer);
     TAdd_Modify_Form& dialog = *Add_Modify_Form;
+    // The four fields start from the last values, but "Year not known" and
+    // a lead of its own belong to one entry: left from an edit, a new entry
+    // would take them without the user seeing it.
+    dialog.Attribute_Controls->Set_Attributes({});
     dialog.setWindowTitle(QStringLiteral("Add a New Birthday or Event :"));
     dialog.exec();
     if (dialog.Modal_Result() != TAdd_Modify_Form::Accepted_Result) {

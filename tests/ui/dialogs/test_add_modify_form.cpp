@@ -245,6 +245,7 @@ TEST_F(Add_Modify_Form_Test, TabOrderSkipsTheCalendarAndEndsWithTheComments) {
                                          form.Current_Date_BitBtn,
                                          form.Forward_1_Year_BitBtn,
                                          form.Forward_5_Years_BitBtn,
+                                         form.Date_Edit,
                                          form.Attribute_Controls->Year_Not_Known_CheckBox,
                                          form.Attribute_Controls->Own_Lead_SpinEdit,
                                          form.Name_Edit,
@@ -311,9 +312,9 @@ TEST_F(Add_Modify_Form_Test, EveryButtonAndLabelHasALetterOfItsOwn) {
             letters << QKeySequence::mnemonic(label->text()).toString();
         }
     }
-    // Five year buttons, OK, Cancel, the year check box; three field labels,
+    // Five year buttons, OK, Cancel, the year check box; four field labels,
     // the lead's and the calendar's.
-    EXPECT_EQ(letters.size(), 13);
+    EXPECT_EQ(letters.size(), 14);
     for (const QString& letter : letters) {
         EXPECT_FALSE(letter.isEmpty());
         EXPECT_EQ(letters.count(letter), 1) << letter.toStdString();
@@ -334,9 +335,141 @@ TEST_F(Add_Modify_Form_Test, EveryControlHasANameThatSaysWhatItDoes) {
     // Fields are named by their labels, whose texts the window shows.
     EXPECT_EQ(name_of(form.Name_Edit), QStringLiteral("Name / Description :"));
     EXPECT_EQ(name_of(form.Comments_Edit), QStringLiteral("Comments:"));
-    form.Event_Type_ComboBox->clearEditText();
-    EXPECT_EQ(name_of(form.Event_Type_ComboBox), QStringLiteral("Event Type"));
+    EXPECT_EQ(name_of(form.Date_Edit), QStringLiteral("Date, day/month/year"));
+    // The event type is heard by its label, empty or not, from the box and
+    // from the line typed in.
+    for (const QString& value : {QString(), QStringLiteral("Birthday")}) {
+        form.Set_Event_Type(value);
+        EXPECT_EQ(name_of(form.Event_Type_ComboBox), QStringLiteral("Event Type"));
+        EXPECT_EQ(name_of(form.Event_Type_ComboBox->lineEdit()), QStringLiteral("Event Type"));
+    }
     form.hide();
+}
+
+// The field takes a date typed in the user's order and moves the calendar;
+// a date that cannot be leaves the calendar where it was and says why once
+// the field is left.
+TEST_F(Add_Modify_Form_Test, TypedDatesMoveTheCalendarAndImpossibleOnesSayWhy) {
+    struct Case {
+        const char* Typed;
+        bool Year_Known;
+        Day_Number Calendar;  // where the calendar is afterwards
+        const char* Shown;    // the field once left
+        const char* Problem;
+    };
+    const Day_Number start = Date(2023, 3, 15);
+    const Case cases[] = {
+        {"14041986", true, Date(1986, 4, 14), "14/04/1986", ""},
+        {"1.2.2001", true, Date(2001, 2, 1), "01/02/2001", ""},
+        {"31/02/1986", true, start, "31/02/1986", "February 1986 has only 28 days."},
+        {"14/04/86", true, start, "14/04/86", "Type the year in full, with four digits."},
+        {"14/04/0000", true, start, "14/04/0000", "There is no year 0000."},
+        {"31/12/9999", true, Date(9999, 12, 31), "31/12/9999", ""},
+        {"0033-1-1", true, start, "0033-1-1",
+         "Type the date as day/month/year, such as 14/04/1986."},
+        {"1/1/0033", true, Date(33, 1, 1), "01/01/0033", ""},
+        // Without a year, the day moves within the year shown; 29 February
+        // goes back to the last leap year.
+        {"7/12", false, Date(2023, 12, 7), "07/12", ""},
+        {"29/2", false, Date(2020, 2, 29), "29/02", ""},
+        {"30/02", false, start, "30/02", "February has only 29 days."},
+    };
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        ASSERT_TRUE(form.Set_Calendar_Date(start));
+        form.Attribute_Controls->Year_Not_Known_CheckBox->setChecked(!c.Year_Known);
+        form.Date_Edit->setFocus();
+        form.Date_Edit->selectAll();
+        QTest::keyClicks(form.Date_Edit, QString::fromUtf8(c.Typed));
+        // Half typed, nothing is called wrong yet.
+        EXPECT_EQ(form.Date_Problem_Label->text(), QString());
+        QTest::keyClick(form.Date_Edit, Qt::Key_Tab);
+        EXPECT_EQ(form.Calendar_Date(), c.Calendar);
+        EXPECT_EQ(form.Date_Edit->text(), QString::fromUtf8(c.Shown));
+        EXPECT_EQ(form.Date_Problem_Label->text(), QString::fromUtf8(c.Problem));
+        EXPECT_EQ(form.Date_Edit->accessibleDescription(), QString::fromUtf8(c.Problem));
+    }
+    form.Attribute_Controls->Year_Not_Known_CheckBox->setChecked(false);
+    form.hide();
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Add_Modify_Form_Test, CalendarAndFieldFollowEachOther) {
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(2008, 2, 29)));
+    EXPECT_EQ(form.Date_Edit->text(), QStringLiteral("29/02/2008"));
+    form.Back_1_Year_BitBtn->click();  // no 29 February in 2007: stays
+    messages.shown.clear();
+    EXPECT_EQ(form.Date_Edit->text(), QStringLiteral("29/02/2008"));
+    form.MonthCalendar1->setSelectedDate(QDate(2009, 3, 1));
+    EXPECT_EQ(form.Date_Edit->text(), QStringLiteral("01/03/2009"));
+    form.Back_5_Years_BitBtn->click();
+    EXPECT_EQ(form.Date_Edit->text(), QStringLiteral("01/03/2004"));
+
+    // "Year not known" shows the day and month only, and back.
+    QCheckBox* year_not_known = form.Attribute_Controls->Year_Not_Known_CheckBox;
+    year_not_known->setChecked(true);
+    EXPECT_EQ(form.Date_Edit->text(), QStringLiteral("01/03"));
+    EXPECT_EQ(form.Date_Edit->accessibleName(), QStringLiteral("Date, day/month"));
+    year_not_known->setChecked(false);
+    EXPECT_EQ(form.Date_Edit->text(), QStringLiteral("01/03/2004"));
+
+    // A wrong date stays for the user to mend, the problem told for the
+    // field as it now reads; a click on the calendar replaces it.
+    form.Date_Edit->setText(QStringLiteral("31/04"));
+    emit form.Date_Edit->editingFinished();
+    EXPECT_EQ(form.Date_Problem_Label->text(),
+              QStringLiteral("Type the date as day/month/year, such as 14/04/1986."));
+    year_not_known->setChecked(true);
+    EXPECT_EQ(form.Date_Edit->text(), QStringLiteral("31/04"));
+    EXPECT_EQ(form.Date_Problem_Label->text(), QStringLiteral("April has only 30 days."));
+    form.MonthCalendar1->setSelectedDate(QDate(2004, 3, 2));
+    EXPECT_EQ(form.Date_Edit->text(), QStringLiteral("02/03"));
+    EXPECT_EQ(form.Date_Problem_Label->text(), QString());
+    year_not_known->setChecked(false);
+}
+
+// Digits typed on the days start a date in the field, which then moves the
+// calendar: the calendar's own date box is gone.
+TEST_F(Add_Modify_Form_Test, DigitsTypedOnTheCalendarGoToTheDateField) {
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(2024, 6, 15)));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_D, Qt::AltModifier);
+    QWidget* days = QApplication::focusWidget();
+    ASSERT_TRUE(days != nullptr && form.MonthCalendar1->isAncestorOf(days));
+    QTest::keyClicks(days, QStringLiteral("1"));
+    ASSERT_EQ(QApplication::focusWidget(), form.Date_Edit);
+    QTest::keyClicks(form.Date_Edit, QStringLiteral("4041986"));
+    EXPECT_EQ(form.Date_Edit->text(), QStringLiteral("14041986"));
+    EXPECT_EQ(form.Calendar_Date(), Date(1986, 4, 14));
+    EXPECT_FALSE(form.MonthCalendar1->isDateEditEnabled());
+    form.hide();
+}
+
+TEST_F(Add_Modify_Form_Test, OkWithAnImpossibleTypedDateFocusesTheFieldAndStaysOpen) {
+    form.Set_Name(QStringLiteral("Ann"));
+    form.Set_Event_Type(QStringLiteral("Birthday"));
+    ASSERT_TRUE(form.Set_Calendar_Date(Date(1990, 1, 1)));
+    Exec_With([this] {
+        form.Date_Edit->setText(QStringLiteral("31/02/1986"));
+        QTest::mouseClick(form.OK_BitBtn, Qt::LeftButton);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+        EXPECT_EQ(messages.shown[0].Text, QStringLiteral("Error: February 1986 has only 28 days."));
+        EXPECT_EQ(messages.shown[0].Focus, form.Date_Edit);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(form.Calendar_Date(), Date(1990, 1, 1));
+
+        // Set without typing, a valid date is still the one OK takes.
+        form.Date_Edit->setText(QStringLiteral("28/02/1986"));
+        QTest::mouseClick(form.OK_BitBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(form.Modal_Result(), 1);
+    EXPECT_EQ(form.Calendar_Date(), Date(1986, 2, 28));
 }
 
 }  // namespace

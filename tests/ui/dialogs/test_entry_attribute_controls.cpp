@@ -35,8 +35,12 @@ TEST_F(Entry_Attribute_Controls_Test, SitBesideTheCalendarWithoutMovingOrCoverin
         EXPECT_GE(Controls().Year_Not_Known_CheckBox->width(),
                   Controls().Year_Not_Known_CheckBox->sizeHint().width());
     }
-    const QWidget* added[] = {Controls().Year_Not_Known_CheckBox, Controls().Own_Lead_Label,
-                              Controls().Own_Lead_SpinEdit};
+    const QWidget* added[] = {Controls().Year_Not_Known_CheckBox,
+                              Controls().Own_Lead_Label,
+                              Controls().Own_Lead_SpinEdit,
+                              form.Date_Label,
+                              form.Date_Edit,
+                              form.Date_Problem_Label};
     const QWidget* design[] = {form.Back_5_Years_BitBtn, form.Forward_5_Years_BitBtn,
                                form.MonthCalendar1,      form.Name_Edit,
                                form.Event_Type_ComboBox, form.Comments_Edit,
@@ -50,8 +54,22 @@ TEST_F(Entry_Attribute_Controls_Test, SitBesideTheCalendarWithoutMovingOrCoverin
                 << other->objectName().toStdString();
         }
     }
-    // Reached by Tab from the date buttons, before the name.
-    EXPECT_EQ(form.Forward_5_Years_BitBtn->nextInFocusChain(), Controls().Year_Not_Known_CheckBox);
+    for (const QWidget* control : added) {
+        for (const QWidget* other : added) {
+            EXPECT_TRUE(control == other || !control->geometry().intersects(other->geometry()))
+                << control->objectName().toStdString() << " covers "
+                << other->objectName().toStdString();
+        }
+    }
+    // A whole date fits the field in the dialog's face.
+    if (!test::Running_Under_Wine()) {
+        EXPECT_LT(form.Date_Edit->fontMetrics().horizontalAdvance(QStringLiteral("28/12/2026")),
+                  form.Date_Edit->width() - 8);
+    }
+    // Reached by Tab from the date buttons and the typed date, before the
+    // name.
+    EXPECT_EQ(form.Forward_5_Years_BitBtn->nextInFocusChain(), form.Date_Edit);
+    EXPECT_EQ(form.Date_Edit->nextInFocusChain(), Controls().Year_Not_Known_CheckBox);
     EXPECT_EQ(Controls().Year_Not_Known_CheckBox->nextInFocusChain(), Controls().Own_Lead_SpinEdit);
 }
 

@@ -18,6 +18,15 @@ namespace {
 
 using namespace tessaly::test;
 
+QPalette Light_Palette() {
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(0xef, 0xef, 0xef));
+    light.setColor(QPalette::WindowText, Qt::black);
+    return light;
+}
+
+const Desktop_Theme Light{"Light", &Light_Palette};
+
 class Month_Calendar_Theme_Test : public ::testing::TestWithParam<Desktop_Theme> {};
 
 double Contrast_Of(const Ink& ink) {
@@ -82,13 +91,23 @@ TEST_P(Month_Calendar_Theme_Test, EveryDayNumberDayNameAndTheMonthReadInTheTheme
         const QRect text = button->rect().adjusted(2, 2, -button->width() / 4, -2);
         EXPECT_GE(Contrast_Of(Ink_In(shot, in_shot(*button, text))), Theme_Pair_Contrast);
     }
+    // The month arrows: the desktop's icons came out as "‹·" on some
+    // themes; the calendar's own read like the month beside them.
+    for (const char* name : {"qt_calendar_prevmonth", "qt_calendar_nextmonth"}) {
+        SCOPED_TRACE(name);
+        auto* arrow = calendar.findChild<QToolButton*>(QString::fromLatin1(name));
+        ASSERT_NE(arrow, nullptr);
+        EXPECT_FALSE(arrow->icon().isNull());
+        EXPECT_GE(Contrast_Of(Ink_In(shot, in_shot(*arrow, arrow->rect().adjusted(2, 2, -2, -2)))),
+                  Theme_Pair_Contrast);
+    }
     const auto* today = calendar.findChild<QLabel*>();
     ASSERT_NE(today, nullptr);
     EXPECT_GE(Contrast_Of(Ink_In(shot, in_shot(*today, today->rect()))), Text_Contrast);
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop_Themes, Month_Calendar_Theme_Test,
-                         ::testing::Values(Dark_Fusion, High_Contrast),
+                         ::testing::Values(Light, Dark_Fusion, High_Contrast),
                          [](const auto& theme) { return Theme_Name(theme.param); });
 
 }  // namespace

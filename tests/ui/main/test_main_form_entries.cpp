@@ -230,6 +230,47 @@ TEST_F(Entry_Commands_Test, AYearLessEntryWithItsOwnLeadIsAddedShownSavedAndEdit
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// The dialog keeps its four fields from one use to the next, but an Add
+// starts with a known year and no lead of its own, whether the last edit of
+// a year-less entry with a lead was accepted or cancelled.
+TEST_F(Entry_Commands_Test, AddStartsWithAKnownYearAndTheTimeFrameAfterAnyEdit) {
+    // A year-less entry keeps its day in the placeholder year.
+    Event_List list = List_Of({{"Ann", Year_Unknown_Placeholder, 5, 6, "Birthday", ""}});
+    ASSERT_TRUE(Write_Entry_Attributes(list.At(1), {true, 90}));
+    Save_Data_To_File_ButtonClick(list, Data());
+    Start();
+    for (const bool accept_edit : {false, true}) {
+        SCOPED_TRACE(accept_edit ? "edit accepted" : "edit cancelled");
+        Select_Row(Grid(), 1);
+        Dialog_Script edit(Dialog(), [accept_edit](TAdd_Modify_Form& dialog) {
+            EXPECT_EQ(dialog.Attribute_Controls->Attributes(), (Entry_Attributes{true, 90}));
+            (accept_edit ? dialog.OK_BitBtn : dialog.Cancel_BitBtn)->click();
+        });
+        form->Edit_Entry_BitBtn->click();
+        ASSERT_TRUE(edit.opened);
+
+        Dialog_Script add(Dialog(), [](TAdd_Modify_Form& dialog) {
+            EXPECT_EQ(dialog.Attribute_Controls->Attributes(), Entry_Attributes{});
+            EXPECT_EQ(dialog.Name(), QStringLiteral("Ann"));
+            EXPECT_EQ(dialog.Date_Edit->text(), QStringLiteral("06/05/2026"));
+            dialog.Set_Name(QStringLiteral("Bob"));
+            dialog.OK_BitBtn->click();
+        });
+        form->Add_Entry_BitBtn->click();
+        ASSERT_TRUE(add.opened);
+        const auto entries = form->List().Entries();
+        const auto added =
+            std::find_if(entries.begin(), entries.end(),
+                         [](const TName_And_Event_Data& entry) { return entry.Name == "Bob"; });
+        ASSERT_NE(added, entries.end());
+        EXPECT_EQ(Read_Entry_Attributes(*added), Entry_Attributes{});
+        EXPECT_EQ(added->Orig_Date, Encode_Date(2026, 5, 6));
+        form->List().Remove_Run(static_cast<int>(added - entries.begin()) + 1, 1);
+        form->Refresh_StringGrid_From_Array_ButtonClick();
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(Entry_Commands_Test, AnEntryWithoutARoomForAttributesIsLeftAsItWas) {
     Event_List list = List_Of({{"Ann", 1990, 5, 6, "Birthday", ""}});
     TName_And_Event_Data& entry = list.At(1);
