@@ -99,6 +99,23 @@ def main():
         if ENTRIES_SORTED[2] not in selected:
             failures.append("moving down announced the selection of %r" % selected)
 
+        # The find bar: staying in its field, the reader hears the entry found
+        # and the count as the field's description.
+        heard = listen(["object:property-change:accessible-description"],
+                       lambda: (keys("ctrl+f"), type_text("BOB")))
+        field = find(main_window, pyatspi.ROLE_TEXT, "Find")
+        if field is None:
+            failures.append("no text field named Find after Ctrl+F")
+        elif field.description != "Bob & Co: 1 of 1 match":
+            failures.append("the find field reads %r" % field.description)
+        told = [e.any_data for e in heard if e.source.name == "Find"]
+        if "Bob & Co: 1 of 1 match" not in told:
+            failures.append("finding announced %r" % told)
+        check("main window with the find bar", main_window)
+        keys("Escape")
+        if list(table.getSelectedRows()) != [ENTRIES_SORTED.index("Bob & Co")]:
+            failures.append("after finding, selected rows read %r" % list(table.getSelectedRows()))
+
         add = find(main_window, pyatspi.ROLE_PUSH_BUTTON, "Add")
         click(add)
         dialog = wait_for("the add dialog", lambda: window_named(app, "Add a New"))
