@@ -1,6 +1,5 @@
 #include "ui/main/find_bar.h"
 
-#include <QAccessible>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -169,10 +168,9 @@ void Find_Bar::Show_Outcome(const Find_Outcome& outcome, Find_Direction directio
 
 void Find_Bar::Show_Status(const QString& shown, const QString& spoken, bool no_match) {
     Find_Status_Label->setText(shown);
+    // Qt tells a screen reader of the new description.
     if (Find_Edit->accessibleDescription() != spoken) {
         Find_Edit->setAccessibleDescription(spoken);
-        QAccessibleEvent changed(Find_Edit, QAccessible::DescriptionChanged);
-        QAccessible::updateAccessibility(&changed);
     }
     if (no_match != no_match_) {
         no_match_ = no_match;

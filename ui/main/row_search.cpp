@@ -1,5 +1,7 @@
 #include "ui/main/row_search.h"
 
+#include <algorithm>
+
 namespace tessaly {
 
 QString Find_Folded(const QString& text) {
@@ -29,6 +31,7 @@ Find_Outcome Find_Row(const std::vector<QString>& rows, const QString& folded_te
         return rows[static_cast<std::size_t>(row - 1)].contains(folded_text);
     };
     const int step = direction == Find_Direction::Forward ? 1 : -1;
+    start = std::clamp(start, 0, count + 1);
     for (int k = 0; k < count; ++k) {
         int row = start + step * k;
         bool wrapped = false;
@@ -39,8 +42,6 @@ Find_Outcome Find_Row(const std::vector<QString>& rows, const QString& folded_te
             row += count;
             wrapped = true;
         }
-        // A start far outside the rows still lands on one.
-        row = ((row - 1) % count + count) % count + 1;
         if (matches(row)) {
             outcome.Row = row;
             outcome.Wrapped = wrapped;

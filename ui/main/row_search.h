@@ -23,8 +23,9 @@ struct Find_Outcome {
 };
 
 // Finds the first row from `start` on, in `direction`, whose folded text
-// holds `folded_text`; rows[i] is row i + 1. A start past either end begins
-// at the other end, as a wrap. An empty text matches nothing.
+// holds `folded_text`; rows[i] is row i + 1. `start` runs from 0 to the row
+// count + 1: one past either end begins at the other end, as a wrap. An empty
+// text matches nothing.
 Find_Outcome Find_Row(const std::vector<QString>& rows, const QString& folded_text, int start,
                       Find_Direction direction);
 
