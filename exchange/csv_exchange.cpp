@@ -366,6 +366,7 @@ CSV_Import_Result Import_CSV(Event_List& list, std::string_view text, const Date
         if (year_unknown) {
             entry.Orig_Date = Year_Unknown_Date(date->Month, date->Day);
             Write_Entry_Attributes(entry, {true, std::nullopt});
+            ++result.Without_Year;
         }
         ++result.Imported;
     }

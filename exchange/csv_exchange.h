@@ -71,6 +71,8 @@ struct CSV_Import_Result {
     // Set when the header lacks a required column: nothing was imported.
     std::string Header_Error;
     int Imported = 0;
+    // Of those imported, the entries without a year.
+    int Without_Year = 0;
     // Rows that were not taken: a bad date, no name, a field count unlike
     // the header's, or an unterminated quote.
     int Skipped = 0;

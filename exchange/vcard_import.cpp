@@ -555,9 +555,17 @@ VCard_Import_Counts Append_VCard_Events(Event_List& list, std::string_view bytes
         known.insert(Event_Key(entry.Name, entry.Orig_Date, entry.Event_Type));
     }
     VCard_Import_Counts counts;
+    std::string last_unreadable;
     counts.Contacts = Read_VCard_Events(bytes, [&](VCard_Event&& event) {
         if (event.Kind == VCard_Date_Kind::Unreadable) {
             ++counts.Unreadable;
+            if (counts.Unreadable_Contacts == 0 || event.Name != last_unreadable) {
+                ++counts.Unreadable_Contacts;
+                if (counts.Unreadable_Names.size() < VCard_Named_Unreadable) {
+                    counts.Unreadable_Names.push_back(event.Name);
+                }
+                last_unreadable = std::move(event.Name);
+            }
             return;
         }
         const bool year_unknown = event.Kind == VCard_Date_Kind::Without_Year;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/event_list.h"
 
@@ -21,6 +22,8 @@ inline constexpr std::size_t VCard_Longest_Name = 256;
 inline constexpr std::size_t VCard_Longest_Type = 64;
 // Dates read from one contact; a real one has a handful.
 inline constexpr int VCard_Most_Dates_Per_Contact = 64;
+// Contacts with an unreadable date that the import names.
+inline constexpr std::size_t VCard_Named_Unreadable = 10;
 
 enum class VCard_Date_Kind {
     Dated,         // a full date within years 1..9999
@@ -50,6 +53,11 @@ struct VCard_Import_Counts {
     int Without_Year = 0;
     int Already_In_List = 0;
     int Unreadable = 0;
+    // The contacts whose dates could not be read, as many as the message can
+    // name, in file order; an empty name for a contact without one. A
+    // contact's dates come one after another, so it is named once.
+    std::vector<std::string> Unreadable_Names;
+    int Unreadable_Contacts = 0;
     // Dated events that found the list full.
     int Not_Taken = 0;
 };

@@ -231,6 +231,11 @@ void TFormatStringGrid::Set_Current_Cell(int col, int row) {
     view_->scrollTo(model_->index(current_.y(), current_.x()));
 }
 
+void TFormatStringGrid::Scroll_To(int col, int row) {
+    const QPoint cell = Clamp_To_Data(QPoint(col, row));
+    view_->scrollTo(model_->index(cell.y(), cell.x()));
+}
+
 QRect TFormatStringGrid::Cell_Rect(int col, int row) const {
     using detail::Col_Pitch;
     using detail::Row_Pitch;

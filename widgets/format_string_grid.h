@@ -103,6 +103,8 @@ public:
     int Row() const { return current_.y(); }
     // Collapses the selection to one cell and scrolls it into view.
     void Set_Current_Cell(int col, int row);
+    // Scrolls the data cell into view, leaving the selection as it is.
+    void Scroll_To(int col, int row);
 
     // The only data row stands in for an empty list: screen readers read no
     // rows then.

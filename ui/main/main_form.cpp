@@ -44,6 +44,7 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
     // However the window scales the note, "Start-Up" is never split.
     Label3->setText(Unbreakable_Hyphens_In_Rich_Text(Label3->text()));
     Create_Menu();
+    Create_Find_Bar();
     Connect_Grid_Commands();
     Enter_Presses_Focused_Button(*this);
     // Only under X11 does a window manager frame the window after it is

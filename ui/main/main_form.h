@@ -29,6 +29,7 @@ class QMenu;
 class QPushButton;
 class QSpinBox;
 class QTimer;
+class QToolBar;
 
 namespace tessaly {
 
@@ -42,6 +43,7 @@ class Secret_Store;
 class Clock;
 class File_Dialogs;
 class File_Routines;
+class Find_Bar;
 class Link_Opener;
 class Memory_Status;
 class Message_Boxes;
@@ -176,6 +178,11 @@ public:
     void Edit_Data_Menu_OptionClick();
     void Delete_Selected_Rows_Menu_OptionClick();
     void Reset_Data_Menu_OptionClick();
+    // The find bar: opened ready for typing, and the next or previous
+    // match of its text.
+    void Find_Menu_OptionClick();
+    void Find_Again_Menu_OptionClick();
+    void Find_Previous_Menu_OptionClick();
     void Undo_Deletes_Menu_OptionClick();
     // Replaces the list with a dated backup the user picks, and saves it;
     // Undo then puts back the list it replaced.
@@ -217,6 +224,9 @@ public:
     Open_File_Request OpenDialog1;
     QTimer* Change_Of_Date_Check_Timer;
     QTimer* Hide_Mainform1_Timer;
+    // Above the list while the user finds an entry by name.
+    QToolBar* Find_ToolBar;
+    Find_Bar* Grid_Find_Bar;
 
     QMenu* File_Menu;
     QAction* Always_On_Top_Option;
@@ -233,6 +243,9 @@ public:
     QAction* Edit_Data_Menu_Option;
     QAction* Delete_Selected_Rows_Menu_Option;
     QAction* Reset_Data_Menu_Option;
+    QAction* Find_Menu_Option;
+    QAction* Find_Again_Menu_Option;
+    QAction* Find_Previous_Menu_Option;
     QAction* Undo_Deletes_Menu_Option;
     QAction* Restore_From_Backup_Menu_Option;
     QAction* Import_Data_From_Corvane_v15a_Menu_Option;
@@ -263,10 +276,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     // The client area also shrinks when the status line appears.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The find bar comes and goes with its keys: no menu of bars to tick.
+    QMenu* createPopupMenu() override { return nullptr; }
 
 private:
     void Create_Controls();
     void Create_Menu();
+    void Create_Find_Bar();
+    // Hides the find bar and gives the grid the focus, on the row found.
+    void Close_Find_Bar();
+    void Show_Find_Bar();
     void Set_Up_Grid();
     // Column titles sort, a double click edits.
     void Connect_Grid_Commands();

@@ -1,5 +1,7 @@
 // Import of contacts' birthdays and anniversaries from a vCard file, and the
 // texts it shows.
+#include <QStringList>
+
 #include <exception>
 #include <new>
 #include <string>
@@ -7,6 +9,7 @@
 #include "core/atomic_file.h"
 #include "exchange/vcard_import.h"
 #include "ui/common/qt_path.h"
+#include "ui/common/text.h"
 #include "ui/common/wait_cursor.h"
 #include "ui/main/import_guard.h"
 #include "ui/main/import_summary.h"
@@ -24,13 +27,31 @@ QString No_Contacts_Error(const std::filesystem::path& file) {
         .arg(To_Qt_Path(file));
 }
 
+// The contacts to look at in the address book: "Ann Lee", "Bo" and 3 more.
+QString Unreadable_Contacts(const VCard_Import_Counts& counts) {
+    QStringList names;
+    for (const std::string& name : counts.Unreadable_Names) {
+        names << (name.empty()
+                      ? QStringLiteral("a contact without a name")
+                      : QLatin1Char('"') + From_File_Text_On_One_Line(name) + QLatin1Char('"'));
+    }
+    const auto unnamed = counts.Unreadable_Contacts - static_cast<int>(names.size());
+    if (unnamed > 0) {
+        return names.join(QStringLiteral(", ")) + QStringLiteral(" and %1 more").arg(unnamed);
+    }
+    const QString last = names.isEmpty() ? QString() : names.takeLast();
+    return names.isEmpty() ? last
+                           : names.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
 QString Contacts_Imported_Notice(const VCard_Import_Counts& counts) {
     return Import_Summary(
         counts.Imported,
         {{counts.Already_In_List, "entry", "entries", QStringLiteral("already in the list")},
          {counts.Unreadable, "date", "dates",
           QStringLiteral("that could not be read (a date in words, a month without a day, a year "
-                         "outside 1 to 9999, or a contact without a name)")},
+                         "outside 1 to 9999, or a contact without a name): ") +
+              Unreadable_Contacts(counts)},
          {counts.Not_Taken, "entry", "entries", QStringLiteral("that did not fit in the list")}},
         counts.Without_Year);
 }

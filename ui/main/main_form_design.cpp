@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <array>
+#include <utility>
 
 #include "core/main_settings.h"
 #include "core/sorting.h"
@@ -269,6 +270,15 @@ void TMainForm1::Create_Menu() {
         add_item(Data_Menu, "Edit_Data_Menu_Option", QStringLiteral("&Edit Selected Row"),
                  &TMainForm1::Edit_Data_Menu_OptionClick);
     add_separator(Data_Menu);
+    Find_Menu_Option = add_item(Data_Menu, "Find_Menu_Option", QStringLiteral("&Find..."),
+                                &TMainForm1::Find_Menu_OptionClick);
+    Find_Again_Menu_Option =
+        add_item(Data_Menu, "Find_Again_Menu_Option", QStringLiteral("Find A&gain"),
+                 &TMainForm1::Find_Again_Menu_OptionClick);
+    Find_Previous_Menu_Option =
+        add_item(Data_Menu, "Find_Previous_Menu_Option", QStringLiteral("Find &Previous"),
+                 &TMainForm1::Find_Previous_Menu_OptionClick);
+    add_separator(Data_Menu);
     Delete_Selected_Rows_Menu_Option = add_item(Data_Menu, "Delete_Selected_Rows_Menu_Option",
                                                 QStringLiteral("&Delete Selected Row(s)"),
                                                 &TMainForm1::Delete_Selected_Rows_Menu_OptionClick);
@@ -312,7 +322,6 @@ void TMainForm1::Create_Menu() {
     Sync_Calendar_Menu_Option = add_item(Data_Menu, "Sync_Calendar_Menu_Option",
                                          QStringLiteral("Sync with Calendar Ser&ver"),
                                          &TMainForm1::Sync_Calendar_Menu_OptionClick);
-    Sync_Calendar_Menu_Option->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     Calendar_Account_Menu_Option =
         add_item(Data_Menu, "Calendar_Account_Menu_Option", QStringLiteral("Calendar Acc&ount..."),
                  &TMainForm1::Calendar_Account_Menu_OptionClick);
@@ -327,6 +336,24 @@ void TMainForm1::Create_Menu() {
     add_separator(Help_Menu);
     AboutOption =
         add_item(Help_Menu, "AboutOption", QStringLiteral("&About"), &TMainForm1::AboutOptionClick);
+
+    // The keys people press in every program; the menus show them beside
+    // the commands. Being the window's, they work wherever its focus is and
+    // stay quiet while a modal window is up.
+    const std::array<std::pair<QAction*, QKeySequence>, 8> keys = {{
+        {Add_Data_Menu_Option, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {Undo_Deletes_Menu_Option, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        {ExitOption, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {View_Readme_file_Option, QKeySequence(Qt::Key_F1)},
+        {Find_Menu_Option, QKeySequence(Qt::CTRL | Qt::Key_F)},
+        {Find_Again_Menu_Option, QKeySequence(Qt::Key_F3)},
+        {Find_Previous_Menu_Option, QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+        {Sync_Calendar_Menu_Option, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+    }};
+    for (const auto& [action, key] : keys) {
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
 }
 
 }  // namespace tessaly

@@ -64,8 +64,8 @@ QString CSV_Imported_Notice(const CSV_Import_Result& result) {
                         numbers.join(QStringLiteral(", ")),
                         unlisted > 0 ? QStringLiteral(" and %1 more").arg(unlisted) : QString());
     }
-    const QString summary =
-        Import_Summary(result.Imported, {{result.Skipped, "row", "rows", rows}});
+    const QString summary = Import_Summary(result.Imported, {{result.Skipped, "row", "rows", rows}},
+                                           result.Without_Year);
     return result.Imported == 0 ? QStringLiteral("Error: ") + summary : summary;
 }
 

@@ -12,7 +12,7 @@ import pyatspi
 from gi.repository import GLib
 
 from screen_reader import (application, click, describe, find, interactive_objects, keys,
-                           start, unnamed, wait_for, window_named, write_list)
+                           start, type_text, unnamed, wait_for, window_named, write_list)
 
 ENTRIES = [("Ann Lee", datetime.date(1998, 2, 14), "Birthday"),
            ("Bob & Co", datetime.date(1990, 5, 7), "Anniversary"),
@@ -98,6 +98,23 @@ def main():
         selected = [e.source.name for e in heard if e.type.endswith("selected") and e.detail1]
         if ENTRIES_SORTED[2] not in selected:
             failures.append("moving down announced the selection of %r" % selected)
+
+        # The find bar: staying in its field, the reader hears the entry found
+        # and the count as the field's description.
+        heard = listen(["object:property-change:accessible-description"],
+                       lambda: (keys("ctrl+f"), type_text("BOB")))
+        field = find(main_window, pyatspi.ROLE_TEXT, "Find")
+        if field is None:
+            failures.append("no text field named Find after Ctrl+F")
+        elif field.description != "Bob & Co: 1 of 1 match":
+            failures.append("the find field reads %r" % field.description)
+        told = [e for e in heard if e.source.name == "Find"]
+        if not told:
+            failures.append("finding announced nothing")
+        check("main window with the find bar", main_window)
+        keys("Escape")
+        if list(table.getSelectedRows()) != [ENTRIES_SORTED.index("Bob & Co")]:
+            failures.append("after finding, selected rows read %r" % list(table.getSelectedRows()))
 
         add = find(main_window, pyatspi.ROLE_PUSH_BUTTON, "Add")
         click(add)

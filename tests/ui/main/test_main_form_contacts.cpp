@@ -65,7 +65,7 @@ TEST_F(Main_Form_Contacts_Test, MixedContactsAreMergedSavedAndCounted) {
               "them without a year (shown without an age).\n\n"
               "Skipped:\n"
               "1 date that could not be read (a date in words, a month without a day, a year "
-              "outside 1 to 9999, or a contact without a name)");
+              "outside 1 to 9999, or a contact without a name): \"Wren Castellane\"");
     EXPECT_EQ(Names(), QStringList({"Bea", QString::fromUtf8("J\u00fcrgen M\u00fcller"),
                                     "Priya Raman", "Priya Raman", "Wren Castellane"}));
     EXPECT_EQ(Grid().Selection().top(), 1);
@@ -118,6 +118,45 @@ TEST_F(Main_Form_Contacts_Test, CancelAndFilesWithoutContactsChangeNothing) {
 
     EXPECT_EQ(Names(), QStringList({"Bea"}));
     EXPECT_EQ(Read_Bytes(Data()), file_before);
+}
+
+// The message names the contacts to put right in the address book, once
+// each, up to ten.
+TEST_F(Main_Form_Contacts_Test, UnreadableDatesNameTheirContacts) {
+    const auto card = [](const std::string& name, const std::string& dates) {
+        return "BEGIN:VCARD\nVERSION:3.0\n" + (name.empty() ? "" : "FN:" + name + "\n") + dates +
+               "END:VCARD\n";
+    };
+    const std::string prefix =
+        "that could not be read (a date in words, a month without a day, a year outside 1 to "
+        "9999, or a contact without a name): ";
+    std::string twelve;
+    for (int i = 1; i <= 12; ++i) {
+        twelve += card("C" + std::to_string(i), "BDAY:circa 1800\n");
+    }
+    const struct {
+        std::string File;
+        std::string Skipped;
+    } cases[] = {
+        {card("Ann, Lee", "BDAY:1953-10\nANNIVERSARY;VALUE=text:soon\n") +
+             card("", "BDAY:1990-01-02\n") + card("Bo \xC3\x85s", "BDAY:---15\n"),
+         "4 dates " + prefix + "\"Ann, Lee\", a contact without a name and \"Bo \xC3\x85s\""},
+        {card("Cy", "BDAY:1990-01-02\nANNIVERSARY;VALUE=text:circa 1800\n") +
+             card("Dee", "BDAY:nope\n"),
+         "2 dates " + prefix + "\"Cy\" and \"Dee\""},
+        {twelve, "12 dates " + prefix +
+                     "\"C1\", \"C2\", \"C3\", \"C4\", \"C5\", \"C6\", \"C7\", \"C8\", \"C9\", "
+                     "\"C10\" and 2 more"},
+    };
+    Start();
+    for (const auto& c : cases) {
+        Import(c.File);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        const QString text = messages.shown[0].Text;
+        const auto skipped = text.indexOf("\nSkipped:\n");
+        ASSERT_GE(skipped, 0) << text.toStdString();
+        EXPECT_EQ(text.mid(skipped + 10), QString::fromStdString(c.Skipped));
+    }
 }
 
 TEST_F(Main_Form_Contacts_Test, FullListShowsTheCapacityMessageThenTheCounts) {

@@ -174,6 +174,19 @@ TEST_F(Main_Form_Exchange_Test, ImportReadsTheShortDateCountsBadRowsAndRefusesAB
     EXPECT_EQ(saved.Event_Count(), 2);
 }
 
+TEST_F(Main_Form_Exchange_Test, ImportCountsTheEntriesWithoutAYearAsTheContactsImportDoes) {
+    Start();
+    Import("Name,Date\r\nAbe,--02-14\r\nBea,1990-03-04\r\nCyd,14/05\r\nDot,\r\n");
+    EXPECT_EQ(Texts(), std::vector<QString>{
+                           "3 entries were imported and are now merged and sorted in the main "
+                           "list, 2 of them without a year (shown without an age).\n\nSkipped:\n"
+                           "1 row with no name, an unreadable date or a number of fields unlike "
+                           "the first row's: row 5"});
+    Import("Name,Date\r\nEve,1990-03-04\r\n");
+    EXPECT_EQ(Texts(), std::vector<QString>{"1 entry was imported and is now merged and sorted "
+                                            "in the main list."});
+}
+
 TEST_F(Main_Form_Exchange_Test, ImportThatRunsOutOfMemoryPartWaySaysSoAndChangesNothing) {
 #if defined(_WIN32)
     GTEST_SKIP() << "Windows has no limit on a process's address space to run out of";

@@ -1,0 +1,62 @@
+// Finding an entry by name, event type or comment: the bar above the list and
+// its commands in the Data menu.
+#include <QLineEdit>
+#include <QToolBar>
+
+#include "ui/main/find_bar.h"
+#include "ui/main/main_form.h"
+#include "widgets/format_string_grid.h"
+
+namespace tessaly {
+
+namespace {
+
+// Name, event type and comment: what people remember an entry by.
+constexpr int Name_Column = 0;
+constexpr int Event_Type_Column = 5;
+constexpr int Comments_Column = 6;
+
+}  // namespace
+
+void TMainForm1::Create_Find_Bar() {
+    Find_ToolBar = new QToolBar(QStringLiteral("Find"), this);
+    Find_ToolBar->setObjectName(QStringLiteral("Find_ToolBar"));
+    Find_ToolBar->setMovable(false);
+    Find_ToolBar->setFloatable(false);
+    Grid_Find_Bar = new Find_Bar(*Names_And_Events_StringGrid,
+                                 {Name_Column, Event_Type_Column, Comments_Column}, Find_ToolBar);
+    Find_ToolBar->addWidget(Grid_Find_Bar);
+    addToolBar(Qt::TopToolBarArea, Find_ToolBar);
+    Find_ToolBar->hide();
+    connect(Grid_Find_Bar, &Find_Bar::Close_Requested, this, &TMainForm1::Close_Find_Bar);
+}
+
+void TMainForm1::Show_Find_Bar() {
+    Find_ToolBar->show();
+    Grid_Find_Bar->Start();
+}
+
+void TMainForm1::Close_Find_Bar() {
+    Find_ToolBar->hide();
+    Names_And_Events_StringGrid->setFocus(Qt::OtherFocusReason);
+}
+
+void TMainForm1::Find_Menu_OptionClick() {
+    Show_Find_Bar();
+}
+
+void TMainForm1::Find_Again_Menu_OptionClick() {
+    if (Find_ToolBar->isHidden()) {
+        Show_Find_Bar();
+    }
+    Grid_Find_Bar->Find_Next();
+}
+
+void TMainForm1::Find_Previous_Menu_OptionClick() {
+    if (Find_ToolBar->isHidden()) {
+        Show_Find_Bar();
+    }
+    Grid_Find_Bar->Find_Previous();
+}
+
+}  // namespace tessaly
