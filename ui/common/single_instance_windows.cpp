@@ -90,6 +90,11 @@ public:
     Pipe_Link& operator=(const Pipe_Link&) = delete;
 
     void Send(const QByteArray& bytes) override {
+        DWORD ignored = 0;
+        if (write_.running && ::GetOverlappedResult(pipe_, &write_.io, &ignored, FALSE)) {
+            write_.running = false;
+        }
+        // A write still waiting for room means a reader that reads nothing.
         if (pipe_ == INVALID_HANDLE_VALUE || write_.running || bytes.isEmpty()) {
             return;
         }
