@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QEventLoop>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
 #include <QTimer>
 #include <QWidget>
@@ -34,6 +32,9 @@ constexpr qint64 Longest_Request = 64 + Longest_Token;
 // A caller that connects and says nothing is dropped after this.
 constexpr int Idle_Connection_Ms = 5000;
 constexpr int Retry_Interval_Ms = 100;
+// More callers at once than any run of later starts makes: a flood of
+// connections cannot use up the window's files.
+constexpr size_t Most_Callers = 16;
 
 // Symbolic links and "." or ".." resolved, so that every spelling of one
 // file gives one path. The file itself need not exist yet.
@@ -124,7 +125,6 @@ bool Single_Instance::Ask_To_Activate(const QString& server_name, bool keep_tryi
     if (server_name.isEmpty()) {
         return false;
     }
-    QLocalSocket socket;
     QEventLoop loop;
     QTimer give_up;
     QTimer retry;
@@ -133,51 +133,55 @@ bool Single_Instance::Ask_To_Activate(const QString& server_name, bool keep_tryi
     bool finished = false;
     bool activated = false;
     QByteArray reply;
+    // Last, so that it goes before what its handler uses.
+    std::unique_ptr<detail::Activation_Link> link;
 
     const auto finish = [&] {
         finished = true;
         loop.quit();
     };
-    connect(&give_up, &QTimer::timeout, &loop, finish);
-    connect(&retry, &QTimer::timeout, &loop, [&] { socket.connectToServer(server_name); });
-    connect(&socket, &QLocalSocket::connected, &loop, [&] {
-        // Another user's server could answer "activated" and end this start.
-        if (!detail::Peer_Is_This_User(socket.socketDescriptor())) {
+    const auto attempt = [&] {
+        detail::Connect_Result result = detail::Connect_To_Server(server_name);
+        if (result.Status == detail::Connect_Status::Busy ||
+            (keep_trying && result.Status == detail::Connect_Status::Not_There)) {
+            retry.start(Retry_Interval_Ms);
+            return;
+        }
+        if (result.Status != detail::Connect_Status::Connected) {
             finish();
             return;
         }
+        link = std::move(result.Link);
+        // Another user's server could answer "activated" and end this start.
+        if (!link->Peer_Is_This_User()) {
+            finish();
+            return;
+        }
+        link->Received = [&](const QByteArray& bytes) {
+            reply += bytes;
+            if (bytes.isEmpty() || reply.contains('\n') || reply.size() > Longest_Request) {
+                activated = reply == Answer;
+                finish();
+            }
+        };
         QByteArray request(Request);
         if (Is_Activation_Token(activation_token)) {
             request += ' ' + activation_token.toLatin1();
         }
-        socket.write(request + '\n');
-    });
-    connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
-        reply += socket.readAll();
-        if (reply.contains('\n') || reply.size() > Longest_Request) {
-            activated = reply == Answer;
-            finish();
-        }
-    });
-    connect(&socket, &QLocalSocket::errorOccurred, &loop,
-            [&](QLocalSocket::LocalSocketError error) {
-                const bool not_there = error == QLocalSocket::ServerNotFoundError ||
-                                       error == QLocalSocket::ConnectionRefusedError;
-                if (keep_trying && not_there) {
-                    retry.start(Retry_Interval_Ms);
-                } else {
-                    finish();
-                }
-            });
+        link->Send(request + '\n');
+    };
+    connect(&give_up, &QTimer::timeout, &loop, finish);
+    connect(&retry, &QTimer::timeout, &loop, attempt);
 
     give_up.start(Answer_Timeout_Ms);
-    // Errors may come before connectToServer returns, and a quit before
-    // exec() would be lost.
-    socket.connectToServer(server_name);
+    attempt();
+    // A quit before exec() would be lost.
     if (!finished) {
         loop.exec();
     }
-    socket.abort();
+    if (link) {
+        link->Close();
+    }
     return activated;
 }
 
@@ -185,64 +189,57 @@ void Single_Instance::Listen(const QString& server_name) {
     if (server_name.isEmpty()) {
         return;  // the lock alone keeps a second window off the file
     }
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
     // Whatever answers under this name now is a crashed holder's socket file
-    // or a window that would not answer: either way it serves no one.
-    QLocalServer::removeServer(server_name);
-    if (!server_->listen(server_name)) {
-        // The lock alone still keeps a second window off the file; a later
-        // start then reports the running one instead of raising it.
-        delete server_;
-        server_ = nullptr;
-        return;
-    }
-    connect(server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* connection = server_->nextPendingConnection()) {
-            Serve(connection);
-        }
-    });
+    // or a window that would not answer: either way it serves no one. Without
+    // a server, the lock alone still keeps a second window off the file; a
+    // later start then reports the running one instead of raising it.
+    server_ = detail::Serve_Address(server_name, this,
+                                    [this](detail::Activation_Link* caller) { Serve(caller); });
 }
 
-void Single_Instance::Serve(QLocalSocket* connection) {
-    if (!detail::Peer_Is_This_User(connection->socketDescriptor())) {
-        connection->abort();
-        connection->deleteLater();
+void Single_Instance::Serve(detail::Activation_Link* caller) {
+    const auto drop = [caller] {
+        caller->Close();
+        caller->deleteLater();
+    };
+    if (!caller->Peer_Is_This_User()) {
+        drop();
         return;
     }
-    connect(connection, &QLocalSocket::disconnected, connection, &QObject::deleteLater);
-    QTimer::singleShot(Idle_Connection_Ms, connection, [connection] {
-        connection->abort();
-        connection->deleteLater();
-    });
-    const auto read_request = [this, connection] {
-        if (!connection->canReadLine()) {
-            if (connection->bytesAvailable() > Longest_Request) {
-                connection->abort();
-                connection->deleteLater();
+    // The oldest has had the longest to say something.
+    if (callers_.size() >= Most_Callers) {
+        callers_.front()->Close();
+        callers_.front()->deleteLater();
+        callers_.erase(callers_.begin());
+    }
+    callers_.push_back(caller);
+    connect(caller, &QObject::destroyed, this, [this, caller] { std::erase(callers_, caller); });
+    QTimer::singleShot(Idle_Connection_Ms, caller, drop);
+    caller->Received = [this, caller, drop,
+                        request = QByteArray()](const QByteArray& bytes) mutable {
+        request += bytes;
+        const qsizetype end = request.indexOf('\n');
+        if (bytes.isEmpty() || end < 0) {
+            if (bytes.isEmpty() || request.size() > Longest_Request) {
+                drop();
             }
             return;
         }
-        const QByteArray line = connection->readLine(Longest_Request + 1);
-        const QByteArray request = QByteArray(Request);
+        const QByteArray line = request.left(end + 1);
+        const QByteArray expected = QByteArray(Request);
         QString token;
-        if (line.startsWith(request + ' ') && line.endsWith('\n')) {
-            token = QString::fromLatin1(line.mid(request.size() + 1).chopped(1));
+        if (line.size() <= Longest_Request && line.startsWith(expected + ' ')) {
+            token = QString::fromLatin1(line.mid(expected.size() + 1).chopped(1));
         }
-        if (line != request + '\n' && !Is_Activation_Token(token)) {
-            connection->abort();
-            connection->deleteLater();
+        if (line != expected + '\n' && !Is_Activation_Token(token)) {
+            drop();
             return;
         }
         // Answered first: the caller is waiting, the raising may take a while.
-        connection->write(Answer);
-        connection->flush();
-        connection->disconnectFromServer();
+        caller->Send(Answer);
+        drop();
         emit Activation_Requested(token);
     };
-    connect(connection, &QLocalSocket::readyRead, this, read_request);
-    // The request may have come with the connection.
-    read_request();
 }
 
 std::string Already_Running_Message(const fs::path& data_file) {

@@ -6,13 +6,16 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
-class QLocalServer;
-class QLocalSocket;
 class QLockFile;
 class QWidget;
 
 namespace tessaly {
+
+namespace detail {
+class Activation_Link;
+}
 
 enum class Instance_Outcome {
     // This object holds the data file's lock and answers later starts.
@@ -72,10 +75,11 @@ private:
     bool Ask_To_Activate(const QString& server_name, bool keep_trying,
                          const QString& activation_token);
     void Listen(const QString& server_name);
-    void Serve(QLocalSocket* connection);
+    void Serve(detail::Activation_Link* caller);
 
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer* server_ = nullptr;
+    QObject* server_ = nullptr;
+    std::vector<detail::Activation_Link*> callers_;  // being served now, oldest first
 };
 
 // What a later start shows when the running window did not answer: the
