@@ -74,6 +74,25 @@ TEST(Sync_Module, AFailureCrossesTheEdgeAsWhatItWas) {
     }
 }
 
+TEST(Sync_Module, TheModuleIsFoundBesideTheProgramOrInItsInstalledFolder) {
+    test::Temp_Dir prefix;
+    const std::filesystem::path program = prefix.File("bin") / "tessaly";
+    std::filesystem::create_directories(program.parent_path());
+    const std::filesystem::path beside = program.parent_path() / Sync_Module_Name;
+    // Neither there: the message names the file beside the program.
+    EXPECT_EQ(Module_Path(program, Sync_Module_Name), beside);
+#if defined(TESSALY_MODULE_INSTALL_DIR)
+    const std::filesystem::path installed =
+        prefix.File(TESSALY_MODULE_INSTALL_DIR) / Sync_Module_Name;
+    std::filesystem::create_directories(installed.parent_path());
+    std::ofstream(installed) << "module";
+    EXPECT_EQ(Module_Path(program, Sync_Module_Name), installed);
+#endif
+    // A portable copy's own module comes first.
+    std::ofstream(beside) << "module";
+    EXPECT_EQ(Module_Path(program, Sync_Module_Name), beside);
+}
+
 // The window's side of a session, each callback's answer set by the test.
 struct Scripted_List final : Sync_Engine_List {
     Engine_Result<std::vector<TName_And_Event_Data>> Given = std::vector<TName_And_Event_Data>{};
