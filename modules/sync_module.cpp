@@ -28,22 +28,6 @@ Sync_Engine& Sync_Module::Engine() {
     return *engine_;
 }
 
-std::filesystem::path Module_Path(const std::filesystem::path& executable, const char* name) {
-    const std::filesystem::path beside = executable.parent_path() / name;
-#if defined(TESSALY_MODULE_FOLDER_FROM_BINDIR)
-    std::error_code error;
-    if (!std::filesystem::exists(beside, error)) {
-        const std::filesystem::path installed =
-            (executable.parent_path() / TESSALY_MODULE_FOLDER_FROM_BINDIR / name)
-                .lexically_normal();
-        if (std::filesystem::exists(installed, error)) {
-            return installed;
-        }
-    }
-#endif
-    return beside;
-}
-
 Sync_Module& Program_Sync_Module() {
     static Sync_Module module(Module_Path(Executable_Path(nullptr), Sync_Module_Name));
     return module;

@@ -7,6 +7,7 @@
 
 #include "core/errors.h"
 #include "desktop/secret_store.h"
+#include "modules/module_library.h"
 
 namespace tessaly {
 
@@ -48,10 +49,6 @@ private:
 // "The calendar sync could not be started: ..." for that file.
 std::string Sync_Module_Failure_Message(const std::filesystem::path& file);
 
-// A module's file: beside the executable (the build, a portable copy), or
-// in the program's private library folder once installed.
-std::filesystem::path Module_Path(const std::filesystem::path& executable, const char* name);
-
 // The running program's module.
 Sync_Module& Program_Sync_Module();
 
@@ -73,15 +70,5 @@ private:
 
     Sync_Module& module_;
 };
-
-namespace detail {
-
-using Module_Function = void (*)();
-
-// The function `name` exported by the library in `file`, the library loaded
-// and kept; null where either cannot be found.
-Module_Function Load_Module_Function(const std::filesystem::path& file, const char* name);
-
-}  // namespace detail
 
 }  // namespace tessaly

@@ -7,8 +7,8 @@
 
 #include "core/platform/process.h"
 #include "core/program_identity.h"
+#include "modules/module_library.h"
 #include "modules/print_engine.h"
-#include "modules/sync_module.h"
 
 namespace tessaly {
 

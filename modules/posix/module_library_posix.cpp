@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "modules/sync_module.h"
+#include "modules/module_library.h"
 
 namespace tessaly::detail {
 

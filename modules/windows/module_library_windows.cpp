@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "modules/sync_module.h"
+#include "modules/module_library.h"
 
 namespace tessaly::detail {
 
