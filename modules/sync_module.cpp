@@ -13,6 +13,10 @@ std::string Sync_Module_Failure_Message(const std::filesystem::path& file) {
            " is missing or does not fit this program's version.";
 }
 
+Sync_Module::~Sync_Module() {
+    delete engine_;
+}
+
 Sync_Engine& Sync_Module::Engine() {
     const std::lock_guard lock(mutex_);
     if (engine_ == nullptr) {
@@ -29,8 +33,9 @@ Sync_Engine& Sync_Module::Engine() {
 }
 
 Sync_Module& Program_Sync_Module() {
-    static Sync_Module module(Module_Path(Executable_Path(nullptr), Sync_Module_Name));
-    return module;
+    static Sync_Module* const module =
+        new Sync_Module(Module_Path(Executable_Path(nullptr), Sync_Module_Name));
+    return *module;
 }
 
 Sync_Engine& Module_Secret_Store::Engine() {

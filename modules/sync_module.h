@@ -27,12 +27,12 @@ inline constexpr const char* Sync_Module_Name = "tessaly-sync-module.so";
 #endif
 
 // The module in one file, loaded at the first call of Engine from any
-// thread. A module that loaded stays for the whole run: a sync abandoned at
-// close may still be running in it. One that failed is tried again at the
-// next call.
+// thread. The library stays loaded for the whole run; one that failed is
+// tried again at the next call.
 class Sync_Module {
 public:
     explicit Sync_Module(std::filesystem::path file) : file_(std::move(file)) {}
+    ~Sync_Module();
     Sync_Module(const Sync_Module&) = delete;
     Sync_Module& operator=(const Sync_Module&) = delete;
 
@@ -49,7 +49,8 @@ private:
 // "The calendar sync could not be started: ..." for that file.
 std::string Sync_Module_Failure_Message(const std::filesystem::path& file);
 
-// The running program's module.
+// The running program's module. Never destroyed: a sync abandoned at close
+// may still be running in its engine.
 Sync_Module& Program_Sync_Module();
 
 // The desktop's secret store, through the module: the window loads the

@@ -51,7 +51,8 @@ std::string Print_Module_Failure_Message(const std::filesystem::path& file) {
 
 std::unique_ptr<Report_Printer> Make_Report_Printer(Print_Setup& setup, QWidget* parent,
                                                     const std::filesystem::path& module) {
-    return Printer_Of(Load_Print_Engine(module), setup, parent, module);
+    const std::unique_ptr<Print_Engine> engine(Load_Print_Engine(module));
+    return Printer_Of(engine.get(), setup, parent, module);
 }
 
 std::unique_ptr<Report_Printer> Make_Report_Printer(Print_Setup& setup, QWidget* parent) {
