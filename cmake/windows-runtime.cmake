@@ -42,7 +42,9 @@ add_custom_target(tessaly_windows_runtime ALL DEPENDS ${_outputs})
 # where Qt's licence texts are: scripts/package-windows.sh reads both.
 list(TRANSFORM TESSALY_WINDOWS_DLLS PREPEND "\n" OUTPUT_VARIABLE _dll_lines)
 list(TRANSFORM TESSALY_WINDOWS_PLUGINS PREPEND "\n" OUTPUT_VARIABLE _plugin_lines)
-string(JOIN "" _bundle "Tessaly.exe\ntessaly-report.exe\nTessaly.txt\ncatalog.txt" ${_dll_lines}
+# The window loads the two modules when it first syncs or prints.
+string(JOIN "" _bundle "Tessaly.exe\ntessaly-report.exe\ntessaly-sync-module.dll"
+       "\ntessaly-print-module.dll\nTessaly.txt\ncatalog.txt" ${_dll_lines}
        ${_plugin_lines} "\n")
 file(WRITE "${CMAKE_BINARY_DIR}/windows-bundle.txt" "${_bundle}")
 file(WRITE "${CMAKE_BINARY_DIR}/windows-licences.txt" "${QT6_INSTALL_PREFIX}/LICENSES\n")

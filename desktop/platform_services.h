@@ -26,12 +26,14 @@ struct Platform_Services {
     std::unique_ptr<Startup_Show> Startup;
     std::unique_ptr<Memory_Status> Memory;
     std::unique_ptr<Regional_Date_Format> Region;
+    // Through the sync module, loaded at the first use.
     std::unique_ptr<Secret_Store> Secrets;
 };
 
 Platform_Services Make_Platform_Services();
 
-// The secret store alone, for the tools that need no other service.
+// The secret store itself, for the terminal tool and the sync module: it
+// links the store's libraries (tessaly_secret_store).
 std::unique_ptr<Secret_Store> Make_Secret_Store();
 
 }  // namespace tessaly

@@ -1,59 +1,75 @@
+// The window's side of printing: the print module, loaded at the first
+// print or print set-up.
 #include "report/print_setup.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QTextDocument>
-#include <QTextFrame>
+#include <QMessageBox>
+#include <QString>
 
-#include <memory>
+#include "core/platform/process.h"
+#include "core/program_identity.h"
+#include "modules/module_library.h"
+#include "modules/print_engine.h"
 
 namespace tessaly {
 
 namespace {
 
-constexpr double Page_Margin_Centimetres = 1.5;
+// The program's module, on the window's thread only: kept loaded for the
+// whole run once loaded, tried again at the next print where it failed.
+Print_Engine* Program_Print_Engine(std::filesystem::path& file) {
+    static Print_Engine* engine = nullptr;
+    file = Module_Path(Executable_Path(nullptr), Print_Module_Name);
+    if (engine == nullptr) {
+        engine = Load_Print_Engine(file);
+    }
+    return engine;
+}
+
+std::unique_ptr<Report_Printer> Printer_Of(Print_Engine* engine, Print_Setup& setup,
+                                           QWidget* parent, const std::filesystem::path& file) {
+    if (engine == nullptr) {
+        setup.Say_Print_Unavailable(parent,
+                                    QString::fromStdString(Print_Module_Failure_Message(file)));
+        return nullptr;
+    }
+    return engine->Make_Printer();
+}
 
 }  // namespace
 
-bool Print_Dialog_Setup::Set_Up_Printer(QPrinter& printer, QWidget* parent) {
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    return dialog.exec() == QDialog::Accepted;
+Print_Engine* Load_Print_Engine(const std::filesystem::path& file) {
+    const auto factory = reinterpret_cast<Print_Engine_Factory>(
+        detail::Load_Module_Function(file, Print_Engine_Factory_Name));
+    return factory != nullptr ? factory(Print_Engine_Version) : nullptr;
 }
 
-void Print_Document_Pages(const QTextDocument& document, QPrinter& printer) {
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        return;  // the print system has told the user
-    }
-    // The copy is laid out for the printer's resolution and page width.
-    const std::unique_ptr<QTextDocument> pages(document.clone());
-    pages->documentLayout()->setPaintDevice(&printer);
-    // A margin inside the printable area, in the layout's 96-per-inch units:
-    // lines that would cross a page's edge then move whole to the next page.
-    QTextFrameFormat frame = pages->rootFrame()->frameFormat();
-    frame.setMargin(Page_Margin_Centimetres / 2.54 * 96);
-    pages->rootFrame()->setFrameFormat(frame);
-    const QSizeF page(printer.width(), printer.height());
-    pages->setPageSize(page);
+std::string Print_Module_Failure_Message(const std::filesystem::path& file) {
+    const std::u8string name = file.u8string();
+    return "Printing could not be started: " + std::string(name.begin(), name.end()) +
+           " is missing or does not fit this program's version.";
+}
 
-    QAbstractTextDocumentLayout::PaintContext context;
-    // Paper is white whatever the screen's colour scheme.
-    context.palette.setColor(QPalette::Text, Qt::black);
-    for (int index = 0; index < pages->pageCount(); ++index) {
-        if (index > 0) {
-            printer.newPage();
-        }
-        const QRectF view(QPointF(0, index * page.height()), page);
-        painter.save();
-        painter.translate(0, -view.top());
-        painter.setClipRect(view);
-        context.clip = view;
-        pages->documentLayout()->draw(&painter, context);
-        painter.restore();
-    }
+std::unique_ptr<Report_Printer> Make_Report_Printer(Print_Setup& setup, QWidget* parent,
+                                                    const std::filesystem::path& module) {
+    const std::unique_ptr<Print_Engine> engine(Load_Print_Engine(module));
+    return Printer_Of(engine.get(), setup, parent, module);
+}
+
+std::unique_ptr<Report_Printer> Make_Report_Printer(Print_Setup& setup, QWidget* parent) {
+    std::filesystem::path file;
+    Print_Engine* engine = Program_Print_Engine(file);
+    return Printer_Of(engine, setup, parent, file);
+}
+
+void Print_Setup::Say_Print_Unavailable(QWidget* parent, const QString& reason) {
+    QMessageBox::warning(parent, QString::fromUtf8(Program_Title), reason);
+}
+
+bool Print_Dialog_Setup::Set_Up_Printer(QPrinter& printer, QWidget* parent) {
+    // The printer came from the program's module: it is loaded.
+    std::filesystem::path file;
+    Print_Engine* engine = Program_Print_Engine(file);
+    return engine != nullptr && engine->Ask_Printer(printer, parent);
 }
 
 }  // namespace tessaly

@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPalette>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -306,16 +305,17 @@ void TBirthday_And_Date_Report_Form::Clipboard_BitBtnClick() {
 }
 
 void TBirthday_And_Date_Report_Form::Print_BitBtnClick() {
-    if (!printer_) {
-        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    }
-    if (!PrinterSetupDialog1 || !PrinterSetupDialog1->Set_Up_Printer(*printer_, this)) {
+    if (!PrinterSetupDialog1) {
         return;
     }
-    printer_->setPrintRange(QPrinter::AllPages);
-    printer_->setFromTo(0, 0);
-    printer_->setDocName(Report_Print_Job_Title());
-    Print_Document_Pages(*Results_RichEdit->document(), *printer_);
+    if (!printer_) {
+        printer_ = Make_Report_Printer(*PrinterSetupDialog1, this);
+        if (!printer_) {
+            return;
+        }
+    }
+    printer_->Print(*Results_RichEdit->document(), Report_Print_Job_Title(), *PrinterSetupDialog1,
+                    this);
 }
 
 void TBirthday_And_Date_Report_Form::Close_Window_BitBtnClick() {

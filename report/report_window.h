@@ -95,7 +95,7 @@ private:
 
     std::unique_ptr<Print_Setup> PrinterSetupDialog1;
     // Kept across prints, so the chosen printer stays chosen.
-    std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<Report_Printer> printer_;
     bool positions_known_;
     int stored_top_ = 0;
     int stored_left_ = 0;

@@ -25,7 +25,8 @@ while read -r file; do
     cp "$build/bin/$file" "$stage/$file"
 done < "$build/windows-bundle.txt"
 cp -r "$(head -n 1 "$build/windows-licences.txt")" "$stage/LICENSES"
-x86_64-w64-mingw32-strip "$stage/Tessaly.exe" "$stage/tessaly-report.exe"
+x86_64-w64-mingw32-strip "$stage/Tessaly.exe" "$stage/tessaly-report.exe" \
+    "$stage/tessaly-sync-module.dll" "$stage/tessaly-print-module.dll"
 
 rm -f "$build/$name.zip"
 (cd "$stage" && zip -qrX9 "$OLDPWD/$build/$name.zip" .)

@@ -36,17 +36,4 @@ Http_Transport_Options Account_Transport_Options(const CalDAV_Account& account,
     return options;
 }
 
-Account_Calendar Find_Account_Calendar(CalDAV_Client& client, const CalDAV_Account& account) {
-    if (!account.Calendar_Url.empty()) {
-        return {account.Calendar_Url, false, false};
-    }
-    const std::string home = client.Find_Calendar_Home(account.Server);
-    for (const auto& calendar : client.List_Calendars(home)) {
-        if (calendar.Takes_Events && calendar.Display_Name == Default_Calendar_Name) {
-            return {calendar.Url, true, false};
-        }
-    }
-    return {client.Make_Calendar(home, Default_Calendar_Name).Url, true, true};
-}
-
 }  // namespace tessaly

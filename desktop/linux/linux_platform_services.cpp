@@ -1,5 +1,6 @@
 #include "desktop/linux/linux_services.h"
 #include "desktop/platform_services.h"
+#include "modules/sync_module.h"
 
 namespace tessaly {
 
@@ -13,7 +14,8 @@ Platform_Services Make_Platform_Services() {
     services.Startup = Make_Linux_Startup_Show();
     services.Memory = Make_Linux_Memory_Status();
     services.Region = Make_Linux_Regional_Date_Format();
-    services.Secrets = Make_Secret_Store();
+    // The store's libraries load with the sync module, at the first use.
+    services.Secrets = std::make_unique<Module_Secret_Store>(Program_Sync_Module());
     return services;
 }
 

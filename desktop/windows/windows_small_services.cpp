@@ -6,6 +6,7 @@
 #include "core/platform/windows/windows_text.h"
 #include "core/short_date.h"
 #include "desktop/platform_services.h"
+#include "modules/sync_module.h"
 
 namespace tessaly {
 
@@ -96,7 +97,8 @@ Platform_Services Make_Platform_Services() {
     services.Startup = Make_Windows_Startup_Show();
     services.Memory = Make_Windows_Memory_Status();
     services.Region = Make_Windows_Regional_Date_Format();
-    services.Secrets = Make_Secret_Store();
+    // The store's libraries load with the sync module, at the first use.
+    services.Secrets = std::make_unique<Module_Secret_Store>(Program_Sync_Module());
     return services;
 }
 

@@ -5,22 +5,34 @@
 
 #include "core/entry_attributes.h"
 #include "desktop/secret_store.h"
+#include "modules/sync_engine.h"
+#include "modules/sync_module.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/calendar_account_form.h"
 
 namespace tessaly {
 
+Sync_Engine& Calendar_Connection::Engine() {
+    return Program_Sync_Module().Engine();
+}
+
+System_Calendar_Connection::System_Calendar_Connection() : module_(Program_Sync_Module()) {}
+
 std::unique_ptr<Http_Transport> System_Calendar_Connection::Connect(const CalDAV_Account& account,
                                                                     const std::string& password) {
-    return Make_Http_Transport(Account_Transport_Options(account, password));
+    return Value_Or_Throw(module_.Engine().Connect(account, password));
+}
+
+Sync_Engine& System_Calendar_Connection::Engine() {
+    return module_.Engine();
 }
 
 std::vector<CalDAV_Calendar> Find_Calendars(Calendar_Connection& connection,
                                             const CalDAV_Account& account,
                                             const std::string& password) {
+    Sync_Engine& engine = connection.Engine();
     const std::unique_ptr<Http_Transport> transport = connection.Connect(account, password);
-    CalDAV_Client client(*transport, account.Server);
-    return client.List_Calendars(client.Find_Calendar_Home(account.Server));
+    return Value_Or_Throw(engine.Find_Calendars(*transport, account.Server));
 }
 
 namespace {

@@ -19,6 +19,8 @@ class QWidget;
 namespace tessaly {
 
 class Secret_Store;
+class Sync_Engine;
+class Sync_Module;
 
 // How the window reaches a calendar server, so that tests can stand in for
 // the network. Called on a thread of its own, never the window's.
@@ -27,17 +29,29 @@ public:
     virtual ~Calendar_Connection() = default;
     virtual std::unique_ptr<Http_Transport> Connect(const CalDAV_Account& account,
                                                     const std::string& password) = 0;
+    // What runs the sync and reads the server over Connect's transports:
+    // the program's sync module, loaded at the first call. Throws
+    // Sync_Module_Error where it cannot be loaded.
+    virtual Sync_Engine& Engine();
 };
 
-// HTTP and HTTPS as the system offers them.
+// HTTP and HTTPS as the system offers them, from the sync module.
 class System_Calendar_Connection final : public Calendar_Connection {
 public:
+    // The program's own module.
+    System_Calendar_Connection();
+    explicit System_Calendar_Connection(Sync_Module& module) : module_(module) {}
+
     std::unique_ptr<Http_Transport> Connect(const CalDAV_Account& account,
                                             const std::string& password) override;
+    Sync_Engine& Engine() override;
+
+private:
+    Sync_Module& module_;
 };
 
 // The calendars the account's home holds, found from the address as the
-// sync finds them. Throws CalDAV_Error.
+// sync finds them. Throws CalDAV_Error, or Sync_Module_Error.
 std::vector<CalDAV_Calendar> Find_Calendars(Calendar_Connection& connection,
                                             const CalDAV_Account& account,
                                             const std::string& password);

@@ -15,6 +15,7 @@
 
 #include "core/errors.h"
 #include "desktop/secret_store.h"
+#include "modules/sync_engine.h"
 #include "sync/password_command.h"
 #include "sync/sync_session.h"
 #include "sync/sync_state.h"
@@ -42,7 +43,7 @@ QString Failure_Message(const CalDAV_Error& error) {
 
 }  // namespace
 
-struct Calendar_Sync::Job : std::enable_shared_from_this<Job>, Sync_List {
+struct Calendar_Sync::Job : std::enable_shared_from_this<Job>, Sync_Engine_List {
     // Set before the thread starts; the thread alone uses them after.
     CalDAV_Account Account;
     std::string Password;
@@ -89,11 +90,13 @@ struct Calendar_Sync::Job : std::enable_shared_from_this<Job>, Sync_List {
     }
 
     // The window's list, read and saved on the window's thread.
-    std::vector<TName_And_Event_Data> Entries() override {
+    Engine_Result<std::vector<TName_And_Event_Data>> Entries() override {
         auto entries = On_Window<std::vector<TName_And_Event_Data>>(
             [](Calendar_Sync& owner) { return owner.hooks_.Current_Entries(); });
         if (!entries) {
-            throw Tessaly_Error("The window closed during the calendar sync.");
+            Engine_Failure closed;
+            closed.Message = "The window closed during the calendar sync.";
+            return closed;
         }
         return std::move(*entries);
     }
@@ -146,12 +149,17 @@ std::optional<std::string> Calendar_Sync::Job::Password_For_Run() {
 void Calendar_Sync::Job::Run() {
     using Kind = Calendar_Sync_Report::Kind;
     try {
+        // First: without the module no password is read either.
+        Sync_Engine& engine = Connection->Engine();
         const std::optional<std::string> password = Password_For_Run();
         if (!password) {
             return;
         }
-        Sync_Session_Hooks hooks;
-        hooks.Connect = [this, &password] { return Connection->Connect(Account, *password); };
+        Sync_Engine_Hooks hooks;
+        hooks.Connect = [this, &password] {
+            return Catch_Failure(
+                [this, &password] { return Connection->Connect(Account, *password); });
+        };
         hooks.Decide = [this](const Sync_Conflict& conflict) {
             return On_Window<Conflict_Choice>([&conflict](Calendar_Sync& owner) {
                        return owner.prompts_.Ask_Conflict(owner.window_, conflict);
@@ -166,7 +174,7 @@ void Calendar_Sync::Job::Run() {
                 .value_or(Deletion_Choice::Stop);
         };
         const Sync_Session_Result result =
-            Run_Sync_Session(*this, Account, State_File, Stamp, hooks);
+            Value_Or_Throw(engine.Run_Session(*this, Account, State_File, Stamp, hooks));
         Calendar = result.Calendar;
         Report.Outcome = result.Outcome;
         switch (result.Result) {

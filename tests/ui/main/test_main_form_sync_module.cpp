@@ -1,0 +1,77 @@
+#include <QStatusBar>
+#include <QTest>
+
+#include <filesystem>
+
+#include "core/profile_file.h"
+#include "main_form_fixture.h"
+#include "modules/sync_module.h"
+#include "ui/main/calendar_sync.h"
+
+namespace tessaly::test {
+namespace {
+
+// The window whose sync module is missing: the real connection, pointed at
+// a file that is not there.
+class Main_Form_Sync_Module_Test : public Main_Form_Test {
+protected:
+    TMainForm1& Start_With(Calendar_Connection& connection) {
+        const Main_Form_Services fakes = Services(dir.File("tessaly"));
+        form = std::make_unique<TMainForm1>(Main_Form_Services{
+            .Time = fakes.Time,
+            .Messages = fakes.Messages,
+            .Dialogs = fakes.Dialogs,
+            .Auto_Start = fakes.Auto_Start,
+            .Shell = fakes.Shell,
+            .Startup = fakes.Startup,
+            .File_System = fakes.File_System,
+            .Editor = fakes.Editor,
+            .Region = fakes.Region,
+            .Links = fakes.Links,
+            .Memory = fakes.Memory,
+            .Secrets = fakes.Secrets,
+            .Calendar_Server = connection,
+            .Calendar_Questions = fakes.Calendar_Questions,
+            .Executable_Path = fakes.Executable_Path,
+            .Folders = fakes.Folders,
+        });
+        form->show();
+        return *form;
+    }
+};
+
+TEST_F(Main_Form_Sync_Module_Test, AMissingModuleIsSaidInTheStatusLineAndNothingChanges) {
+    const std::filesystem::path missing = dir.File("gone") / Sync_Module_Name;
+    Sync_Module module(missing);
+    System_Calendar_Connection connection(module);
+    CalDAV_Account account;
+    account.Server = "http://127.0.0.1:9/";
+    account.User = "ann";
+    Profile_File profile;
+    Write_CalDAV_Account(profile, account);
+    profile.Save(dir.File("Tessaly.ini"));
+    secrets.Passwords[{account.Server, account.User}] = "s3cret";
+    Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""}});
+    const std::string before = Read_Bytes(Data());
+
+    Start_With(connection);
+    QTRY_VERIFY_WITH_TIMEOUT(form->statusBar()->currentMessage().contains(QStringLiteral("failed")),
+                             10000);
+    EXPECT_EQ(form->statusBar()->currentMessage(),
+              QStringLiteral("Calendar sync at 10:00 failed: The calendar sync could not be "
+                             "started: %1 is missing or does not fit this program's version.")
+                  .arg(QString::fromStdString(missing.string())));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(Read_Bytes(Data()), before) << "no identities given, nothing saved";
+    EXPECT_FALSE(std::filesystem::exists(dir.File("Tessaly.sync")));
+
+    // The window runs on; a sync on demand says the same.
+    form->Sync_Calendar_Menu_Option->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!form->Calendar_Syncer->Is_Running(), 10000);
+    EXPECT_NE(form->statusBar()->currentMessage().indexOf(QStringLiteral("could not be started")),
+              -1);
+    EXPECT_EQ(Names(), QStringList{QStringLiteral("Ann Lee")});
+}
+
+}  // namespace
+}  // namespace tessaly::test
