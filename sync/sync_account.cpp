@@ -12,8 +12,7 @@ CalDAV_Account Read_CalDAV_Account(const Profile_File& file) {
     account.Calendar_Url = read(calendar_sync_keys::Calendar_Key);
     account.Password_Command = read(calendar_sync_keys::Password_Command_Key);
     account.Trusted_Certificate = read(calendar_sync_keys::Certificate_Key);
-    account.Alarm =
-        Parse_Default_Alarm(read(calendar_sync_keys::Default_Alarm_Key)).value_or(Default_Alarm{});
+    account.Alarm = Read_Default_Alarm(file);
     return account;
 }
 

@@ -5,6 +5,7 @@
 
 #include "caldav/caldav_client.h"
 #include "core/profile_file.h"
+#include "exchange/icalendar_export.h"
 #include "exchange/icalendar_text.h"
 
 namespace tessaly {
@@ -12,7 +13,7 @@ namespace tessaly {
 // The calendar account's section of the settings file. The password is not
 // among its keys: it lives in the desktop's secret store, or a command the
 // user names prints it.
-inline constexpr const char* Calendar_Sync_Section = "Calendar Sync";
+inline constexpr const char* Calendar_Sync_Section = Default_Alarm_Section;
 inline constexpr const char* Default_Calendar_Name = "Tessaly";
 
 namespace calendar_sync_keys {
@@ -21,7 +22,8 @@ inline constexpr const char* User_Key = "User";
 inline constexpr const char* Calendar_Key = "Calendar";
 inline constexpr const char* Password_Command_Key = "Password_Command";
 inline constexpr const char* Certificate_Key = "Trusted_Certificate";
-inline constexpr const char* Default_Alarm_Key = "Default_Alarm";
+// Read by the calendar export too: see Read_Default_Alarm.
+inline constexpr const char* Default_Alarm_Key = tessaly::Default_Alarm_Key;
 }  // namespace calendar_sync_keys
 
 struct CalDAV_Account {
