@@ -277,7 +277,12 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
         for (std::size_t i = span.First; i <= span.Last; ++i) {
             there.push_back(layout->Lines[i].Text);
         }
-        alarm_kept = there == alarm_lines;
+        // In any order: servers that store events as their own library
+        // writes them sort an alarm's properties.
+        std::vector<std::string> wanted = alarm_lines;
+        std::sort(there.begin(), there.end());
+        std::sort(wanted.begin(), wanted.end());
+        alarm_kept = there == wanted;
     }
     const std::optional<std::string> declined =
         own.Declined_Lead ? std::optional<std::string>(std::to_string(*own.Declined_Lead))
