@@ -20,6 +20,7 @@
 #include "ui/common/message_boxes.h"
 #include "ui/common/program_icon.h"
 #include "ui/common/qt_path.h"
+#include "ui/common/readable_indicators.h"
 #include "ui/common/single_instance.h"
 #include "ui/common/termination_signals.h"
 #include "ui/main/main_form.h"
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
+    // Dark desktop themes draw check boxes and radio buttons too faintly.
+    tessaly::Use_Readable_Indicators();
     // The desktop matches the windows to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(tessaly::Application_Id));
     QApplication::setWindowIcon(tessaly::Program_Icon());

@@ -60,8 +60,12 @@ bool Same_Setting(const Main_Settings& a, const Main_Settings& b, int key) {
             return a.Auto_Display_Coming_Events_Report == b.Auto_Display_Coming_Events_Report;
         case 14:
             return a.Report_Top == b.Report_Top;
-        default:
+        case 15:
             return a.Report_Left == b.Report_Left;
+        case 16:
+            return a.Report_Width == b.Report_Width;
+        default:
+            return a.Report_Height == b.Report_Height;
     }
 }
 
@@ -269,7 +273,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string_view input = Bytes_Of(data + 1, size - 1);
-    const int key_index = data[0] & 0x0F;
+    // Bit 0x40 reaches the keys past the first sixteen.
+    const int key_index =
+        ((data[0] & 0x0F) | ((data[0] & 0x40) >> 2)) % static_cast<int>(Program_Keys.size());
     const std::string key =
         (data[0] & 0x10) ? Ascii_Upper_Case(Program_Keys[key_index]) : Program_Keys[key_index];
     const std::string section =
@@ -309,7 +315,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     const Main_Settings settings_after = Read_Main_Settings(after, Today);
-    for (int other = 0; other < 16; ++other) {
+    for (int other = 0; other < static_cast<int>(Program_Keys.size()); ++other) {
         if (other != key_index && !Same_Setting(settings_before, settings_after, other)) {
             Fail("a write leaves the program's other settings as they were", Program_Keys[other]);
         }

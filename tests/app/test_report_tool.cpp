@@ -106,7 +106,7 @@ TEST_F(Report_Tool_Test, ReportsYearLessEntriesWithoutAgeAndEachEntryWithinItsOw
     EXPECT_EQ(result.Status, 0);
     EXPECT_NE(result.Out.find(" Events :\n\n"
                               "    1.  Ann's Birthday in 3 days (Thu, 10/12/2026)\n"
-                              "    3.  Wed's 27th Birthday in 30 days (Wed, 06/01/2027)\n\n"
+                              "    2.  Wed's 27th Birthday in 30 days (Wed, 06/01/2027)\n\n"
                               " 2 events found and reported.\n"),
               std::string::npos)
         << result.Out;

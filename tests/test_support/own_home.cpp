@@ -93,14 +93,42 @@ void Remove_Own_Root() {
     fs::remove_all(*own_root, ignored);
 }
 
+// A test program started by another test shares that one's home: the two
+// must find the same runtime folder, settings and locks.
+constexpr char Root_Variable[] = "TESSALY_TEST_HOME_ROOT";
+
+fs::path Inherited_Root() {
+#ifdef _WIN32
+    const wchar_t* value = ::_wgetenv(L"TESSALY_TEST_HOME_ROOT");
+#else
+    const char* value = std::getenv(Root_Variable);
+#endif
+    if (value == nullptr || *value == 0) {
+        return {};
+    }
+    std::error_code ignored;
+    return fs::is_directory(value, ignored) ? fs::path(value) : fs::path();
+}
+
 }  // namespace
 
 fs::path Use_Own_Home() {
     if (own_root == nullptr) {
-        // Never destroyed: Remove_Own_Root takes the folder away at exit.
-        own_root = new fs::path(Make_Root());
-        owner = Current_Process();
-        std::atexit(Remove_Own_Root);
+        if (fs::path inherited = Inherited_Root(); !inherited.empty()) {
+            // Its maker removes it.
+            own_root = new fs::path(std::move(inherited));
+        } else {
+            // Never destroyed: Remove_Own_Root takes the folder away at exit.
+            own_root = new fs::path(Make_Root());
+            owner = Current_Process();
+            std::atexit(Remove_Own_Root);
+            Set_Variable(Root_Variable, *own_root);
+        }
+    }
+    if (owner != Current_Process()) {
+        // The variables stay as the starting test set them: it may point one
+        // elsewhere for its children.
+        return *own_root / "home";
     }
     const fs::path home = Make_Folder(*own_root / "home");
     Set_Variable("HOME", home);

@@ -7,11 +7,11 @@
 #include <QListWidget>
 #include <QProxyStyle>
 #include <QRadioButton>
-#include <QStyleFactory>
 
 #include <algorithm>
 #include <cmath>
 
+#include "ui/common/readable_indicators.h"
 #include "ui/main/window_scaling.h"
 #include "widgets/format_string_grid.h"
 
@@ -74,7 +74,7 @@ QStyle* Font_Scaled_Style_For(QWidget& window) {
                                                 Qt::FindDirectChildrenOnly)) {
         return style;
     }
-    auto* style = new Font_Scaled_Style(QStyleFactory::create(QApplication::style()->name()));
+    auto* style = new Font_Scaled_Style(New_Readable_Indicator_Style());
     style->setParent(&window);
     return style;
 }
