@@ -285,6 +285,7 @@ private:
     void Create_Find_Bar();
     // Hides the find bar and gives the grid the focus, on the row found.
     void Close_Find_Bar();
+    void Fit_Controls_Beside_Find_Bar();
     void Show_Find_Bar();
     void Set_Up_Grid();
     // Column titles sort, a double click edits.

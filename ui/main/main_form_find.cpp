@@ -1,5 +1,6 @@
 // Finding an entry by name, event type or comment: the bar above the list and
 // its commands in the Data menu.
+#include <QLayout>
 #include <QLineEdit>
 #include <QToolBar>
 
@@ -33,12 +34,23 @@ void TMainForm1::Create_Find_Bar() {
 
 void TMainForm1::Show_Find_Bar() {
     Find_ToolBar->show();
+    Fit_Controls_Beside_Find_Bar();
     Grid_Find_Bar->Start();
 }
 
 void TMainForm1::Close_Find_Bar() {
     Find_ToolBar->hide();
+    Fit_Controls_Beside_Find_Bar();
     Names_And_Events_StringGrid->setFocus(Qt::OtherFocusReason);
+}
+
+// The bar takes its height from the window's controls without resizing the
+// window, which is what scales them otherwise.
+void TMainForm1::Fit_Controls_Beside_Find_Bar() {
+    layout()->activate();
+    FormResize();
+    // The rows scale with the controls: the one found stays in sight.
+    Names_And_Events_StringGrid->Scroll_To(0, Names_And_Events_StringGrid->Row());
 }
 
 void TMainForm1::Find_Menu_OptionClick() {

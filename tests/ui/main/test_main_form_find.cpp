@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 
@@ -190,6 +191,27 @@ TEST_F(Find_Test, NoMatchTintsTheFieldWithReadableTextInLightAndDarkThemes) {
 
 // Every entry of a full list is reached by typing its name, and the list
 // scrolls to it.
+// The bar takes room from the controls below it, which scale to what is
+// left: none of them is pushed out of the window.
+TEST_F(Find_Test, TheControlsStayInTheWindowWhileTheBarIsOpen) {
+    Start_Active();
+    const auto buttons_inside = [&] {
+        const QRect client(QPoint(0, 0), form->centralWidget()->size());
+        for (QWidget* button : {static_cast<QWidget*>(form->Inform_Me_Now_BitBtn),
+                                static_cast<QWidget*>(form->Exit_BitBtn)}) {
+            const QRect at(button->mapTo(form->centralWidget(), QPoint(0, 0)), button->size());
+            if (!client.contains(at)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    Press(QKeyCombination(Qt::ControlModifier, Qt::Key_F));
+    EXPECT_TRUE(buttons_inside());
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(buttons_inside());
+}
+
 TEST_F(Find_Test, EveryEntryOfAFullListIsReachedByNameWithTheKeyboard) {
     std::vector<Entry> entries;
     for (int i = 0; i < Event_Array_Size; ++i) {
