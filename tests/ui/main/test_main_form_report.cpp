@@ -15,6 +15,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "core/data_file.h"
 #include "core/profile_file.h"
@@ -43,7 +45,9 @@ protected:
     // One left open is ended, so that a fault fails the test instead of
     // hanging it.
     void On_Report(std::function<void(Report_Form&)> act) {
-        auto* poll = new QTimer(form.get());
+        // The fixture's own: a start-up report is awaited before the window
+        // that could own it exists.
+        QTimer* poll = polls.emplace_back(std::make_unique<QTimer>()).get();
         QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
             Report_Form& report = *form->Birthday_And_Date_Report_Form;
             if (!report.isVisible()) {
@@ -101,6 +105,7 @@ protected:
     }
 
     int showings = 0;
+    std::vector<std::unique_ptr<QTimer>> polls;
 };
 
 TEST_F(Main_Form_Report_Test, ReportsByNextEventAndGivesTheUserSortBackWithTiesInThatOrder) {
