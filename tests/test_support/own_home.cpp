@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <exception>
+#include <iostream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -147,6 +149,16 @@ fs::path Use_Own_Home() {
     Set_Variable("XDG_RUNTIME_DIR", runtime);
 #endif
     return home;
+}
+
+bool Enter_Own_Home() {
+    try {
+        Use_Own_Home();
+        return true;
+    } catch (const std::exception& error) {
+        std::cerr << "no home of its own for the tests: " << error.what() << '\n';
+        return false;
+    }
 }
 
 }  // namespace tessaly::test

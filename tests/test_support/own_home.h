@@ -13,4 +13,8 @@ namespace tessaly::test {
 // that sets a variable of its own still wins. Returns the home folder.
 std::filesystem::path Use_Own_Home();
 
+// Use_Own_Home for a test program's main: false, having said why on the
+// standard error, where the home cannot be made.
+bool Enter_Own_Home();
+
 }  // namespace tessaly::test

@@ -1,8 +1,8 @@
-#!/bin/sh
-# Runs a command with a home and XDG folders of its own, as the test programs
-# get from their main, and removes them afterwards: nothing a test starts
-# (window managers, keyrings, checkers) reads or writes the user's files.
-#   own_home.sh COMMAND [ARGUMENT]...
+#!/ bin / sh
+#Runs a command with a home and XDG folders of its own, as the test programs
+#get from their main, and removes them afterwards : nothing a test starts
+#(window managers, keyrings, checkers) reads or writes the user's files.
+#own_home.sh COMMAND[ARGUMENT]...
 root=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-home.XXXXXX") || exit 1
 trap 'chmod -R u+rwx "$root" 2>/dev/null; rm -rf "$root"' EXIT
 trap 'exit 143' TERM
