@@ -71,7 +71,6 @@ int main(int argc, char** argv) {
     tessaly::Use_Readable_Indicators();
     // The desktop matches the windows to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(tessaly::Application_Id));
-    QApplication::setWindowIcon(tessaly::Program_Icon());
     // Dates are shown in the user's regional short date format.
     std::setlocale(LC_ALL, "");
 
@@ -83,6 +82,7 @@ int main(int argc, char** argv) {
     const tessaly::Program_Folders folders = tessaly::Locate_Program_Folders(executable);
     if (folders.Installed) {
         if (const auto failure = tessaly::Create_Program_Folders(folders)) {
+            QApplication::setWindowIcon(tessaly::Program_Icon());
             // The window still shows the list; saving will say why it cannot.
             messages.Show(nullptr, tessaly::Message_Kind::Error,
                           QString::fromUtf8(tessaly::Program_Title),
@@ -103,12 +103,14 @@ int main(int argc, char** argv) {
             // where it is, minimised perhaps: say where the program is.
             if (tessaly::Compositor_Places_Windows(QGuiApplication::platformName()) &&
                 !tessaly::Is_Activation_Token(token)) {
+                QApplication::setWindowIcon(tessaly::Program_Icon());
                 messages.Show(nullptr, tessaly::Message_Kind::Information,
                               QString::fromUtf8(tessaly::Program_Title),
                               tessaly::Message_Text(tessaly::Already_Running_Message(data_file)));
             }
             return 0;
         case tessaly::Instance_Outcome::Other_Instance_Unreachable:
+            QApplication::setWindowIcon(tessaly::Program_Icon());
             messages.Show(nullptr, tessaly::Message_Kind::Information,
                           QString::fromUtf8(tessaly::Program_Title),
                           tessaly::Message_Text(tessaly::Already_Running_Message(data_file)));
@@ -146,6 +148,7 @@ int main(int argc, char** argv) {
                      &tessaly::TMainForm1::Quit_For_Termination);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &MainForm1,
                      [&MainForm1](QSessionManager&) { MainForm1.Save_Before_Termination(); });
+    tessaly::Set_Program_Icon_Once_Shown(MainForm1);
     MainForm1.show();
     return QApplication::exec();
 }

@@ -146,10 +146,21 @@ for _ in $(seq 50); do
 done
 tessaly > "$HOME/tessaly.log" 2>&1 &
 program=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --class tessaly | head -n 1) || {
-    echo "no Tessaly window appeared"
+window=$(timeout 30 xdotool search --sync --onlyvisible --class tessaly | head -n 1)
+if [ -z "$window" ]; then
+    # What a failure here needs to be understood: did the program end, hang,
+    # or show a window of another name?
+    if kill -0 "$program" 2> /dev/null; then
+        echo "no Tessaly window appeared in 30 s; the program still runs:"
+        ps -o pid,stat,wchan:32,etime,args -p "$program" || true
+        xwininfo -root -tree 2> /dev/null | grep -v '(has no name)' | head -n 40 || true
+    else
+        code=0
+        wait "$program" || code=$?
+        echo "Tessaly ended with status $code before its window appeared"
+    fi
     exit 1
-}
+fi
 active is "$window"
 # Data -> Add by keyboard (the File menu by its mnemonic, then across to
 # Data, whose first item is Add); in the dialog the name has the focus, then

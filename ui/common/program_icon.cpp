@@ -1,5 +1,9 @@
 #include "ui/common/program_icon.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+
 #include "core/program_identity.h"
 
 namespace tessaly {
@@ -17,7 +21,53 @@ QIcon Built_In_Program_Icon() {
 }
 
 QIcon Program_Icon() {
-    return QIcon::fromTheme(QString::fromLatin1(Application_Id), Built_In_Program_Icon());
+    // The built-in pictures are decoded only when the theme has none.
+    QIcon icon = QIcon::fromTheme(QString::fromLatin1(Application_Id));
+    return icon.isNull() ? Built_In_Program_Icon() : icon;
+}
+
+namespace {
+
+class Icon_After_First_Paint final : public QObject {
+public:
+    explicit Icon_After_First_Paint(QWidget& window) : QObject(&window), window_(window) {
+        window.installEventFilter(this);
+        // A window that starts minimised or hidden paints nothing for now.
+        QTimer::singleShot(Latest_Ms, this, [this] { Apply(); });
+    }
+
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint || event->type() == QEvent::Hide) {
+            window_.removeEventFilter(this);
+            // After this paint has reached the screen.
+            QTimer::singleShot(0, this, [this] { Apply(); });
+        }
+        return false;
+    }
+
+private:
+    static constexpr int Latest_Ms = 500;
+
+    void Apply() {
+        if (done_) {
+            return;
+        }
+        done_ = true;
+        window_.removeEventFilter(this);
+        if (QApplication::windowIcon().isNull()) {
+            QApplication::setWindowIcon(Program_Icon());
+        }
+        deleteLater();
+    }
+
+    QWidget& window_;
+    bool done_ = false;
+};
+
+}  // namespace
+
+void Set_Program_Icon_Once_Shown(QWidget& window) {
+    new Icon_After_First_Paint(window);
 }
 
 }  // namespace tessaly

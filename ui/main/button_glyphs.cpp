@@ -131,11 +131,8 @@ QImage Draw(Button_Glyph glyph, int side) {
 QIcon Make_Button_Glyph(Button_Glyph glyph) {
     // Drawn at each size the scaled window may ask for, so that a larger
     // button gets a sharp larger glyph: an icon is never scaled up.
-    std::vector<QImage> sizes;
-    for (const int side : {Size, Size * 3 / 2, Size * 2, Size * 3, Size * 4}) {
-        sizes.push_back(Draw(glyph, side));
-    }
-    return Make_Two_State_Icon(sizes);
+    return Make_Two_State_Icon({Size, Size * 3 / 2, Size * 2, Size * 3, Size * 4},
+                               [glyph](int side) { return Draw(glyph, side); });
 }
 
 }  // namespace tessaly

@@ -53,9 +53,22 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
     placement_timer_ = new QTimer(this);
     placement_timer_->setInterval(25);
     connect(placement_timer_, &QTimer::timeout, this, &TMainForm1::Correct_Placement);
-    Birthday_And_Date_Report_Form = new TBirthday_And_Date_Report_Form(this);
-    AboutBox = new TAboutBox(services_.Links, services_.Memory, services_.Executable_Path, this);
-    Add_Modify_Form = new TAdd_Modify_Form(services_.Time, services_.Messages, short_date_, this);
+    Birthday_And_Date_Report_Form = Made_On_First_Use<TBirthday_And_Date_Report_Form>([this] {
+        auto* report = new TBirthday_And_Date_Report_Form(this);
+        Apply_Settings_To(*report);
+        return report;
+    });
+    AboutBox = Made_On_First_Use<TAboutBox>([this] {
+        auto* box =
+            new TAboutBox(services_.Links, services_.Memory, services_.Executable_Path, this);
+        Write_About_Identity(*box, services_.Time.Now().date().year());
+        return box;
+    });
+    Add_Modify_Form = Made_On_First_Use<TAdd_Modify_Form>([this] {
+        auto* dialog = new TAdd_Modify_Form(services_.Time, services_.Messages, short_date_, this);
+        Apply_Settings_To(*dialog);
+        return dialog;
+    });
     Set_Up_Calendar_Sync();
     Set_Up_Backups();
 }
@@ -150,7 +163,9 @@ void TMainForm1::Set_Program_Identity() {
     const QString title = QString::fromUtf8(Program_Title);
     setWindowTitle(title);
     setToolTip(QString());
-    Write_About_Identity(*AboutBox, services_.Time.Now().date().year());
+    if (TAboutBox* box = AboutBox.If_Made()) {
+        Write_About_Identity(*box, services_.Time.Now().date().year());
+    }
 }
 
 void TMainForm1::Restore_Window() {

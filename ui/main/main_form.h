@@ -18,6 +18,7 @@
 #include "core/short_date.h"
 #include "sync/sync_account.h"
 #include "ui/common/file_dialogs.h"
+#include "ui/common/made_on_first_use.h"
 #include "ui/main/exchange_folders.h"
 
 class QAction;
@@ -262,11 +263,11 @@ public:
     QAction* View_Shareware_Catalog_Option;
     QAction* AboutOption;
 
-    // The other forms live as long as the main window, created after it in
-    // this order.
-    TBirthday_And_Date_Report_Form* Birthday_And_Date_Report_Form;
-    TAboutBox* AboutBox;
-    TAdd_Modify_Form* Add_Modify_Form;
+    // The other forms live as long as the main window, each made when it is
+    // first needed.
+    Made_On_First_Use<TBirthday_And_Date_Report_Form> Birthday_And_Date_Report_Form;
+    Made_On_First_Use<TAboutBox> AboutBox;
+    Made_On_First_Use<TAdd_Modify_Form> Add_Modify_Form;
     // The list's sync with a calendar server, when an account is set.
     Calendar_Sync* Calendar_Syncer;
 
@@ -308,6 +309,9 @@ private:
     Main_Settings Read_Settings();
     // What the close writes, taken from the window and its forms.
     Main_Settings Current_Settings() const;
+    // The dialogs' part of the settings, given when each is made.
+    void Apply_Settings_To(TAdd_Modify_Form& dialog) const;
+    void Apply_Settings_To(TBirthday_And_Date_Report_Form& report) const;
     void View_In_Notepad(const std::filesystem::path& file);
     // Saves and quits from the event loop that follows start-up.
     void Quit_When_Loop_Runs();

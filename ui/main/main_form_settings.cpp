@@ -31,14 +31,27 @@ void TMainForm1::Apply_Settings(const Main_Settings& settings) {
     Sort_By_Column_RadioGroup->Set_Item_Index(settings.Sort_Column);
     Ascending_Descending_RadioGroup->Set_Item_Index(settings.Sort_Order);
     Days_Threshold_SpinEdit->setValue(settings.Days_Threshold);
-    Add_Modify_Form->Set_Name(From_File_Text(settings.Name_Edit));
-    Add_Modify_Form->Set_Calendar_Date(
-        settings.Month_Calendar_Date.value_or(services_.Time.Today()));
-    Add_Modify_Form->Set_Event_Type(From_File_Text(settings.Event_Type));
+    // The date the dialog opens on is today's as of now, whenever it is made.
+    settings_.Month_Calendar_Date = settings.Month_Calendar_Date.value_or(services_.Time.Today());
     Auto_Display_Coming_Events_Report_CheckBox->setChecked(
         settings.Auto_Display_Coming_Events_Report);
-    Birthday_And_Date_Report_Form->Set_Position(settings.Report_Top, settings.Report_Left);
-    Birthday_And_Date_Report_Form->Set_Window_Size(settings.Report_Width, settings.Report_Height);
+    if (TAdd_Modify_Form* dialog = Add_Modify_Form.If_Made()) {
+        Apply_Settings_To(*dialog);
+    }
+    if (TBirthday_And_Date_Report_Form* report = Birthday_And_Date_Report_Form.If_Made()) {
+        Apply_Settings_To(*report);
+    }
+}
+
+void TMainForm1::Apply_Settings_To(TAdd_Modify_Form& dialog) const {
+    dialog.Set_Name(From_File_Text(settings_.Name_Edit));
+    dialog.Set_Calendar_Date(settings_.Month_Calendar_Date.value_or(services_.Time.Today()));
+    dialog.Set_Event_Type(From_File_Text(settings_.Event_Type));
+}
+
+void TMainForm1::Apply_Settings_To(TBirthday_And_Date_Report_Form& report) const {
+    report.Set_Position(settings_.Report_Top, settings_.Report_Left);
+    report.Set_Window_Size(settings_.Report_Width, settings_.Report_Height);
 }
 
 Main_Settings TMainForm1::Read_Settings() {
@@ -93,15 +106,30 @@ Main_Settings TMainForm1::Current_Settings() const {
     settings.Days_Threshold = is_number ? days : 1;
     settings.Sort_Column = Sort_By_Column_RadioGroup->Item_Index();
     settings.Sort_Order = Ascending_Descending_RadioGroup->Item_Index();
-    settings.Name_Edit = To_File_Text(Add_Modify_Form->Name());
-    settings.Month_Calendar_Date = Add_Modify_Form->Calendar_Date();
-    settings.Event_Type = To_File_Text(Add_Modify_Form->Event_Type());
+    // A dialog never opened still holds what it was given, as it would if
+    // it had been made.
+    if (const TAdd_Modify_Form* dialog = Add_Modify_Form.If_Made()) {
+        settings.Name_Edit = To_File_Text(dialog->Name());
+        settings.Month_Calendar_Date = dialog->Calendar_Date();
+        settings.Event_Type = To_File_Text(dialog->Event_Type());
+    } else {
+        settings.Name_Edit = settings_.Name_Edit;
+        settings.Month_Calendar_Date = settings_.Month_Calendar_Date;
+        settings.Event_Type = settings_.Event_Type;
+    }
     settings.Auto_Display_Coming_Events_Report =
         Auto_Display_Coming_Events_Report_CheckBox->isChecked();
-    settings.Report_Top = Birthday_And_Date_Report_Form->Top();
-    settings.Report_Left = Birthday_And_Date_Report_Form->Left();
-    settings.Report_Width = Birthday_And_Date_Report_Form->Window_Width();
-    settings.Report_Height = Birthday_And_Date_Report_Form->Window_Height();
+    if (const TBirthday_And_Date_Report_Form* report = Birthday_And_Date_Report_Form.If_Made()) {
+        settings.Report_Top = report->Top();
+        settings.Report_Left = report->Left();
+        settings.Report_Width = report->Window_Width();
+        settings.Report_Height = report->Window_Height();
+    } else {
+        settings.Report_Top = settings_.Report_Top;
+        settings.Report_Left = settings_.Report_Left;
+        settings.Report_Width = settings_.Report_Width;
+        settings.Report_Height = settings_.Report_Height;
+    }
     return settings;
 }
 

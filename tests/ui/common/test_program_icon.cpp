@@ -1,6 +1,8 @@
 #include "ui/common/program_icon.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 
@@ -68,6 +70,35 @@ TEST_F(Program_Icon_Theme_Test, InstalledIconInTheThemeIsPreferred) {
 
     const QIcon icon = Program_Icon();
     EXPECT_EQ(icon.pixmap(48).toImage().pixelColor(24, 24), QColor(Qt::green));
+}
+
+// The icon waits for the window's first paint, and a window that is never
+// painted (started minimised or hidden) still gets it a little later.
+TEST(Program_Icon, ComesAfterTheFirstPaintOrSoonWithoutOne) {
+    for (const bool shown : {true, false}) {
+        SCOPED_TRACE(shown ? "shown" : "never shown");
+        QApplication::setWindowIcon(QIcon());
+        QWidget window;
+        window.resize(120, 80);
+        Set_Program_Icon_Once_Shown(window);
+        if (shown) {
+            window.show();
+            window.repaint();  // the icon lookup must not hold this up
+            EXPECT_TRUE(QApplication::windowIcon().isNull());
+            // Posted by the paint: no waiting needed.
+            for (int i = 0; i < 10 && QApplication::windowIcon().isNull(); ++i) {
+                QCoreApplication::processEvents();
+            }
+        } else {
+            QElapsedTimer clock;
+            clock.start();
+            while (QApplication::windowIcon().isNull() && clock.elapsed() < 5000) {
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            }
+        }
+        EXPECT_FALSE(QApplication::windowIcon().isNull());
+    }
+    QApplication::setWindowIcon(QIcon());
 }
 
 }  // namespace
