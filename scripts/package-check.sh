@@ -9,7 +9,7 @@ source_tree=$PWD
 started=$SECONDS
 
 bash scripts/install-deps.sh debhelper dpkg-dev fakeroot lintian desktop-file-utils appstream \
-    librsvg2-bin man-db groff-base xvfb xauth xdotool openbox dbus-daemon systemd
+    librsvg2-bin man-db groff-base xvfb xauth xdotool x11-utils procps openbox dbus-daemon systemd
 
 sudo=()
 if ((EUID != 0)); then
@@ -146,12 +146,12 @@ for _ in $(seq 50); do
 done
 tessaly > "$HOME/tessaly.log" 2>&1 &
 program=$!
-window=$(timeout 30 xdotool search --sync --onlyvisible --class tessaly | head -n 1)
+window=$(timeout 60 xdotool search --sync --onlyvisible --class tessaly | head -n 1)
 if [ -z "$window" ]; then
     # What a failure here needs to be understood: did the program end, hang,
     # or show a window of another name?
     if kill -0 "$program" 2> /dev/null; then
-        echo "no Tessaly window appeared in 30 s; the program still runs:"
+        echo "no Tessaly window appeared in 60 s; the program still runs:"
         ps -o pid,stat,wchan:32,etime,args -p "$program" || true
         xwininfo -root -tree 2> /dev/null | grep -v '(has no name)' | head -n 40 || true
     else
