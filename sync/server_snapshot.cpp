@@ -30,8 +30,12 @@ std::optional<std::vector<Remote_Event>> Read_Changed_Events(CalDAV_Client& clie
         changes = client.Read_Changes(calendar_url, base.Sync_Token);
     } catch (const CalDAV_Error& error) {
         const CalDAV_Failure failure = error.Failure();
+        // Xandikos fails with 500 on a token it does not have (one of a
+        // calendar deleted and made again): refused too, or every later
+        // sync would fail the same way.
         if (failure == CalDAV_Failure::Precondition_Failed ||
-            failure == CalDAV_Failure::Forbidden || failure == CalDAV_Failure::Unexpected_Status) {
+            failure == CalDAV_Failure::Forbidden || failure == CalDAV_Failure::Unexpected_Status ||
+            failure == CalDAV_Failure::Server_Error) {
             return std::nullopt;
         }
         throw;
