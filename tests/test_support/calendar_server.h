@@ -34,6 +34,9 @@ struct Server_Traits {
     bool Checks_Passwords;
     // The calendar home of the user, below the server's address.
     std::string (*Home_Path)(const std::string& user);
+    // The status of a sync-collection REPORT with a token the server never
+    // gave: 403 with DAV:valid-sync-token, or a failure.
+    long Unknown_Token_Status;
 };
 
 const Server_Traits& Traits_Of(Server_Kind kind);

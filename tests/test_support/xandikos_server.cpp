@@ -71,8 +71,8 @@ void Xandikos_Server::Kill() {
 }
 
 const Server_Traits& Traits_Of(Server_Kind kind) {
-    static const Server_Traits radicale{"Radicale", true, Radicale_Home};
-    static const Server_Traits xandikos{"Xandikos", false, Xandikos_Home};
+    static const Server_Traits radicale{"Radicale", true, Radicale_Home, 403};
+    static const Server_Traits xandikos{"Xandikos", false, Xandikos_Home, 500};
     return kind == Server_Kind::Radicale ? radicale : xandikos;
 }
 
