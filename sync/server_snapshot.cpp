@@ -1,5 +1,6 @@
 #include "sync/server_snapshot.h"
 
+#include <algorithm>
 #include <optional>
 #include <set>
 
@@ -64,6 +65,17 @@ std::optional<std::vector<Remote_Event>> Read_Changed_Events(CalDAV_Client& clie
     return remote;
 }
 
+// Whether an event is still there as the state knew it: the same calendar.
+bool Holds_A_Known_Event(const std::vector<Remote_Event>& events, const Sync_State& base) {
+    std::set<std::pair<std::string, std::string>> known;
+    for (const auto& event : base.Events) {
+        known.emplace(Url_Key(event.Url), event.Etag);
+    }
+    return std::any_of(events.begin(), events.end(), [&known](const Remote_Event& event) {
+        return known.contains({Url_Key(event.Url), event.Etag});
+    });
+}
+
 }  // namespace
 
 std::vector<Remote_Event> Known_Events(const std::vector<Synced_Event>& events) {
@@ -105,8 +117,12 @@ Server_Snapshot Read_Server_Snapshot(CalDAV_Client& client, const std::string& c
             return snapshot;
         }
         // A refused token: the calendar may have been made anew at the same
-        // address, or the server lost its history.
-        snapshot.Afresh = true;
+        // address, or the server lost its history. Only the first is
+        // compared afresh: else every edit there would meet the list's
+        // version as a conflict, and every deletion there be undone.
+        snapshot.Events = Read_All_Events(client, calendar_url);
+        snapshot.Afresh = !Holds_A_Known_Event(snapshot.Events, base);
+        return snapshot;
     }
     snapshot.Events = Read_All_Events(client, calendar_url);
     return snapshot;
