@@ -9,8 +9,9 @@ token with 403 and DAV:valid-sync-token, as a server that keeps no history.
 
 Spellings, used in turn, one a reply: plain (/cal/a@b.ics), escaped (every
 byte but letters and digits escaped, the collection without its slash),
-absolute (http://LOCALHOST:PORT/cal/..., the host in capitals), slashless
-(the collection without its slash). POST /control/forget gives the
+absolute (http://LOCALHOST:PORT/cal/..., the host in capitals), with-port
+(http://127.0.0.1:PORT/cal/..., the port written even where it is the
+default), slashless (the collection without its slash). POST /control/forget gives the
 collection a new token without changing it, as a server restarted.
 Standard library only; listens on 127.0.0.1 alone and ends itself after
 --limit seconds.
@@ -55,6 +56,8 @@ class Calendar:
             path = "/cal/" + name
         if spelling == "absolute":
             return f"http://LOCALHOST:{self.args.port}{path}"
+        if spelling == "with-port":
+            return f"http://127.0.0.1:{self.args.port}{path}"
         return path
 
 
