@@ -2,10 +2,11 @@
 """One calendar collection at /cal/ with the habits of servers the tests
 cannot run: it names the collection and its events in a different spelling
 in each reply, may answer a PUT without an ETag, and may refuse every sync
-token with 403 and DAV:valid-sync-token, as a server that keeps no history.
+token with DAV:valid-sync-token (403 as RFC 6578 says, or another status),
+as a server that keeps no history.
 
   quirky_calendar_server.py --port PORT [--spellings plain,escaped,...]
-      [--put-etag yes|no] [--refuse-tokens] [--limit SECONDS]
+      [--put-etag yes|no] [--refuse-tokens STATUS] [--limit SECONDS]
 
 Spellings, used in turn, one a reply: plain (/cal/a@b.ics), escaped (every
 byte but letters and digits escaped, the collection without its slash),
@@ -26,6 +27,8 @@ import threading
 import urllib.parse
 from xml.sax.saxutils import escape
 
+REFUSED_TOKEN = ('<?xml version="1.0" encoding="utf-8"?>\n'
+                 '<d:error xmlns:d="DAV:"><d:valid-sync-token/></d:error>')
 NS = ('xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav" '
       'xmlns:cs="http://calendarserver.org/ns/"')
 
@@ -162,8 +165,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         prefix = f"urn:quirky:{calendar.generation}-"
         since = token[len(prefix):] if token.startswith(prefix) else ""
         if calendar.args.refuse_tokens or not since.isdigit() or int(since) > calendar.change:
-            return self.answer(403, '<?xml version="1.0" encoding="utf-8"?>\n'
-                               '<d:error xmlns:d="DAV:"><d:valid-sync-token/></d:error>')
+            return self.answer(calendar.args.refuse_tokens or 403, REFUSED_TOKEN)
         since = int(since)
         responses = "".join(self.event(calendar, member, False)
                             for member, (_, _, change) in sorted(calendar.events.items())
@@ -211,7 +213,7 @@ def main():
     parser.add_argument("--spellings", default="plain",
                         type=lambda text: text.split(","))
     parser.add_argument("--put-etag", choices=("yes", "no"), default="yes")
-    parser.add_argument("--refuse-tokens", action="store_true")
+    parser.add_argument("--refuse-tokens", type=int, default=0)
     parser.add_argument("--limit", type=float, default=120)
     args = parser.parse_args()
     server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
