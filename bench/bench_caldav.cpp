@@ -1,7 +1,6 @@
 // Times tessaly-sync's work against a local calendar server (Radicale): the
-// first sync of a full list, the sync right after it (which reads the
-// calendar once more to learn its token), one more with nothing changed, and
-// a sync after another client changed one event: once reading only what
+// first sync of a full list, the sync right after it, one more with nothing
+// changed, and a sync after another client changed one event: once reading only what
 // changed, once (the token forgotten) reading every event. Wall time and
 // requests sent; the tool runs in-process, so its own start-up (a few
 // milliseconds) is left out.
