@@ -1,10 +1,13 @@
 // Times tessaly-sync's work against a local calendar server (Radicale): the
-// first sync of a full list, the sync right after it (which reads the
-// calendar once more to learn its token), one more with nothing changed, and
-// a sync after another client changed one event: once reading only what
+// first sync of a full list, the sync right after it, one more with nothing
+// changed, and a sync after another client changed one event: once reading only what
 // changed, once (the token forgotten) reading every event. Wall time and
 // requests sent; the tool runs in-process, so its own start-up (a few
 // milliseconds) is left out.
+//
+// The yardstick, paired in each round: vdirsyncer's first sync of the same
+// 500 events, as a folder of .ics files, to a fresh Radicale collection (made
+// and discovered before the clock starts). The two take turns going first.
 
 #include <algorithm>
 #include <chrono>
@@ -23,8 +26,11 @@
 #include "caldav/curl_transport.h"
 #include "core/data_file.h"
 #include "core/event_list.h"
+#include "sync/event_resource.h"
+#include "sync/sync_run.h"
 #include "sync/sync_state.h"
 #include "test_support/radicale_server.h"
+#include "test_support/temp_dir.h"
 
 namespace {
 
@@ -60,6 +66,66 @@ Timed_Run Run(const std::vector<std::string>& args, const tessaly::Sync_Tool_Env
     return run;
 }
 
+#ifdef TESSALY_VDIRSYNCER_PATH
+constexpr const char* Vdirsyncer_Path = TESSALY_VDIRSYNCER_PATH;
+#else
+constexpr const char* Vdirsyncer_Path = "";
+#endif
+
+// vdirsyncer's first sync of the list's events, written one a file, to a
+// new calendar on a fresh server: milliseconds, or a negative number when
+// it failed.
+double Time_Vdirsyncer(const tessaly::Event_List& list, std::chrono::sys_seconds now) {
+    tessaly::test::Radicale_Server server(
+        std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
+    if (!server.Start()) {
+        std::fprintf(stderr, "Radicale did not start: %s\n", server.Failure().c_str());
+        return -1;
+    }
+    tessaly::Curl_Transport_Options options;
+    options.User = "ann";
+    options.Password = "s3cret";
+    tessaly::Curl_Transport transport(options);
+    tessaly::CalDAV_Client client(transport);
+    const std::string calendar =
+        client.Make_Calendar(client.Find_Calendar_Home(server.Url()), "Tessaly").Url;
+
+    const tessaly::test::Temp_Dir folder;
+    std::filesystem::create_directories(folder.File("events"));
+    for (int i = 1; i <= list.Event_Count(); ++i) {
+        const std::string uid = tessaly::New_Entry_Uid(list.At(i));
+        tessaly::test::Write_Bytes(folder.File("events") / ("entry-" + std::to_string(i) + ".ics"),
+                                   tessaly::Entry_Event(list.At(i), uid, now));
+    }
+    const std::string root = folder.Path().string();
+    tessaly::test::Write_Bytes(
+        folder.File("config"),
+        "[general]\nstatus_path = \"" + root +
+            "/status/\"\n[pair bench]\na = \"bench_files\"\n"
+            "b = \"bench_server\"\ncollections = null\n[storage bench_files]\ntype = "
+            "\"filesystem\"\npath = \"" +
+            root +
+            "/events/\"\nfileext = \".ics\"\n"
+            "[storage bench_server]\ntype = \"caldav\"\nurl = \"" +
+            calendar + "\"\nusername = \"ann\"\npassword = \"s3cret\"\n");
+    const std::string config = folder.File("config").string();
+    if (tessaly::bench::Run_And_Wait(Vdirsyncer_Path, {"-c", config, "discover"}, true) != 0) {
+        std::fprintf(stderr, "vdirsyncer discover failed\n");
+        return -1;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const int status = tessaly::bench::Run_And_Wait(Vdirsyncer_Path, {"-c", config, "sync"}, true);
+    const double milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const std::size_t written = client.Read_Events(calendar, false).size();
+    if (status != 0 || written != static_cast<std::size_t>(list.Event_Count())) {
+        std::fprintf(stderr, "vdirsyncer sync ended with %d, %zu events on the server\n", status,
+                     written);
+        return -1;
+    }
+    return milliseconds;
+}
+
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -82,7 +148,17 @@ int main(int argc, char** argv) {
                                 "one changed there", "one changed, full read"};
     std::vector<double> times[Kinds];
     int requests[Kinds] = {};
+    const bool yardstick = Vdirsyncer_Path[0] != '\0' && std::filesystem::exists(Vdirsyncer_Path);
+    std::vector<double> vdirsyncer_times;
+    std::vector<double> ratios;
     for (int round = 0; round < rounds; ++round) {
+        tessaly::Event_List bench_list;
+        tessaly::bench::Fill_Bench_List(bench_list);
+        const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+        double vdirsyncer = -1;
+        if (yardstick && round % 2 == 1) {
+            vdirsyncer = Time_Vdirsyncer(bench_list, now);
+        }
         tessaly::test::Radicale_Server server(
             std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
         if (!server.Start()) {
@@ -93,10 +169,8 @@ int main(int argc, char** argv) {
             tessaly::bench::Make_Scratch_Folder("tessaly-bench-caldav");
         tessaly::Sync_Tool_Environment env;
         env.Folders = tessaly::Portable_Folders(folder);
-        env.Now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-        tessaly::Event_List list;
-        tessaly::bench::Fill_Bench_List(list);
-        tessaly::Save_Data_To_File_ButtonClick(list, tessaly::Data_File_Path(folder));
+        env.Now = now;
+        tessaly::Save_Data_To_File_ButtonClick(bench_list, tessaly::Data_File_Path(folder));
         if (Run({"--set-account", "--server", server.Url(), "--user", "ann", "--password-command",
                  "echo s3cret", "--quiet"},
                 env)
@@ -138,6 +212,16 @@ int main(int argc, char** argv) {
         }
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
+        if (yardstick && round % 2 == 0) {
+            vdirsyncer = Time_Vdirsyncer(bench_list, now);
+        }
+        if (yardstick) {
+            if (vdirsyncer < 0) {
+                return 1;
+            }
+            vdirsyncer_times.push_back(vdirsyncer);
+            ratios.push_back(times[0].back() / vdirsyncer);
+        }
     }
     std::printf("%d rounds, each against a fresh Radicale\n", rounds);
     for (int sync = 0; sync < Kinds; ++sync) {
@@ -145,5 +229,17 @@ int main(int argc, char** argv) {
         std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)  requests: %d\n", names[sync],
                     Median(times[sync]), *low, *high, requests[sync]);
     }
+    if (!yardstick) {
+        std::printf("vdirsyncer is not installed (apt-get install vdirsyncer): no yardstick\n");
+        return 0;
+    }
+    const auto [low, high] = std::minmax_element(vdirsyncer_times.begin(), vdirsyncer_times.end());
+    std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)\n", "vdirsyncer, 500 .ics files",
+                Median(vdirsyncer_times), *low, *high);
+    const auto [fewest, most] = std::minmax_element(ratios.begin(), ratios.end());
+    std::printf(
+        "first sync / vdirsyncer: median ratio %.2f (min %.2f, max %.2f), each round "
+        "paired\n",
+        Median(ratios), *fewest, *most);
     return 0;
 }

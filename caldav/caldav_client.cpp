@@ -359,8 +359,11 @@ CalDAV_Calendar CalDAV_Client::Make_Calendar(std::string_view home_url,
         const Http_Response response =
             Send("MKCALENDAR", url, "", Make_Calendar_Request_Body(display_name));
         // Something already has that URL: 405 as WebDAV says, 409 from some
-        // servers. A 409 where nothing is means the home itself is missing.
-        if (response.Status == 405) {
+        // servers, and DAV:resource-must-be-null (in a 207 from Xandikos). A
+        // 409 where nothing is means the home itself is missing.
+        if (response.Status == 405 ||
+            ((response.Status == 207 || response.Status == 403) &&
+             response.Body.find("resource-must-be-null") != std::string::npos)) {
             continue;
         }
         if (response.Status == 409) {

@@ -11,7 +11,7 @@ packages=(
     libical-dev  # reads the calendar export in the tests
     libcurl4-openssl-dev libxml2-dev libssl-dev  # the calendar server client
     libsecret-1-dev  # the calendar account's password in the desktop's secret store
-    radicale python3-caldav vdirsyncer khal  # a real calendar server and other clients for its tests
+    radicale xandikos python3-caldav vdirsyncer khal  # two real calendar servers and other clients for their tests
     fonts-liberation fontconfig locales
     xvfb xauth xdotool x11-utils openbox imagemagick poppler-utils desktop-file-utils
     librsvg2-bin  # draws the icon at each size

@@ -1,5 +1,6 @@
 #include "sync/server_snapshot.h"
 
+#include <algorithm>
 #include <optional>
 #include <set>
 
@@ -30,8 +31,12 @@ std::optional<std::vector<Remote_Event>> Read_Changed_Events(CalDAV_Client& clie
         changes = client.Read_Changes(calendar_url, base.Sync_Token);
     } catch (const CalDAV_Error& error) {
         const CalDAV_Failure failure = error.Failure();
+        // Xandikos fails with 500 on a token it does not have (one of a
+        // calendar deleted and made again): refused too, or every later
+        // sync would fail the same way.
         if (failure == CalDAV_Failure::Precondition_Failed ||
-            failure == CalDAV_Failure::Forbidden || failure == CalDAV_Failure::Unexpected_Status) {
+            failure == CalDAV_Failure::Forbidden || failure == CalDAV_Failure::Unexpected_Status ||
+            failure == CalDAV_Failure::Server_Error) {
             return std::nullopt;
         }
         throw;
@@ -58,6 +63,17 @@ std::optional<std::vector<Remote_Event>> Read_Changed_Events(CalDAV_Client& clie
         }
     }
     return remote;
+}
+
+// Whether an event is still there as the state knew it: the same calendar.
+bool Holds_A_Known_Event(const std::vector<Remote_Event>& events, const Sync_State& base) {
+    std::set<std::pair<std::string, std::string>> known;
+    for (const auto& event : base.Events) {
+        known.emplace(Url_Key(event.Url), event.Etag);
+    }
+    return std::any_of(events.begin(), events.end(), [&known](const Remote_Event& event) {
+        return known.contains({Url_Key(event.Url), event.Etag});
+    });
 }
 
 }  // namespace
@@ -101,8 +117,12 @@ Server_Snapshot Read_Server_Snapshot(CalDAV_Client& client, const std::string& c
             return snapshot;
         }
         // A refused token: the calendar may have been made anew at the same
-        // address, or the server lost its history.
-        snapshot.Afresh = true;
+        // address, or the server lost its history. Only the first is
+        // compared afresh: else every edit there would meet the list's
+        // version as a conflict, and every deletion there be undone.
+        snapshot.Events = Read_All_Events(client, calendar_url);
+        snapshot.Afresh = !Holds_A_Known_Event(snapshot.Events, base);
+        return snapshot;
     }
     snapshot.Events = Read_All_Events(client, calendar_url);
     return snapshot;

@@ -14,7 +14,8 @@ struct Server_Snapshot {
     CalDAV_Calendar Calendar;
     std::vector<Remote_Event> Events;
     // The state no longer describes this calendar (its sync token was
-    // refused): the plan compares both sides afresh.
+    // refused, and none of its events is there as it knew them): the plan
+    // compares both sides afresh.
     bool Afresh = false;
 };
 

@@ -74,8 +74,10 @@ struct Sync_Run_Options {
 //
 // An empty list starts afresh and takes the calendar's events: it never
 // deletes them all. So does a new calendar, another calendar than the
-// state's, and a sync token the server no longer takes: a calendar made
-// anew at the same address is not "every event deleted there".
+// state's, and a sync token the server no longer takes where none of the
+// state's events is there as it knew them: a calendar made anew at the same
+// address is not "every event deleted there". One that still holds them
+// lost only its history, and is compared with the state.
 //
 // A server whose sync token (or ctag) is the one the state kept costs one
 // request when nothing changed in the list. Where the token moved on, only

@@ -149,6 +149,47 @@ TEST(CalDAV_Client, StatusesBecomeFailuresTheSyncCanTellApart) {
               CalDAV_Failure::Broken_Reply);
 }
 
+TEST(CalDAV_Client, ACalendarTakesTheNextAddressWhereEachServerSaysTheFirstIsTaken) {
+    const std::string taken_error = "<error xmlns=\"DAV:\"><resource-must-be-null/></error>";
+    const std::string taken_in_multistatus = Multistatus(
+        "<response><href>/home/tessaly/</href><status>HTTP/1.1 403 Forbidden</status>"
+        "<error><resource-must-be-null/></error></response>");
+    const struct {
+        const char* Name;
+        long Status;
+        std::string Body;
+        bool Asks_Whether_There = false;  // a 409 may mean the home is missing
+    } cases[] = {
+        {"MethodNotAllowed", 405, ""},
+        {"ConflictWithSomethingThere", 409, taken_error, true},
+        {"ForbiddenAsNotNull", 403, taken_error},
+        {"MultistatusAsNotNull", 207, taken_in_multistatus},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Scripted_Transport server;
+        CalDAV_Client client(server);
+        server.Reply(c.Status, c.Body);
+        if (c.Asks_Whether_There) {
+            server.Reply(207, Multistatus(Found("/home/tessaly/", "")));
+        }
+        server.Reply(201);
+        server.Reply(207, Multistatus(Found("/home/tessaly-2/",
+                                            "<resourcetype><collection/><C:calendar/>"
+                                            "</resourcetype><displayname>Tessaly</displayname>")));
+        EXPECT_EQ(client.Make_Calendar("http://h/home/", "Tessaly").Url,
+                  "http://h/home/tessaly-2/");
+        EXPECT_EQ(server.requests.back().Url, "http://h/home/tessaly-2/");
+    }
+    // Refused for another reason: no other address is tried.
+    Scripted_Transport server;
+    CalDAV_Client client(server);
+    server.Reply(403, "<error xmlns=\"DAV:\"><need-privileges/></error>");
+    EXPECT_EQ(Failure_Of([&] { client.Make_Calendar("http://h/home/", "Tessaly"); }),
+              CalDAV_Failure::Forbidden);
+    EXPECT_EQ(server.requests.size(), 1U);
+}
+
 TEST(CalDAV_Client, WritesOnlyUnderTheETagTheyWereReadWith) {
     Scripted_Transport server;
     CalDAV_Client client(server);

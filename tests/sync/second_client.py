@@ -19,9 +19,12 @@ def main():
         lines = []
         for event in calendar.events():
             vevent = event.vobject_instance.vevent
+            # Servers that store the event anew may reorder the rule's
+            # parts: FREQ first, the rest sorted.
+            parts = vevent.rrule.value.split(";")
+            rule = ";".join([parts[0]] + sorted(parts[1:]))
             lines.append("%s|%s|%s" % (vevent.summary.value,
-                                       vevent.dtstart.value.strftime("%Y%m%d"),
-                                       vevent.rrule.value))
+                                       vevent.dtstart.value.strftime("%Y%m%d"), rule))
         for line in sorted(lines):
             print(line)
     elif mode == "write":

@@ -14,7 +14,7 @@
 #include "core/entry_attributes.h"
 #include "sync/event_resource.h"
 #include "sync/sync_run.h"
-#include "test_support/radicale_server.h"
+#include "test_support/calendar_server.h"
 #include "test_support/sample_entries.h"
 
 namespace tessaly {
@@ -78,14 +78,15 @@ std::pair<std::string, bool> Run_Command(const std::string& command) {
     return {output, ::pclose(pipe) == 0};
 }
 
-class CalDAV_Sync : public ::testing::Test {
+// Each scenario runs against every real server.
+class CalDAV_Sync : public ::testing::TestWithParam<test::Server_Kind> {
 protected:
     void SetUp() override {
-        if (!test::Radicale_Server::Available()) {
-            GTEST_SKIP() << test::Radicale_Server::Missing_Reason();
+        if (!test::Server_Available(GetParam())) {
+            GTEST_SKIP() << test::Server_Missing_Reason(GetParam());
         }
-        server_ = std::make_unique<test::Radicale_Server>(
-            std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
+        server_ = test::Make_Calendar_Server(
+            GetParam(), std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
         ASSERT_TRUE(server_->Start()) << server_->Failure();
         Http_Transport_Options options;
         options.User = "ann";
@@ -110,14 +111,14 @@ protected:
 
     std::size_t Events_On_Server() { return client_->Read_Events(calendar_, false).size(); }
 
-    std::unique_ptr<test::Radicale_Server> server_;
+    std::unique_ptr<test::Calendar_Server> server_;
     std::unique_ptr<Http_Transport> transport_;
     std::unique_ptr<Hooked_Transport> hooked_;
     std::unique_ptr<CalDAV_Client> client_;
     std::string calendar_;
 };
 
-TEST_F(CalDAV_Sync, AFullListGoesUpOnceAndANoChangeSyncCostsARequest) {
+TEST_P(CalDAV_Sync, AFullListGoesUpOnceAndANoChangeSyncCostsARequest) {
     Folder folder;
     for (int i = 0; i < Event_Array_Size; ++i) {
         folder.list.push_back(
@@ -137,7 +138,7 @@ TEST_F(CalDAV_Sync, AFullListGoesUpOnceAndANoChangeSyncCostsARequest) {
     EXPECT_EQ(third.Sent, 0);
 }
 
-TEST_F(CalDAV_Sync, TwoFoldersEndWithTheSameListWhateverEachChanged) {
+TEST_P(CalDAV_Sync, TwoFoldersEndWithTheSameListWhateverEachChanged) {
     Folder a;
     a.list = {Entry("Ann", 1980, 1, 2), Entry("Bo", 1990, 2, 29, "Birthday", "leap"),
               Entry("Zoë \xE6\x97\xA5", 1970, 3, 4, "Wedding", "a,b;c\\d\nline"),
@@ -187,7 +188,7 @@ TEST_F(CalDAV_Sync, TwoFoldersEndWithTheSameListWhateverEachChanged) {
     EXPECT_EQ(a.list.size(), 6U);
 }
 
-TEST_F(CalDAV_Sync, AnEditMeetingADeleteOnTheOtherSideIsAskedAndTheEditKept) {
+TEST_P(CalDAV_Sync, AnEditMeetingADeleteOnTheOtherSideIsAskedAndTheEditKept) {
     Folder a;
     a.list = {Entry("Edited in A", 1980, 1, 2), Entry("Edited in B", 1990, 3, 4),
               Entry("Stays", 1970, 5, 6)};
@@ -231,7 +232,7 @@ TEST_F(CalDAV_Sync, AnEditMeetingADeleteOnTheOtherSideIsAskedAndTheEditKept) {
     EXPECT_EQ(Events_On_Server(), 3U);
 }
 
-TEST_F(CalDAV_Sync, AnEmptiedListTakesTheCalendarInsteadOfDeletingIt) {
+TEST_P(CalDAV_Sync, AnEmptiedListTakesTheCalendarInsteadOfDeletingIt) {
     Folder folder;
     folder.list = {Entry("Ann", 1980, 1, 2), Entry("Bo", 1990, 2, 29)};
     Sync(folder);
@@ -252,7 +253,7 @@ TEST_F(CalDAV_Sync, AnEmptiedListTakesTheCalendarInsteadOfDeletingIt) {
     EXPECT_EQ(Events_On_Server(), 1U);
 }
 
-TEST_F(CalDAV_Sync, ChangesThereAreReadAloneWhileTheServerKnowsTheToken) {
+TEST_P(CalDAV_Sync, ChangesThereAreReadAloneWhileTheServerKnowsTheToken) {
     Folder folder;
     folder.list = {Entry("Ann", 1980, 1, 2), Entry("Bo", 1990, 3, 4), Entry("Cy", 1970, 5, 6)};
     Sync(folder);
@@ -308,7 +309,7 @@ TEST_F(CalDAV_Sync, ChangesThereAreReadAloneWhileTheServerKnowsTheToken) {
     EXPECT_EQ(Contents(stale.list), Contents(folder.list));
 }
 
-TEST_F(CalDAV_Sync, AServerGoneMidwayChangesNothingHereAndTheNextSyncFinishes) {
+TEST_P(CalDAV_Sync, AServerGoneMidwayChangesNothingHereAndTheNextSyncFinishes) {
     Folder folder;
     for (int i = 0; i < 20; ++i) {
         folder.list.push_back(Entry("Entry " + std::to_string(i), 1980, 1 + i % 12, 1 + i));
@@ -337,7 +338,7 @@ TEST_F(CalDAV_Sync, AServerGoneMidwayChangesNothingHereAndTheNextSyncFinishes) {
     EXPECT_EQ(Sync(folder).Sent, 0);
 }
 
-TEST_F(CalDAV_Sync, AWriteBetweenOurReadAndOurWriteIsNeverOverwritten) {
+TEST_P(CalDAV_Sync, AWriteBetweenOurReadAndOurWriteIsNeverOverwritten) {
     Folder folder;
     folder.list = {Entry("Ann", 1980, 1, 2)};
     Sync(folder);
@@ -365,7 +366,7 @@ TEST_F(CalDAV_Sync, AWriteBetweenOurReadAndOurWriteIsNeverOverwritten) {
     EXPECT_NE(folder.list[0].Comments, folder.list[1].Comments);
 }
 
-TEST_F(CalDAV_Sync, AnotherCalendarClientReadsTheListAndAddsToIt) {
+TEST_P(CalDAV_Sync, AnotherCalendarClientReadsTheListAndAddsToIt) {
 #ifndef TESSALY_SECOND_CLIENT
     GTEST_SKIP() << "python3-caldav is not installed (apt-get install python3-caldav)";
 #else
@@ -396,6 +397,11 @@ TEST_F(CalDAV_Sync, AnotherCalendarClientReadsTheListAndAddsToIt) {
     EXPECT_EQ(Read_Entry_Uid(folder.list[2]), "phone-1");
 #endif
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, CalDAV_Sync,
+                         ::testing::Values(test::Server_Kind::Radicale,
+                                           test::Server_Kind::Xandikos),
+                         [](const auto& tested) { return test::Traits_Of(tested.param).Name; });
 
 }  // namespace
 }  // namespace tessaly

@@ -14,7 +14,7 @@
 #include "core/entry_attributes.h"
 #include "sync/event_resource.h"
 #include "sync/sync_run.h"
-#include "test_support/radicale_server.h"
+#include "test_support/calendar_server.h"
 #include "test_support/sample_entries.h"
 
 namespace tessaly {
@@ -63,14 +63,15 @@ private:
     Http_Transport& inner_;
 };
 
-class Sync_Safety : public ::testing::Test {
+// Each case runs against every real server.
+class Sync_Safety : public ::testing::TestWithParam<test::Server_Kind> {
 protected:
     void SetUp() override {
-        if (!test::Radicale_Server::Available()) {
-            GTEST_SKIP() << test::Radicale_Server::Missing_Reason();
+        if (!test::Server_Available(GetParam())) {
+            GTEST_SKIP() << test::Server_Missing_Reason(GetParam());
         }
-        server_ = std::make_unique<test::Radicale_Server>(
-            std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
+        server_ = test::Make_Calendar_Server(
+            GetParam(), std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
         ASSERT_TRUE(server_->Start()) << server_->Failure();
         Http_Transport_Options options;
         options.User = "ann";
@@ -110,7 +111,7 @@ protected:
 
     std::vector<CalDAV_Event> Server_Events() { return phone_->Read_Events(calendar_); }
 
-    std::unique_ptr<test::Radicale_Server> server_;
+    std::unique_ptr<test::Calendar_Server> server_;
     std::unique_ptr<Http_Transport> transport_;
     std::unique_ptr<Scripted_Transport> scripted_;
     std::unique_ptr<CalDAV_Client> client_;
@@ -121,7 +122,7 @@ protected:
     std::vector<Deletion_Question> asked_;
 };
 
-TEST_F(Sync_Safety, ACalendarEmptiedElsewhereStopsTheSyncUntilTheUserSays) {
+TEST_P(Sync_Safety, ACalendarEmptiedElsewhereStopsTheSyncUntilTheUserSays) {
     Folder folder = Folder_Of(20);
     Sync(folder);
     for (const auto& event : Server_Events()) {
@@ -140,7 +141,7 @@ TEST_F(Sync_Safety, ACalendarEmptiedElsewhereStopsTheSyncUntilTheUserSays) {
     Expect_Settled(folder);
 }
 
-TEST_F(Sync_Safety, AListMadeAnewBesideTheOldStateNeverEmptiesTheCalendar) {
+TEST_P(Sync_Safety, AListMadeAnewBesideTheOldStateNeverEmptiesTheCalendar) {
     Folder folder = Folder_Of(12);
     Sync(folder);
     folder.list = {Entry("Only one")};
@@ -155,7 +156,7 @@ TEST_F(Sync_Safety, AListMadeAnewBesideTheOldStateNeverEmptiesTheCalendar) {
     Expect_Settled(folder);
 }
 
-TEST_F(Sync_Safety, ACalendarMadeAgainAtTheSameAddressGetsTheListBack) {
+TEST_P(Sync_Safety, ACalendarMadeAgainAtTheSameAddressGetsTheListBack) {
     Folder folder = Folder_Of(8);
     Sync(folder);
     Http_Request remove;
@@ -173,7 +174,7 @@ TEST_F(Sync_Safety, ACalendarMadeAgainAtTheSameAddressGetsTheListBack) {
     Expect_Settled(folder);
 }
 
-TEST_F(Sync_Safety, AServerSpellingAddressesItsOwnWayStillReachesTheList) {
+TEST_P(Sync_Safety, AServerSpellingAddressesItsOwnWayStillReachesTheList) {
     // Events written under the escaped names an older version gave.
     Folder folder = Folder_Of(3);
     ASSERT_TRUE(Give_Entries_Uids(folder.list));
@@ -216,7 +217,7 @@ TEST_F(Sync_Safety, AServerSpellingAddressesItsOwnWayStillReachesTheList) {
     Expect_Settled(folder);
 }
 
-TEST_F(Sync_Safety, AWriteMeetingAnEditMadeMeanwhileIsMergedAndTheRestGoOn) {
+TEST_P(Sync_Safety, AWriteMeetingAnEditMadeMeanwhileIsMergedAndTheRestGoOn) {
     Folder folder = Folder_Of(4);
     Sync(folder);
     for (auto& entry : folder.list) {
@@ -242,7 +243,7 @@ TEST_F(Sync_Safety, AWriteMeetingAnEditMadeMeanwhileIsMergedAndTheRestGoOn) {
     Expect_Settled(folder);
 }
 
-TEST_F(Sync_Safety, AnEventTheServerRefusesIsSkippedAndTheRestSynced) {
+TEST_P(Sync_Safety, AnEventTheServerRefusesIsSkippedAndTheRestSynced) {
     Folder folder = Folder_Of(6);
     folder.list[2].Name = "Refused";
     scripted_->answer = [](const Http_Request& request) -> std::optional<Http_Response> {
@@ -264,7 +265,7 @@ TEST_F(Sync_Safety, AnEventTheServerRefusesIsSkippedAndTheRestSynced) {
     Expect_Settled(folder);
 }
 
-TEST_F(Sync_Safety, AnEventMadeWeeklyOnThePhoneBlocksNothing) {
+TEST_P(Sync_Safety, AnEventMadeWeeklyOnThePhoneBlocksNothing) {
     Folder folder = Folder_Of(3);
     Sync(folder);
     const auto events = Server_Events();
@@ -290,7 +291,7 @@ TEST_F(Sync_Safety, AnEventMadeWeeklyOnThePhoneBlocksNothing) {
     Expect_Settled(folder);
 }
 
-TEST_F(Sync_Safety, AnEditHereKeepsEverythingThePhoneWroteInTheEvent) {
+TEST_P(Sync_Safety, AnEditHereKeepsEverythingThePhoneWroteInTheEvent) {
     const std::string phone_event =
         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//Calendar 9//EN\r\n"
         "BEGIN:VTIMEZONE\r\nTZID:Europe/Oslo\r\nBEGIN:STANDARD\r\nDTSTART:19701025T030000\r\n"
@@ -327,6 +328,11 @@ TEST_F(Sync_Safety, AnEditHereKeepsEverythingThePhoneWroteInTheEvent) {
     EXPECT_EQ(data.find("DTSTAMP:20260101T090000Z"), std::string::npos) << "raised";
     Expect_Settled(folder);
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, Sync_Safety,
+                         ::testing::Values(test::Server_Kind::Radicale,
+                                           test::Server_Kind::Xandikos),
+                         [](const auto& tested) { return test::Traits_Of(tested.param).Name; });
 
 }  // namespace
 }  // namespace tessaly

@@ -115,46 +115,61 @@ bool Radicale_Server::Launch() {
                                             (folder / "collections").string() +
                                             "\n[rights]\ntype = owner_only\n[web]\ntype = none\n"
                                             "[logging]\nlevel = warning\n");
-    const std::string config = (folder / "config").string();
-    const std::string log = (folder / "log").string();
-    pid_ = ::fork();
-    if (pid_ == 0) {
+    pid_ = Start_Server_Process({Radicale_Path, "--config", (folder / "config").string()},
+                                folder / "log", port_, failure_);
+    return pid_ > 0;
+}
+
+void Radicale_Server::Kill() {
+    Kill_Server_Process(pid_);
+}
+
+pid_t Start_Server_Process(const std::vector<std::string>& command,
+                           const std::filesystem::path& log, int port, std::string& failure) {
+    std::vector<char*> arguments;
+    for (const auto& argument : command) {
+        arguments.push_back(const_cast<char*>(argument.c_str()));
+    }
+    arguments.push_back(nullptr);
+    const std::string log_name = log.string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
 #ifdef __linux__
         // A test that crashes takes its server with it.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
 #endif
-        FILE* output = std::freopen(log.c_str(), "a", stdout);
+        FILE* output = std::freopen(log_name.c_str(), "a", stdout);
         if (output != nullptr) {
             ::dup2(::fileno(stdout), STDERR_FILENO);
         }
-        ::execl(Radicale_Path, Radicale_Path, "--config", config.c_str(),
-                static_cast<char*>(nullptr));
+        ::execv(arguments[0], arguments.data());
         std::_Exit(127);
     }
+    const std::string name = std::filesystem::path(command.at(0)).filename().string();
     const auto deadline = std::chrono::steady_clock::now() + Start_Limit;
     while (std::chrono::steady_clock::now() < deadline) {
         int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            failure_ = "Radicale ended at start-up: " + Read_Bytes(folder_.File("log"));
-            return false;
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            failure = name + " ended at start-up: " + Read_Bytes(log);
+            return -1;
         }
-        if (Takes_Connections(port_)) {
-            return true;
+        if (Takes_Connections(port)) {
+            return pid;
         }
         // Polling a port has no event to wait on.
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    failure_ = "Radicale took no connections within 30 s";
-    Kill();
-    return false;
+    failure = name + " took no connections within 30 s: " + Read_Bytes(log);
+    pid_t started = pid;
+    Kill_Server_Process(started);
+    return -1;
 }
 
-void Radicale_Server::Kill() {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
+void Kill_Server_Process(pid_t& pid) {
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        pid = -1;
     }
 }
 

@@ -2,10 +2,12 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "test_support/calendar_server.h"
 #include "test_support/temp_dir.h"
 
 namespace tessaly::test {
@@ -14,27 +16,23 @@ namespace tessaly::test {
 // with its storage in a temporary folder and plain htpasswd users. POSIX
 // only. Check Available() first: tests skip with Missing_Reason() where
 // the package is not installed.
-class Radicale_Server {
+class Radicale_Server : public Calendar_Server {
 public:
     explicit Radicale_Server(std::vector<std::pair<std::string, std::string>> users);
-    ~Radicale_Server();
+    ~Radicale_Server() override;
     Radicale_Server(const Radicale_Server&) = delete;
     Radicale_Server& operator=(const Radicale_Server&) = delete;
 
     static bool Available();
     static std::string Missing_Reason();
 
-    // Starts the server and waits until it takes connections; false (with
-    // the server's output in Failure()) when it does not start.
-    bool Start();
-    // SIGKILL, as a crash or a pulled cable: no reply is finished.
-    void Kill();
-    // The same storage and port again.
-    bool Restart();
+    bool Start() override;
+    void Kill() override;
+    bool Restart() override;
 
     int Port() const { return port_; }
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-    const std::string& Failure() const { return failure_; }
+    std::string Url() const override { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    const std::string& Failure() const override { return failure_; }
 
 private:
     bool Launch();
@@ -62,5 +60,13 @@ private:
 
 // A loopback port that nothing listens on, as far as can be told.
 int Unused_Port();
+
+// Runs the command (the program's path first) with its output in the log,
+// and waits up to 30 s until the port takes connections: the child, or -1
+// with the reason and the log in failure.
+pid_t Start_Server_Process(const std::vector<std::string>& command,
+                           const std::filesystem::path& log, int port, std::string& failure);
+// SIGKILL, then waits for it; the pid becomes -1.
+void Kill_Server_Process(pid_t& pid);
 
 }  // namespace tessaly::test
