@@ -6,13 +6,15 @@
 //
 // Input: a byte of flags (bits 0-3: the name, event type, comment and date
 // come from the input instead of the event; bit 4: the entry is year-less;
-// bit 5: the date counts back from 31 December 9999),
+// bit 5: the date counts back from 31 December 9999; bit 6: the entry's
+// lead comes from the third date byte, none where it is a multiple of 4),
 // three bytes of date, the entry's texts up to the first NUL byte (name,
 // event type and comment split at 0x1F), then the event's text.
 
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -75,7 +77,13 @@ TName_And_Event_Data Entry_Of(std::uint8_t flags, std::string_view date, std::st
     if (flags & 16) {
         const Civil_Date day = Decode_Date(entry.Orig_Date);
         entry.Orig_Date = Year_Unknown_Date(day.Month, day.Day);
-        Write_Entry_Attributes(entry, {true, std::nullopt});
+        Write_Entry_Attributes(entry, {true, Read_Entry_Attributes(entry).Own_Lead});
+    }
+    if (flags & 64) {
+        const int byte = Byte_At(date, 2);
+        Write_Entry_Attributes(entry,
+                               {Read_Entry_Attributes(entry).Year_Unknown,
+                                byte % 4 == 0 ? std::nullopt : std::optional<int>(byte % 365 + 1)});
     }
     return entry;
 }
@@ -83,7 +91,7 @@ TName_And_Event_Data Entry_Of(std::uint8_t flags, std::string_view date, std::st
 bool Reads_Same(const TName_And_Event_Data& a, const TName_And_Event_Data& b) {
     return a.Name == b.Name && a.Event_Type == b.Event_Type && a.Comments == b.Comments &&
            Whole_Day(a.Orig_Date) == Whole_Day(b.Orig_Date) &&
-           Read_Entry_Attributes(a).Year_Unknown == Read_Entry_Attributes(b).Year_Unknown;
+           Read_Entry_Attributes(a) == Read_Entry_Attributes(b);
 }
 
 void Check_Patch(std::uint8_t flags, std::string_view date, std::string_view texts,
@@ -108,15 +116,21 @@ void Check_Patch(std::uint8_t flags, std::string_view date, std::string_view tex
     Check_Same(fresh.Entry.Name, again.Entry.Name, "the name reads as the entry's");
     Check_Same(fresh.Entry.Event_Type, again.Entry.Event_Type, "the type reads as the entry's");
     Check_Same(fresh.Entry.Comments, again.Entry.Comments, "the comment reads as the entry's");
-    Check(Reads_Same(fresh.Entry, again.Entry), "the date reads as the entry's", *patched);
+    Check(Reads_Same(fresh.Entry, again.Entry), "the date and the lead read as the entry's",
+          *patched);
+    Check(again.Foreign_Lead == read.Foreign_Lead, "other clients' alarms read as before");
 
-    if (Reads_Same(read.Entry, fresh.Entry)) {
-        Check_Same(current, *patched, "an event that reads as the entry stays as it is");
-    }
     const auto before = test::Split_Event_Lines(current);
     const auto after = test::Split_Event_Lines(*patched);
     Check(before && after && before->Others == after->Others,
           "every line the list does not own stays", Shown(*patched));
+    if (Reads_Same(read.Entry, fresh.Entry)) {
+        // Only alarms of ours may change, to the ones wanted.
+        Check(before->Owned == after->Owned, "an event that reads as the entry keeps its lines");
+        if (before->Alarms == after->Alarms) {
+            Check_Same(current, *patched, "an event that reads as the entry stays as it is");
+        }
+    }
     const auto twice = Patch_Event(*patched, entry, Stamp + hours{1});
     Check(twice.has_value() && *twice == *patched, "a second patch changes nothing");
 }

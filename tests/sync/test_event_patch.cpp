@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/entry_attributes.h"
@@ -85,7 +87,7 @@ TEST(Event_Patch, APhoneEventKeepsEverythingTheListDoesNotOwn) {
         {"year-less leap day",
          [](TName_And_Event_Data& e) {
              e.Orig_Date = Year_Unknown_Date(2, 29);
-             ASSERT_TRUE(Write_Entry_Attributes(e, {true, std::nullopt}));
+             ASSERT_TRUE(Write_Entry_Attributes(e, {true, Read_Entry_Attributes(e).Own_Lead}));
          },
          {"DTSTART;VALUE=DATE:16040229", "DTEND;VALUE=DATE:16040301",
           "RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1", kept_summary, kept_description, stamps[0],
@@ -115,6 +117,103 @@ TEST(Event_Patch, APhoneEventKeepsEverythingTheListDoesNotOwn) {
             }
         }
         Expect_Reads_As(*patched, entry, read.Uid);
+    }
+}
+
+// Alarms: ours follow the lead and the default alarm step by step; the
+// phone's two alarms (a DATE-TIME at 17:00, not a whole day, and -P1D) and
+// every other line stay byte for byte.
+TEST(Event_Patch, OurAlarmFollowsTheLeadWhileOthersAlarmsStay) {
+    const std::string phone(test::Phone_Event);
+    const test::Event_Lines original = test::Split_Event_Lines(phone).value();
+    ASSERT_TRUE(original.Alarms.empty());
+    const TName_And_Event_Data base = Read_Event_Entry(phone).Entry;
+    ASSERT_EQ(Read_Entry_Attributes(base).Own_Lead, 1) << "the phone's -P1D gives the lead";
+
+    const Default_Alarm none;
+    const Default_Alarm on_the_day{Default_Alarm::Kind::On_The_Day, 0};
+    const Default_Alarm three_before{Default_Alarm::Kind::Days_Before, 3};
+    struct Step {
+        const char* What;
+        std::optional<int> Lead;
+        Default_Alarm Alarm;
+        std::vector<std::string> Ours;  // unfolded, in order
+        bool Same = false;              // the text comes back as it was
+    };
+    const auto lead_alarm = [](const char* trigger) {
+        return std::vector<std::string>{"BEGIN:VALARM",
+                                        "ACTION:DISPLAY",
+                                        std::string("TRIGGER:") + trigger,
+                                        "DESCRIPTION:Ann's Birthday",
+                                        "X-TESSALY-ALARM:lead",
+                                        "END:VALARM"};
+    };
+    const std::vector<Step> steps = {
+        {"the phone's alarm already rings at the lead: nothing of ours", 1, on_the_day, {}, true},
+        {"a longer lead adds ours at 09:00", 30, none, lead_alarm("-P29DT15H")},
+        {"the same lead again changes nothing", 30, three_before, lead_alarm("-P29DT15H"), true},
+        {"a shorter lead replaces ours", 2, none, lead_alarm("-P1DT15H")},
+        {"a lead of one day is the phone's again", 1, none, {}},
+        {"no lead declines the phone's; no default beside the phone's alarm",
+         std::nullopt,
+         on_the_day,
+         {"X-TESSALY-NO-LEAD:1"}},
+        {"declined stays declined", std::nullopt, none, {"X-TESSALY-NO-LEAD:1"}, true},
+        {"a lead again lifts the mark", 7, none, lead_alarm("-P6DT15H")},
+    };
+    std::string text = phone;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.What);
+        TName_And_Event_Data entry = base;
+        ASSERT_TRUE(Write_Entry_Attributes(entry, {false, step.Lead}));
+        const std::optional<std::string> patched = Patch_Event(text, entry, Stamp, step.Alarm);
+        ASSERT_TRUE(patched.has_value());
+        EXPECT_EQ(*patched == text, step.Same);
+        const test::Event_Lines after = test::Split_Event_Lines(*patched).value();
+        EXPECT_EQ(after.Others, original.Others);
+        std::vector<std::string> ours;
+        for (const std::string& raw : after.Alarms) {
+            ours.push_back(Unfolded(raw));
+        }
+        EXPECT_EQ(ours, step.Ours);
+        EXPECT_EQ(Read_Entry_Attributes(Read_Event_Entry(*patched).Entry).Own_Lead, step.Lead);
+        EXPECT_EQ(Patch_Event(*patched, entry, Later, step.Alarm), *patched);
+        EXPECT_TRUE(Carries_Own_Alarms(*patched, entry, step.Alarm));
+        text = *patched;
+    }
+}
+
+std::string Event_With(const std::string& lines);
+
+// The default alarm of an event without others' alarms: never read as a
+// lead, replaced when the setting changes, and gone with "none".
+TEST(Event_Patch, TheDefaultAlarmFollowsTheSetting) {
+    const std::string event = Event_With(
+        "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\nSUMMARY:Jo's Wedding\n"
+        "X-TESSALY-NAME:Jo\nX-TESSALY-EVENT-TYPE:Wedding\n");
+    const TName_And_Event_Data entry = Entry_Of({"Jo", 1980, 6, 1, "Wedding", ""});
+    const std::vector<std::pair<Default_Alarm, std::string>> settings = {
+        {{Default_Alarm::Kind::On_The_Day, 0}, "PT9H"},
+        {{Default_Alarm::Kind::Days_Before, 1}, "-PT15H"},
+        {{Default_Alarm::Kind::Days_Before, 365}, "-P364DT15H"},
+        {{}, ""},
+    };
+    std::string text = event;
+    for (const auto& [alarm, trigger] : settings) {
+        SCOPED_TRACE(Default_Alarm_Text(alarm));
+        EXPECT_FALSE(Carries_Own_Alarms(text, entry, alarm));
+        text = Patch_Event(text, entry, Stamp, alarm).value();
+        const Event_Entry read = Read_Event_Entry(text);
+        EXPECT_FALSE(Read_Entry_Attributes(read.Entry).Own_Lead);
+        EXPECT_FALSE(read.Foreign_Alarm) << "ours is no other client's";
+        const std::size_t at = text.find("TRIGGER:");
+        if (trigger.empty()) {
+            EXPECT_EQ(text.find("VALARM"), std::string::npos) << text;
+        } else {
+            ASSERT_NE(at, std::string::npos);
+            EXPECT_EQ(text.substr(at, text.find('\r', at) - at), "TRIGGER:" + trigger);
+            EXPECT_NE(text.find("X-TESSALY-ALARM:default"), std::string::npos);
+        }
     }
 }
 
