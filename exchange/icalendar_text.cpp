@@ -334,6 +334,43 @@ std::vector<std::string> Own_Alarm_Lines(const Own_Alarm& alarm, std::string_vie
             "END:VALARM"};
 }
 
+std::optional<Own_Alarm> Own_Alarm_Of(const std::vector<ICalendar_Line>& marks,
+                                      const std::vector<ICalendar_Line>& triggers) {
+    if (marks.size() != 1 || triggers.size() != 1 || !marks.front().Parameters.empty()) {
+        return std::nullopt;
+    }
+    const std::string kind = Upper(marks.front().Value);
+    if (kind != "LEAD" && kind != "DEFAULT") {
+        return std::nullopt;
+    }
+    const ICalendar_Line& trigger = triggers.front();
+    for (const auto& [name, value] : trigger.Parameters) {
+        const std::string meaning = Upper(value);
+        if (!(name == "VALUE" && meaning == "DURATION") &&
+            !(name == "RELATED" && meaning == "START")) {
+            return std::nullopt;
+        }
+    }
+    const std::string value = Upper(trigger.Value);
+    const bool lead = kind == "LEAD";
+    if (!lead && value == "PT9H") {
+        return Own_Alarm{false, value};
+    }
+    // -PT15H, or -P{N-1}DT15H written without leading zeros.
+    std::optional<int> days;
+    if (value == "-PT15H") {
+        days = 1;
+    } else if (value.starts_with("-P") && value.ends_with("DT15H")) {
+        const std::optional<int> before =
+            Decimal_Value(std::string_view(value).substr(2, value.size() - 7), 3);
+        days = before ? std::optional<int>(*before + 1) : std::nullopt;
+    }
+    if (!days || *days < 1 || *days > Most_Alarm_Days || Days_Before_Trigger(*days) != value) {
+        return std::nullopt;
+    }
+    return Own_Alarm{lead, value};
+}
+
 std::optional<int> Trigger_Lead_Days(const ICalendar_Line& trigger, const Civil_Date& start) {
     const std::string value = Upper(Trimmed(trigger.Value));
     if (Upper(trigger.Parameter("VALUE")) == "DATE-TIME") {

@@ -84,7 +84,8 @@ std::optional<Event_Layout> Layout_Of(std::string_view text) {
     std::optional<std::size_t> insert_at;
     std::optional<std::size_t> end_at;
     std::optional<Line_Span> alarm;  // the VEVENT's VALARM being read
-    bool alarm_ours = false;
+    std::vector<ICalendar_Line> marks;
+    std::vector<ICalendar_Line> triggers;
     for (std::size_t i = 0; i < layout.Lines.size(); ++i) {
         Content_Line& line = layout.Lines[i];
         std::optional<ICalendar_Line> parsed = Parse_ICalendar_Line(line.Text);
@@ -100,7 +101,8 @@ std::optional<Event_Layout> Layout_Of(std::string_view text) {
                 }
                 if (depth == 0 && value == "VALARM") {
                     alarm = Line_Span{i, i};
-                    alarm_ours = false;
+                    marks.clear();
+                    triggers.clear();
                 }
                 ++depth;
             } else if (value == "VEVENT") {
@@ -112,7 +114,7 @@ std::optional<Event_Layout> Layout_Of(std::string_view text) {
                 --depth;
                 if (depth == 0 && alarm) {
                     alarm->Last = i;
-                    if (alarm_ours) {
+                    if (Own_Alarm_Of(marks, triggers)) {
                         layout.Own_Alarms.push_back(*alarm);
                     }
                     alarm.reset();
@@ -124,8 +126,11 @@ std::optional<Event_Layout> Layout_Of(std::string_view text) {
             }
         } else {
             line.Event_Property = in_event && depth == 0;
-            alarm_ours =
-                alarm_ours || (alarm && depth == 1 && line.Parsed.Name == Own_Alarm_Property);
+            if (alarm && depth == 1 && line.Parsed.Name == Own_Alarm_Property) {
+                marks.push_back(line.Parsed);
+            } else if (alarm && depth == 1 && line.Parsed.Name == "TRIGGER") {
+                triggers.push_back(line.Parsed);
+            }
         }
     }
     if (!insert_at || !end_at) {
@@ -293,8 +298,12 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
             marks.push_back(line.Parsed.Value);
         }
     }
+    // As the edits below see it: the first mark stays while its text is the
+    // one wanted (an empty one declines nothing), any other goes.
     const bool declined_kept =
-        declined ? marks == std::vector<std::string>{*declined} : marks.empty();
+        marks.empty() ? !declined
+                      : marks.size() == 1 && Unescape_ICalendar_Text(marks.front()) ==
+                                                 Unescape_ICalendar_Text(declined.value_or(""));
     if (Reads_Same(now.Entry, fresh.Entry) && alarm_kept && declined_kept) {
         return std::string(current);
     }
@@ -314,6 +323,7 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
 
     const std::vector<Content_Line>& lines = layout->Lines;
     std::vector<Edit> edits(lines.size());
+    std::vector<std::size_t> stamps;  // DTSTAMP, LAST-MODIFIED, SEQUENCE
     bool has_summary = false, has_description = false, has_name = false, has_type = false,
          has_stamp = false, has_sequence = false, has_declined = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -347,23 +357,15 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
             if (date_moved && Ascii_Upper_Case(line.Value) != rule) {
                 edit = Replace_With(Rewritten(line, rule, {}));
             }
-        } else if (line.Name == "DTSTAMP") {
-            has_stamp = true;
-            edit = Stamp_Edit(line, stamp_value);
-        } else if (line.Name == "LAST-MODIFIED") {
-            edit = Stamp_Edit(line, stamp_value);
-        } else if (line.Name == "SEQUENCE") {
-            has_sequence = true;
-            if (const std::optional<std::string> next = Next_Sequence(line.Value)) {
-                edit = Replace_With(Rewritten(line, *next, {}));
-            }
+        } else if (line.Name == "DTSTAMP" || line.Name == "LAST-MODIFIED" ||
+                   line.Name == "SEQUENCE") {
+            has_stamp = has_stamp || line.Name == "DTSTAMP";
+            has_sequence = has_sequence || line.Name == "SEQUENCE";
+            stamps.push_back(i);
         }
     }
 
     std::vector<std::string> added;
-    if (!has_stamp) {
-        added.push_back("DTSTAMP:" + stamp_value);
-    }
     if (!has_summary && !title.empty()) {
         added.push_back("SUMMARY:" + title);
     }
@@ -377,9 +379,6 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
     if (!has_type) {
         added.push_back(std::string(Type_Property) + ":" + type);
     }
-    if (!has_sequence && date_moved) {
-        added.push_back("SEQUENCE:1");
-    }
     if (!has_declined && declined) {
         added.push_back(std::string(Declined_Lead_Property) + ":" + *declined);
     }
@@ -390,36 +389,62 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
             }
         }
     }
-
-    std::string out;
-    out.reserve(current.size() + 256);
-    std::size_t copied = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Content_Line& line = lines[i];
-        out += current.substr(copied, line.Begin - copied);  // blank lines before it
-        if (i == layout->Insert_At) {
-            for (const std::string& text : added) {
-                Add_Line(out, text, layout->Added_Ending);
+    const auto render = [&](const std::vector<Edit>& with, const std::vector<std::string>& adding) {
+        std::string out;
+        out.reserve(current.size() + 256);
+        std::size_t copied = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const Content_Line& line = lines[i];
+            out += current.substr(copied, line.Begin - copied);  // blank lines before it
+            if (i == layout->Insert_At) {
+                for (const std::string& text : adding) {
+                    Add_Line(out, text, layout->Added_Ending);
+                }
+            }
+            if (i == layout->End_At && !alarm_kept) {
+                for (const std::string& text : alarm_lines) {
+                    Add_Line(out, text, layout->Added_Ending);
+                }
+            }
+            switch (with[i].Kind) {
+                case Edit_Kind::Keep:
+                    out += current.substr(line.Begin, line.End - line.Begin);
+                    break;
+                case Edit_Kind::Replace:
+                    Add_Line(out, with[i].Line, line.Ending);
+                    break;
+                case Edit_Kind::Remove:
+                    break;
+            }
+            copied = line.End;
+        }
+        out += current.substr(copied);
+        return out;
+    };
+    // The stamps move only where the edits change a byte: an edit that
+    // keeps what is there (a mark or an alarm that only looked out of
+    // place) must not make every sync send the event again.
+    std::string out = render(edits, added);
+    if (out != current) {
+        for (const std::size_t i : stamps) {
+            const ICalendar_Line& line = lines[i].Parsed;
+            if (line.Name == "SEQUENCE") {
+                if (const std::optional<std::string> next = Next_Sequence(line.Value)) {
+                    edits[i] = Replace_With(Rewritten(line, *next, {}));
+                }
+            } else {
+                edits[i] = Stamp_Edit(line, stamp_value);
             }
         }
-        if (i == layout->End_At && !alarm_kept) {
-            for (const std::string& text : alarm_lines) {
-                Add_Line(out, text, layout->Added_Ending);
-            }
+        if (!has_stamp) {
+            added.insert(added.begin(), "DTSTAMP:" + stamp_value);
         }
-        switch (edits[i].Kind) {
-            case Edit_Kind::Keep:
-                out += current.substr(line.Begin, line.End - line.Begin);
-                break;
-            case Edit_Kind::Replace:
-                Add_Line(out, edits[i].Line, line.Ending);
-                break;
-            case Edit_Kind::Remove:
-                break;
+        if (!has_sequence && date_moved) {
+            // Before the declined lead's mark, where one is added.
+            added.insert(added.end() - (!has_declined && declined ? 1 : 0), "SEQUENCE:1");
         }
-        copied = line.End;
+        out = render(edits, added);
     }
-    out += current.substr(copied);
 
     // Lines this program would split otherwise than its reader does: a fresh
     // event is better than one that reads wrong.

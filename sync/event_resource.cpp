@@ -150,9 +150,9 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
     std::optional<std::string> type;
     int depth = 0;  // components inside the VEVENT (alarms)
     struct Alarm {
-        std::optional<ICalendar_Line> Trigger;
+        std::vector<ICalendar_Line> Triggers;
         std::string Action;
-        std::optional<std::string> Ours;  // X-TESSALY-ALARM's value
+        std::vector<ICalendar_Line> Marks;  // X-TESSALY-ALARM
     };
     std::vector<Alarm> alarms;
     bool in_alarm = false;
@@ -194,11 +194,11 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
         if (in_event && in_alarm && depth == 1) {
             Alarm& alarm = alarms.back();
             if (line->Name == "TRIGGER") {
-                alarm.Trigger = line;
+                alarm.Triggers.push_back(*line);
             } else if (line->Name == "ACTION") {
                 alarm.Action = value;
             } else if (line->Name == Own_Alarm_Property) {
-                alarm.Ours = value;
+                alarm.Marks.push_back(*line);
             }
             continue;
         }
@@ -278,9 +278,12 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
     int own_days = 0;  // 0: none
     int foreign_days = 0;
     for (const Alarm& alarm : alarms) {
-        const int days = alarm.Trigger ? Trigger_Lead_Days(*alarm.Trigger, *date).value_or(0) : 0;
-        if (alarm.Ours) {
-            if (*alarm.Ours == "LEAD") {
+        // The last trigger, as a client that reads one would take it.
+        const int days = alarm.Triggers.empty()
+                             ? 0
+                             : Trigger_Lead_Days(alarm.Triggers.back(), *date).value_or(0);
+        if (const std::optional<Own_Alarm> own = Own_Alarm_Of(alarm.Marks, alarm.Triggers)) {
+            if (own->Lead) {
                 own_days = std::max(own_days, days);
             }
         } else if (alarm.Action != "NONE") {

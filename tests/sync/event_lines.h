@@ -3,9 +3,9 @@
 // An event's content lines split into those the list owns (the VEVENT's own
 // SUMMARY, DESCRIPTION, dates, rule, stamps and properties of ours) and all
 // others, each with its folds and line ends as the text holds them, and
-// apart from both the alarms of ours and the declined lead's mark; blank
-// lines are left out. The VEVENT's own lines are found as the event's reader
-// finds them. Shared by the patch's test and its fuzz target.
+// apart from both the alarms of ours (Own_Alarm_Of) and the declined lead's
+// mark; blank lines are left out. The VEVENT's own lines are found as the
+// event's reader finds them. Shared by the patch's test and its fuzz target.
 
 #include <algorithm>
 #include <optional>
@@ -55,7 +55,8 @@ inline std::optional<Event_Lines> Split_Event_Lines(std::string_view text) {
     int depth = 0;
     std::vector<std::string> alarm;  // a VALARM of the VEVENT being read
     bool in_alarm = false;
-    bool alarm_ours = false;
+    std::vector<ICalendar_Line> marks;  // the alarm's own X-TESSALY-ALARM lines
+    std::vector<ICalendar_Line> triggers;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const std::optional<ICalendar_Line> line = Parse_ICalendar_Line(unfolded[i]);
         if (!line) {
@@ -66,7 +67,8 @@ inline std::optional<Event_Lines> Split_Event_Lines(std::string_view text) {
         if (line->Name == "BEGIN") {
             if (in_event && depth == 0 && value == "VALARM") {
                 in_alarm = true;
-                alarm_ours = false;
+                marks.clear();
+                triggers.clear();
             }
             depth += in_event ? 1 : 0;
             in_event = in_event || value == "VEVENT";
@@ -77,7 +79,11 @@ inline std::optional<Event_Lines> Split_Event_Lines(std::string_view text) {
                 in_event = false;
             }
         } else if (in_alarm) {
-            alarm_ours = alarm_ours || (depth == 1 && line->Name == "X-TESSALY-ALARM");
+            if (depth == 1 && line->Name == "X-TESSALY-ALARM") {
+                marks.push_back(*line);
+            } else if (depth == 1 && line->Name == "TRIGGER") {
+                triggers.push_back(*line);
+            }
         } else if (in_event && depth == 0 && line->Name == "X-TESSALY-NO-LEAD") {
             lines.Alarms.push_back(raw[i]);
             continue;
@@ -88,7 +94,7 @@ inline std::optional<Event_Lines> Split_Event_Lines(std::string_view text) {
         if (in_alarm) {
             alarm.push_back(raw[i]);
             if (depth == 0) {
-                auto& to = alarm_ours ? lines.Alarms : lines.Others;
+                auto& to = Own_Alarm_Of(marks, triggers) ? lines.Alarms : lines.Others;
                 to.insert(to.end(), alarm.begin(), alarm.end());
                 alarm.clear();
                 in_alarm = false;
