@@ -201,6 +201,76 @@ TEST(ICalendar_Alarms, ATriggerGivesTheWholeDaysBeforeTheStartItRingsOn) {
     }
 }
 
+TEST(ICalendar_Alarms, OnlyAnAlarmAsWeWriteItIsOurs) {
+    struct Case {
+        std::vector<const char*> Marks;
+        std::vector<const char*> Triggers;
+        std::optional<Own_Alarm> Ours;
+    };
+    const std::vector<Case> cases = {
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT15H"}, Own_Alarm{true, "-PT15H"}},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P364DT15H"}, Own_Alarm{true, "-P364DT15H"}},
+        {{"X-TESSALY-ALARM:LEAD"},
+         {"TRIGGER;VALUE=DURATION;RELATED=START:-p1dt15h"},
+         Own_Alarm{true, "-P1DT15H"}},
+        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:PT9H"}, Own_Alarm{false, "PT9H"}},
+        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:-P6DT15H"}, Own_Alarm{false, "-P6DT15H"}},
+        // On the day is never a lead.
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:PT9H"}, std::nullopt},
+        // Times another client chose, or wrote otherwise than we do.
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:DURATION-P1DT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P2D"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P01DT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P0DT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P365DT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P1DT15H "}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER;RELATED=END:-P1DT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER;VALUE=DATE-TIME:19840516T090000Z"}, std::nullopt},
+        // Marks that only look like ours.
+        {{"X-TESSALY-ALARM:leads"}, {"TRIGGER:-PT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:"}, {"TRIGGER:-PT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM;X-A=b:lead"}, {"TRIGGER:-PT15H"}, std::nullopt},
+        {{}, {"TRIGGER:-PT15H"}, std::nullopt},
+        // One of each, or it is not as we write it.
+        {{"X-TESSALY-ALARM:lead", "X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT15H", "TRIGGER:-PT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        std::vector<ICalendar_Line> marks;
+        std::vector<ICalendar_Line> triggers;
+        for (const char* text : c.Marks) {
+            marks.push_back(Parse_ICalendar_Line(text).value());
+        }
+        for (const char* text : c.Triggers) {
+            triggers.push_back(Parse_ICalendar_Line(text).value());
+        }
+        SCOPED_TRACE(c.Triggers.empty() ? "" : c.Triggers.front());
+        EXPECT_EQ(Own_Alarm_Of(marks, triggers), c.Ours) << (c.Marks.empty() ? "" : c.Marks[0]);
+    }
+    // Whatever we write is ours.
+    for (int days = 1; days <= 365; ++days) {
+        for (const Default_Alarm& fallback :
+             {Default_Alarm{}, Default_Alarm{Default_Alarm::Kind::Days_Before, days}}) {
+            const std::optional<int> lead = fallback.When == Default_Alarm::Kind::None
+                                                ? std::optional<int>(days)
+                                                : std::nullopt;
+            const Own_Alarm own = Own_Alarm_For(lead, fallback).value();
+            std::vector<ICalendar_Line> marks;
+            std::vector<ICalendar_Line> triggers;
+            for (const std::string& text : Own_Alarm_Lines(own, "Ann's Birthday")) {
+                const ICalendar_Line line = Parse_ICalendar_Line(text).value();
+                if (line.Name == "TRIGGER") {
+                    triggers.push_back(line);
+                } else if (line.Name == Own_Alarm_Property) {
+                    marks.push_back(line);
+                }
+            }
+            EXPECT_EQ(Own_Alarm_Of(marks, triggers), own) << own.Trigger;
+        }
+    }
+}
+
 TEST(ICalendar_Alarms, TheDefaultAlarmsWordsReadBackAndNothingElseReads) {
     for (int days = 1; days <= 365; ++days) {
         const Default_Alarm alarm{Default_Alarm::Kind::Days_Before, days};

@@ -228,6 +228,90 @@ std::string Event_With(const std::string& lines) {
     return crlf;
 }
 
+// Alarms and marks that only look like ours: one patch settles them, and
+// every later patch gives the event back to the byte (else every sync would
+// send it again with a new stamp).
+TEST(Event_Patch, LookAlikesOfOurAlarmsSettleAfterOnePatch) {
+    const std::string plain =
+        "DTSTAMP:20250101T000000Z\nDTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n"
+        "SUMMARY:Jo's Wedding\nX-TESSALY-NAME:Jo\nX-TESSALY-EVENT-TYPE:Wedding\n";
+    const auto alarm = [](const std::string& trigger, const std::string& extra) {
+        return "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER" + trigger + "\nDESCRIPTION:Jo's Wedding\n" +
+               extra + "END:VALARM\n";
+    };
+    const std::string ours = alarm(":-P1DT15H", "X-TESSALY-ALARM:lead\n");
+    const Default_Alarm none;
+    const Default_Alarm on_the_day{Default_Alarm::Kind::On_The_Day, 0};
+    struct Case {
+        const char* What;
+        std::string Lines;
+        std::optional<int> Lead;  // the entry's, read before and after
+        Default_Alarm Alarm;
+        bool Same;           // the first patch gives the text back
+        std::size_t Alarms;  // after the patch
+        std::optional<int> Foreign_Lead;
+        bool Foreign_Alarm;
+    };
+    const std::vector<Case> cases = {
+        {"ours beside another's whose trigger does not parse",
+         plain + alarm(":DURATION-P1DT15H", "") + ours, 2, none, true, 2, std::nullopt, true},
+        {"our mark on another's unreadable trigger: theirs, so no default beside it",
+         plain + alarm(":DURATION-P1DT15H", "X-TESSALY-ALARM:lead\n"), std::nullopt, on_the_day,
+         true, 1, std::nullopt, true},
+        {"our mark on a time we never write: theirs, and their lead",
+         plain + alarm(":-P2D", "X-TESSALY-ALARM:lead\n"), 2, none, true, 1, 2, true},
+        {"a trigger with a leading zero is not ours",
+         plain + alarm(":-P01DT15H", "X-TESSALY-ALARM:lead\n"), 2, none, true, 1, 2, true},
+        {"a mark in a component inside the alarm is not the alarm's",
+         plain + alarm(":-P1DT15H", "BEGIN:X-PART\nX-TESSALY-ALARM:lead\nEND:X-PART\n"), 2, none,
+         true, 1, 2, true},
+        {"a mark of another value", plain + alarm(":-P1DT15H", "X-TESSALY-ALARM:leads\n"), 2, none,
+         true, 1, 2, true},
+        {"a mark with parameters", plain + alarm(":-P1DT15H", "X-TESSALY-ALARM;X-A=b:lead\n"), 2,
+         none, true, 1, 2, true},
+        {"a mark twice in one alarm",
+         plain + alarm(":-P1DT15H", "X-TESSALY-ALARM:lead\nX-TESSALY-ALARM:lead\n"), 2, none, true,
+         1, 2, true},
+        {"two alarms of ours become one", plain + ours + ours, 2, none, false, 1, std::nullopt,
+         false},
+        {"ours with the default parameters is written as we write it",
+         plain + alarm(";VALUE=DURATION:-P1DT15H", "X-TESSALY-ALARM:lead\n"), 2, none, false, 1,
+         std::nullopt, false},
+        {"an empty declined lead declines nothing", plain + "X-TESSALY-NO-LEAD:\n", std::nullopt,
+         none, true, 0, std::nullopt, false},
+        {"a declined lead without another's alarm goes", plain + "X-TESSALY-NO-LEAD:2\n",
+         std::nullopt, none, false, 0, std::nullopt, false},
+        {"a second declined lead goes",
+         plain + "X-TESSALY-NO-LEAD:2\nX-TESSALY-NO-LEAD:2\n" + alarm(":-P1DT15H", ""),
+         std::nullopt, none, false, 1, 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const std::string event = Event_With(c.Lines);
+        TName_And_Event_Data entry = Entry_Of({"Jo", 1980, 6, 1, "Wedding", ""});
+        ASSERT_TRUE(Write_Entry_Attributes(entry, {false, c.Lead}));
+        const Event_Entry read = Read_Event_Entry(event);
+        ASSERT_EQ(read.Reading, Event_Reading::Taken);
+        EXPECT_EQ(Read_Entry_Attributes(read.Entry).Own_Lead, c.Lead);
+        const std::optional<std::string> patched = Patch_Event(event, entry, Stamp, c.Alarm);
+        ASSERT_TRUE(patched.has_value());
+        EXPECT_EQ(*patched == event, c.Same) << *patched;
+        EXPECT_EQ(patched->find("DTSTAMP:20250101T000000Z") != std::string::npos, c.Same);
+        std::size_t alarms = 0;
+        for (std::size_t at = 0; (at = patched->find("BEGIN:VALARM", at)) != std::string::npos;
+             ++at) {
+            ++alarms;
+        }
+        EXPECT_EQ(alarms, c.Alarms) << *patched;
+        const Event_Entry after = Read_Event_Entry(*patched);
+        EXPECT_EQ(Read_Entry_Attributes(after.Entry).Own_Lead, c.Lead);
+        EXPECT_EQ(after.Foreign_Lead, c.Foreign_Lead);
+        EXPECT_EQ(after.Foreign_Alarm, c.Foreign_Alarm);
+        EXPECT_EQ(Patch_Event(*patched, entry, Later, c.Alarm), *patched);
+        EXPECT_TRUE(Carries_Own_Alarms(*patched, entry, c.Alarm));
+    }
+}
+
 TEST(Event_Patch, OnlyWhatChangedIsRewrittenAndStamped) {
     const std::string plain =
         "DTSTAMP:20250101T000000Z\nDTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n"
