@@ -351,24 +351,25 @@ std::optional<Own_Alarm> Own_Alarm_Of(const std::vector<ICalendar_Line>& marks,
             return std::nullopt;
         }
     }
-    const std::string value = Upper(trigger.Value);
-    const bool lead = kind == "LEAD";
-    if (!lead && value == "PT9H") {
-        return Own_Alarm{false, value};
-    }
-    // -PT15H, or -P{N-1}DT15H written without leading zeros.
-    std::optional<int> days;
-    if (value == "-PT15H") {
-        days = 1;
-    } else if (value.starts_with("-P") && value.ends_with("DT15H")) {
-        const std::optional<int> before =
-            Decimal_Value(std::string_view(value).substr(2, value.size() - 7), 3);
-        days = before ? std::optional<int>(*before + 1) : std::nullopt;
-    }
-    if (!days || *days < 1 || *days > Most_Alarm_Days || Days_Before_Trigger(*days) != value) {
+    // The time it rings, however the duration is written (-P1DT15H,
+    // -PT39H): a server may write it back its own way.
+    const std::optional<long long> offset = Duration_Seconds(Upper(trigger.Value));
+    if (!offset) {
         return std::nullopt;
     }
-    return Own_Alarm{lead, value};
+    const bool lead = kind == "LEAD";
+    if (!lead && *offset == 9 * 3600) {
+        return Own_Alarm_For(std::nullopt, {Default_Alarm::Kind::On_The_Day, 0});
+    }
+    // 09:00 a whole number of days before.
+    const long long before = -*offset - 15 * 3600;
+    if (before < 0 || before % Seconds_Per_Day != 0 ||
+        before / Seconds_Per_Day >= Most_Alarm_Days) {
+        return std::nullopt;
+    }
+    const int days = static_cast<int>(before / Seconds_Per_Day) + 1;
+    return lead ? Own_Alarm_For(days, {})
+                : Own_Alarm_For(std::nullopt, {Default_Alarm::Kind::Days_Before, days});
 }
 
 std::optional<int> Trigger_Lead_Days(const ICalendar_Line& trigger, const Civil_Date& start) {

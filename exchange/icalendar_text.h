@@ -87,15 +87,17 @@ std::optional<Own_Alarm> Own_Alarm_For(std::optional<int> lead, const Default_Al
 std::vector<std::string> Own_Alarm_Lines(const Own_Alarm& alarm, std::string_view summary);
 
 // The alarm of ours a VALARM is, from its own X-TESSALY-ALARM and TRIGGER
-// lines (not those of components inside it): exactly one mark without
-// parameters reading "lead" or "default", and exactly one trigger that
-// Own_Alarm_For writes for that kind, with no parameters but VALUE=DURATION
-// and RELATED=START, which only say what a plain trigger means. None for any
-// other alarm, however much it looks like ours: another client that copied
-// our alarm and moved its time keeps our mark, and that alarm is then the
-// user's choice there, to be left alone and read as theirs. Holding ours to
-// exactly what we write also means that the alarm a patch adds is the one
-// the next patch finds, so patching twice changes nothing more.
+// lines (not those of components inside it), its trigger as we write it:
+// exactly one mark without parameters reading "lead" or "default", and
+// exactly one trigger ringing when one that Own_Alarm_For writes for that
+// kind rings (written any way: -PT39H is -P1DT15H), with no parameters but
+// VALUE=DURATION and RELATED=START, which only say what a plain trigger
+// means. None for any other alarm, however much it looks like ours: another
+// client that copied our alarm and moved its time keeps our mark, and that
+// alarm is then the user's choice there, to be left alone and read as
+// theirs. Holding ours to what we could have written also means that the
+// alarm a patch adds is the one the next patch finds, so patching twice
+// changes nothing more.
 std::optional<Own_Alarm> Own_Alarm_Of(const std::vector<ICalendar_Line>& marks,
                                       const std::vector<ICalendar_Line>& triggers);
 

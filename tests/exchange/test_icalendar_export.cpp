@@ -213,6 +213,10 @@ TEST(ICalendar_Alarms, OnlyAnAlarmAsWeWriteItIsOurs) {
         {{"X-TESSALY-ALARM:LEAD"},
          {"TRIGGER;VALUE=DURATION;RELATED=START:-p1dt15h"},
          Own_Alarm{true, "-P1DT15H"}},
+        // The same times written otherwise.
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT39H"}, Own_Alarm{true, "-P1DT15H"}},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P01DT14H60M"}, Own_Alarm{true, "-P1DT15H"}},
+        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:+PT540M"}, Own_Alarm{false, "PT9H"}},
         {{"X-TESSALY-ALARM:default"}, {"TRIGGER:PT9H"}, Own_Alarm{false, "PT9H"}},
         {{"X-TESSALY-ALARM:default"}, {"TRIGGER:-P6DT15H"}, Own_Alarm{false, "-P6DT15H"}},
         // On the day is never a lead.
@@ -220,8 +224,9 @@ TEST(ICalendar_Alarms, OnlyAnAlarmAsWeWriteItIsOurs) {
         // Times another client chose, or wrote otherwise than we do.
         {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:DURATION-P1DT15H"}, std::nullopt},
         {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P2D"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P01DT15H"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P0DT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT14H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P1DT15H1S"}, std::nullopt},
+        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:-PT9H"}, std::nullopt},
         {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P365DT15H"}, std::nullopt},
         {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P1DT15H "}, std::nullopt},
         {{"X-TESSALY-ALARM:lead"}, {"TRIGGER;RELATED=END:-P1DT15H"}, std::nullopt},
