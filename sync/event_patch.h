@@ -28,13 +28,13 @@ namespace tessaly {
 // - DTEND moves with the start, staying the next day (removed where that day
 //   would lie past 9999); DURATION:P1D stays. RRULE is rewritten only when
 //   the date moves, to the rule Entry_Event writes for the new date.
-// - When anything changes: DTSTAMP becomes `stamp` in UTC (added if
+// - When any other byte changes: DTSTAMP becomes `stamp` in UTC (added if
 //   missing), LAST-MODIFIED becomes `stamp` where present, SEQUENCE goes up
 //   by one where present (a value that is no number counts as 0; the
 //   largest INTEGER stays). Where absent, SEQUENCE:1 is added when the date
 //   moves, not for a new text: a missing SEQUENCE stands for 0, and a new
 //   date is the revision that voids what attendees answered.
-// - Alarms: ours (X-TESSALY-ALARM) become the one Own_Alarms_For wants for
+// - Alarms: ours (Own_Alarm_Of) become the one Own_Alarms_For wants for
 //   the entry, `alarm` and the other clients' alarms in `current`: kept to
 //   the byte where it is that one, otherwise all of ours are removed and the
 //   wanted one added before the VEVENT's END. X-TESSALY-NO-LEAD follows the
