@@ -53,7 +53,9 @@ std::string Usage_Text() {
            "  --notify               show the entries due as one desktop notification\n"
            "                         instead of printing the report\n"
            "  --ical                 write the whole list as an iCalendar file (RFC 5545)\n"
-           "                         of yearly events instead of the report\n"
+           "                         of yearly events instead of the report, with an\n"
+           "                         alarm for each entry's own lead (else the calendar\n"
+           "                         account's default alarm, when it has one)\n"
            "  --csv                  write the whole list as CSV (RFC 4180, UTF-8) with the\n"
            "                         grid's columns instead of the report; a date whose\n"
            "                         year is not known is written --MM-DD\n"
@@ -263,8 +265,8 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
 
     const Day_Number today = options.Date.value_or(env.Today);
     // The window's own settings, brought into the ranges its controls hold.
-    const Main_Settings settings =
-        Read_Main_Settings(Load_Settings(env.Folders.Settings_Folder, err), today);
+    const Profile_File settings_file = Load_Settings(env.Folders.Settings_Folder, err);
+    const Main_Settings settings = Read_Main_Settings(settings_file, today);
     const int threshold = options.Days.value_or(
         std::clamp(settings.Days_Threshold, Minimum_Days_Threshold, Maximum_Days_Threshold));
 
@@ -304,8 +306,10 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     }
     if (options.Output != Output_Kind::Report) {
         // An empty list is still a valid (empty) calendar or table.
-        out << (options.Output == Output_Kind::ICalendar ? Export_ICalendar(list.Entries(), env.Now)
-                                                         : Export_CSV(list, today, false));
+        // The calendar account's default alarm, as the sync writes it.
+        out << (options.Output == Output_Kind::ICalendar
+                    ? Export_ICalendar(list.Entries(), env.Now, Read_Default_Alarm(settings_file))
+                    : Export_CSV(list, today, false));
         if (!out.flush()) {
             err << Report_Tool_Name << ": the list could not be written to standard output\n";
             return Report_Tool_Output_Failed;

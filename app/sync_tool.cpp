@@ -37,6 +37,10 @@ constexpr const char* Usage_Text =
     "    --password-command CMD\n"
     "                         run CMD through the shell for the password (the first\n"
     "                         line it prints) instead of the secret store\n"
+    "    --alarm WHEN         the alarm of every synced event whose entry has no\n"
+    "                         lead of its own: none (the default), on-the-day (at\n"
+    "                         09:00) or N-days-before (at 09:00, N 1 to 365);\n"
+    "                         without it the account keeps the one it had\n"
     "  --store-password       read the password as one line from standard input and\n"
     "                         keep it in the desktop's secret store; with\n"
     "                         --set-account, for the account being set\n"
@@ -72,7 +76,8 @@ constexpr const char* Usage_Text =
 
 bool Takes_Value(std::string_view name) {
     return name == "--server" || name == "--user" || name == "--calendar" ||
-           name == "--password-command" || name == "--file" || name == "--trust-certificate";
+           name == "--password-command" || name == "--file" || name == "--trust-certificate" ||
+           name == "--alarm";
 }
 
 bool Is_Flag(std::string_view name) {
@@ -97,7 +102,7 @@ void Set_Action(Sync_Tool_Options& options, Sync_Action action) {
 void Check_Combination(const Sync_Tool_Options& options) {
     const bool account_values = !options.Server.empty() || !options.User.empty() ||
                                 options.Calendar || options.Password_Command ||
-                                options.Trusted_Certificate;
+                                options.Trusted_Certificate || options.Alarm;
     if (options.Action == Sync_Action::Set_Account) {
         if (options.Server.empty() || options.User.empty()) {
             throw Usage_Error("--set-account needs --server and --user");
@@ -115,8 +120,8 @@ void Check_Combination(const Sync_Tool_Options& options) {
         }
     } else if (account_values) {
         throw Usage_Error(
-            "--server, --user, --calendar, --password-command and --trust-certificate go "
-            "with --set-account");
+            "--server, --user, --calendar, --password-command, --trust-certificate and --alarm "
+            "go with --set-account");
     }
     if (options.Action != Sync_Action::Sync && (options.File || options.If_Account)) {
         throw Usage_Error("--file and --if-account go with a sync");
@@ -192,6 +197,12 @@ Parsed Parse_Arguments(const std::vector<std::string>& args) {
                                   "': give the SHA-256 fingerprint, 32 pairs of hex digits");
             }
             options.Trusted_Certificate = *fingerprint;
+        } else if (name == "--alarm") {
+            options.Alarm = Parse_Default_Alarm(*value);
+            if (!options.Alarm) {
+                throw Usage_Error("invalid --alarm '" + *value +
+                                  "': give none, on-the-day or N-days-before (N 1 to 365)");
+            }
         } else {
             if (value->empty()) {
                 throw Usage_Error("option '--file' needs a path");

@@ -183,6 +183,7 @@ int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& e
     account.User = options.User;
     account.Password_Command = options.Password_Command.value_or(std::string());
     account.Trusted_Certificate = options.Trusted_Certificate.value_or(std::string());
+    account.Alarm = options.Alarm.value_or(Read_CalDAV_Account(*settings).Alarm);
 
     std::optional<std::string> password;
     if (options.Store_Password) {
@@ -224,6 +225,9 @@ int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& e
         out << "The calendar account is set: " << Account_Words(account);
         if (!account.Calendar_Url.empty()) {
             out << ", calendar " << account.Calendar_Url;
+        }
+        if (account.Alarm != Default_Alarm{}) {
+            out << ", alarm " << Default_Alarm_Text(account.Alarm);
         }
         out << ".\n";
     }

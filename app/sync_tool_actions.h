@@ -27,6 +27,8 @@ struct Sync_Tool_Options {
     std::optional<std::string> Calendar;
     std::optional<std::string> Password_Command;
     std::optional<std::string> Trusted_Certificate;
+    // None keeps the account's default alarm as it is.
+    std::optional<Default_Alarm> Alarm;
     std::optional<std::filesystem::path> File;
     bool If_Account = false;
     bool Quiet = false;

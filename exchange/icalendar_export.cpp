@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "core/dates.h"
+#include "core/entry_attributes.h"
 #include "core/program_identity.h"
 #include "exchange/icalendar_text.h"
 
@@ -36,8 +37,14 @@ std::uint64_t Entry_Hash(const TName_And_Event_Data& entry, std::int32_t day) {
 
 }  // namespace
 
+Default_Alarm Read_Default_Alarm(const Profile_File& file) {
+    const std::optional<std::string> text =
+        file.Read_String(Default_Alarm_Section, Default_Alarm_Key);
+    return Parse_Default_Alarm(text.value_or("none")).value_or(Default_Alarm{});
+}
+
 std::string Export_ICalendar(std::span<const TName_And_Event_Data> entries,
-                             std::chrono::sys_seconds stamp) {
+                             std::chrono::sys_seconds stamp, const Default_Alarm& alarm) {
     std::string out;
     Add_ICalendar_Line(out, "BEGIN:VCALENDAR");
     Add_ICalendar_Line(out, "VERSION:2.0");
@@ -69,6 +76,11 @@ std::string Export_ICalendar(std::span<const TName_And_Event_Data> entries,
         }
         // A reminder of a day, not an appointment: free/busy stays free.
         Add_ICalendar_Line(out, "TRANSP:TRANSPARENT");
+        if (const auto own = Own_Alarm_For(Read_Entry_Attributes(entry).Own_Lead, alarm)) {
+            for (const std::string& line : Own_Alarm_Lines(*own, ICalendar_Summary(entry))) {
+                Add_ICalendar_Line(out, line);
+            }
+        }
         Add_ICalendar_Line(out, "END:VEVENT");
     }
     Add_ICalendar_Line(out, "END:VCALENDAR");

@@ -32,11 +32,19 @@ struct Content_Line {
     bool Event_Property = false;  // of the VEVENT itself, not of a component in it
 };
 
+// Lines First..Last (BEGIN to END) of a VALARM of ours.
+struct Line_Span {
+    std::size_t First = 0;
+    std::size_t Last = 0;
+};
+
 struct Event_Layout {
     std::vector<Content_Line> Lines;
     // Where added properties go: the VEVENT's first component, or its END.
     std::size_t Insert_At = 0;
+    std::size_t End_At = 0;  // the VEVENT's END, where our alarm is added
     std::string_view Added_Ending;
+    std::vector<Line_Span> Own_Alarms;
 };
 
 std::vector<Content_Line> Content_Lines(std::string_view text) {
@@ -74,6 +82,10 @@ std::optional<Event_Layout> Layout_Of(std::string_view text) {
     bool in_event = false;
     int depth = 0;
     std::optional<std::size_t> insert_at;
+    std::optional<std::size_t> end_at;
+    std::optional<Line_Span> alarm;  // the VEVENT's VALARM being read
+    std::vector<ICalendar_Line> marks;
+    std::vector<ICalendar_Line> triggers;
     for (std::size_t i = 0; i < layout.Lines.size(); ++i) {
         Content_Line& line = layout.Lines[i];
         std::optional<ICalendar_Line> parsed = Parse_ICalendar_Line(line.Text);
@@ -87,6 +99,11 @@ std::optional<Event_Layout> Layout_Of(std::string_view text) {
                 if (depth == 0 && !insert_at) {
                     insert_at = i;
                 }
+                if (depth == 0 && value == "VALARM") {
+                    alarm = Line_Span{i, i};
+                    marks.clear();
+                    triggers.clear();
+                }
                 ++depth;
             } else if (value == "VEVENT") {
                 in_event = true;
@@ -95,25 +112,39 @@ std::optional<Event_Layout> Layout_Of(std::string_view text) {
         } else if (line.Parsed.Name == "END") {
             if (in_event && depth > 0) {
                 --depth;
+                if (depth == 0 && alarm) {
+                    alarm->Last = i;
+                    if (Own_Alarm_Of(marks, triggers)) {
+                        layout.Own_Alarms.push_back(*alarm);
+                    }
+                    alarm.reset();
+                }
             } else if (in_event && value == "VEVENT") {
                 in_event = false;
                 insert_at = insert_at.value_or(i);
+                end_at = end_at.value_or(i);
             }
         } else {
             line.Event_Property = in_event && depth == 0;
+            if (alarm && depth == 1 && line.Parsed.Name == Own_Alarm_Property) {
+                marks.push_back(line.Parsed);
+            } else if (alarm && depth == 1 && line.Parsed.Name == "TRIGGER") {
+                triggers.push_back(line.Parsed);
+            }
         }
     }
-    if (!insert_at) {
+    if (!insert_at || !end_at) {
         return std::nullopt;
     }
     layout.Insert_At = *insert_at;
+    layout.End_At = *end_at;
     return layout;
 }
 
 bool Reads_Same(const TName_And_Event_Data& a, const TName_And_Event_Data& b) {
     return a.Name == b.Name && a.Event_Type == b.Event_Type && a.Comments == b.Comments &&
            Whole_Day(a.Orig_Date) == Whole_Day(b.Orig_Date) &&
-           Read_Entry_Attributes(a).Year_Unknown == Read_Entry_Attributes(b).Year_Unknown;
+           Read_Entry_Attributes(a) == Read_Entry_Attributes(b);
 }
 
 // The property with a new value, keeping its parameters but the dropped
@@ -224,7 +255,7 @@ Edit Stamp_Edit(const ICalendar_Line& line, const std::string& value) {
 }  // namespace
 
 std::optional<std::string> Patch_Event(std::string_view current, const TName_And_Event_Data& entry,
-                                       std::chrono::sys_seconds stamp) {
+                                       std::chrono::sys_seconds stamp, const Default_Alarm& alarm) {
     const Event_Entry now = Read_Event_Entry(current);
     if (now.Reading != Event_Reading::Taken) {
         return std::nullopt;
@@ -234,12 +265,47 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
     if (fresh.Reading != Event_Reading::Taken) {
         return std::nullopt;
     }
-    if (Reads_Same(now.Entry, fresh.Entry)) {
-        return std::string(current);
-    }
     const std::optional<Event_Layout> layout = Layout_Of(current);
     if (!layout) {
         return std::nullopt;
+    }
+    const Own_Alarms own = Own_Alarms_For(Read_Entry_Attributes(fresh.Entry).Own_Lead, alarm,
+                                          now.Foreign_Lead, now.Foreign_Alarm);
+    const std::vector<std::string> alarm_lines =
+        own.Alarm ? Own_Alarm_Lines(*own.Alarm, ICalendar_Summary(entry))
+                  : std::vector<std::string>();
+    // Our alarm stays as it is where it is the one wanted, to the byte.
+    bool alarm_kept = layout->Own_Alarms.empty() && alarm_lines.empty();
+    if (layout->Own_Alarms.size() == 1 && !alarm_lines.empty()) {
+        const Line_Span span = layout->Own_Alarms.front();
+        std::vector<std::string> there;
+        for (std::size_t i = span.First; i <= span.Last; ++i) {
+            there.push_back(layout->Lines[i].Text);
+        }
+        // In any order: servers that store events as their own library
+        // writes them sort an alarm's properties.
+        std::vector<std::string> wanted = alarm_lines;
+        std::sort(there.begin(), there.end());
+        std::sort(wanted.begin(), wanted.end());
+        alarm_kept = there == wanted;
+    }
+    const std::optional<std::string> declined =
+        own.Declined_Lead ? std::optional<std::string>(std::to_string(*own.Declined_Lead))
+                          : std::nullopt;
+    std::vector<std::string> marks;
+    for (const Content_Line& line : layout->Lines) {
+        if (line.Event_Property && line.Parsed.Name == Declined_Lead_Property) {
+            marks.push_back(line.Parsed.Value);
+        }
+    }
+    // As the edits below see it: the first mark stays while its text is the
+    // one wanted (an empty one declines nothing), any other goes.
+    const bool declined_kept =
+        marks.empty() ? !declined
+                      : marks.size() == 1 && Unescape_ICalendar_Text(marks.front()) ==
+                                                 Unescape_ICalendar_Text(declined.value_or(""));
+    if (Reads_Same(now.Entry, fresh.Entry) && alarm_kept && declined_kept) {
+        return std::string(current);
     }
 
     const Civil_Date date = Decode_Date(fresh.Entry.Orig_Date);
@@ -257,8 +323,9 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
 
     const std::vector<Content_Line>& lines = layout->Lines;
     std::vector<Edit> edits(lines.size());
+    std::vector<std::size_t> stamps;  // DTSTAMP, LAST-MODIFIED, SEQUENCE
     bool has_summary = false, has_description = false, has_name = false, has_type = false,
-         has_stamp = false, has_sequence = false;
+         has_stamp = false, has_sequence = false, has_declined = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (!lines[i].Event_Property) {
             continue;
@@ -277,6 +344,10 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
         } else if (line.Name == Type_Property) {
             has_type = true;
             edit = Text_Edit(line, type);
+        } else if (line.Name == Declined_Lead_Property) {
+            // The first holds the mark; another is one too many.
+            edit = has_declined ? Edit{Edit_Kind::Remove, {}} : Text_Edit(line, declined);
+            has_declined = true;
         } else if (line.Name == "DTSTART") {
             edit = Date_Edit(line, start);
         } else if (line.Name == "DTEND") {
@@ -286,23 +357,15 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
             if (date_moved && Ascii_Upper_Case(line.Value) != rule) {
                 edit = Replace_With(Rewritten(line, rule, {}));
             }
-        } else if (line.Name == "DTSTAMP") {
-            has_stamp = true;
-            edit = Stamp_Edit(line, stamp_value);
-        } else if (line.Name == "LAST-MODIFIED") {
-            edit = Stamp_Edit(line, stamp_value);
-        } else if (line.Name == "SEQUENCE") {
-            has_sequence = true;
-            if (const std::optional<std::string> next = Next_Sequence(line.Value)) {
-                edit = Replace_With(Rewritten(line, *next, {}));
-            }
+        } else if (line.Name == "DTSTAMP" || line.Name == "LAST-MODIFIED" ||
+                   line.Name == "SEQUENCE") {
+            has_stamp = has_stamp || line.Name == "DTSTAMP";
+            has_sequence = has_sequence || line.Name == "SEQUENCE";
+            stamps.push_back(i);
         }
     }
 
     std::vector<std::string> added;
-    if (!has_stamp) {
-        added.push_back("DTSTAMP:" + stamp_value);
-    }
     if (!has_summary && !title.empty()) {
         added.push_back("SUMMARY:" + title);
     }
@@ -316,43 +379,88 @@ std::optional<std::string> Patch_Event(std::string_view current, const TName_And
     if (!has_type) {
         added.push_back(std::string(Type_Property) + ":" + type);
     }
-    if (!has_sequence && date_moved) {
-        added.push_back("SEQUENCE:1");
+    if (!has_declined && declined) {
+        added.push_back(std::string(Declined_Lead_Property) + ":" + *declined);
     }
-
-    std::string out;
-    out.reserve(current.size() + 256);
-    std::size_t copied = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Content_Line& line = lines[i];
-        out += current.substr(copied, line.Begin - copied);  // blank lines before it
-        if (i == layout->Insert_At) {
-            for (const std::string& text : added) {
-                Add_Line(out, text, layout->Added_Ending);
+    if (!alarm_kept) {
+        for (const Line_Span& span : layout->Own_Alarms) {
+            for (std::size_t i = span.First; i <= span.Last; ++i) {
+                edits[i] = {Edit_Kind::Remove, {}};
             }
         }
-        switch (edits[i].Kind) {
-            case Edit_Kind::Keep:
-                out += current.substr(line.Begin, line.End - line.Begin);
-                break;
-            case Edit_Kind::Replace:
-                Add_Line(out, edits[i].Line, line.Ending);
-                break;
-            case Edit_Kind::Remove:
-                break;
-        }
-        copied = line.End;
     }
-    out += current.substr(copied);
+    const auto render = [&](const std::vector<Edit>& with, const std::vector<std::string>& adding) {
+        std::string out;
+        out.reserve(current.size() + 256);
+        std::size_t copied = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const Content_Line& line = lines[i];
+            out += current.substr(copied, line.Begin - copied);  // blank lines before it
+            if (i == layout->Insert_At) {
+                for (const std::string& text : adding) {
+                    Add_Line(out, text, layout->Added_Ending);
+                }
+            }
+            if (i == layout->End_At && !alarm_kept) {
+                for (const std::string& text : alarm_lines) {
+                    Add_Line(out, text, layout->Added_Ending);
+                }
+            }
+            switch (with[i].Kind) {
+                case Edit_Kind::Keep:
+                    out += current.substr(line.Begin, line.End - line.Begin);
+                    break;
+                case Edit_Kind::Replace:
+                    Add_Line(out, with[i].Line, line.Ending);
+                    break;
+                case Edit_Kind::Remove:
+                    break;
+            }
+            copied = line.End;
+        }
+        out += current.substr(copied);
+        return out;
+    };
+    // The stamps move only where the edits change a byte: an edit that
+    // keeps what is there (a mark or an alarm that only looked out of
+    // place) must not make every sync send the event again.
+    std::string out = render(edits, added);
+    if (out != current) {
+        for (const std::size_t i : stamps) {
+            const ICalendar_Line& line = lines[i].Parsed;
+            if (line.Name == "SEQUENCE") {
+                if (const std::optional<std::string> next = Next_Sequence(line.Value)) {
+                    edits[i] = Replace_With(Rewritten(line, *next, {}));
+                }
+            } else {
+                edits[i] = Stamp_Edit(line, stamp_value);
+            }
+        }
+        if (!has_stamp) {
+            added.insert(added.begin(), "DTSTAMP:" + stamp_value);
+        }
+        if (!has_sequence && date_moved) {
+            // Before the declined lead's mark, where one is added.
+            added.insert(added.end() - (!has_declined && declined ? 1 : 0), "SEQUENCE:1");
+        }
+        out = render(edits, added);
+    }
 
     // Lines this program would split otherwise than its reader does: a fresh
     // event is better than one that reads wrong.
     const Event_Entry patched = Read_Event_Entry(out);
     if (patched.Reading != Event_Reading::Taken || patched.Uid != now.Uid ||
-        !Reads_Same(patched.Entry, fresh.Entry)) {
+        !Reads_Same(patched.Entry, fresh.Entry) || patched.Foreign_Lead != now.Foreign_Lead) {
         return std::nullopt;
     }
     return out;
+}
+
+bool Carries_Own_Alarms(std::string_view current, const TName_And_Event_Data& entry,
+                        const Default_Alarm& alarm) {
+    const std::optional<std::string> patched =
+        Patch_Event(current, entry, std::chrono::sys_seconds{}, alarm);
+    return !patched || *patched == current;
 }
 
 }  // namespace tessaly

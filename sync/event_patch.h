@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/event_list.h"
+#include "exchange/icalendar_text.h"
 
 namespace tessaly {
 
@@ -27,12 +28,17 @@ namespace tessaly {
 // - DTEND moves with the start, staying the next day (removed where that day
 //   would lie past 9999); DURATION:P1D stays. RRULE is rewritten only when
 //   the date moves, to the rule Entry_Event writes for the new date.
-// - When anything changes: DTSTAMP becomes `stamp` in UTC (added if
+// - When any other byte changes: DTSTAMP becomes `stamp` in UTC (added if
 //   missing), LAST-MODIFIED becomes `stamp` where present, SEQUENCE goes up
 //   by one where present (a value that is no number counts as 0; the
 //   largest INTEGER stays). Where absent, SEQUENCE:1 is added when the date
 //   moves, not for a new text: a missing SEQUENCE stands for 0, and a new
 //   date is the revision that voids what attendees answered.
+// - Alarms: ours (Own_Alarm_Of) become the one Own_Alarms_For wants for
+//   the entry, `alarm` and the other clients' alarms in `current`: kept to
+//   the byte where it is that one, otherwise all of ours are removed and the
+//   wanted one added before the VEVENT's END. X-TESSALY-NO-LEAD follows the
+//   same rule. Other clients' alarms are never touched.
 // Every other line keeps its bytes and place, line ends included; new and
 // rewritten lines take the line end of the line they replace (of the VEVENT's
 // BEGIN when added) and are folded at 75 octets. Added lines go before the
@@ -46,6 +52,13 @@ namespace tessaly {
 // event can hold (outside years 1..9999), or when the patched text would not
 // read as the entry after all: the caller writes Entry_Event instead.
 std::optional<std::string> Patch_Event(std::string_view current, const TName_And_Event_Data& entry,
-                                       std::chrono::sys_seconds stamp);
+                                       std::chrono::sys_seconds stamp,
+                                       const Default_Alarm& alarm = {});
+
+// Whether the event already carries what Patch_Event would write of ours for
+// the entry (its alarms and mark); true for an event Patch_Event leaves to
+// Entry_Event.
+bool Carries_Own_Alarms(std::string_view current, const TName_And_Event_Data& entry,
+                        const Default_Alarm& alarm);
 
 }  // namespace tessaly

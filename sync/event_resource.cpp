@@ -1,5 +1,6 @@
 #include "sync/event_resource.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -85,8 +86,24 @@ std::string Storable(std::string_view text) {
 
 }  // namespace
 
+Own_Alarms Own_Alarms_For(std::optional<int> lead, const Default_Alarm& fallback,
+                          std::optional<int> foreign_lead, bool foreign_alarm) {
+    Own_Alarms alarms;
+    if (lead) {
+        if (foreign_lead != lead) {
+            alarms.Alarm = Own_Alarm_For(lead, fallback);
+        }
+    } else {
+        if (!foreign_alarm) {
+            alarms.Alarm = Own_Alarm_For(std::nullopt, fallback);
+        }
+        alarms.Declined_Lead = foreign_lead;
+    }
+    return alarms;
+}
+
 std::string Entry_Event(const TName_And_Event_Data& entry, std::string_view uid,
-                        std::chrono::sys_seconds stamp) {
+                        std::chrono::sys_seconds stamp, const Default_Alarm& alarm) {
     const Civil_Date date = Decode_Date(entry.Orig_Date);
     std::string out;
     Add_ICalendar_Line(out, "BEGIN:VCALENDAR");
@@ -105,6 +122,13 @@ std::string Entry_Event(const TName_And_Event_Data& entry, std::string_view uid,
     Add_ICalendar_Line(out,
                        std::string(Type_Property) + ":" + ICalendar_Text_Value(entry.Event_Type));
     Add_ICalendar_Line(out, "TRANSP:TRANSPARENT");
+    const Own_Alarms own =
+        Own_Alarms_For(Read_Entry_Attributes(entry).Own_Lead, alarm, std::nullopt, false);
+    if (own.Alarm) {
+        for (const std::string& line : Own_Alarm_Lines(*own.Alarm, ICalendar_Summary(entry))) {
+            Add_ICalendar_Line(out, line);
+        }
+    }
     Add_ICalendar_Line(out, "END:VEVENT");
     Add_ICalendar_Line(out, "END:VCALENDAR");
     return out;
@@ -125,6 +149,14 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
     std::optional<std::string> name;
     std::optional<std::string> type;
     int depth = 0;  // components inside the VEVENT (alarms)
+    struct Alarm {
+        std::vector<ICalendar_Line> Triggers;
+        std::string Action;
+        std::vector<ICalendar_Line> Marks;  // X-TESSALY-ALARM
+    };
+    std::vector<Alarm> alarms;
+    bool in_alarm = false;
+    std::optional<std::string> declined;
 
     for (const std::string& text : Unfold_ICalendar_Lines(icalendar)) {
         const std::optional<ICalendar_Line> line = Parse_ICalendar_Line(text);
@@ -134,6 +166,12 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
         const std::string value = Ascii_Upper_Case(line->Value);
         if (line->Name == "BEGIN") {
             if (in_event) {
+                if (depth == 0) {
+                    in_alarm = value == "VALARM";
+                    if (in_alarm) {
+                        alarms.emplace_back();
+                    }
+                }
                 ++depth;
             } else if (value == "VEVENT") {
                 in_event = true;
@@ -147,8 +185,20 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
         if (line->Name == "END") {
             if (in_event && depth > 0) {
                 --depth;
+                in_alarm = in_alarm && depth > 0;
             } else if (in_event && value == "VEVENT") {
                 in_event = false;
+            }
+            continue;
+        }
+        if (in_event && in_alarm && depth == 1) {
+            Alarm& alarm = alarms.back();
+            if (line->Name == "TRIGGER") {
+                alarm.Triggers.push_back(*line);
+            } else if (line->Name == "ACTION") {
+                alarm.Action = value;
+            } else if (line->Name == Own_Alarm_Property) {
+                alarm.Marks.push_back(*line);
             }
             continue;
         }
@@ -178,6 +228,8 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
             name = Unescape_ICalendar_Text(line->Value);
         } else if (line->Name == Type_Property) {
             type = Unescape_ICalendar_Text(line->Value);
+        } else if (line->Name == Declined_Lead_Property) {
+            declined = line->Value;
         }
     }
     if (events == 0 || in_event || result.Uid.empty() || !start) {
@@ -222,8 +274,34 @@ Event_Entry Read_Event_Entry(std::string_view icalendar) {
     entry.Name = Storable(entry.Name);
     entry.Event_Type = Storable(entry.Event_Type);
     entry.Comments = Storable(description.value_or(""));
-    if (date->Year == Year_Unknown_Placeholder) {
-        Write_Entry_Attributes(entry, {true, std::nullopt});
+
+    int own_days = 0;  // 0: none
+    int foreign_days = 0;
+    for (const Alarm& alarm : alarms) {
+        // The last trigger, as a client that reads one would take it.
+        const int days = alarm.Triggers.empty()
+                             ? 0
+                             : Trigger_Lead_Days(alarm.Triggers.back(), *date).value_or(0);
+        if (const std::optional<Own_Alarm> own = Own_Alarm_Of(alarm.Marks, alarm.Triggers)) {
+            if (own->Lead) {
+                own_days = std::max(own_days, days);
+            }
+        } else if (alarm.Action != "NONE") {
+            result.Foreign_Alarm = true;
+            foreign_days = std::max(foreign_days, days);
+        }
+    }
+    if (foreign_days > 0) {
+        result.Foreign_Lead = foreign_days;
+    }
+    std::optional<int> lead = own_days > 0 ? std::optional<int>(own_days) : std::nullopt;
+    if (!lead && result.Foreign_Lead &&
+        Decimal_Value(Trimmed(declined.value_or("")), 3) != result.Foreign_Lead) {
+        lead = result.Foreign_Lead;
+    }
+    const bool year_unknown = date->Year == Year_Unknown_Placeholder;
+    if (year_unknown || lead) {
+        Write_Entry_Attributes(entry, {year_unknown, lead});
     }
     return result;
 }
@@ -256,9 +334,17 @@ std::string Event_Url(std::string_view calendar_url, std::string_view uid) {
 }
 
 std::string Entry_Event_Content(const TName_And_Event_Data& entry) {
-    // Without the UID and the stamp, the event text is the entry's content.
-    std::string content = Entry_Event(entry, "", std::chrono::sys_seconds{});
-    content += Read_Entry_Attributes(entry).Year_Unknown ? "year-less" : "";
+    // Without the UID and the stamp, the event text is the entry's content;
+    // the lead is added after it, so that an entry without one reads as
+    // before leads were synced (older states hashed this text).
+    const Entry_Attributes attributes = Read_Entry_Attributes(entry);
+    TName_And_Event_Data plain = entry;
+    Write_Entry_Attributes(plain, {attributes.Year_Unknown, std::nullopt});
+    std::string content = Entry_Event(plain, "", std::chrono::sys_seconds{});
+    content += attributes.Year_Unknown ? "year-less" : "";
+    if (attributes.Own_Lead) {
+        content += "lead=" + std::to_string(*attributes.Own_Lead);
+    }
     return content;
 }
 

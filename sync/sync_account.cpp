@@ -12,6 +12,7 @@ CalDAV_Account Read_CalDAV_Account(const Profile_File& file) {
     account.Calendar_Url = read(calendar_sync_keys::Calendar_Key);
     account.Password_Command = read(calendar_sync_keys::Password_Command_Key);
     account.Trusted_Certificate = read(calendar_sync_keys::Certificate_Key);
+    account.Alarm = Read_Default_Alarm(file);
     return account;
 }
 
@@ -24,6 +25,8 @@ void Write_CalDAV_Account(Profile_File& file, const CalDAV_Account& account) {
                       account.Password_Command);
     file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Certificate_Key,
                       account.Trusted_Certificate);
+    file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Default_Alarm_Key,
+                      Default_Alarm_Text(account.Alarm));
 }
 
 Http_Transport_Options Account_Transport_Options(const CalDAV_Account& account,

@@ -5,13 +5,15 @@
 
 #include "caldav/caldav_client.h"
 #include "core/profile_file.h"
+#include "exchange/icalendar_export.h"
+#include "exchange/icalendar_text.h"
 
 namespace tessaly {
 
 // The calendar account's section of the settings file. The password is not
 // among its keys: it lives in the desktop's secret store, or a command the
 // user names prints it.
-inline constexpr const char* Calendar_Sync_Section = "Calendar Sync";
+inline constexpr const char* Calendar_Sync_Section = Default_Alarm_Section;
 inline constexpr const char* Default_Calendar_Name = "Tessaly";
 
 namespace calendar_sync_keys {
@@ -20,6 +22,8 @@ inline constexpr const char* User_Key = "User";
 inline constexpr const char* Calendar_Key = "Calendar";
 inline constexpr const char* Password_Command_Key = "Password_Command";
 inline constexpr const char* Certificate_Key = "Trusted_Certificate";
+// Read by the calendar export too: see Read_Default_Alarm.
+inline constexpr const char* Default_Alarm_Key = tessaly::Default_Alarm_Key;
 }  // namespace calendar_sync_keys
 
 struct CalDAV_Account {
@@ -35,12 +39,17 @@ struct CalDAV_Account {
     // The SHA-256 fingerprint of the server's own certificate, trusted on
     // purpose where the system does not trust it; empty: the system decides.
     std::string Trusted_Certificate;
+    // The alarm every synced event of an entry without a lead of its own
+    // carries. None by default: a calendar shared with a family would
+    // otherwise ring on every phone for every birthday.
+    Default_Alarm Alarm;
 
     // An account is set once it has an address and a user.
     bool Is_Set() const { return !Server.empty() && !User.empty(); }
     bool operator==(const CalDAV_Account&) const = default;
 };
 
+// A default alarm that does not read (Parse_Default_Alarm) is none.
 CalDAV_Account Read_CalDAV_Account(const Profile_File& file);
 // Writes every key; an account with an empty address is written empty, which
 // reads as no account.

@@ -6,14 +6,15 @@
 #include <set>
 
 #include "core/entry_attributes.h"
+#include "sync/event_patch.h"
 #include "sync/url_key.h"
 
 namespace tessaly {
 
 namespace {
 
-// The server's version of an entry in the list's place: the list's own
-// attributes (the entry's lead, its UID) stay.
+// The server's version of an entry in the list's place, its lead too: the
+// list's other attributes (its UID) stay.
 TName_And_Event_Data Take_Remote(const TName_And_Event_Data& local,
                                  const TName_And_Event_Data& remote) {
     TName_And_Event_Data entry = local;
@@ -22,7 +23,9 @@ TName_And_Event_Data Take_Remote(const TName_And_Event_Data& local,
     entry.Event_Type = remote.Event_Type;
     entry.Comments = remote.Comments;
     Entry_Attributes attributes = Read_Entry_Attributes(local);
-    attributes.Year_Unknown = Read_Entry_Attributes(remote).Year_Unknown;
+    const Entry_Attributes there = Read_Entry_Attributes(remote);
+    attributes.Year_Unknown = there.Year_Unknown;
+    attributes.Own_Lead = there.Own_Lead;
     Write_Entry_Attributes(entry, attributes);
     return entry;
 }
@@ -31,8 +34,13 @@ class Planner {
 public:
     Planner(const std::string& calendar_url,
             const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
-            const std::function<std::string(const TName_And_Event_Data&)>& new_uid)
-        : calendar_url_(calendar_url), decide_(decide), new_uid_(new_uid) {}
+            const std::function<std::string(const TName_And_Event_Data&)>& new_uid,
+            const Default_Alarm& alarm)
+        : calendar_url_(calendar_url),
+          decide_(decide),
+          new_uid_(new_uid),
+          alarm_(alarm),
+          alarm_text_(Default_Alarm_Text(alarm)) {}
 
     Sync_Plan plan;
 
@@ -55,8 +63,18 @@ public:
         return plan.Entries.size() < static_cast<std::size_t>(Event_Array_Size);
     }
 
-    void Keep(const std::string& uid, const Remote_Event& remote) {
-        plan.Kept.push_back({uid, remote.Url, remote.Etag, Content_Hash(remote.Read.Entry), true});
+    const std::string& Alarm_Text() const { return alarm_text_; }
+
+    // The server's event agrees with the list's `entry`: kept, or written
+    // where it lacks the alarms of ours it should carry.
+    void Keep(const std::string& uid, const TName_And_Event_Data& entry,
+              const Remote_Event& remote) {
+        if (!remote.Data.empty() && !Carries_Own_Alarms(remote.Data, entry, alarm_)) {
+            plan.Puts.push_back({uid, remote.Url, remote.Etag, entry, remote.Data});
+            return;
+        }
+        plan.Kept.push_back(
+            {uid, remote.Url, remote.Etag, Content_Hash(remote.Read.Entry), true, alarm_text_});
     }
 
     void Put_New(const std::string& uid, const TName_And_Event_Data& entry) {
@@ -70,20 +88,21 @@ public:
         }
         TName_And_Event_Data entry = remote.Read.Entry;
         Write_Entry_Uid(entry, uid);
-        plan.Entries.push_back(std::move(entry));
+        plan.Entries.push_back(entry);
         ++plan.Taken_From_Server;
         plan.List_Changed = true;
-        Keep(uid, remote);
+        Keep(uid, entry, remote);
     }
 
     void Take(const std::string& uid, const TName_And_Event_Data& local,
               const Remote_Event& remote) {
-        plan.Entries.push_back(Take_Remote(local, remote.Read.Entry));
+        const TName_And_Event_Data taken = Take_Remote(local, remote.Read.Entry);
+        plan.Entries.push_back(taken);
         if (Content_Hash(remote.Read.Entry) != Content_Hash(local)) {
             ++plan.Taken_From_Server;
             plan.List_Changed = true;
         }
-        Keep(uid, remote);
+        Keep(uid, taken, remote);
     }
 
     // Both sides hold the entry, each changed.
@@ -163,6 +182,8 @@ private:
     const std::string& calendar_url_;
     const std::function<Conflict_Choice(const Sync_Conflict&)>& decide_;
     const std::function<std::string(const TName_And_Event_Data&)>& new_uid_;
+    const Default_Alarm& alarm_;
+    std::string alarm_text_;
     std::set<std::string> used_;
     std::set<std::string> on_server_;
 };
@@ -195,7 +216,13 @@ std::string Content_Hash(const TName_And_Event_Data& entry) {
     meaning += '\x1F';
     meaning += entry.Comments;
     meaning += '\x1F';
-    meaning += Read_Entry_Attributes(entry).Year_Unknown ? '1' : '0';
+    const Entry_Attributes attributes = Read_Entry_Attributes(entry);
+    meaning += attributes.Year_Unknown ? '1' : '0';
+    // Only where there is one: an entry without a lead keeps the hash states
+    // recorded before leads were synced.
+    if (attributes.Own_Lead) {
+        meaning += "\x1Flead=" + std::to_string(*attributes.Own_Lead);
+    }
     return Hash_Text(meaning);
 }
 
@@ -225,7 +252,7 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
                     const std::string& calendar_url,
                     const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
                     const std::function<std::string(const TName_And_Event_Data&)>& new_uid,
-                    Deletions deletions) {
+                    Deletions deletions, const Default_Alarm& alarm) {
     std::map<std::string, const Synced_Event*> last;
     std::map<std::string, const Synced_Event*> last_at_url;
     for (const auto& event : state) {
@@ -238,7 +265,7 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
     // Events the server listed but could not give: whatever they hold now,
     // they are not deleted there, and nothing is decided about them.
     std::set<std::string> unknown;
-    Planner planner(calendar_url, decide, new_uid);
+    Planner planner(calendar_url, decide, new_uid, alarm);
     Sync_Plan& plan = planner.plan;
     for (const auto& event : remote) {
         if (event.Read.Reading != Event_Reading::Taken) {
@@ -293,8 +320,8 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
             // there is seen as one, and nothing is written over it.
             plan.Entries.push_back(entry);
             if (synced != nullptr) {
-                plan.Kept.push_back(
-                    {*uid, other->second->Url, other->second->Etag, synced->Content_Hash, false});
+                plan.Kept.push_back({*uid, other->second->Url, other->second->Etag,
+                                     synced->Content_Hash, false, synced->Alarm});
             }
             continue;
         }
@@ -309,7 +336,7 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
                 planner.Put_New(*uid, entry);
             } else if (Content_Hash(server->Read.Entry) == hash) {
                 plan.Entries.push_back(entry);
-                planner.Keep(*uid, *server);
+                planner.Keep(*uid, entry, *server);
             } else {
                 planner.Both_Changed(*uid, entry, *server, nullptr);
             }
@@ -328,7 +355,11 @@ Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
         // (an alarm added, say) is no change of the entry.
         const bool changed_there = server->Etag != synced->Etag &&
                                    !Has_Content_Hash(server->Read.Entry, synced->Content_Hash);
-        if (!changed_there && !changed_here) {
+        if (!changed_there && !changed_here && synced->Alarm != planner.Alarm_Text()) {
+            // Another default alarm than the one written: written anew.
+            plan.Entries.push_back(entry);
+            plan.Puts.push_back({*uid, server->Url, server->Etag, entry, server->Data});
+        } else if (!changed_there && !changed_here) {
             plan.Entries.push_back(entry);
             // The server's ETag, and this version's hash for an older one.
             Synced_Event kept = *synced;

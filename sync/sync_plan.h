@@ -21,6 +21,9 @@ struct Synced_Event {
     // hold (weekly, an occurrence moved): the ETag is then the server's, so
     // that nothing is written over it, and the entry stays as it is here.
     bool Ours = true;
+    // The account's default alarm (Default_Alarm_Text) the event was last
+    // written or found right under: another one makes the sync write it.
+    std::string Alarm = "none";
 
     bool operator==(const Synced_Event&) const = default;
 };
@@ -91,8 +94,8 @@ struct Sync_Plan {
     int Removed_Here_Unasked = 0;
 };
 
-// What an entry means, as 16 hex digits: its name, date, type, comment and
-// whether its year is known. Not the event's text: a new version of the
+// What an entry means, as 16 hex digits: its name, date, type, comment,
+// whether its year is known and its own lead. Not the event's text: a new version of the
 // program writing events differently is no change of the entry.
 std::string Content_Hash(const TName_And_Event_Data& entry);
 // Whether the entry still has the content a state recorded; reads the
@@ -109,12 +112,18 @@ inline constexpr std::string_view Legacy_Hash_Prefix = "v1:";
 // entry of the list has it. A UID that follows from the content lets a sync
 // cut short after its writes, and a second list holding the same entries,
 // meet the events already written instead of doubling them.
+//
+// `alarm` is the account's default alarm. An event met for the first time,
+// or taken from the server, that does not carry the alarms of ours it
+// should (Carries_Own_Alarms) is written with them; so is every event whose
+// state recorded another default alarm. An event whose alarm of ours
+// another client removed is otherwise left so.
 Sync_Plan Plan_Sync(const std::vector<TName_And_Event_Data>& local,
                     const std::vector<Synced_Event>& state, const std::vector<Remote_Event>& remote,
                     const std::string& calendar_url,
                     const std::function<Conflict_Choice(const Sync_Conflict&)>& decide,
                     const std::function<std::string(const TName_And_Event_Data&)>& new_uid,
-                    Deletions deletions = Deletions::Apply);
+                    Deletions deletions = Deletions::Apply, const Default_Alarm& alarm = {});
 
 // Deleting this many of a side's entries without a question stops a sync
 // until the user says what to do: every entry of the side, or more than

@@ -42,8 +42,13 @@ std::string Name_Of(const Sync_Put& put) {
 class Writer {
 public:
     Writer(CalDAV_Client& client, const std::string& calendar_url, std::chrono::sys_seconds stamp,
-           Sync_Outcome& outcome)
-        : client_(client), calendar_url_(calendar_url), stamp_(stamp), outcome_(outcome) {}
+           const Default_Alarm& alarm, Sync_Outcome& outcome)
+        : client_(client),
+          calendar_url_(calendar_url),
+          stamp_(stamp),
+          alarm_(alarm),
+          alarm_text_(Default_Alarm_Text(alarm)),
+          outcome_(outcome) {}
 
     // The state records of events whose write must be tried again: as the
     // last agreement had them, so that the next round sees the change.
@@ -81,8 +86,17 @@ public:
         std::map<std::string, std::size_t> state_of_url;
         for (const auto& put : plan.Puts) {
             std::string etag;
+            const std::string_view server = Server_Text(put, current);
+            const std::string text = Event_Text(put, server);
+            if (put.Etag && !server.empty() && text == server) {
+                // Already as it would be written (a new default alarm that
+                // this event does not take): nothing to send.
+                outcome_.State.Events.push_back(
+                    {put.Uid, put.Url, *put.Etag, Content_Hash(put.Entry), true, alarm_text_});
+                continue;
+            }
             try {
-                etag = client_.Put_Event(put.Url, Event_Text(put, current), put.Etag);
+                etag = client_.Put_Event(put.Url, text, put.Etag);
             } catch (const CalDAV_Error& error) {
                 if (Stops_The_Sync(error)) {
                     throw;
@@ -100,7 +114,7 @@ public:
                 state_of_url[Url_Key(put.Url)] = outcome_.State.Events.size();
             }
             outcome_.State.Events.push_back(
-                {put.Uid, put.Url, etag, Content_Hash(put.Entry), true});
+                {put.Uid, put.Url, etag, Content_Hash(put.Entry), true, alarm_text_});
         }
         if (!without_etag.empty()) {
             for (const auto& event : client_.Read_Events(calendar_url_, without_etag)) {
@@ -138,26 +152,38 @@ private:
         return data;
     }
 
-    std::string Event_Text(const Sync_Put& put, const std::map<std::string, std::string>& current) {
+    // The server's text of the event a put replaces; empty for a new one or
+    // one that could not be read.
+    static std::string_view Server_Text(const Sync_Put& put,
+                                        const std::map<std::string, std::string>& current) {
+        if (!put.Etag) {
+            return {};
+        }
+        if (!put.Current_Data.empty()) {
+            return put.Current_Data;
+        }
+        if (const auto at = current.find(Url_Key(put.Url)); at != current.end()) {
+            return at->second;
+        }
+        return {};
+    }
+
+    std::string Event_Text(const Sync_Put& put, std::string_view server) {
         if (put.Etag) {
-            std::string_view server = put.Current_Data;
-            if (server.empty()) {
-                if (const auto at = current.find(Url_Key(put.Url)); at != current.end()) {
-                    server = at->second;
-                }
-            }
             // What other clients keep in the event (alarms, categories,
             // attendees, its class) stays as they wrote it.
-            if (auto patched = Patch_Event(server, put.Entry, stamp_)) {
+            if (auto patched = Patch_Event(server, put.Entry, stamp_, alarm_)) {
                 return std::move(*patched);
             }
         }
-        return Entry_Event(put.Entry, put.Uid, stamp_);
+        return Entry_Event(put.Entry, put.Uid, stamp_, alarm_);
     }
 
     CalDAV_Client& client_;
     const std::string& calendar_url_;
     std::chrono::sys_seconds stamp_;
+    const Default_Alarm& alarm_;
+    std::string alarm_text_;
     Sync_Outcome& outcome_;
 };
 
@@ -241,8 +267,8 @@ Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,
     // anything is asked or written.
     Deletions deletions = Deletions::Apply;
     const auto keep_both = [](const Sync_Conflict&) { return Conflict_Choice::Keep_Both; };
-    const Sync_Plan dry =
-        Plan_Sync(local, base.Events, snapshot.Events, calendar_url, keep_both, New_Entry_Uid);
+    const Sync_Plan dry = Plan_Sync(local, base.Events, snapshot.Events, calendar_url, keep_both,
+                                    New_Entry_Uid, Deletions::Apply, options.Alarm);
     if (const auto question = Check_Deletions(dry)) {
         const Deletion_Choice choice =
             options.Ask_Deletions ? options.Ask_Deletions(*question) : Deletion_Choice::Stop;
@@ -271,15 +297,15 @@ Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,
     bool wrote = false;
     std::set<std::string> deleted_urls;
     for (int round = 1;; ++round) {
-        const Sync_Plan plan =
-            Plan_Sync(entries, last, remote, calendar_url, decide, New_Entry_Uid, deletions);
+        const Sync_Plan plan = Plan_Sync(entries, last, remote, calendar_url, decide, New_Entry_Uid,
+                                         deletions, options.Alarm);
         Count(outcome, plan);
         std::map<std::string, const Synced_Event*> last_of_uid;
         for (const auto& event : last) {
             last_of_uid.emplace(event.Uid, &event);
         }
         outcome.State.Events = plan.Kept;
-        Writer writer(client, calendar_url, stamp, outcome);
+        Writer writer(client, calendar_url, stamp, options.Alarm, outcome);
         writer.Deleted_Urls = &deleted_urls;
         writer.Apply(plan, last_of_uid);
         wrote = wrote || writer.Wrote;

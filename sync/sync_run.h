@@ -57,6 +57,8 @@ struct Sync_Run_Options {
     std::function<Deletion_Choice(const Deletion_Question&)> Ask_Deletions;
     // The calendar was made for this sync: nothing of the state holds.
     bool New_Calendar = false;
+    // The account's alarm for events whose entry has no lead of its own.
+    Default_Alarm Alarm;
 };
 
 // One sync of the list with one calendar. The server is written first; the

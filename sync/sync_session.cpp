@@ -28,6 +28,7 @@ Sync_Session_Result Run_Sync_Session(Sync_List& list, const CalDAV_Account& acco
     Sync_Run_Options options;
     options.Ask_Deletions = hooks.Ask_Deletions;
     options.New_Calendar = result.Calendar.Made;
+    options.Alarm = account.Alarm;
     result.Outcome = Run_Sync(client, result.Calendar.Url, entries, Load_Sync_State(state_file),
                               hooks.Decide ? hooks.Decide : keep_both, stamp, options);
     // Finding the calendar is part of the cost.

@@ -10,7 +10,10 @@ namespace tessaly {
 
 namespace {
 
-constexpr std::string_view First_Line = "Tessaly sync 2";
+constexpr std::string_view First_Line = "Tessaly sync 3";
+// Read without the default alarm, which was "none" while no alarms were
+// written.
+constexpr std::string_view First_Line_2 = "Tessaly sync 2";
 // Read for its events' hashes of the event text, and without the kind.
 constexpr std::string_view First_Line_1 = "Tessaly sync 1";
 
@@ -46,7 +49,7 @@ std::string Encode_Sync_State(const Sync_State& state) {
     for (const auto& event : state.Events) {
         text += "\nevent\t" + Escape(event.Uid) + "\t" + Escape(event.Url) + "\t" +
                 Escape(event.Etag) + "\t" + Escape(event.Content_Hash) + "\t" +
-                (event.Ours ? "ours" : "other");
+                (event.Ours ? "ours" : "other") + "\t" + Escape(event.Alarm);
     }
     return text + "\n";
 }
@@ -57,10 +60,12 @@ std::optional<Sync_State> Decode_Sync_State(std::string_view text) {
     }
     text.remove_suffix(1);
     const std::vector<std::string_view> lines = Split(text, '\n');
-    if (lines.size() < 4 || (lines[0] != First_Line && lines[0] != First_Line_1)) {
+    if (lines.size() < 4 ||
+        (lines[0] != First_Line && lines[0] != First_Line_2 && lines[0] != First_Line_1)) {
         return std::nullopt;
     }
     const bool version_1 = lines[0] == First_Line_1;
+    const bool version_2 = lines[0] == First_Line_2;
     Sync_State state;
     const std::vector<std::pair<std::string_view, std::string*>> heads = {
         {"calendar", &state.Calendar_Url}, {"token", &state.Sync_Token}, {"ctag", &state.Ctag}};
@@ -74,7 +79,7 @@ std::optional<Sync_State> Decode_Sync_State(std::string_view text) {
     }
     for (std::size_t i = 1 + heads.size(); i < lines.size(); ++i) {
         const auto parts = Split(lines[i], '\t');
-        if (parts.size() != (version_1 ? 5u : 6u) || parts[0] != "event") {
+        if (parts.size() != (version_1 ? 5u : version_2 ? 6u : 7u) || parts[0] != "event") {
             return std::nullopt;
         }
         Synced_Event event;
@@ -92,6 +97,13 @@ std::optional<Sync_State> Decode_Sync_State(std::string_view text) {
             event.Ours = false;
         } else if (parts[5] != "ours") {
             return std::nullopt;
+        }
+        if (!version_1 && !version_2) {
+            auto alarm = Unescape(parts[6]);
+            if (!alarm || alarm->empty()) {
+                return std::nullopt;
+            }
+            event.Alarm = std::move(*alarm);
         }
         state.Events.push_back(std::move(event));
     }

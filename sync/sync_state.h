@@ -23,10 +23,11 @@ struct Sync_State {
     bool operator==(const Sync_State&) const = default;
 };
 
-// A text file of lines: "Tessaly sync 2", then "calendar", "token" and
+// A text file of lines: "Tessaly sync 3", then "calendar", "token" and
 // "ctag" lines, then one "event" line per synced event with the UID, URL,
-// ETag, content hash and "ours" or "other" separated by tabs. The first
-// version, without the last field, is read too. Values are escaped as the
+// ETag, content hash, "ours" or "other" and the default alarm separated by
+// tabs. Versions 2 (no default alarm: "none") and 1 (nor the kind) are read
+// too. Values are escaped as the
 // entries' attributes are ("%", ";" and control bytes as "%" and two hex
 // digits).
 std::string Encode_Sync_State(const Sync_State& state);

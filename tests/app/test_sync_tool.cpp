@@ -427,6 +427,20 @@ TEST_F(Sync_Tool, SetUpKeepsTheSettingsFindsTheCalendarByNameAndForgets) {
     EXPECT_EQ(synced.Status, sync_status::Synced) << synced.Err;
     EXPECT_EQ(Load_Sync_State(folder.State_File()).Calendar_Url, account.Calendar_Url);
 
+    // The default alarm is set with the account and kept when it is set
+    // again without one.
+    const Run_Result alarm =
+        folder.Run({"--set-account", "--server", server_->Url(), "--user", "ann", "--calendar",
+                    account.Calendar_Url, "--alarm", "3-days-before"});
+    ASSERT_EQ(alarm.Status, sync_status::Synced) << alarm.Err;
+    EXPECT_TRUE(Contains(alarm.Out, "alarm 3-days-before")) << alarm.Out;
+    ASSERT_EQ(folder
+                  .Run({"--set-account", "--server", server_->Url(), "--user", "ann", "--calendar",
+                        account.Calendar_Url})
+                  .Status,
+              sync_status::Synced);
+    EXPECT_EQ(folder.Account().Alarm, (Default_Alarm{Default_Alarm::Kind::Days_Before, 3}));
+
     const Run_Result forgotten = folder.Run({"--forget-account"});
     EXPECT_EQ(forgotten.Status, sync_status::Synced) << forgotten.Err;
     EXPECT_FALSE(folder.Account().Is_Set());
@@ -442,6 +456,9 @@ TEST(Sync_Tool_Usage, MistakesAreRefusedWithStatusTwoBeforeAnythingIsDone) {
              {"--set-account", "--server", "http://ann:pw@h/", "--user", "u"},
              {"--set-account", "--server", "h", "--user", "u", "--trust-certificate", "AB:CD"},
              {"--set-account", "--server", "h", "--user", "u", "--calendar", "http://other/c/"},
+             {"--set-account", "--server", "h", "--user", "u", "--alarm", "0-days-before"},
+             {"--set-account", "--server", "h", "--user", "u", "--alarm", "soon"},
+             {"--alarm", "none"},
              {"--user", "ann"},
              {"--set-account", "--forget-account"},
              {"--forget-account", "--store-password"},

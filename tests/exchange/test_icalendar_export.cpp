@@ -7,6 +7,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -149,6 +150,184 @@ TEST(ICalendar_Export, AYearLessEntryIsAYearlyEventFrom1604WithoutAnAge) {
     EXPECT_EQ(Values_Of(lines, "SUMMARY"), (std::vector<std::string>{"Ann's Birthday"}));
 }
 
+TEST(ICalendar_Alarms, ATriggerGivesTheWholeDaysBeforeTheStartItRingsOn) {
+    const Civil_Date start{1984, 5, 17};
+    struct Case {
+        const char* Trigger;
+        std::optional<int> Lead;
+    };
+    const std::vector<Case> cases = {
+        {"TRIGGER:-P30D", 30},
+        {"TRIGGER:-PT15H", 1},  // the day before at 09:00
+        {"TRIGGER:-P1DT15H", 2},
+        {"TRIGGER:-PT1S", 1},
+        {"TRIGGER:-P1DT0H0M1S", 2},
+        {"TRIGGER:-P2W", 14},
+        {"TRIGGER:-P365D", 365},
+        {"TRIGGER:-P364DT1S", 365},
+        {"TRIGGER:-P366D", std::nullopt},  // past the longest lead
+        {"TRIGGER:-PT0S", std::nullopt},
+        {"TRIGGER:PT9H", std::nullopt},  // on the day
+        {"TRIGGER:+P1D", std::nullopt},
+        {"TRIGGER;RELATED=END:-P1D", std::nullopt},  // the start itself
+        {"TRIGGER;RELATED=END:-P1DT1M", 1},
+        {"TRIGGER;RELATED=START:-P3D", 3},
+        {"TRIGGER;VALUE=DATE-TIME:19840510T000000Z", 7},
+        {"TRIGGER;VALUE=DATE-TIME:19840510T000000", 7},
+        {"TRIGGER;VALUE=DATE-TIME:19840516T170000Z", std::nullopt},  // no whole day
+        {"TRIGGER;VALUE=DATE-TIME:19840517T000000Z", std::nullopt},  // the start
+        {"TRIGGER;VALUE=DATE-TIME:19830518T000000Z", 365},           // 1984 is a leap year
+        {"TRIGGER;VALUE=DATE-TIME:19830517T000000Z", std::nullopt},
+        {"TRIGGER;VALUE=DATE-TIME:19840230T000000Z", std::nullopt},
+        {"TRIGGER:-P", std::nullopt},
+        {"TRIGGER:-PT", std::nullopt},
+        {"TRIGGER:-P1H", std::nullopt},  // hours belong after T
+        {"TRIGGER:-PT1D", std::nullopt},
+        {"TRIGGER:-P1D2", std::nullopt},
+        {"TRIGGER:-1D", std::nullopt},
+        {"TRIGGER:-P9999999999D", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto line = Parse_ICalendar_Line(c.Trigger);
+        ASSERT_TRUE(line) << c.Trigger;
+        EXPECT_EQ(Trigger_Lead_Days(*line, start), c.Lead) << c.Trigger;
+    }
+    // Every lead this program writes reads back as itself.
+    for (int lead = 1; lead <= 365; ++lead) {
+        const auto own = Own_Alarm_For(lead, {});
+        ASSERT_TRUE(own && own->Lead);
+        const auto line = Parse_ICalendar_Line("TRIGGER:" + own->Trigger);
+        EXPECT_EQ(Trigger_Lead_Days(*line, start), lead) << own->Trigger;
+    }
+}
+
+TEST(ICalendar_Alarms, OnlyAnAlarmAsWeWriteItIsOurs) {
+    struct Case {
+        std::vector<const char*> Marks;
+        std::vector<const char*> Triggers;
+        std::optional<Own_Alarm> Ours;
+    };
+    const std::vector<Case> cases = {
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT15H"}, Own_Alarm{true, "-PT15H"}},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P364DT15H"}, Own_Alarm{true, "-P364DT15H"}},
+        {{"X-TESSALY-ALARM:LEAD"},
+         {"TRIGGER;VALUE=DURATION;RELATED=START:-p1dt15h"},
+         Own_Alarm{true, "-P1DT15H"}},
+        // The same times written otherwise.
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT39H"}, Own_Alarm{true, "-P1DT15H"}},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P01DT14H60M"}, Own_Alarm{true, "-P1DT15H"}},
+        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:+PT540M"}, Own_Alarm{false, "PT9H"}},
+        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:PT9H"}, Own_Alarm{false, "PT9H"}},
+        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:-P6DT15H"}, Own_Alarm{false, "-P6DT15H"}},
+        // On the day is never a lead.
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:PT9H"}, std::nullopt},
+        // Times another client chose, or wrote otherwise than we do.
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:DURATION-P1DT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P2D"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT14H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P1DT15H1S"}, std::nullopt},
+        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:-PT9H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P365DT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P1DT15H "}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER;RELATED=END:-P1DT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER;VALUE=DATE-TIME:19840516T090000Z"}, std::nullopt},
+        // Marks that only look like ours.
+        {{"X-TESSALY-ALARM:leads"}, {"TRIGGER:-PT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:"}, {"TRIGGER:-PT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM;X-A=b:lead"}, {"TRIGGER:-PT15H"}, std::nullopt},
+        {{}, {"TRIGGER:-PT15H"}, std::nullopt},
+        // One of each, or it is not as we write it.
+        {{"X-TESSALY-ALARM:lead", "X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT15H", "TRIGGER:-PT15H"}, std::nullopt},
+        {{"X-TESSALY-ALARM:lead"}, {}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        std::vector<ICalendar_Line> marks;
+        std::vector<ICalendar_Line> triggers;
+        for (const char* text : c.Marks) {
+            marks.push_back(Parse_ICalendar_Line(text).value());
+        }
+        for (const char* text : c.Triggers) {
+            triggers.push_back(Parse_ICalendar_Line(text).value());
+        }
+        SCOPED_TRACE(c.Triggers.empty() ? "" : c.Triggers.front());
+        EXPECT_EQ(Own_Alarm_Of(marks, triggers), c.Ours) << (c.Marks.empty() ? "" : c.Marks[0]);
+    }
+    // Whatever we write is ours.
+    for (int days = 1; days <= 365; ++days) {
+        for (const Default_Alarm& fallback :
+             {Default_Alarm{}, Default_Alarm{Default_Alarm::Kind::Days_Before, days}}) {
+            const std::optional<int> lead = fallback.When == Default_Alarm::Kind::None
+                                                ? std::optional<int>(days)
+                                                : std::nullopt;
+            const Own_Alarm own = Own_Alarm_For(lead, fallback).value();
+            std::vector<ICalendar_Line> marks;
+            std::vector<ICalendar_Line> triggers;
+            for (const std::string& text : Own_Alarm_Lines(own, "Ann's Birthday")) {
+                const ICalendar_Line line = Parse_ICalendar_Line(text).value();
+                if (line.Name == "TRIGGER") {
+                    triggers.push_back(line);
+                } else if (line.Name == Own_Alarm_Property) {
+                    marks.push_back(line);
+                }
+            }
+            EXPECT_EQ(Own_Alarm_Of(marks, triggers), own) << own.Trigger;
+        }
+    }
+}
+
+TEST(ICalendar_Alarms, TheDefaultAlarmsWordsReadBackAndNothingElseReads) {
+    for (int days = 1; days <= 365; ++days) {
+        const Default_Alarm alarm{Default_Alarm::Kind::Days_Before, days};
+        EXPECT_EQ(Parse_Default_Alarm(Default_Alarm_Text(alarm)), alarm);
+    }
+    EXPECT_EQ(Parse_Default_Alarm("none"), Default_Alarm{});
+    EXPECT_EQ(Parse_Default_Alarm("on-the-day")->When, Default_Alarm::Kind::On_The_Day);
+    EXPECT_EQ(Parse_Default_Alarm("1-days-before")->Days, 1);
+    for (const char* bad : {"", "0-days-before", "366-days-before", "-1-days-before",
+                            "2-day-before", "days-before", "On-The-Day", "1000-days-before"}) {
+        EXPECT_FALSE(Parse_Default_Alarm(bad)) << bad;
+    }
+}
+
+TEST(ICalendar_Export, LeadsAndTheDefaultAlarmBecomeAlarmsOfOurs) {
+    Event_List list =
+        List_Of({{"Ann", 1984, 5, 17, "Birthday", ""}, {"Bo", 1990, 1, 2, "Birthday", ""}});
+    ASSERT_TRUE(Write_Entry_Attributes(list.At(1), {false, 30}));
+    const auto alarm_lines = [](const std::string& text) {
+        std::vector<std::string> found;
+        bool in_alarm = false;
+        for (const std::string& line : Unfolded_Lines(text)) {
+            in_alarm = in_alarm || line == "BEGIN:VALARM";
+            if (in_alarm) {
+                found.push_back(line);
+            }
+            in_alarm = in_alarm && line != "END:VALARM";
+        }
+        return found;
+    };
+    const std::vector<std::string> ann = {"BEGIN:VALARM",         "ACTION:DISPLAY",
+                                          "TRIGGER:-P29DT15H",    "DESCRIPTION:Ann's Birthday",
+                                          "X-TESSALY-ALARM:lead", "END:VALARM"};
+    EXPECT_EQ(alarm_lines(Export_ICalendar(list.Entries(), Stamp)), ann);
+    std::vector<std::string> both = ann;
+    for (const char* line :
+         {"BEGIN:VALARM", "ACTION:DISPLAY", "TRIGGER:PT9H", "DESCRIPTION:Bo's Birthday",
+          "X-TESSALY-ALARM:default", "END:VALARM"}) {
+        both.push_back(line);
+    }
+    EXPECT_EQ(
+        alarm_lines(Export_ICalendar(list.Entries(), Stamp, {Default_Alarm::Kind::On_The_Day, 0})),
+        both);
+
+    Profile_File settings;
+    EXPECT_EQ(Read_Default_Alarm(settings), Default_Alarm{});
+    settings.Write_String("Calendar Sync", "Default_Alarm", "3-days-before");
+    EXPECT_EQ(Read_Default_Alarm(settings), (Default_Alarm{Default_Alarm::Kind::Days_Before, 3}));
+    settings.Write_String("Calendar Sync", "Default_Alarm", "soon");
+    EXPECT_EQ(Read_Default_Alarm(settings), Default_Alarm{});
+}
+
 TEST(ICalendar_Export, UidsFollowTheContentAndTellIdenticalEntriesApart) {
     const Event_List list = List_Of(Awkward);
     const std::vector<std::string> uids =
@@ -197,11 +376,24 @@ Event_List With_Year_Less_Entries() {
 
 TEST(ICalendar_Export, LibicalReadsEveryEventAndItsRulesGiveTheListsNextOccurrences) {
     const Event_List list = With_Year_Less_Entries();
-    const std::string text = Export_ICalendar(list.Entries(), Stamp);
+    // Alarms too: libical's own rules for them hold.
+    const std::string text =
+        Export_ICalendar(list.Entries(), Stamp, {Default_Alarm::Kind::Days_Before, 3});
     std::unique_ptr<icalcomponent, Ical_Deleter> calendar(icalparser_parse_string(text.c_str()));
     ASSERT_NE(calendar, nullptr);
     EXPECT_EQ(icalcomponent_count_errors(calendar.get()), 0);
     EXPECT_TRUE(icalrestriction_check(calendar.get()));
+    for (icalcomponent* event =
+             icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
+         event != nullptr;
+         event = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
+        icalcomponent* alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT);
+        ASSERT_NE(alarm, nullptr);
+        const icaltriggertype trigger = icalproperty_get_trigger(
+            icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY));
+        // Two days and 15 hours before the day's start: 09:00, three days before.
+        EXPECT_EQ(icaldurationtype_as_int(trigger.duration), -(2 * 86400 + 15 * 3600));
+    }
 
     const std::int32_t first_today = Day_Number_Of(2026, 12, 7);
     const std::int32_t last_today = Day_Number_Of(2036, 12, 7);

@@ -90,6 +90,10 @@ phone_sync sync
 khal -c "$work/khal.conf" list 2026-05-01 400d > "$work/khal.txt" 2>&1 || { cat "$work/khal.txt" >&2; fail "khal list"; }
 grep -q "Ann Lee" "$work/khal.txt" || { cat "$work/khal.txt" >&2; fail "khal does not show Ann"; }
 
+# The phone's alarm a day before becomes Ann's lead in Tessaly.
+tessaly --quiet
+grep -q 'lead=1' "$list" || fail "the phone's alarm did not become Ann's lead"
+
 # In Tessaly: Ann's comment is edited.
 sed -i 's/^first words\r$/edited in Tessaly\r/' "$list"
 grep -q 'edited in Tessaly' "$list" || fail "the list was not edited"
@@ -99,6 +103,8 @@ for kept in 'TRIGGER:-P1D' 'TRIGGER:PT9H' 'CATEGORIES:Family' 'CLASS:PRIVATE' \
     'X-PHONE-NOTE:keep me' 'DESCRIPTION:edited in Tessaly'; do
     grep -q "$kept" "$ann_file" || { cat "$ann_file" >&2; fail "$kept lost after an edit in Tessaly"; }
 done
+# The phone's alarm rings at the lead already: none of Tessaly's beside it.
+! grep -q 'X-TESSALY-ALARM' "$ann_file" || { cat "$ann_file" >&2; fail "an alarm rings twice"; }
 
 # The phone deletes every event: Tessaly stops and keeps the list.
 rm -f "$work"/phone/tessaly/*.ics

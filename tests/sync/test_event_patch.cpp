@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/entry_attributes.h"
@@ -85,7 +87,7 @@ TEST(Event_Patch, APhoneEventKeepsEverythingTheListDoesNotOwn) {
         {"year-less leap day",
          [](TName_And_Event_Data& e) {
              e.Orig_Date = Year_Unknown_Date(2, 29);
-             ASSERT_TRUE(Write_Entry_Attributes(e, {true, std::nullopt}));
+             ASSERT_TRUE(Write_Entry_Attributes(e, {true, Read_Entry_Attributes(e).Own_Lead}));
          },
          {"DTSTART;VALUE=DATE:16040229", "DTEND;VALUE=DATE:16040301",
           "RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1", kept_summary, kept_description, stamps[0],
@@ -118,6 +120,103 @@ TEST(Event_Patch, APhoneEventKeepsEverythingTheListDoesNotOwn) {
     }
 }
 
+// Alarms: ours follow the lead and the default alarm step by step; the
+// phone's two alarms (a DATE-TIME at 17:00, not a whole day, and -P1D) and
+// every other line stay byte for byte.
+TEST(Event_Patch, OurAlarmFollowsTheLeadWhileOthersAlarmsStay) {
+    const std::string phone(test::Phone_Event);
+    const test::Event_Lines original = test::Split_Event_Lines(phone).value();
+    ASSERT_TRUE(original.Alarms.empty());
+    const TName_And_Event_Data base = Read_Event_Entry(phone).Entry;
+    ASSERT_EQ(Read_Entry_Attributes(base).Own_Lead, 1) << "the phone's -P1D gives the lead";
+
+    const Default_Alarm none;
+    const Default_Alarm on_the_day{Default_Alarm::Kind::On_The_Day, 0};
+    const Default_Alarm three_before{Default_Alarm::Kind::Days_Before, 3};
+    struct Step {
+        const char* What;
+        std::optional<int> Lead;
+        Default_Alarm Alarm;
+        std::vector<std::string> Ours;  // unfolded, in order
+        bool Same = false;              // the text comes back as it was
+    };
+    const auto lead_alarm = [](const char* trigger) {
+        return std::vector<std::string>{"BEGIN:VALARM",
+                                        "ACTION:DISPLAY",
+                                        std::string("TRIGGER:") + trigger,
+                                        "DESCRIPTION:Ann's Birthday",
+                                        "X-TESSALY-ALARM:lead",
+                                        "END:VALARM"};
+    };
+    const std::vector<Step> steps = {
+        {"the phone's alarm already rings at the lead: nothing of ours", 1, on_the_day, {}, true},
+        {"a longer lead adds ours at 09:00", 30, none, lead_alarm("-P29DT15H")},
+        {"the same lead again changes nothing", 30, three_before, lead_alarm("-P29DT15H"), true},
+        {"a shorter lead replaces ours", 2, none, lead_alarm("-P1DT15H")},
+        {"a lead of one day is the phone's again", 1, none, {}},
+        {"no lead declines the phone's; no default beside the phone's alarm",
+         std::nullopt,
+         on_the_day,
+         {"X-TESSALY-NO-LEAD:1"}},
+        {"declined stays declined", std::nullopt, none, {"X-TESSALY-NO-LEAD:1"}, true},
+        {"a lead again lifts the mark", 7, none, lead_alarm("-P6DT15H")},
+    };
+    std::string text = phone;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.What);
+        TName_And_Event_Data entry = base;
+        ASSERT_TRUE(Write_Entry_Attributes(entry, {false, step.Lead}));
+        const std::optional<std::string> patched = Patch_Event(text, entry, Stamp, step.Alarm);
+        ASSERT_TRUE(patched.has_value());
+        EXPECT_EQ(*patched == text, step.Same);
+        const test::Event_Lines after = test::Split_Event_Lines(*patched).value();
+        EXPECT_EQ(after.Others, original.Others);
+        std::vector<std::string> ours;
+        for (const std::string& raw : after.Alarms) {
+            ours.push_back(Unfolded(raw));
+        }
+        EXPECT_EQ(ours, step.Ours);
+        EXPECT_EQ(Read_Entry_Attributes(Read_Event_Entry(*patched).Entry).Own_Lead, step.Lead);
+        EXPECT_EQ(Patch_Event(*patched, entry, Later, step.Alarm), *patched);
+        EXPECT_TRUE(Carries_Own_Alarms(*patched, entry, step.Alarm));
+        text = *patched;
+    }
+}
+
+std::string Event_With(const std::string& lines);
+
+// The default alarm of an event without others' alarms: never read as a
+// lead, replaced when the setting changes, and gone with "none".
+TEST(Event_Patch, TheDefaultAlarmFollowsTheSetting) {
+    const std::string event = Event_With(
+        "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\nSUMMARY:Jo's Wedding\n"
+        "X-TESSALY-NAME:Jo\nX-TESSALY-EVENT-TYPE:Wedding\n");
+    const TName_And_Event_Data entry = Entry_Of({"Jo", 1980, 6, 1, "Wedding", ""});
+    const std::vector<std::pair<Default_Alarm, std::string>> settings = {
+        {{Default_Alarm::Kind::On_The_Day, 0}, "PT9H"},
+        {{Default_Alarm::Kind::Days_Before, 1}, "-PT15H"},
+        {{Default_Alarm::Kind::Days_Before, 365}, "-P364DT15H"},
+        {{}, ""},
+    };
+    std::string text = event;
+    for (const auto& [alarm, trigger] : settings) {
+        SCOPED_TRACE(Default_Alarm_Text(alarm));
+        EXPECT_FALSE(Carries_Own_Alarms(text, entry, alarm));
+        text = Patch_Event(text, entry, Stamp, alarm).value();
+        const Event_Entry read = Read_Event_Entry(text);
+        EXPECT_FALSE(Read_Entry_Attributes(read.Entry).Own_Lead);
+        EXPECT_FALSE(read.Foreign_Alarm) << "ours is no other client's";
+        const std::size_t at = text.find("TRIGGER:");
+        if (trigger.empty()) {
+            EXPECT_EQ(text.find("VALARM"), std::string::npos) << text;
+        } else {
+            ASSERT_NE(at, std::string::npos);
+            EXPECT_EQ(text.substr(at, text.find('\r', at) - at), "TRIGGER:" + trigger);
+            EXPECT_NE(text.find("X-TESSALY-ALARM:default"), std::string::npos);
+        }
+    }
+}
+
 // A calendar of another program with these lines in its VEVENT.
 std::string Event_With(const std::string& lines) {
     std::string text = "BEGIN:VCALENDAR\nPRODID:-//Other//EN\nBEGIN:VEVENT\nUID:v\n" + lines +
@@ -127,6 +226,91 @@ std::string Event_With(const std::string& lines) {
         crlf += c == '\n' ? "\r\n" : std::string(1, c);
     }
     return crlf;
+}
+
+// Alarms and marks that only look like ours: one patch settles them, and
+// every later patch gives the event back to the byte (else every sync would
+// send it again with a new stamp).
+TEST(Event_Patch, LookAlikesOfOurAlarmsSettleAfterOnePatch) {
+    const std::string plain =
+        "DTSTAMP:20250101T000000Z\nDTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n"
+        "SUMMARY:Jo's Wedding\nX-TESSALY-NAME:Jo\nX-TESSALY-EVENT-TYPE:Wedding\n";
+    const auto alarm = [](const std::string& trigger, const std::string& extra) {
+        return "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER" + trigger + "\nDESCRIPTION:Jo's Wedding\n" +
+               extra + "END:VALARM\n";
+    };
+    const std::string ours = alarm(":-P1DT15H", "X-TESSALY-ALARM:lead\n");
+    const Default_Alarm none;
+    const Default_Alarm on_the_day{Default_Alarm::Kind::On_The_Day, 0};
+    struct Case {
+        const char* What;
+        std::string Lines;
+        std::optional<int> Lead;  // the entry's, read before and after
+        Default_Alarm Alarm;
+        bool Same;           // the first patch gives the text back
+        std::size_t Alarms;  // after the patch
+        std::optional<int> Foreign_Lead;
+        bool Foreign_Alarm;
+    };
+    const std::vector<Case> cases = {
+        {"ours beside another's whose trigger does not parse",
+         plain + alarm(":DURATION-P1DT15H", "") + ours, 2, none, true, 2, std::nullopt, true},
+        {"our mark on another's unreadable trigger: theirs, so no default beside it",
+         plain + alarm(":DURATION-P1DT15H", "X-TESSALY-ALARM:lead\n"), std::nullopt, on_the_day,
+         true, 1, std::nullopt, true},
+        {"our mark on a time we never write: theirs, and their lead",
+         plain + alarm(":-P2D", "X-TESSALY-ALARM:lead\n"), 2, none, true, 1, 2, true},
+        {"ours written otherwise is written as we write it",
+         plain + alarm(":-PT39H", "X-TESSALY-ALARM:lead\n"), 2, none, false, 1, std::nullopt,
+         false},
+        {"a mark in a component inside the alarm is not the alarm's",
+         plain + alarm(":-P1DT15H", "BEGIN:X-PART\nX-TESSALY-ALARM:lead\nEND:X-PART\n"), 2, none,
+         true, 1, 2, true},
+        {"a mark of another value", plain + alarm(":-P1DT15H", "X-TESSALY-ALARM:leads\n"), 2, none,
+         true, 1, 2, true},
+        {"a mark with parameters", plain + alarm(":-P1DT15H", "X-TESSALY-ALARM;X-A=b:lead\n"), 2,
+         none, true, 1, 2, true},
+        {"a mark twice in one alarm",
+         plain + alarm(":-P1DT15H", "X-TESSALY-ALARM:lead\nX-TESSALY-ALARM:lead\n"), 2, none, true,
+         1, 2, true},
+        {"two alarms of ours become one", plain + ours + ours, 2, none, false, 1, std::nullopt,
+         false},
+        {"ours with the default parameters is written as we write it",
+         plain + alarm(";VALUE=DURATION:-P1DT15H", "X-TESSALY-ALARM:lead\n"), 2, none, false, 1,
+         std::nullopt, false},
+        {"an empty declined lead declines nothing", plain + "X-TESSALY-NO-LEAD:\n", std::nullopt,
+         none, true, 0, std::nullopt, false},
+        {"a declined lead without another's alarm goes", plain + "X-TESSALY-NO-LEAD:2\n",
+         std::nullopt, none, false, 0, std::nullopt, false},
+        {"a second declined lead goes",
+         plain + "X-TESSALY-NO-LEAD:2\nX-TESSALY-NO-LEAD:2\n" + alarm(":-P1DT15H", ""),
+         std::nullopt, none, false, 1, 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const std::string event = Event_With(c.Lines);
+        TName_And_Event_Data entry = Entry_Of({"Jo", 1980, 6, 1, "Wedding", ""});
+        ASSERT_TRUE(Write_Entry_Attributes(entry, {false, c.Lead}));
+        const Event_Entry read = Read_Event_Entry(event);
+        ASSERT_EQ(read.Reading, Event_Reading::Taken);
+        EXPECT_EQ(Read_Entry_Attributes(read.Entry).Own_Lead, c.Lead);
+        const std::optional<std::string> patched = Patch_Event(event, entry, Stamp, c.Alarm);
+        ASSERT_TRUE(patched.has_value());
+        EXPECT_EQ(*patched == event, c.Same) << *patched;
+        EXPECT_EQ(patched->find("DTSTAMP:20250101T000000Z") != std::string::npos, c.Same);
+        std::size_t alarms = 0;
+        for (std::size_t at = 0; (at = patched->find("BEGIN:VALARM", at)) != std::string::npos;
+             ++at) {
+            ++alarms;
+        }
+        EXPECT_EQ(alarms, c.Alarms) << *patched;
+        const Event_Entry after = Read_Event_Entry(*patched);
+        EXPECT_EQ(Read_Entry_Attributes(after.Entry).Own_Lead, c.Lead);
+        EXPECT_EQ(after.Foreign_Lead, c.Foreign_Lead);
+        EXPECT_EQ(after.Foreign_Alarm, c.Foreign_Alarm);
+        EXPECT_EQ(Patch_Event(*patched, entry, Later, c.Alarm), *patched);
+        EXPECT_TRUE(Carries_Own_Alarms(*patched, entry, c.Alarm));
+    }
 }
 
 TEST(Event_Patch, OnlyWhatChangedIsRewrittenAndStamped) {

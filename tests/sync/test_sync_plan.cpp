@@ -113,24 +113,25 @@ TEST(CalDAV_Merge, AChangeOnOneSideReachesTheOther) {
     const auto kept = Entry("Kept", "k");
     const auto edited_here = Entry("Here", "h");
     auto edited_there = Entry("There", "t");
+    ASSERT_TRUE(Write_Entry_Attributes(edited_there, {false, 30}));
     const auto deleted_here = Entry("Gone here", "gh");
     const auto deleted_there = Entry("Gone there", "gt");
     const std::vector<Synced_Event> state = {
         Synced(kept, "k", "\"k\""), Synced(Entry("Here before", "h"), "h", "\"h\""),
         Synced(edited_there, "t", "\"t\""), Synced(deleted_here, "gh", "\"gh\""),
         Synced(deleted_there, "gt", "\"gt\"")};
-    // The list's own attributes stay when the server's edit comes in.
-    ASSERT_TRUE(Write_Entry_Attributes(edited_there, {false, 30}));
+    // The server's edit brings its lead (its alarm) too; the UID stays.
+    auto there_after = Entry("There after", "t", "new comment");
+    ASSERT_TRUE(Write_Entry_Attributes(there_after, {false, 45}));
     const Sync_Plan plan =
         Plan_Sync({kept, edited_here, edited_there, deleted_there}, state,
                   {Remote(kept, "k", "\"k\""), Remote(Entry("Here before", "h"), "h", "\"h\""),
-                   Remote(Entry("There after", "t", "new comment"), "t", "\"t2\""),
-                   Remote(deleted_here, "gh", "\"gh\"")},
+                   Remote(there_after, "t", "\"t2\""), Remote(deleted_here, "gh", "\"gh\"")},
                   Calendar, decider.Function(), uids.Function());
 
     EXPECT_EQ(Names(plan), (std::vector<std::string>{"Kept", "Here", "There after"}));
     EXPECT_EQ(plan.Entries[2].Comments, "new comment");
-    EXPECT_EQ(Read_Entry_Attributes(plan.Entries[2]).Own_Lead, 30);
+    EXPECT_EQ(Read_Entry_Attributes(plan.Entries[2]).Own_Lead, 45);
     EXPECT_EQ(Read_Entry_Uid(plan.Entries[2]), "t");
     ASSERT_EQ(plan.Puts.size(), 1U);
     EXPECT_EQ(plan.Puts[0].Uid, "h");

@@ -398,6 +398,78 @@ TEST_P(CalDAV_Sync, AnotherCalendarClientReadsTheListAndAddsToIt) {
 #endif
 }
 
+// Leads travel as alarms: another client sees ours, its own alarm becomes
+// the lead of an entry without one, a second folder gets both, a lead
+// removed there stays removed, and the default alarm goes only where no one
+// else's rings.
+TEST_F(CalDAV_Sync, LeadsTravelAsAlarmsThatAnotherClientReadsAndSets) {
+#ifndef TESSALY_SECOND_CLIENT
+    GTEST_SKIP() << "python3-caldav is not installed (apt-get install python3-caldav)";
+#else
+    Folder here;
+    here.list = {Entry("Ann", 1984, 5, 17), Entry("Bo", 1990, 1, 2), Entry("Cy", 1970, 3, 4)};
+    ASSERT_TRUE(Write_Entry_Attributes(here.list[0], {false, 30}));
+    Sync(here);
+    const std::string command = "PYTHONIOENCODING=utf-8 " + std::string(TESSALY_SECOND_CLIENT) +
+                                " " + calendar_ + " ann s3cret";
+    const auto alarms = [&command] {
+        const auto [out, ok] = Run_Command(command + " alarms");
+        EXPECT_TRUE(ok) << out;
+        return out;
+    };
+    // 29 days and 15 hours before: 09:00, 30 days ahead.
+    EXPECT_EQ(alarms(), "Ann's Birthday|-2559600 ours\nBo's Birthday\nCy's Birthday\n");
+
+    const auto [added, ok] =
+        Run_Command(command + " add-alarm " + Read_Entry_Uid(here.list[1]).value() + " 2");
+    ASSERT_TRUE(ok) << added;
+    EXPECT_EQ(Sync(here).Taken, 1);
+    const auto leads = [](const Folder& folder) {
+        std::vector<std::string> found;
+        for (const auto& entry : folder.list) {
+            const auto lead = Read_Entry_Attributes(entry).Own_Lead;
+            found.push_back(entry.Name + "=" + (lead ? std::to_string(*lead) : "-"));
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    EXPECT_EQ(leads(here), (std::vector<std::string>{"Ann=30", "Bo=2", "Cy=-"}));
+
+    Folder laptop;
+    Sync(laptop);
+    EXPECT_EQ(leads(laptop), leads(here));
+    for (auto& entry : laptop.list) {
+        if (entry.Name == "Bo") {
+            ASSERT_TRUE(Write_Entry_Attributes(entry, {false, std::nullopt}));
+        }
+    }
+    EXPECT_EQ(Sync(laptop).Sent, 1);
+    Sync(here);
+    EXPECT_EQ(leads(here), (std::vector<std::string>{"Ann=30", "Bo=-", "Cy=-"}));
+    EXPECT_EQ(Sync(here).Sent + Sync(laptop).Sent, 0) << "the phone's alarm is not taken again";
+    EXPECT_EQ(leads(laptop), leads(here));
+
+    // The default alarm on the day at 09:00, where no other alarm rings.
+    Sync_Run_Options options;
+    options.Alarm = {Default_Alarm::Kind::On_The_Day, 0};
+    Sync_Outcome outcome =
+        Run_Sync(*client_, calendar_, here.list, here.state, Keep_Both, Stamp, options);
+    EXPECT_EQ(outcome.Sent, 1);
+    EXPECT_EQ(alarms(),
+              "Ann's Birthday|-2559600 ours\nBo's Birthday|-172800 theirs\n"
+              "Cy's Birthday|32400 ours\n");
+    outcome =
+        Run_Sync(*client_, calendar_, outcome.Entries, outcome.State, Keep_Both, Stamp, options);
+    EXPECT_EQ(outcome.Sent, 0);
+    EXPECT_FALSE(outcome.List_Changed);
+    // Back to none: ours goes, the phone's stays.
+    outcome = Run_Sync(*client_, calendar_, outcome.Entries, outcome.State, Keep_Both, Stamp);
+    EXPECT_EQ(outcome.Sent, 1);
+    EXPECT_EQ(alarms(),
+              "Ann's Birthday|-2559600 ours\nBo's Birthday|-172800 theirs\nCy's Birthday\n");
+#endif
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, CalDAV_Sync,
                          ::testing::Values(test::Server_Kind::Radicale,
                                            test::Server_Kind::Xandikos),

@@ -74,6 +74,9 @@ void Edit(TName_And_Event_Data& entry, Choices& choices) {
 std::string Shown(const TName_And_Event_Data& entry) {
     std::string shown = entry.Name + " " + std::to_string(static_cast<long>(entry.Orig_Date)) +
                         " " + entry.Event_Type + " [" + entry.Comments + "]";
+    if (const auto lead = Read_Entry_Attributes(entry).Own_Lead) {
+        shown += " lead " + std::to_string(*lead);
+    }
     if (const auto uid = Read_Entry_Uid(entry)) {
         shown += " uid " + *uid;
     }
@@ -99,7 +102,8 @@ std::string Joined(const std::vector<std::string>& contents) {
             const std::size_t end = std::min(content.find('\n', at), content.size());
             const std::string_view line(content.data() + at, end - at);
             if (line.starts_with("DTSTART") || line.starts_with("SUMMARY") ||
-                line.starts_with("DESCRIPTION")) {
+                line.starts_with("DESCRIPTION") || line.starts_with("TRIGGER") ||
+                line.starts_with("lead=")) {
                 text += " " + std::string(line.substr(0, line.find('\r')));
             }
             at = end + 1;
@@ -132,6 +136,8 @@ private:
     void Phone_Edit(std::size_t pick);
     void Phone_Delete(std::size_t pick);
     void Phone_Deletes_Everything();
+    void Phone_Sets_Alarm(std::size_t pick, std::size_t trigger);
+    void Phone_Removes_Alarms(std::size_t pick);
     void Fail(const std::string& why) {
         if (!failure_) {
             failure_ = why;
@@ -146,6 +152,8 @@ private:
     std::set<std::string> deleted_by_phone_;
     int phone_events_made_ = 0;
     bool raced_ = false;
+    // The account's default alarm, the same on both devices.
+    Default_Alarm alarm_;
     std::string trace_;
     std::optional<std::string> failure_;
 };
@@ -171,7 +179,7 @@ Sync_History_Result History::Run() {
 }
 
 void History::Step() {
-    const std::size_t kind = choices_.Next(16);
+    const std::size_t kind = choices_.Next(20);
     Device& device = kind % 2 == 0 ? a_ : b_;
     const std::string who(1, device.Name);
     switch (kind) {
@@ -249,9 +257,84 @@ void History::Step() {
             };
             break;
         }
+        case 13:
+        case 14:
+            if (!device.List.empty()) {
+                auto& entry = device.List[choices_.Next(device.List.size())];
+                const std::size_t lead = choices_.Next(4);
+                Entry_Attributes attributes = Read_Entry_Attributes(entry);
+                attributes.Own_Lead =
+                    lead == 0 ? std::nullopt
+                              : std::optional<int>(static_cast<int>(choices_.Next(3)) + 1);
+                trace_ += who + " gives " + Shown(entry) + " the lead " +
+                          (attributes.Own_Lead ? std::to_string(*attributes.Own_Lead) : "none") +
+                          "\n";
+                Write_Entry_Attributes(entry, attributes);
+            }
+            break;
+        case 15:
+            Phone_Sets_Alarm(choices_.Next(256), choices_.Next(8));
+            break;
+        case 16:
+            if (choices_.Next(2) == 0) {
+                Phone_Removes_Alarms(choices_.Next(256));
+            } else {
+                static const std::array<Default_Alarm, 3> Alarms = {
+                    Default_Alarm{}, Default_Alarm{Default_Alarm::Kind::On_The_Day, 0},
+                    Default_Alarm{Default_Alarm::Kind::Days_Before, 2}};
+                alarm_ = Alarms[choices_.Next(Alarms.size())];
+                trace_ += "the default alarm becomes " + Default_Alarm_Text(alarm_) + "\n";
+            }
+            break;
         default:
             Sync(device, static_cast<Deletion_Choice>(choices_.Next(3)));
     }
+}
+
+// Leads of 1..3 days as a phone writes them, an alarm on the day, and ones
+// that give no lead.
+void History::Phone_Sets_Alarm(std::size_t pick, std::size_t trigger) {
+    static const std::array<const char*, 8> Triggers = {
+        "-P1D",    "-PT15H",
+        "-P2DT1H", "PT9H",
+        "-P3D",    "TRIGGER;RELATED=END:-P2D",
+        "-PT0S",   "TRIGGER;VALUE=DATE-TIME:20000101T000000Z"};
+    const auto events = server_.Events();
+    if (events.empty()) {
+        return;
+    }
+    const auto& [name, data] = events[pick % events.size()];
+    const std::size_t end = data.rfind("END:VEVENT");
+    if (end == std::string::npos) {
+        return;
+    }
+    const std::string chosen = Triggers[trigger % Triggers.size()];
+    const std::string line = chosen.starts_with("TRIGGER") ? chosen : "TRIGGER:" + chosen;
+    trace_ +=
+        "the phone sets the alarm " + line + " on " + Shown(Read_Event_Entry(data).Entry) + "\n";
+    std::string changed = data;
+    changed.insert(end, "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Phone\r\n" + line +
+                            "\r\nEND:VALARM\r\n");
+    server_.Put(name, changed);
+}
+
+// Every alarm, ours too, as a phone's "no alarm" does.
+void History::Phone_Removes_Alarms(std::size_t pick) {
+    const auto events = server_.Events();
+    if (events.empty()) {
+        return;
+    }
+    const auto& [name, data] = events[pick % events.size()];
+    std::string changed = data;
+    for (std::size_t begin; (begin = changed.find("BEGIN:VALARM")) != std::string::npos;) {
+        const std::size_t end = changed.find("END:VALARM", begin);
+        if (end == std::string::npos) {
+            return;
+        }
+        changed.erase(begin, changed.find('\n', end) + 1 - begin);
+    }
+    trace_ += "the phone removes the alarms of " + Shown(Read_Event_Entry(data).Entry) + "\n";
+    server_.Put(name, changed);
 }
 
 void History::Phone_Edit(std::size_t pick) {
@@ -295,6 +378,7 @@ void History::Sync(Device& device, Deletion_Choice answer) {
               Answers[static_cast<std::size_t>(answer)] + ")";
     bool asked = false;
     Sync_Run_Options options;
+    options.Alarm = alarm_;
     options.Ask_Deletions = [&](const Deletion_Question& question) {
         asked = true;
         trace_ += " asked: " + std::to_string(question.Deleted_Here) + " here of " +
@@ -375,6 +459,7 @@ void History::Check_Vanished(const Device& device, const std::vector<TName_And_E
 void History::Check_Second_Sync(const Device& device) {
     bool asked = false;
     Sync_Run_Options options;
+    options.Alarm = alarm_;
     options.Ask_Deletions = [&asked](const Deletion_Question&) {
         asked = true;
         return Deletion_Choice::Stop;

@@ -1,7 +1,7 @@
 #pragma once
 
 // Random histories of two devices syncing one calendar that a third client
-// (a phone) changes as well, decoded from bytes, with the properties every
+// (a phone) changes as well (its alarms too), decoded from bytes, with the properties every
 // history must keep. Shared by the fuzz target and the seeded test.
 
 #include <optional>
@@ -24,7 +24,8 @@ struct Sync_History_Result {
 //  - an entry leaves a device's list only where the other device, or the
 //    phone, deleted it, or the user let the guard go on;
 //  - a sync right after a sync changes nothing;
-//  - after the quiet phase both lists and the server hold the same entries.
+//  - after the quiet phase both lists and the server hold the same entries,
+//    their leads included.
 Sync_History_Result Run_Sync_History(std::string_view bytes);
 
 inline constexpr int Most_History_Steps = 30;

@@ -8,9 +8,11 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <exception>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -24,6 +26,17 @@ namespace {
 
 QString Default_Calendar_Text() {
     return QStringLiteral("Tessaly (made where the server has none)");
+}
+
+// What the default alarm combo box's items stand for, in order.
+constexpr Default_Alarm::Kind Alarm_Kinds[] = {
+    Default_Alarm::Kind::None, Default_Alarm::Kind::On_The_Day, Default_Alarm::Kind::Days_Before};
+constexpr int Most_Alarm_Days = 365;
+
+Default_Alarm::Kind Alarm_Kind_At(int index) {
+    return index < 0 || index >= static_cast<int>(std::size(Alarm_Kinds))
+               ? Default_Alarm::Kind::None
+               : Alarm_Kinds[static_cast<std::size_t>(index)];
 }
 
 }  // namespace
@@ -75,6 +88,28 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     calendar_row->addWidget(Calendar_ComboBox, 1);
     calendar_row->addWidget(Find_Calendars_Button);
 
+    Default_Alarm_ComboBox = new QComboBox(this);
+    Default_Alarm_ComboBox->setObjectName(QStringLiteral("Default_Alarm_ComboBox"));
+    Default_Alarm_ComboBox->addItem(QStringLiteral("None"));
+    Default_Alarm_ComboBox->addItem(QStringLiteral("On the day at 09:00"));
+    Default_Alarm_ComboBox->addItem(QStringLiteral("Days before:"));
+    Default_Alarm_Days_SpinEdit = new QSpinBox(this);
+    Default_Alarm_Days_SpinEdit->setObjectName(QStringLiteral("Default_Alarm_Days_SpinEdit"));
+    Default_Alarm_Days_SpinEdit->setRange(1, Most_Alarm_Days);
+    Default_Alarm_Days_SpinEdit->setAccessibleName(QStringLiteral("Days before"));
+    const Default_Alarm& alarm = account.Alarm;
+    for (int i = 0; i < Default_Alarm_ComboBox->count(); ++i) {
+        if (Alarm_Kind_At(i) == alarm.When) {
+            Default_Alarm_ComboBox->setCurrentIndex(i);
+        }
+    }
+    if (alarm.When == Default_Alarm::Kind::Days_Before) {
+        Default_Alarm_Days_SpinEdit->setValue(alarm.Days);
+    }
+    auto* alarm_row = new QHBoxLayout;
+    alarm_row->addWidget(Default_Alarm_ComboBox, 1);
+    alarm_row->addWidget(Default_Alarm_Days_SpinEdit);
+
     Status_Label = new QLabel(this);
     Status_Label->setObjectName(QStringLiteral("Status_Label"));
     Status_Label->setWordWrap(true);
@@ -90,6 +125,9 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     auto* calendar_label = new QLabel(QStringLiteral("&Calendar:"), this);
     calendar_label->setBuddy(Calendar_ComboBox);
     form->addRow(calendar_label, calendar_row);
+    auto* alarm_label = new QLabel(QStringLiteral("Alarm for entries without a lead:"), this);
+    alarm_label->setBuddy(Default_Alarm_ComboBox);
+    form->addRow(alarm_label, alarm_row);
 
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Forget_Button =
@@ -113,6 +151,14 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
             &TCalendar_Account_Form::Find_Calendars_ButtonClick);
     connect(Address_Edit, &QLineEdit::textChanged, this, &TCalendar_Account_Form::Update_Buttons);
     connect(User_Edit, &QLineEdit::textChanged, this, &TCalendar_Account_Form::Update_Buttons);
+    // The days count only for "Days before:".
+    const auto days_for_kind = [this] {
+        Default_Alarm_Days_SpinEdit->setEnabled(
+            Alarm_Kind_At(Default_Alarm_ComboBox->currentIndex()) ==
+            Default_Alarm::Kind::Days_Before);
+    };
+    connect(Default_Alarm_ComboBox, &QComboBox::currentIndexChanged, this, days_for_kind);
+    days_for_kind();
     Update_Buttons();
     (account.Server.empty() ? Address_Edit : Password_Edit)->setFocus();
 }
@@ -157,6 +203,10 @@ CalDAV_Account TCalendar_Account_Form::Account() const {
     }
     account.User = To_File_Text(User_Edit->text().trimmed());
     account.Calendar_Url = To_File_Text(Calendar_ComboBox->currentData().toString());
+    account.Alarm.When = Alarm_Kind_At(Default_Alarm_ComboBox->currentIndex());
+    if (account.Alarm.When == Default_Alarm::Kind::Days_Before) {
+        account.Alarm.Days = Default_Alarm_Days_SpinEdit->value();
+    }
     return account;
 }
 

@@ -15,6 +15,7 @@ class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 namespace tessaly {
 
@@ -53,6 +54,10 @@ public:
     QLineEdit* Password_Edit;
     QComboBox* Calendar_ComboBox;
     QPushButton* Find_Calendars_Button;
+    // The account's default alarm: "None", "On the day at 09:00" or "Days
+    // before:" with the days in the spin box beside it.
+    QComboBox* Default_Alarm_ComboBox;
+    QSpinBox* Default_Alarm_Days_SpinEdit;
     QLabel* Status_Label;
     QPushButton* Forget_Button;
     QDialogButtonBox* Buttons;

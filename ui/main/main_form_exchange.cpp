@@ -19,6 +19,7 @@
 #include "ui/common/qt_path.h"
 #include "ui/common/text.h"
 #include "ui/common/wait_cursor.h"
+#include "ui/main/calendar_sync.h"
 #include "ui/main/import_guard.h"
 #include "ui/main/import_summary.h"
 #include "ui/main/main_form.h"
@@ -107,8 +108,10 @@ void TMainForm1::Export_To_ICalendar_Menu_OptionClick() {
                 QString::fromUtf8(ICalendar_File_Name),
                 {QStringLiteral("iCalendar files"), QStringLiteral("*.ics")}, QStringLiteral("ics"),
                 [this] {
+                    // The same alarms as the synced calendar's events.
                     return Export_ICalendar(Event_Array.Entries(),
-                                            Utc_Seconds(services_.Time.Now()));
+                                            Utc_Seconds(services_.Time.Now()),
+                                            Calendar_Syncer->Account().Alarm);
                 });
 }
 

@@ -4,9 +4,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "core/entry_attributes.h"
 #include "test_support/fake_calendar.h"
@@ -49,6 +52,66 @@ TEST(Calendar_Account_Form, OkWantsAnAddressAndAUserAndForgetEmptiesTheAccount) 
     EXPECT_EQ(again.result(), QDialog::Accepted);
     EXPECT_FALSE(again.Account().Is_Set());
     EXPECT_TRUE(again.Password().empty());
+}
+
+// The default alarm shows as the account has it, comes back as it is shown,
+// and stays through a forgotten password or a new calendar (it used to be
+// dropped whenever the form was accepted).
+TEST(Calendar_Account_Form, TheDefaultAlarmRowShowsAndGivesTheAccountsAlarm) {
+    using Kind = Default_Alarm::Kind;
+    struct Case {
+        Default_Alarm Before;
+        QString Shown;
+        bool Days_Enabled;
+        int Index_Chosen;  // then chosen in the combo box, with the days below
+        int Days_Typed;
+        Default_Alarm After;
+    };
+    const std::vector<Case> cases = {
+        {{}, QStringLiteral("None"), false, 2, 7, {Kind::Days_Before, 7}},
+        {{Kind::On_The_Day, 0}, QStringLiteral("On the day at 09:00"), false, 0, 3, {}},
+        {{Kind::Days_Before, 1}, QStringLiteral("Days before:"), true, 1, 5, {Kind::On_The_Day, 0}},
+        {{Kind::Days_Before, 365},
+         QStringLiteral("Days before:"),
+         true,
+         2,
+         366,
+         {Kind::Days_Before, 365}},
+        {{Kind::Days_Before, 30},
+         QStringLiteral("Days before:"),
+         true,
+         2,
+         0,
+         {Kind::Days_Before, 1}},
+    };
+    Fake_Calendar_Connection connection;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Default_Alarm_Text(c.Before));
+        CalDAV_Account account = Account_At("http://h/");
+        account.Alarm = c.Before;
+        TCalendar_Account_Form form(connection, account, {});
+        EXPECT_EQ(form.Default_Alarm_ComboBox->currentText(), c.Shown);
+        EXPECT_EQ(form.Default_Alarm_Days_SpinEdit->isEnabled(), c.Days_Enabled);
+        EXPECT_EQ(form.Account().Alarm, c.Before) << "kept as it was";
+        form.Password_Edit->setText(QStringLiteral("new"));
+        form.Calendar_ComboBox->setCurrentIndex(0);
+        EXPECT_EQ(form.Account().Alarm, c.Before) << "kept through other changes";
+
+        form.Default_Alarm_ComboBox->setCurrentIndex(c.Index_Chosen);
+        form.Default_Alarm_Days_SpinEdit->setValue(c.Days_Typed);
+        EXPECT_EQ(form.Default_Alarm_Days_SpinEdit->isEnabled(), c.After.When == Kind::Days_Before);
+        EXPECT_EQ(form.Account().Alarm, c.After);
+    }
+    // The row is labelled for the eye and for screen readers.
+    TCalendar_Account_Form form(connection, Account_At("http://h/"), {});
+    const QList<QLabel*> labels = form.findChildren<QLabel*>();
+    const auto label = std::find_if(labels.begin(), labels.end(), [](const QLabel* l) {
+        return l->text() == QStringLiteral("Alarm for entries without a lead:");
+    });
+    ASSERT_NE(label, labels.end());
+    EXPECT_EQ((*label)->buddy(), form.Default_Alarm_ComboBox);
+    EXPECT_EQ(form.Default_Alarm_Days_SpinEdit->minimum(), 1);
+    EXPECT_EQ(form.Default_Alarm_Days_SpinEdit->maximum(), 365);
 }
 
 TEST(Calendar_Account_Form, FindCalendarsListsTheServersCalendarsAndSaysWhyNot) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "core/event_list.h"
 #include "exchange/csv_exchange.h"
 #include "main_form_fixture.h"
+#include "ui/main/calendar_sync.h"
 
 namespace tessaly::test {
 namespace {
@@ -95,6 +97,40 @@ TEST_F(Main_Form_Exchange_Test, CalendarExportAsksForAFileWritesItAndSaysWhere) 
     form->Export_To_ICalendar_Menu_OptionClick();
     EXPECT_EQ(dialogs.save_requests.back().Start_Folder, dir.Path());
     EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+// The exported events ring as the synced ones do: the account's default
+// alarm from the settings file, and whatever the account form set since.
+TEST_F(Main_Form_Exchange_Test, CalendarExportCarriesTheAccountsDefaultAlarm) {
+    Write_Data({{"Abe", 1975, 2, 3, "Birthday", ""}});
+    Write_Bytes(dir.File("Tessaly.ini"), "[Calendar Sync]\r\nDefault_Alarm=3-days-before\r\n");
+    Start();
+    struct Step {
+        std::optional<Default_Alarm> Set;  // by the account form before the export
+        const char* Trigger;               // none: no alarm
+    };
+    const std::vector<Step> steps = {
+        {std::nullopt, "TRIGGER:-P2DT15H\r\n"},
+        {Default_Alarm{Default_Alarm::Kind::On_The_Day, 0}, "TRIGGER:PT9H\r\n"},
+        {Default_Alarm{}, nullptr},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.Trigger ? step.Trigger : "none");
+        if (step.Set) {
+            CalDAV_Account account = form->Calendar_Syncer->Account();
+            account.Alarm = *step.Set;
+            form->Calendar_Syncer->Set_Account(account);
+        }
+        dialogs.Choose(dir.File("mine.ics"));
+        form->Export_To_ICalendar_Menu_OptionClick();
+        const std::string written = Read_Bytes(dir.File("mine.ics"));
+        if (step.Trigger) {
+            EXPECT_NE(written.find(step.Trigger), std::string::npos) << written;
+            EXPECT_NE(written.find("X-TESSALY-ALARM:default\r\n"), std::string::npos);
+        } else {
+            EXPECT_EQ(written.find("BEGIN:VALARM"), std::string::npos) << written;
+        }
+    }
 }
 
 TEST_F(Main_Form_Exchange_Test, ExportFailureIsAnErrorWithTheReasonAndEmptyListIsRefused) {
