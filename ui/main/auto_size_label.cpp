@@ -48,4 +48,38 @@ void Auto_Size_Label::Fit_Width() {
     }
 }
 
+Status_Line_Label::Status_Line_Label(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Minimum);
+}
+
+void Status_Line_Label::Set_Status(const QString& text) {
+    setText(text);
+    setToolTip(text);
+    setAccessibleName(text);
+    Fit_Height();
+}
+
+void Status_Line_Label::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    Fit_Height();
+}
+
+void Status_Line_Label::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        Fit_Height();
+    }
+}
+
+void Status_Line_Label::Fit_Height() {
+    // The layouts above ask for no height for a width; the minimum height
+    // they do honour, and the new height comes back here at the same width.
+    const int wanted = heightForWidth(width());
+    if (wanted > 0 && minimumHeight() != wanted) {
+        setMinimumHeight(wanted);
+    }
+}
+
 }  // namespace tessaly
