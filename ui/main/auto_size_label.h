@@ -36,6 +36,12 @@ class Status_Line_Label : public QLabel {
 public:
     explicit Status_Line_Label(QWidget* parent = nullptr);
     void Set_Status(const QString& text);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    int heightForWidth(int width) const override;
+    // The layouts would ask the height for the width of the hint, not the
+    // one given: the hint says the height for the width given instead.
+    bool hasHeightForWidth() const override { return false; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -43,6 +49,8 @@ protected:
 
 private:
     void Fit_Height();
+
+    int fitted_height_ = 0;
 };
 
 }  // namespace tessaly
