@@ -204,6 +204,9 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     layout->addLayout(form);
     layout->addWidget(Status_Label);
     layout->addWidget(Buttons);
+    // As high as its wrapped texts need at its width, growing and shrinking
+    // as the help and the address's problem come and go.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Buttons, &QDialogButtonBox::accepted, this, &TCalendar_Account_Form::Accept_If_Usable);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -213,10 +216,8 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     });
     connect(Find_Calendars_Button, &QPushButton::clicked, this,
             &TCalendar_Account_Form::Find_Calendars_ButtonClick);
-    connect(Server_Addresses_Button, &QPushButton::toggled, this, [this](bool shown) {
-        Server_Addresses_Label->setVisible(shown);
-        adjustSize();
-    });
+    connect(Server_Addresses_Button, &QPushButton::toggled, Server_Addresses_Label,
+            &QLabel::setVisible);
     connect(Address_Edit, &QLineEdit::textChanged, this, [this] {
         // Only a problem already shown follows the typing: an address half
         // typed is not yet wrong.

@@ -257,8 +257,16 @@ TEST(Calendar_Account_Form, ServerAddressesShowTheAddressesToTypeAndSayGoogleCan
     TCalendar_Account_Form form(connection, CalDAV_Account{}, {});
     form.show();
     EXPECT_FALSE(form.Server_Addresses_Label->isVisible());
+    const int height_without = form.height();
     form.Server_Addresses_Button->click();
     EXPECT_TRUE(form.Server_Addresses_Label->isVisible());
+    // The form grows to show the whole help, and shrinks back without it.
+    for (QLabel* label : {form.Server_Addresses_Label, form.Intro_Label, form.Address_Hint_Label}) {
+        EXPECT_TRUE(QTest::qWaitFor([label] {
+            return label->height() >= label->heightForWidth(label->width());
+        })) << label->objectName().toStdString()
+            << ": " << label->height() << " for " << label->heightForWidth(label->width());
+    }
     const QString help = form.Server_Addresses_Label->text();
     for (const char* words :
          {"https://HOST/remote.php/dav", "http://HOST:5232/", "https://HOST/dav.php",
@@ -268,6 +276,8 @@ TEST(Calendar_Account_Form, ServerAddressesShowTheAddressesToTypeAndSayGoogleCan
     }
     form.Server_Addresses_Button->click();
     EXPECT_FALSE(form.Server_Addresses_Label->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.height() == height_without; }))
+        << form.height() << " after " << height_without;
     EXPECT_TRUE(form.Intro_Label->text().contains(QStringLiteral("yearly event")));
     EXPECT_TRUE(form.Password_Edit->placeholderText().contains(QStringLiteral("app password")));
 }
