@@ -1,5 +1,7 @@
 #include "caldav/failure_advice.h"
 
+#include <utility>
+
 #include "caldav/caldav_url.h"
 
 namespace tessaly {
@@ -52,6 +54,19 @@ std::string Failure_Sentence(CalDAV_Failure failure, long status, std::string_vi
     while (!detail.empty() && (detail.back() == '.' || detail.back() == ' ')) {
         detail.pop_back();
     }
+    std::string advice = Failure_Advice(failure);
+    // "The calendar server could not be reached (reason)" after the same
+    // words in the advice: only the reason is news.
+    const std::string opening = advice.substr(0, advice.find('.'));
+    if (detail.starts_with(opening)) {
+        std::string rest = detail.substr(opening.size());
+        while (!rest.empty() && rest.front() == ' ') {
+            rest.erase(0, 1);
+        }
+        if (rest.size() > 2 && rest.front() == '(' && rest.back() == ')') {
+            detail = rest.substr(1, rest.size() - 2);
+        }
+    }
     if (status != 0) {
         const std::string origin = Url_Origin(server);
         std::string reply = "HTTP " + std::to_string(status);
@@ -60,7 +75,7 @@ std::string Failure_Sentence(CalDAV_Failure failure, long status, std::string_vi
         }
         detail = detail.empty() ? reply : reply + ": " + detail;
     }
-    std::string sentence = Failure_Advice(failure);
+    std::string sentence = std::move(advice);
     if (!detail.empty()) {
         sentence += " (Details: " + detail + ")";
     }

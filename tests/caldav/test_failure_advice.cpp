@@ -60,6 +60,12 @@ TEST(Failure_Advice, DetailsFollowTheAdviceWithTheStatusAndTheServersOriginOnly)
          "https://cloud.example.org/",
          unreachable + " (Details: Could not resolve host: cloud.example.org)"},
         {CalDAV_Failure::Unreachable, 0, "", "https://cloud.example.org/", unreachable},
+        // The advice's own opening words are not said twice.
+        {CalDAV_Failure::Unreachable, 0,
+         "The calendar server could not be reached (Failed to connect to h port 9).", "https://h/",
+         unreachable + " (Details: Failed to connect to h port 9)"},
+        {CalDAV_Failure::Unreachable, 0, "The calendar server could not be reached at all.",
+         "https://h/", unreachable + " (Details: The calendar server could not be reached at all)"},
     };
     for (const auto& test : cases) {
         EXPECT_EQ(Failure_Sentence(test.Failure, test.Status, test.Message, test.Server),
