@@ -170,7 +170,9 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     Status_Label = new QLabel(this);
     Status_Label->setObjectName(QStringLiteral("Status_Label"));
     Status_Label->setWordWrap(true);
+    // Its details are there to be copied into a bug report.
     Status_Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Status_Label->setAccessibleName(QStringLiteral("Calendar search"));
 
     auto* form = new QFormLayout;
     // Rows of more than one control get no buddy from the layout.
