@@ -7,6 +7,7 @@
 #include "app/window_lock.h"
 #include "caldav/caldav_client.h"
 #include "caldav/caldav_url.h"
+#include "caldav/failure_advice.h"
 #include "core/data_file.h"
 #include "sync/password_command.h"
 
@@ -140,9 +141,10 @@ int Report_Server_Failure(const CalDAV_Error& error, const CalDAV_Account& accou
                           std::ostream& err) {
     const bool refused = error.Failure() == CalDAV_Failure::Unauthorized ||
                          error.Failure() == CalDAV_Failure::Forbidden;
-    err << Sync_Tool_Name << ": " << Terminal_Lines(error.what()) << "\n";
+    err << Sync_Tool_Name << ": " << Terminal_Lines(Failure_Sentence(error, account.Server))
+        << "\n";
     if (refused) {
-        err << Sync_Tool_Name << ": Check the name and password of " << Account_Words(account)
+        err << Sync_Tool_Name << ": The account is " << Account_Words(account)
             << ". Nothing was changed.\n";
         return sync_status::Refused;
     }
@@ -210,6 +212,7 @@ int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& e
         try {
             account.Calendar_Url =
                 Find_Calendar(account, *password, calendar, env, out, options.Quiet);
+            account.Calendar_Name = calendar;
         } catch (const CalDAV_Error& error) {
             return Report_Server_Failure(error, account, err);
         }

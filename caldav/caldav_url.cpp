@@ -1,6 +1,7 @@
 #include "caldav/caldav_url.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <utility>
 
@@ -378,6 +379,76 @@ std::string Resolve_Url(std::string_view base, std::string_view href) {
     return Join(from.Scheme, from.Has_Authority, from.Authority, path, query);
 }
 
+namespace {
+
+// Four decimal numbers of at most 255, or none.
+std::optional<std::array<int, 4>> Ipv4_Parts(std::string_view host) {
+    std::array<int, 4> parts{};
+    std::size_t index = 0;
+    int digits = 0;
+    for (const char c : host) {
+        if (c == '.') {
+            if (digits == 0 || ++index == parts.size()) {
+                return std::nullopt;
+            }
+            digits = 0;
+        } else if (Is_Digit(c) && digits < 3) {
+            parts[index] = parts[index] * 10 + (c - '0');
+            ++digits;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || index != parts.size() - 1 ||
+        std::any_of(parts.begin(), parts.end(), [](int part) { return part > 255; })) {
+        return std::nullopt;
+    }
+    return parts;
+}
+
+}  // namespace
+
+bool Is_Local_Host(std::string_view host) {
+    if (host.starts_with('[') && host.ends_with(']')) {
+        const std::string_view address = host.substr(1, host.size() - 2);
+        if (address == "::1") {
+            return true;
+        }
+        // Unique local (fc00::/7) and link-local (fe80::/10) addresses.
+        const auto colon = address.find(':');
+        if (colon != 4) {
+            return false;
+        }
+        const std::string_view first = address.substr(0, 2);
+        const char third = address[2];
+        return first == "fc" || first == "fd" ||
+               (first == "fe" && (third == '8' || third == '9' || third == 'a' || third == 'b'));
+    }
+    if (const auto ip = Ipv4_Parts(host)) {
+        const int a = (*ip)[0];
+        const int b = (*ip)[1];
+        return a == 127 || a == 10 || (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168) ||
+               (a == 169 && b == 254) || (a == 100 && b >= 64 && b <= 127);
+    }
+    std::string_view name = host;
+    if (name.ends_with('.')) {
+        name.remove_suffix(1);
+    }
+    if (name.empty()) {
+        return false;
+    }
+    if (name.find('.') == std::string_view::npos) {
+        // A name without a dot is one the home network's own resolver gives.
+        return true;
+    }
+    // Names that are never given out on the internet.
+    static constexpr std::array<std::string_view, 9> Local_Endings = {
+        ".localhost", ".local", ".lan",     ".home",   ".internal",
+        ".home.arpa", ".test",  ".invalid", ".example"};
+    return std::any_of(Local_Endings.begin(), Local_Endings.end(),
+                       [name](std::string_view ending) { return name.ends_with(ending); });
+}
+
 Server_Address Read_Server_Address(std::string_view typed) {
     auto is_blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
     while (!typed.empty() && is_blank(typed.front())) {
@@ -392,6 +463,14 @@ Server_Address Read_Server_Address(std::string_view typed) {
         return address;
     }
     const std::string quoted = "\"" + std::string(typed) + "\"";
+    for (const char c : typed) {
+        if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F) {
+            address.Problem = quoted +
+                              " has a space in it, and a web address has none. Type it without "
+                              "spaces, like https://calendar.example.org/.";
+            return address;
+        }
+    }
     std::string url(typed);
     const auto colon = typed.find(':');
     const bool scheme_like = colon != std::string_view::npos && Is_Scheme(typed.substr(0, colon));
@@ -425,10 +504,25 @@ Server_Address Read_Server_Address(std::string_view typed) {
             "there.";
         return address;
     }
+    if (parts.Authority.empty() || parts.Authority.front() == ':') {
+        address.Problem = quoted +
+                          " names no server. An address starts with the server's name, like "
+                          "https://calendar.example.org/.";
+        return address;
+    }
     if (!authority) {
         address.Problem = quoted +
                           " is not a web address Tessaly can use: the server's name or port is "
                           "not one. An address looks like https://calendar.example.org/.";
+        return address;
+    }
+    if (Lower(parts.Scheme) == "http" && !Is_Local_Host(Lower(authority->Host))) {
+        // Plain HTTP would carry the password readable to every network on
+        // the way; at home or on this computer there is none in between.
+        address.Problem =
+            "Tessaly sends the password over http:// only to a server on this "
+            "computer or the home network. Type \"https://" +
+            url.substr(7) + "\" for a server on the internet.";
         return address;
     }
     address.Url = Normal_Url(url);

@@ -9,13 +9,19 @@ namespace tessaly {
 // The address of the calendar server as the user typed it, made ready to use:
 // `https://` assumed where no scheme is typed, scheme and host in lower case.
 // Problem says in plain words why it cannot be used (then Url is empty): not
-// an http or https address, or a user name or password written into it, which
-// would end up stored with the address.
+// an http or https address, a space, no server's name, http:// to a server
+// on the internet (the password would travel readable), or a user name or
+// password written into it, which would end up stored with the address.
 struct Server_Address {
     std::string Url;
     std::string Problem;
 };
 Server_Address Read_Server_Address(std::string_view typed);
+// Whether a host (a name, an IPv4 address, or an IPv6 one in brackets, in
+// lower case) is this computer or on the home network: loopback, private and
+// link-local addresses, names without a dot and names never given out on the
+// internet (".local", ".home.arpa", ...). Only those are reached over http://.
+bool Is_Local_Host(std::string_view host);
 // Read_Server_Address's problem, or none when the address can be used.
 std::optional<std::string> Server_Address_Problem(std::string_view typed);
 

@@ -10,6 +10,7 @@ CalDAV_Account Read_CalDAV_Account(const Profile_File& file) {
     account.Server = read(calendar_sync_keys::Server_Key);
     account.User = read(calendar_sync_keys::User_Key);
     account.Calendar_Url = read(calendar_sync_keys::Calendar_Key);
+    account.Calendar_Name = read(calendar_sync_keys::Calendar_Name_Key);
     account.Password_Command = read(calendar_sync_keys::Password_Command_Key);
     account.Trusted_Certificate = read(calendar_sync_keys::Certificate_Key);
     account.Alarm = Read_Default_Alarm(file);
@@ -21,6 +22,8 @@ void Write_CalDAV_Account(Profile_File& file, const CalDAV_Account& account) {
     file.Write_String(Calendar_Sync_Section, calendar_sync_keys::User_Key, account.User);
     file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Calendar_Key,
                       account.Calendar_Url);
+    file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Calendar_Name_Key,
+                      account.Calendar_Name);
     file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Password_Command_Key,
                       account.Password_Command);
     file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Certificate_Key,

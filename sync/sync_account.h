@@ -20,6 +20,7 @@ namespace calendar_sync_keys {
 inline constexpr const char* Server_Key = "Server";
 inline constexpr const char* User_Key = "User";
 inline constexpr const char* Calendar_Key = "Calendar";
+inline constexpr const char* Calendar_Name_Key = "Calendar_Name";
 inline constexpr const char* Password_Command_Key = "Password_Command";
 inline constexpr const char* Certificate_Key = "Trusted_Certificate";
 // Read by the calendar export too: see Read_Default_Alarm.
@@ -33,6 +34,9 @@ struct CalDAV_Account {
     // The chosen calendar's URL; empty means the one named "Tessaly" in the
     // calendar home, made where the server has none.
     std::string Calendar_Url;
+    // The chosen calendar's name on the server, as the account form shows
+    // it; empty where it is not known (the form then names it by its URL).
+    std::string Calendar_Name;
     // For scripts: a command whose output's first line is the password.
     // Empty means the secret store.
     std::string Password_Command;

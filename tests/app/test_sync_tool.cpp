@@ -227,7 +227,8 @@ TEST_F(Sync_Tool, AFailedSyncChangesNoEntryAndTheNextKnowsEveryEntryAfterEdits) 
 
     const Run_Result refused = folder.Run({});
     EXPECT_EQ(refused.Status, sync_status::Refused) << refused.Err;
-    EXPECT_TRUE(Contains(refused.Err, "Check the name and password of ann")) << refused.Err;
+    EXPECT_TRUE(Contains(refused.Err, "Check the user name and the password")) << refused.Err;
+    EXPECT_TRUE(Contains(refused.Err, "The account is ann at ")) << refused.Err;
     // Every entry got its identity before the first request, and nothing else.
     const Event_List given = folder.Load_List();
     ASSERT_EQ(given.Event_Count(), 3);

@@ -1,5 +1,6 @@
 #include "ui/dialogs/calendar_account_form.h"
 
+#include <QColor>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -9,6 +10,7 @@
 #include <QMetaObject>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -17,12 +19,17 @@
 #include <thread>
 
 #include "caldav/caldav_url.h"
+#include "caldav/failure_advice.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/calendar_prompts.h"
+#include "widgets/readable_foreground.h"
 
 namespace tessaly {
 
 namespace {
+
+const QColor Problem_Red(190, 0, 0);
+constexpr int Name_Role = Qt::UserRole + 1;
 
 QString Default_Calendar_Text() {
     return QStringLiteral("Tessaly (made where the server has none)");
@@ -39,7 +46,51 @@ Default_Alarm::Kind Alarm_Kind_At(int index) {
                : Alarm_Kinds[static_cast<std::size_t>(index)];
 }
 
+// A calendar kept from before its name was kept: named by the last part of
+// its address, which servers make from the name.
+QString Calendar_Label(const std::string& name, const std::string& url) {
+    if (!name.empty()) {
+        return From_File_Text(name);
+    }
+    QString path = From_File_Text(url);
+    while (path.endsWith(u'/')) {
+        path.chop(1);
+    }
+    const QString last = QUrl::fromPercentEncoding(path.mid(path.lastIndexOf(u'/') + 1).toUtf8());
+    return last.isEmpty() ? From_File_Text(url) : last;
+}
+
+void Add_Calendar(QComboBox& box, const QString& label, const QString& name, const QString& url) {
+    box.addItem(label, url);
+    box.setItemData(box.count() - 1, name, Name_Role);
+    // The address stays at hand for a bug report, not in the way.
+    box.setItemData(box.count() - 1, url, Qt::ToolTipRole);
+}
+
 }  // namespace
+
+QString Server_Addresses_Text() {
+    const auto row = [](const char* server, const char* address, const char* note) {
+        QString line = QStringLiteral("<tr><td>%1:&nbsp;</td><td><b>%2</b>")
+                           .arg(QString::fromUtf8(server).toHtmlEscaped(),
+                                QString::fromUtf8(address).toHtmlEscaped());
+        if (*note != '\0') {
+            line += QStringLiteral(" %1").arg(QString::fromUtf8(note).toHtmlEscaped());
+        }
+        return line + QStringLiteral("</td></tr>");
+    };
+    return QStringLiteral("<p>The address to type, with HOST the name of your server:</p><table>") +
+           row("Nextcloud", "https://HOST/remote.php/dav",
+               "with an app password (Settings, Security)") +
+           row("Radicale", "http://HOST:5232/", "") +
+           row("Ba\xC3\xAFkal", "https://HOST/dav.php", "") +
+           row("Fastmail", "https://caldav.fastmail.com/", "with an app password") +
+           row("mailbox.org", "https://dav.mailbox.org/", "") +
+           row("iCloud", "https://caldav.icloud.com", "with an app-specific password") +
+           QStringLiteral(
+               "</table><p>Google Calendar needs a sign-in through Google's own page, which "
+               "Tessaly does not offer: it cannot sync with Google Calendar.</p>");
+}
 
 // A search outlives the form when the form closes first: it then reports
 // to nobody.
@@ -56,30 +107,71 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
       connection_(connection),
       kept_password_(std::move(kept_password)),
       trust_(std::move(trust)),
+      finder_([&connection](const CalDAV_Account& searched, const std::string& password) {
+          return Find_Calendars(connection, searched, password);
+      }),
       trusted_certificate_(account.Trusted_Certificate),
       trusted_for_(Url_Origin(account.Server)) {
     setObjectName(QStringLiteral("Calendar_Account_Form"));
     setWindowTitle(QStringLiteral("Calendar Account"));
+    const int char_width = fontMetrics().averageCharWidth();
+
+    Intro_Label = new QLabel(
+        QStringLiteral("Tessaly keeps the list in a calendar on your calendar server: every "
+                       "entry becomes a yearly event there, and changes made on either side "
+                       "reach the other at each sync."),
+        this);
+    Intro_Label->setObjectName(QStringLiteral("Intro_Label"));
+    Intro_Label->setWordWrap(true);
 
     Address_Edit = new QLineEdit(From_File_Text(account.Server), this);
     Address_Edit->setObjectName(QStringLiteral("Address_Edit"));
     Address_Edit->setPlaceholderText(QStringLiteral("https://cloud.example.org/remote.php/dav"));
-    Address_Edit->setMinimumWidth(Address_Edit->fontMetrics().averageCharWidth() * 44);
+    Address_Edit->setMinimumWidth(char_width * 44);
+    Server_Addresses_Button = new QPushButton(QStringLiteral("&Server Addresses"), this);
+    Server_Addresses_Button->setObjectName(QStringLiteral("Server_Addresses_Button"));
+    Server_Addresses_Button->setCheckable(true);
+    Address_Hint_Label = new QLabel(
+        QStringLiteral("https:// is taken where none is typed; http:// only for a server on "
+                       "this computer or the home network."),
+        this);
+    Address_Hint_Label->setObjectName(QStringLiteral("Address_Hint_Label"));
+    Address_Hint_Label->setWordWrap(true);
+    Address_Edit->setAccessibleDescription(Address_Hint_Label->text());
+    Address_Problem_Label = new QLabel(this);
+    Address_Problem_Label->setObjectName(QStringLiteral("Address_Problem_Label"));
+    Address_Problem_Label->setWordWrap(true);
+    Address_Problem_Label->setVisible(false);
+    Keep_Readable_Foreground(*Address_Problem_Label, Problem_Red);
+    Server_Addresses_Label = new QLabel(Server_Addresses_Text(), this);
+    Server_Addresses_Label->setObjectName(QStringLiteral("Server_Addresses_Label"));
+    Server_Addresses_Label->setTextFormat(Qt::RichText);
+    Server_Addresses_Label->setWordWrap(true);
+    // The addresses are there to be copied.
+    Server_Addresses_Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Server_Addresses_Label->setVisible(false);
+
     User_Edit = new QLineEdit(From_File_Text(account.User), this);
     User_Edit->setObjectName(QStringLiteral("User_Edit"));
     Password_Edit = new QLineEdit(this);
     Password_Edit->setObjectName(QStringLiteral("Password_Edit"));
     Password_Edit->setEchoMode(QLineEdit::Password);
     if (account.Is_Set() && kept_password_ && !kept_password_(account).empty()) {
-        Password_Edit->setPlaceholderText(QStringLiteral("kept in the secret store"));
+        Password_Edit->setPlaceholderText(
+            QStringLiteral("Kept in the secret store \u2014 leave blank to keep it"));
+    } else {
+        Password_Edit->setPlaceholderText(
+            QStringLiteral("For Nextcloud and iCloud: an app password"));
     }
 
     Calendar_ComboBox = new QComboBox(this);
     Calendar_ComboBox->setObjectName(QStringLiteral("Calendar_ComboBox"));
-    Calendar_ComboBox->addItem(Default_Calendar_Text(), QString());
+    Calendar_ComboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    Add_Calendar(*Calendar_ComboBox, Default_Calendar_Text(), QString(), QString());
     if (!account.Calendar_Url.empty()) {
-        const QString url = From_File_Text(account.Calendar_Url);
-        Calendar_ComboBox->addItem(url, url);
+        Add_Calendar(*Calendar_ComboBox,
+                     Calendar_Label(account.Calendar_Name, account.Calendar_Url),
+                     From_File_Text(account.Calendar_Name), From_File_Text(account.Calendar_Url));
         Calendar_ComboBox->setCurrentIndex(1);
     }
     Find_Calendars_Button = new QPushButton(QStringLiteral("&Find Calendars"), this);
@@ -113,33 +205,48 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     Status_Label = new QLabel(this);
     Status_Label->setObjectName(QStringLiteral("Status_Label"));
     Status_Label->setWordWrap(true);
-    Status_Label->setText(
-        QStringLiteral("Nextcloud: https://HOST/remote.php/dav with an app password. Radicale: "
-                       "http://HOST:5232/."));
+    // Its details are there to be copied into a bug report.
+    Status_Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Status_Label->setAccessibleName(QStringLiteral("Calendar search"));
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Address:"), Address_Edit);
+    // Rows of more than one control get no buddy from the layout.
+    auto* address_label = new QLabel(QStringLiteral("&Address:"), this);
+    address_label->setBuddy(Address_Edit);
+    auto* address_row = new QHBoxLayout;
+    address_row->addWidget(Address_Edit, 1);
+    address_row->addWidget(Server_Addresses_Button);
+    auto* address_column = new QVBoxLayout;
+    address_column->addLayout(address_row);
+    address_column->addWidget(Address_Hint_Label);
+    address_column->addWidget(Address_Problem_Label);
+    address_column->addWidget(Server_Addresses_Label);
+    form->addRow(address_label, address_column);
     form->addRow(QStringLiteral("&User:"), User_Edit);
     form->addRow(QStringLiteral("&Password:"), Password_Edit);
-    // A row of two controls gets no buddy from the layout.
     auto* calendar_label = new QLabel(QStringLiteral("&Calendar:"), this);
     calendar_label->setBuddy(Calendar_ComboBox);
     form->addRow(calendar_label, calendar_row);
-    auto* alarm_label = new QLabel(QStringLiteral("Alarm for entries without a lead:"), this);
+    auto* alarm_label = new QLabel(QStringLiteral("A&larm for entries without a lead:"), this);
     alarm_label->setBuddy(Default_Alarm_ComboBox);
     form->addRow(alarm_label, alarm_row);
 
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Forget_Button =
-        Buttons->addButton(QStringLiteral("&Forget Account"), QDialogButtonBox::DestructiveRole);
+        Buttons->addButton(QStringLiteral("For&get Account"), QDialogButtonBox::DestructiveRole);
     Forget_Button->setObjectName(QStringLiteral("Forget_Button"));
     Forget_Button->setEnabled(account.Is_Set());
-    Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
+    Buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Ca&ncel"));
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Intro_Label);
     layout->addLayout(form);
     layout->addWidget(Status_Label);
     layout->addWidget(Buttons);
+    // As high as its wrapped texts need at its width, growing and shrinking
+    // as the help and the address's problem come and go.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Buttons, &QDialogButtonBox::accepted, this, &TCalendar_Account_Form::Accept_If_Usable);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -149,7 +256,27 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     });
     connect(Find_Calendars_Button, &QPushButton::clicked, this,
             &TCalendar_Account_Form::Find_Calendars_ButtonClick);
-    connect(Address_Edit, &QLineEdit::textChanged, this, &TCalendar_Account_Form::Update_Buttons);
+    connect(Server_Addresses_Button, &QPushButton::toggled, Server_Addresses_Label,
+            &QLabel::setVisible);
+    connect(Address_Edit, &QLineEdit::textChanged, this, [this] {
+        // Only a problem already shown follows the typing: an address half
+        // typed is not yet wrong.
+        if (!Address_Problem_Label->text().isEmpty()) {
+            Show_Address_Problem(Typed_Address_Problem());
+        }
+        Update_Buttons();
+    });
+    connect(Address_Edit, &QLineEdit::editingFinished, this, [this] {
+        if (!Address_Edit->text().trimmed().isEmpty()) {
+            Show_Address_Problem(Typed_Address_Problem());
+        }
+    });
+    connect(Calendar_ComboBox, &QComboBox::currentIndexChanged, this, [this] {
+        Calendar_ComboBox->setToolTip(Calendar_ComboBox->currentData().toString());
+        Calendar_ComboBox->setAccessibleDescription(Calendar_ComboBox->toolTip());
+    });
+    Calendar_ComboBox->setToolTip(Calendar_ComboBox->currentData().toString());
+    Calendar_ComboBox->setAccessibleDescription(Calendar_ComboBox->toolTip());
     connect(User_Edit, &QLineEdit::textChanged, this, &TCalendar_Account_Form::Update_Buttons);
     // The days count only for "Days before:".
     const auto days_for_kind = [this] {
@@ -159,6 +286,10 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     };
     connect(Default_Alarm_ComboBox, &QComboBox::currentIndexChanged, this, days_for_kind);
     days_for_kind();
+    if (!account.Server.empty()) {
+        // An address kept from before may be one no longer taken.
+        Show_Address_Problem(Typed_Address_Problem());
+    }
     Update_Buttons();
     (account.Server.empty() ? Address_Edit : Password_Edit)->setFocus();
 }
@@ -170,24 +301,41 @@ TCalendar_Account_Form::~TCalendar_Account_Form() {
     }
 }
 
+QString TCalendar_Account_Form::Typed_Address_Problem() const {
+    return From_File_Text(
+        Read_Server_Address(To_File_Text(Address_Edit->text().trimmed())).Problem);
+}
+
+void TCalendar_Account_Form::Show_Address_Problem(const QString& problem) {
+    Address_Problem_Label->setText(problem);
+    Address_Problem_Label->setVisible(!problem.isEmpty());
+    Address_Edit->setAccessibleDescription(problem.isEmpty() ? Address_Hint_Label->text()
+                                                             : problem);
+}
+
+bool TCalendar_Account_Form::Address_Usable() {
+    // Said before anything is sent or kept: an address with a password in
+    // it would be stored as it is.
+    const QString problem = Typed_Address_Problem();
+    if (problem.isEmpty()) {
+        return true;
+    }
+    Show_Address_Problem(problem);
+    Address_Edit->setFocus();
+    return false;
+}
+
 void TCalendar_Account_Form::Update_Buttons() {
     const bool complete =
-        !Address_Edit->text().trimmed().isEmpty() && !User_Edit->text().trimmed().isEmpty();
+        Typed_Address_Problem().isEmpty() && !User_Edit->text().trimmed().isEmpty();
     Buttons->button(QDialogButtonBox::Ok)->setEnabled(complete);
     Find_Calendars_Button->setEnabled(complete && !finding_);
 }
 
 void TCalendar_Account_Form::Accept_If_Usable() {
-    // Said before anything is sent or kept: an address with a password in
-    // it would be stored as it is.
-    const Server_Address address =
-        Read_Server_Address(To_File_Text(Address_Edit->text().trimmed()));
-    if (!address.Problem.empty()) {
-        Status_Label->setText(From_File_Text(address.Problem));
-        Address_Edit->setFocus();
-        return;
+    if (Address_Usable()) {
+        accept();
     }
-    accept();
 }
 
 CalDAV_Account TCalendar_Account_Form::Account() const {
@@ -207,6 +355,7 @@ CalDAV_Account TCalendar_Account_Form::Account() const {
     if (account.Alarm.When == Default_Alarm::Kind::Days_Before) {
         account.Alarm.Days = Default_Alarm_Days_SpinEdit->value();
     }
+    account.Calendar_Name = To_File_Text(Calendar_ComboBox->currentData(Name_Role).toString());
     return account;
 }
 
@@ -215,7 +364,7 @@ std::string TCalendar_Account_Form::Password() const {
 }
 
 void TCalendar_Account_Form::Find_Calendars_ButtonClick() {
-    if (finding_) {
+    if (finding_ || !Address_Usable()) {
         return;
     }
     CalDAV_Account account = Account();
@@ -229,14 +378,14 @@ void TCalendar_Account_Form::Find_Calendars_ButtonClick() {
     Status_Label->setText(QStringLiteral("Looking for calendars on the server..."));
     search_ = std::make_shared<Search>();
     search_->Owner = this;
-    std::thread([search = search_, &connection = connection_, account, password] {
+    std::thread([search = search_, finder = finder_, account, password] {
         std::vector<CalDAV_Calendar> calendars;
         QString failure;
         std::string fingerprint;
         try {
-            calendars = Find_Calendars(connection, account, password);
+            calendars = finder(account, password);
         } catch (const CalDAV_Error& error) {
-            failure = QString::fromUtf8(error.what());
+            failure = QString::fromStdString(Failure_Sentence(error, account.Server));
             fingerprint = error.Certificate_Fingerprint();
         } catch (const std::exception& error) {
             failure = QString::fromUtf8(error.what());
@@ -271,7 +420,7 @@ void TCalendar_Account_Form::Take_Calendars(const std::vector<CalDAV_Calendar>& 
     }
     const QString chosen = Calendar_ComboBox->currentData().toString();
     Calendar_ComboBox->clear();
-    Calendar_ComboBox->addItem(Default_Calendar_Text(), QString());
+    Add_Calendar(*Calendar_ComboBox, Default_Calendar_Text(), QString(), QString());
     int taking_events = 0;
     for (const auto& calendar : calendars) {
         if (!calendar.Takes_Events) {
@@ -279,15 +428,21 @@ void TCalendar_Account_Form::Take_Calendars(const std::vector<CalDAV_Calendar>& 
         }
         ++taking_events;
         const QString url = From_File_Text(calendar.Url);
-        const QString name =
-            calendar.Display_Name.empty() ? url : From_File_Text(calendar.Display_Name);
-        Calendar_ComboBox->addItem(name, url);
+        const QString name = From_File_Text(calendar.Display_Name);
+        Add_Calendar(*Calendar_ComboBox, Calendar_Label(calendar.Display_Name, calendar.Url), name,
+                     url);
     }
     const int again = Calendar_ComboBox->findData(chosen);
     Calendar_ComboBox->setCurrentIndex(again < 0 ? 0 : again);
-    Status_Label->setText(taking_events == 1
-                              ? QStringLiteral("1 calendar found.")
-                              : QStringLiteral("%1 calendars found.").arg(taking_events));
+    if (taking_events == 0) {
+        Status_Label->setText(
+            QStringLiteral("The server has no calendar for events yet. Press OK, and the first "
+                           "sync makes one named \"Tessaly\" there."));
+    } else {
+        Status_Label->setText(taking_events == 1
+                                  ? QStringLiteral("1 calendar found.")
+                                  : QStringLiteral("%1 calendars found.").arg(taking_events));
+    }
 }
 
 }  // namespace tessaly

@@ -24,6 +24,8 @@ class Calendar_Connection;
 // The calendar account: the server's address as the user knows it, the user,
 // the password (kept in the desktop's secret store, never shown again) and
 // the calendar. "Find Calendars" asks the server on a thread of its own.
+// The address is checked as it is typed; OK and "Find Calendars" wait for
+// one that can be used.
 class TCalendar_Account_Form : public QDialog {
     Q_OBJECT
 
@@ -34,6 +36,10 @@ public:
     // Asked whether to trust a certificate the system does not (the server's
     // address and the certificate's fingerprint); none never trusts one.
     using Trust_Question = std::function<bool(const std::string&, const std::string&)>;
+    // Finds the calendars of an account with a password, on the search's
+    // thread; throws CalDAV_Error or another exception where it cannot.
+    using Calendar_Finder =
+        std::function<std::vector<CalDAV_Calendar>(const CalDAV_Account&, const std::string&)>;
     TCalendar_Account_Form(Calendar_Connection& connection, const CalDAV_Account& account,
                            Kept_Password kept_password, QWidget* parent = nullptr,
                            Trust_Question trust = {});
@@ -48,8 +54,16 @@ public:
     // Starts the search for the calendars; the list fills when it ends.
     void Find_Calendars_ButtonClick();
     bool Finding() const { return finding_; }
+    // In place of the server, for tests; the connection's sync module finds
+    // them otherwise.
+    void Set_Calendar_Finder(Calendar_Finder finder) { finder_ = std::move(finder); }
 
+    QLabel* Intro_Label;
     QLineEdit* Address_Edit;
+    QPushButton* Server_Addresses_Button;
+    QLabel* Address_Hint_Label;
+    QLabel* Address_Problem_Label;
+    QLabel* Server_Addresses_Label;
     QLineEdit* User_Edit;
     QLineEdit* Password_Edit;
     QComboBox* Calendar_ComboBox;
@@ -68,10 +82,16 @@ private:
                         const std::string& fingerprint);
     void Update_Buttons();
     void Accept_If_Usable();
+    // Says why the address cannot be used, or hides the label when it can.
+    void Show_Address_Problem(const QString& problem);
+    QString Typed_Address_Problem() const;
+    // False, with the address's problem shown, where it cannot be used.
+    bool Address_Usable();
 
     Calendar_Connection& connection_;
     Kept_Password kept_password_;
     Trust_Question trust_;
+    Calendar_Finder finder_;
     // Trusted on purpose for the address typed; dropped when it changes.
     std::string trusted_certificate_;
     std::string trusted_for_;
@@ -79,5 +99,9 @@ private:
     bool finding_ = false;
     std::shared_ptr<Search> search_;
 };
+
+// The short list of the addresses to type for the servers people use, and
+// what cannot be synced, as rich text for the form.
+QString Server_Addresses_Text();
 
 }  // namespace tessaly

@@ -26,4 +26,31 @@ private:
     void Fit_Width();
 };
 
+// A line of text at the foot of a window that is never cut off: wrapped to
+// as many lines as it needs at the width it is given, the window's layout
+// making room for them. Its whole text is also its tooltip and accessible
+// name, for a word too long for the width.
+class Status_Line_Label : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit Status_Line_Label(QWidget* parent = nullptr);
+    void Set_Status(const QString& text);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    int heightForWidth(int width) const override;
+    // The layouts would ask the height for the width of the hint, not the
+    // one given: the hint says the height for the width given instead.
+    bool hasHeightForWidth() const override { return false; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void Fit_Height();
+
+    int fitted_height_ = 0;
+};
+
 }  // namespace tessaly

@@ -13,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "caldav/failure_advice.h"
 #include "core/errors.h"
 #include "desktop/secret_store.h"
 #include "modules/sync_engine.h"
@@ -27,18 +28,6 @@ namespace {
 bool Same_Stored_Entries(const std::vector<TName_And_Event_Data>& left,
                          const std::vector<TName_And_Event_Data>& right) {
     return std::equal(left.begin(), left.end(), right.begin(), right.end(), Same_Stored_Entry);
-}
-
-QString Failure_Message(const CalDAV_Error& error) {
-    switch (error.Failure()) {
-        case CalDAV_Failure::Unauthorized:
-            return QStringLiteral(
-                "The calendar server did not accept the user name or the password.");
-        case CalDAV_Failure::Forbidden:
-            return QStringLiteral("The calendar server does not let this user use the calendar.");
-        default:
-            return QString::fromUtf8(error.what());
-    }
 }
 
 }  // namespace
@@ -197,7 +186,7 @@ void Calendar_Sync::Job::Run() {
         const bool refused = error.Failure() == CalDAV_Failure::Unauthorized ||
                              error.Failure() == CalDAV_Failure::Forbidden;
         Report.Result = refused ? Kind::Refused : Kind::Failed;
-        Report.Message = Failure_Message(error);
+        Report.Message = QString::fromStdString(Failure_Sentence(error, Account.Server));
         Report.Certificate_Fingerprint = error.Certificate_Fingerprint();
     } catch (const std::exception& error) {
         Report.Result = Kind::Failed;
@@ -312,6 +301,8 @@ void Calendar_Sync::Take_Result(const std::shared_ptr<Job>& job) {
         report.Result != Calendar_Sync_Report::Kind::Refused && job->Calendar.Found &&
         account_.Calendar_Url.empty()) {
         account_.Calendar_Url = job->Calendar.Url;
+        // Found by its name: the one the sync makes where the server has none.
+        account_.Calendar_Name = Default_Calendar_Name;
         hooks_.Keep_Account(account_);
     }
     emit Finished(report);

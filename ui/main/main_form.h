@@ -39,6 +39,7 @@ class Backup_Prompts;
 class Calendar_Connection;
 class Calendar_Prompts;
 class Calendar_Sync;
+class Status_Line_Label;
 struct Calendar_Sync_Report;
 class Secret_Store;
 class Clock;
@@ -270,6 +271,9 @@ public:
     Made_On_First_Use<TAdd_Modify_Form> Add_Modify_Form;
     // The list's sync with a calendar server, when an account is set.
     Calendar_Sync* Calendar_Syncer;
+    // The sync's status line at the foot of the window, made at its first
+    // message.
+    Status_Line_Label* Sync_Status_Label = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

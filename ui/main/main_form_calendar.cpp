@@ -13,6 +13,7 @@
 #include "ui/common/message_boxes.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/calendar_prompts.h"
+#include "ui/main/auto_size_label.h"
 #include "ui/main/calendar_sync.h"
 #include "ui/main/main_form.h"
 #include "ui/main/main_form_messages.h"
@@ -185,13 +186,16 @@ void TMainForm1::Calendar_Sync_Finished(const Calendar_Sync_Report& report) {
 }
 
 void TMainForm1::Show_Sync_Status(const QString& text) {
-    if (findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly) == nullptr) {
+    if (Sync_Status_Label == nullptr) {
         // Shown only once an account is set: the window of a user who does
         // not sync keeps its design. The controls scale into what is left.
         centralWidget()->installEventFilter(this);
         statusBar()->setObjectName(QStringLiteral("Sync_StatusBar"));
+        Sync_Status_Label = new Status_Line_Label(statusBar());
+        Sync_Status_Label->setObjectName(QStringLiteral("Sync_Status_Label"));
+        statusBar()->addWidget(Sync_Status_Label, 1);
     }
-    statusBar()->showMessage(text);
+    Sync_Status_Label->Set_Status(text);
 }
 
 bool TMainForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -4,13 +4,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "caldav/failure_advice.h"
 #include "core/entry_attributes.h"
 #include "test_support/fake_calendar.h"
 #include "test_support/radicale_server.h"
@@ -47,7 +51,8 @@ TEST(Calendar_Account_Form, OkWantsAnAddressAndAUserAndForgetEmptiesTheAccount) 
     TCalendar_Account_Form again(connection, Account_At("http://h/"),
                                  [](const CalDAV_Account&) { return std::string("kept"); });
     EXPECT_TRUE(again.Forget_Button->isEnabled());
-    EXPECT_FALSE(again.Password_Edit->placeholderText().isEmpty()) << "says one is kept";
+    EXPECT_TRUE(again.Password_Edit->placeholderText().startsWith(
+        QStringLiteral("Kept in the secret store")));
     again.Forget_Button->click();
     EXPECT_EQ(again.result(), QDialog::Accepted);
     EXPECT_FALSE(again.Account().Is_Set());
@@ -106,12 +111,238 @@ TEST(Calendar_Account_Form, TheDefaultAlarmRowShowsAndGivesTheAccountsAlarm) {
     TCalendar_Account_Form form(connection, Account_At("http://h/"), {});
     const QList<QLabel*> labels = form.findChildren<QLabel*>();
     const auto label = std::find_if(labels.begin(), labels.end(), [](const QLabel* l) {
-        return l->text() == QStringLiteral("Alarm for entries without a lead:");
+        return l->text() == QStringLiteral("A&larm for entries without a lead:");
     });
     ASSERT_NE(label, labels.end());
     EXPECT_EQ((*label)->buddy(), form.Default_Alarm_ComboBox);
     EXPECT_EQ(form.Default_Alarm_Days_SpinEdit->minimum(), 1);
     EXPECT_EQ(form.Default_Alarm_Days_SpinEdit->maximum(), 365);
+}
+
+// The letter after a lone "&", or none.
+QChar Mnemonic_Of(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == u'&') {
+            if (text[i + 1] != u'&') {
+                return text[i + 1].toLower();
+            }
+            ++i;
+        }
+    }
+    return {};
+}
+
+// What each access key of the form reaches: a button, or a label's field.
+std::map<QChar, QWidget*> Access_Keys(TCalendar_Account_Form& form) {
+    std::map<QChar, QWidget*> keys;
+    const auto take = [&keys](const QString& text, QWidget* target) {
+        const QChar key = Mnemonic_Of(text);
+        EXPECT_FALSE(key.isNull()) << "no access key: " << text.toStdString();
+        EXPECT_TRUE(keys.emplace(key, target).second)
+            << "two controls answer Alt+" << QString(key).toStdString();
+    };
+    for (QAbstractButton* button : form.findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(&form)) {
+            take(button->text(), button);
+        }
+    }
+    for (QLabel* label : form.findChildren<QLabel*>()) {
+        if (label->isVisibleTo(&form) && label->buddy() != nullptr) {
+            take(label->text(), label->buddy());
+        }
+    }
+    return keys;
+}
+
+TEST(Calendar_Account_Form, EveryControlAnswersItsOwnAccessKey) {
+    Fake_Calendar_Connection connection;
+    const CalDAV_Account account = Account_At("https://cloud.example.org/");
+    TCalendar_Account_Form shape(connection, account, {});
+    const std::map<QChar, QWidget*> keys = Access_Keys(shape);
+    // Every field is named by a label with a key.
+    for (QWidget* field : shape.findChildren<QWidget*>()) {
+        if ((qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field)) &&
+            field->isVisibleTo(&shape) && field->parentWidget() == &shape) {
+            EXPECT_TRUE(std::any_of(keys.begin(), keys.end(), [field](const auto& key) {
+                return key.second == field;
+            })) << field->objectName().toStdString();
+        }
+    }
+    // Each key pressed in a form of its own: it reaches its control alone.
+    for (const auto& [key, shape_target] : keys) {
+        TCalendar_Account_Form form(connection, account, {});
+        form.Set_Calendar_Finder([](const CalDAV_Account&, const std::string&) {
+            return std::vector<CalDAV_Calendar>{};
+        });
+        QWidget* target = nullptr;
+        if (!shape_target->objectName().isEmpty()) {
+            target = form.findChild<QWidget*>(shape_target->objectName());
+        } else if (auto* button = qobject_cast<QAbstractButton*>(shape_target)) {
+            // The standard buttons carry no name: found by their text.
+            for (QAbstractButton* other : form.findChildren<QAbstractButton*>()) {
+                if (other->text() == button->text()) {
+                    target = other;
+                }
+            }
+        }
+        ASSERT_NE(target, nullptr) << QString(key).toStdString();
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        auto* button = qobject_cast<QAbstractButton*>(target);
+        QSignalSpy clicked(button != nullptr ? static_cast<QObject*>(button) : &form,
+                           button != nullptr ? SIGNAL(clicked(bool)) : SIGNAL(finished(int)));
+        QTest::keyClick(QApplication::focusWidget(), key.toLatin1(), Qt::AltModifier);
+        if (button != nullptr) {
+            // A button's key clicks it after showing it pressed for a moment.
+            EXPECT_TRUE(QTest::qWaitFor([&clicked] { return clicked.count() == 1; }))
+                << "Alt+" << QString(key).toStdString();
+        } else {
+            EXPECT_EQ(QApplication::focusWidget(), target) << "Alt+" << QString(key).toStdString();
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.Finding(); }));
+    }
+}
+
+TEST(Calendar_Account_Form, TheAddressIsCheckedUnderItsFieldBeforeOkOrFindSendAnything) {
+    Fake_Calendar_Connection connection;
+    TCalendar_Account_Form form(connection, CalDAV_Account{}, {});
+    std::atomic<int> searches = 0;
+    form.Set_Calendar_Finder([&searches](const CalDAV_Account&, const std::string&) {
+        ++searches;
+        return std::vector<CalDAV_Calendar>{};
+    });
+    form.User_Edit->setText(QStringLiteral("ann"));
+    QPushButton* ok = form.Buttons->button(QDialogButtonBox::Ok);
+    const struct {
+        const char* Typed;
+        const char* Problem;  // a part of the words; empty where taken
+    } cases[] = {
+        {"cloud.example.org", ""},
+        {"http://192.168.1.5:5232/", ""},
+        {"http://cloud.example.org/remote.php/dav", "Type \"https://cloud.example.org/"},
+        {"https://cloud example.org", "has a space"},
+        {"https://", "names no server"},
+        {"ftp://cloud.example.org", "https:// or http://"},
+        {"https://ann:pw@cloud.example.org", "user name or password"},
+    };
+    for (const auto& test : cases) {
+        form.Address_Edit->setText(QString::fromUtf8(test.Typed));
+        emit form.Address_Edit->editingFinished();
+        const bool taken = *test.Problem == '\0';
+        EXPECT_EQ(ok->isEnabled(), taken) << test.Typed;
+        EXPECT_EQ(form.Find_Calendars_Button->isEnabled(), taken) << test.Typed;
+        EXPECT_EQ(form.Address_Problem_Label->isHidden(), taken) << test.Typed;
+        EXPECT_TRUE(form.Address_Problem_Label->text().contains(QString::fromUtf8(test.Problem)))
+            << form.Address_Problem_Label->text().toStdString();
+        EXPECT_FALSE(form.Address_Problem_Label->text().contains(QStringLiteral("URL")));
+        EXPECT_EQ(form.Address_Edit->accessibleDescription(),
+                  taken ? form.Address_Hint_Label->text() : form.Address_Problem_Label->text());
+        // Clicked even so (the key Enter on a field): refused, nothing sent.
+        form.Find_Calendars_ButtonClick();
+        EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.Finding(); }));
+        EXPECT_EQ(searches.exchange(0), taken ? 1 : 0) << test.Typed;
+    }
+    // A problem shown follows the typing; one half typed is not said yet.
+    form.Address_Edit->setText(QStringLiteral("https://cloud.example.org"));
+    EXPECT_TRUE(form.Address_Problem_Label->isHidden());
+    form.Address_Edit->setText(QStringLiteral("https:/"));
+    EXPECT_TRUE(form.Address_Problem_Label->isHidden());
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_TRUE(form.Address_Hint_Label->text().contains(QStringLiteral("home network")));
+
+    // An address kept from before that is no longer taken is said at once.
+    TCalendar_Account_Form old(connection, Account_At("http://cal.example.org/"), {});
+    EXPECT_FALSE(old.Address_Problem_Label->isHidden());
+    EXPECT_FALSE(old.Buttons->button(QDialogButtonBox::Ok)->isEnabled());
+}
+
+TEST(Calendar_Account_Form, CalendarsFoundAreShownByNameAndNoneSaysOkMakesTessaly) {
+    Fake_Calendar_Connection connection;
+    CalDAV_Account account = Account_At("https://cloud.example.org/");
+    account.Calendar_Url = "https://cloud.example.org/dav/ann/b%C3%BCro/";
+    TCalendar_Account_Form form(connection, account, {});
+    EXPECT_EQ(form.Calendar_ComboBox->currentText(), QString::fromUtf8("b\xC3\xBCro"))
+        << "named by its address's last part while its name is not known";
+    EXPECT_EQ(form.Calendar_ComboBox->toolTip(), QString::fromStdString(account.Calendar_Url));
+
+    struct Reply {
+        std::vector<CalDAV_Calendar> Calendars;
+        std::optional<CalDAV_Error> Failure;
+    };
+    Reply reply;
+    std::string searched_password;
+    form.Set_Calendar_Finder(
+        [&reply, &searched_password](const CalDAV_Account&, const std::string& password) {
+            searched_password = password;
+            if (reply.Failure) {
+                throw *reply.Failure;
+            }
+            return reply.Calendars;
+        });
+    form.Password_Edit->setText(QStringLiteral("app-pw"));
+
+    reply.Calendars = {{"https://cloud.example.org/dav/ann/family/", "Family", "", "", true},
+                       {"https://cloud.example.org/dav/ann/tasks/", "Tasks", "", "", false},
+                       {"https://cloud.example.org/dav/ann/b%C3%BCro/", "Work", "", "", true}};
+    form.Find_Calendars_ButtonClick();
+    EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.Finding(); }));
+    EXPECT_EQ(searched_password, "app-pw");
+    EXPECT_EQ(form.Status_Label->text(), QStringLiteral("2 calendars found."));
+    ASSERT_EQ(form.Calendar_ComboBox->count(), 3) << "the task list is left out";
+    EXPECT_EQ(form.Calendar_ComboBox->currentText(), QStringLiteral("Work")) << "still chosen";
+    EXPECT_EQ(form.Account().Calendar_Name, "Work");
+    EXPECT_EQ(form.Account().Calendar_Url, account.Calendar_Url);
+    form.Calendar_ComboBox->setCurrentIndex(1);
+    EXPECT_EQ(form.Calendar_ComboBox->currentText(), QStringLiteral("Family"));
+    EXPECT_EQ(form.Calendar_ComboBox->toolTip(),
+              QStringLiteral("https://cloud.example.org/dav/ann/family/"));
+
+    reply.Calendars = {{"https://cloud.example.org/dav/ann/tasks/", "Tasks", "", "", false}};
+    form.Find_Calendars_ButtonClick();
+    EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.Finding(); }));
+    EXPECT_TRUE(form.Status_Label->text().contains(QStringLiteral("named \"Tessaly\"")))
+        << form.Status_Label->text().toStdString();
+    EXPECT_EQ(form.Calendar_ComboBox->count(), 1);
+    EXPECT_EQ(form.Account().Calendar_Url, "");
+    EXPECT_EQ(form.Account().Calendar_Name, "");
+
+    reply.Failure = CalDAV_Error(CalDAV_Failure::Unauthorized, 401, "Refused (401).");
+    form.Find_Calendars_ButtonClick();
+    EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.Finding(); }));
+    EXPECT_EQ(form.Status_Label->text(),
+              QString::fromStdString(Failure_Sentence(*reply.Failure, account.Server)));
+    EXPECT_TRUE(form.Status_Label->text().contains(QStringLiteral("app password")));
+}
+
+TEST(Calendar_Account_Form, ServerAddressesShowTheAddressesToTypeAndSayGoogleCannotBeSynced) {
+    Fake_Calendar_Connection connection;
+    TCalendar_Account_Form form(connection, CalDAV_Account{}, {});
+    form.show();
+    EXPECT_FALSE(form.Server_Addresses_Label->isVisible());
+    const int height_without = form.height();
+    form.Server_Addresses_Button->click();
+    EXPECT_TRUE(form.Server_Addresses_Label->isVisible());
+    // The form grows to show the whole help, and shrinks back without it.
+    for (QLabel* label : {form.Server_Addresses_Label, form.Intro_Label, form.Address_Hint_Label}) {
+        EXPECT_TRUE(QTest::qWaitFor([label] {
+            return label->height() >= label->heightForWidth(label->width());
+        })) << label->objectName().toStdString()
+            << ": " << label->height() << " for " << label->heightForWidth(label->width());
+    }
+    const QString help = form.Server_Addresses_Label->text();
+    for (const char* words :
+         {"https://HOST/remote.php/dav", "http://HOST:5232/", "https://HOST/dav.php",
+          "https://caldav.fastmail.com/", "https://dav.mailbox.org/", "https://caldav.icloud.com",
+          "app-specific password", "Google Calendar needs a sign-in"}) {
+        EXPECT_TRUE(help.contains(QString::fromUtf8(words))) << words;
+    }
+    form.Server_Addresses_Button->click();
+    EXPECT_FALSE(form.Server_Addresses_Label->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.height() == height_without; }))
+        << form.height() << " after " << height_without;
+    EXPECT_TRUE(form.Intro_Label->text().contains(QStringLiteral("yearly event")));
+    EXPECT_TRUE(form.Password_Edit->placeholderText().contains(QStringLiteral("app password")));
 }
 
 TEST(Calendar_Account_Form, FindCalendarsListsTheServersCalendarsAndSaysWhyNot) {

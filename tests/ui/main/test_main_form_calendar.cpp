@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "caldav/caldav_url.h"
 #include "caldav/curl_transport.h"
 #include "core/entry_attributes.h"
 #include "core/profile_file.h"
@@ -13,6 +14,7 @@
 #include "sync/event_resource.h"
 #include "sync/sync_state.h"
 #include "test_support/radicale_server.h"
+#include "ui/main/auto_size_label.h"
 #include "ui/main/calendar_sync.h"
 
 namespace tessaly::test {
@@ -52,7 +54,9 @@ protected:
         QTRY_VERIFY_WITH_TIMEOUT(!form->Calendar_Syncer->Is_Running(), Sync_Wait_Ms);
     }
 
-    QString Status() { return form->statusBar()->currentMessage(); }
+    QString Status() {
+        return form->Sync_Status_Label ? form->Sync_Status_Label->text() : QString();
+    }
 
     // A second client of the same calendar: a phone, say.
     CalDAV_Client& Other_Client() {
@@ -240,8 +244,13 @@ TEST_F(Main_Form_Calendar_Test, AWrongPasswordOrNoStoreIsSaidAndNothingChanges) 
     form->Calendar_Account_Menu_Option->trigger();
     Wait_For_Sync();
     ASSERT_EQ(messages.shown.size(), 1U);
-    EXPECT_EQ(messages.shown[0].Text,
-              QStringLiteral("The calendar server did not accept the user name or the password."));
+    EXPECT_TRUE(messages.shown[0].Text.startsWith(QStringLiteral(
+        "The calendar server refused the login. Check the user name and the password;")))
+        << messages.shown[0].Text.toStdString();
+    EXPECT_TRUE(messages.shown[0].Text.contains(
+        QStringLiteral("(Details: HTTP 401 from %1")
+            .arg(QString::fromStdString(Url_Origin(account.Server)))))
+        << messages.shown[0].Text.toStdString();
     // Only the entry's identity was kept, before the first request.
     const Event_List saved = Saved_List();
     ASSERT_EQ(saved.Event_Count(), 1);
