@@ -402,7 +402,7 @@ TEST_P(CalDAV_Sync, AnotherCalendarClientReadsTheListAndAddsToIt) {
 // the lead of an entry without one, a second folder gets both, a lead
 // removed there stays removed, and the default alarm goes only where no one
 // else's rings.
-TEST_F(CalDAV_Sync, LeadsTravelAsAlarmsThatAnotherClientReadsAndSets) {
+TEST_P(CalDAV_Sync, LeadsTravelAsAlarmsThatAnotherClientReadsAndSets) {
 #ifndef TESSALY_SECOND_CLIENT
     GTEST_SKIP() << "python3-caldav is not installed (apt-get install python3-caldav)";
 #else
