@@ -30,6 +30,13 @@ if [[ "${1:-}" == "--check" ]]; then
         printf '  %s\n' "${unformatted[@]}" >&2
         exit 1
     fi
+    # Qt's QTRY_ macros report to a log a gtest run never reads: a wait
+    # that timed out would pass.
+    if misused=$(grep -ln 'QTRY_' -- "${files[@]}" | grep -v '^tests/test_support/wait_until.h$'); then
+        echo "format: QTRY_ in a gtest test; use TESSALY_WAIT_UNTIL (test_support/wait_until.h):" >&2
+        printf '  %s\n' $misused >&2
+        exit 1
+    fi
     echo "format: ${#files[@]} files formatted"
 else
     "$clang_format" -i "${files[@]}"

@@ -34,6 +34,7 @@
 #include "test_support/accessibility.h"
 #include "test_support/desktop_themes.h"
 #include "test_support/temp_dir.h"
+#include "test_support/wait_until.h"
 #include "widgets/contrast.h"
 
 namespace tessaly {
@@ -300,7 +301,7 @@ TEST(Report_Form_Test, MaximisedTheLongReportReadsWithoutScrollingAndTheSizeStay
     EXPECT_TRUE(Run_Modal(form, [&] {
         designed_scroll = form.Results_RichEdit->verticalScrollBar()->maximum();
         form.showMaximized();
-        QTRY_VERIFY(form.isMaximized() && form.size() != QSize(700, 450));
+        TESSALY_WAIT_UNTIL(form.isMaximized() && form.size() != QSize(700, 450));
         maximised = form.size();
         maximised_scroll = form.Results_RichEdit->verticalScrollBar()->maximum();
         EXPECT_EQ(form.Results_RichEdit->height(), maximised.height() - 60);
@@ -398,7 +399,7 @@ TEST(Report_Form_Test, TheReportShowsAsAWhitePageWithBlackTextAndBlueNamesInADar
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     const test::Scoped_Desktop_Theme theme(test::Dark_Fusion_Palette());
-    QTRY_COMPARE(form.palette().color(QPalette::Window), QColor(0x35, 0x35, 0x35));
+    TESSALY_WAIT_UNTIL_EQ(form.palette().color(QPalette::Window), QColor(0x35, 0x35, 0x35));
 
     const QTextEdit& view = *form.Results_RichEdit;
     for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {

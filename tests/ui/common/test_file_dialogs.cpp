@@ -17,6 +17,7 @@
 
 #include "test_support/scripted_file_dialogs.h"
 #include "test_support/temp_dir.h"
+#include "test_support/wait_until.h"
 #include "test_support/wine.h"
 
 namespace {
@@ -118,7 +119,7 @@ TEST_F(Qt_File_Dialogs_Test, AFilterThatIgnoresCaseListsTheNameInAnyCaseAndNothi
         ASSERT_NE(model, nullptr);
         const QModelIndex root = model->index(To_Qt_Path(folder.Path()));
         // The model reads the folder in the background.
-        QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(root), 2, 5000);
+        TESSALY_WAIT_UNTIL_EQ_WITHIN(model->rowCount(root), 2, 5000);
         for (int row = 0; row < model->rowCount(root); ++row) {
             listed << model->index(row, 0, root).data().toString();
         }
@@ -150,7 +151,7 @@ TEST_F(Qt_File_Dialogs_Test, OpensLargeEnoughToReadEveryColumn) {
         ASSERT_NE(view, nullptr);
         ASSERT_NE(model, nullptr);
         const QModelIndex root = model->index(To_Qt_Path(folder.Path()));
-        QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(root), 1, 5000);
+        TESSALY_WAIT_UNTIL_EQ_WITHIN(model->rowCount(root), 1, 5000);
         const QHeaderView& header = *view->header();
         ASSERT_GE(header.count(), 4);
         const QFontMetrics metrics(view->font());

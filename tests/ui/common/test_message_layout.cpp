@@ -9,6 +9,7 @@
 #include <QTextLayout>
 #include <QTimer>
 
+#include "test_support/wait_until.h"
 #include "test_support/wine.h"
 #include "ui/common/message_boxes.h"
 
@@ -102,7 +103,7 @@ TEST(Qt_Message_Boxes_Test, ShowsTheFittedBoxAndGivesTheAnswer) {
     QTimer::singleShot(0, [&checked] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        QTRY_VERIFY(box->isVisible());
+        TESSALY_WAIT_UNTIL(box->isVisible());
         Expect_Unwrapped(*box);
         // No is the default: only Yes goes on.
         EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()),

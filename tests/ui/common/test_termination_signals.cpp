@@ -7,6 +7,8 @@
 
 #include <signal.h>
 
+#include "test_support/wait_until.h"
+
 namespace tessaly {
 namespace {
 
@@ -17,8 +19,8 @@ TEST(Termination_Signals, EachEndingSignalReachesTheWindowThreadOnce) {
     for (const int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
         ASSERT_EQ(::raise(signal_number), 0);
         ++expected;
-        // QTRY_COMPARE returns on failure; the loop then stops too.
-        QTRY_COMPARE(spy.count(), expected);
+        // TESSALY_WAIT_UNTIL_EQ returns on failure; the loop then stops too.
+        TESSALY_WAIT_UNTIL_EQ(spy.count(), expected);
     }
     // Anything already written to the socket is delivered now.
     QCoreApplication::processEvents();

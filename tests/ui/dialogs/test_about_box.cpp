@@ -19,6 +19,7 @@
 #include "desktop/fake/fake_link_opener.h"
 #include "desktop/fake/fake_memory_status.h"
 #include "test_support/accessibility.h"
+#include "test_support/wait_until.h"
 #include "test_support/wine.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/about_pictures.h"
@@ -140,7 +141,7 @@ TEST_F(About_Box_Test, ShowingGivesAQuoteAndTheFreeMemoryAtOnce) {
     EXPECT_EQ(box.Free_Resources_Label->text(), QStringLiteral("38%"));
     // The half-second timer keeps the figure up to date.
     memory.Figures = Memory_Figures{4000, 1000, 0, 0};
-    QTRY_COMPARE(box.Free_Resources_Label->text(), QStringLiteral("25%"));
+    TESSALY_WAIT_UNTIL_EQ(box.Free_Resources_Label->text(), QStringLiteral("25%"));
     box.OKButtonClick();
 }
 
@@ -381,7 +382,7 @@ TEST_F(About_Box_Test, PicturesPaintAtDoubleDensityAndTheLogoMoves) {
     EXPECT_NE(Render_At_Double_Density(box.Harrow_Logo_GIFImage), at_rest);
 
     Show();
-    QTRY_VERIFY(box.Harrow_Logo_GIFImage->Frame() != 0);
+    TESSALY_WAIT_UNTIL(box.Harrow_Logo_GIFImage->Frame() != 0);
     box.OKButtonClick();
     EXPECT_FALSE(box.Harrow_Logo_GIFImage->Is_Animating());
 }

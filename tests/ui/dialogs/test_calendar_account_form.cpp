@@ -19,6 +19,7 @@
 #include "test_support/fake_calendar.h"
 #include "test_support/radicale_server.h"
 #include "test_support/sample_entries.h"
+#include "test_support/wait_until.h"
 #include "ui/dialogs/calendar_account_form.h"
 #include "ui/dialogs/calendar_prompts.h"
 
@@ -362,7 +363,7 @@ TEST(Calendar_Account_Form, FindCalendarsListsTheServersCalendarsAndSaysWhyNot) 
     }
     form.Find_Calendars_ButtonClick();
     EXPECT_FALSE(form.Find_Calendars_Button->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Finding(), 20000);
+    TESSALY_WAIT_UNTIL_WITHIN(!form.Finding(), 20000);
     EXPECT_EQ(form.Status_Label->text(), QStringLiteral("1 calendar found."));
     ASSERT_EQ(form.Calendar_ComboBox->count(), 2);
     form.Calendar_ComboBox->setCurrentIndex(1);
@@ -371,7 +372,7 @@ TEST(Calendar_Account_Form, FindCalendarsListsTheServersCalendarsAndSaysWhyNot) 
 
     form.Password_Edit->setText(QStringLiteral("wrong"));
     form.Find_Calendars_ButtonClick();
-    QTRY_VERIFY_WITH_TIMEOUT(!form.Finding(), 20000);
+    TESSALY_WAIT_UNTIL_WITHIN(!form.Finding(), 20000);
     EXPECT_TRUE(form.Status_Label->text().contains(QStringLiteral("401")) ||
                 form.Status_Label->text().contains(QStringLiteral("password")))
         << form.Status_Label->text().toStdString();

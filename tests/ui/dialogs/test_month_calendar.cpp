@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "test_support/desktop_themes.h"
+#include "test_support/wait_until.h"
 #include "test_support/wine.h"
 #include "widgets/contrast.h"
 
@@ -46,7 +47,7 @@ TEST_P(Month_Calendar_Theme_Test, EveryDayNumberDayNameAndTheMonthReadInTheTheme
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&calendar));
     const QPalette palette = GetParam().Palette();
     Scoped_Desktop_Theme theme(palette);
-    QTRY_COMPARE(calendar.palette().color(QPalette::Base), palette.color(QPalette::Base));
+    TESSALY_WAIT_UNTIL_EQ(calendar.palette().color(QPalette::Base), palette.color(QPalette::Base));
 
     // All in one picture of the calendar, which paints its own background.
     const QImage shot = calendar.grab().toImage();

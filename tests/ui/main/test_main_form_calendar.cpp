@@ -14,6 +14,7 @@
 #include "sync/event_resource.h"
 #include "sync/sync_state.h"
 #include "test_support/radicale_server.h"
+#include "test_support/wait_until.h"
 #include "ui/main/auto_size_label.h"
 #include "ui/main/calendar_sync.h"
 
@@ -51,7 +52,7 @@ protected:
     }
 
     void Wait_For_Sync() {
-        QTRY_VERIFY_WITH_TIMEOUT(!form->Calendar_Syncer->Is_Running(), Sync_Wait_Ms);
+        TESSALY_WAIT_UNTIL_WITHIN(!form->Calendar_Syncer->Is_Running(), Sync_Wait_Ms);
     }
 
     QString Status() {
@@ -104,7 +105,7 @@ TEST_F(Main_Form_Calendar_Test, TheAccountFormSetsUpTheSyncAndThePasswordStaysOu
             ->mapTo(form->centralWidget(), QPoint(0, form->Exit_BitBtn->height()))
             .y();
     };
-    QTRY_VERIFY(exit_bottom() <= form->centralWidget()->height());
+    TESSALY_WAIT_UNTIL(exit_bottom() <= form->centralWidget()->height());
 
     // The calendar "Tessaly" was made and is kept for the next runs.
     const std::string calendar = Calendar_Url();

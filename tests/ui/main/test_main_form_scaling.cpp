@@ -17,6 +17,8 @@
 
 #include "ui/main/radio_group.h"
 
+#include "test_support/wait_until.h"
+
 namespace {
 
 using namespace tessaly;
@@ -52,7 +54,7 @@ TEST_F(Scaling_Test, TheGridsTextGrowsAndShrinksWithTheLabels) {
     for (const QSize size : Sizes_Through(*form)) {
         SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
         form->resize(size);
-        QTRY_COMPARE(form->size(), size);
+        TESSALY_WAIT_UNTIL_EQ(form->size(), size);
         const int points = form->Label1->font().pointSize();
         ASSERT_GT(points, 0);
         for (int col = 0; col < Grid().Col_Count(); ++col) {
@@ -80,11 +82,11 @@ TEST_F(Scaling_Test, TheGridsTextGrowsAndShrinksWithTheLabels) {
 TEST_F(Scaling_Test, RowsAreTallerInALargerWindow) {
     Start();
     form->resize(form->minimumSize());
-    QTRY_COMPARE(form->size(), form->minimumSize());
+    TESSALY_WAIT_UNTIL_EQ(form->size(), form->minimumSize());
     const int small = Grid().Row_Height(1);
     form->showMaximized();
-    QTRY_VERIFY(form->isMaximized());
-    QTRY_VERIFY(Grid().Row_Height(1) > small);
+    TESSALY_WAIT_UNTIL(form->isMaximized());
+    TESSALY_WAIT_UNTIL(Grid().Row_Height(1) > small);
 }
 
 TEST_F(Scaling_Test, ButtonIconsFollowTheButtonsFonts) {
@@ -92,12 +94,12 @@ TEST_F(Scaling_Test, ButtonIconsFollowTheButtonsFonts) {
     QPushButton& button = *form->Add_Entry_BitBtn;
     const int design_icon = button.iconSize().width();
     form->resize(form->width() * 2, form->height() * 2);
-    QTRY_VERIFY(button.iconSize().width() > design_icon);
+    TESSALY_WAIT_UNTIL(button.iconSize().width() > design_icon);
     const int large = button.iconSize().width();
     // Drawn at that size, not a small glyph in a large space.
     EXPECT_EQ(button.icon().actualSize(button.iconSize()), button.iconSize());
     form->resize(form->minimumSize());
-    QTRY_VERIFY(button.iconSize().width() < design_icon);
+    TESSALY_WAIT_UNTIL(button.iconSize().width() < design_icon);
     EXPECT_LT(button.iconSize().width(), large);
     EXPECT_EQ(button.iconSize().width(), button.iconSize().height());
 }
@@ -118,10 +120,10 @@ Style_Sizes Style_Sizes_Of(TMainForm1& window) {
 TEST_F(Scaling_Test, RadioAndCheckIndicatorsFollowTheFonts) {
     Start();
     form->resize(form->width() * 2, form->height() * 2);
-    QTRY_VERIFY(form->Label1->font().pointSize() >= 20);
+    TESSALY_WAIT_UNTIL(form->Label1->font().pointSize() >= 20);
     const Style_Sizes large = Style_Sizes_Of(*form);
     form->resize(form->minimumSize());
-    QTRY_COMPARE(form->size(), form->minimumSize());
+    TESSALY_WAIT_UNTIL_EQ(form->size(), form->minimumSize());
     const Style_Sizes small = Style_Sizes_Of(*form);
     EXPECT_GT(large.Radio, small.Radio);
     EXPECT_GT(large.Check, small.Check);

@@ -10,6 +10,8 @@
 #include "ui/main/auto_size_label.h"
 #include "ui/main/calendar_sync.h"
 
+#include "test_support/wait_until.h"
+
 namespace tessaly::test {
 namespace {
 
@@ -61,7 +63,7 @@ TEST_F(Main_Form_Sync_Module_Test, AMissingModuleIsSaidInTheStatusLineAndNothing
     const std::string before = Read_Bytes(Data());
 
     Start_With(connection);
-    QTRY_VERIFY_WITH_TIMEOUT(Sync_Status(*form).contains(QStringLiteral("failed")), 10000);
+    TESSALY_WAIT_UNTIL_WITHIN(Sync_Status(*form).contains(QStringLiteral("failed")), 10000);
     EXPECT_EQ(Sync_Status(*form),
               QStringLiteral("Calendar sync at 10:00 failed: The calendar sync could not be "
                              "started: %1 is missing or does not fit this program's version.")
@@ -72,7 +74,7 @@ TEST_F(Main_Form_Sync_Module_Test, AMissingModuleIsSaidInTheStatusLineAndNothing
 
     // The window runs on; a sync on demand says the same.
     form->Sync_Calendar_Menu_Option->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!form->Calendar_Syncer->Is_Running(), 10000);
+    TESSALY_WAIT_UNTIL_WITHIN(!form->Calendar_Syncer->Is_Running(), 10000);
     EXPECT_NE(Sync_Status(*form).indexOf(QStringLiteral("could not be started")), -1);
     EXPECT_EQ(Names(), QStringList{QStringLiteral("Ann Lee")});
 }
