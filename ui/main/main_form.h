@@ -227,8 +227,9 @@ public:
     QTimer* Change_Of_Date_Check_Timer;
     QTimer* Hide_Mainform1_Timer;
     // Above the list while the user finds an entry by name.
-    QToolBar* Find_ToolBar;
-    Find_Bar* Grid_Find_Bar;
+    // Made at the first find: most starts never use it.
+    Made_On_First_Use<QToolBar> Find_ToolBar;
+    Made_On_First_Use<Find_Bar> Grid_Find_Bar;
 
     QMenu* File_Menu;
     QAction* Always_On_Top_Option;

@@ -20,16 +20,21 @@ constexpr int Comments_Column = 6;
 }  // namespace
 
 void TMainForm1::Create_Find_Bar() {
-    Find_ToolBar = new QToolBar(QStringLiteral("Find"), this);
-    Find_ToolBar->setObjectName(QStringLiteral("Find_ToolBar"));
-    Find_ToolBar->setMovable(false);
-    Find_ToolBar->setFloatable(false);
-    Grid_Find_Bar = new Find_Bar(*Names_And_Events_StringGrid,
-                                 {Name_Column, Event_Type_Column, Comments_Column}, Find_ToolBar);
-    Find_ToolBar->addWidget(Grid_Find_Bar);
-    addToolBar(Qt::TopToolBarArea, Find_ToolBar);
-    Find_ToolBar->hide();
-    connect(Grid_Find_Bar, &Find_Bar::Close_Requested, this, &TMainForm1::Close_Find_Bar);
+    Find_ToolBar = Made_On_First_Use<QToolBar>([this] {
+        auto* tool_bar = new QToolBar(QStringLiteral("Find"), this);
+        tool_bar->setObjectName(QStringLiteral("Find_ToolBar"));
+        tool_bar->setMovable(false);
+        tool_bar->setFloatable(false);
+        auto* bar = new Find_Bar(*Names_And_Events_StringGrid,
+                                 {Name_Column, Event_Type_Column, Comments_Column}, tool_bar);
+        tool_bar->addWidget(bar);
+        addToolBar(Qt::TopToolBarArea, tool_bar);
+        tool_bar->hide();
+        connect(bar, &Find_Bar::Close_Requested, this, &TMainForm1::Close_Find_Bar);
+        return tool_bar;
+    });
+    Grid_Find_Bar =
+        Made_On_First_Use<Find_Bar>([this] { return Find_ToolBar->findChild<Find_Bar*>(); });
 }
 
 void TMainForm1::Show_Find_Bar() {
@@ -39,6 +44,9 @@ void TMainForm1::Show_Find_Bar() {
 }
 
 void TMainForm1::Close_Find_Bar() {
+    if (Find_ToolBar.If_Made() == nullptr) {
+        return;
+    }
     Find_ToolBar->hide();
     Fit_Controls_Beside_Find_Bar();
     Names_And_Events_StringGrid->setFocus(Qt::OtherFocusReason);

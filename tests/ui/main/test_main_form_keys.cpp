@@ -31,6 +31,7 @@ namespace {
 // own keeps them.
 TEST_F(Main_Form_Test, NoKeyOfTheWindowServesTwoCommands) {
     Start();
+    (void)*form->Grid_Find_Bar;  // made at the first find, with its key
     std::multimap<QString, QString> keys;
     for (QAction* top : form->menuBar()->actions()) {
         for (QAction* item : top->menu()->actions()) {
