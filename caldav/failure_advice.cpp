@@ -1,5 +1,7 @@
 #include "caldav/failure_advice.h"
 
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "caldav/caldav_url.h"
@@ -48,6 +50,27 @@ std::string Failure_Advice(CalDAV_Failure failure) {
     return "The calendar server could not be used.";
 }
 
+namespace {
+
+// A server at home often serves no https, which is what an address typed
+// without a scheme is taken to mean: the address with http:// instead.
+std::string Plain_Http_Address(std::string_view server) {
+    constexpr std::string_view secure = "https://";
+    const std::string origin = Url_Origin(server);
+    if (!origin.starts_with(secure)) {
+        return {};
+    }
+    std::string_view host = std::string_view(origin).substr(secure.size());
+    host =
+        host.starts_with('[') ? host.substr(1, host.find(']') - 1) : host.substr(0, host.find(':'));
+    if (!Is_Local_Host(host)) {
+        return {};
+    }
+    return "http://" + std::string(server.substr(secure.size()));
+}
+
+}  // namespace
+
 std::string Failure_Sentence(CalDAV_Failure failure, long status, std::string_view message,
                              std::string_view server) {
     std::string detail(message);
@@ -76,6 +99,14 @@ std::string Failure_Sentence(CalDAV_Failure failure, long status, std::string_vi
         detail = detail.empty() ? reply : reply + ": " + detail;
     }
     std::string sentence = std::move(advice);
+    if (failure == CalDAV_Failure::Unreachable) {
+        if (const std::string plain = Plain_Http_Address(server); !plain.empty()) {
+            sentence +=
+                " A server on this computer or the home network may have no https: "
+                "then type its address as " +
+                plain + ".";
+        }
+    }
     if (!detail.empty()) {
         sentence += " (Details: " + detail + ")";
     }

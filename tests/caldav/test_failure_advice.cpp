@@ -62,10 +62,23 @@ TEST(Failure_Advice, DetailsFollowTheAdviceWithTheStatusAndTheServersOriginOnly)
         {CalDAV_Failure::Unreachable, 0, "", "https://cloud.example.org/", unreachable},
         // The advice's own opening words are not said twice.
         {CalDAV_Failure::Unreachable, 0,
-         "The calendar server could not be reached (Failed to connect to h port 9).", "https://h/",
-         unreachable + " (Details: Failed to connect to h port 9)"},
+         "The calendar server could not be reached (Failed to connect to h port 9).",
+         "https://h.example.org/", unreachable + " (Details: Failed to connect to h port 9)"},
         {CalDAV_Failure::Unreachable, 0, "The calendar server could not be reached at all.",
-         "https://h/", unreachable + " (Details: The calendar server could not be reached at all)"},
+         "https://h.example.org/",
+         unreachable + " (Details: The calendar server could not be reached at all)"},
+        // A server at home may serve only http: the address to type instead.
+        {CalDAV_Failure::Unreachable, 0, "SSL routines::wrong version number",
+         "https://127.0.0.1:5232/dav/",
+         unreachable + " A server on this computer or the home network may have no https: then "
+                       "type its address as http://127.0.0.1:5232/dav/. (Details: SSL "
+                       "routines::wrong version number)"},
+        {CalDAV_Failure::Unreachable, 0, "", "https://[::1]:5232/",
+         unreachable + " A server on this computer or the home network may have no https: then "
+                       "type its address as http://[::1]:5232/."},
+        {CalDAV_Failure::Unreachable, 0, "", "http://127.0.0.1:5232/", unreachable},
+        {CalDAV_Failure::Timed_Out, 0, "", "https://192.168.1.2/",
+         Failure_Advice(CalDAV_Failure::Timed_Out)},
     };
     for (const auto& test : cases) {
         EXPECT_EQ(Failure_Sentence(test.Failure, test.Status, test.Message, test.Server),
