@@ -120,52 +120,28 @@ TEST(Event_Patch, APhoneEventKeepsEverythingTheListDoesNotOwn) {
     }
 }
 
-// Alarms: ours follow the lead and the default alarm step by step; the
-// phone's two alarms (a DATE-TIME at 17:00, not a whole day, and -P1D) and
-// every other line stay byte for byte.
-TEST(Event_Patch, OurAlarmFollowsTheLeadWhileOthersAlarmsStay) {
-    const std::string phone(test::Phone_Event);
-    const test::Event_Lines original = test::Split_Event_Lines(phone).value();
-    ASSERT_TRUE(original.Alarms.empty());
-    const TName_And_Event_Data base = Read_Event_Entry(phone).Entry;
-    ASSERT_EQ(Read_Entry_Attributes(base).Own_Lead, 1) << "the phone's -P1D gives the lead";
+struct Alarm_Step {
+    const char* What;
+    std::optional<int> Lead;
+    Default_Alarm Alarm;
+    std::vector<std::string> Ours;  // unfolded, in order
+    bool Same = false;              // the text comes back as it was
+};
 
-    const Default_Alarm none;
-    const Default_Alarm on_the_day{Default_Alarm::Kind::On_The_Day, 0};
-    const Default_Alarm three_before{Default_Alarm::Kind::Days_Before, 3};
-    struct Step {
-        const char* What;
-        std::optional<int> Lead;
-        Default_Alarm Alarm;
-        std::vector<std::string> Ours;  // unfolded, in order
-        bool Same = false;              // the text comes back as it was
-    };
-    const auto lead_alarm = [](const char* trigger) {
-        return std::vector<std::string>{"BEGIN:VALARM",
-                                        "ACTION:DISPLAY",
-                                        std::string("TRIGGER:") + trigger,
-                                        "DESCRIPTION:Ann's Birthday",
-                                        "X-TESSALY-ALARM:lead",
-                                        "END:VALARM"};
-    };
-    const std::vector<Step> steps = {
-        {"the phone's alarm already rings at the lead: nothing of ours", 1, on_the_day, {}, true},
-        {"a longer lead adds ours at 09:00", 30, none, lead_alarm("-P29DT15H")},
-        {"the same lead again changes nothing", 30, three_before, lead_alarm("-P29DT15H"), true},
-        {"a shorter lead replaces ours", 2, none, lead_alarm("-P1DT15H")},
-        {"a lead of one day is the phone's again", 1, none, {}},
-        {"no lead declines the phone's; no default beside the phone's alarm",
-         std::nullopt,
-         on_the_day,
-         {"X-TESSALY-NO-LEAD:1"}},
-        {"declined stays declined", std::nullopt, none, {"X-TESSALY-NO-LEAD:1"}, true},
-        {"a lead again lifts the mark", 7, none, lead_alarm("-P6DT15H")},
-    };
-    std::string text = phone;
-    for (const Step& step : steps) {
+// Patches the event step by step: each step's alarms and marks of ours are
+// as given, every other line stays byte for byte, and the next patch gives
+// the text back.
+void Expect_Alarm_Steps(const std::string& event, bool foreign_alarm,
+                        const std::vector<Alarm_Step>& steps) {
+    const test::Event_Lines original = test::Split_Event_Lines(event).value();
+    ASSERT_TRUE(original.Alarms.empty());
+    const TName_And_Event_Data base = Read_Event_Entry(event).Entry;
+    std::string text = event;
+    for (const Alarm_Step& step : steps) {
         SCOPED_TRACE(step.What);
         TName_And_Event_Data entry = base;
         ASSERT_TRUE(Write_Entry_Attributes(entry, {false, step.Lead}));
+        EXPECT_EQ(Carries_Own_Alarms(text, entry, step.Alarm), step.Same);
         const std::optional<std::string> patched = Patch_Event(text, entry, Stamp, step.Alarm);
         ASSERT_TRUE(patched.has_value());
         EXPECT_EQ(*patched == text, step.Same);
@@ -176,7 +152,9 @@ TEST(Event_Patch, OurAlarmFollowsTheLeadWhileOthersAlarmsStay) {
             ours.push_back(Unfolded(raw));
         }
         EXPECT_EQ(ours, step.Ours);
-        EXPECT_EQ(Read_Entry_Attributes(Read_Event_Entry(*patched).Entry).Own_Lead, step.Lead);
+        const Event_Entry read = Read_Event_Entry(*patched);
+        EXPECT_EQ(Read_Entry_Attributes(read.Entry).Own_Lead, step.Lead);
+        EXPECT_EQ(read.Foreign_Alarm, foreign_alarm);
         EXPECT_EQ(Patch_Event(*patched, entry, Later, step.Alarm), *patched);
         EXPECT_TRUE(Carries_Own_Alarms(*patched, entry, step.Alarm));
         text = *patched;
@@ -185,36 +163,53 @@ TEST(Event_Patch, OurAlarmFollowsTheLeadWhileOthersAlarmsStay) {
 
 std::string Event_With(const std::string& lines);
 
-// The default alarm of an event without others' alarms: never read as a
-// lead, replaced when the setting changes, and gone with "none".
-TEST(Event_Patch, TheDefaultAlarmFollowsTheSetting) {
-    const std::string event = Event_With(
-        "DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\nSUMMARY:Jo's Wedding\n"
-        "X-TESSALY-NAME:Jo\nX-TESSALY-EVENT-TYPE:Wedding\n");
-    const TName_And_Event_Data entry = Entry_Of({"Jo", 1980, 6, 1, "Wedding", ""});
-    const std::vector<std::pair<Default_Alarm, std::string>> settings = {
-        {{Default_Alarm::Kind::On_The_Day, 0}, "PT9H"},
-        {{Default_Alarm::Kind::Days_Before, 1}, "-PT15H"},
-        {{Default_Alarm::Kind::Days_Before, 365}, "-P364DT15H"},
-        {{}, ""},
+// Ours follow the lead and the default alarm step by step. The phone's two
+// alarms (a DATE-TIME at 17:00, not a whole day, and -P1D) are others', and
+// its -P1D gives the lead; the default alarm is never read as a lead.
+TEST(Event_Patch, OurAlarmsFollowTheLeadAndTheSettingWhileOthersAlarmsStay) {
+    const auto alarm = [](const std::string& trigger, const std::string& description,
+                          const std::string& mark) {
+        return std::vector<std::string>{"BEGIN:VALARM",
+                                        "ACTION:DISPLAY",
+                                        "TRIGGER:" + trigger,
+                                        "DESCRIPTION:" + description,
+                                        "X-TESSALY-ALARM:" + mark,
+                                        "END:VALARM"};
     };
-    std::string text = event;
-    for (const auto& [alarm, trigger] : settings) {
-        SCOPED_TRACE(Default_Alarm_Text(alarm));
-        EXPECT_FALSE(Carries_Own_Alarms(text, entry, alarm));
-        text = Patch_Event(text, entry, Stamp, alarm).value();
-        const Event_Entry read = Read_Event_Entry(text);
-        EXPECT_FALSE(Read_Entry_Attributes(read.Entry).Own_Lead);
-        EXPECT_FALSE(read.Foreign_Alarm) << "ours is no other client's";
-        const std::size_t at = text.find("TRIGGER:");
-        if (trigger.empty()) {
-            EXPECT_EQ(text.find("VALARM"), std::string::npos) << text;
-        } else {
-            ASSERT_NE(at, std::string::npos);
-            EXPECT_EQ(text.substr(at, text.find('\r', at) - at), "TRIGGER:" + trigger);
-            EXPECT_NE(text.find("X-TESSALY-ALARM:default"), std::string::npos);
-        }
-    }
+    const auto lead = [&](const char* trigger) { return alarm(trigger, "Ann's Birthday", "lead"); };
+    const std::string phone(test::Phone_Event);
+    ASSERT_EQ(Read_Entry_Attributes(Read_Event_Entry(phone).Entry).Own_Lead, 1);
+    using Kind = Default_Alarm::Kind;
+    const Default_Alarm none;
+    const Default_Alarm on_the_day{Kind::On_The_Day, 0};
+    Expect_Alarm_Steps(
+        phone, true,
+        {
+            {"the phone's alarm rings at the lead: none of ours", 1, on_the_day, {}, true},
+            {"a longer lead adds ours at 09:00", 30, none, lead("-P29DT15H")},
+            {"the same lead changes nothing", 30, {Kind::Days_Before, 3}, lead("-P29DT15H"), true},
+            {"a shorter lead replaces ours", 2, none, lead("-P1DT15H")},
+            {"a lead of one day is the phone's again", 1, none, {}},
+            // No default beside the phone's alarm.
+            {"no lead declines the phone's", std::nullopt, on_the_day, {"X-TESSALY-NO-LEAD:1"}},
+            {"declined stays declined", std::nullopt, none, {"X-TESSALY-NO-LEAD:1"}, true},
+            {"a lead again lifts the mark", 7, none, lead("-P6DT15H")},
+        });
+
+    const auto fallback = [&](const char* trigger) {
+        return alarm(trigger, "Jo's Wedding", "default");
+    };
+    Expect_Alarm_Steps(
+        Event_With("DTSTART;VALUE=DATE:19800601\nRRULE:FREQ=YEARLY\n"
+                   "SUMMARY:Jo's Wedding\nX-TESSALY-NAME:Jo\n"
+                   "X-TESSALY-EVENT-TYPE:Wedding\n"),
+        false,
+        {
+            {"on the day", std::nullopt, on_the_day, fallback("PT9H")},
+            {"a day before", std::nullopt, {Kind::Days_Before, 1}, fallback("-PT15H")},
+            {"a year before", std::nullopt, {Kind::Days_Before, 365}, fallback("-P364DT15H")},
+            {"none", std::nullopt, none, {}},
+        });
 }
 
 // A calendar of another program with these lines in its VEVENT.
@@ -239,12 +234,14 @@ TEST(Event_Patch, LookAlikesOfOurAlarmsSettleAfterOnePatch) {
         return "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER" + trigger + "\nDESCRIPTION:Jo's Wedding\n" +
                extra + "END:VALARM\n";
     };
-    const std::string ours = alarm(":-P1DT15H", "X-TESSALY-ALARM:lead\n");
+    const std::string mark = "X-TESSALY-ALARM:lead\n";
+    const std::string ours = alarm(":-P1DT15H", mark);
+    const std::optional<int> unset;
     const Default_Alarm none;
     const Default_Alarm on_the_day{Default_Alarm::Kind::On_The_Day, 0};
     struct Case {
         const char* What;
-        std::string Lines;
+        std::string Lines;        // after the plain event's
         std::optional<int> Lead;  // the entry's, read before and after
         Default_Alarm Alarm;
         bool Same;           // the first patch gives the text back
@@ -254,41 +251,34 @@ TEST(Event_Patch, LookAlikesOfOurAlarmsSettleAfterOnePatch) {
     };
     const std::vector<Case> cases = {
         {"ours beside another's whose trigger does not parse",
-         plain + alarm(":DURATION-P1DT15H", "") + ours, 2, none, true, 2, std::nullopt, true},
+         alarm(":DURATION-P1DT15H", "") + ours, 2, none, true, 2, unset, true},
         {"our mark on another's unreadable trigger: theirs, so no default beside it",
-         plain + alarm(":DURATION-P1DT15H", "X-TESSALY-ALARM:lead\n"), std::nullopt, on_the_day,
-         true, 1, std::nullopt, true},
-        {"our mark on a time we never write: theirs, and their lead",
-         plain + alarm(":-P2D", "X-TESSALY-ALARM:lead\n"), 2, none, true, 1, 2, true},
-        {"ours written otherwise is written as we write it",
-         plain + alarm(":-PT39H", "X-TESSALY-ALARM:lead\n"), 2, none, false, 1, std::nullopt,
-         false},
+         alarm(":DURATION-P1DT15H", mark), unset, on_the_day, true, 1, unset, true},
+        {"our mark on a time we never write: theirs, and their lead", alarm(":-P2D", mark), 2, none,
+         true, 1, 2, true},
+        {"ours written otherwise is written as we write it", alarm(":-PT39H", mark), 2, none, false,
+         1, unset, false},
         {"a mark in a component inside the alarm is not the alarm's",
-         plain + alarm(":-P1DT15H", "BEGIN:X-PART\nX-TESSALY-ALARM:lead\nEND:X-PART\n"), 2, none,
+         alarm(":-P1DT15H", "BEGIN:X-PART\n" + mark + "END:X-PART\n"), 2, none, true, 1, 2, true},
+        {"a mark of another value", alarm(":-P1DT15H", "X-TESSALY-ALARM:leads\n"), 2, none, true, 1,
+         2, true},
+        {"a mark with parameters", alarm(":-P1DT15H", "X-TESSALY-ALARM;X-A=b:lead\n"), 2, none,
          true, 1, 2, true},
-        {"a mark of another value", plain + alarm(":-P1DT15H", "X-TESSALY-ALARM:leads\n"), 2, none,
-         true, 1, 2, true},
-        {"a mark with parameters", plain + alarm(":-P1DT15H", "X-TESSALY-ALARM;X-A=b:lead\n"), 2,
-         none, true, 1, 2, true},
-        {"a mark twice in one alarm",
-         plain + alarm(":-P1DT15H", "X-TESSALY-ALARM:lead\nX-TESSALY-ALARM:lead\n"), 2, none, true,
-         1, 2, true},
-        {"two alarms of ours become one", plain + ours + ours, 2, none, false, 1, std::nullopt,
-         false},
+        {"a mark twice in one alarm", alarm(":-P1DT15H", mark + mark), 2, none, true, 1, 2, true},
+        {"two alarms of ours become one", ours + ours, 2, none, false, 1, unset, false},
         {"ours with the default parameters is written as we write it",
-         plain + alarm(";VALUE=DURATION:-P1DT15H", "X-TESSALY-ALARM:lead\n"), 2, none, false, 1,
-         std::nullopt, false},
-        {"an empty declined lead declines nothing", plain + "X-TESSALY-NO-LEAD:\n", std::nullopt,
-         none, true, 0, std::nullopt, false},
-        {"a declined lead without another's alarm goes", plain + "X-TESSALY-NO-LEAD:2\n",
-         std::nullopt, none, false, 0, std::nullopt, false},
+         alarm(";VALUE=DURATION:-P1DT15H", mark), 2, none, false, 1, unset, false},
+        {"an empty declined lead declines nothing", "X-TESSALY-NO-LEAD:\n", unset, none, true, 0,
+         unset, false},
+        {"a declined lead without another's alarm goes", "X-TESSALY-NO-LEAD:2\n", unset, none,
+         false, 0, unset, false},
         {"a second declined lead goes",
-         plain + "X-TESSALY-NO-LEAD:2\nX-TESSALY-NO-LEAD:2\n" + alarm(":-P1DT15H", ""),
-         std::nullopt, none, false, 1, 2, true},
+         "X-TESSALY-NO-LEAD:2\nX-TESSALY-NO-LEAD:2\n" + alarm(":-P1DT15H", ""), unset, none, false,
+         1, 2, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
-        const std::string event = Event_With(c.Lines);
+        const std::string event = Event_With(plain + c.Lines);
         TName_And_Event_Data entry = Entry_Of({"Jo", 1980, 6, 1, "Wedding", ""});
         ASSERT_TRUE(Write_Entry_Attributes(entry, {false, c.Lead}));
         const Event_Entry read = Read_Event_Entry(event);
