@@ -106,17 +106,38 @@ protected:
                outcome.Conflicts + static_cast<int>(outcome.Skipped.size());
     }
 
-    // Another client edits the first event and deletes the second.
-    void Edit_And_Delete_There(const std::string& calendar_url) {
-        auto events = other_->Read_Events(calendar_url);
+    // Another client edits one event and deletes another: the next sync, at
+    // `here`, takes both as changes of the calendar the state knows.
+    void Expect_Taken_From_There(Folder& folder, const std::string& there,
+                                 const std::string& here) {
+        auto events = other_->Read_Events(there);
         ASSERT_GE(events.size(), 2U);
         Event_Entry read = Read_Event_Entry(events[0].Data);
         read.Entry.Comments = "edited there";
         other_->Put_Event(events[0].Url, Entry_Event(read.Entry, read.Uid, Stamp), events[0].Etag);
         other_->Delete_Event(events[1].Url, events[1].Etag);
+        const std::size_t count = folder.list.size();
+        const Sync_Outcome taken = Sync(folder, here);
+        EXPECT_EQ(taken.Taken, 1);
+        EXPECT_EQ(taken.Removed_Here, 1);
+        EXPECT_EQ(Changes(taken), 2) << "no conflict, nothing sent back";
+        EXPECT_FALSE(taken.Compared_Afresh);
+        EXPECT_EQ(folder.list.size(), count - 1);
+        EXPECT_EQ(Changes(Sync(folder, here)), 0);
     }
 
-    void Refused_Token_Case(const std::string& status);
+    // An edit and a delete here go under the ETags the server gave, without
+    // a refusal or a copy.
+    void Expect_Sent_From_Here(Folder& folder, const std::string& here, const std::string& then) {
+        folder.list[0].Comments = "edited here";
+        folder.list.pop_back();
+        const Sync_Outcome sent = Sync(folder, here);
+        EXPECT_EQ(sent.Sent, 1);
+        EXPECT_EQ(sent.Deleted_There, 1);
+        EXPECT_EQ(Changes(sent), 2);
+        EXPECT_EQ(other_->Read_Events(here).size(), folder.list.size());
+        EXPECT_EQ(Changes(Sync(folder, then)), 0);
+    }
 
     std::unique_ptr<Quirky_Server> server_;
     std::unique_ptr<Http_Transport> transport_;
@@ -161,23 +182,8 @@ TEST_F(Sync_Server_Quirks, EverySpellingOfOneCalendarIsThatCalendarAndNothingCou
             EXPECT_FALSE(again.Compared_Afresh) << url;
             EXPECT_FALSE(again.Stopped) << url;
         }
-        Edit_And_Delete_There(first);
-        const Sync_Outcome taken = Sync(folder, later);
-        EXPECT_EQ(taken.Taken, 1);
-        EXPECT_EQ(taken.Removed_Here, 1);
-        EXPECT_EQ(taken.Deleted_There + taken.Sent + taken.Conflicts, 0);
-        EXPECT_EQ(folder.list.size(), 5U);
-
-        // An edit and a delete here go under the ETags those spellings gave.
-        folder.list[0].Comments = "edited here";
-        folder.list.pop_back();
-        const Sync_Outcome sent = Sync(folder, first);
-        EXPECT_EQ(sent.Sent, 1);
-        EXPECT_EQ(sent.Deleted_There, 1);
-        EXPECT_EQ(sent.Conflicts + sent.Taken + sent.Removed_Here, 0);
-        EXPECT_TRUE(sent.Skipped.empty());
-        EXPECT_EQ(other_->Read_Events(first).size(), 4U);
-        EXPECT_EQ(Changes(Sync(folder, later)), 0);
+        Expect_Taken_From_There(folder, first, later);
+        Expect_Sent_From_Here(folder, first, later);
     }
 }
 
@@ -186,46 +192,34 @@ TEST_F(Sync_Server_Quirks, ARefusedSyncTokenIsFollowedByAFullReadThatChangesNoth
     // 500 as Xandikos fails on a token it does not have.
     for (const char* status : {"403", "409", "412", "500"}) {
         SCOPED_TRACE(status);
-        Refused_Token_Case(status);
+        Start({"--refuse-tokens", status, "--spellings", "plain,escaped"});
+        const std::string url = server_->Url("localhost:{port}", "/cal/");
+        Folder folder = Folder_Of(5);
+        Sync(folder, url);
+        // The token kept is the one before the writes, and the server refuses
+        // it: one full read.
+        EXPECT_EQ(Changes(Sync(folder, url)), 0);
+        EXPECT_EQ(Sync(folder, url).Requests, 1) << "the same token: nothing to read";
+        const Folder before = folder;
+
+        // The server restarted with a new token and no history before it.
+        Http_Request forget;
+        forget.Method = "POST";
+        forget.Url = server_->Url("localhost:{port}", "/control/forget");
+        ASSERT_EQ(transport_->Send(forget).Status, 204);
+        const Sync_Outcome full = Sync(folder, url);
+        EXPECT_EQ(full.Requests, 3) << "the token, the refused changes, every event";
+        EXPECT_EQ(Changes(full), 0);
+        EXPECT_FALSE(full.List_Changed);
+        EXPECT_FALSE(full.Stopped);
+        EXPECT_EQ(folder.list, before.list);
+        EXPECT_NE(folder.state.Sync_Token, before.state.Sync_Token) << "the new token is kept";
+        EXPECT_EQ(Sync(folder, url).Requests, 1);
+
+        // Changes there while every token is refused: read in full, and met
+        // as changes of the calendar the state knows, not as strangers.
+        Expect_Taken_From_There(folder, url, url);
     }
-}
-
-void Sync_Server_Quirks::Refused_Token_Case(const std::string& status) {
-    Start({"--refuse-tokens", status, "--spellings", "plain,escaped"});
-    const std::string url = server_->Url("localhost:{port}", "/cal/");
-    Folder folder = Folder_Of(5);
-    Sync(folder, url);
-    // The token kept is the one before the writes, and the server refuses
-    // it: one full read.
-    EXPECT_EQ(Changes(Sync(folder, url)), 0);
-    const Sync_Outcome still = Sync(folder, url);
-    EXPECT_EQ(still.Requests, 1) << "the same token: nothing to read";
-    const Folder before = folder;
-
-    // The server restarted with a new token and no history before it.
-    Http_Request forget;
-    forget.Method = "POST";
-    forget.Url = server_->Url("localhost:{port}", "/control/forget");
-    ASSERT_EQ(transport_->Send(forget).Status, 204);
-    const Sync_Outcome full = Sync(folder, url);
-    EXPECT_EQ(full.Requests, 3) << "the token, the refused changes, every event";
-    EXPECT_EQ(Changes(full), 0);
-    EXPECT_FALSE(full.List_Changed);
-    EXPECT_FALSE(full.Stopped);
-    EXPECT_EQ(folder.list, before.list);
-    EXPECT_NE(folder.state.Sync_Token, before.state.Sync_Token) << "the new token is kept";
-    EXPECT_EQ(Sync(folder, url).Requests, 1);
-
-    // Changes there while every token is refused: read in full, and met as
-    // changes of the calendar the state knows, not as strangers.
-    Edit_And_Delete_There(url);
-    const Sync_Outcome taken = Sync(folder, url);
-    EXPECT_EQ(taken.Taken, 1);
-    EXPECT_EQ(taken.Removed_Here, 1);
-    EXPECT_EQ(Changes(taken), 2) << "no conflict, nothing sent back";
-    EXPECT_FALSE(taken.Compared_Afresh);
-    EXPECT_EQ(folder.list.size(), 4U);
-    EXPECT_EQ(Changes(Sync(folder, url)), 0);
 }
 
 TEST_F(Sync_Server_Quirks, AWriteAnsweredWithoutAnETagIsReadBackAndKeptTrackOf) {
@@ -234,8 +228,7 @@ TEST_F(Sync_Server_Quirks, AWriteAnsweredWithoutAnETagIsReadBackAndKeptTrackOf) 
         Start({"--put-etag", "no", "--spellings", spellings});
         const std::string url = server_->Url("localhost:{port}", "/cal/");
         Folder folder = Folder_Of(5);
-        const Sync_Outcome first = Sync(folder, url);
-        EXPECT_EQ(first.Sent, 5);
+        EXPECT_EQ(Sync(folder, url).Sent, 5);
         // The state holds each event under the ETag the server gave it.
         auto events = other_->Read_Events(url);
         ASSERT_EQ(folder.state.Events.size(), 5U);
@@ -248,18 +241,8 @@ TEST_F(Sync_Server_Quirks, AWriteAnsweredWithoutAnETagIsReadBackAndKeptTrackOf) 
         }
         EXPECT_EQ(Changes(Sync(folder, url)), 0);
 
-        // An edit here goes under the ETag read back: no refusal, no copy.
-        folder.list[1].Comments = "edited here";
-        const Sync_Outcome sent = Sync(folder, url);
-        EXPECT_EQ(sent.Sent, 1);
-        EXPECT_EQ(sent.Conflicts, 0);
-        EXPECT_TRUE(sent.Skipped.empty());
-        Edit_And_Delete_There(url);
-        const Sync_Outcome taken = Sync(folder, url);
-        EXPECT_EQ(taken.Taken + taken.Removed_Here, 2);
-        EXPECT_EQ(taken.Sent + taken.Deleted_There + taken.Conflicts, 0);
-        EXPECT_EQ(Changes(Sync(folder, url)), 0);
-        EXPECT_EQ(folder.list.size(), 4U);
+        Expect_Sent_From_Here(folder, url, url);
+        Expect_Taken_From_There(folder, url, url);
     }
 }
 
