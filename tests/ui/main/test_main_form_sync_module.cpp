@@ -23,7 +23,18 @@ QString Sync_Status(const TMainForm1& form) {
 // a file that is not there.
 class Main_Form_Sync_Module_Test : public Main_Form_Test {
 protected:
-    TMainForm1& Start_With(Calendar_Connection& connection) {
+    // Started with an account, a password and one entry; its first sync has
+    // failed.
+    void Start_With_Account() {
+        CalDAV_Account account;
+        account.Server = "http://127.0.0.1:9/";
+        account.User = "ann";
+        Profile_File profile;
+        Write_CalDAV_Account(profile, account);
+        profile.Save(dir.File("Tessaly.ini"));
+        secrets.Passwords[{account.Server, account.User}] = "s3cret";
+        Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""}});
+        data_before_ = Read_Bytes(Data());
         const Main_Form_Services fakes = Services(dir.File("tessaly"));
         form = std::make_unique<TMainForm1>(Main_Form_Services{
             .Time = fakes.Time,
@@ -38,38 +49,29 @@ protected:
             .Links = fakes.Links,
             .Memory = fakes.Memory,
             .Secrets = fakes.Secrets,
-            .Calendar_Server = connection,
+            .Calendar_Server = connection_,
             .Calendar_Questions = fakes.Calendar_Questions,
             .Executable_Path = fakes.Executable_Path,
             .Folders = fakes.Folders,
         });
         form->show();
-        return *form;
+        TESSALY_WAIT_UNTIL_WITHIN(Sync_Status(*form).contains(QStringLiteral("failed")), 10000);
     }
+
+    const std::filesystem::path missing_ = dir.File("gone") / Sync_Module_Name;
+    Sync_Module module_{missing_};
+    System_Calendar_Connection connection_{module_};
+    std::string data_before_;
 };
 
 TEST_F(Main_Form_Sync_Module_Test, AMissingModuleIsSaidInTheStatusLineAndNothingChanges) {
-    const std::filesystem::path missing = dir.File("gone") / Sync_Module_Name;
-    Sync_Module module(missing);
-    System_Calendar_Connection connection(module);
-    CalDAV_Account account;
-    account.Server = "http://127.0.0.1:9/";
-    account.User = "ann";
-    Profile_File profile;
-    Write_CalDAV_Account(profile, account);
-    profile.Save(dir.File("Tessaly.ini"));
-    secrets.Passwords[{account.Server, account.User}] = "s3cret";
-    Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""}});
-    const std::string before = Read_Bytes(Data());
-
-    Start_With(connection);
-    TESSALY_WAIT_UNTIL_WITHIN(Sync_Status(*form).contains(QStringLiteral("failed")), 10000);
+    ASSERT_NO_FATAL_FAILURE(Start_With_Account());
     EXPECT_EQ(Sync_Status(*form),
               QStringLiteral("Calendar sync at 10:00 failed: The calendar sync could not be "
                              "started: %1 is missing or does not fit this program's version.")
-                  .arg(QString::fromStdString(missing.string())));
+                  .arg(QString::fromStdString(missing_.string())));
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(Read_Bytes(Data()), before) << "no identities given, nothing saved";
+    EXPECT_EQ(Read_Bytes(Data()), data_before_) << "no identities given, nothing saved";
     EXPECT_FALSE(std::filesystem::exists(dir.File("Tessaly.sync")));
 
     // The window runs on; a sync on demand says the same.
@@ -82,20 +84,7 @@ TEST_F(Main_Form_Sync_Module_Test, AMissingModuleIsSaidInTheStatusLineAndNothing
 // A status longer than the window is wide wraps at the design width, the
 // controls scaling into what is left, and a short one takes one line again.
 TEST_F(Main_Form_Sync_Module_Test, TheWholeStatusShowsAtTheDesignWidthWrappedAndNamed) {
-    const std::filesystem::path missing = dir.File("gone") / Sync_Module_Name;
-    Sync_Module module(missing);
-    System_Calendar_Connection connection(module);
-    CalDAV_Account account;
-    account.Server = "https://cloud.example.org/remote.php/dav";
-    account.User = "ann";
-    Profile_File profile;
-    Write_CalDAV_Account(profile, account);
-    profile.Save(dir.File("Tessaly.ini"));
-    Write_Data({{"Ann Lee", 1980, 12, 9, "Birthday", ""}});
-
-    Start_With(connection);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [this] { return Sync_Status(*form).contains(QStringLiteral("failed")); }, 10000));
+    ASSERT_NO_FATAL_FAILURE(Start_With_Account());
     const int design_width = form->width();
     const Status_Line_Label& line = *form->Sync_Status_Label;
     // The text's lines at the label's width, measured here as a reader would.
