@@ -46,6 +46,7 @@ hosts = 127.0.0.1:$caldav_port
 type = htpasswd
 htpasswd_filename = $caldav_folder/users
 htpasswd_encryption = plain
+delay = 0
 [storage]
 filesystem_folder = $caldav_folder/collections
 [rights]

@@ -111,6 +111,9 @@ bool Radicale_Server::Launch() {
                                             "\n[auth]\ntype = htpasswd\nhtpasswd_filename = " +
                                             (folder / "users").string() +
                                             "\nhtpasswd_encryption = plain\n"
+                                            // No pause after a wrong password: the
+                                            // tests that send one wait on nothing.
+                                            "delay = 0\n"
                                             "[storage]\nfilesystem_folder = " +
                                             (folder / "collections").string() +
                                             "\n[rights]\ntype = owner_only\n[web]\ntype = none\n"
