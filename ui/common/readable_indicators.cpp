@@ -1,14 +1,19 @@
 #include "ui/common/readable_indicators.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPen>
+#include <QPolygonF>
 #include <QStyleFactory>
 #include <QStyleOption>
 
 #include <algorithm>
 
 #include "widgets/contrast.h"
+#include "widgets/two_state_icon.h"
 
 namespace tessaly {
 
@@ -140,6 +145,41 @@ QString Application_Base_Style_Name() {
 }
 
 }  // namespace
+
+namespace {
+
+// Two chevrons pointing along the bar, in the window's text colour (its
+// disabled grey comes with the icon).
+QImage Overflow_Arrows(int side, bool vertical) {
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(QGuiApplication::palette().color(QPalette::Active, QPalette::WindowText));
+    pen.setWidthF(std::max(1.0, side / 8.0));
+    painter.setPen(pen);
+    if (vertical) {
+        painter.translate(side, 0);
+        painter.rotate(90);
+    }
+    const double s = side;
+    for (const double x : {0.2 * s, 0.5 * s}) {
+        painter.drawPolyline(QPolygonF{{x, 0.25 * s}, {x + 0.25 * s, 0.5 * s}, {x, 0.75 * s}});
+    }
+    return image;
+}
+
+}  // namespace
+
+QIcon Readable_Indicator_Style::standardIcon(StandardPixmap icon, const QStyleOption* option,
+                                             const QWidget* widget) const {
+    if (icon == SP_ToolBarHorizontalExtensionButton || icon == SP_ToolBarVerticalExtensionButton) {
+        const bool vertical = icon == SP_ToolBarVerticalExtensionButton;
+        return Make_Two_State_Icon(
+            {8, 12, 16, 24, 32}, [vertical](int side) { return Overflow_Arrows(side, vertical); });
+    }
+    return QProxyStyle::standardIcon(icon, option, widget);
+}
 
 void Use_Readable_Indicators() {
     if (qobject_cast<const Readable_Indicator_Style*>(QApplication::style()) != nullptr) {

@@ -19,6 +19,10 @@ public:
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget = nullptr) const override;
+    // The menu bar's overflow arrows, drawn here: the base style's pictures
+    // of them have every image plug-in loaded while the window is made.
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option = nullptr,
+                       const QWidget* widget = nullptr) const override;
 };
 
 // Makes the application's style one with readable indicators, over the style

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
+#include <QPainter>
 #include <QRadioButton>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
@@ -99,6 +100,25 @@ TEST_P(Readable_Indicators_Test, OutlinesAndMarksStandOutByThreeToOne) {
         const Ink ink = Ink_In(marked->grab().toImage(), inside);
         EXPECT_GE(Contrast_Ratio(ink.Text, ink.Background), 3.0);
     }
+}
+
+// The menu bar's overflow arrows are drawn in the window's text colour, so
+// they read on the menu bar in any theme.
+TEST_P(Readable_Indicators_Test, OverflowArrowsReadOnTheWindowAndPointAlongTheBar) {
+    QImage pictures[2];
+    for (const bool vertical : {false, true}) {
+        SCOPED_TRACE(vertical ? "vertical" : "horizontal");
+        const QIcon icon = QApplication::style()->standardIcon(
+            vertical ? QStyle::SP_ToolBarVerticalExtensionButton
+                     : QStyle::SP_ToolBarHorizontalExtensionButton);
+        QImage shot(16, 16, QImage::Format_ARGB32);
+        shot.fill(QApplication::palette().color(QPalette::Window));
+        QPainter(&shot).drawPixmap(0, 0, icon.pixmap(16));
+        const Ink ink = Ink_In(shot, shot.rect());
+        EXPECT_GE(Contrast_Ratio(ink.Text, ink.Background), 3.0);
+        pictures[vertical ? 1 : 0] = shot;
+    }
+    EXPECT_NE(pictures[1], pictures[0]) << "the vertical bar's arrows point down";
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop_Themes, Readable_Indicators_Test,
