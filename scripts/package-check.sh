@@ -144,6 +144,10 @@ for _ in $(seq 50); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2> /dev/null | grep -q window && break
     sleep 0.2
 done
+# Openbox names itself before it takes map requests: a window shown in that
+# moment is never managed nor mapped (half the starts here). Its desktop
+# session would have had it running long before.
+sleep 2
 tessaly > "$HOME/tessaly.log" 2>&1 &
 program=$!
 window=$(timeout 60 xdotool search --sync --onlyvisible --class tessaly | head -n 1)
