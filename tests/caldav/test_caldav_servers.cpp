@@ -9,8 +9,8 @@
 #include "caldav/caldav_client.h"
 #include "caldav/curl_transport.h"
 #include "sync/event_resource.h"
-#include "test_support/calendar_server.h"
 #include "test_support/radicale_server.h"
+#include "test_support/real_server_test.h"
 #include "test_support/sample_entries.h"
 
 namespace tessaly {
@@ -40,29 +40,9 @@ CalDAV_Failure Failure_Of(const std::function<void()>& action, long* status = nu
 
 // Each case runs against every real server; where they differ, the traits
 // say how.
-class CalDAV_Server : public ::testing::TestWithParam<test::Server_Kind> {
+class CalDAV_Server : public test::Real_Server_Test {
 protected:
-    void SetUp() override {
-        if (!test::Server_Available(GetParam())) {
-            GTEST_SKIP() << test::Server_Missing_Reason(GetParam());
-        }
-        server_ = test::Make_Calendar_Server(
-            GetParam(), std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
-        ASSERT_TRUE(server_->Start()) << server_->Failure();
-    }
-
-    const test::Server_Traits& Traits() const { return test::Traits_Of(GetParam()); }
     std::string Home() const { return server_->Url() + Traits().Home_Path("ann"); }
-
-    Http_Transport_Options Options(std::string password = "s3cret") const {
-        Http_Transport_Options options;
-        options.User = "ann";
-        options.Password = std::move(password);
-        options.Timeout = std::chrono::seconds(20);
-        return options;
-    }
-
-    std::unique_ptr<test::Calendar_Server> server_;
 };
 
 TEST_P(CalDAV_Server, FindsTheHomeMakesACalendarAndListsIt) {
@@ -222,7 +202,7 @@ TEST_P(CalDAV_Server, AWrongPasswordIsToldApartFromAnAbsentServer) {
 INSTANTIATE_TEST_SUITE_P(Servers, CalDAV_Server,
                          ::testing::Values(test::Server_Kind::Radicale,
                                            test::Server_Kind::Xandikos),
-                         [](const auto& tested) { return test::Traits_Of(tested.param).Name; });
+                         test::Server_Name);
 
 TEST(CalDAV_Transport, AServerThatNeverAnswersTimesOut) {
     test::Silent_Server silent;

@@ -14,20 +14,15 @@
 #include "core/entry_attributes.h"
 #include "sync/event_resource.h"
 #include "sync/sync_run.h"
-#include "test_support/calendar_server.h"
+#include "sync_folder.h"
+#include "test_support/real_server_test.h"
 #include "test_support/sample_entries.h"
 
 namespace tessaly {
 namespace {
 
-const auto Stamp = std::chrono::sys_seconds{std::chrono::hours{24 * 20795}};
-
-// One Tessaly folder: its list and its sync state, saved after each sync as
-// the program saves them.
-struct Folder {
-    std::vector<TName_And_Event_Data> list;
-    Sync_State state;
-};
+const auto& Stamp = test::Sync_Stamp;
+using Folder = test::Sync_Folder;
 
 Conflict_Choice Keep_Both(const Sync_Conflict&) {
     return Conflict_Choice::Keep_Both;
@@ -79,19 +74,14 @@ std::pair<std::string, bool> Run_Command(const std::string& command) {
 }
 
 // Each scenario runs against every real server.
-class CalDAV_Sync : public ::testing::TestWithParam<test::Server_Kind> {
+class CalDAV_Sync : public test::Real_Server_Test {
 protected:
     void SetUp() override {
-        if (!test::Server_Available(GetParam())) {
-            GTEST_SKIP() << test::Server_Missing_Reason(GetParam());
+        Real_Server_Test::SetUp();
+        if (!Started()) {
+            return;
         }
-        server_ = test::Make_Calendar_Server(
-            GetParam(), std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
-        ASSERT_TRUE(server_->Start()) << server_->Failure();
-        Http_Transport_Options options;
-        options.User = "ann";
-        options.Password = "s3cret";
-        options.Timeout = std::chrono::seconds(20);
+        const Http_Transport_Options options = Options();
         transport_ = Make_Http_Transport(options);
         hooked_ = std::make_unique<Hooked_Transport>(*transport_);
         client_ = std::make_unique<CalDAV_Client>(*hooked_);
@@ -111,7 +101,6 @@ protected:
 
     std::size_t Events_On_Server() { return client_->Read_Events(calendar_, false).size(); }
 
-    std::unique_ptr<test::Calendar_Server> server_;
     std::unique_ptr<Http_Transport> transport_;
     std::unique_ptr<Hooked_Transport> hooked_;
     std::unique_ptr<CalDAV_Client> client_;
@@ -473,7 +462,7 @@ TEST_P(CalDAV_Sync, LeadsTravelAsAlarmsThatAnotherClientReadsAndSets) {
 INSTANTIATE_TEST_SUITE_P(Servers, CalDAV_Sync,
                          ::testing::Values(test::Server_Kind::Radicale,
                                            test::Server_Kind::Xandikos),
-                         [](const auto& tested) { return test::Traits_Of(tested.param).Name; });
+                         test::Server_Name);
 
 }  // namespace
 }  // namespace tessaly

@@ -14,18 +14,15 @@
 #include "core/entry_attributes.h"
 #include "sync/event_resource.h"
 #include "sync/sync_run.h"
-#include "test_support/calendar_server.h"
+#include "sync_folder.h"
+#include "test_support/real_server_test.h"
 #include "test_support/sample_entries.h"
 
 namespace tessaly {
 namespace {
 
-const auto Stamp = std::chrono::sys_seconds{std::chrono::hours{24 * 20795}};
-
-struct Folder {
-    std::vector<TName_And_Event_Data> list;
-    Sync_State state;
-};
+const auto& Stamp = test::Sync_Stamp;
+using Folder = test::Sync_Folder;
 
 TName_And_Event_Data Entry(const std::string& name, const std::string& comments = "") {
     return test::List_Of({{name, 1980, 5, 17, "Birthday", comments}}).At(1);
@@ -64,19 +61,14 @@ private:
 };
 
 // Each case runs against every real server.
-class Sync_Safety : public ::testing::TestWithParam<test::Server_Kind> {
+class Sync_Safety : public test::Real_Server_Test {
 protected:
     void SetUp() override {
-        if (!test::Server_Available(GetParam())) {
-            GTEST_SKIP() << test::Server_Missing_Reason(GetParam());
+        Real_Server_Test::SetUp();
+        if (!Started()) {
+            return;
         }
-        server_ = test::Make_Calendar_Server(
-            GetParam(), std::vector<std::pair<std::string, std::string>>{{"ann", "s3cret"}});
-        ASSERT_TRUE(server_->Start()) << server_->Failure();
-        Http_Transport_Options options;
-        options.User = "ann";
-        options.Password = "s3cret";
-        options.Timeout = std::chrono::seconds(20);
+        const Http_Transport_Options options = Options();
         transport_ = Make_Http_Transport(options);
         scripted_ = std::make_unique<Scripted_Transport>(*transport_);
         client_ = std::make_unique<CalDAV_Client>(*scripted_);
@@ -111,7 +103,6 @@ protected:
 
     std::vector<CalDAV_Event> Server_Events() { return phone_->Read_Events(calendar_); }
 
-    std::unique_ptr<test::Calendar_Server> server_;
     std::unique_ptr<Http_Transport> transport_;
     std::unique_ptr<Scripted_Transport> scripted_;
     std::unique_ptr<CalDAV_Client> client_;
@@ -332,7 +323,7 @@ TEST_P(Sync_Safety, AnEditHereKeepsEverythingThePhoneWroteInTheEvent) {
 INSTANTIATE_TEST_SUITE_P(Servers, Sync_Safety,
                          ::testing::Values(test::Server_Kind::Radicale,
                                            test::Server_Kind::Xandikos),
-                         [](const auto& tested) { return test::Traits_Of(tested.param).Name; });
+                         test::Server_Name);
 
 }  // namespace
 }  // namespace tessaly

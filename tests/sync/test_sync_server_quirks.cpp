@@ -15,6 +15,7 @@
 #include "core/entry_attributes.h"
 #include "sync/event_resource.h"
 #include "sync/sync_run.h"
+#include "sync_folder.h"
 #include "test_support/radicale_server.h"
 #include "test_support/sample_entries.h"
 #include "test_support/temp_dir.h"
@@ -22,12 +23,8 @@
 namespace tessaly {
 namespace {
 
-const auto Stamp = std::chrono::sys_seconds{std::chrono::hours{24 * 20795}};
-
-struct Folder {
-    std::vector<TName_And_Event_Data> list;
-    Sync_State state;
-};
+const auto& Stamp = test::Sync_Stamp;
+using Folder = test::Sync_Folder;
 
 Folder Folder_Of(int count) {
     Folder folder;
