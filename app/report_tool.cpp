@@ -305,6 +305,9 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
         }
     }
     if (options.Output != Output_Kind::Report) {
+        if (env.Write_Output_As_Bytes) {
+            env.Write_Output_As_Bytes();
+        }
         // An empty list is still a valid (empty) calendar or table.
         // The calendar account's default alarm, as the sync writes it.
         out << (options.Output == Output_Kind::ICalendar
