@@ -137,7 +137,8 @@ pid_t Dead_Pid() {
 // A lock file as another run of this program would have written it.
 [[maybe_unused]] void Write_Lock(const fs::path& data_file, long long pid,
                                  const QByteArray& boot_id = QSysInfo::bootUniqueId()) {
-    const QByteArray name = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
+    // The program name as QLockFile writes it: without ".exe" on Windows.
+    const QByteArray name = QCoreApplication::applicationName().toUtf8();
     const QByteArray content = QByteArray::number(pid) + '\n' + name + '\n' +
                                QSysInfo::machineHostName().toUtf8() + '\n' +
                                QSysInfo::machineUniqueId() + '\n' + boot_id + '\n';
