@@ -26,18 +26,41 @@ namespace tessaly {
 
 namespace {
 
+// What the help says differs by system: where an installed copy keeps the
+// window's list, and --notify, which Windows refuses.
+#if defined(_WIN32)
+constexpr const char* Installed_Data_Folder = "%APPDATA%\\Tessaly";
+constexpr const char* Notify_Help = "";
+constexpr const char* Exit_Status_Help =
+    "Exit status: 0 report printed, 1 no entries in the list, 2 data file\n"
+    "unreadable (or, with --file, missing), 64 bad usage, 74 report not written.\n";
+#else
+constexpr const char* Installed_Data_Folder = "~/.local/share/tessaly";
+constexpr const char* Notify_Help =
+    "  --notify               show the entries due as one desktop notification\n"
+    "                         instead of printing the report\n";
+constexpr const char* Exit_Status_Help =
+    "Exit status: 0 report printed (or notification shown), 1 no entries in the\n"
+    "list (with --notify: none due), 2 data file unreadable (or, with --file,\n"
+    "missing), 64 bad usage, 69 no notification server, 74 report not written.\n";
+#endif
+
 // The help; the list of date conversions is the one --date-format takes.
 std::string Usage_Text() {
-    return "Usage: tessaly-report [OPTION]...\n"
-           "Print the coming birthdays and events of the Tessaly data file.\n"
-           "\n"
-           "  --file PATH            the data file (default: the window's Tessaly.dat,\n"
-           "                         beside this program or, once installed, in\n"
-           "                         ~/.local/share/tessaly)\n"
+    return std::string(
+               "Usage: tessaly-report [OPTION]...\n"
+               "Print the coming birthdays and events of the Tessaly data file.\n"
+               "\n"
+               "  --file PATH            the data file (default: the window's Tessaly.dat,\n"
+               "                         beside this program or, once installed, in\n"
+               "                         ") +
+           Installed_Data_Folder +
+           ")\n"
            "  --days N               report events due within N days, 1 to 100\n"
-           "                         (default: the window's setting in Tessaly.ini, else 14);\n"
-           "                         an entry given a lead of its own in the window (1 to\n"
-           "                         365 days) is reported that many days ahead instead\n"
+           "                         (default: the setting in the window's Tessaly.ini,\n"
+           "                         else 14); an entry given a lead of its own in the\n"
+           "                         window (1 to 365 days) is reported that many days\n"
+           "                         ahead instead\n"
            "  --date YYYY-MM-DD      report as if today were this date\n"
            "  --date-format PATTERN  show dates with this strftime pattern, e.g. %d/%m/%Y\n"
            "                         (default: the locale's short date); it takes\n"
@@ -49,9 +72,8 @@ std::string Usage_Text() {
            "  --color WHEN           highlight names: auto (on a terminal, unless NO_COLOR\n"
            "                         is set to a non-empty value or TERM is dumb), always\n"
            "                         or never\n"
-           "  --demo                 report on the demo entries instead of a file\n"
-           "  --notify               show the entries due as one desktop notification\n"
-           "                         instead of printing the report\n"
+           "  --demo                 report on the demo entries instead of a file\n" +
+           Notify_Help +
            "  --ical                 write the whole list as an iCalendar file (RFC 5545)\n"
            "                         of yearly events instead of the report, with an\n"
            "                         alarm for each entry's own lead (else the calendar\n"
@@ -63,10 +85,8 @@ std::string Usage_Text() {
            "  --version              show the version and exit\n"
            "\n"
            "Options take their value as the next argument or after \"=\".\n"
-           "\n"
-           "Exit status: 0 report printed (or notification shown), 1 no entries in the\n"
-           "list (with --notify: none due), 2 data file unreadable (or, with --file,\n"
-           "missing), 64 bad usage, 69 no notification server, 74 report not written.\n";
+           "\n" +
+           Exit_Status_Help;
 }
 
 constexpr const char* Empty_List_Message = "Error: There are no entries in the list.";
@@ -305,6 +325,9 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
         }
     }
     if (options.Output != Output_Kind::Report) {
+        if (env.Write_Output_As_Bytes) {
+            env.Write_Output_As_Bytes();
+        }
         // An empty list is still a valid (empty) calendar or table.
         // The calendar account's default alarm, as the sync writes it.
         out << (options.Output == Output_Kind::ICalendar

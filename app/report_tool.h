@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -42,6 +43,10 @@ struct Report_Tool_Environment {
     // Where --notify hands its notification; none where the system has no
     // notification server.
     Notification_Poster Post_Notification;
+    // Called before output that ends its lines itself (--ical, --csv) is
+    // written: standard output then passes its bytes unchanged
+    // (Write_Standard_Output_As_Bytes).
+    std::function<void()> Write_Output_As_Bytes;
 };
 
 // Runs the tool on its arguments (without the program name) and returns the

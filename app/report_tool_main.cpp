@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
         env.Term = variable("TERM");
         env.Locale_Date_Pattern = tessaly::Locale_Short_Date_Pattern();
         env.Post_Notification = tessaly::System_Notification_Poster(executable);
+        env.Write_Output_As_Bytes = tessaly::Write_Standard_Output_As_Bytes;
 
         const std::vector<std::string> args = tessaly::Program_Arguments(argc, argv);
         int status = tessaly::Run_Report_Tool(args, env, std::cout, std::cerr);

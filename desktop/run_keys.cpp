@@ -4,6 +4,20 @@
 
 namespace tessaly {
 
+std::string Run_Value_Of(const std::string& program_path) {
+    return '"' + program_path + '"';
+}
+
+std::string Program_Of_Run_Value(const std::string& value) {
+    if (value.size() >= 2 && value.front() == '"') {
+        const std::size_t end = value.find('"', 1);
+        if (end != std::string::npos) {
+            return value.substr(1, end - 1);
+        }
+    }
+    return value;
+}
+
 Machine_Or_User_Run_Keys::Machine_Or_User_Run_Keys(std::unique_ptr<Auto_Start_Entries> machine,
                                                    std::unique_ptr<Auto_Start_Entries> user)
     : machine_(std::move(machine)), user_(std::move(user)) {}
@@ -17,19 +31,24 @@ bool Machine_Or_User_Run_Keys::Key_Exists() {
 }
 
 std::optional<std::string> Machine_Or_User_Run_Keys::Read_Entry(const std::string& name) {
-    if (auto entry = user_->Read_Entry(name)) {
-        return entry;
+    std::optional<std::string> entry = user_->Read_Entry(name);
+    if (!entry) {
+        entry = machine_->Read_Entry(name);
     }
-    return machine_->Read_Entry(name);
+    if (!entry) {
+        return std::nullopt;
+    }
+    return Program_Of_Run_Value(*entry);
 }
 
 bool Machine_Or_User_Run_Keys::Write_Entry(const std::string& name,
                                            const std::string& program_path) {
-    if (machine_->Write_Entry(name, program_path)) {
+    const std::string value = Run_Value_Of(program_path);
+    if (machine_->Write_Entry(name, value)) {
         user_->Delete_Entry(name);
         return true;
     }
-    return user_->Write_Entry(name, program_path);
+    return user_->Write_Entry(name, value);
 }
 
 bool Machine_Or_User_Run_Keys::Delete_Entry(const std::string& name) {

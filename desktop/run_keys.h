@@ -8,10 +8,19 @@
 
 namespace tessaly {
 
+// A Run value is a command line: the program's path is quoted, so that
+// Windows does not take "C:\Program" for the program when the path holds a
+// blank.
+std::string Run_Value_Of(const std::string& program_path);
+// The program a Run value starts: the quoted path of a value written so, the
+// whole value of an unquoted one (as written before values were quoted).
+std::string Program_Of_Run_Value(const std::string& value);
+
 // The machine's Run key, or the user's where the machine's cannot be written
 // (an ordinary user may not change the machine's): the entry is written to
 // the machine's key when it takes it, else to the user's with the same name
-// and value. Messages keep naming the machine's key.
+// and value. Messages keep naming the machine's key. Entries are program
+// paths: the values hold them quoted.
 class Machine_Or_User_Run_Keys final : public Auto_Start_Entries {
 public:
     Machine_Or_User_Run_Keys(std::unique_ptr<Auto_Start_Entries> machine,

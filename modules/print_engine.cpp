@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTextDocument>
 #include <QTextFrame>
 
@@ -45,6 +46,17 @@ public:
         dialog.setOptions(QAbstractPrintDialog::PrintToFile |
                           QAbstractPrintDialog::PrintShowPageSize);
         return dialog.exec() == QDialog::Accepted;
+    }
+
+    bool Can_Print() override {
+#if defined(Q_OS_WIN)
+        // Windows' dialog needs an installed printer, and without one
+        // returns at once, showing nothing.
+        return !QPrinterInfo::availablePrinterNames().isEmpty();
+#else
+        // Qt's own dialog prints to a PDF file without any printer.
+        return true;
+#endif
     }
 };
 

@@ -11,7 +11,7 @@
 namespace tessaly {
 
 // Raised with any change to the types below.
-inline constexpr int Print_Engine_Version = 1;
+inline constexpr int Print_Engine_Version = 2;
 inline constexpr const char* Print_Engine_Factory_Name = "tessaly_create_print_engine";
 
 #if defined(_WIN32)
@@ -26,6 +26,8 @@ public:
     virtual std::unique_ptr<Report_Printer> Make_Printer() = 0;
     // Qt's print dialog (Print_Dialog_Setup).
     virtual bool Ask_Printer(QPrinter& printer, QWidget* parent) = 0;
+    // Whether the print dialog has anything to print on (Print_Setup::Can_Print).
+    virtual bool Can_Print() = 0;
 };
 
 extern "C" {

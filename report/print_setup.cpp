@@ -72,4 +72,11 @@ bool Print_Dialog_Setup::Set_Up_Printer(QPrinter& printer, QWidget* parent) {
     return engine != nullptr && engine->Ask_Printer(printer, parent);
 }
 
+bool Print_Dialog_Setup::Can_Print() {
+    // Without the module the print has said why it cannot start.
+    std::filesystem::path file;
+    Print_Engine* engine = Program_Print_Engine(file);
+    return engine == nullptr || engine->Can_Print();
+}
+
 }  // namespace tessaly

@@ -19,6 +19,10 @@ public:
 
     // Lets the user choose and set up `printer`; false when cancelled.
     virtual bool Set_Up_Printer(QPrinter& printer, QWidget* parent) = 0;
+    // Whether there is anything to print on: Windows' print dialog offers
+    // nothing without an installed printer, where Qt's own can still print
+    // to a PDF file. Asked once the print module is loaded.
+    virtual bool Can_Print() { return true; }
     // Printing cannot start: the print module is missing or of another
     // version. A message box by default.
     virtual void Say_Print_Unavailable(QWidget* parent, const QString& reason);
@@ -29,6 +33,7 @@ public:
 class Print_Dialog_Setup final : public Print_Setup {
 public:
     bool Set_Up_Printer(QPrinter& printer, QWidget* parent) override;
+    bool Can_Print() override;
 };
 
 // A printer kept across prints, so that the chosen printer stays chosen.

@@ -16,6 +16,7 @@
 #include <QTextEdit>
 #include <QWindow>
 
+#include "core/program_identity.h"
 #include "report/report_glyphs.h"
 #include "report/report_rich_text.h"
 
@@ -86,6 +87,12 @@ QPushButton* Make_Button(QWidget* parent, const char* caption, const char* hint,
 QString Report_Print_Job_Title() {
     return QStringLiteral("Report produced by : ") +
            QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+}
+
+QString No_Printer_Message() {
+    return Message_Text(
+        "Error: No printer is installed, so the report cannot be printed.\r\n\r\nAdd a "
+        "printer in Windows' settings (Printers & scanners), then print again.");
 }
 
 TBirthday_And_Date_Report_Form::TBirthday_And_Date_Report_Form(QWidget* parent)
@@ -240,6 +247,10 @@ void TBirthday_And_Date_Report_Form::Set_Print_Setup(std::unique_ptr<Print_Setup
     PrinterSetupDialog1 = std::move(setup);
 }
 
+void TBirthday_And_Date_Report_Form::Set_Messages(Message_Boxes& messages) {
+    messages_ = &messages;
+}
+
 void TBirthday_And_Date_Report_Form::setVisible(bool visible) {
     if (visible && !isVisible()) {
         // Cleared here as well as on activation: a window that is shown but
@@ -313,6 +324,11 @@ void TBirthday_And_Date_Report_Form::Print_BitBtnClick() {
         if (!printer_) {
             return;
         }
+    }
+    if (!PrinterSetupDialog1->Can_Print()) {
+        messages_->Show(this, Message_Kind::Error, QString::fromUtf8(Program_Title),
+                        No_Printer_Message());
+        return;
     }
     printer_->Print(*Results_RichEdit->document(), Report_Print_Job_Title(), *PrinterSetupDialog1,
                     this);

@@ -7,6 +7,7 @@
 
 #include "report/print_setup.h"
 #include "report/report_builder.h"
+#include "ui/common/message_boxes.h"
 
 class QCheckBox;
 class QPrinter;
@@ -23,6 +24,9 @@ inline constexpr int Report_Form_Design_Height = 425;
 
 // "Report produced by : " and the running executable's file name.
 QString Report_Print_Job_Title();
+
+// Shown instead of printing where there is nothing to print on.
+QString No_Printer_Message();
 
 // The window that shows the coming-events report and copies, prints or
 // closes it, or asks for the program to end. One instance lives for the whole
@@ -63,6 +67,9 @@ public:
 
     // Replaces the printer set-up question (Qt's print dialog by default).
     void Set_Print_Setup(std::unique_ptr<Print_Setup> setup);
+    // Where the window's messages go (real message boxes by default); kept,
+    // not owned.
+    void Set_Messages(Message_Boxes& messages);
 
     void setVisible(bool visible) override;
 
@@ -94,6 +101,8 @@ private:
     void Lay_Out(QSize client);
 
     std::unique_ptr<Print_Setup> PrinterSetupDialog1;
+    Qt_Message_Boxes own_messages_;
+    Message_Boxes* messages_ = &own_messages_;
     // Kept across prints, so the chosen printer stays chosen.
     std::unique_ptr<Report_Printer> printer_;
     bool positions_known_;

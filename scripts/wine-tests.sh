@@ -3,12 +3,15 @@
 # core, the report builder, the Win32 backend and the window's tests (drawn
 # offscreen with the locale pinned, as on Linux; the calendar client against
 # a Radicale started here), then the terminal tool as a user runs it.
-#   bash scripts/wine-tests.sh [build folder]
+#   bash scripts/wine-tests.sh [build folder [ctest options...]]
+# The options choose the tests, e.g. -R single_instance; the tool runs below
+# follow them in any case.
 # Needs what scripts/build-windows.sh needs, wine64 and radicale.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build-windows}
+shift || true
 bash scripts/build-windows.sh "$build"
 
 # A prefix and a home of their own: Wine links the prefix's Desktop and
@@ -31,7 +34,7 @@ source scripts/wine-fonts.sh
 wait_for_caldav_test_server
 
 tests_started=$SECONDS
-ctest --test-dir "$build" --output-on-failure -j2
+ctest --test-dir "$build" --output-on-failure -j2 "$@"
 echo "wine-tests: tests under Wine took $((SECONDS - tests_started)) s"
 
 # The report tool as a user runs it, on a Tessaly.dat written on Windows.

@@ -37,6 +37,11 @@ std::vector<std::string> Program_Arguments(int argc, char** argv);
 // Whether the stream writes to a terminal (where colour makes sense).
 bool Is_Terminal(std::FILE* stream);
 
+// Standard output passes on the bytes as written, for output that ends its
+// lines itself (CR LF in CSV and iCalendar): Windows' text mode would put
+// another CR before each LF. Elsewhere output has no text mode.
+void Write_Standard_Output_As_Bytes();
+
 // While it lives, a console shows the UTF-8 the program writes: a Windows
 // console reads output in its own code page otherwise. The console's code
 // page is given back at the end, since the console outlives the program.

@@ -15,6 +15,8 @@ const std::string Machine_Key = "\\Software\\Microsoft\\Windows\\CurrentVersion\
 // Slashes separate folders on both systems.
 const std::string Program = "C:/Program Files/Tessaly/Tessaly.exe";
 const std::string Moved = "D:/Tessaly/Tessaly.exe";
+// What the key holds for Program.
+const std::string Program_Value = '"' + Program + '"';
 
 // The commands over the two keys, the machine's as an ordinary user sees it
 // (refusing changes) unless a test says otherwise.
@@ -39,7 +41,7 @@ protected:
 TEST_F(Run_Keys_Test, RefusedMachineKeyTakesTheUsersWithTheSameValueAndMessages) {
     EXPECT_TRUE(auto_run.Enable_Auto_Run());
     EXPECT_TRUE(machine->Entries.empty());
-    EXPECT_EQ(user->Entries.at("Tessaly.exe"), Program);
+    EXPECT_EQ(user->Entries.at("Tessaly.exe"), Program_Value);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].Text,
               "This program (Tessaly.exe) will now run automatically at Windows Start-Up.");
@@ -62,7 +64,7 @@ TEST_F(Run_Keys_Test, WritableMachineKeyHoldsTheOnlyEntry) {
     // Left by a run without the rights: Windows would start the program twice.
     user->Entries["Tessaly.exe"] = Moved;
     EXPECT_TRUE(auto_run.Enable_Auto_Run());
-    EXPECT_EQ(machine->Entries.at("Tessaly.exe"), Program);
+    EXPECT_EQ(machine->Entries.at("Tessaly.exe"), Program_Value);
     EXPECT_TRUE(user->Entries.empty());
     EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
 
@@ -79,7 +81,7 @@ TEST_F(Run_Keys_Test, MachineEntryOfAMovedProgramIsCorrectedInTheUsersKey) {
     EXPECT_EQ(prompts.shown[0].Kind, "warning");
     EXPECT_NE(prompts.shown[0].Text.find(" Old      = " + Moved), std::string::npos);
     EXPECT_EQ(prompts.shown[1].Kind, "information");
-    EXPECT_EQ(user->Entries.at("Tessaly.exe"), Program);
+    EXPECT_EQ(user->Entries.at("Tessaly.exe"), Program_Value);
     // The user's entry is the one read from now on: no second warning.
     EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
     EXPECT_EQ(prompts.shown.size(), 2u);
@@ -94,6 +96,48 @@ TEST_F(Run_Keys_Test, MachineEntryOfAMovedProgramIsCorrectedInTheUsersKey) {
                   Machine_Key +
                   "\r\n Error Item  = Tessaly.exe\r\n\r\nPlease contact the "
                   "program's author.");
+}
+
+TEST_F(Run_Keys_Test, ProgramIsWrittenQuotedAndReadBackFromQuotedAndOlderUnquotedValues) {
+    struct Row {
+        std::string Written;  // empty: Stored is put in the key as it stands
+        std::string Stored;
+        std::string Read;
+    };
+    const Row rows[] = {
+        {Program, Program_Value, Program},
+        {"C:\\Tessaly\\Tessaly.exe", "\"C:\\Tessaly\\Tessaly.exe\"", "C:\\Tessaly\\Tessaly.exe"},
+        {"C:\\Program Files (x86)\\Tessaly 1.0f\\Tessaly.exe",
+         "\"C:\\Program Files (x86)\\Tessaly 1.0f\\Tessaly.exe\"",
+         "C:\\Program Files (x86)\\Tessaly 1.0f\\Tessaly.exe"},
+        // As earlier versions wrote it.
+        {"", "C:\\Program Files\\Tessaly\\Tessaly.exe", "C:\\Program Files\\Tessaly\\Tessaly.exe"},
+        // Written by hand with an argument after the program.
+        {"", "\"C:\\Tessaly\\Tessaly.exe\" /minimised", "C:\\Tessaly\\Tessaly.exe"},
+        {"", "\"C:\\Tessaly\\Tessaly.exe", "\"C:\\Tessaly\\Tessaly.exe"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Stored);
+        if (row.Written.empty()) {
+            user->Entries["Tessaly.exe"] = row.Stored;
+        } else {
+            ASSERT_TRUE(keys.Write_Entry("Tessaly.exe", row.Written));
+            EXPECT_EQ(user->Entries.at("Tessaly.exe"), row.Stored);
+        }
+        EXPECT_EQ(keys.Read_Entry("Tessaly.exe"), row.Read);
+    }
+
+    // The machine's entry of an earlier version is this program: no warning.
+    user->Entries.clear();
+    machine->Entries["Tessaly.exe"] = Program;
+    EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
+    EXPECT_TRUE(prompts.shown.empty());
+    // Enabling checks what it wrote by reading it back.
+    machine->Writable = true;
+    EXPECT_TRUE(auto_run.Enable_Auto_Run());
+    EXPECT_EQ(machine->Entries.at("Tessaly.exe"), Program_Value);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].Kind, "information");
 }
 
 TEST_F(Run_Keys_Test, MessagesNameTheMachinesKeyAndBothMissingIsAMissingKey) {

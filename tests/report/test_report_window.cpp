@@ -33,6 +33,7 @@
 #include "report/report_rich_text.h"
 #include "test_support/accessibility.h"
 #include "test_support/desktop_themes.h"
+#include "test_support/scripted_message_boxes.h"
 #include "test_support/temp_dir.h"
 #include "test_support/wait_until.h"
 #include "widgets/contrast.h"
@@ -501,6 +502,51 @@ TEST(Report_Form_Test, PrintsTheWholeReportPageAfterPageAsOneTitledJobOrNothingO
     EXPECT_EQ(Normalised_Lines(
                   Run_Tool("pdftotext", {"-layout", "-enc", "UTF-8", printer_setup.File, "-"})),
               Normalised_Lines(QString::fromStdString(report.Plain_Text())));
+}
+
+// Prints to a file, on a system with or without a printer installed.
+struct Counting_Print_Setup final : Print_Setup {
+    bool Printer = true;
+    QString File;
+    int Asked = 0;
+
+    bool Set_Up_Printer(QPrinter& printer, QWidget*) override {
+        ++Asked;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(File);
+        return true;
+    }
+    bool Can_Print() override { return Printer; }
+};
+
+TEST(Report_Form_Test, WithNothingToPrintOnPrintSaysSoInsteadOfDoingNothing) {
+    test::Temp_Dir folder;
+    for (const bool printer : {false, true}) {
+        SCOPED_TRACE(printer ? "a printer" : "no printer");
+        auto owned = std::make_unique<Counting_Print_Setup>();
+        Counting_Print_Setup& setup = *owned;
+        setup.Printer = printer;
+        setup.File = QString::fromStdString(folder.File("report.pdf").string());
+        test::Scripted_Message_Boxes messages;
+        TBirthday_And_Date_Report_Form form;
+        form.Set_Print_Setup(std::move(owned));
+        form.Set_Messages(messages);
+        form.Set_Report(Long_Report(3));
+
+        form.Print_BitBtn->click();
+        EXPECT_EQ(setup.Asked, printer ? 1 : 0);
+        EXPECT_EQ(std::filesystem::exists(folder.File("report.pdf")), printer);
+        if (printer) {
+            EXPECT_TRUE(messages.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+        EXPECT_EQ(messages.shown[0].Caption, "Tessaly v1.0f");
+        EXPECT_EQ(messages.shown[0].Text,
+                  "Error: No printer is installed, so the report cannot be printed.\n\nAdd a "
+                  "printer in Windows' settings (Printers & scanners), then print again.");
+    }
 }
 
 }  // namespace

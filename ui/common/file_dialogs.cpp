@@ -134,7 +134,9 @@ QString Without_Case(const QString& pattern) {
 
 }  // namespace
 
-QString To_Qt_Filter(const std::vector<File_Filter>& filters, bool ignore_case) {
+QString To_Qt_Filter(const std::vector<File_Filter>& filters, bool ignore_case,
+                     Pattern_Dialect dialect) {
+    const bool add_sets = ignore_case && dialect == Pattern_Dialect::Sets;
     QStringList entries;
     for (const File_Filter& filter : filters) {
         const QStringList patterns = filter.Patterns.split(
@@ -144,7 +146,7 @@ QString To_Qt_Filter(const std::vector<File_Filter>& filters, bool ignore_case) 
         for (const QString& pattern : patterns) {
             const QString qt_pattern =
                 pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
-            qt_patterns << (ignore_case ? Without_Case(qt_pattern) : qt_pattern);
+            qt_patterns << (add_sets ? Without_Case(qt_pattern) : qt_pattern);
         }
         entries << QStringLiteral("%1 (%2)").arg(filter.Description, qt_patterns.join(' '));
     }

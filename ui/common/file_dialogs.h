@@ -80,10 +80,26 @@ public:
         QWidget* parent, const Save_File_Request& request) override;
 };
 
+// What a system's file dialogs make of a type list's patterns.
+enum class Pattern_Dialect {
+    // Sets such as [tT] are known, and case counts: the desktop's dialogs.
+    Sets,
+    // Only * and ?, and case never counts: Windows' own dialog, which shows
+    // no file at all for a pattern with a set.
+    Wildcards,
+};
+#if defined(Q_OS_WIN)
+inline constexpr Pattern_Dialect Native_Pattern_Dialect = Pattern_Dialect::Wildcards;
+#else
+inline constexpr Pattern_Dialect Native_Pattern_Dialect = Pattern_Dialect::Sets;
+#endif
+
 // The type list as Qt reads it: "Text files (*.txt *.dat);;All files (*)".
 // Patterns may also be separated by ";", as in files written on Windows.
-// Ignoring case makes each letter a set of both cases: "*.[tT][xX][tT]".
-QString To_Qt_Filter(const std::vector<File_Filter>& filters, bool ignore_case = false);
+// Ignoring case makes each letter a set of both cases, "*.[tT][xX][tT]",
+// where the dialect has sets; elsewhere the dialog ignores case itself.
+QString To_Qt_Filter(const std::vector<File_Filter>& filters, bool ignore_case = false,
+                     Pattern_Dialect dialect = Native_Pattern_Dialect);
 QFileDialog::Options To_Qt_Options(File_Dialog_Option options);
 
 }  // namespace tessaly

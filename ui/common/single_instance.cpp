@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QEventLoop>
-#include <QLockFile>
 #include <QTimer>
 #include <QWidget>
 
@@ -86,21 +85,21 @@ Acquire_Result Single_Instance::Acquire(const fs::path& data_file,
                                         const QString& activation_token) {
     const fs::path lock_path = Lock_File_Path(data_file);
     const QString server_name = Server_Name(data_file);
-    lock_ = std::make_unique<QLockFile>(To_Qt_Path(lock_path));
-    // The lock lasts as long as the window: only a dead holder makes it
-    // stale, never its age. A dead holder's lock is taken over by tryLock.
-    lock_->setStaleLockTime(0);
+    detail::Lock_Attempt attempt = detail::Take_Data_File_Lock(To_Qt_Path(lock_path));
 
-    if (lock_->tryLock(0)) {
+    if (attempt.Status == detail::Lock_Status::Taken) {
+        lock_ = std::move(attempt.Lock);
         Listen(server_name);
         return {Instance_Outcome::Acquired, {}};
     }
-    if (lock_->error() == QLockFile::LockFailedError) {
+    if (attempt.Status == detail::Lock_Status::Held) {
         if (Ask_To_Activate(server_name, true, activation_token)) {
             return {Instance_Outcome::Other_Instance_Activated, {}};
         }
         // The holder may have closed while we waited.
-        if (lock_->tryLock(0)) {
+        attempt = detail::Take_Data_File_Lock(To_Qt_Path(lock_path));
+        if (attempt.Status == detail::Lock_Status::Taken) {
+            lock_ = std::move(attempt.Lock);
             Listen(server_name);
             return {Instance_Outcome::Acquired, {}};
         }
@@ -109,10 +108,10 @@ Acquire_Result Single_Instance::Acquire(const fs::path& data_file,
 
     // Without a lock file the program runs on: in a read-only folder nothing
     // can be written anyway. A window on this computer can still be found.
-    const QString reason =
-        (lock_->error() == QLockFile::PermissionError ? QStringLiteral("No permission to create ")
-                                                      : QStringLiteral("Cannot create ")) +
-        To_Qt_Path(lock_path);
+    const QString reason = (attempt.Status == detail::Lock_Status::No_Permission
+                                ? QStringLiteral("No permission to create ")
+                                : QStringLiteral("Cannot create ")) +
+                           To_Qt_Path(lock_path);
     if (Ask_To_Activate(server_name, false, activation_token)) {
         return {Instance_Outcome::Other_Instance_Activated, {}};
     }

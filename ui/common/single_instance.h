@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-class QLockFile;
 class QWidget;
 
 namespace tessaly {
 
 namespace detail {
 class Activation_Link;
-}
+class Data_File_Lock;
+}  // namespace detail
 
 enum class Instance_Outcome {
     // This object holds the data file's lock and answers later starts.
@@ -77,7 +77,7 @@ private:
     void Listen(const QString& server_name);
     void Serve(detail::Activation_Link* caller);
 
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<detail::Data_File_Lock> lock_;
     QObject* server_ = nullptr;
     std::vector<detail::Activation_Link*> callers_;  // being served now, oldest first
 };

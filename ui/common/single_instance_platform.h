@@ -64,4 +64,32 @@ Connect_Result Connect_To_Server(const QString& address);
 QObject* Serve_Address(const QString& address, QObject* parent,
                        std::function<void(Activation_Link*)> caller);
 
+// The lock file beside the data file, held until the object goes.
+class Data_File_Lock {
+public:
+    Data_File_Lock() = default;
+    virtual ~Data_File_Lock() = default;
+    Data_File_Lock(const Data_File_Lock&) = delete;
+    Data_File_Lock& operator=(const Data_File_Lock&) = delete;
+};
+
+enum class Lock_Status {
+    Taken,
+    // A running process holds it.
+    Held,
+    No_Permission,
+    Failed,
+};
+
+struct Lock_Attempt {
+    Lock_Status Status;
+    std::unique_ptr<Data_File_Lock> Lock;  // Only when Taken.
+};
+
+// Takes the lock at that path without waiting. A lock whose holder has ended
+// is taken over: on POSIX one whose process id no longer runs this program
+// (QLockFile's test); on Windows one that no process keeps open, since the
+// system closes a killed holder's file and may hand its id to the next start.
+Lock_Attempt Take_Data_File_Lock(const QString& lock_path);
+
 }  // namespace tessaly::detail

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -271,6 +272,34 @@ QObject* Serve_Address(const QString& address, QObject* parent,
         return nullptr;
     }
     return new Socket_Server(fd, socket_address.sun_path, std::move(caller), parent);
+}
+
+namespace {
+
+class Qt_Lock final : public Data_File_Lock {
+public:
+    explicit Qt_Lock(const QString& path) : lock(path) {}
+    QLockFile lock;
+};
+
+}  // namespace
+
+Lock_Attempt Take_Data_File_Lock(const QString& lock_path) {
+    auto held = std::make_unique<Qt_Lock>(lock_path);
+    // The lock lasts as long as the window: only a dead holder makes it
+    // stale, never its age. A dead holder's lock is taken over by tryLock.
+    held->lock.setStaleLockTime(0);
+    if (held->lock.tryLock(0)) {
+        return {Lock_Status::Taken, std::move(held)};
+    }
+    switch (held->lock.error()) {
+        case QLockFile::LockFailedError:
+            return {Lock_Status::Held, nullptr};
+        case QLockFile::PermissionError:
+            return {Lock_Status::No_Permission, nullptr};
+        default:
+            return {Lock_Status::Failed, nullptr};
+    }
 }
 
 }  // namespace tessaly::detail

@@ -1,9 +1,14 @@
 #include <windows.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSysInfo>
 #include <QTimer>
 #include <QWinEventNotifier>
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -320,6 +325,57 @@ QObject* Serve_Address(const QString& address, QObject* parent,
         return nullptr;
     }
     return server.release();
+}
+
+namespace {
+
+// Held for as long as the file is open: Windows closes it when the process
+// ends in any way, and nothing else can write or remove it before then.
+class Open_Lock_File final : public Data_File_Lock {
+public:
+    Open_Lock_File(HANDLE file, std::wstring path) : file_(file), path_(std::move(path)) {}
+    ~Open_Lock_File() override {
+        ::CloseHandle(file_);
+        // A start that opened it since keeps it: the removal then fails.
+        ::DeleteFileW(path_.c_str());
+    }
+    Open_Lock_File(const Open_Lock_File&) = delete;
+    Open_Lock_File& operator=(const Open_Lock_File&) = delete;
+
+private:
+    HANDLE file_;
+    std::wstring path_;
+};
+
+}  // namespace
+
+Lock_Attempt Take_Data_File_Lock(const QString& lock_path) {
+    const std::wstring path = QDir::toNativeSeparators(lock_path).toStdWString();
+    // Others may read who holds it, never write it or remove it. A file left
+    // by a holder that has ended is open to no one and is simply taken: its
+    // process id says nothing, as Windows gives ids out again.
+    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        switch (::GetLastError()) {
+            case ERROR_SHARING_VIOLATION:
+            case ERROR_LOCK_VIOLATION:
+                return {Lock_Status::Held, nullptr};
+            case ERROR_ACCESS_DENIED:
+                return {Lock_Status::No_Permission, nullptr};
+            default:
+                return {Lock_Status::Failed, nullptr};
+        }
+    }
+    // The holder, in the lines QLockFile writes, for whoever looks.
+    const QByteArray holder =
+        QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+        QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + '\n' +
+        QSysInfo::machineHostName().toUtf8() + '\n';
+    DWORD written = 0;
+    ::WriteFile(file, holder.constData(), static_cast<DWORD>(holder.size()), &written, nullptr);
+    ::SetEndOfFile(file);
+    return {Lock_Status::Taken, std::make_unique<Open_Lock_File>(file, path)};
 }
 
 }  // namespace tessaly::detail

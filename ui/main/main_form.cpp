@@ -55,6 +55,7 @@ TMainForm1::TMainForm1(Main_Form_Services services, QWidget* parent)
     connect(placement_timer_, &QTimer::timeout, this, &TMainForm1::Correct_Placement);
     Birthday_And_Date_Report_Form = Made_On_First_Use<TBirthday_And_Date_Report_Form>([this] {
         auto* report = new TBirthday_And_Date_Report_Form(this);
+        report->Set_Messages(services_.Messages);
         Apply_Settings_To(*report);
         return report;
     });

@@ -63,6 +63,8 @@ bool Is_Terminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
 }
 
+void Write_Standard_Output_As_Bytes() {}
+
 Utf8_Console_Output::Utf8_Console_Output() = default;
 Utf8_Console_Output::~Utf8_Console_Output() = default;
 

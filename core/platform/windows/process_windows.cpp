@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 // After windows.h, which it needs.
@@ -85,6 +86,11 @@ std::vector<std::string> Program_Arguments(int /*argc*/, char** /*argv*/) {
 
 bool Is_Terminal(std::FILE* stream) {
     return ::_isatty(::_fileno(stream)) != 0;
+}
+
+void Write_Standard_Output_As_Bytes() {
+    std::fflush(stdout);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
 }
 
 Utf8_Console_Output::Utf8_Console_Output() {

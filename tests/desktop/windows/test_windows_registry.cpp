@@ -200,7 +200,9 @@ TEST_F(Windows_Run_Keys_Test, ReadOnlyMachineKeyLeavesTheEntryInTheUsersKey) {
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].Text,
               "This program (Tessaly.exe) will now run automatically at Windows Start-Up.");
-    EXPECT_EQ(entries->Read_Entry("Tessaly.exe"), "C:\\Program Files\\Tessaly\\Tessaly.exe");
+    // Quoted in the key, as a command line must be; read back as the path.
+    EXPECT_EQ(entries->Read_Entry("Tessaly.exe"), "\"C:\\Program Files\\Tessaly\\Tessaly.exe\"");
+    EXPECT_EQ(keys.Read_Entry("Tessaly.exe"), "C:\\Program Files\\Tessaly\\Tessaly.exe");
     EXPECT_EQ(
         Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Machine_Key)->Read_Entry("Tessaly.exe"),
         "D:\\Old\\Tessaly.exe");

@@ -24,14 +24,44 @@ namespace {
 
 using namespace tessaly;
 
-TEST(File_Dialogs, FiltersBecomeQtTypeListsWithWindowsSeparatorsAndEveryFileMapped) {
-    EXPECT_EQ(To_Qt_Filter({}), QString());
-    EXPECT_EQ(To_Qt_Filter({{"Data files", "*.dat"}}), "Data files (*.dat)");
-    EXPECT_EQ(To_Qt_Filter({{"Lists", "*.txt;*.csv"}, {"All files", "*.*"}}),
-              "Lists (*.txt *.csv);;All files (*)");
-    EXPECT_EQ(To_Qt_Filter({{"Spaced", " *.a ;  *.b "}}), "Spaced (*.a *.b)");
-    EXPECT_EQ(To_Qt_Filter({{"Lists", "Ab1.txt;*.*;[ab].x"}}, true),
-              "Lists ([aA][bB]1.[tT][xX][tT] * [ab].x)");
+TEST(File_Dialogs, FiltersBecomeQtTypeListsInTheDialectOfEachSystemsDialogs) {
+    using enum Pattern_Dialect;
+    struct Row {
+        std::vector<File_Filter> Filters;
+        bool Ignore_Case;
+        Pattern_Dialect Dialect;
+        QString Expected;
+    };
+    const Row rows[] = {
+        {{}, false, Sets, QString()},
+        {{{"Data files", "*.dat"}}, false, Sets, "Data files (*.dat)"},
+        {{{"Data files", "*.dat"}}, false, Wildcards, "Data files (*.dat)"},
+        {{{"Lists", "*.txt;*.csv"}, {"All files", "*.*"}},
+         false,
+         Sets,
+         "Lists (*.txt *.csv);;All files (*)"},
+        {{{"Lists", "*.txt;*.csv"}, {"All files", "*.*"}},
+         true,
+         Wildcards,
+         "Lists (*.txt *.csv);;All files (*)"},
+        {{{"Spaced", " *.a ;  *.b "}}, false, Wildcards, "Spaced (*.a *.b)"},
+        // Sets for the desktop's dialogs, which match case; a set given is
+        // kept as it is.
+        {{{"Lists", "Ab1.txt;*.*;[ab].x"}}, true, Sets, "Lists ([aA][bB]1.[tT][xX][tT] * [ab].x)"},
+        {{{"CSV", "*.csv"}}, true, Sets, "CSV (*.[cC][sS][vV])"},
+        // Windows' dialog knows no sets, and ignores case itself.
+        {{{"CSV", "*.csv"}}, true, Wildcards, "CSV (*.csv)"},
+        {{{"Lists", "CORVANE.TXT;*.*"}}, true, Wildcards, "Lists (CORVANE.TXT *)"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(To_Qt_Filter(row.Filters, row.Ignore_Case, row.Dialect), row.Expected);
+    }
+    // This system's own dialogs get their dialect.
+#if defined(_WIN32)
+    EXPECT_EQ(To_Qt_Filter({{"CSV", "*.csv"}}, true), "CSV (*.csv)");
+#else
+    EXPECT_EQ(To_Qt_Filter({{"CSV", "*.csv"}}, true), "CSV (*.[cC][sS][vV])");
+#endif
 }
 
 TEST(File_Dialogs, EachOptionSetsItsOwnQtOptionOnly) {

@@ -134,11 +134,11 @@ pid_t Dead_Pid() {
 
 #endif
 
-// A lock file as another run of this program would have written it (only
-// the POSIX tests can start a process that holds one).
+// A lock file as another run of this program would have written it.
 [[maybe_unused]] void Write_Lock(const fs::path& data_file, long long pid,
                                  const QByteArray& boot_id = QSysInfo::bootUniqueId()) {
-    const QByteArray name = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
+    // The program name as QLockFile writes it: without ".exe" on Windows.
+    const QByteArray name = QCoreApplication::applicationName().toUtf8();
     const QByteArray content = QByteArray::number(pid) + '\n' + name + '\n' +
                                QSysInfo::machineHostName().toUtf8() + '\n' +
                                QSysInfo::machineUniqueId() + '\n' + boot_id + '\n';
@@ -605,6 +605,61 @@ TEST_F(Single_Instance_Test, StartsAtTheSameTimeAgreeOnOneHolder) {
     reports = start_two();
     EXPECT_EQ(reports, (std::vector<QString>{activated, activated}));
     EXPECT_EQ(activations.count(), 2);
+}
+
+constexpr char Holder_Data_File[] = "TESSALY_TEST_HOLD_FILE";
+
+// Run by the test below in a process of its own: one start of the window on
+// the named file, which prints its outcome and answers later starts until it
+// is killed.
+TEST(Single_Instance_Child, DISABLED_HoldsTheFileUntilKilled) {
+    const QString data = qEnvironmentVariable(Holder_Data_File);
+    if (data.isEmpty()) {
+        GTEST_SKIP() << "started by LockOfAKilledHolderIsTakenOverWhateverIdItNames";
+    }
+    Single_Instance instance;
+    const Instance_Outcome outcome = instance.Acquire(tessaly::From_Qt_Path(data)).Outcome;
+    std::printf("outcome %d\n", static_cast<int>(outcome));
+    std::fflush(stdout);
+    QTest::qWait(60000);
+}
+
+TEST_F(Single_Instance_Test, LockOfAKilledHolderIsTakenOverWhateverIdItNames) {
+    QProcess holder;
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(Holder_Data_File, tessaly::To_Qt_Path(data_));
+    holder.setProcessEnvironment(environment);
+    holder.start(QCoreApplication::applicationFilePath(),
+                 {"--gtest_also_run_disabled_tests",
+                  "--gtest_filter=Single_Instance_Child.DISABLED_HoldsTheFileUntilKilled"});
+    QByteArray said;
+    const QByteArray taken =
+        "outcome " + QByteArray::number(static_cast<int>(Instance_Outcome::Acquired));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            said += holder.readAllStandardOutput();
+            return said.contains(taken) || holder.state() == QProcess::NotRunning;
+        },
+        30000));
+    ASSERT_TRUE(said.contains(taken)) << said.toStdString();
+
+    // While it lives, the holder keeps the next start out.
+    {
+        Single_Instance second;
+        EXPECT_EQ(second.Acquire(data_).Outcome, Instance_Outcome::Other_Instance_Activated);
+    }
+    // TerminateProcess on Windows, SIGKILL elsewhere: the holder cleans up nothing.
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished(10000));
+    ASSERT_TRUE(fs::exists(Single_Instance::Lock_File_Path(data_)));
+#if defined(_WIN32)
+    // Windows, and Wine after a restart, give the ids out again: the id left
+    // in the lock may now be that of a live copy of this very program.
+    Write_Lock(data_, QCoreApplication::applicationPid());
+#endif
+    Single_Instance next;
+    EXPECT_EQ(next.Acquire(data_).Outcome, Instance_Outcome::Acquired);
+    EXPECT_EQ(Lock_Holder(data_), QCoreApplication::applicationPid());
 }
 
 #if !defined(_WIN32)

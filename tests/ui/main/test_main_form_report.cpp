@@ -317,4 +317,28 @@ TEST_F(Main_Form_Report_Test, ALineBreakInANameReadsAsASpaceInTheGridAndTheRepor
     EXPECT_EQ(showings, 1);
 }
 
+// A system without a printer: the set-up question must not be reached.
+struct No_Printer_Setup final : Print_Setup {
+    bool Set_Up_Printer(QPrinter&, QWidget*) override {
+        ADD_FAILURE() << "asked for a printer that is not there";
+        return false;
+    }
+    bool Can_Print() override { return false; }
+};
+
+TEST_F(Main_Form_Report_Test, PrintWithoutAPrinterSaysSoThroughTheWindowsMessages) {
+    Write_Data(Five);
+    Start();
+    form->Birthday_And_Date_Report_Form->Set_Print_Setup(std::make_unique<No_Printer_Setup>());
+    On_Report([](Report_Form& report) {
+        report.Print_BitBtn->click();
+        report.Close_Window_BitBtn->click();
+    });
+    form->Inform_Me_Now_BitBtnClick();
+    ASSERT_EQ(showings, 1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+    EXPECT_EQ(messages.shown[0].Text, No_Printer_Message());
+}
+
 }  // namespace
