@@ -125,25 +125,29 @@ std::string Calendar_Slug(std::string_view display_name) {
     return slug.empty() ? std::string("calendar") : slug;
 }
 
-// The event the reply gives, its data moved out of it; with its Problem
-// where the server could not give it whole.
-CalDAV_Event Event_From(Dav_Response& response, std::string url, bool with_data) {
+// The member the reply gives, its data moved out of the `data` property
+// (none when null); with its Problem where the server could not give it whole.
+CalDAV_Event Event_From(Dav_Response& response, std::string url,
+                        std::optional<std::string> Dav_Properties::*data) {
+    const std::string noun =
+        data == &Dav_Properties::Address_Data ? std::string("contact") : std::string("event");
     CalDAV_Event event;
     event.Url = std::move(url);
     if (response.Status != 0 && response.Status != 200) {
-        event.Problem = "the server could not give this event: " + std::to_string(response.Status);
+        event.Problem =
+            "the server could not give this " + noun + ": " + std::to_string(response.Status);
         return event;
     }
     if (response.Properties.Etag) {
         event.Etag = std::move(*response.Properties.Etag);
     } else {
-        event.Problem = "the server sent this event without its ETag";
+        event.Problem = "the server sent this " + noun + " without its ETag";
     }
-    if (with_data) {
-        if (response.Properties.Calendar_Data) {
-            event.Data = std::move(*response.Properties.Calendar_Data);
+    if (data != nullptr) {
+        if (response.Properties.*data) {
+            event.Data = std::move(*(response.Properties.*data));
         } else if (event.Problem.empty()) {
-            event.Problem = "the server sent this event without its data";
+            event.Problem = "the server sent this " + noun + " without its data";
         }
     }
     return event;
@@ -256,6 +260,14 @@ std::optional<std::string> CalDAV_Client::Principal_Of(const std::string& start_
 }
 
 std::string CalDAV_Client::Find_Calendar_Home(std::string_view address) {
+    return Find_Home(address, false);
+}
+
+std::string CalDAV_Client::Find_Address_Book_Home(std::string_view address) {
+    return Find_Home(address, true);
+}
+
+std::string CalDAV_Client::Find_Home(std::string_view address, bool address_books) {
     Server_Address typed = Read_Server_Address(address);
     if (!typed.Problem.empty()) {
         throw CalDAV_Error(CalDAV_Failure::Unreachable, 0, typed.Problem);
@@ -267,7 +279,8 @@ std::string CalDAV_Client::Find_Calendar_Home(std::string_view address) {
         // The user gave a path: it is likelier right than the host's guess.
         candidates.push_back(start);
     }
-    candidates.push_back(Prefix_Of(start) + "/.well-known/caldav");
+    candidates.push_back(Prefix_Of(start) +
+                         (address_books ? "/.well-known/carddav" : "/.well-known/caldav"));
     if (Path_Of(start) == "/") {
         candidates.push_back(start);
     }
@@ -281,22 +294,26 @@ std::string CalDAV_Client::Find_Calendar_Home(std::string_view address) {
     }
     // Without a principal, the address may itself carry the home (or be it).
     std::string url = principal.value_or(start);
-    const Http_Response response =
-        Send_Following("PROPFIND", url, "0", Calendar_Home_Request_Body());
+    const Http_Response response = Send_Following(
+        "PROPFIND", url, "0",
+        address_books ? Address_Book_Home_Request_Body() : Calendar_Home_Request_Body());
     if (response.Status != 207) {
         if (response.Status == 401 || response.Status >= 500) {
             Fail_On_Status(response, "PROPFIND", url);
         }
     } else {
         for (const auto& item : Parse_Multistatus(response.Body).Responses) {
-            if (item.Properties.Calendar_Home_Set) {
-                return With_Slash(Resolve_Own(url, *item.Properties.Calendar_Home_Set));
+            const auto& home = address_books ? item.Properties.Address_Book_Home_Set
+                                             : item.Properties.Calendar_Home_Set;
+            if (home) {
+                return With_Slash(Resolve_Own(url, *home));
             }
         }
     }
+    const std::string things = address_books ? "address books" : "calendars";
     throw CalDAV_Error(CalDAV_Failure::No_Calendar_Service, response.Status,
-                       "No calendars were found at " + std::string(address) +
-                           ": the server there does not say where the user's calendars are.");
+                       "No " + things + " were found at " + std::string(address) +
+                           ": the server there does not say where the user's " + things + " are.");
 }
 
 std::vector<CalDAV_Calendar> CalDAV_Client::List_Calendars(std::string_view home_url) {
@@ -382,16 +399,18 @@ CalDAV_Calendar CalDAV_Client::Make_Calendar(std::string_view home_url,
 
 // The members of a calendar-query or multiget reply: the collection itself
 // and members gone (404) are left out.
-std::vector<CalDAV_Event> CalDAV_Client::Events_Of(Dav_Multistatus& reply, const std::string& url,
-                                                   bool with_data) {
+std::vector<CalDAV_Event> CalDAV_Client::Events_Of(
+    Dav_Multistatus& reply, const std::string& url,
+    std::optional<std::string> Dav_Properties::*data) {
     std::vector<CalDAV_Event> events;
     events.reserve(reply.Responses.size());
     for (auto& item : reply.Responses) {
         std::string item_url = Resolve_Own(url, item.Href);
-        if (item.Status == 404 || Same_Url(item_url, url)) {
+        // A PROPFIND lists the sub-collections too: they are not members.
+        if (item.Status == 404 || Same_Url(item_url, url) || item.Properties.Is_Collection) {
             continue;
         }
-        events.push_back(Event_From(item, std::move(item_url), with_data));
+        events.push_back(Event_From(item, std::move(item_url), data));
     }
     return events;
 }
@@ -400,7 +419,7 @@ std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_u
                                                      bool with_data) {
     const std::string url(calendar_url);
     Dav_Multistatus reply = Read_Multistatus("REPORT", url, "1", Event_Query_Body(with_data));
-    return Events_Of(reply, url, with_data);
+    return Events_Of(reply, url, with_data ? &Dav_Properties::Calendar_Data : nullptr);
 }
 
 std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_url,
@@ -410,17 +429,22 @@ std::vector<CalDAV_Event> CalDAV_Client::Read_Events(std::string_view calendar_u
     }
     const std::string url(calendar_url);
     Take_Account_Address(url);
+    Dav_Multistatus reply =
+        Read_Multistatus("REPORT", url, "1", Event_Multiget_Body(Own_Paths(urls)));
+    return Events_Of(reply, url, &Dav_Properties::Calendar_Data);
+}
+
+std::vector<std::string> CalDAV_Client::Own_Paths(const std::vector<std::string>& urls) {
     std::vector<std::string> paths;
     paths.reserve(urls.size());
-    for (const auto& event_url : urls) {
-        // Only its path goes: it must be on the calendar's server.
-        if (Url_Origin(event_url) != origin_) {
-            Refuse_Foreign(origin_, event_url, Foreign_Source::Caller, 0);
+    for (const auto& member_url : urls) {
+        // Only its path goes: it must be on the account's server.
+        if (Url_Origin(member_url) != origin_) {
+            Refuse_Foreign(origin_, member_url, Foreign_Source::Caller, 0);
         }
-        paths.push_back(Path_Of(event_url));
+        paths.push_back(Path_Of(member_url));
     }
-    Dav_Multistatus reply = Read_Multistatus("REPORT", url, "1", Event_Multiget_Body(paths));
-    return Events_Of(reply, url, true);
+    return paths;
 }
 
 CalDAV_Changes CalDAV_Client::Read_Changes(std::string_view calendar_url,
@@ -442,10 +466,55 @@ CalDAV_Changes CalDAV_Client::Read_Changes(std::string_view calendar_url,
         if (item.Status == 404) {
             changes.Removed.push_back(std::move(item_url));
         } else {
-            changes.Changed.push_back(Event_From(item, std::move(item_url), false));
+            changes.Changed.push_back(Event_From(item, std::move(item_url), nullptr));
         }
     }
     return changes;
+}
+
+std::vector<CardDAV_Address_Book> CalDAV_Client::List_Address_Books(std::string_view home_url) {
+    const std::string url(home_url);
+    const Dav_Multistatus reply =
+        Read_Multistatus("PROPFIND", url, "1", Address_Book_Properties_Request_Body());
+    std::vector<CardDAV_Address_Book> books;
+    for (const auto& item : reply.Responses) {
+        const std::string item_url = Resolve_Own(url, item.Href);
+        const Dav_Properties& properties = item.Properties;
+        if (!properties.Is_Address_Book) {
+            continue;
+        }
+        CardDAV_Address_Book book;
+        book.Url = With_Slash(item_url);
+        book.Display_Name = properties.Display_Name.value_or("");
+        book.Ctag = properties.Ctag.value_or("");
+        book.Sync_Token = properties.Sync_Token.value_or("");
+        books.push_back(std::move(book));
+    }
+    return books;
+}
+
+std::vector<CardDAV_Contact> CalDAV_Client::Read_Address_Book(std::string_view address_book_url) {
+    const std::string url(address_book_url);
+    Dav_Multistatus reply = Read_Multistatus("PROPFIND", url, "1", Member_Etags_Request_Body());
+    return Events_Of(reply, url, nullptr);
+}
+
+std::vector<CardDAV_Contact> CalDAV_Client::Read_Contacts(std::string_view address_book_url,
+                                                          const std::vector<std::string>& urls) {
+    if (urls.empty()) {
+        return {};
+    }
+    const std::string url(address_book_url);
+    Take_Account_Address(url);
+    Dav_Multistatus reply =
+        Read_Multistatus("REPORT", url, "1", Contact_Multiget_Body(Own_Paths(urls)));
+    return Events_Of(reply, url, &Dav_Properties::Address_Data);
+}
+
+CardDAV_Changes CalDAV_Client::Read_Address_Book_Changes(std::string_view address_book_url,
+                                                         std::string_view sync_token) {
+    // RFC 6578 is the same for either kind of collection.
+    return Read_Changes(address_book_url, sync_token);
 }
 
 std::string CalDAV_Client::Put_Event(std::string_view url, std::string_view data,

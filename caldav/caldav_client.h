@@ -37,6 +37,19 @@ struct CalDAV_Changes {
     std::string Sync_Token;
 };
 
+struct CardDAV_Address_Book {
+    std::string Url;
+    std::string Display_Name;
+    // Either changes whenever a member changes; empty where the server keeps none.
+    std::string Ctag;
+    std::string Sync_Token;
+};
+
+// A member of an address book: Data is its vCard, as the server's reply
+// gives it; the Problem reads "contact" where an event's reads "event".
+using CardDAV_Contact = CalDAV_Event;
+using CardDAV_Changes = CalDAV_Changes;
+
 // The calendar side of a sync, on any HTTP transport: discovery (RFC 6764,
 // 5397, 4791), calendar collections, and event resources written only under
 // the ETag they were read with. Every failure throws CalDAV_Error; URLs are
@@ -81,6 +94,21 @@ public:
     // Deletes the event while it still has that ETag.
     void Delete_Event(std::string_view url, std::string_view etag);
 
+    // The address books (RFC 6352) of the same account, found and read as
+    // the calendars are: the same origin rule, bounds and failures.
+    std::string Find_Address_Book_Home(std::string_view address);
+    std::vector<CardDAV_Address_Book> List_Address_Books(std::string_view home_url);
+    // Every contact's URL and ETag, without data.
+    std::vector<CardDAV_Contact> Read_Address_Book(std::string_view address_book_url);
+    // The contacts at these URLs (of one address book) with their vCards;
+    // those gone are left out, those the server could not give come with
+    // their Problem.
+    std::vector<CardDAV_Contact> Read_Contacts(std::string_view address_book_url,
+                                               const std::vector<std::string>& urls);
+    // As Read_Changes.
+    CardDAV_Changes Read_Address_Book_Changes(std::string_view address_book_url,
+                                              std::string_view sync_token);
+
     // Requests sent so far, redirects included.
     int Requests_Sent() const { return requests_sent_; }
 
@@ -93,11 +121,16 @@ private:
     Dav_Multistatus Read_Multistatus(const std::string& method, const std::string& url,
                                      std::string_view depth, std::string body);
     std::optional<std::string> Principal_Of(const std::string& url);
+    // The calendar or address-book home the principal names.
+    std::string Find_Home(std::string_view address, bool address_books);
+    // The paths of these URLs, each at the account's origin.
+    std::vector<std::string> Own_Paths(const std::vector<std::string>& urls);
     void Take_Account_Address(const std::string& url);
     // The href made absolute against the URL of the request that gave it;
     // throws Foreign_Origin for one at another origin.
+    // `data` is the property the members' data is read from, or null.
     std::vector<CalDAV_Event> Events_Of(Dav_Multistatus& reply, const std::string& url,
-                                        bool with_data);
+                                        std::optional<std::string> Dav_Properties::*data);
     std::string Resolve_Own(const std::string& base, std::string_view href);
 
     Http_Transport& transport_;

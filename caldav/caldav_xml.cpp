@@ -22,6 +22,7 @@ using detail::Xml_Element;
 
 constexpr std::string_view Dav_Namespace = "DAV:";
 constexpr std::string_view CalDAV_Namespace = "urn:ietf:params:xml:ns:caldav";
+constexpr std::string_view CardDAV_Namespace = "urn:ietf:params:xml:ns:carddav";
 constexpr std::string_view Server_Namespace = "http://calendarserver.org/ns/";
 
 bool Is(const Xml_Element* element, std::string_view space, std::string_view name) {
@@ -101,13 +102,18 @@ void Read_Property(Xml_Element& property, Dav_Properties& properties) {
         properties.Sync_Token = Trimmed(Text_Of(property));
     } else if (Is(&property, CalDAV_Namespace, "calendar-data")) {
         properties.Calendar_Data = Take_Text(property);
+    } else if (Is(&property, CardDAV_Namespace, "address-data")) {
+        properties.Address_Data = Take_Text(property);
     } else if (Is(&property, Dav_Namespace, "current-user-principal")) {
         properties.Current_User_Principal = Href_In(property);
     } else if (Is(&property, CalDAV_Namespace, "calendar-home-set")) {
         properties.Calendar_Home_Set = Href_In(property);
+    } else if (Is(&property, CardDAV_Namespace, "addressbook-home-set")) {
+        properties.Address_Book_Home_Set = Href_In(property);
     } else if (Is(&property, Dav_Namespace, "resourcetype")) {
         properties.Is_Collection = Child(property, Dav_Namespace, "collection") != nullptr;
         properties.Is_Calendar = Child(property, CalDAV_Namespace, "calendar") != nullptr;
+        properties.Is_Address_Book = Child(property, CardDAV_Namespace, "addressbook") != nullptr;
     } else if (Is(&property, CalDAV_Namespace, "supported-calendar-component-set")) {
         for (const auto& comp : property.Children) {
             if (Is(comp.Element, CalDAV_Namespace, "comp") &&
@@ -245,6 +251,35 @@ std::string Sync_Collection_Body(std::string_view sync_token) {
            Escape_Xml_Text(sync_token) +
            "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop>"
            "</d:sync-collection>";
+}
+
+std::string Address_Book_Home_Request_Body() {
+    return std::string(Xml_Declaration) +
+           "<d:propfind xmlns:d=\"DAV:\" xmlns:card=\"urn:ietf:params:xml:ns:carddav\"><d:prop>"
+           "<card:addressbook-home-set/></d:prop></d:propfind>";
+}
+
+std::string Address_Book_Properties_Request_Body() {
+    return std::string(Xml_Declaration) +
+           "<d:propfind xmlns:d=\"DAV:\" xmlns:cs=\"http://calendarserver.org/ns/\"><d:prop>"
+           "<d:resourcetype/><d:displayname/><cs:getctag/><d:sync-token/></d:prop></d:propfind>";
+}
+
+std::string Member_Etags_Request_Body() {
+    return std::string(Xml_Declaration) +
+           "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:resourcetype/><d:getetag/></d:prop>"
+           "</d:propfind>";
+}
+
+std::string Contact_Multiget_Body(const std::vector<std::string>& hrefs) {
+    std::string body = std::string(Xml_Declaration) +
+                       "<card:addressbook-multiget xmlns:d=\"DAV:\" "
+                       "xmlns:card=\"urn:ietf:params:xml:ns:carddav\"><d:prop><d:getetag/>"
+                       "<card:address-data/></d:prop>";
+    for (const auto& href : hrefs) {
+        body += "<d:href>" + Escape_Xml_Text(href) + "</d:href>";
+    }
+    return body + "</card:addressbook-multiget>";
 }
 
 }  // namespace tessaly

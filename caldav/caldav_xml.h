@@ -15,10 +15,13 @@ struct Dav_Properties {
     std::optional<std::string> Ctag;
     std::optional<std::string> Sync_Token;
     std::optional<std::string> Calendar_Data;
+    std::optional<std::string> Address_Data;            // a vCard (RFC 6352)
     std::optional<std::string> Current_User_Principal;  // href
     std::optional<std::string> Calendar_Home_Set;       // href
+    std::optional<std::string> Address_Book_Home_Set;   // href
     bool Is_Collection = false;
     bool Is_Calendar = false;
+    bool Is_Address_Book = false;
     // The components a calendar takes ("VEVENT", "VTODO"); empty when the
     // server does not say, which means every kind.
     std::vector<std::string> Components;
@@ -55,5 +58,10 @@ std::string Make_Calendar_Request_Body(std::string_view display_name);
 std::string Event_Query_Body(bool with_data);
 std::string Event_Multiget_Body(const std::vector<std::string>& hrefs);
 std::string Sync_Collection_Body(std::string_view sync_token);
+std::string Address_Book_Home_Request_Body();
+std::string Address_Book_Properties_Request_Body();
+// The ETag of every member of a collection, from a Depth 1 PROPFIND.
+std::string Member_Etags_Request_Body();
+std::string Contact_Multiget_Body(const std::vector<std::string>& hrefs);
 
 }  // namespace tessaly

@@ -404,5 +404,61 @@ TEST(CalDAV_Client, AnEventTheServerCannotGiveDoesNotStopTheOthers) {
     EXPECT_EQ(etags[3].Problem, "");
 }
 
+TEST(CalDAV_Client, ContactsAreReadAsEventsAreWithinTheAccountsOrigin) {
+    Scripted_Transport transport;
+    CalDAV_Client client(transport, "https://dav.example/");
+    const std::string book = "https://dav.example/ann/books/friends/";
+    // A foreign contact URL is refused before anything is sent.
+    EXPECT_EQ(Failure_Of([&] { client.Read_Contacts(book, {"https://evil.example/a.vcf"}); }),
+              CalDAV_Failure::Foreign_Origin);
+    EXPECT_TRUE(transport.requests.empty());
+
+    const std::string card =
+        "<CR:address-data xmlns:CR=\"urn:ietf:params:xml:ns:carddav\">"
+        "BEGIN:VCARD\nEND:VCARD\n</CR:address-data>";
+    transport.Reply(
+        207, Multistatus("<response><href>/ann/books/friends/bad.vcf</href>"
+                         "<status>HTTP/1.1 500 Oops</status></response>" +
+                         Found("/ann/books/friends/a.vcf", "<getetag>\"1\"</getetag>" + card) +
+                         Found("/ann/books/friends/b.vcf", "<getetag>\"2\"</getetag>")));
+    const auto contacts = client.Read_Contacts(
+        book, {book + "a.vcf", book + "b.vcf", "https://dav.example/ann/books/friends/bad.vcf"});
+    ASSERT_EQ(transport.requests.size(), 1U);
+    EXPECT_EQ(transport.requests[0].Method, "REPORT");
+    EXPECT_NE(transport.requests[0].Body.find("<d:href>/ann/books/friends/a.vcf</d:href>"),
+              std::string::npos);
+    ASSERT_EQ(contacts.size(), 3U);
+    EXPECT_EQ(contacts[0].Problem, "the server could not give this contact: 500");
+    EXPECT_EQ(contacts[1].Data, "BEGIN:VCARD\nEND:VCARD\n");
+    EXPECT_EQ(contacts[1].Url, book + "a.vcf");
+    EXPECT_EQ(contacts[2].Problem, "the server sent this contact without its data");
+
+    // The listing leaves out the book itself and a collection inside it;
+    // a member at another origin stops it.
+    transport.Reply(
+        207,
+        Multistatus(Found("/ann/books/friends/", "<resourcetype><collection/></resourcetype>") +
+                    Found("/ann/books/friends/sub/", "<resourcetype><collection/></resourcetype>") +
+                    Found("/ann/books/friends/a.vcf", "<getetag>\"1\"</getetag>")));
+    const auto listed = client.Read_Address_Book(book);
+    ASSERT_EQ(listed.size(), 1U);
+    EXPECT_EQ(listed[0].Etag, "\"1\"");
+    transport.Reply(207, Multistatus(Found("https://evil.example/a.vcf", "<getetag>1</getetag>")));
+    EXPECT_EQ(Failure_Of([&] { client.Read_Address_Book(book); }), CalDAV_Failure::Foreign_Origin);
+
+    // A server with calendars only.
+    transport.Reply(404);
+    transport.Reply(207, Multistatus(Found("/",
+                                           "<current-user-principal><href>/ann/</href>"
+                                           "</current-user-principal>")));
+    transport.Reply(207, Multistatus(Found("/ann/",
+                                           "<C:calendar-home-set><href>/ann/cal/</href>"
+                                           "</C:calendar-home-set>")));
+    EXPECT_EQ(Failure_Of([&] { client.Find_Address_Book_Home("https://dav.example/"); }),
+              CalDAV_Failure::No_Calendar_Service);
+    EXPECT_EQ(transport.requests.back().Url, "https://dav.example/ann/");
+    EXPECT_NE(transport.requests.back().Body.find("addressbook-home-set"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tessaly

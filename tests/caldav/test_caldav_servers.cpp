@@ -199,6 +199,100 @@ TEST_P(CalDAV_Server, AWrongPasswordIsToldApartFromAnAbsentServer) {
     EXPECT_EQ(absent.Find_Calendar_Home(server_->Url()), Home());
 }
 
+// Address books are made and filled as another client of the account would.
+Http_Response Send_Raw(Http_Transport& transport, std::string method, std::string url,
+                       std::string body, std::vector<std::pair<std::string, std::string>> headers) {
+    Http_Request request;
+    request.Method = std::move(method);
+    request.Url = std::move(url);
+    request.Body = std::move(body);
+    request.Headers = std::move(headers);
+    return transport.Send(request);
+}
+
+std::string Vcard(const std::string& version, const std::string& uid, const std::string& name) {
+    return "BEGIN:VCARD\r\nVERSION:" + version + "\r\nUID:" + uid + "\r\nFN:" + name +
+           "\r\nN:" + name + ";;;;\r\nBDAY:" + (version == "3.0" ? "1986-02-14" : "--0214") +
+           "\r\nEND:VCARD\r\n";
+}
+
+TEST_P(CalDAV_Server, AddressBooksAreFoundListedReadAndFollowed) {
+    Curl_Transport transport(Options());
+    CalDAV_Client client(transport);
+    const std::string home = client.Find_Address_Book_Home(server_->Url());
+    ASSERT_EQ(home.rfind(server_->Url(), 0), 0U) << home;
+    EXPECT_EQ(home.back(), '/');
+
+    const std::string book_url = home + "friends/";
+    const Http_Response made =
+        Send_Raw(transport, "MKCOL", book_url,
+                 "<?xml version=\"1.0\" encoding=\"utf-8\"?><d:mkcol xmlns:d=\"DAV:\" "
+                 "xmlns:card=\"urn:ietf:params:xml:ns:carddav\"><d:set><d:prop><d:resourcetype>"
+                 "<d:collection/><card:addressbook/></d:resourcetype><d:displayname>Friends &amp; "
+                 "Kin</d:displayname></d:prop></d:set></d:mkcol>",
+                 {{"Content-Type", "application/xml; charset=utf-8"}});
+    ASSERT_EQ(made.Status, 201) << made.Body;
+    // A calendar beside it is not an address book.
+    client.Make_Calendar(client.Find_Calendar_Home(server_->Url()), "Tessaly");
+
+    const auto books = client.List_Address_Books(home);
+    ASSERT_EQ(books.size(), 1U);
+    EXPECT_EQ(books[0].Url, book_url);
+    EXPECT_EQ(books[0].Display_Name, "Friends & Kin");
+    EXPECT_FALSE(books[0].Sync_Token.empty());
+
+    const std::string ann = book_url + "ann.vcf";
+    const std::string bo = book_url + "bo.vcf";
+    const std::vector<std::pair<std::string, std::string>> put_headers{
+        {"Content-Type", "text/vcard; charset=utf-8"}, {"If-None-Match", "*"}};
+    ASSERT_EQ(
+        Send_Raw(transport, "PUT", ann, Vcard("3.0", "ann", "Ann Åberg"), put_headers).Status / 100,
+        2);
+    ASSERT_EQ(
+        Send_Raw(transport, "PUT", bo, Vcard("4.0", "bo", "Bo 日本"), put_headers).Status / 100, 2);
+
+    auto listed = client.Read_Address_Book(book_url);
+    ASSERT_EQ(listed.size(), 2U);
+    std::sort(listed.begin(), listed.end(),
+              [](const auto& a, const auto& b) { return a.Url < b.Url; });
+    EXPECT_EQ(listed[0].Url, ann);
+    EXPECT_EQ(listed[1].Url, bo);
+    for (const auto& contact : listed) {
+        EXPECT_FALSE(contact.Etag.empty());
+        EXPECT_TRUE(contact.Data.empty());
+        EXPECT_TRUE(contact.Problem.empty()) << contact.Problem;
+    }
+
+    // One gone already is left out; the others come whole.
+    auto read = client.Read_Contacts(book_url, {ann, bo, book_url + "gone.vcf"});
+    ASSERT_EQ(read.size(), 2U);
+    std::sort(read.begin(), read.end(), [](const auto& a, const auto& b) { return a.Url < b.Url; });
+    EXPECT_EQ(read[0].Etag, listed[0].Etag);
+    EXPECT_EQ(read[1].Etag, listed[1].Etag);
+    EXPECT_NE(read[0].Data.find("VERSION:3.0"), std::string::npos) << read[0].Data;
+    EXPECT_NE(read[0].Data.find("FN:Ann Åberg"), std::string::npos) << read[0].Data;
+    EXPECT_NE(read[1].Data.find("VERSION:4.0"), std::string::npos) << read[1].Data;
+    EXPECT_NE(read[1].Data.find("BDAY:--0214"), std::string::npos) << read[1].Data;
+
+    const std::string token = client.List_Address_Books(home)[0].Sync_Token;
+    ASSERT_EQ(Send_Raw(transport, "PUT", ann, Vcard("3.0", "ann", "Ann Berg"),
+                       {{"Content-Type", "text/vcard; charset=utf-8"}, {"If-Match", read[0].Etag}})
+                      .Status /
+                  100,
+              2);
+    ASSERT_EQ(Send_Raw(transport, "DELETE", bo, {}, {}).Status / 100, 2);
+    const CardDAV_Changes changes = client.Read_Address_Book_Changes(book_url, token);
+    ASSERT_EQ(changes.Changed.size(), 1U);
+    EXPECT_EQ(changes.Changed[0].Url, ann);
+    EXPECT_NE(changes.Changed[0].Etag, read[0].Etag);
+    EXPECT_EQ(changes.Removed, (std::vector<std::string>{bo}));
+    EXPECT_NE(changes.Sync_Token, token);
+    const auto after = client.Read_Contacts(book_url, {ann});
+    ASSERT_EQ(after.size(), 1U);
+    EXPECT_EQ(after[0].Etag, changes.Changed[0].Etag);
+    EXPECT_NE(after[0].Data.find("FN:Ann Berg"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, CalDAV_Server,
                          ::testing::Values(test::Server_Kind::Radicale,
                                            test::Server_Kind::Xandikos),

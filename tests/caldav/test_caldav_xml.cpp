@@ -176,6 +176,43 @@ TEST(CalDAV_Xml, ALargeReplyIsReadAndAHostileOneCostsNoMoreThanItsBound) {
     EXPECT_EQ(Failure_Of(named_often(1 << 20)), CalDAV_Failure::Broken_Reply);
 }
 
+TEST(CalDAV_Xml, ReadsTheAddressBookSideWhateverPrefixesTheServerChose) {
+    const std::string xml =
+        "<D:multistatus xmlns:D=\"DAV:\" xmlns:CR=\"urn:ietf:params:xml:ns:carddav\" "
+        "xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
+        "<D:response><D:href>/ann/</D:href><D:propstat><D:prop><CR:addressbook-home-set>"
+        "<D:href> /ann/books/ </D:href></CR:addressbook-home-set><D:resourcetype><D:collection/>"
+        "</D:resourcetype></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>"
+        "</D:response>"
+        "<D:response><D:href>/ann/books/friends/</D:href><D:propstat><D:prop><D:resourcetype>"
+        "<D:collection/><CR:addressbook/></D:resourcetype></D:prop>"
+        "<D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>"
+        "<D:response><D:href>/ann/books/friends/a.vcf</D:href><D:propstat><D:prop>"
+        "<D:getetag>\"v1\"</D:getetag><CR:address-data>BEGIN:VCARD\r\nNOTE:a &amp; b\r\n"
+        "END:VCARD\r\n</CR:address-data><C:calendar-data>X</C:calendar-data></D:prop>"
+        "<D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>"
+        // Elements of the right name in the wrong namespace are not ours.
+        "<D:response><D:href>/ann/cal/</D:href><D:propstat><D:prop><D:resourcetype>"
+        "<D:collection/><C:addressbook/><C:calendar/></D:resourcetype><C:address-data>Y"
+        "</C:address-data><C:addressbook-home-set><D:href>/x/</D:href></C:addressbook-home-set>"
+        "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>"
+        "</D:multistatus>";
+    const auto read = Parse_Multistatus(xml);
+    ASSERT_EQ(read.Responses.size(), 4U);
+    EXPECT_EQ(read.Responses[0].Properties.Address_Book_Home_Set, "/ann/books/");
+    EXPECT_FALSE(read.Responses[0].Properties.Is_Address_Book);
+    EXPECT_TRUE(read.Responses[1].Properties.Is_Address_Book);
+    EXPECT_FALSE(read.Responses[1].Properties.Is_Calendar);
+    const auto& contact = read.Responses[2].Properties;
+    EXPECT_EQ(contact.Address_Data, "BEGIN:VCARD\nNOTE:a & b\nEND:VCARD\n");
+    EXPECT_EQ(contact.Calendar_Data, "X");
+    const auto& calendar = read.Responses[3].Properties;
+    EXPECT_FALSE(calendar.Is_Address_Book);
+    EXPECT_TRUE(calendar.Is_Calendar);
+    EXPECT_FALSE(calendar.Address_Data);
+    EXPECT_FALSE(calendar.Address_Book_Home_Set);
+}
+
 TEST(CalDAV_Xml, RequestsCarryTextEscaped) {
     const std::string body = Make_Calendar_Request_Body("Ann & <Bo>");
     EXPECT_NE(body.find("<d:displayname>Ann &amp; &lt;Bo&gt;</d:displayname>"), std::string::npos);
