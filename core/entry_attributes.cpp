@@ -15,6 +15,9 @@ constexpr std::string_view Year_Key = "year";
 constexpr std::string_view Year_Unknown_Value = "unknown";
 constexpr std::string_view Lead_Key = "lead";
 constexpr std::string_view Uid_Key = "uid";
+constexpr std::string_view Book_Key = "book";
+constexpr std::string_view Contact_Key = "contact";
+constexpr std::string_view Contact_Date_Key = "contact-date";
 constexpr char Item_Separator = ';';
 constexpr char Value_Separator = '=';
 constexpr char Escape_Mark = '%';
@@ -281,6 +284,50 @@ bool Write_Entry_Uid(TName_And_Event_Data& entry, std::string_view uid) {
         std::erase_if(field.Items, [](const auto& item) { return item.first == Uid_Key; });
     } else {
         Set_Item(field, Uid_Key, Escape_Attribute_Value(uid));
+    }
+    *target = field.Items.empty() ? std::string() : Encode_Attribute_Field(field);
+    return true;
+}
+
+std::optional<Contact_Source> Read_Contact_Source(const TName_And_Event_Data& entry) {
+    for (std::size_t i = 0; i < Spare_Field_Count; ++i) {
+        const auto field = Parse_Attribute_Field(*Spare_Field(entry, i));
+        if (!field) {
+            continue;
+        }
+        const auto value = [&](std::string_view key) -> std::optional<std::string> {
+            const std::string* text = Value_Of(*field, key);
+            auto unescaped = text != nullptr ? Unescape_Attribute_Value(*text) : std::nullopt;
+            return unescaped && !unescaped->empty() ? unescaped : std::nullopt;
+        };
+        auto book = value(Book_Key);
+        auto contact = value(Contact_Key);
+        auto date = value(Contact_Date_Key);
+        if (!book || !contact || !date) {
+            return std::nullopt;
+        }
+        return Contact_Source{std::move(*book), std::move(*contact), std::move(*date)};
+    }
+    return std::nullopt;
+}
+
+bool Write_Contact_Source(TName_And_Event_Data& entry,
+                          const std::optional<Contact_Source>& source) {
+    if (Read_Contact_Source(entry) == source) {
+        return true;
+    }
+    Attribute_Field field;
+    std::string* target = Field_To_Write(entry, field);
+    if (target == nullptr) {
+        return false;
+    }
+    for (const std::string_view key : {Book_Key, Contact_Key, Contact_Date_Key}) {
+        std::erase_if(field.Items, [key](const auto& item) { return item.first == key; });
+    }
+    if (source) {
+        Set_Item(field, Book_Key, Escape_Attribute_Value(source->Book));
+        Set_Item(field, Contact_Key, Escape_Attribute_Value(source->Contact));
+        Set_Item(field, Contact_Date_Key, Escape_Attribute_Value(source->Date));
     }
     *target = field.Items.empty() ? std::string() : Encode_Attribute_Field(field);
     return true;

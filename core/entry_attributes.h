@@ -84,6 +84,29 @@ std::optional<std::string> Read_Entry_Uid(const TName_And_Event_Data& entry);
 // false, changing nothing, when every spare field holds another program's text.
 bool Write_Entry_Uid(TName_And_Event_Data& entry, std::string_view uid);
 
+// Where an entry taken from an address book comes from. Its name, date and
+// type are the contact's; its comment and lead are the list's own.
+struct Contact_Source {
+    // The address book's URL, as the account names it.
+    std::string Book;
+    // The contact's UID; its resource's name where it has none.
+    std::string Contact;
+    // Which date of the contact: "bday", "anniversary", or "date-N" for its
+    // N-th other date (counted from 1 in the order the card gives them).
+    std::string Date;
+
+    bool operator==(const Contact_Source&) const = default;
+};
+
+// None where the entry is not from an address book (no "book", "contact" and
+// "contact-date" attributes, or one of them empty or not well escaped).
+std::optional<Contact_Source> Read_Contact_Source(const TName_And_Event_Data& entry);
+
+// Stores the source in the entry's field of ours, or in its first empty
+// spare field; none removes it. Other attributes stay as they are. Returns
+// false, changing nothing, when every spare field holds another program's text.
+bool Write_Contact_Source(TName_And_Event_Data& entry, const std::optional<Contact_Source>& source);
+
 // The date a year-less entry stores for a month and day.
 Day_Number Year_Unknown_Date(int month, int day);
 

@@ -2,8 +2,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "caldav/caldav_client.h"
+#include "core/entry_attributes.h"
 #include "core/profile_file.h"
 #include "exchange/icalendar_export.h"
 #include "exchange/icalendar_text.h"
@@ -23,6 +25,8 @@ inline constexpr const char* Calendar_Key = "Calendar";
 inline constexpr const char* Calendar_Name_Key = "Calendar_Name";
 inline constexpr const char* Password_Command_Key = "Password_Command";
 inline constexpr const char* Certificate_Key = "Trusted_Certificate";
+inline constexpr const char* Address_Books_Key = "Address_Books";
+inline constexpr const char* Hidden_Contacts_Key = "Hidden_Contacts";
 // Read by the calendar export too: see Read_Default_Alarm.
 inline constexpr const char* Default_Alarm_Key = tessaly::Default_Alarm_Key;
 }  // namespace calendar_sync_keys
@@ -47,6 +51,9 @@ struct CalDAV_Account {
     // carries. None by default: a calendar shared with a family would
     // otherwise ring on every phone for every birthday.
     Default_Alarm Alarm;
+    // The address books whose contacts' birthdays and anniversaries become
+    // entries, by URL; none by default.
+    std::vector<std::string> Address_Books;
 
     // An account is set once it has an address and a user.
     bool Is_Set() const { return !Server.empty() && !User.empty(); }
@@ -68,6 +75,13 @@ struct Account_Calendar {
     bool Made = false;   // made now, so it holds nothing of the list yet
 };
 Account_Calendar Find_Account_Calendar(CalDAV_Client& client, const CalDAV_Account& account);
+
+// The dates of contacts the user hid from the list: the sync never adds
+// them again. Each is the contact and which of its dates; kept in the
+// settings, which only the window writes, in the account's section.
+std::string Hidden_Contact_Key(const Contact_Source& source);
+std::vector<std::string> Read_Hidden_Contacts(const Profile_File& file);
+void Write_Hidden_Contacts(Profile_File& file, const std::vector<std::string>& keys);
 
 // How the account's server is reached: its password goes to the origin of
 // its address alone, and its trusted certificate is taken.

@@ -163,5 +163,29 @@ TEST(Entry_Attributes, TheUidLivesBesideTheOtherAttributesAndSurvivesTheirEdits)
     EXPECT_FALSE(Read_Entry_Uid(entry));
 }
 
+TEST(Entry_Attributes, AContactSourceIsThreeAttributesBesideTheOthers) {
+    TName_And_Event_Data entry;
+    entry.Spare_1 = "someone else's";
+    ASSERT_TRUE(Write_Entry_Attributes(entry, {false, 7}));
+    const Contact_Source source{"https://h/books/a;b/", "uid%1", "date-2"};
+    ASSERT_TRUE(Write_Contact_Source(entry, source));
+    EXPECT_EQ(entry.Spare_2,
+              "[Tessaly/1]lead=7;book=https://h/books/a%3Bb/;contact=uid%251;contact-date=date-2");
+    EXPECT_EQ(Read_Contact_Source(entry), source);
+    ASSERT_TRUE(Write_Entry_Attributes(entry, {}));
+    EXPECT_EQ(Read_Contact_Source(entry), source);
+
+    // A source with a part missing is none.
+    TName_And_Event_Data partial;
+    partial.Spare_1 = "[Tessaly/1]book=b;contact=c";
+    EXPECT_FALSE(Read_Contact_Source(partial));
+    partial.Spare_1 = "[Tessaly/1]book=b;contact=;contact-date=bday";
+    EXPECT_FALSE(Read_Contact_Source(partial));
+
+    ASSERT_TRUE(Write_Contact_Source(entry, std::nullopt));
+    EXPECT_EQ(entry.Spare_2, "");
+    EXPECT_FALSE(Read_Contact_Source(entry));
+}
+
 }  // namespace
 }  // namespace tessaly
