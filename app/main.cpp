@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/running_mark.h"
 #include "core/atomic_file.h"
 #include "core/data_file.h"
 #include "core/platform/process.h"
@@ -56,6 +57,8 @@ bool Display_Available() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // First, so that an installer started now finds the program running.
+    tessaly::Mark_Program_Running();
     // Before the calendar password is typed, read or kept. Not undumpable
     // as the terminal tool is: the desktop's portals would refuse the window.
     tessaly::Keep_Out_Of_Core_Dumps();

@@ -16,6 +16,7 @@ packages=(
     xvfb xauth xdotool x11-utils openbox imagemagick poppler-utils desktop-file-utils
     librsvg2-bin  # draws the icon at each size
     dbus-daemon   # a private session bus for the notification tests
+    python3-yaml python3-jsonschema  # the winget manifest's check
     gnome-keyring # a real secret store for its tests
     qt6-wayland weston            # the window on a Wayland desktop, and its check
     python3-pyatspi at-spi2-core  # what a screen reader reads, and its check
