@@ -104,6 +104,8 @@ Sync_Session_Result Run_Sync_Session(Sync_List& list, const CalDAV_Account& acco
     };
     options.New_Calendar = result.Calendar.Made;
     options.Alarm = account.Alarm;
+    options.Emptied_On_Purpose =
+        contacts.Entries.empty() && !entries.empty() && books_answer == Deletion_Choice::Go_On;
     result.Outcome = Run_Sync(client, result.Calendar.Url, contacts.Entries,
                               Load_Sync_State(state_file), decide, stamp, options);
     if (!result.Outcome.Stopped && with_books) {
