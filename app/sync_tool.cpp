@@ -45,6 +45,13 @@ constexpr const char* Usage_Text =
     "                         keep it in the desktop's secret store; with\n"
     "                         --set-account, for the account being set\n"
     "  --forget-account       remove the account and its kept password\n"
+    "  --address-book BOOK    take the birthdays and anniversaries of the contacts\n"
+    "                         of this address book of the account (its URL, or its\n"
+    "                         name at the server); give it again for more books.\n"
+    "                         Alone, or with --set-account; replaces the choice\n"
+    "  --no-address-books     take birthdays from no address book\n"
+    "  --list-address-books   print the account's address books, name and URL, the\n"
+    "                         chosen ones marked \"*\"\n"
     "\n"
     "Options for a sync:\n"
     "  --file PATH            the data file (default: the window's Tessaly.dat)\n"
@@ -67,6 +74,10 @@ constexpr const char* Usage_Text =
     "nothing and stops with status 8: run it again with --allow-deletions to\n"
     "delete them, or with --keep-everything to keep them on both sides.\n"
     "\n"
+    "Each date of a contact of a chosen address book becomes an entry, kept in step\n"
+    "with the contact at each sync: added, changed or removed as it is there, never\n"
+    "written back. An entry's comment and own lead stay Tessaly's.\n"
+    "\n"
     "Exit status: 0 synced (or the account set), 1 synced, but entries changed on\n"
     "both sides were kept both ways, 2 bad usage, 3 no account set or no password\n"
     "(no secret store, none kept, or the password command failed), 4 the server\n"
@@ -77,13 +88,14 @@ constexpr const char* Usage_Text =
 bool Takes_Value(std::string_view name) {
     return name == "--server" || name == "--user" || name == "--calendar" ||
            name == "--password-command" || name == "--file" || name == "--trust-certificate" ||
-           name == "--alarm";
+           name == "--alarm" || name == "--address-book";
 }
 
 bool Is_Flag(std::string_view name) {
     return name == "--set-account" || name == "--store-password" || name == "--forget-account" ||
            name == "--if-account" || name == "--quiet" || name == "--help" || name == "--version" ||
-           name == "--allow-deletions" || name == "--keep-everything";
+           name == "--allow-deletions" || name == "--keep-everything" ||
+           name == "--no-address-books" || name == "--list-address-books";
 }
 
 struct Parsed {
@@ -94,7 +106,9 @@ struct Parsed {
 
 void Set_Action(Sync_Tool_Options& options, Sync_Action action) {
     if (options.Action != Sync_Action::Sync && options.Action != action) {
-        throw Usage_Error("give one of --set-account, --store-password and --forget-account");
+        throw Usage_Error(
+            "give one of --set-account, --store-password, --forget-account and "
+            "--list-address-books");
     }
     options.Action = action;
 }
@@ -132,6 +146,7 @@ Parsed Parse_Arguments(const std::vector<std::string>& args) {
     Parsed parsed;
     Sync_Tool_Options& options = parsed.Options;
     int deletion_options = 0;
+    bool no_books = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h") {
@@ -165,6 +180,14 @@ Parsed Parse_Arguments(const std::vector<std::string>& args) {
             } else if (name == "--keep-everything") {
                 options.Deletions = Deletion_Choice::Keep_Everything;
                 ++deletion_options;
+            } else if (name == "--no-address-books") {
+                if (options.Address_Books && !options.Address_Books->empty()) {
+                    throw Usage_Error("give either --address-book or --no-address-books");
+                }
+                options.Address_Books.emplace();
+                no_books = true;
+            } else if (name == "--list-address-books") {
+                Set_Action(options, Sync_Action::List_Address_Books);
             } else {
                 options.Quiet = true;
             }
@@ -188,6 +211,17 @@ Parsed Parse_Arguments(const std::vector<std::string>& args) {
                 throw Usage_Error("option '--calendar' needs a name or an address");
             }
             options.Calendar = *value;
+        } else if (name == "--address-book") {
+            if (value->empty()) {
+                throw Usage_Error("option '--address-book' needs a name or an address");
+            }
+            if (no_books) {
+                throw Usage_Error("give either --address-book or --no-address-books");
+            }
+            if (!options.Address_Books) {
+                options.Address_Books.emplace();
+            }
+            options.Address_Books->push_back(*value);
         } else if (name == "--password-command") {
             options.Password_Command = *value;
         } else if (name == "--trust-certificate") {
@@ -210,12 +244,22 @@ Parsed Parse_Arguments(const std::vector<std::string>& args) {
             options.File = Path_From_Utf8(*value);
         }
     }
+    // Choosing books alone is an action of its own; with --set-account it
+    // is the new account's choice.
+    if (options.Address_Books && options.Action == Sync_Action::Sync && !options.Store_Password) {
+        options.Action = Sync_Action::Choose_Address_Books;
+    }
+    if (options.Address_Books && options.Action != Sync_Action::Set_Account &&
+        options.Action != Sync_Action::Choose_Address_Books) {
+        throw Usage_Error("--address-book and --no-address-books go alone or with --set-account");
+    }
     // --store-password alone is an action of its own; with --set-account it
     // keeps the new account's password.
     if (options.Store_Password && options.Action == Sync_Action::Sync) {
         options.Action = Sync_Action::Store_Password;
     }
-    if (options.Store_Password && options.Action == Sync_Action::Forget_Account) {
+    if (options.Store_Password && (options.Action == Sync_Action::Forget_Account ||
+                                   options.Action == Sync_Action::List_Address_Books)) {
         throw Usage_Error("give one of --set-account, --store-password and --forget-account");
     }
     if (deletion_options > 1) {
@@ -256,6 +300,10 @@ int Run_Sync_Tool(const std::vector<std::string>& args, const Sync_Tool_Environm
             return detail::Store_Password(options, env, in, out, err);
         case Sync_Action::Forget_Account:
             return detail::Forget_Account(options, env, out, err);
+        case Sync_Action::Choose_Address_Books:
+            return detail::Choose_Address_Books(options, env, out, err);
+        case Sync_Action::List_Address_Books:
+            return detail::List_Address_Books(options, env, out, err);
         case Sync_Action::Sync:
             break;
     }

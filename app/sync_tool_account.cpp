@@ -1,5 +1,6 @@
 // Setting the calendar account up, and what every action of the tool needs
 // of it.
+#include <algorithm>
 #include <iostream>
 #include <string>
 
@@ -93,6 +94,16 @@ bool Window_Open(const Sync_Tool_Environment& env, std::ostream& err) {
     err << Sync_Tool_Name << ": The Tessaly window is open: set the account there (Data menu, "
         << "Calendar Account...), or close it first. Nothing was changed.\n";
     return true;
+}
+
+}  // namespace
+
+namespace {
+
+bool Needs_Lookup(const std::vector<std::string>& names) {
+    return std::any_of(names.begin(), names.end(), [](const std::string& name) {
+        return !name.starts_with("http://") && !name.starts_with("https://");
+    });
 }
 
 }  // namespace
@@ -217,6 +228,26 @@ int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& e
             return Report_Server_Failure(error, account, err);
         }
     }
+    if (options.Address_Books) {
+        if (!password && Needs_Lookup(*options.Address_Books)) {
+            password = Account_Password(account, env, err);
+            if (!password) {
+                return sync_status::No_Account;
+            }
+        }
+        auto urls =
+            Address_Book_Urls(*options.Address_Books, account, password.value_or(""), env, err);
+        if (const int* status = std::get_if<int>(&urls)) {
+            return *status;
+        }
+        account.Address_Books = std::get<std::vector<std::string>>(std::move(urls));
+    } else {
+        // Setting the server again keeps the books chosen at the same one.
+        const CalDAV_Account before = Read_CalDAV_Account(*settings);
+        if (before.Server == account.Server && before.User == account.User) {
+            account.Address_Books = before.Address_Books;
+        }
+    }
     if (options.Store_Password && !Keep_Password(account, *password, env, err)) {
         return sync_status::No_Account;
     }
@@ -231,6 +262,9 @@ int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& e
         }
         if (account.Alarm != Default_Alarm{}) {
             out << ", alarm " << Default_Alarm_Text(account.Alarm);
+        }
+        for (const auto& book : account.Address_Books) {
+            out << ", address book " << book;
         }
         out << ".\n";
     }
@@ -298,6 +332,136 @@ int Forget_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment
     }
     if (!options.Quiet) {
         out << "The calendar account " << Account_Words(account) << " is removed.\n";
+    }
+    return sync_status::Synced;
+}
+
+std::variant<std::vector<std::string>, int> Address_Book_Urls(const std::vector<std::string>& names,
+                                                              const CalDAV_Account& account,
+                                                              const std::string& password,
+                                                              const Sync_Tool_Environment& env,
+                                                              std::ostream& err) {
+    const std::string origin = Url_Origin(Read_Server_Address(account.Server).Url);
+    std::vector<CardDAV_Address_Book> found;
+    if (Needs_Lookup(names)) {
+        try {
+            const auto transport = Make_Http_Transport(Transport_Options(account, password, env));
+            CalDAV_Client client(*transport, account.Server);
+            found = client.List_Address_Books(client.Find_Address_Book_Home(account.Server));
+        } catch (const CalDAV_Error& error) {
+            return Report_Server_Failure(error, account, err);
+        }
+    }
+    std::vector<std::string> urls;
+    for (const std::string& name : names) {
+        std::string url;
+        if (name.starts_with("http://") || name.starts_with("https://")) {
+            if (Url_Origin(name) != origin) {
+                err << Sync_Tool_Name << ": the address book " << name
+                    << " is not at the server's address: the password goes only there\n";
+                return sync_status::Usage;
+            }
+            url = name;
+        } else {
+            for (const auto& book : found) {
+                if (book.Display_Name == name) {
+                    url = book.Url;
+                    break;
+                }
+            }
+        }
+        if (url.empty()) {
+            err << Sync_Tool_Name << ": The server has no address book named \"" << name
+                << "\" for " << Account_Words(account) << ".";
+            if (found.empty()) {
+                err << " It has none.\n";
+            } else {
+                err << " It has:\n";
+                for (const auto& book : found) {
+                    err << "  \"" << book.Display_Name << "\" " << book.Url << "\n";
+                }
+            }
+            return sync_status::Usage;
+        }
+        if (std::find(urls.begin(), urls.end(), url) == urls.end()) {
+            urls.push_back(std::move(url));
+        }
+    }
+    return urls;
+}
+
+int Choose_Address_Books(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
+                         std::ostream& out, std::ostream& err) {
+    if (Window_Open(env, err)) {
+        return sync_status::Window_Open;
+    }
+    std::optional<Profile_File> settings = Load_Settings(env, err);
+    if (!settings) {
+        return sync_status::List_Failed;
+    }
+    CalDAV_Account account = Read_CalDAV_Account(*settings);
+    if (!account.Is_Set()) {
+        err << Sync_Tool_Name << ": " << No_Account_Message << "\n";
+        return sync_status::No_Account;
+    }
+    std::optional<std::string> password;
+    if (Needs_Lookup(*options.Address_Books)) {
+        password = Account_Password(account, env, err);
+        if (!password) {
+            return sync_status::No_Account;
+        }
+    }
+    auto urls = Address_Book_Urls(*options.Address_Books, account, password.value_or(""), env, err);
+    if (const int* status = std::get_if<int>(&urls)) {
+        return *status;
+    }
+    account.Address_Books = std::get<std::vector<std::string>>(std::move(urls));
+    Write_CalDAV_Account(*settings, account);
+    if (!Save_Settings(*settings, env, err)) {
+        return sync_status::List_Failed;
+    }
+    if (!options.Quiet) {
+        if (account.Address_Books.empty()) {
+            out << "Birthdays are taken from no address book.\n";
+        }
+        for (const auto& book : account.Address_Books) {
+            out << "Birthdays are taken from the address book " << book << ".\n";
+        }
+    }
+    return sync_status::Synced;
+}
+
+int List_Address_Books(const Sync_Tool_Options&, const Sync_Tool_Environment& env,
+                       std::ostream& out, std::ostream& err) {
+    const std::optional<Profile_File> settings = Load_Settings(env, err);
+    if (!settings) {
+        return sync_status::List_Failed;
+    }
+    const CalDAV_Account account = Read_CalDAV_Account(*settings);
+    if (!account.Is_Set()) {
+        err << Sync_Tool_Name << ": " << No_Account_Message << "\n";
+        return sync_status::No_Account;
+    }
+    const std::optional<std::string> password = Account_Password(account, env, err);
+    if (!password) {
+        return sync_status::No_Account;
+    }
+    std::vector<CardDAV_Address_Book> books;
+    try {
+        const auto transport = Make_Http_Transport(Transport_Options(account, *password, env));
+        CalDAV_Client client(*transport, account.Server);
+        books = client.List_Address_Books(client.Find_Address_Book_Home(account.Server));
+    } catch (const CalDAV_Error& error) {
+        return Report_Server_Failure(error, account, err);
+    }
+    if (books.empty()) {
+        out << "The account has no address books.\n";
+    }
+    for (const auto& book : books) {
+        const bool chosen = std::any_of(
+            account.Address_Books.begin(), account.Address_Books.end(),
+            [&](const std::string& url) { return Normal_Url(url) == Normal_Url(book.Url); });
+        out << (chosen ? "* \"" : "  \"") << book.Display_Name << "\" " << book.Url << "\n";
     }
     return sync_status::Synced;
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/sync_tool.h"
@@ -15,7 +17,14 @@
 
 namespace tessaly::detail {
 
-enum class Sync_Action { Sync, Set_Account, Store_Password, Forget_Account };
+enum class Sync_Action {
+    Sync,
+    Set_Account,
+    Store_Password,
+    Forget_Account,
+    Choose_Address_Books,
+    List_Address_Books,
+};
 
 struct Sync_Tool_Options {
     Sync_Action Action = Sync_Action::Sync;
@@ -29,6 +38,9 @@ struct Sync_Tool_Options {
     std::optional<std::string> Trusted_Certificate;
     // None keeps the account's default alarm as it is.
     std::optional<Default_Alarm> Alarm;
+    // Address books by URL or name, to take birthdays from; none keeps the
+    // account's choice, an empty list clears it.
+    std::optional<std::vector<std::string>> Address_Books;
     std::optional<std::filesystem::path> File;
     bool If_Account = false;
     bool Quiet = false;
@@ -58,6 +70,18 @@ int Store_Password(const Sync_Tool_Options& options, const Sync_Tool_Environment
                    std::istream& in, std::ostream& out, std::ostream& err);
 int Forget_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
                    std::ostream& out, std::ostream& err);
+// The account's address books chosen anew (alone, or for --set-account's
+// account before it is written): names are looked up at the server.
+int Choose_Address_Books(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
+                         std::ostream& out, std::ostream& err);
+// The URLs of the books named, or the status of the failure (said on `err`).
+std::variant<std::vector<std::string>, int> Address_Book_Urls(const std::vector<std::string>& names,
+                                                              const CalDAV_Account& account,
+                                                              const std::string& password,
+                                                              const Sync_Tool_Environment& env,
+                                                              std::ostream& err);
+int List_Address_Books(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
+                       std::ostream& out, std::ostream& err);
 int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env, std::ostream& out,
               std::ostream& err);
 

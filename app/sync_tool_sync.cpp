@@ -23,6 +23,29 @@ void Say_Window_Open(const std::filesystem::path& file, std::ostream& err) {
         << "\"); it syncs the list itself. Nothing was changed.\n";
 }
 
+void Say_Contacts(const Contacts_Outcome& contacts, bool quiet, std::ostream& out,
+                  std::ostream& err) {
+    if (!quiet) {
+        out << "Address books: " << contacts.Added << " added, " << contacts.Changed << " changed, "
+            << contacts.Removed << " removed, " << Count(contacts.Skipped, "contact", "contacts")
+            << " skipped.\n";
+    }
+    if (contacts.Skipped > 0) {
+        err << Sync_Tool_Name << ": " << Count(contacts.Skipped, "contact", "contacts")
+            << " could not be read whole (the server could not give it, or a date is no date); "
+               "the next change of it is read again.\n";
+    }
+    if (contacts.No_Room > 0) {
+        err << Sync_Tool_Name << ": "
+            << Count(contacts.No_Room, "contact's date", "contacts' dates")
+            << " did not fit: the list holds 500 entries at most.\n";
+    }
+    for (const auto& [url, reason] : contacts.Books_Not_Read) {
+        err << Sync_Tool_Name << ": The address book " << url
+            << " could not be read, and its entries are kept: " << Terminal_Lines(reason) << "\n";
+    }
+}
+
 void Say_Outcome(const Sync_Outcome& outcome, bool quiet, std::ostream& out, std::ostream& err) {
     if (!quiet) {
         out << "Synced: " << outcome.Sent << " sent, " << outcome.Deleted_There
@@ -68,11 +91,12 @@ void Keep_Calendar_Found(Profile_File settings, CalDAV_Account account, const st
     }
 }
 
-void Say_Stopped(const Deletion_Question& question, std::ostream& err) {
+void Say_Stopped(const Deletion_Question& question, bool by_books, std::ostream& err) {
     err << Sync_Tool_Name << ": Nothing was changed: this sync would ";
     if (question.Deleted_Here > 0) {
         err << "remove " << question.Deleted_Here << " of the list's " << question.Local_Count
-            << " entries (deleted on the server)";
+            << (by_books ? " entries (their contacts or dates are gone from the address books)"
+                         : " entries (deleted on the server)");
     }
     if (question.Deleted_Here > 0 && question.Deleted_There > 0) {
         err << " and ";
@@ -225,6 +249,7 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
     // Without a window nobody can choose: both versions are kept, and the
     // guard's answer is the one the command line gave.
     hooks.Ask_Deletions = [&options](const Deletion_Question&) { return options.Deletions; };
+    hooks.Hidden_Contacts = Read_Hidden_Contacts(*settings);
     Sync_Session_Result result;
     try {
         // A lost list (no file) is empty, and an empty list takes the
@@ -247,8 +272,11 @@ int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env
     }
     const Sync_Outcome& outcome = result.Outcome;
     if (result.Result == Sync_Session_Result::Kind::Stopped) {
-        Say_Stopped(*outcome.Stopped, err);
+        Say_Stopped(*outcome.Stopped, result.Contacts.Stopped, err);
         return sync_status::Stopped_Before_Deleting;
+    }
+    if (!account.Address_Books.empty()) {
+        Say_Contacts(result.Contacts, options.Quiet, out, err);
     }
     Say_Outcome(outcome, options.Quiet, out, err);
     return outcome.Conflicts > 0 ? sync_status::Conflicts_Kept_Both : sync_status::Synced;

@@ -493,6 +493,27 @@ std::vector<CardDAV_Address_Book> CalDAV_Client::List_Address_Books(std::string_
     return books;
 }
 
+CardDAV_Address_Book CalDAV_Client::Read_Address_Book_Info(std::string_view address_book_url) {
+    const std::string url(address_book_url);
+    const Dav_Multistatus reply =
+        Read_Multistatus("PROPFIND", url, "0", Address_Book_Properties_Request_Body());
+    for (const auto& item : reply.Responses) {
+        if (!Same_Url(Resolve_Own(url, item.Href), url)) {
+            continue;
+        }
+        if (!item.Properties.Is_Address_Book) {
+            break;
+        }
+        CardDAV_Address_Book book;
+        book.Url = With_Slash(url);
+        book.Display_Name = item.Properties.Display_Name.value_or("");
+        book.Ctag = item.Properties.Ctag.value_or("");
+        book.Sync_Token = item.Properties.Sync_Token.value_or("");
+        return book;
+    }
+    throw CalDAV_Error(CalDAV_Failure::Not_Found, 207, "There is no address book at " + url + ".");
+}
+
 std::vector<CardDAV_Contact> CalDAV_Client::Read_Address_Book(std::string_view address_book_url) {
     const std::string url(address_book_url);
     Dav_Multistatus reply = Read_Multistatus("PROPFIND", url, "1", Member_Etags_Request_Body());

@@ -98,6 +98,9 @@ public:
     // the calendars are: the same origin rule, bounds and failures.
     std::string Find_Address_Book_Home(std::string_view address);
     std::vector<CardDAV_Address_Book> List_Address_Books(std::string_view home_url);
+    // One address book's name, ctag and sync token, in one request; throws
+    // Not_Found where there is none at that URL.
+    CardDAV_Address_Book Read_Address_Book_Info(std::string_view address_book_url);
     // Every contact's URL and ETag, without data.
     std::vector<CardDAV_Contact> Read_Address_Book(std::string_view address_book_url);
     // The contacts at these URLs (of one address book) with their vCards;

@@ -343,6 +343,7 @@ struct Contact_Date {
 
 struct Contact {
     bool Version_2_1 = false;
+    std::string Uid;
     std::string Full_Name;
     std::string Structured_Name;
     std::string Organisation;
@@ -361,7 +362,14 @@ std::string Event_Type_From_Label(std::string_view label) {
     return type.empty() ? VCard_Other_Date_Type : type;
 }
 
-void Hand_Over(const Contact& contact, const std::function<void(VCard_Event&&)>& take) {
+VCard_Contact Contact_Of(const Contact& contact) {
+    VCard_Contact out;
+    if (!contact.Uid.empty()) {
+        out.Uid = contact.Uid;
+    }
+    bool birthday_seen = false;
+    bool anniversary_seen = false;
+    int others = 0;
     std::string name = contact.Full_Name;
     if (name.empty()) {
         name = contact.Structured_Name;
@@ -397,11 +405,20 @@ void Hand_Over(const Contact& contact, const std::function<void(VCard_Event&&)>&
         // A reminder without a name would tell nothing.
         event.Kind = name.empty() ? VCard_Date_Kind::Unreadable : date.Date.Kind;
         event.Orig_Date = event.Kind == VCard_Date_Kind::Unreadable ? 0 : date.Date.Date;
-        take(std::move(event));
+        std::string key;
+        if (date.Source == Date_Source::Birthday && !birthday_seen) {
+            birthday_seen = true;
+            key = "bday";
+        } else if (date.Source == Date_Source::Anniversary && !anniversary_seen) {
+            anniversary_seen = true;
+            key = "anniversary";
+        } else {
+            key = "date-" + std::to_string(++others);
+        }
+        out.Dates.push_back({std::move(key), std::move(event)});
     }
-    for (int i = 0; i < contact.Dates_Dropped; ++i) {
-        take(VCard_Event{});
-    }
+    out.Dates_Dropped = contact.Dates_Dropped;
+    return out;
 }
 
 // Phones write a contact's dates other than the birthday as
@@ -432,6 +449,8 @@ void Take_Property(Contact& contact, const Property& property) {
     const bool v21 = contact.Version_2_1;
     if (name == "VERSION") {
         contact.Version_2_1 = Plain_Text(property.Raw_Value, true, false) == "2.1";
+    } else if (name == "UID") {
+        contact.Uid = Cut_To(Plain_Text(Value_Text(property), v21, false), VCard_Longest_Uid);
     } else if (name == "FN") {
         contact.Full_Name = Plain_Text(Value_Text(property), v21, false);
     } else if (name == "N") {
@@ -513,7 +532,7 @@ std::string Event_Key(std::string_view name, Day_Number date, std::string_view t
 
 }  // namespace
 
-int Read_VCard_Events(std::string_view bytes, const std::function<void(VCard_Event&&)>& take) {
+int Read_VCard_Contacts(std::string_view bytes, const std::function<void(VCard_Contact&&)>& take) {
     std::string converted;
     const std::string_view content = Without_Byte_Order_Mark(bytes, converted);
     Line_Cursor lines(content);
@@ -535,7 +554,7 @@ int Read_VCard_Events(std::string_view bytes, const std::function<void(VCard_Eve
             }
         } else if (property->Name == "END" && Names_A_Card(*property)) {
             if (depth > 0 && --depth == 0) {
-                Hand_Over(*contact, take);
+                take(Contact_Of(*contact));
                 contact.reset();
             }
         } else if (depth == 1) {
@@ -544,9 +563,20 @@ int Read_VCard_Events(std::string_view bytes, const std::function<void(VCard_Eve
     }
     // A file cut short still gives its last contact.
     if (contact) {
-        Hand_Over(*contact, take);
+        take(Contact_Of(*contact));
     }
     return contacts;
+}
+
+int Read_VCard_Events(std::string_view bytes, const std::function<void(VCard_Event&&)>& take) {
+    return Read_VCard_Contacts(bytes, [&](VCard_Contact&& contact) {
+        for (VCard_Keyed_Event& date : contact.Dates) {
+            take(std::move(date.Event));
+        }
+        for (int i = 0; i < contact.Dates_Dropped; ++i) {
+            take(VCard_Event{});
+        }
+    });
 }
 
 VCard_Import_Counts Append_VCard_Events(Event_List& list, std::string_view bytes) {

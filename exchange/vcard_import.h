@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,8 @@ inline constexpr const char* VCard_Other_Date_Type = "Anniversary";
 // every one of its dates carry a copy of a huge name.
 inline constexpr std::size_t VCard_Longest_Name = 256;
 inline constexpr std::size_t VCard_Longest_Type = 64;
+// Longest contact UID kept; longer ones are cut, as real ones are far shorter.
+inline constexpr std::size_t VCard_Longest_Uid = 256;
 // Dates read from one contact; a real one has a handful.
 inline constexpr int VCard_Most_Dates_Per_Contact = 64;
 // Contacts with an unreadable date that the import names.
@@ -45,6 +48,27 @@ struct VCard_Event {
 // memory stays within a small multiple of the input's size. Returns how many
 // contacts (BEGIN:VCARD) the file held.
 int Read_VCard_Events(std::string_view bytes, const std::function<void(VCard_Event&&)>& take);
+
+// One date of a contact with which of its dates it is: "bday" for its
+// (first) birthday, "anniversary" for its (first) anniversary, "date-N" for
+// its N-th other date, counted from 1 in the order the card gives them.
+struct VCard_Keyed_Event {
+    std::string Key;
+    VCard_Event Event;
+};
+
+// A contact as an address book holds it: its UID as written (none where it
+// has none or an empty one) and its dates, each as Read_VCard_Events gives it.
+struct VCard_Contact {
+    std::optional<std::string> Uid;
+    std::vector<VCard_Keyed_Event> Dates;
+    // Dates past VCard_Most_Dates_Per_Contact, not read.
+    int Dates_Dropped = 0;
+};
+
+// As Read_VCard_Events, one contact at a time; the same names, types and
+// dates for every input.
+int Read_VCard_Contacts(std::string_view bytes, const std::function<void(VCard_Contact&&)>& take);
 
 struct VCard_Import_Counts {
     int Contacts = 0;

@@ -246,8 +246,8 @@ Sync_Outcome Run_Sync(CalDAV_Client& client, const std::string& calendar_url,
     // anew would otherwise delete every event of the calendar. The list
     // takes them instead.
     Sync_State base;
-    if (Url_Key(state.Calendar_Url) == Url_Key(calendar_url) && !local.empty() &&
-        !options.New_Calendar) {
+    if (Url_Key(state.Calendar_Url) == Url_Key(calendar_url) &&
+        (!local.empty() || options.Emptied_On_Purpose) && !options.New_Calendar) {
         base = state;
     } else {
         outcome.Compared_Afresh = !state.Events.empty();

@@ -59,6 +59,9 @@ struct Sync_Run_Options {
     bool New_Calendar = false;
     // The account's alarm for events whose entry has no lead of its own.
     Default_Alarm Alarm;
+    // The list is empty because the user allowed its entries' removal (an
+    // emptied address book): compared with the state, not afresh.
+    bool Emptied_On_Purpose = false;
 };
 
 // One sync of the list with one calendar. The server is written first; the

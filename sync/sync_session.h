@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "caldav/http_transport.h"
@@ -35,6 +36,23 @@ struct Sync_Session_Hooks {
     std::function<Conflict_Choice(const Sync_Conflict&)> Decide;
     // None stops a sync the guard stops.
     std::function<Deletion_Choice(const Deletion_Question&)> Ask_Deletions;
+    // The contacts' dates the user hid (Read_Hidden_Contacts): never added.
+    std::vector<std::string> Hidden_Contacts;
+};
+
+// What the account's address books did to the list in one sync.
+struct Contacts_Outcome {
+    int Added = 0;
+    int Changed = 0;
+    int Removed = 0;
+    // Contacts the server could not give, or with a date that cannot be read.
+    int Skipped = 0;
+    // Dates past the list's 500 entries.
+    int No_Room = 0;
+    // The guard stopped the sync for the entries the books would remove.
+    bool Stopped = false;
+    // Books that could not be read, each with why: their entries stay.
+    std::vector<std::pair<std::string, std::string>> Books_Not_Read;
 };
 
 struct Sync_Session_Result {
@@ -46,6 +64,7 @@ struct Sync_Session_Result {
     Kind Result = Kind::Synced;
     Sync_Outcome Outcome;
     Account_Calendar Calendar;
+    Contacts_Outcome Contacts;
 };
 
 // One sync as both front ends run it:
@@ -54,9 +73,13 @@ struct Sync_Session_Result {
 //    known as the same entry by the next one;
 // 2. the calendar is found from the address, or made (the account keeps
 //    what was found);
-// 3. the server is read, the plan made and weighed by the mass-deletion
+// 3. the chosen address books are read and the list kept in step with them
+//    (Plan_Contact_Entries), weighed by the mass-deletion guard;
+// 4. the server is read, the plan made and weighed by the mass-deletion
 //    guard, the server written (Run_Sync);
-// 4. the list is saved, then the state beside it.
+//    the address books win over the calendar for their entries' names, dates
+//    and types: an edit of them there is set back and sent again;
+// 5. the list is saved, then the states beside it.
 // A failure of the server throws CalDAV_Error; nothing local has changed
 // then but the identities of step 1.
 Sync_Session_Result Run_Sync_Session(Sync_List& list, const CalDAV_Account& account,

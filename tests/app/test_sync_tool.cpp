@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "app/sync_tool.h"
+#include "caldav/caldav_client.h"
+#include "caldav/http_transport.h"
 #include "core/data_file.h"
 #include "core/entry_attributes.h"
 #include "core/profile_file.h"
@@ -449,6 +451,76 @@ TEST_F(Sync_Tool, SetUpKeepsTheSettingsFindsTheCalendarByNameAndForgets) {
     EXPECT_EQ(test::Read_Bytes(folder.Settings_File()).substr(0, settings.size()), settings);
 }
 
+TEST_F(Sync_Tool, AnAddressBookChosenByNameGivesItsBirthdaysAndAnEmptiedOneStopsTheSync) {
+    const Tool_Folder folder(store_);
+    Set_Account(folder);
+    Http_Transport_Options options;
+    options.User = "ann";
+    options.Password = "s3cret";
+    const auto transport = Make_Http_Transport(options);
+    const auto send = [&](std::string method, std::string url, std::string body) {
+        Http_Request request;
+        request.Method = std::move(method);
+        request.Url = std::move(url);
+        request.Body = std::move(body);
+        request.Headers = {{"Content-Type", "text/vcard; charset=utf-8"}};
+        return transport->Send(request).Status;
+    };
+    CalDAV_Client client(*transport);
+    const std::string book = client.Find_Address_Book_Home(server_->Url()) + "kin/";
+    ASSERT_EQ(send("MKCOL", book,
+                   "<?xml version=\"1.0\"?><d:mkcol xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:"
+                   "xml:ns:carddav\"><d:set><d:prop><d:resourcetype><d:collection/>"
+                   "<c:addressbook/></d:resourcetype><d:displayname>Kin</d:displayname>"
+                   "</d:prop></d:set></d:mkcol>"),
+              201);
+    for (int i = 1; i <= 6; ++i) {
+        const std::string id = "k" + std::to_string(i);
+        ASSERT_EQ(send("PUT", book + id + ".vcf",
+                       "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:" + id + "\r\nFN:Kin " + id +
+                           "\r\nBDAY:--030" + std::to_string(i) + "\r\nEND:VCARD\r\n") /
+                      100,
+                  2);
+    }
+
+    const Run_Result unknown = folder.Run({"--address-book", "Family"});
+    EXPECT_EQ(unknown.Status, sync_status::Usage);
+    EXPECT_TRUE(Contains(unknown.Err, "no address book named \"Family\"")) << unknown.Err;
+    EXPECT_TRUE(Contains(unknown.Err, "\"Kin\" " + book)) << unknown.Err;
+    const Run_Result foreign = folder.Run({"--address-book", "http://elsewhere.example/kin/"});
+    EXPECT_EQ(foreign.Status, sync_status::Usage);
+    EXPECT_TRUE(folder.Account().Address_Books.empty());
+
+    const Run_Result chosen = folder.Run({"--address-book", "Kin"});
+    ASSERT_EQ(chosen.Status, sync_status::Synced) << chosen.Err;
+    EXPECT_EQ(folder.Account().Address_Books, (std::vector<std::string>{book}));
+    const Run_Result listed = folder.Run({"--list-address-books"});
+    EXPECT_EQ(listed.Out, "* \"Kin\" " + book + "\n");
+
+    folder.Save_List(Three_Entries());
+    const Run_Result synced = folder.Run({});
+    ASSERT_EQ(synced.Status, sync_status::Synced) << synced.Err;
+    EXPECT_TRUE(Contains(synced.Out, "Address books: 6 added, 0 changed, 0 removed")) << synced.Out;
+    EXPECT_TRUE(Contains(synced.Out, "Synced: 9 sent")) << synced.Out;
+    EXPECT_EQ(folder.Names().size(), 9U);
+
+    for (int i = 1; i <= 6; ++i) {
+        ASSERT_EQ(send("DELETE", book + "k" + std::to_string(i) + ".vcf", "") / 100, 2);
+    }
+    const Run_Result stopped = folder.Run({});
+    EXPECT_EQ(stopped.Status, sync_status::Stopped_Before_Deleting);
+    EXPECT_TRUE(Contains(stopped.Err, "remove 6 of the list's 9 entries (their contacts"))
+        << stopped.Err;
+    EXPECT_EQ(folder.Names().size(), 9U);
+    const Run_Result allowed = folder.Run({"--allow-deletions"});
+    EXPECT_EQ(allowed.Status, sync_status::Synced) << allowed.Err;
+    EXPECT_EQ(folder.Names().size(), 3U);
+
+    const Run_Result cleared = folder.Run({"--no-address-books"});
+    EXPECT_EQ(cleared.Status, sync_status::Synced) << cleared.Err;
+    EXPECT_TRUE(folder.Account().Address_Books.empty());
+}
+
 TEST(Sync_Tool_Usage, MistakesAreRefusedWithStatusTwoBeforeAnythingIsDone) {
     Fake_Secret_Store store;
     const Tool_Folder folder(store);
@@ -464,6 +536,12 @@ TEST(Sync_Tool_Usage, MistakesAreRefusedWithStatusTwoBeforeAnythingIsDone) {
              {"--set-account", "--forget-account"},
              {"--forget-account", "--store-password"},
              {"--forget-account", "--file", "x"},
+             {"--address-book", "Kin", "--no-address-books"},
+             {"--no-address-books", "--address-book", "Kin"},
+             {"--address-book", "Kin", "--forget-account"},
+             {"--address-book", ""},
+             {"--list-address-books", "--store-password"},
+             {"--list-address-books", "--file", "x"},
              {"--quiet=yes"},
              {"--file"},
              {"sync"}}) {
