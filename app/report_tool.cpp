@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/daily_notification_option.h"
 #include "app/date_format.h"
 #include "core/data_file.h"
 #include "core/demo_data.h"
@@ -27,13 +28,22 @@ namespace tessaly {
 namespace {
 
 // What the help says differs by system: where an installed copy keeps the
-// window's list, and --notify, which Windows refuses.
+// window's list, and where --notify shows its notification.
 #if defined(_WIN32)
 constexpr const char* Installed_Data_Folder = "%APPDATA%\\Tessaly";
-constexpr const char* Notify_Help = "";
+constexpr const char* Notify_Help =
+    "  --notify               show the entries due as a balloon from the\n"
+    "                         notification area instead of printing the report;\n"
+    "                         clicking it opens Tessaly\n"
+    "  --daily-notification on|off|status\n"
+    "                         add or remove the scheduled task that syncs the\n"
+    "                         calendar (when an account is set) and shows the\n"
+    "                         notification at log-on and daily at 09:00, or say\n"
+    "                         whether it is there\n";
 constexpr const char* Exit_Status_Help =
-    "Exit status: 0 report printed, 1 no entries in the list, 2 data file\n"
-    "unreadable (or, with --file, missing), 64 bad usage, 74 report not written.\n";
+    "Exit status: 0 report printed (or notification shown), 1 no entries in the\n"
+    "list (with --notify: none due), 2 data file unreadable (or, with --file,\n"
+    "missing), 64 bad usage, 69 notification not shown, 74 report not written.\n";
 #else
 constexpr const char* Installed_Data_Folder = "~/.local/share/tessaly";
 constexpr const char* Notify_Help =
@@ -101,6 +111,7 @@ struct Tool_Options {
     std::optional<int> Days;
     std::optional<Day_Number> Date;
     std::optional<Short_Date_Formatter> Date_Format;
+    std::optional<std::string> Daily_Notification;
     Colour_Mode Colour = Colour_Mode::Auto;
     Output_Kind Output = Output_Kind::Report;
     bool Demo = false;
@@ -167,7 +178,7 @@ Colour_Mode Parse_Colour(const std::string& text) {
 
 bool Takes_Value(std::string_view name) {
     return name == "--file" || name == "--days" || name == "--date" || name == "--date-format" ||
-           name == "--color";
+           name == "--color" || name == "--daily-notification";
 }
 
 bool Is_Flag(std::string_view name) {
@@ -231,6 +242,8 @@ Tool_Options Parse_Arguments(const std::vector<std::string>& args) {
             options.Days = Parse_Days(*value);
         } else if (name == "--date") {
             options.Date = Parse_Date(*value);
+        } else if (name == "--daily-notification") {
+            options.Daily_Notification = *value;
         } else if (name == "--date-format") {
             if (value->empty()) {
                 throw Usage_Error("option '--date-format' needs a strftime pattern, e.g. %d/%m/%Y");
@@ -281,6 +294,13 @@ int Run_Report_Tool(const std::vector<std::string>& args, const Report_Tool_Envi
     if (options.Version) {
         out << Report_Tool_Name << " (" << Program_Title << ")\n";
         return out.flush() ? Report_Tool_Printed : Report_Tool_Output_Failed;
+    }
+
+    if (options.Daily_Notification) {
+        const std::unique_ptr<Daily_Notification_Task> task =
+            env.Open_Daily_Task ? env.Open_Daily_Task() : nullptr;
+        return Run_Daily_Notification_Option(*options.Daily_Notification, task.get(),
+                                             env.Program_Folder, out, err);
     }
 
     const Day_Number today = options.Date.value_or(env.Today);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/notification.h"
 #include "core/dates.h"
 #include "core/program_folders.h"
+#include "desktop/daily_notification_task.h"
 
 namespace tessaly {
 
@@ -47,6 +49,10 @@ struct Report_Tool_Environment {
     // written: standard output then passes its bytes unchanged
     // (Write_Standard_Output_As_Bytes).
     std::function<void()> Write_Output_As_Bytes;
+    // The scheduled task that --daily-notification changes, for the programs
+    // in Program_Folder (the tool's own); none where the system has no task.
+    std::function<std::unique_ptr<Daily_Notification_Task>()> Open_Daily_Task;
+    std::filesystem::path Program_Folder;
 };
 
 // Runs the tool on its arguments (without the program name) and returns the

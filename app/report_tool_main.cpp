@@ -17,6 +17,9 @@
 #include "core/platform/process.h"
 #include "core/program_folders.h"
 #include "core/short_date.h"
+#if defined(_WIN32)
+#include "desktop/windows/windows_daily_task.h"
+#endif
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
@@ -40,6 +43,10 @@ int main(int argc, char** argv) {
         env.Locale_Date_Pattern = tessaly::Locale_Short_Date_Pattern();
         env.Post_Notification = tessaly::System_Notification_Poster(executable);
         env.Write_Output_As_Bytes = tessaly::Write_Standard_Output_As_Bytes;
+        env.Program_Folder = executable.parent_path();
+#if defined(_WIN32)
+        env.Open_Daily_Task = tessaly::Make_Windows_Daily_Notification_Task;
+#endif
 
         const std::vector<std::string> args = tessaly::Program_Arguments(argc, argv);
         int status = tessaly::Run_Report_Tool(args, env, std::cout, std::cerr);

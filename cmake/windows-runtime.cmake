@@ -43,7 +43,8 @@ add_custom_target(tessaly_windows_runtime ALL DEPENDS ${_outputs})
 list(TRANSFORM TESSALY_WINDOWS_DLLS PREPEND "\n" OUTPUT_VARIABLE _dll_lines)
 list(TRANSFORM TESSALY_WINDOWS_PLUGINS PREPEND "\n" OUTPUT_VARIABLE _plugin_lines)
 # The window loads the two modules when it first syncs or prints.
-string(JOIN "" _bundle "Tessaly.exe\ntessaly-report.exe\ntessaly-sync-module.dll"
+string(JOIN "" _bundle "Tessaly.exe\ntessaly-report.exe\ntessaly-notify.exe\ntessaly-sync.exe"
+       "\ntessaly-sync-module.dll"
        "\ntessaly-print-module.dll\nTessaly.txt\ncatalog.txt" ${_dll_lines}
        ${_plugin_lines} "\n")
 file(WRITE "${CMAKE_BINARY_DIR}/windows-bundle.txt" "${_bundle}")

@@ -6,6 +6,9 @@ inline constexpr const char* Program_Title = "Tessaly v1.0f";
 
 // The desktop's name for the program: its desktop entry, icon and metadata.
 inline constexpr const char* Application_Id = "org.example.Tessaly";
+// Windows' name for it (AppUserModelID): the Start-menu shortcut carries it,
+// and the notifier's balloons show under it.
+inline constexpr const char* Windows_App_User_Model_Id = "HarrowSoftware.Tessaly";
 
 // The maker's web address: the About box's web button shows it and the
 // report's last line repeats it, so both read this one constant.

@@ -2,7 +2,7 @@
 # The Windows build's whole test suite under Wine, in a fresh Wine prefix: the
 # core, the report builder, the Win32 backend and the window's tests (drawn
 # offscreen with the locale pinned, as on Linux; the calendar client against
-# a Radicale started here), then the terminal tool as a user runs it.
+# a Radicale started here), then the terminal tools as a user runs them.
 #   bash scripts/wine-tests.sh [build folder [ctest options...]]
 # The options choose the tests, e.g. -R single_instance; the tool runs below
 # follow them in any case.
@@ -79,5 +79,29 @@ if ((code != 69)) || ! grep -q "not available on Windows" <<< "$said"; then
     echo "$said"
     echo "wine-tests: tessaly-report.exe --notify exited with $code, not 69 with its message" >&2
     exit 1
+fi
+# The sync tool as the daily task runs it: the account set and its password
+# kept in the Credential Manager, then one sync against the Radicale started
+# above; the server then holds both entries as events.
+echo "=== tessaly-sync.exe against Radicale"
+if [[ -n "${TESSALY_TEST_CALDAV_URL:-}" ]]; then
+    sync_folder="$WINEPREFIX/drive_c/Tessaly Sync"
+    mkdir -p "$sync_folder"
+    cp "$data/Tessaly.dat" "$build/bin/tessaly-sync.exe" "$sync_folder/"
+    for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+        cp "$build/bin/$dll" "$sync_folder/"
+    done
+    sync_exe="$sync_folder/tessaly-sync.exe"
+    wine "$sync_exe" --set-account \
+        --server "$TESSALY_TEST_CALDAV_URL" --user "$TESSALY_TEST_CALDAV_USER" --store-password \
+        <<< "$TESSALY_TEST_CALDAV_PASSWORD"
+    wine "$sync_exe" --quiet --if-account
+    events=$(find "$caldav_folder/collections" -name '*.ics' -not -path '*/.Radicale.cache/*' | wc -l)
+    if ((events != 2)); then
+        echo "wine-tests: after tessaly-sync.exe the server holds $events events, not 2" >&2
+        exit 1
+    fi
+else
+    echo "wine-tests: no radicale: tessaly-sync.exe not run against a server"
 fi
 echo "wine-tests: tests and report runs under Wine took $((SECONDS - tests_started)) s"

@@ -1,0 +1,111 @@
+#include "desktop/daily_task_definition.h"
+
+namespace tessaly {
+
+namespace {
+
+std::string Program_In(std::string_view folder, std::string_view program) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != '\\' && path.back() != '/') {
+        path += '\\';
+    }
+    return path + std::string(program);
+}
+
+std::string Exec(std::string_view folder, std::string_view program, std::string_view arguments) {
+    // Quoted, so that a folder with blanks names one program.
+    return "    <Exec>\n"
+           "      <Command>" +
+           Xml_Escaped("\"" + Program_In(folder, program) + "\"") +
+           "</Command>\n"
+           "      <Arguments>" +
+           std::string(arguments) +
+           "</Arguments>\n"
+           "      <WorkingDirectory>" +
+           Xml_Escaped(folder) +
+           "</WorkingDirectory>\n"
+           "    </Exec>\n";
+}
+
+}  // namespace
+
+std::string Xml_Escaped(std::string_view text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&apos;";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+std::string Daily_Task_Definition(std::string_view program_folder, std::string_view user) {
+    const std::string user_id = Xml_Escaped(user);
+    // The start boundary carries no zone: 09:00 wherever the user is. The
+    // sync may wait on a slow server; five minutes cover it and the report.
+    return "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"
+           "<Task version=\"1.2\" "
+           "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n"
+           "  <RegistrationInfo>\n"
+           "    <Author>Tessaly</Author>\n"
+           "    <Description>Syncs the Tessaly list with its calendar, when an account is "
+           "set, and shows the birthdays and events due.</Description>\n"
+           "  </RegistrationInfo>\n"
+           "  <Triggers>\n"
+           "    <LogonTrigger>\n"
+           "      <Enabled>true</Enabled>\n"
+           "      <UserId>" +
+           user_id +
+           "</UserId>\n"
+           "    </LogonTrigger>\n"
+           "    <CalendarTrigger>\n"
+           "      <StartBoundary>2000-01-01T09:00:00</StartBoundary>\n"
+           "      <Enabled>true</Enabled>\n"
+           "      <ScheduleByDay>\n"
+           "        <DaysInterval>1</DaysInterval>\n"
+           "      </ScheduleByDay>\n"
+           "    </CalendarTrigger>\n"
+           "  </Triggers>\n"
+           "  <Principals>\n"
+           "    <Principal id=\"Author\">\n"
+           "      <UserId>" +
+           user_id +
+           "</UserId>\n"
+           "      <LogonType>InteractiveToken</LogonType>\n"
+           "      <RunLevel>LeastPrivilege</RunLevel>\n"
+           "    </Principal>\n"
+           "  </Principals>\n"
+           "  <Settings>\n"
+           "    <MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>\n"
+           "    <DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>\n"
+           "    <StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>\n"
+           "    <StartWhenAvailable>true</StartWhenAvailable>\n"
+           "    <RunOnlyIfNetworkAvailable>false</RunOnlyIfNetworkAvailable>\n"
+           "    <ExecutionTimeLimit>PT5M</ExecutionTimeLimit>\n"
+           "    <Enabled>true</Enabled>\n"
+           "  </Settings>\n"
+           "  <Actions Context=\"Author\">\n" +
+           Exec(program_folder, "tessaly-sync.exe", "--quiet --if-account") +
+           Exec(program_folder, "tessaly-report.exe", "--notify") +
+           "  </Actions>\n"
+           "</Task>\n";
+}
+
+}  // namespace tessaly
