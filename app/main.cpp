@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
     QObject::connect(&termination, &tessaly::Termination_Signals::Termination_Requested, &MainForm1,
                      &tessaly::TMainForm1::Quit_For_Termination);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &MainForm1,
-                     [&MainForm1](QSessionManager&) { MainForm1.Save_Before_Termination(); });
+                     [&MainForm1](QSessionManager&) { MainForm1.Save_For_Session_End(); });
     tessaly::Set_Program_Icon_Once_Shown(MainForm1);
     MainForm1.show();
     return QApplication::exec();

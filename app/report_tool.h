@@ -34,6 +34,8 @@ struct Report_Tool_Environment {
     Day_Number Today = 0;
     // The time of a calendar export (its DTSTAMP).
     std::chrono::sys_seconds Now{};
+    // Standard output shows colour escapes as colour: a terminal, or a
+    // Windows console in virtual terminal mode.
     bool Stdout_Is_Terminal = false;
     // The NO_COLOR and TERM variables; empty when unset. Under --color auto
     // either can turn the colour off.

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/console_output.h"
 #include "app/notifier_launch.h"
 #include "app/report_tool.h"
 #include "core/dates.h"
@@ -24,6 +25,7 @@
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     const tessaly::Utf8_Console_Output utf8_console;
+    const tessaly::Console_Output console;
     try {
         tessaly::Report_Tool_Environment env;
         // The window's files: beside the executable, or in the home folder
@@ -33,7 +35,7 @@ int main(int argc, char** argv) {
         env.Folders = tessaly::Locate_Program_Folders(executable);
         env.Today = tessaly::Local_Today();
         env.Now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-        env.Stdout_Is_Terminal = tessaly::Is_Terminal(stdout);
+        env.Stdout_Is_Terminal = console.Stdout_Takes_Colour();
         const auto variable = [](const char* name) {
             const char* value = std::getenv(name);
             return std::string(value != nullptr ? value : "");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/console_output.h"
 #include "app/sync_tool.h"
 #include "core/platform/process.h"
 #include "core/program_folders.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     tessaly::Make_Process_Undumpable();
     std::setlocale(LC_ALL, "");
     const tessaly::Utf8_Console_Output utf8_console;
+    const tessaly::Console_Output console;
     try {
         tessaly::Sync_Tool_Environment env;
         // The window's files: beside the executable, or in the home folder

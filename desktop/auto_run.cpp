@@ -31,7 +31,9 @@ bool Write_Registry_String(Auto_Start_Entries& key, const std::string& name,
     }
     if (!key.Write_Entry(name, value)) {
         // The store is there but would not take the value.
-        prompts.Error("Failed to set data for '" + name + "'.");
+        const auto refusal = key.Refusal();
+        prompts.Error("Failed to set data for '" + name + "'." +
+                      (refusal ? "\r\n\r\n" + *refusal : std::string()));
         return false;
     }
     if (key.Read_Entry(name) != value) {
@@ -56,10 +58,12 @@ bool Delete_Registry_Value(Auto_Start_Entries& key, const std::string& name,
     // below reports it, instead of a success that did not happen.
     key.Delete_Entry(name);
     if (key.Read_Entry(name).has_value()) {
+        const auto refusal = key.Refusal();
         prompts.Error(
             "Error: The required Registry Key settings \r\ncould not be removed from the "
             "Windows Registry.  " +
-            Key_Lines(key.Key_Path(), name) + "\r\nPlease contact the program's author.");
+            Key_Lines(key.Key_Path(), name) + "\r\n" +
+            (refusal ? *refusal : std::string("Please contact the program's author.")));
         return false;
     }
     return true;

@@ -34,6 +34,9 @@ public:
     // Removes the entry; one that was already absent is no error. False when
     // the store could not be changed; the caller reads back to check.
     virtual bool Delete_Entry(const std::string& name) = 0;
+    // Why the last write or delete was refused, as the user is told it;
+    // none when the store gave no reason.
+    virtual std::optional<std::string> Refusal() const { return std::nullopt; }
     // How the system compares program paths: without regard to ASCII case
     // on Windows, exactly where the file system tells case apart.
     virtual bool Paths_Ignore_Case() const = 0;

@@ -3,7 +3,7 @@
 # openbox and xdotool: Tessaly.exe from the portable zip, in a fresh Wine
 # prefix. Checks the start-up report, adding an entry with a non-ASCII name
 # through the dialog, the files written on close, Auto-Run, the shortcuts, the
-# readme in Notepad and the About box.
+# readme in Notepad, the About box and taskkill during a start-up question.
 #   bash scripts/wine-window.sh [build folder] [screenshot folder]
 # The build folder (build-windows) holds the zip that scripts/package-windows.sh
 # makes and the build's profile reader; screenshots go to the screenshot
@@ -123,16 +123,21 @@ iconv -f UTF-16 -t UTF-8 "$folder/Tessaly.ini" | grep -qv $'\r$' &&
 [[ "$(profile Name_Edit)" == "$name" ]] || fail "Name_Edit reads '$(profile Name_Edit)'"
 pass "Tessaly.dat (V1.1, CR LF, $name) and Tessaly.ini beside the program"
 
-step "File > Auto-Run writes the Run value"
+# A portable copy starts for its own user only: the user's Run key.
+user_run='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+machine_run='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+step "File > Auto-Run writes the user's Run value"
 start_tessaly "$exe"
 past_report
 activate "$main"
 xdotool key --delay 300 alt+f a
 wait_message
 xdotool key Return
-run_value=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v Tessaly.exe |
+run_value=$(wine reg query "$user_run" /v Tessaly.exe |
     tr -d '\r' | sed -n 's/^ *Tessaly.exe *REG_SZ *//p')
-[[ "$run_value" == "$exe" ]] || fail "the Run value is '$run_value', not '$exe'"
+[[ "$run_value" == "\"$exe\"" ]] || fail "the Run value is '$run_value', not '\"$exe\"'"
+wine reg query "$machine_run" /v Tessaly.exe > /dev/null 2>&1 &&
+    fail "a portable copy wrote the machine's Run key"
 pass "Run value Tessaly.exe = $run_value"
 
 step "shortcuts"
@@ -222,8 +227,37 @@ file_command 1
 wait_message
 xdotool key Return
 close_tessaly
-run_left=$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' /v Tessaly.exe 2>&1 |
+run_left=$(wine reg query "$user_run" /v Tessaly.exe 2>&1 |
     tr -d '\r' | grep -c 'REG_SZ' || true)
 [[ "$run_left" == 0 ]] || fail "Auto-Run off left the Run value"
 pass "shortcuts deleted (the Programs one stays), Auto-Run switched off again"
+
+step "taskkill during the start-up question ends the program, saved"
+# A Run value of another copy: start-up asks whether to correct it, before
+# the main window shows.
+wine reg add "$user_run" /v Tessaly.exe /t REG_SZ /d '"C:\Elsewhere\Tessaly.exe"' /f \
+    > /dev/null 2>&1
+rm -f "$folder/Tessaly.ini"
+start_tessaly "$exe"
+wait_window '^Tessaly v1.0f$' > /dev/null
+sleep 1
+wine taskkill /im Tessaly.exe > /dev/null 2>&1 || fail "taskkill found no Tessaly.exe"
+wait_tessaly_exit
+[[ -f "$folder/Tessaly.ini" ]] || fail "the close did not write Tessaly.ini"
+grep -qF $'Ann\r' "$folder/Tessaly.dat" || fail "Tessaly.dat lost its entries"
+run_value=$(wine reg query "$user_run" /v Tessaly.exe |
+    tr -d '\r' | sed -n 's/^ *Tessaly.exe *REG_SZ *//p')
+[[ "$run_value" == '"C:\Elsewhere\Tessaly.exe"' ]] || fail "the question was answered Yes"
+# Nothing left behind to hand the next start over to: it asks again.
+start_tessaly "$exe"
+question=$(wait_window '^Tessaly v1.0f$')
+sleep 1
+activate "$question"
+xdotool key Escape
+wait_gone "$question"
+main=$(wait_window '^Tessaly v1.0f$')
+sleep 1
+close_tessaly
+wine reg delete "$user_run" /v Tessaly.exe /f > /dev/null 2>&1
+pass "the program ended with its files written, and the next start shows its window"
 finish_wine_session

@@ -104,6 +104,8 @@ void TMainForm1::FormShow() {
     }
     Application_Already_Started_Up_CheckBox->setChecked(true);
     starting_up_ = true;
+    // Before the settings and the list are read.
+    Copy_Old_Layout_Files_Once();
 
     Set_Up_Grid();
     Fill_Sort_By_Column_RadioGroup();
@@ -154,7 +156,18 @@ void TMainForm1::FormShow() {
     Start_Calendar_Sync();
     starting_up_ = false;
     if (termination_pending_) {
-        Quit_When_Loop_Runs();
+        When_Loop_Runs([this] {
+            Save_Before_Termination();
+            QCoreApplication::exit(0);
+        });
+    } else if (close_pending_) {
+        When_Loop_Runs([this] {
+            // The window may still be hidden by a start-up message: its
+            // close alone would end no event loop.
+            if (close()) {
+                QCoreApplication::exit(0);
+            }
+        });
     }
 }
 
@@ -212,6 +225,16 @@ void TMainForm1::FormResize() {
 }
 
 void TMainForm1::closeEvent(QCloseEvent* event) {
+    if (starting_up_) {
+        // A close from the system (taskkill, the task bar) while a start-up
+        // message is up: the list may not be loaded yet, and an exit before
+        // the event loop runs would be lost. Exiting now ends the message
+        // and makes later ones return at once; the close follows start-up.
+        event->ignore();
+        close_pending_ = true;
+        QCoreApplication::exit(0);
+        return;
+    }
     bool can_close = true;
     FormCloseQuery(can_close);
     event->setAccepted(can_close);
@@ -221,6 +244,12 @@ void TMainForm1::closeEvent(QCloseEvent* event) {
         // A sync near its end may finish its writes on the server; its
         // outcome no longer reaches the list, and the next sync meets them.
         Calendar_Syncer->Wait_For_End(std::chrono::seconds(5));
+        // The report over the window would otherwise bring it back.
+        if (TBirthday_And_Date_Report_Form* report = Birthday_And_Date_Report_Form.If_Made();
+            report != nullptr && report->isVisible()) {
+            closed_under_report_ = true;
+            report->reject();
+        }
     }
 }
 
@@ -237,18 +266,17 @@ void TMainForm1::Quit_For_Termination() {
     QCoreApplication::exit(0);
 }
 
-void TMainForm1::Quit_When_Loop_Runs() {
+void TMainForm1::When_Loop_Runs(const std::function<void()>& action) {
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        [this, action] {
             // Delivered by an explicit processEvents, not an event loop:
             // no loop has run since the exit, and the next one does.
             if (QThread::currentThread()->loopLevel() == 0) {
-                Quit_When_Loop_Runs();
+                When_Loop_Runs(action);
                 return;
             }
-            Save_Before_Termination();
-            QCoreApplication::exit(0);
+            action();
         },
         Qt::QueuedConnection);
 }

@@ -131,6 +131,10 @@ public:
     // is up closes, later ones close at once, and the program quits as soon
     // as start-up is over and the event loop runs.
     void Quit_For_Termination();
+    // The session ends (log-off, shutdown): the list is saved at once, since
+    // the system may end the process as soon as this returns. While start-up
+    // runs nothing has changed yet: the program ends when start-up is over.
+    void Save_For_Session_End();
     // The save after a command changed the list: a failure is reported and
     // the change stays in memory for the close to save. Returns whether the
     // list was saved.
@@ -318,8 +322,8 @@ private:
     void Apply_Settings_To(TAdd_Modify_Form& dialog) const;
     void Apply_Settings_To(TBirthday_And_Date_Report_Form& report) const;
     void View_In_Notepad(const std::filesystem::path& file);
-    // Saves and quits from the event loop that follows start-up.
-    void Quit_When_Loop_Runs();
+    // Runs the action in the event loop that follows start-up.
+    void When_Loop_Runs(const std::function<void()>& action);
     void Create_Shortcut_In(const char* folder_name, const char* sub_folder);
     // Asks for a file and writes the bytes to it atomically, saying where or
     // why not.
@@ -330,6 +334,10 @@ private:
     // The calendar sync: set up with the window, started at start-up and
     // after each save while an account is set.
     void Set_Up_Calendar_Sync();
+    void Read_Calendar_Account();
+    // An installed program's first start after a version that kept its files
+    // beside the executable: they are copied to the user's folders, once.
+    void Copy_Old_Layout_Files_Once();
     void Start_Calendar_Sync();
     bool Take_Synced_Entries(const std::vector<TName_And_Event_Data>& entries);
     void Keep_Calendar_Account(const CalDAV_Account& account);
@@ -366,6 +374,10 @@ private:
     int refresh_count_ = 0;
     bool starting_up_ = false;
     bool termination_pending_ = false;
+    // A close asked for while start-up ran, carried out after it.
+    bool close_pending_ = false;
+    // The window closed while the report was up over it.
+    bool closed_under_report_ = false;
     // A sync asked for by the menu reports a failure in a message; the
     // automatic ones only in the status line.
     bool sync_asked_by_user_ = false;

@@ -41,6 +41,10 @@ void TMainForm1::Set_Up_Calendar_Sync() {
     connect(Calendar_Syncer, &Calendar_Sync::Started, this,
             [this] { Show_Sync_Status(QStringLiteral("Syncing with the calendar server...")); });
     connect(Calendar_Syncer, &Calendar_Sync::Finished, this, &TMainForm1::Calendar_Sync_Finished);
+    Read_Calendar_Account();
+}
+
+void TMainForm1::Read_Calendar_Account() {
     try {
         Calendar_Syncer->Set_Account(Read_CalDAV_Account(Profile_File::Load(Settings_File())));
     } catch (const std::exception&) {

@@ -4,6 +4,7 @@
 
 #include "core/data_file.h"
 #include "core/errors.h"
+#include "core/old_layout_copy.h"
 #include "ui/common/message_boxes.h"
 #include "ui/main/grid_selection.h"
 #include "ui/main/main_form.h"
@@ -13,6 +14,23 @@ namespace tessaly {
 
 std::filesystem::path TMainForm1::Data_File() const {
     return data_file_.File();
+}
+
+void TMainForm1::Copy_Old_Layout_Files_Once() {
+    try {
+        const auto copy =
+            Copy_Old_Layout_Files(services_.Folders, services_.Executable_Path.parent_path());
+        if (!copy) {
+            return;
+        }
+        if (!copy->Settings_To.empty()) {
+            Read_Calendar_Account();
+        }
+        Show_Information(services_.Messages, this, Message_Text(Old_Layout_Copy_Message(*copy)));
+    } catch (const std::exception& error) {
+        // The list stays where it was, and the message names it.
+        Show_Error(services_.Messages, this, Failure_Text(error));
+    }
 }
 
 bool TMainForm1::Load_Data_From_File_ButtonClick() {
@@ -69,6 +87,14 @@ bool TMainForm1::Save_After_Change() {
     }
     Start_Calendar_Sync();
     return true;
+}
+
+void TMainForm1::Save_For_Session_End() {
+    if (starting_up_) {
+        Quit_For_Termination();
+        return;
+    }
+    Save_Before_Termination();
 }
 
 void TMainForm1::Save_Before_Termination() {

@@ -64,7 +64,7 @@ void TMainForm1::Inform_Me_Now_BitBtnClick() {
 
     // A close the user turned down (the list could not be saved) must not
     // leave a start-up report's hidden window out of reach.
-    if (report.Exit_Program_Requested() && close()) {
+    if (closed_under_report_ || (report.Exit_Program_Requested() && close())) {
         // Closing a window that the start-up report hid ends no event loop
         // by itself: the application would run on with no window at all.
         QCoreApplication::quit();

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "desktop/auto_run.h"
 #include "desktop/recording_prompts.h"
@@ -29,6 +32,7 @@ protected:
         ::RegCloseKey(key);
     }
     void TearDown() override {
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tessaly Tests\\Approved");
         ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tessaly Tests\\Run");
         ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tessaly Tests");
     }
@@ -188,26 +192,86 @@ protected:
     }
 
     const std::string Machine_Key = "\\Software\\Tessaly Tests\\Machine\\Run";
-    Machine_Or_User_Run_Keys keys{Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Machine_Key),
-                                  Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Test_Key)};
+    Machine_Or_User_Run_Keys keys{
+        Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Machine_Key, ""),
+        Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Test_Key, ""),
+        {"C:\\Program Files"}};
 };
 
-TEST_F(Windows_Run_Keys_Test, ReadOnlyMachineKeyLeavesTheEntryInTheUsersKey) {
-    Auto_Run auto_run(keys, prompts, "C:\\Program Files\\Tessaly\\Tessaly.exe");
-    // The machine's entry of a moved program is corrected where this user can.
+TEST_F(Windows_Run_Keys_Test, ReadOnlyMachineKeyRefusesAnInstalledProgramButNotACopy) {
+    // Installed for everyone: only the machine's key will do, and it refuses.
+    Auto_Run installed(keys, prompts, "C:\\Program Files\\Tessaly\\Tessaly.exe");
     prompts.answers = {true};
-    EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
+    EXPECT_TRUE(installed.Check_Auto_Run_Entry());
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].Kind, "error");
+    EXPECT_EQ(prompts.shown[1].Text.rfind("Failed to set data for 'Tessaly.exe'.\r\n\r\nWindows "
+                                          "lets only an administrator",
+                                          0),
+              0u);
+    EXPECT_EQ(entries->Read_Entry("Tessaly.exe"), std::nullopt);
+
+    // A copy in the user's own folders starts for this user, from the
+    // user's key.
+    prompts.shown.clear();
+    prompts.answers = {true};
+    Auto_Run copy(keys, prompts, "C:\\Users\\nora\\Downloads\\Tessaly\\Tessaly.exe");
+    EXPECT_TRUE(copy.Check_Auto_Run_Entry());
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].Text,
               "This program (Tessaly.exe) will now run automatically at Windows Start-Up.");
     // Quoted in the key, as a command line must be; read back as the path.
-    EXPECT_EQ(entries->Read_Entry("Tessaly.exe"), "\"C:\\Program Files\\Tessaly\\Tessaly.exe\"");
-    EXPECT_EQ(keys.Read_Entry("Tessaly.exe"), "C:\\Program Files\\Tessaly\\Tessaly.exe");
+    EXPECT_EQ(entries->Read_Entry("Tessaly.exe"),
+              "\"C:\\Users\\nora\\Downloads\\Tessaly\\Tessaly.exe\"");
     EXPECT_EQ(
         Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Machine_Key)->Read_Entry("Tessaly.exe"),
         "D:\\Old\\Tessaly.exe");
-    EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
+    EXPECT_TRUE(copy.Check_Auto_Run_Entry());
     EXPECT_EQ(prompts.shown.size(), 2u);
+}
+
+// The Task Manager switches an entry off beside the Run key; the menu item
+// then shows it off, and ticking it switches it on again.
+TEST_F(Windows_Registry_Test, EntrySwitchedOffInTheTaskManagerIsNoneUntilWrittenAgain) {
+    const std::string approved_key = "\\Software\\Tessaly Tests\\Approved";
+    HKEY approved = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, detail::Relative_Key(approved_key).c_str(), 0,
+                                nullptr, 0, KEY_ALL_ACCESS, nullptr, &approved, nullptr),
+              ERROR_SUCCESS);
+    const auto set_switch = [&](const std::string& bytes) {
+        ::RegSetValueExW(approved, L"Tessaly.exe", 0, REG_BINARY,
+                         reinterpret_cast<const BYTE*>(bytes.data()),
+                         static_cast<DWORD>(bytes.size()));
+    };
+    auto switched = Make_Windows_Auto_Start_Entries(HKEY_CURRENT_USER, Test_Key, approved_key);
+    Auto_Run auto_run(*switched, prompts, "C:\\Apps\\Tessaly.exe");
+    ASSERT_TRUE(switched->Write_Entry("Tessaly.exe", "C:\\Apps\\Tessaly.exe"));
+    EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
+
+    set_switch(std::string("\x03\0\0\0\x8a\x1b\x2c\x3d\x4e\x5f\x60\x71", 12));
+    EXPECT_EQ(switched->Read_Entry("Tessaly.exe"), std::nullopt);
+    EXPECT_FALSE(auto_run.Check_Auto_Run_Entry());
+    EXPECT_TRUE(prompts.shown.empty());
+
+    ASSERT_TRUE(auto_run.Enable_Auto_Run());
+    EXPECT_EQ(detail::Read_Registry_Bytes(HKEY_CURRENT_USER, approved_key, "Tessaly.exe"),
+              std::string("\x02\0\0\0\0\0\0\0\0\0\0\0", 12));
+    EXPECT_EQ(switched->Read_Entry("Tessaly.exe"), "C:\\Apps\\Tessaly.exe");
+
+    set_switch(std::string("\x06\0\0\0", 4));
+    EXPECT_TRUE(auto_run.Check_Auto_Run_Entry());
+    ::RegDeleteValueW(approved, L"Tessaly.exe");
+    ::RegCloseKey(approved);
+}
+
+TEST(Windows_Run_Key, ProgramFilesFoldersTellAnInstallForEveryoneFromOthers) {
+    const std::vector<std::string> folders = Program_Files_Folders();
+    ASSERT_FALSE(folders.empty());
+    EXPECT_TRUE(Starts_For_Every_User(folders.front() + "\\Tessaly\\Tessaly.exe", folders));
+    const char* local = std::getenv("LOCALAPPDATA");
+    ASSERT_NE(local, nullptr);
+    EXPECT_FALSE(
+        Starts_For_Every_User(std::string(local) + "\\Programs\\Tessaly\\Tessaly.exe", folders));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include <signal.h>
 
+#include <QCloseEvent>
 #include <QEventLoop>
 
 #include <filesystem>
@@ -28,6 +29,7 @@
 
 #include "core/data_file.h"
 #include "core/dates.h"
+#include "report/report_window.h"
 #include "test_support/temp_dir.h"
 #include "ui/common/clock.h"
 #include "ui/common/termination_signals.h"
@@ -371,6 +373,79 @@ TEST_F(Main_Form_Test, TerminationSavesAndQuitsAlsoWhenItComesDuringAStartUpMess
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_TRUE(std::filesystem::exists(form->Settings_File()));
     EXPECT_EQ(modal.shown.size(), 1u);
+}
+
+// taskkill closes every window of the program, a log-off asks the session
+// first: during a start-up message either must end the program, saved.
+TEST_F(Main_Form_Test, CloseRequestDuringAStartUpMessageEndsTheProgramSaved) {
+    const struct {
+        const char* name;
+        std::function<void(TMainForm1&)> request;
+    } cases[] = {
+        {"window system close",
+         [](TMainForm1& window) {
+             QCoreApplication::postEvent(window.windowHandle(), new QCloseEvent);
+         }},
+        {"session end", [](TMainForm1& window) { window.Save_For_Session_End(); }},
+    };
+    for (const auto& request : cases) {
+        SCOPED_TRACE(request.name);
+        Write_Data({{"Nora Vale", 1986, 12, 8, "Birthday", ""}});
+        std::filesystem::remove(dir.File("Tessaly.ini"));
+        // A log-in entry for a moved program: start-up asks whether to correct it.
+        auto_start.Entries["tessaly"] = "/elsewhere/tessaly";
+        Modal_Message_Boxes modal;
+        form = std::make_unique<TMainForm1>(
+            Fake_Desktop::Services(clock, modal, dialogs, dir.File("tessaly")));
+        TMainForm1& window = *form;
+        modal.On_Show = [&] { request.request(window); };
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+
+        window.show();
+        // The request ended the question unanswered; start-up went on to
+        // load the list and saved nothing yet.
+        EXPECT_EQ(modal.loop_results, std::vector<int>{0});
+        EXPECT_EQ(auto_start.Entries["tessaly"], "/elsewhere/tessaly");
+        EXPECT_EQ(window.List().Event_Count(), 1);
+        EXPECT_FALSE(std::filesystem::exists(window.Settings_File()));
+        guard.start(10000);
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_TRUE(std::filesystem::exists(window.Settings_File()));
+        EXPECT_EQ(Load_Data_From_File_ButtonClick(Data()).Event_Count(), 1);
+        EXPECT_EQ(modal.shown.size(), 1u);
+        form.reset();
+    }
+}
+
+// The report opened at start-up hides the window: a close of the window then
+// must not bring it back when the report goes.
+TEST_F(Main_Form_Test, CloseRequestWhileTheStartUpReportIsUpEndsTheProgramSaved) {
+    Write_Data({{"Nora Vale", 1986, 12, 8, "Birthday", ""}});
+    Write_Bytes(dir.File("Tessaly.ini"),
+                "[Tessaly]\r\nAuto_Display_Coming_Events_Report_CheckBox=1\r\n");
+    TMainForm1& window = Start();
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    bool report_was_up = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        TBirthday_And_Date_Report_Form* report = window.Birthday_And_Date_Report_Form.If_Made();
+        if (report != nullptr && report->isVisible()) {
+            report_was_up = true;
+            poll.stop();
+            QCoreApplication::postEvent(window.windowHandle(), new QCloseEvent);
+        }
+    });
+    poll.start(10);
+    guard.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(report_was_up);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(std::filesystem::exists(window.Settings_File()));
 }
 
 }  // namespace

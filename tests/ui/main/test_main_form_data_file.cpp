@@ -2,12 +2,14 @@
 // over, an unchanged list is not written again, and a file changed on disk is
 // replaced only when the user says so.
 #include <gtest/gtest.h>
+#include <QSpinBox>
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "core/data_file.h"
+#include "core/program_folders.h"
 #include "main_form_fixture.h"
 
 namespace tessaly::test {
@@ -201,6 +203,44 @@ TEST_F(Main_Form_Data_File_Test, TerminationSavesWithoutAskingAndKeepsAsideWhatC
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(Read_Bytes(Data()), theirs);
     EXPECT_EQ(Read_Bytes(Beside("Tessaly.dat.unsaved")), Serialise_Data_File(form->List()));
+}
+
+// An earlier version kept its files beside the executable; the installed one
+// takes them across at its first start and says so once.
+TEST_F(Main_Form_Data_File_Test, InstalledProgramTakesTheListFromBesideItsExecutableOnce) {
+    Write_Data({{"Nora Vale", 1986, 12, 8, "Birthday", ""}});
+    Write_Bytes(dir.File("Tessaly.ini"), "[Tessaly]\r\nDays_Threshold_SpinEdit=30\r\n");
+    Main_Form_Services services = Services(dir.File("tessaly"));
+    services.Folders = Program_Folders{.Data_Folder = dir.File("data"),
+                                       .Settings_Folder = dir.File("config"),
+                                       .Text_Folder = dir.Path(),
+                                       .Installed = true};
+    fs::create_directories(dir.File("data"));
+    fs::create_directories(dir.File("config"));
+    const Main_Form_Services again = services;
+    form = std::make_unique<TMainForm1>(services);
+    form->show();
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Information);
+    EXPECT_EQ(messages.shown[0].Text,
+              QString::fromStdString("Your list was copied from " + Data().string() + " to " +
+                                     (dir.File("data") / "Tessaly.dat").string() +
+                                     "; the original stays where it was.\n\nYour settings were "
+                                     "copied from " +
+                                     dir.File("Tessaly.ini").string() + " to " +
+                                     (dir.File("config") / "Tessaly.ini").string() + " as well."));
+    EXPECT_EQ(form->Data_File(), dir.File("data") / "Tessaly.dat");
+    EXPECT_EQ(form->List().Event_Count(), 1);
+    EXPECT_EQ(form->Days_Threshold_SpinEdit->value(), 30);
+    ASSERT_TRUE(form->close());
+    form.reset();
+
+    form = std::make_unique<TMainForm1>(again);
+    form->show();
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(form->List().Event_Count(), 1);
+    EXPECT_TRUE(fs::exists(Data()));
 }
 
 }  // namespace
