@@ -57,6 +57,14 @@ public:
         });
     }
 
+    Engine_Result<std::vector<CardDAV_Address_Book>> Find_Address_Books(
+        Http_Transport& transport, const std::string& server) override {
+        return Catch_Failure([&] {
+            CalDAV_Client client(transport, server);
+            return client.List_Address_Books(client.Find_Address_Book_Home(server));
+        });
+    }
+
     Engine_Result<std::optional<std::string>> Read_Password(const std::string& server,
                                                             const std::string& user) override {
         return Catch_Failure([&] { return Store().Read_Password(server, user); });

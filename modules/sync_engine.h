@@ -26,7 +26,7 @@ namespace tessaly {
 
 // Raised with any change to the types below: a module of another build is
 // refused instead of misread.
-inline constexpr int Sync_Engine_Version = 1;
+inline constexpr int Sync_Engine_Version = 2;
 
 // The module's one export, looked up by this name: the engine, or null when
 // the version asked for is not the module's.
@@ -145,6 +145,9 @@ public:
                                                                    const std::string& password) = 0;
     // The calendars of the home found from the server's address.
     virtual Engine_Result<std::vector<CalDAV_Calendar>> Find_Calendars(
+        Http_Transport& transport, const std::string& server) = 0;
+    // The address books of the home found from the same address.
+    virtual Engine_Result<std::vector<CardDAV_Address_Book>> Find_Address_Books(
         Http_Transport& transport, const std::string& server) = 0;
 
     // The desktop's secret store (Secret_Store).

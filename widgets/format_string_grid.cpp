@@ -133,6 +133,20 @@ QString TFormatStringGrid::Cell(int col, int row) const {
     return model_->Text(col, row);
 }
 
+QString TFormatStringGrid::Cell_Hint(int col, int row) const {
+    if (col < 0 || col >= Col_Count() || row < 0 || row >= Row_Count()) {
+        return {};
+    }
+    return model_->Hint(col, row);
+}
+
+void TFormatStringGrid::Set_Cell_Hint(int col, int row, const QString& hint) {
+    if (col < 0 || col >= Col_Count() || row < 0 || row >= Row_Count()) {
+        return;
+    }
+    model_->Set_Hint(col, row, hint);
+}
+
 void TFormatStringGrid::Set_Cell(int col, int row, const QString& text) {
     if (col < 0 || col >= Col_Count() || row < 0 || row >= Row_Count()) {
         return;

@@ -77,6 +77,10 @@ public:
     // Outside the grid a cell reads as empty and writes are dropped.
     QString Cell(int col, int row) const;
     void Set_Cell(int col, int row, const QString& text);
+    // A data cell's hint: its tooltip, and its description for screen
+    // readers; empty for none. It stays with the cell, as its text does.
+    QString Cell_Hint(int col, int row) const;
+    void Set_Cell_Hint(int col, int row, const QString& hint);
 
     int Col_Width(int col) const;
     void Set_Col_Width(int col, int width);

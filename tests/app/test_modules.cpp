@@ -151,6 +151,10 @@ TEST(Sync_Module, TheLoadedModuleRunsASessionAndReturnsEachSidesFailures) {
     ASSERT_EQ(calendars.index(), 1U);
     EXPECT_EQ(std::get<Engine_Failure>(calendars).Type, Engine_Failure::Kind::CalDAV);
     EXPECT_EQ(std::get<Engine_Failure>(calendars).Failure, CalDAV_Failure::Unreachable);
+    const auto books = engine.Find_Address_Books(
+        *std::get<std::unique_ptr<Http_Transport>>(transport), account.Server);
+    ASSERT_EQ(books.index(), 1U);
+    EXPECT_EQ(std::get<Engine_Failure>(books).Failure, CalDAV_Failure::Unreachable);
 }
 
 }  // namespace

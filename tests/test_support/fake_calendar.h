@@ -32,8 +32,10 @@ private:
 // was asked. With the queues empty it cancels the form and keeps both.
 class Scripted_Calendar_Prompts final : public Calendar_Prompts {
 public:
-    std::optional<Account_Answer> Ask_Account(QWidget*, const CalDAV_Account& account) override {
+    std::optional<Account_Answer> Ask_Account(QWidget*, const CalDAV_Account& account,
+                                              int hidden_contacts) override {
         asked_accounts.push_back(account);
+        asked_hidden_counts.push_back(hidden_contacts);
         if (account_answers.empty()) {
             return std::nullopt;
         }
@@ -76,6 +78,7 @@ public:
     std::vector<std::pair<std::string, std::string>> asked_certificates;
     std::deque<bool> trust_answers;
     std::vector<CalDAV_Account> asked_accounts;
+    std::vector<int> asked_hidden_counts;
     std::vector<Deletion_Question> asked_deletions;
     std::deque<Deletion_Choice> deletion_answers;
     std::deque<Account_Answer> account_answers;

@@ -21,6 +21,9 @@ public:
         // The parent's focus when the box appeared: a dialog moves it to the
         // field at fault first.
         QWidget* Focus;
+        // A question's own button captions, where it has them.
+        QString Yes_Caption = {};
+        QString No_Caption = {};
     };
 
     Message_Answer Show(QWidget* parent, Message_Kind kind, const QString& caption,
@@ -34,6 +37,15 @@ public:
         return kind == Message_Kind::Error || kind == Message_Kind::Information
                    ? Message_Answer::Ok
                    : Message_Answer::No;
+    }
+
+    Message_Answer Ask(QWidget* parent, Message_Kind kind, const QString& caption,
+                       const QString& text, const QString& yes_caption,
+                       const QString& no_caption) override {
+        const Message_Answer answer = Show(parent, kind, caption, text);
+        shown.back().Yes_Caption = yes_caption;
+        shown.back().No_Caption = no_caption;
+        return answer;
     }
 
     std::vector<Shown> shown;

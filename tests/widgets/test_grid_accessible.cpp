@@ -96,3 +96,34 @@ TEST_F(Grid_Accessible_Test, TheSelectionReadsAsSelectedRowsAndCells) {
 
 }  // namespace
 }  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+// A hint is the cell's tooltip and its description; it stays with its cell
+// through a column move and goes with rows that go.
+TEST_F(Grid_Accessible_Test, ACellsHintIsItsTooltipAndDescriptionAndMovesWithIt) {
+    grid_.Set_Cell_Hint(0, 2, QStringLiteral("From the contact"));
+    grid_.Set_Cell_Hint(9, 2, QStringLiteral("outside"));
+    EXPECT_EQ(grid_.Cell_Hint(9, 2), QString());
+    QAccessibleInterface* cell = Cells()->cellAt(1, 0);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Description), QStringLiteral("From the contact"));
+    EXPECT_EQ(Cells()->cellAt(1, 1)->text(QAccessible::Description), QString());
+    const QModelIndex index = View()->model()->index(2, 0);
+    EXPECT_EQ(View()->model()->data(index, Qt::ToolTipRole).toString(),
+              QStringLiteral("From the contact"));
+    EXPECT_FALSE(View()->model()->data(View()->model()->index(2, 1), Qt::ToolTipRole).isValid())
+        << "no hint, no tooltip";
+
+    grid_.Move_Column(0, 2);
+    EXPECT_EQ(grid_.Cell_Hint(2, 2), QStringLiteral("From the contact"));
+    EXPECT_EQ(grid_.Cell(2, 2), QStringLiteral("2-0"));
+    EXPECT_EQ(grid_.Cell_Hint(0, 2), QString());
+    grid_.Set_Row_Count(2);
+    grid_.Set_Row_Count(4);
+    EXPECT_EQ(grid_.Cell_Hint(2, 2), QString()) << "a row that went takes its hint along";
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -22,6 +22,16 @@ public:
     virtual ~Message_Boxes() = default;
     virtual Message_Answer Show(QWidget* parent, Message_Kind kind, const QString& caption,
                                 const QString& text) = 0;
+    // A question of that kind whose two buttons say what they do ("&Hide",
+    // "Cancel") in place of Yes and No; the answer is still Yes or No.
+    // Where a seam shows no captions of its own, the plain question stands in.
+    virtual Message_Answer Ask(QWidget* parent, Message_Kind kind, const QString& caption,
+                               const QString& text, const QString& yes_caption,
+                               const QString& no_caption) {
+        static_cast<void>(yes_caption);
+        static_cast<void>(no_caption);
+        return Show(parent, kind, caption, text);
+    }
 };
 
 // Real modal message boxes.
@@ -29,6 +39,9 @@ class Qt_Message_Boxes final : public Message_Boxes {
 public:
     Message_Answer Show(QWidget* parent, Message_Kind kind, const QString& caption,
                         const QString& text) override;
+    Message_Answer Ask(QWidget* parent, Message_Kind kind, const QString& caption,
+                       const QString& text, const QString& yes_caption,
+                       const QString& no_caption) override;
 };
 
 // Message texts hold CR LF pairs; Qt wants LF.

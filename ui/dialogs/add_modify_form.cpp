@@ -33,6 +33,12 @@ constexpr int Date_Column_Left = 4;
 constexpr int Date_Column_Width = 92;
 const QColor Problem_Red(190, 0, 0);
 
+QString Contact_Note_Text() {
+    return QStringLiteral(
+        "Its name, date and type come from the contact in your address book: change them "
+        "there.");
+}
+
 QPushButton* Make_Button(QWidget* parent, const QString& caption, Dialog_Glyph glyph,
                          const QRect& geometry, bool glyph_right) {
     auto* button = new QPushButton(caption, parent);
@@ -110,6 +116,13 @@ TAdd_Modify_Form::TAdd_Modify_Form(Clock& clock, Message_Boxes& messages,
     Date_Problem_Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Date_Problem_Label->setWordWrap(true);
     Keep_Readable_Foreground(*Date_Problem_Label, Problem_Red);
+
+    Contact_Note_Label = Make_Label(this, Contact_Note_Text(), Qt::AlignLeft | Qt::AlignTop,
+                                    QRect(Date_Column_Left, 97, Date_Column_Width, 140));
+    Contact_Note_Label->setObjectName(QStringLiteral("Contact_Note_Label"));
+    Contact_Note_Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Contact_Note_Label->setWordWrap(true);
+    Contact_Note_Label->setVisible(false);
 
     Label1 = Make_Label(this, QStringLiteral("&Name / Description : "), Qt::AlignRight,
                         QRect(5, 252, 135, 17));
@@ -263,6 +276,24 @@ bool TAdd_Modify_Form::Set_Calendar_Date(Day_Number date) {
     return true;
 }
 
+void TAdd_Modify_Form::Set_From_Contact(bool from_contact) {
+    from_contact_ = from_contact;
+    Name_Edit->setReadOnly(from_contact);
+    Event_Type_ComboBox->setEnabled(!from_contact);
+    Date_Edit->setReadOnly(from_contact);
+    MonthCalendar1->setEnabled(!from_contact);
+    for (QPushButton* button : {Back_5_Years_BitBtn, Back_1_Year_BitBtn, Current_Date_BitBtn,
+                                Forward_1_Year_BitBtn, Forward_5_Years_BitBtn}) {
+        button->setEnabled(!from_contact);
+    }
+    // Whether the date has a year is the contact's too.
+    Attribute_Controls->Year_Not_Known_CheckBox->setEnabled(!from_contact);
+    Show_Date_Problem(QString());
+    Date_Problem_Label->setVisible(!from_contact);
+    Contact_Note_Label->setVisible(from_contact);
+    Name_Edit->setAccessibleDescription(from_contact ? Contact_Note_Text() : QString());
+}
+
 int TAdd_Modify_Form::Modal_Result() const {
     return Modal_Result_SpinEdit->value();
 }
@@ -362,8 +393,10 @@ void TAdd_Modify_Form::FormActivate() {
     Check_For_Current_Month_Year_ButtonClick();
     // Typing starts at the name, replacing the one kept from last time: with
     // the focus on a year button, the blank in "Ann Lee" moved the date.
-    Name_Edit->setFocus(Qt::TabFocusReason);
-    Name_Edit->selectAll();
+    // For an entry from an address book the comment is what can change.
+    QLineEdit* first = from_contact_ ? Comments_Edit : Name_Edit;
+    first->setFocus(Qt::TabFocusReason);
+    first->selectAll();
 }
 
 bool TAdd_Modify_Form::Year_Known() const {
@@ -407,7 +440,8 @@ void TAdd_Modify_Form::Move_Calendar_To(const Typed_Date& typed) {
 
 void TAdd_Modify_Form::Show_Date_Problem(const QString& problem) {
     Date_Problem_Label->setText(problem);
-    Date_Edit->setAccessibleDescription(problem);
+    Date_Edit->setAccessibleDescription(problem.isEmpty() && from_contact_ ? Contact_Note_Text()
+                                                                           : problem);
 }
 
 void TAdd_Modify_Form::Date_EditTextEdited() {

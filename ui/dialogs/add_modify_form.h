@@ -48,6 +48,12 @@ public:
     // calendar keeping its date, when the calendar cannot show the date.
     bool Set_Calendar_Date(Day_Number date);
 
+    // An entry from an address book: its name, date and type are the
+    // contact's and cannot be changed here, with a note saying where they
+    // can; its comment and own lead stay open to change.
+    void Set_From_Contact(bool from_contact);
+    bool From_Contact() const { return from_contact_; }
+
     // 0 before the first showing, 2 from the moment it is shown, 1 after a
     // successful OK.
     int Modal_Result() const;
@@ -90,6 +96,9 @@ public:
     QLabel* Date_Label;
     QLineEdit* Date_Edit;
     QLabel* Date_Problem_Label;
+    // In the date column while the entry is from an address book: a date
+    // that cannot be changed has no problem to show there.
+    QLabel* Contact_Note_Label;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -117,6 +126,7 @@ private:
     // The calendar moves to a typed date without rewriting the field under
     // the user's fingers.
     bool moving_to_typed_date_ = false;
+    bool from_contact_ = false;
 };
 
 }  // namespace tessaly

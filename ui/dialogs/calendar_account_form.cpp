@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMetaObject>
 #include <QPushButton>
 #include <QSpinBox>
@@ -16,6 +17,7 @@
 #include <exception>
 #include <iterator>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "caldav/caldav_url.h"
@@ -67,6 +69,18 @@ void Add_Calendar(QComboBox& box, const QString& label, const QString& name, con
     box.setItemData(box.count() - 1, url, Qt::ToolTipRole);
 }
 
+// An address book as the list shows it: by its name, or by its address's
+// last part while the name is not known.
+void Add_Address_Book(QListWidget& list, const std::string& name, const std::string& url,
+                      bool chosen) {
+    auto* item = new QListWidgetItem(Calendar_Label(name, url), &list);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(chosen ? Qt::Checked : Qt::Unchecked);
+    item->setData(Qt::UserRole, From_File_Text(url));
+    item->setData(Name_Role, From_File_Text(name));
+    item->setToolTip(From_File_Text(url));
+}
+
 }  // namespace
 
 QString Server_Addresses_Text() {
@@ -109,6 +123,9 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
       trust_(std::move(trust)),
       finder_([&connection](const CalDAV_Account& searched, const std::string& password) {
           return Find_Calendars(connection, searched, password);
+      }),
+      book_finder_([&connection](const CalDAV_Account& searched, const std::string& password) {
+          return Find_Address_Books(connection, searched, password);
       }),
       trusted_certificate_(account.Trusted_Certificate),
       trusted_for_(Url_Origin(account.Server)) {
@@ -202,6 +219,30 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     alarm_row->addWidget(Default_Alarm_ComboBox, 1);
     alarm_row->addWidget(Default_Alarm_Days_SpinEdit);
 
+    Address_Books_ListWidget = new QListWidget(this);
+    Address_Books_ListWidget->setObjectName(QStringLiteral("Address_Books_ListWidget"));
+    Address_Books_ListWidget->setAccessibleName(QStringLiteral("Birthdays from address books"));
+    Address_Books_ListWidget->setAccessibleDescription(QStringLiteral(
+        "Each contact's birthday and anniversaries in a checked address book become entries."));
+    Address_Books_ListWidget->setFixedHeight(fontMetrics().height() * 4 + char_width);
+    for (const std::string& book : account.Address_Books) {
+        Add_Address_Book(*Address_Books_ListWidget, std::string(), book, true);
+    }
+    Find_Address_Books_Button = new QPushButton(QStringLiteral("Find Address Boo&ks"), this);
+    Find_Address_Books_Button->setObjectName(QStringLiteral("Find_Address_Books_Button"));
+    Show_Hidden_Contacts_Button = new QPushButton(this);
+    Show_Hidden_Contacts_Button->setObjectName(QStringLiteral("Show_Hidden_Contacts_Button"));
+    Show_Hidden_Contacts_Button->setToolTip(
+        QStringLiteral("Entries you hid come back from the address book at the next sync."));
+    Set_Hidden_Contacts(0);
+    auto* books_buttons = new QHBoxLayout;
+    books_buttons->addWidget(Find_Address_Books_Button);
+    books_buttons->addWidget(Show_Hidden_Contacts_Button);
+    books_buttons->addStretch(1);
+    auto* books_column = new QVBoxLayout;
+    books_column->addWidget(Address_Books_ListWidget);
+    books_column->addLayout(books_buttons);
+
     Status_Label = new QLabel(this);
     Status_Label->setObjectName(QStringLiteral("Status_Label"));
     Status_Label->setWordWrap(true);
@@ -227,6 +268,10 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     auto* calendar_label = new QLabel(QStringLiteral("&Calendar:"), this);
     calendar_label->setBuddy(Calendar_ComboBox);
     form->addRow(calendar_label, calendar_row);
+    Address_Books_Label = new QLabel(QStringLiteral("&Birthdays from address books:"), this);
+    Address_Books_Label->setObjectName(QStringLiteral("Address_Books_Label"));
+    Address_Books_Label->setBuddy(Address_Books_ListWidget);
+    form->addRow(Address_Books_Label, books_column);
     auto* alarm_label = new QLabel(QStringLiteral("A&larm for entries without a lead:"), this);
     alarm_label->setBuddy(Default_Alarm_ComboBox);
     form->addRow(alarm_label, alarm_row);
@@ -238,6 +283,12 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     Forget_Button->setEnabled(account.Is_Set());
     Buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
     Buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Ca&ncel"));
+
+    // The books come between the calendar and the alarm, as they are shown.
+    setTabOrder(Find_Calendars_Button, Address_Books_ListWidget);
+    setTabOrder(Address_Books_ListWidget, Find_Address_Books_Button);
+    setTabOrder(Find_Address_Books_Button, Show_Hidden_Contacts_Button);
+    setTabOrder(Show_Hidden_Contacts_Button, Default_Alarm_ComboBox);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Intro_Label);
@@ -256,6 +307,14 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     });
     connect(Find_Calendars_Button, &QPushButton::clicked, this,
             &TCalendar_Account_Form::Find_Calendars_ButtonClick);
+    connect(Find_Address_Books_Button, &QPushButton::clicked, this,
+            &TCalendar_Account_Form::Find_Address_Books_ButtonClick);
+    connect(Show_Hidden_Contacts_Button, &QPushButton::clicked, this, [this] {
+        show_hidden_ = true;
+        Set_Hidden_Contacts(0);
+        Status_Label->setText(QStringLiteral(
+            "The hidden contacts' dates come back at the next sync once you press OK."));
+    });
     connect(Server_Addresses_Button, &QPushButton::toggled, Server_Addresses_Label,
             &QLabel::setVisible);
     connect(Address_Edit, &QLineEdit::textChanged, this, [this] {
@@ -330,6 +389,28 @@ void TCalendar_Account_Form::Update_Buttons() {
         Typed_Address_Problem().isEmpty() && !User_Edit->text().trimmed().isEmpty();
     Buttons->button(QDialogButtonBox::Ok)->setEnabled(complete);
     Find_Calendars_Button->setEnabled(complete && !finding_);
+    Find_Address_Books_Button->setEnabled(complete && !finding_);
+}
+
+void TCalendar_Account_Form::Set_Hidden_Contacts(int count) {
+    Show_Hidden_Contacts_Button->setText(
+        QStringLiteral("Show &Hidden Contacts Again (%1)").arg(count));
+    Show_Hidden_Contacts_Button->setEnabled(count > 0);
+    // Shown while there is something to bring back, and after it was asked
+    // for, so that the focus does not fall out of the form.
+    Show_Hidden_Contacts_Button->setVisible(count > 0 || show_hidden_);
+}
+
+std::map<std::string, std::string> TCalendar_Account_Form::Address_Book_Names() const {
+    std::map<std::string, std::string> names;
+    for (int i = 0; i < Address_Books_ListWidget->count(); ++i) {
+        const QListWidgetItem* item = Address_Books_ListWidget->item(i);
+        const QString name = item->data(Name_Role).toString();
+        if (!name.isEmpty()) {
+            names[To_File_Text(item->data(Qt::UserRole).toString())] = To_File_Text(name);
+        }
+    }
+    return names;
 }
 
 void TCalendar_Account_Form::Accept_If_Usable() {
@@ -356,6 +437,12 @@ CalDAV_Account TCalendar_Account_Form::Account() const {
         account.Alarm.Days = Default_Alarm_Days_SpinEdit->value();
     }
     account.Calendar_Name = To_File_Text(Calendar_ComboBox->currentData(Name_Role).toString());
+    for (int i = 0; i < Address_Books_ListWidget->count(); ++i) {
+        const QListWidgetItem* item = Address_Books_ListWidget->item(i);
+        if (item->checkState() == Qt::Checked) {
+            account.Address_Books.push_back(To_File_Text(item->data(Qt::UserRole).toString()));
+        }
+    }
     return account;
 }
 
@@ -364,6 +451,30 @@ std::string TCalendar_Account_Form::Password() const {
 }
 
 void TCalendar_Account_Form::Find_Calendars_ButtonClick() {
+    Start_Search(
+        QStringLiteral("Looking for calendars on the server..."),
+        [finder = finder_](const CalDAV_Account& account, const std::string& password) {
+            return Search_Result(
+                [calendars = finder(account, password)](TCalendar_Account_Form& form) {
+                    form.Take_Calendars(calendars);
+                });
+        },
+        &TCalendar_Account_Form::Find_Calendars_ButtonClick);
+}
+
+void TCalendar_Account_Form::Find_Address_Books_ButtonClick() {
+    Start_Search(
+        QStringLiteral("Looking for address books on the server..."),
+        [finder = book_finder_](const CalDAV_Account& account, const std::string& password) {
+            return Search_Result([books = finder(account, password)](TCalendar_Account_Form& form) {
+                form.Take_Address_Books(books);
+            });
+        },
+        &TCalendar_Account_Form::Find_Address_Books_ButtonClick);
+}
+
+void TCalendar_Account_Form::Start_Search(const QString& looking, Search_Work work,
+                                          void (TCalendar_Account_Form::*again)()) {
     if (finding_ || !Address_Usable()) {
         return;
     }
@@ -375,15 +486,15 @@ void TCalendar_Account_Form::Find_Calendars_ButtonClick() {
     }
     finding_ = true;
     Update_Buttons();
-    Status_Label->setText(QStringLiteral("Looking for calendars on the server..."));
+    Status_Label->setText(looking);
     search_ = std::make_shared<Search>();
     search_->Owner = this;
-    std::thread([search = search_, finder = finder_, account, password] {
-        std::vector<CalDAV_Calendar> calendars;
+    std::thread([search = search_, work = std::move(work), account, password, again] {
+        Search_Result found;
         QString failure;
         std::string fingerprint;
         try {
-            calendars = finder(account, password);
+            found = work(account, password);
         } catch (const CalDAV_Error& error) {
             failure = QString::fromStdString(Failure_Sentence(error, account.Server));
             fingerprint = error.Certificate_Fingerprint();
@@ -394,17 +505,17 @@ void TCalendar_Account_Form::Find_Calendars_ButtonClick() {
         if (TCalendar_Account_Form* owner = search->Owner) {
             QMetaObject::invokeMethod(
                 owner,
-                [owner, calendars, failure, fingerprint] {
-                    owner->Take_Calendars(calendars, failure, fingerprint);
+                [owner, found, failure, fingerprint, again] {
+                    owner->Search_Ended(found, failure, fingerprint, again);
                 },
                 Qt::QueuedConnection);
         }
     }).detach();
 }
 
-void TCalendar_Account_Form::Take_Calendars(const std::vector<CalDAV_Calendar>& calendars,
-                                            const QString& failure,
-                                            const std::string& fingerprint) {
+void TCalendar_Account_Form::Search_Ended(const Search_Result& found, const QString& failure,
+                                          const std::string& fingerprint,
+                                          void (TCalendar_Account_Form::*again)()) {
     finding_ = false;
     search_.reset();
     Update_Buttons();
@@ -414,10 +525,41 @@ void TCalendar_Account_Form::Take_Calendars(const std::vector<CalDAV_Calendar>& 
         if (!fingerprint.empty() && trust_ && trust_(account.Server, fingerprint)) {
             trusted_certificate_ = fingerprint;
             trusted_for_ = Url_Origin(account.Server);
-            Find_Calendars_ButtonClick();
+            (this->*again)();
         }
         return;
     }
+    found(*this);
+}
+
+void TCalendar_Account_Form::Take_Address_Books(const std::vector<CardDAV_Address_Book>& books) {
+    std::set<std::string> chosen;
+    for (const std::string& url : Account().Address_Books) {
+        chosen.insert(url);
+    }
+    const std::map<std::string, std::string> names = Address_Book_Names();
+    Address_Books_ListWidget->clear();
+    for (const auto& book : books) {
+        Add_Address_Book(*Address_Books_ListWidget, book.Display_Name, book.Url,
+                         chosen.erase(book.Url) > 0);
+    }
+    // A chosen book the server did not list stays chosen: unchecking it is
+    // the user's to do, not a search's.
+    for (const std::string& url : chosen) {
+        const auto named = names.find(url);
+        Add_Address_Book(*Address_Books_ListWidget,
+                         named == names.end() ? std::string() : named->second, url, true);
+    }
+    if (books.empty()) {
+        Status_Label->setText(QStringLiteral("The server has no address book for this user."));
+    } else {
+        Status_Label->setText(books.size() == 1
+                                  ? QStringLiteral("1 address book found.")
+                                  : QStringLiteral("%1 address books found.").arg(books.size()));
+    }
+}
+
+void TCalendar_Account_Form::Take_Calendars(const std::vector<CalDAV_Calendar>& calendars) {
     const QString chosen = Calendar_ComboBox->currentData().toString();
     Calendar_ComboBox->clear();
     Add_Calendar(*Calendar_ComboBox, Default_Calendar_Text(), QString(), QString());

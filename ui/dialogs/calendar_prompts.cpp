@@ -35,6 +35,14 @@ std::vector<CalDAV_Calendar> Find_Calendars(Calendar_Connection& connection,
     return Value_Or_Throw(engine.Find_Calendars(*transport, account.Server));
 }
 
+std::vector<CardDAV_Address_Book> Find_Address_Books(Calendar_Connection& connection,
+                                                     const CalDAV_Account& account,
+                                                     const std::string& password) {
+    Sync_Engine& engine = connection.Engine();
+    const std::unique_ptr<Http_Transport> transport = connection.Connect(account, password);
+    return Value_Or_Throw(engine.Find_Address_Books(*transport, account.Server));
+}
+
 namespace {
 
 QString Entry_Line(const TName_And_Event_Data& entry, const Short_Date_Formatter& short_date) {
@@ -106,7 +114,7 @@ QString Conflict_Question(const Sync_Conflict& conflict, const Short_Date_Format
 }
 
 std::optional<Calendar_Prompts::Account_Answer> Qt_Calendar_Prompts::Ask_Account(
-    QWidget* parent, const CalDAV_Account& account) {
+    QWidget* parent, const CalDAV_Account& account, int hidden_contacts) {
     TCalendar_Account_Form* shown = nullptr;
     TCalendar_Account_Form form(
         connection_, account,
@@ -122,10 +130,12 @@ std::optional<Calendar_Prompts::Account_Answer> Qt_Calendar_Prompts::Ask_Account
             return Ask_Trust_Certificate(shown, server, fingerprint);
         });
     shown = &form;
+    form.Set_Hidden_Contacts(hidden_contacts);
     if (form.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
-    return Account_Answer{form.Account(), form.Password()};
+    return Account_Answer{form.Account(), form.Password(), form.Address_Book_Names(),
+                          form.Show_Hidden_Requested()};
 }
 
 Conflict_Choice Qt_Calendar_Prompts::Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) {

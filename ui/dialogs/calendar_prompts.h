@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,6 +56,10 @@ private:
 std::vector<CalDAV_Calendar> Find_Calendars(Calendar_Connection& connection,
                                             const CalDAV_Account& account,
                                             const std::string& password);
+// The address books of the same account, found as the calendars are.
+std::vector<CardDAV_Address_Book> Find_Address_Books(Calendar_Connection& connection,
+                                                     const CalDAV_Account& account,
+                                                     const std::string& password);
 
 // The questions of a sync, so that tests can answer them: the account form
 // and a conflict.
@@ -67,10 +72,16 @@ public:
         CalDAV_Account Account;
         // Empty: the password kept stays.
         std::string Password;
+        // The address books' names the server gave, by URL.
+        std::map<std::string, std::string> Address_Book_Names;
+        // The contacts' dates the user hid are to come back.
+        bool Show_Hidden_Again = false;
     };
-    // None when the user cancels.
+    // None when the user cancels. `hidden_contacts`: how many contacts'
+    // dates the user hid from the list.
     virtual std::optional<Account_Answer> Ask_Account(QWidget* parent,
-                                                      const CalDAV_Account& account) = 0;
+                                                      const CalDAV_Account& account,
+                                                      int hidden_contacts) = 0;
     virtual Conflict_Choice Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) = 0;
     // A sync about to delete more than the guard allows.
     virtual Deletion_Choice Ask_Deletions(QWidget* parent, const Deletion_Question& question) = 0;
@@ -87,8 +98,8 @@ public:
                         Short_Date_Formatter short_date)
         : connection_(connection), secrets_(secrets), short_date_(std::move(short_date)) {}
 
-    std::optional<Account_Answer> Ask_Account(QWidget* parent,
-                                              const CalDAV_Account& account) override;
+    std::optional<Account_Answer> Ask_Account(QWidget* parent, const CalDAV_Account& account,
+                                              int hidden_contacts) override;
     Conflict_Choice Ask_Conflict(QWidget* parent, const Sync_Conflict& conflict) override;
     Deletion_Choice Ask_Deletions(QWidget* parent, const Deletion_Question& question) override;
     bool Ask_Trust_Certificate(QWidget* parent, const std::string& server,

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -344,6 +345,22 @@ private:
     void Calendar_Sync_Finished(const Calendar_Sync_Report& report);
     void Show_Sync_Status(const QString& text);
 
+    // Entries taken from an address book. The name cell's hint naming the
+    // contact; empty for other entries.
+    QString Contact_Hint(const TName_And_Event_Data& entry) const;
+    // The hidden-contact keys of the entries from an address book among the
+    // `count` entries from position `top`.
+    std::vector<std::string> Contact_Keys_In(int top, int count) const;
+    // Delete's question for a run holding entries from an address book:
+    // whether the user chose to hide them (and delete the others).
+    bool Confirmed_Hiding(int top, int count);
+    // Adds the keys to the settings' hidden list, or clears it; false, with
+    // the failure shown, where the settings could not be written.
+    bool Keep_Hidden_Contacts(const std::vector<std::string>& keys);
+    bool Show_Hidden_Contacts_Again();
+    // The settings' hidden list; empty where the file cannot be read.
+    std::vector<std::string> Hidden_Contacts() const;
+
     // The data file's dated backups take the window's clock, and a backup
     // that could not be kept is said in a message.
     void Set_Up_Backups();
@@ -382,6 +399,8 @@ private:
     // automatic ones only in the status line.
     bool sync_asked_by_user_ = false;
     bool sync_failure_shown_ = false;
+    // The address books' names as the server last gave them, by URL.
+    std::map<std::string, std::string> address_book_names_;
     int refresh_depth_ = 0;
     // The list a restore replaced, while the list is still the restored one.
     std::optional<Event_List> before_restore_;

@@ -75,9 +75,16 @@ void TMainForm1::Sync_Calendar_Menu_OptionClick() {
 
 void TMainForm1::Calendar_Account_Menu_OptionClick() {
     const CalDAV_Account before = Calendar_Syncer->Account();
-    const auto answer = services_.Calendar_Questions.Ask_Account(this, before);
+    const auto answer = services_.Calendar_Questions.Ask_Account(
+        this, before, static_cast<int>(Hidden_Contacts().size()));
     if (!answer) {
         return;
+    }
+    for (const auto& [url, name] : answer->Address_Book_Names) {
+        address_book_names_[url] = name;
+    }
+    if (answer->Show_Hidden_Again) {
+        Show_Hidden_Contacts_Again();
     }
     if (!answer->Account.Is_Set()) {
         // Forgotten: the password goes from the store, the account from the

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include <string>
+#include <vector>
 
 #include "core/demo_data.h"
 #include "core/entry_attributes.h"
@@ -74,6 +75,7 @@ void TMainForm1::Add_Entry_BitBtnClick() {
     // a lead of its own belong to one entry: left from an edit, a new entry
     // would take them without the user seeing it.
     dialog.Attribute_Controls->Set_Attributes({});
+    dialog.Set_From_Contact(false);
     dialog.setWindowTitle(QStringLiteral("Add a New Birthday or Event :"));
     dialog.exec();
     if (dialog.Modal_Result() != TAdd_Modify_Form::Accepted_Result) {
@@ -121,21 +123,31 @@ void TMainForm1::Edit_Entry_BitBtnClick() {
     dialog.Attribute_Controls->Set_Attributes(Read_Entry_Attributes(entry));
     dialog.Set_Event_Type(From_File_Text(entry.Event_Type));
     dialog.Set_Comments(From_File_Text(entry.Comments));
+    // The name, date and type of an entry from an address book are the
+    // contact's: the next sync would undo a change made here.
+    const bool from_contact = Read_Contact_Source(entry).has_value();
+    dialog.Set_From_Contact(from_contact);
     dialog.setWindowTitle(QStringLiteral("Edit an Existing Birthday or Event :"));
     dialog.exec();
     if (dialog.Modal_Result() != TAdd_Modify_Form::Accepted_Result) {
         return;
     }
+    const TName_And_Event_Data contact = entry;
 
     // Writing the attributes changes nothing when they find no room.
     if (!Write_Entry_Attributes(Event_Array.At(row), dialog.Attribute_Controls->Attributes())) {
         Show_Error(services_.Messages, this, No_Room_For_Attributes_Error());
         return;
     }
-    Event_Array.Replace(row, Edited_Text(entry.Name, dialog.Name()),
-                        dialog.Attribute_Controls->Stored_Date(dialog.Calendar_Date()),
-                        Edited_Text(entry.Event_Type, dialog.Event_Type()),
-                        Edited_Text(entry.Comments, dialog.Comments()));
+    if (from_contact) {
+        Event_Array.Replace(row, contact.Name, contact.Orig_Date, contact.Event_Type,
+                            Edited_Text(entry.Comments, dialog.Comments()));
+    } else {
+        Event_Array.Replace(row, Edited_Text(entry.Name, dialog.Name()),
+                            dialog.Attribute_Controls->Stored_Date(dialog.Calendar_Date()),
+                            Edited_Text(entry.Event_Type, dialog.Event_Type()),
+                            Edited_Text(entry.Comments, dialog.Comments()));
+    }
     Refresh_StringGrid_From_Array_ButtonClick();
     Save_After_Change();
 }
@@ -156,7 +168,14 @@ void TMainForm1::Delete_Selected_Rows_BitBtnClick() {
 
     Select_Whole_Rows(grid);
     Date_Check_Pause pause(*Change_Of_Date_Check_Timer);
-    if (!Confirmed(services_.Messages, this, Delete_Rows_Question(selected))) {
+    // An entry from an address book would come back at the next sync: it
+    // is hidden, and the sync leaves it out from then on.
+    const std::vector<std::string> hidden = Contact_Keys_In(top, selected);
+    if (hidden.empty()) {
+        if (!Confirmed(services_.Messages, this, Delete_Rows_Question(selected))) {
+            return;
+        }
+    } else if (!Confirmed_Hiding(top, selected) || !Keep_Hidden_Contacts(hidden)) {
         return;
     }
 
@@ -182,6 +201,7 @@ void TMainForm1::Reset_Data_BitBtnClick() {
         Add_Modify_Form->Set_Event_Type(QString());
         Add_Modify_Form->Set_Calendar_Date(services_.Time.Today());
         Add_Modify_Form->Attribute_Controls->Set_Attributes({});
+        Add_Modify_Form->Set_From_Contact(false);
     }
     Refresh_StringGrid_From_Array_ButtonClick();
 }

@@ -157,6 +157,7 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
         for (int col = 0; col < grid.Col_Count(); ++col) {
             grid.Set_Cell(col, 1, QString());
         }
+        grid.Set_Cell_Hint(0, 1, QString());
         Select_Row(grid, 1);
     }
 
@@ -166,9 +167,11 @@ void TMainForm1::Refresh_StringGrid_From_Array_ButtonClick() {
             for (int col = 0; col < grid.Col_Count(); ++col) {
                 grid.Set_Cell(col, position, QString());
             }
+            grid.Set_Cell_Hint(0, position, QString());
             continue;
         }
         grid.Set_Cell(0, position, From_File_Text_On_One_Line(entry.Name));
+        grid.Set_Cell_Hint(0, position, Contact_Hint(entry));
         grid.Set_Cell(
             1, position,
             From_File_Text(Format_Entry_Date(short_date_, entry.Orig_Date, entry.Year_Unknown)));

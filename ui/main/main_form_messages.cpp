@@ -39,6 +39,12 @@ bool Confirmed(Message_Boxes& messages, QWidget* parent, const QString& question
            Message_Answer::Yes;
 }
 
+bool Confirmed_As(Message_Boxes& messages, QWidget* parent, const QString& question,
+                  const QString& yes_caption, const QString& no_caption) {
+    return messages.Ask(parent, Message_Kind::Confirmation, Title(), question, yes_caption,
+                        no_caption) == Message_Answer::Yes;
+}
+
 bool Confirmed_Warning(Message_Boxes& messages, QWidget* parent, const QString& question) {
     return messages.Show(parent, Message_Kind::Warning, Title(), question) == Message_Answer::Yes;
 }

@@ -21,6 +21,9 @@ void Show_Information(Message_Boxes& messages, QWidget* parent, const QString& t
 // Whether the user answered Yes to the question; No and closing the box
 // leave things as they are.
 bool Confirmed(Message_Boxes& messages, QWidget* parent, const QString& question);
+// The same with buttons that say what they do; Yes is `yes_caption`.
+bool Confirmed_As(Message_Boxes& messages, QWidget* parent, const QString& question,
+                  const QString& yes_caption, const QString& no_caption);
 // The same with the warning sign, for what cannot be undone.
 bool Confirmed_Warning(Message_Boxes& messages, QWidget* parent, const QString& question);
 

@@ -62,10 +62,17 @@ public:
         return state;
     }
     QString text(QAccessible::Text type) const override {
-        if (type != QAccessible::Name || !isValid()) {
+        if (!isValid()) {
             return {};
         }
-        return grid_->Cell(column_, Grid_Row());
+        switch (type) {
+            case QAccessible::Name:
+                return grid_->Cell(column_, Grid_Row());
+            case QAccessible::Description:
+                return grid_->Cell_Hint(column_, Grid_Row());
+            default:
+                return {};
+        }
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {

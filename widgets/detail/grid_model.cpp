@@ -9,10 +9,16 @@
 namespace tessaly::detail {
 
 QVariant Grid_Model::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole) {
+    if (!index.isValid()) {
         return {};
     }
-    return Text(index.column(), index.row());
+    if (role == Qt::DisplayRole) {
+        return Text(index.column(), index.row());
+    }
+    if (role == Qt::ToolTipRole && !Hint(index.column(), index.row()).isEmpty()) {
+        return Hint(index.column(), index.row());
+    }
+    return {};
 }
 
 Qt::ItemFlags Grid_Model::flags(const QModelIndex& index) const {
@@ -20,13 +26,23 @@ Qt::ItemFlags Grid_Model::flags(const QModelIndex& index) const {
 }
 
 void Grid_Model::Set_Text(int col, int row, const QString& text) {
-    QString& slot = cells_[Offset(col, row, cols_)];
+    QString& slot = cells_[Offset(col, row, cols_)].Text;
     if (slot == text) {
         return;
     }
     slot = text;
     const QModelIndex changed = index(row, col);
     emit dataChanged(changed, changed, {Qt::DisplayRole});
+}
+
+void Grid_Model::Set_Hint(int col, int row, const QString& hint) {
+    QString& slot = cells_[Offset(col, row, cols_)].Hint;
+    if (slot == hint) {
+        return;
+    }
+    slot = hint;
+    const QModelIndex changed = index(row, col);
+    emit dataChanged(changed, changed, {Qt::ToolTipRole});
 }
 
 void Grid_Model::Set_Rows(int rows) {
@@ -48,7 +64,7 @@ void Grid_Model::Set_Cols(int cols) {
     if (cols == cols_) {
         return;
     }
-    std::vector<QString> cells(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols));
+    std::vector<Cell> cells(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(cols));
     const int kept = std::min(cols, cols_);
     for (int row = 0; row < rows_; ++row) {
         for (int col = 0; col < kept; ++col) {
@@ -69,7 +85,7 @@ void Grid_Model::Set_Cols(int cols) {
 }
 
 void Grid_Model::Move_Col(int from, int to) {
-    const std::span<QString> cells(cells_);
+    const std::span<Cell> cells(cells_);
     for (int row = 0; row < rows_; ++row) {
         Move_Element(cells.subspan(Offset(0, row, cols_), static_cast<std::size_t>(cols_)), from,
                      to);

@@ -8,7 +8,7 @@
 
 namespace tessaly::detail {
 
-// The cell texts, row by row. The grid keeps the counts at least 1.
+// The cell texts and hints, row by row. The grid keeps the counts at least 1.
 class Grid_Model final : public QAbstractTableModel {
 public:
     explicit Grid_Model(QObject* parent) : QAbstractTableModel(parent), cells_(1) {}
@@ -23,8 +23,10 @@ public:
     // Never editable: the grid is a view only.
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    const QString& Text(int col, int row) const { return cells_[Offset(col, row, cols_)]; }
+    const QString& Text(int col, int row) const { return cells_[Offset(col, row, cols_)].Text; }
     void Set_Text(int col, int row, const QString& text);
+    const QString& Hint(int col, int row) const { return cells_[Offset(col, row, cols_)].Hint; }
+    void Set_Hint(int col, int row, const QString& hint);
 
     // Rows and columns come and go at the end; the other texts stay.
     void Set_Rows(int rows);
@@ -32,6 +34,12 @@ public:
     void Move_Col(int from, int to);
 
 private:
+    struct Cell {
+        QString Text;
+        // The tooltip; empty: none.
+        QString Hint;
+    };
+
     static std::size_t Offset(int col, int row, int cols) {
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
                static_cast<std::size_t>(col);
@@ -39,7 +47,7 @@ private:
 
     int rows_ = 1;
     int cols_ = 1;
-    std::vector<QString> cells_;
+    std::vector<Cell> cells_;
 };
 
 }  // namespace tessaly::detail

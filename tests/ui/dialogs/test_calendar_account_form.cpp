@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -125,10 +126,12 @@ TEST(Calendar_Account_Form, EveryControlAnswersItsOwnAccessKey) {
     Fake_Calendar_Connection connection;
     const CalDAV_Account account = Account_At("https://cloud.example.org/");
     TCalendar_Account_Form shape(connection, account, {});
+    shape.Set_Hidden_Contacts(2);
     const std::map<Qt::Key, QWidget*> keys = Access_Keys(shape);
     // Every field is named by a label with a key.
     for (QWidget* field : shape.findChildren<QWidget*>()) {
-        if ((qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field)) &&
+        if ((qobject_cast<QLineEdit*>(field) || qobject_cast<QComboBox*>(field) ||
+             qobject_cast<QListWidget*>(field)) &&
             field->isVisibleTo(&shape) && field->parentWidget() == &shape) {
             EXPECT_TRUE(std::any_of(keys.begin(), keys.end(), [field](const auto& key) {
                 return key.second == field;
@@ -138,8 +141,12 @@ TEST(Calendar_Account_Form, EveryControlAnswersItsOwnAccessKey) {
     // Each key pressed in a form of its own: it reaches its control alone.
     for (const auto& [key, shape_target] : keys) {
         TCalendar_Account_Form form(connection, account, {});
+        form.Set_Hidden_Contacts(2);
         form.Set_Calendar_Finder([](const CalDAV_Account&, const std::string&) {
             return std::vector<CalDAV_Calendar>{};
+        });
+        form.Set_Address_Book_Finder([](const CalDAV_Account&, const std::string&) {
+            return std::vector<CardDAV_Address_Book>{};
         });
         // The same child of a form made the same way.
         QWidget* target = form.findChildren<QWidget*>().value(
@@ -269,6 +276,89 @@ TEST(Calendar_Account_Form, CalendarsFoundAreShownByNameAndNoneSaysOkMakesTessal
     EXPECT_EQ(form.Status_Label->text(),
               QString::fromStdString(Failure_Sentence(*failure, account.Server)));
     EXPECT_TRUE(form.Status_Label->text().contains(QStringLiteral("app password")));
+}
+
+// The chosen books are kept by URL through every search: one the server no
+// longer lists stays chosen until the user unchecks it, and a failed search
+// changes nothing but the status line.
+TEST(Calendar_Account_Form, AddressBooksFoundAreChosenByTickAndTheChosenOnesStayThroughASearch) {
+    Fake_Calendar_Connection connection;
+    CalDAV_Account account = Account_At("https://cloud.example.org/");
+    const std::string contacts = "https://cloud.example.org/dav/ann/contacts/";
+    const std::string family = "https://cloud.example.org/dav/ann/family/";
+    const std::string gone = "https://cloud.example.org/dav/ann/old%20book/";
+    account.Address_Books = {contacts, gone};
+    TCalendar_Account_Form form(connection, account, {});
+    QListWidget& list = *form.Address_Books_ListWidget;
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_EQ(list.item(1)->text(), QStringLiteral("old book")) << "named by its address";
+    EXPECT_EQ(form.Account().Address_Books, account.Address_Books) << "kept as it was";
+    EXPECT_EQ(form.Address_Books_Label->buddy(), &list);
+    EXPECT_FALSE(list.accessibleName().isEmpty());
+
+    std::vector<CardDAV_Address_Book> books;
+    std::optional<CalDAV_Error> failure;
+    int calendar_searches = 0;
+    form.Set_Calendar_Finder([&](const CalDAV_Account&, const std::string&) {
+        ++calendar_searches;
+        return std::vector<CalDAV_Calendar>{};
+    });
+    form.Set_Address_Book_Finder([&](const CalDAV_Account& searched, const std::string&) {
+        EXPECT_EQ(searched.Server, account.Server);
+        if (failure) {
+            throw *failure;
+        }
+        return books;
+    });
+    const auto search = [&form] {
+        form.Find_Address_Books_ButtonClick();
+        EXPECT_FALSE(form.Find_Calendars_Button->isEnabled()) << "one search at a time";
+        EXPECT_TRUE(QTest::qWaitFor([&form] { return !form.Finding(); }));
+    };
+
+    books = {{family, "Family", "", ""}, {contacts, "Contacts", "", ""}};
+    search();
+    EXPECT_EQ(calendar_searches, 0);
+    EXPECT_EQ(form.Status_Label->text(), QStringLiteral("2 address books found."));
+    ASSERT_EQ(list.count(), 3);
+    QStringList shown;
+    for (int i = 0; i < list.count(); ++i) {
+        shown << list.item(i)->text() + (list.item(i)->checkState() == Qt::Checked ? "+" : "-");
+    }
+    EXPECT_EQ(shown, QStringList({"Family-", "Contacts+", "old book+"}));
+    EXPECT_EQ(list.item(0)->toolTip(), QString::fromStdString(family));
+    list.item(0)->setCheckState(Qt::Checked);
+    list.item(2)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(form.Account().Address_Books, (std::vector<std::string>{family, contacts}));
+    EXPECT_EQ(form.Address_Book_Names(),
+              (std::map<std::string, std::string>{{contacts, "Contacts"}, {family, "Family"}}));
+
+    failure = CalDAV_Error(CalDAV_Failure::Not_Found, 404, "Not found (404).");
+    search();
+    EXPECT_EQ(form.Status_Label->text(),
+              QString::fromStdString(Failure_Sentence(*failure, account.Server)));
+    EXPECT_EQ(list.count(), 3) << "a failed search changes no choice";
+    EXPECT_EQ(form.Account().Address_Books, (std::vector<std::string>{family, contacts}));
+
+    failure.reset();
+    books.clear();
+    search();
+    EXPECT_TRUE(form.Status_Label->text().contains(QStringLiteral("no address book")));
+    EXPECT_EQ(form.Account().Address_Books, (std::vector<std::string>{contacts, family}))
+        << "still chosen, though no longer listed";
+    EXPECT_EQ(list.item(0)->text(), QStringLiteral("Contacts")) << "and still named";
+}
+
+TEST(Calendar_Account_Form, ShowHiddenContactsAgainIsOfferedWhileSomeAreHidden) {
+    Fake_Calendar_Connection connection;
+    TCalendar_Account_Form form(connection, Account_At("http://h/"), {});
+    EXPECT_FALSE(form.Show_Hidden_Contacts_Button->isVisibleTo(&form)) << "nothing to show";
+    form.Set_Hidden_Contacts(3);
+    EXPECT_EQ(form.Show_Hidden_Contacts_Button->text(),
+              QStringLiteral("Show &Hidden Contacts Again (3)"));
+    form.Show_Hidden_Contacts_Button->click();
+    EXPECT_TRUE(form.Show_Hidden_Requested());
+    EXPECT_FALSE(form.Show_Hidden_Contacts_Button->isEnabled()) << "asked for once";
 }
 
 TEST(Calendar_Account_Form, ServerAddressesShowTheAddressesToTypeAndSayGoogleCannotBeSynced) {
