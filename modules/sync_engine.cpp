@@ -39,6 +39,7 @@ public:
             session_hooks.Connect = [&hooks] { return Value_Or_Throw(hooks.Connect()); };
             session_hooks.Decide = hooks.Decide;
             session_hooks.Ask_Deletions = hooks.Ask_Deletions;
+            session_hooks.Hidden_Contacts = hooks.Hidden_Contacts;
             return Run_Sync_Session(adaptor, account, state_file, stamp, session_hooks);
         });
     }

@@ -125,6 +125,8 @@ struct Sync_Engine_Hooks {
     std::function<Engine_Result<std::unique_ptr<Http_Transport>>()> Connect;
     std::function<Conflict_Choice(const Sync_Conflict&)> Decide;
     std::function<Deletion_Choice(const Deletion_Question&)> Ask_Deletions;
+    // The contacts' dates the user hid: never added again.
+    std::vector<std::string> Hidden_Contacts;
 };
 
 // What the module does for the window. A transport handed to the module

@@ -38,6 +38,7 @@ struct Calendar_Sync::Job : std::enable_shared_from_this<Job>, Sync_Engine_List 
     std::string Password;
     std::filesystem::path State_File;
     std::chrono::sys_seconds Stamp;
+    std::vector<std::string> Hidden_Contacts;
     Secret_Store* Secrets = nullptr;
     Calendar_Connection* Connection = nullptr;
 
@@ -162,10 +163,12 @@ void Calendar_Sync::Job::Run() {
                    })
                 .value_or(Deletion_Choice::Stop);
         };
+        hooks.Hidden_Contacts = Hidden_Contacts;
         const Sync_Session_Result result =
             Value_Or_Throw(engine.Run_Session(*this, Account, State_File, Stamp, hooks));
         Calendar = result.Calendar;
         Report.Outcome = result.Outcome;
+        Report.Contacts = result.Contacts;
         switch (result.Result) {
             case Sync_Session_Result::Kind::Synced:
                 Report.Result = Kind::Synced;
@@ -175,7 +178,10 @@ void Calendar_Sync::Job::Run() {
                 Report.Message =
                     QStringLiteral(
                         "Stopped before deleting %1: nothing was changed. Sync again to choose.")
-                        .arg(Deletion_Count_Text(*result.Outcome.Stopped));
+                        .arg(Deletion_Count_Text(*result.Outcome.Stopped) +
+                             (result.Contacts.Stopped
+                                  ? QStringLiteral(" (their contacts left the address book)")
+                                  : QString()));
                 break;
             case Sync_Session_Result::Kind::List_Not_Saved:
                 Report.Result = Kind::List_Not_Saved;
@@ -253,6 +259,9 @@ void Calendar_Sync::Launch() {
     job->Password = session_password_;
     job->State_File = Sync_State_Path(data_file_);
     job->Stamp = hooks_.Now();
+    if (hooks_.Hidden_Contacts) {
+        job->Hidden_Contacts = hooks_.Hidden_Contacts();
+    }
     job->Secrets = &secrets_;
     job->Connection = &connection_;
     job->Owner = this;
@@ -342,6 +351,17 @@ QString Sync_Status_Text(const Calendar_Sync_Report& report, const QString& time
             done << QString::fromUtf8(number == 1 ? one : many).arg(number);
         }
     };
+    const Contacts_Outcome& contacts = report.Contacts;
+    count(contacts.Added, "%1 added from the address books", "%1 added from the address books");
+    count(contacts.Changed, "%1 changed by the address books", "%1 changed by the address books");
+    count(contacts.Removed, "%1 removed with its contact", "%1 removed with their contacts");
+    count(contacts.Skipped, "%1 contact skipped", "%1 contacts skipped");
+    count(contacts.No_Room, "%1 contact's date past the list's 500 entries",
+          "%1 contacts' dates past the list's 500 entries");
+    for (const auto& [book, why] : contacts.Books_Not_Read) {
+        done << QStringLiteral("address book %1 not read (%2)")
+                    .arg(QString::fromStdString(book), QString::fromStdString(why));
+    }
     count(outcome.Sent, "%1 sent", "%1 sent");
     count(outcome.Deleted_There, "%1 deleted there", "%1 deleted there");
     count(outcome.Taken, "%1 taken", "%1 taken");

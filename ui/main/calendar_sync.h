@@ -36,6 +36,8 @@ struct Calendar_Sync_Report {
     Kind Result = Kind::Synced;
     QString Message;
     std::optional<Sync_Outcome> Outcome;
+    // What the account's address books did to the list.
+    Contacts_Outcome Contacts;
     // The certificate the server showed where the system does not trust it.
     std::string Certificate_Fingerprint;
 };
@@ -63,6 +65,8 @@ public:
         // Keeps the account in the settings file: the calendar found by the
         // first sync is kept, so that later ones go to it directly.
         std::function<void(const CalDAV_Account&)> Keep_Account;
+        // The contacts' dates the user hid, which the sync must not add.
+        std::function<std::vector<std::string>()> Hidden_Contacts;
     };
 
     Calendar_Sync(Secret_Store& secrets, Calendar_Connection& connection, Calendar_Prompts& prompts,

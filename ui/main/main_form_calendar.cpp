@@ -35,6 +35,7 @@ void TMainForm1::Set_Up_Calendar_Sync() {
             std::chrono::seconds(services_.Time.Now().toSecsSinceEpoch()));
     };
     hooks.Keep_Account = [this](const CalDAV_Account& account) { Keep_Calendar_Account(account); };
+    hooks.Hidden_Contacts = [this] { return Hidden_Contacts(); };
     Calendar_Syncer =
         new Calendar_Sync(services_.Secrets, services_.Calendar_Server,
                           services_.Calendar_Questions, Data_File(), std::move(hooks), this);

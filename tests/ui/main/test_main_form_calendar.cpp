@@ -12,6 +12,7 @@
 #include "core/profile_file.h"
 #include "main_form_fixture.h"
 #include "sync/event_resource.h"
+#include "sync/sync_account.h"
 #include "sync/sync_state.h"
 #include "test_support/radicale_server.h"
 #include "test_support/wait_until.h"
@@ -141,6 +142,63 @@ TEST_F(Main_Form_Calendar_Test, ChangesOnTheServerReachTheGridAndTheFile) {
     EXPECT_TRUE(Names().contains(QStringLiteral("Cy Phone"))) << Names().join(',').toStdString();
     EXPECT_EQ(Saved_List().Event_Count(), 2);
     EXPECT_NE(Status().indexOf(QStringLiteral("1 taken")), -1) << Status().toStdString();
+}
+
+TEST_F(Main_Form_Calendar_Test, ContactsReachTheGridAndTheStatusLineAndHiddenOnesStayAway) {
+    Other_Client();
+    const auto send = [this](const char* method, const std::string& url, std::string body) {
+        Http_Request request;
+        request.Method = method;
+        request.Url = url;
+        request.Body = std::move(body);
+        request.Headers = {{"Content-Type", "text/vcard; charset=utf-8"}};
+        return other_transport_->Send(request).Status / 100;
+    };
+    const std::string book = Other_Client().Find_Address_Book_Home(server_->Url()) + "phone/";
+    ASSERT_EQ(send("MKCOL", book,
+                   "<?xml version=\"1.0\"?><d:mkcol xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:"
+                   "xml:ns:carddav\"><d:set><d:prop><d:resourcetype><d:collection/>"
+                   "<c:addressbook/></d:resourcetype></d:prop></d:set></d:mkcol>"),
+              2);
+    const auto card = [](const std::string& uid, const std::string& name) {
+        return "BEGIN:VCARD\r\nVERSION:4.0\r\nUID:" + uid + "\r\nFN:" + name +
+               "\r\nBDAY:19800301\r\nEND:VCARD\r\n";
+    };
+    ASSERT_EQ(send("PUT", book + "ann.vcf", card("ann", "Ann Book")), 2);
+    ASSERT_EQ(send("PUT", book + "bob.vcf", card("bob", "Bob Book")), 2);
+    ASSERT_EQ(send("PUT", book + "cy.vcf", card("cy", "Cy Book")), 2);
+
+    // Bob was hidden in an earlier run; the account takes the book.
+    Profile_File profile;
+    CalDAV_Account account = Account();
+    account.Address_Books = {book};
+    Write_CalDAV_Account(profile, account);
+    Write_Hidden_Contacts(profile, {Hidden_Contact_Key(Contact_Source{book, "bob", "bday"})});
+    profile.Save(dir.File("Tessaly.ini"));
+    secrets.Passwords[{server_->Url(), "ann"}] = "s3cret";
+    Write_Data({{"Own Entry", 1970, 5, 5, "Birthday", ""}});
+    const auto sorted_names = [this] {
+        QStringList names = Names();
+        names.sort();
+        return names;
+    };
+    Start();
+    Wait_For_Sync();
+    EXPECT_EQ(sorted_names(), (QStringList{"Ann Book", "Cy Book", "Own Entry"}));
+    EXPECT_NE(Status().indexOf(QStringLiteral("2 added from the address books")), -1)
+        << Status().toStdString();
+
+    // The phone renames Ann and deletes Cy.
+    ASSERT_EQ(send("PUT", book + "ann.vcf", card("ann", "Ann Renamed")), 2);
+    ASSERT_EQ(send("DELETE", book + "cy.vcf", ""), 2);
+    form->Sync_Calendar_Menu_Option->trigger();
+    Wait_For_Sync();
+    EXPECT_EQ(sorted_names(), (QStringList{"Ann Renamed", "Own Entry"}));
+    EXPECT_NE(Status().indexOf(QStringLiteral("1 changed by the address books, 1 removed with its "
+                                              "contact")),
+              -1)
+        << Status().toStdString();
+    EXPECT_EQ(Saved_List().Event_Count(), 2);
 }
 
 TEST_F(Main_Form_Calendar_Test, AConflictIsAskedAndTheAnswerKept) {
