@@ -6,9 +6,11 @@
 
 #include "core/dates.h"
 #include "core/entry_attributes.h"
+#include "core/profile_file.h"
 #include "sync/contact_entries.h"
 #include "sync/contacts_state.h"
 #include "sync/sync_account.h"
+#include "test_support/temp_dir.h"
 
 namespace tessaly {
 namespace {
@@ -308,6 +310,38 @@ TEST(Contact_Entries, AnEmptiedBookTripsTheGuardButAFewRemovalsDoNot) {
         Plan_Contact_Entries(list, {{Book, {}, "t2", "", members}}, {}, last);
     EXPECT_EQ(two_gone.Removed, 2);
     EXPECT_FALSE(Check_Contact_Deletions(two_gone));
+}
+
+TEST(Contacts_Settings, ChosenBooksAndHiddenDatesComeBackAsWrittenThroughTheFile) {
+    const Contact_Source odd{Book, "uid;with;semicolons\r\nand a line", "date-2"};
+    const struct {
+        std::vector<std::string> Books;
+        std::vector<std::string> Hidden;
+    } cases[] = {
+        {{}, {}},
+        {{Book}, {Hidden_Contact_Key({Book, "ann", "bday"})}},
+        {{Book, Other_Book},
+         {Hidden_Contact_Key({Book, "ann", "anniversary"}), Hidden_Contact_Key(odd)}},
+    };
+    const test::Temp_Dir dir;
+    for (const auto& c : cases) {
+        Profile_File written;
+        CalDAV_Account account;
+        account.Server = "http://h/";
+        account.User = "ann";
+        account.Address_Books = c.Books;
+        Write_CalDAV_Account(written, account);
+        Write_Hidden_Contacts(written, c.Hidden);
+        written.Save(dir.File("Tessaly.ini"));
+        const Profile_File read = Profile_File::Load(dir.File("Tessaly.ini"));
+        EXPECT_EQ(Read_CalDAV_Account(read).Address_Books, c.Books);
+        EXPECT_EQ(Read_Hidden_Contacts(read), c.Hidden);
+    }
+    // The same contact's other date, or the same date of another contact,
+    // is another key.
+    EXPECT_NE(Hidden_Contact_Key({Book, "ann", "bday"}),
+              Hidden_Contact_Key({Book, "ann", "anniversary"}));
+    EXPECT_NE(Hidden_Contact_Key(odd), Hidden_Contact_Key({Book, "uid", "date-2"}));
 }
 
 TEST(Contacts_State, DamagedOrForeignTextReadsAsNoState) {
