@@ -4,11 +4,14 @@
 // tool: it says "shown" on its output once the balloon is up, then stays
 // until the balloon is clicked, closed or gone, and at most a few minutes.
 //   tessaly-notify normal|critical < TEXT
+// The daily scheduled task starts it as `tessaly-notify --daily`: it then
+// runs the sync and `tessaly-report --notify` without console windows.
 #include <windows.h>
 
 #include <shellapi.h>
 #include <shobjidl.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -150,6 +153,46 @@ LRESULT CALLBACK Window_Procedure(HWND window, UINT message, WPARAM wparam, LPAR
     return ::DefWindowProcW(window, message, wparam, lparam);
 }
 
+// Runs a program of this folder without a console window and waits for it,
+// at most that long; its exit code, or none where it could not start or ran
+// too long.
+std::optional<DWORD> Run_Unseen(const wchar_t* program_name, const wchar_t* arguments,
+                                DWORD longest_ms) {
+    const std::wstring folder = Own_Folder();
+    const std::wstring program = folder + program_name;
+    std::wstring command = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr, folder.empty() ? nullptr : folder.c_str(),
+                          &startup, &process)) {
+        return std::nullopt;
+    }
+    ::CloseHandle(process.hThread);
+    std::optional<DWORD> code;
+    DWORD exit_code = 0;
+    if (::WaitForSingleObject(process.hProcess, longest_ms) == WAIT_OBJECT_0 &&
+        ::GetExitCodeProcess(process.hProcess, &exit_code)) {
+        code = exit_code;
+    }
+    ::CloseHandle(process.hProcess);
+    return code;
+}
+
+// The scheduled task's run: the calendar sync (when an account is set), so
+// that events added on the server are announced too, then the notification.
+// Both are console programs: started from here, no console window flashes
+// up at log-on or at 09:00. A failed sync still lets the report notify.
+int Run_Daily() {
+    constexpr DWORD Longest_Sync_Ms = 4 * 60 * 1000;
+    constexpr DWORD Longest_Report_Ms = 30 * 1000;
+    Run_Unseen(L"tessaly-sync.exe", L"--quiet --if-account", Longest_Sync_Ms);
+    const std::optional<DWORD> report =
+        Run_Unseen(L"tessaly-report.exe", L"--notify", Longest_Report_Ms);
+    return report ? static_cast<int>(*report) : Report_Tool_Notification_Unavailable;
+}
+
 int Usage() {
     Say(std::string(Notifier_Name) + ": this program is started by '" + Report_Tool_Name +
         " --notify'\n");
@@ -161,6 +204,9 @@ int Show(HINSTANCE instance) {
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     const std::wstring urgency = argv != nullptr && argc == 2 ? argv[1] : L"";
     ::LocalFree(argv);
+    if (urgency == L"--daily") {
+        return Run_Daily();
+    }
     std::string text;
     if ((urgency != L"normal" && urgency != L"critical") || !Read_Text(text)) {
         return Usage();

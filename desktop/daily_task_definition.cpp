@@ -59,7 +59,9 @@ std::string Xml_Escaped(std::string_view text) {
 std::string Daily_Task_Definition(std::string_view program_folder, std::string_view user) {
     const std::string user_id = Xml_Escaped(user);
     // The start boundary carries no zone: 09:00 wherever the user is. The
-    // sync may wait on a slow server; five minutes cover it and the report.
+    // log-on run waits for the network, as the Linux timer does. The
+    // notifier, a program without a console, runs the sync and the report
+    // unseen; five minutes cover a slow server.
     return "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n"
            "<Task version=\"1.2\" "
            "xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">\n"
@@ -71,6 +73,7 @@ std::string Daily_Task_Definition(std::string_view program_folder, std::string_v
            "  <Triggers>\n"
            "    <LogonTrigger>\n"
            "      <Enabled>true</Enabled>\n"
+           "      <Delay>PT2M</Delay>\n"
            "      <UserId>" +
            user_id +
            "</UserId>\n"
@@ -102,8 +105,7 @@ std::string Daily_Task_Definition(std::string_view program_folder, std::string_v
            "    <Enabled>true</Enabled>\n"
            "  </Settings>\n"
            "  <Actions Context=\"Author\">\n" +
-           Exec(program_folder, "tessaly-sync.exe", "--quiet --if-account") +
-           Exec(program_folder, "tessaly-report.exe", "--notify") +
+           Exec(program_folder, "tessaly-notify.exe", "--daily") +
            "  </Actions>\n"
            "</Task>\n";
 }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "desktop/auto_start.h"
+#include "desktop/daily_notification_task.h"
 #include "desktop/file_routines.h"
 #include "desktop/link_opener.h"
 #include "desktop/memory_status.h"
@@ -28,6 +29,9 @@ struct Platform_Services {
     std::unique_ptr<Regional_Date_Format> Region;
     // Through the sync module, loaded at the first use.
     std::unique_ptr<Secret_Store> Secrets;
+    // The scheduled daily notification; none where the desktop has a timer
+    // of its own instead (Linux).
+    std::unique_ptr<Daily_Notification_Task> Daily_Task;
 };
 
 Platform_Services Make_Platform_Services();

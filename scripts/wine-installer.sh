@@ -5,8 +5,8 @@
 #  - the installed program started, its list and settings in %APPDATA%\Tessaly,
 #    a Desktop shortcut made from its File menu;
 #  - a silent install while the program runs: refused, files untouched;
-#  - an upgrade over the per-user install: the list, settings and calendar
-#    account kept;
+#  - an upgrade over the per-user install, with the daily notification: the
+#    list, settings and calendar account kept, the scheduled task there;
 #  - an install for everyone (as the earlier installer made it: Program
 #    Files, HKLM) with an old Tessaly.dat beside the program, upgraded with
 #    the daily notification asked for, and uninstalled: the Tessaly.dat
@@ -128,11 +128,21 @@ step "upgrade over the per-user install"
 cp "$session/account.ini" "$app_data/Tessaly/Tessaly.ini"
 user_files=$(fingerprint "$app_data/Tessaly")
 cp "$app_data/Tessaly/Tessaly.dat" "$session/Tessaly.dat"
-wine "$setup" /S || fail "the upgrade ended with $?"
+wine "$setup" /S /DailyNotification || fail "the upgrade ended with $?"
 check_installed "$user_dir" "$user_menu" HKCU CurrentUser
 [[ "$(fingerprint "$app_data/Tessaly")" == "$user_files" ]] || fail "the upgrade changed the user's files"
 [[ -f "$desktop/Tessaly.lnk" ]] || fail "the upgrade removed the Desktop shortcut"
 pass "upgraded in place; the list, the settings and the calendar account are as they were"
+
+step "the installer's option registered the daily notification task"
+task_file() { find "$WINEPREFIX/drive_c/windows" -iname 'Tessaly daily notification' 2> /dev/null | head -1; }
+said=$(wine "$user_dir_win\\tessaly-report.exe" --daily-notification status 2>&1 | tr -d '\r') ||
+    fail "--daily-notification status after the install: $said"
+task=$(task_file)
+[[ -n "$task" ]] || fail "no task file in the scheduler's folder"
+iconv -f UTF-16 -t UTF-8 "$task" 2> /dev/null | grep -q 'tessaly-notify.exe' ||
+    grep -q 'tessaly-notify' "$task" || fail "the task does not run the notifier"
+pass "$said"
 
 step "an install for everyone over an earlier one that kept Tessaly.dat beside the program"
 wine "$setup" /S /AllUsers || fail "the install for everyone ended with $?"
@@ -180,6 +190,7 @@ wait_removed "$user_dir" || fail "the program's folder is still there: $(find "$
 wait_removed "$user_menu/Tessaly.lnk" || fail "the Start-menu entry is still there"
 wait_removed "$desktop/Tessaly.lnk" || fail "the Desktop shortcut to the program is still there"
 [[ -f "$send_to/Tessaly.lnk" ]] || fail "the uninstaller removed a shortcut to another program"
+[[ -z "$(task_file)" ]] || fail "the uninstaller left the daily notification task"
 if wine reg query "HKCU\\$uninstall_key" > /dev/null 2>&1; then
     fail "the Add/Remove Programs entry is still there"
 fi

@@ -71,15 +71,48 @@ echo "=== tessaly-report.exe beside a data file in a non-ASCII folder"
 check_report "$odd/tessaly-report.exe"
 echo "=== tessaly-report.exe on a data file in a non-ASCII folder"
 check_report "$build/bin/tessaly-report.exe" --file 'C:\Zoë Ärger ĳ 日本\Данные\Tessaly.dat'
-echo "=== tessaly-report.exe --notify, which needs a Linux desktop"
-code=0
-said=$(LC_ALL=C.UTF-8 wine "$build/bin/tessaly-report.exe" --notify --days 14 \
-    --date 2027-02-10 --file 'C:\Tessaly Data\Tessaly.dat' 2>&1) || code=$?
-if ((code != 69)) || ! grep -q "not available on Windows" <<< "$said"; then
-    echo "$said"
-    echo "wine-tests: tessaly-report.exe --notify exited with $code, not 69 with its message" >&2
-    exit 1
+echo "=== tessaly-report.exe --ical and --csv into files, read by khal"
+# Written through cmd's redirection as a user types it: one CR LF per line.
+exports="$WINEPREFIX/drive_c/Exports"
+mkdir -p "$exports"
+wine cmd /c "\"$(winepath -w "$build/bin/tessaly-report.exe")\" --ical --file \"C:\Tessaly Data\Tessaly.dat\" > C:\Exports\f.ics" ||
+    { echo "wine-tests: --ical failed" >&2; exit 1; }
+wine cmd /c "\"$(winepath -w "$build/bin/tessaly-report.exe")\" --csv --file \"C:\Tessaly Data\Tessaly.dat\" > C:\Exports\f.csv" ||
+    { echo "wine-tests: --csv failed" >&2; exit 1; }
+for file in f.ics f.csv; do
+    lines=$(wc -l < "$exports/$file")
+    crlf=$(grep -c $'\r$' "$exports/$file" || true)
+    if ((lines < 3 || crlf != lines)) || grep -q $'\r\r' "$exports/$file"; then
+        echo "wine-tests: $file has $lines lines, $crlf ending in one CR LF" >&2
+        exit 1
+    fi
+done
+if command -v khal > /dev/null; then
+    khal_dir="$(mktemp -d)"
+    mkdir -p "$khal_dir/cal"
+    cat > "$khal_dir/khal.conf" <<CONF
+[calendars]
+[[exported]]
+path = $khal_dir/cal
+type = calendar
+[locale]
+timeformat = %H:%M
+dateformat = %Y-%m-%d
+longdateformat = %Y-%m-%d
+datetimeformat = %Y-%m-%d %H:%M
+longdatetimeformat = %Y-%m-%d %H:%M
+CONF
+    khal -c "$khal_dir/khal.conf" import --batch -a exported "$exports/f.ics" ||
+        { echo "wine-tests: khal refused f.ics" >&2; exit 1; }
+    listed=$(khal -c "$khal_dir/khal.conf" list 2027-02-01 30d)
+    rm -rf "$khal_dir"
+    if ! grep -q "Ann" <<< "$listed"; then
+        echo "$listed"
+        echo "wine-tests: khal does not list Ann from f.ics" >&2
+        exit 1
+    fi
 fi
+
 # The sync tool as the daily task runs it: the account set and its password
 # kept in the Credential Manager, then one sync against the Radicale started
 # above; the server then holds both entries as events.

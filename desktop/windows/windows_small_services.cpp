@@ -6,6 +6,7 @@
 #include "core/platform/windows/windows_text.h"
 #include "core/short_date.h"
 #include "desktop/platform_services.h"
+#include "desktop/windows/windows_daily_task.h"
 #include "modules/sync_module.h"
 
 namespace tessaly {
@@ -99,6 +100,7 @@ Platform_Services Make_Platform_Services() {
     services.Region = Make_Windows_Regional_Date_Format();
     // The store's libraries load with the sync module, at the first use.
     services.Secrets = std::make_unique<Module_Secret_Store>(Program_Sync_Module());
+    services.Daily_Task = Make_Windows_Daily_Notification_Task();
     return services;
 }
 

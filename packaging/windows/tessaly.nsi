@@ -136,6 +136,66 @@ FunctionEnd
 !insertmacro Running_Check_Functions ""
 !insertmacro Running_Check_Functions "un."
 
+; Windows shows a desktop program's notifications under the AppUserModelID
+; that its Start-menu shortcut carries; tessaly-notify.exe names the same
+; one. The shortcut's property store through COM (the System plug-in): a
+; system that has none leaves the shortcut as it is.
+!define APP_USER_MODEL_ID "HarrowSoftware.Tessaly"
+!define CLSID_SHELL_LINK "{00021401-0000-0000-C000-000000000046}"
+!define IID_SHELL_LINK_W "{000214F9-0000-0000-C000-000000000046}"
+!define IID_PERSIST_FILE "{0000010b-0000-0000-C000-000000000046}"
+!define IID_PROPERTY_STORE "{886D8EEB-8CF2-4446-8D02-CDBA1DBDCF99}"
+!define FMTID_APP_USER_MODEL "{9F4C2855-9F79-4B39-A8D0-E1D42DE1D5F3}"
+Function Set_Shortcut_Model_Id
+    Exch $0
+    Push $1
+    Push $2
+    Push $3
+    Push $4
+    Push $5
+    Push $6
+    System::Call 'ole32::CoCreateInstance(g "${CLSID_SHELL_LINK}", p 0, i 1, g "${IID_SHELL_LINK_W}", *p .r1) i .r5'
+    ${If} $5 = 0
+        ; IPersistFile: Load (5) the shortcut for reading and writing.
+        System::Call '$1->0(g "${IID_PERSIST_FILE}", *p .r2) i .r5'
+        ${If} $5 = 0
+            System::Call '$2->5(w r0, i 2) i .r5'
+            ${If} $5 = 0
+                System::Call '$1->0(g "${IID_PROPERTY_STORE}", *p .r3) i .r5'
+                ${If} $5 = 0
+                    ; PROPERTYKEY (System.AppUserModel.ID is property 5) and a
+                    ; PROPVARIANT of type VT_LPWSTR (31).
+                    System::Call '*(g "${FMTID_APP_USER_MODEL}", i 5) p .r4'
+                    System::Call '*(&i2 31, &i2 0, &i2 0, &i2 0, w "${APP_USER_MODEL_ID}", p 0) p .r6'
+                    ; SetValue (6), Commit (7), then IPersistFile::Save (6).
+                    System::Call '$3->6(p r4, p r6) i .r5'
+                    ${If} $5 = 0
+                        System::Call '$3->7() i .r5'
+                    ${EndIf}
+                    ${If} $5 = 0
+                        System::Call '$2->6(p 0, i 1) i .r5'
+                    ${EndIf}
+                    ${If} $5 <> 0
+                        DetailPrint "The Start-menu shortcut keeps no program ID (error $5): notifications show under the notifier's name."
+                    ${EndIf}
+                    System::Free $4
+                    System::Free $6
+                    System::Call '$3->2()'
+                ${EndIf}
+            ${EndIf}
+            System::Call '$2->2()'
+        ${EndIf}
+        System::Call '$1->2()'
+    ${EndIf}
+    Pop $6
+    Pop $5
+    Pop $4
+    Pop $3
+    Pop $2
+    Pop $1
+    Pop $0
+FunctionEnd
+
 Section "Tessaly" Program_Section
     SectionIn RO
     Call Wait_For_Program_Closed
@@ -146,6 +206,8 @@ Section "Tessaly" Program_Section
 
     ; MultiUser set the shell folders and SHCTX to the install's kind.
     CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Tessaly.exe"
+    Push "$SMPROGRAMS\${PRODUCT}.lnk"
+    Call Set_Shortcut_Model_Id
 
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "${TITLE}"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"

@@ -33,24 +33,20 @@ std::string Text_At(const Xml_Element& root, const std::vector<std::pair<std::st
     return element->Text;
 }
 
-TEST(Daily_Task_Definition, NamesBothProgramsQuotedAndEscapedInAnyFolder) {
+TEST(Daily_Task_Definition, NamesTheNotifierQuotedAndEscapedInAnyFolder) {
     struct Case {
         const char* Folder;
         const char* User;
-        const char* Sync;
-        const char* Report;
+        const char* Notifier;
     };
     const Case cases[] = {
         {"C:\\Program Files\\Tessaly", "S-1-5-21-1-2-3-1001",
-         "\"C:\\Program Files\\Tessaly\\tessaly-sync.exe\"",
-         "\"C:\\Program Files\\Tessaly\\tessaly-report.exe\""},
-        {"C:\\Tessaly\\", "WORK\\ann", "\"C:\\Tessaly\\tessaly-sync.exe\"",
-         "\"C:\\Tessaly\\tessaly-report.exe\""},
+         "\"C:\\Program Files\\Tessaly\\tessaly-notify.exe\""},
+        {"C:\\Tessaly\\", "WORK\\ann", "\"C:\\Tessaly\\tessaly-notify.exe\""},
         // Characters XML must escape, and letters of no ANSI code page.
         {"D:\\Tom & Jerry's <\"Tools\">\\Zo\xC3\xAB \xE6\x97\xA5\xE6\x9C\xAC", "ANN&CO\\zo\xC3\xAB",
-         "\"D:\\Tom & Jerry's <\"Tools\">\\Zo\xC3\xAB \xE6\x97\xA5\xE6\x9C\xAC\\tessaly-sync.exe\"",
          "\"D:\\Tom & Jerry's <\"Tools\">\\Zo\xC3\xAB "
-         "\xE6\x97\xA5\xE6\x9C\xAC\\tessaly-report.exe\""},
+         "\xE6\x97\xA5\xE6\x9C\xAC\\tessaly-notify.exe\""},
     };
     for (const Case& test_case : cases) {
         SCOPED_TRACE(test_case.Folder);
@@ -62,17 +58,15 @@ TEST(Daily_Task_Definition, NamesBothProgramsQuotedAndEscapedInAnyFolder) {
         const Xml_Element& task = *tree.Root;
         ASSERT_EQ(task.Name, "Task");
 
-        EXPECT_EQ(Text_At(task, {{"Actions", 0}, {"Exec", 0}, {"Command", 0}}), test_case.Sync);
-        EXPECT_EQ(Text_At(task, {{"Actions", 0}, {"Exec", 0}, {"Arguments", 0}}),
-                  "--quiet --if-account");
-        EXPECT_EQ(Text_At(task, {{"Actions", 0}, {"Exec", 1}, {"Command", 0}}), test_case.Report);
-        EXPECT_EQ(Text_At(task, {{"Actions", 0}, {"Exec", 1}, {"Arguments", 0}}), "--notify");
-        EXPECT_EQ(Text_At(task, {{"Actions", 0}, {"Exec", 1}, {"WorkingDirectory", 0}}),
+        EXPECT_EQ(Text_At(task, {{"Actions", 0}, {"Exec", 0}, {"Command", 0}}), test_case.Notifier);
+        EXPECT_EQ(Text_At(task, {{"Actions", 0}, {"Exec", 0}, {"Arguments", 0}}), "--daily");
+        EXPECT_EQ(Text_At(task, {{"Actions", 0}, {"Exec", 0}, {"WorkingDirectory", 0}}),
                   test_case.Folder);
-        EXPECT_EQ(Child(*Child(task, "Actions"), "Exec", 2), nullptr);
+        EXPECT_EQ(Child(*Child(task, "Actions"), "Exec", 1), nullptr);
 
         EXPECT_EQ(Text_At(task, {{"Triggers", 0}, {"LogonTrigger", 0}, {"UserId", 0}}),
                   test_case.User);
+        EXPECT_EQ(Text_At(task, {{"Triggers", 0}, {"LogonTrigger", 0}, {"Delay", 0}}), "PT2M");
         EXPECT_EQ(Text_At(task, {{"Principals", 0}, {"Principal", 0}, {"UserId", 0}}),
                   test_case.User);
         EXPECT_EQ(Text_At(task, {{"Principals", 0}, {"Principal", 0}, {"LogonType", 0}}),

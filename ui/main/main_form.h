@@ -40,6 +40,7 @@ class Backup_Prompts;
 class Calendar_Connection;
 class Calendar_Prompts;
 class Calendar_Sync;
+class Daily_Notification_Task;
 class Status_Line_Label;
 struct Calendar_Sync_Report;
 class Secret_Store;
@@ -89,6 +90,8 @@ struct Main_Form_Services {
     Program_Folders Folders;
     // The restore's choice of a backup; none: the window's own dialog.
     Backup_Prompts* Backup_Questions = nullptr;
+    // The daily notification's scheduled task; none hides its menu item.
+    Daily_Notification_Task* Daily_Task = nullptr;
 };
 
 // The main window: it owns the event list for the whole run, shows it in the
@@ -174,6 +177,7 @@ public:
 
     void Always_On_Top_OptionClick();
     void Auto_Run_at_Windows_Startup_OptionClick();
+    void Daily_Notification_OptionClick();
     void Restore_Factory_Defaults_OptionClick();
     void Create_Shortcut_on_Desktop_OptionClick();
     void Create_Shortcut_on_Start_Menu_OptionClick();
@@ -239,6 +243,8 @@ public:
     QMenu* File_Menu;
     QAction* Always_On_Top_Option;
     QAction* Auto_Run_at_Windows_Startup_Option;
+    // Shown only where the daily notification is a scheduled task.
+    QAction* Daily_Notification_Option;
     QAction* Restore_Factory_Defaults_Option;
     QAction* Create_Shortcut_on_Desktop_Option;
     QAction* Create_Shortcut_on_Start_Menu_Option;

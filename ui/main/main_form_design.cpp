@@ -17,6 +17,7 @@
 
 #include "core/main_settings.h"
 #include "core/sorting.h"
+#include "desktop/daily_notification_task.h"
 #include "ui/main/auto_size_label.h"
 #include "ui/main/button_glyphs.h"
 #include "ui/main/main_form.h"
@@ -236,6 +237,19 @@ void TMainForm1::Create_Menu() {
                  QStringLiteral("&Auto-Run at Windows Startup"),
                  &TMainForm1::Auto_Run_at_Windows_Startup_OptionClick);
     Auto_Run_at_Windows_Startup_Option->setCheckable(true);
+    Daily_Notification_Option = add_item(File_Menu, "Daily_Notification_Option",
+                                         QStringLiteral("Daily &Notification at Log-on and 09:00"),
+                                         &TMainForm1::Daily_Notification_OptionClick);
+    Daily_Notification_Option->setCheckable(true);
+    Daily_Notification_Option->setVisible(services_.Daily_Task != nullptr);
+    if (services_.Daily_Task != nullptr) {
+        // The task may be changed outside the window (the installer, the
+        // report tool, the Task Scheduler): read each time the menu opens.
+        connect(File_Menu, &QMenu::aboutToShow, this, [this] {
+            Daily_Notification_Option->setChecked(services_.Daily_Task->Query() ==
+                                                  Daily_Notification_Task::State::Present);
+        });
+    }
     Restore_Factory_Defaults_Option = add_item(File_Menu, "Restore_Factory_Defaults_Option",
                                                QStringLiteral("&Restore Factory Defaults"),
                                                &TMainForm1::Restore_Factory_Defaults_OptionClick);

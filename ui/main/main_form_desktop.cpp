@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "desktop/auto_run.h"
+#include "desktop/daily_notification_task.h"
 #include "desktop/desktop_prompts.h"
 #include "desktop/shortcuts.h"
 #include "desktop/startup_show.h"
@@ -56,6 +57,21 @@ void TMainForm1::Auto_Run_at_Windows_Startup_OptionClick() {
     Auto_Run auto_run(services_.Auto_Start, prompts, services_.Executable_Path);
     if (ticked ? auto_run.Disable_Auto_Run() : auto_run.Enable_Auto_Run()) {
         Auto_Run_at_Windows_Startup_Option->setChecked(!ticked);
+    }
+}
+
+void TMainForm1::Daily_Notification_OptionClick() {
+    // The menu ticks the item before this runs; the task decides.
+    const bool turn_on = Daily_Notification_Option->isChecked();
+    Daily_Notification_Task& task = *services_.Daily_Task;
+    const bool done = turn_on ? task.Add(services_.Executable_Path.parent_path()) : task.Remove();
+    Daily_Notification_Option->setChecked(task.Query() == Daily_Notification_Task::State::Present ||
+                                          (done && turn_on));
+    if (!done) {
+        Show_Error(services_.Messages, this,
+                   QStringLiteral("The daily notification could not be turned %1: %2")
+                       .arg(turn_on ? QStringLiteral("on") : QStringLiteral("off"),
+                            QString::fromStdString(task.Failure())));
     }
 }
 

@@ -34,6 +34,7 @@ inline Main_Form_Services Platform_Window_Services(const Platform_Services& plat
         .Calendar_Questions = calendar_questions,
         .Executable_Path = std::move(executable),
         .Folders = std::move(folders),
+        .Daily_Task = platform.Daily_Task.get(),
     };
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/fake/fake_daily_notification_task.h"
 #include "ui/dialogs/add_modify_form.h"
 #include "ui/dialogs/month_calendar.h"
 
@@ -90,6 +91,52 @@ TEST_F(Desktop_Commands_Test, AutoRunMenuItemTogglesTheEntryAndKeepsItsMarkOnFai
     EXPECT_FALSE(item.isChecked());
     EXPECT_TRUE(messages.shown.back().Text.startsWith(
         "Error: The specified Registry Key for this operation \ndoes NOT exist on your PC."));
+}
+
+TEST_F(Desktop_Commands_Test, DailyNotificationItemFollowsTheTaskAndSaysWhyAChangeFailed) {
+    Start();
+    EXPECT_FALSE(form->Daily_Notification_Option->isVisible());
+    form->close();
+
+    Fake_Daily_Notification_Task task;
+    Main_Form_Services services = Services(dir.File("tessaly"));
+    services.Daily_Task = &task;
+    form = std::make_unique<TMainForm1>(services);
+    form->show();
+    QAction& item = *form->Daily_Notification_Option;
+    ASSERT_TRUE(item.isVisible());
+    // Made outside the window: the menu reads the task as it opens.
+    task.Present = true;
+    emit form->File_Menu->aboutToShow();
+    EXPECT_TRUE(item.isChecked());
+
+    struct Step {
+        bool Writable;
+        bool Present_After;
+        const char* Error;  // empty: no message
+    };
+    const Step steps[] = {
+        {true, false, ""},
+        {false, false, "The daily notification could not be turned on: access is denied"},
+        {true, true, ""},
+        {false, true, "The daily notification could not be turned off: access is denied"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.Error);
+        messages.shown.clear();
+        task.Writable = step.Writable;
+        item.trigger();
+        EXPECT_EQ(task.Present, step.Present_After);
+        EXPECT_EQ(item.isChecked(), step.Present_After);
+        if (step.Error[0] == '\0') {
+            EXPECT_TRUE(messages.shown.empty());
+        } else {
+            ASSERT_EQ(messages.shown.size(), 1u);
+            EXPECT_EQ(messages.shown[0].Kind, Message_Kind::Error);
+            EXPECT_EQ(messages.shown[0].Text, QString::fromUtf8(step.Error));
+        }
+    }
+    EXPECT_EQ(task.Folder, dir.Path());
 }
 
 TEST_F(Desktop_Commands_Test, ShortcutMenuItemsCreateInTheirFoldersAndDeleteAllReports) {
