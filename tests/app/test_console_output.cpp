@@ -22,7 +22,8 @@ std::string Units(const std::u16string& text) {
 
 std::u16string Whole(std::string_view bytes) {
     Utf8_To_Utf16 converter;
-    return converter.Convert(bytes) + converter.Finish();
+    std::u16string text = converter.Convert(bytes);
+    return text + converter.Finish();
 }
 
 TEST(Console_Output, Utf8BecomesUtf16WithEveryMalformedStartReplaced) {

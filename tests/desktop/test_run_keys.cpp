@@ -132,8 +132,8 @@ TEST_F(Run_Keys_Test, ProgramInstalledForEveryoneNeedsTheMachinesKeyAndSaysWhenR
 
 TEST_F(Run_Keys_Test, PortableOrPerUserProgramStartsForItsOwnUserOnly) {
     for (const std::string& program :
-         {Portable, std::string("C:\\Users\\nora\\AppData\\Local\\Programs\\Tessaly\\Tessaly.exe"),
-          std::string("C:\\Users\\nora\\Downloads\\Tessaly.exe")}) {
+         {Portable, std::string("C:/Users/nora/AppData/Local/Programs/Tessaly/Tessaly.exe"),
+          std::string("C:/Users/nora/Downloads/Tessaly.exe")}) {
         SCOPED_TRACE(program);
         // Even where the machine's key would take it.
         machine->Writable = true;

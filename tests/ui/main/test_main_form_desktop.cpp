@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QGroupBox>
+#include <QMenu>
 
 #include <filesystem>
 #include <map>
