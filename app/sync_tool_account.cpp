@@ -235,8 +235,8 @@ int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& e
                 return sync_status::No_Account;
             }
         }
-        auto urls =
-            Address_Book_Urls(*options.Address_Books, account, password.value_or(""), env, err);
+        auto urls = Address_Book_Urls(*options.Address_Books, account, password.value_or(""), env,
+                                      err, account.Address_Book_Names);
         if (const int* status = std::get_if<int>(&urls)) {
             return *status;
         }
@@ -246,6 +246,7 @@ int Set_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment& e
         const CalDAV_Account before = Read_CalDAV_Account(*settings);
         if (before.Server == account.Server && before.User == account.User) {
             account.Address_Books = before.Address_Books;
+            account.Address_Book_Names = before.Address_Book_Names;
         }
     }
     if (options.Store_Password && !Keep_Password(account, *password, env, err)) {
@@ -336,11 +337,10 @@ int Forget_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment
     return sync_status::Synced;
 }
 
-std::variant<std::vector<std::string>, int> Address_Book_Urls(const std::vector<std::string>& names,
-                                                              const CalDAV_Account& account,
-                                                              const std::string& password,
-                                                              const Sync_Tool_Environment& env,
-                                                              std::ostream& err) {
+std::variant<std::vector<std::string>, int> Address_Book_Urls(
+    const std::vector<std::string>& names, const CalDAV_Account& account,
+    const std::string& password, const Sync_Tool_Environment& env, std::ostream& err,
+    std::map<std::string, std::string>& names_found) {
     const std::string origin = Url_Origin(Read_Server_Address(account.Server).Url);
     std::vector<CardDAV_Address_Book> found;
     if (Needs_Lookup(names)) {
@@ -348,6 +348,11 @@ std::variant<std::vector<std::string>, int> Address_Book_Urls(const std::vector<
             const auto transport = Make_Http_Transport(Transport_Options(account, password, env));
             CalDAV_Client client(*transport, account.Server);
             found = client.List_Address_Books(client.Find_Address_Book_Home(account.Server));
+            for (const auto& book : found) {
+                if (!book.Display_Name.empty()) {
+                    names_found[book.Url] = book.Display_Name;
+                }
+            }
         } catch (const CalDAV_Error& error) {
             return Report_Server_Failure(error, account, err);
         }
@@ -411,7 +416,9 @@ int Choose_Address_Books(const Sync_Tool_Options& options, const Sync_Tool_Envir
             return sync_status::No_Account;
         }
     }
-    auto urls = Address_Book_Urls(*options.Address_Books, account, password.value_or(""), env, err);
+    // The names of books chosen by URL stay as the account knew them.
+    auto urls = Address_Book_Urls(*options.Address_Books, account, password.value_or(""), env, err,
+                                  account.Address_Book_Names);
     if (const int* status = std::get_if<int>(&urls)) {
         return *status;
     }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <istream>
+#include <map>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -75,11 +76,11 @@ int Forget_Account(const Sync_Tool_Options& options, const Sync_Tool_Environment
 int Choose_Address_Books(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
                          std::ostream& out, std::ostream& err);
 // The URLs of the books named, or the status of the failure (said on `err`).
-std::variant<std::vector<std::string>, int> Address_Book_Urls(const std::vector<std::string>& names,
-                                                              const CalDAV_Account& account,
-                                                              const std::string& password,
-                                                              const Sync_Tool_Environment& env,
-                                                              std::ostream& err);
+// The names of the books the server listed go into `names_found`, by URL.
+std::variant<std::vector<std::string>, int> Address_Book_Urls(
+    const std::vector<std::string>& names, const CalDAV_Account& account,
+    const std::string& password, const Sync_Tool_Environment& env, std::ostream& err,
+    std::map<std::string, std::string>& names_found);
 int List_Address_Books(const Sync_Tool_Options& options, const Sync_Tool_Environment& env,
                        std::ostream& out, std::ostream& err);
 int Sync_Once(const Sync_Tool_Options& options, const Sync_Tool_Environment& env, std::ostream& out,

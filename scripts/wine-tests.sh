@@ -75,10 +75,10 @@ echo "=== tessaly-report.exe --ical and --csv into files, read by khal"
 # Written through cmd's redirection as a user types it: one CR LF per line.
 exports="$WINEPREFIX/drive_c/Exports"
 mkdir -p "$exports"
-wine cmd /c "\"$(winepath -w "$build/bin/tessaly-report.exe")\" --ical --file \"C:\Tessaly Data\Tessaly.dat\" > C:\Exports\f.ics" ||
-    { echo "wine-tests: --ical failed" >&2; exit 1; }
-wine cmd /c "\"$(winepath -w "$build/bin/tessaly-report.exe")\" --csv --file \"C:\Tessaly Data\Tessaly.dat\" > C:\Exports\f.csv" ||
-    { echo "wine-tests: --csv failed" >&2; exit 1; }
+tool_win="$(winepath -w "$build/bin/tessaly-report.exe")"
+printf '@"%s" --ical --file "C:\\Tessaly Data\\Tessaly.dat" > C:\\Exports\\f.ics\r\n@"%s" --csv --file "C:\\Tessaly Data\\Tessaly.dat" > C:\\Exports\\f.csv\r\n' \
+    "$tool_win" "$tool_win" > "$exports/export.bat"
+wine cmd /c 'C:\Exports\export.bat' || { echo "wine-tests: the exports failed" >&2; exit 1; }
 for file in f.ics f.csv; do
     lines=$(wc -l < "$exports/$file")
     crlf=$(grep -c $'\r$' "$exports/$file" || true)

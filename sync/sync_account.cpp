@@ -26,6 +26,18 @@ CalDAV_Account Read_CalDAV_Account(const Profile_File& file) {
         }
         start = end + 1;
     }
+    // Each chosen book's name, escaped, in the books' order.
+    const std::string names = read(calendar_sync_keys::Address_Book_Names_Key);
+    std::size_t book = 0;
+    for (std::size_t start = 0; start <= names.size() && book < account.Address_Books.size();
+         ++book) {
+        const std::size_t end = std::min(names.find(';', start), names.size());
+        const auto name = Unescape_Attribute_Value(names.substr(start, end - start));
+        if (name && !name->empty()) {
+            account.Address_Book_Names[account.Address_Books[book]] = *name;
+        }
+        start = end + 1;
+    }
     return account;
 }
 
@@ -47,6 +59,15 @@ void Write_CalDAV_Account(Profile_File& file, const CalDAV_Account& account) {
         books += (books.empty() ? "" : " ") + book;
     }
     file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Address_Books_Key, books);
+    std::string names;
+    for (std::size_t i = 0; i < account.Address_Books.size(); ++i) {
+        const auto name = account.Address_Book_Names.find(account.Address_Books[i]);
+        names += (i == 0 ? "" : ";") + (name == account.Address_Book_Names.end()
+                                            ? std::string()
+                                            : Escape_Attribute_Value(name->second));
+    }
+    file.Write_String(Calendar_Sync_Section, calendar_sync_keys::Address_Book_Names_Key,
+                      account.Address_Books.empty() ? std::string() : names);
 }
 
 std::string Hidden_Contact_Key(const Contact_Source& source) {

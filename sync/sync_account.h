@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,7 @@ inline constexpr const char* Calendar_Name_Key = "Calendar_Name";
 inline constexpr const char* Password_Command_Key = "Password_Command";
 inline constexpr const char* Certificate_Key = "Trusted_Certificate";
 inline constexpr const char* Address_Books_Key = "Address_Books";
+inline constexpr const char* Address_Book_Names_Key = "Address_Book_Names";
 inline constexpr const char* Hidden_Contacts_Key = "Hidden_Contacts";
 // Read by the calendar export too: see Read_Default_Alarm.
 inline constexpr const char* Default_Alarm_Key = tessaly::Default_Alarm_Key;
@@ -54,6 +56,9 @@ struct CalDAV_Account {
     // The address books whose contacts' birthdays and anniversaries become
     // entries, by URL; none by default.
     std::vector<std::string> Address_Books;
+    // Their names on the server, as the account form or the tool last found
+    // them, by URL; a book without one is named by its URL.
+    std::map<std::string, std::string> Address_Book_Names;
 
     // An account is set once it has an address and a user.
     bool Is_Set() const { return !Server.empty() && !User.empty(); }

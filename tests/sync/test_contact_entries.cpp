@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -316,11 +317,14 @@ TEST(Contacts_Settings, ChosenBooksAndHiddenDatesComeBackAsWrittenThroughTheFile
     const Contact_Source odd{Book, "uid;with;semicolons\r\nand a line", "date-2"};
     const struct {
         std::vector<std::string> Books;
+        std::map<std::string, std::string> Names;
         std::vector<std::string> Hidden;
     } cases[] = {
-        {{}, {}},
-        {{Book}, {Hidden_Contact_Key({Book, "ann", "bday"})}},
+        {{}, {}, {}},
+        {{Book}, {{Book, "Family"}}, {Hidden_Contact_Key({Book, "ann", "bday"})}},
+        // A book without a known name, and a name with the separator in it.
         {{Book, Other_Book},
+         {{Other_Book, "Work; old = new"}},
          {Hidden_Contact_Key({Book, "ann", "anniversary"}), Hidden_Contact_Key(odd)}},
     };
     const test::Temp_Dir dir;
@@ -330,11 +334,13 @@ TEST(Contacts_Settings, ChosenBooksAndHiddenDatesComeBackAsWrittenThroughTheFile
         account.Server = "http://h/";
         account.User = "ann";
         account.Address_Books = c.Books;
+        account.Address_Book_Names = c.Names;
         Write_CalDAV_Account(written, account);
         Write_Hidden_Contacts(written, c.Hidden);
         written.Save(dir.File("Tessaly.ini"));
         const Profile_File read = Profile_File::Load(dir.File("Tessaly.ini"));
         EXPECT_EQ(Read_CalDAV_Account(read).Address_Books, c.Books);
+        EXPECT_EQ(Read_CalDAV_Account(read).Address_Book_Names, c.Names);
         EXPECT_EQ(Read_Hidden_Contacts(read), c.Hidden);
     }
     // The same contact's other date, or the same date of another contact,

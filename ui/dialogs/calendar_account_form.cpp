@@ -173,7 +173,10 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
     Password_Edit = new QLineEdit(this);
     Password_Edit->setObjectName(QStringLiteral("Password_Edit"));
     Password_Edit->setEchoMode(QLineEdit::Password);
-    if (account.Is_Set() && kept_password_ && !kept_password_(account).empty()) {
+    if (account.Is_Set() && !account.Password_Command.empty()) {
+        Password_Edit->setPlaceholderText(
+            QStringLiteral("Given by the account's password command \u2014 leave blank"));
+    } else if (account.Is_Set() && kept_password_ && !kept_password_(account).empty()) {
         Password_Edit->setPlaceholderText(
             QStringLiteral("Kept in the secret store \u2014 leave blank to keep it"));
     } else {
@@ -226,7 +229,10 @@ TCalendar_Account_Form::TCalendar_Account_Form(Calendar_Connection& connection,
         "Each contact's birthday and anniversaries in a checked address book become entries."));
     Address_Books_ListWidget->setFixedHeight(fontMetrics().height() * 4 + char_width);
     for (const std::string& book : account.Address_Books) {
-        Add_Address_Book(*Address_Books_ListWidget, std::string(), book, true);
+        const auto named = account.Address_Book_Names.find(book);
+        Add_Address_Book(*Address_Books_ListWidget,
+                         named == account.Address_Book_Names.end() ? std::string() : named->second,
+                         book, true);
     }
     Find_Address_Books_Button = new QPushButton(QStringLiteral("Find Address Boo&ks"), this);
     Find_Address_Books_Button->setObjectName(QStringLiteral("Find_Address_Books_Button"));
@@ -440,7 +446,12 @@ CalDAV_Account TCalendar_Account_Form::Account() const {
     for (int i = 0; i < Address_Books_ListWidget->count(); ++i) {
         const QListWidgetItem* item = Address_Books_ListWidget->item(i);
         if (item->checkState() == Qt::Checked) {
-            account.Address_Books.push_back(To_File_Text(item->data(Qt::UserRole).toString()));
+            const std::string url = To_File_Text(item->data(Qt::UserRole).toString());
+            account.Address_Books.push_back(url);
+            const QString name = item->data(Name_Role).toString();
+            if (!name.isEmpty()) {
+                account.Address_Book_Names[url] = To_File_Text(name);
+            }
         }
     }
     return account;

@@ -7,6 +7,7 @@
 #include "desktop/secret_store.h"
 #include "modules/sync_engine.h"
 #include "modules/sync_module.h"
+#include "sync/password_command.h"
 #include "ui/common/text.h"
 #include "ui/dialogs/calendar_account_form.h"
 
@@ -118,12 +119,24 @@ std::optional<Calendar_Prompts::Account_Answer> Qt_Calendar_Prompts::Ask_Account
     TCalendar_Account_Form* shown = nullptr;
     TCalendar_Account_Form form(
         connection_, account,
-        [this](const CalDAV_Account& asked) -> std::string {
+        [this, &account](const CalDAV_Account& asked) -> std::string {
             try {
-                return secrets_.Read_Password(asked.Server, asked.User).value_or(std::string());
+                if (auto kept = secrets_.Read_Password(asked.Server, asked.User);
+                    kept && !kept->empty()) {
+                    return *kept;
+                }
             } catch (const Secret_Store_Error&) {
-                return {};
             }
+            // An account set up with a password command (tessaly-sync) keeps
+            // nothing in the store: the searches ask the command, as the sync does.
+            if (!account.Password_Command.empty() && asked.Server == account.Server &&
+                asked.User == account.User) {
+                try {
+                    return Run_Password_Command(account.Password_Command);
+                } catch (const Password_Command_Error&) {
+                }
+            }
+            return {};
         },
         parent,
         [this, &shown](const std::string& server, const std::string& fingerprint) {

@@ -48,6 +48,7 @@ void TMainForm1::Set_Up_Calendar_Sync() {
 void TMainForm1::Read_Calendar_Account() {
     try {
         Calendar_Syncer->Set_Account(Read_CalDAV_Account(Profile_File::Load(Settings_File())));
+        address_book_names_ = Calendar_Syncer->Account().Address_Book_Names;
     } catch (const std::exception&) {
         // The settings' own read at start-up says what is wrong with the file.
     }
@@ -84,6 +85,11 @@ void TMainForm1::Calendar_Account_Menu_OptionClick() {
     for (const auto& [url, name] : answer->Address_Book_Names) {
         address_book_names_[url] = name;
     }
+    for (const auto& [url, name] : answer->Account.Address_Book_Names) {
+        address_book_names_[url] = name;
+    }
+    // The names the search found show in the entries' hints at once.
+    Refresh_StringGrid_From_Array_ButtonClick();
     if (answer->Show_Hidden_Again) {
         Show_Hidden_Contacts_Again();
     }

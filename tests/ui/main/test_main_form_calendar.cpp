@@ -94,7 +94,7 @@ TEST_F(Main_Form_Calendar_Test, TheAccountFormSetsUpTheSyncAndThePasswordStaysOu
     EXPECT_EQ(calendar_server.connections, 0) << "no account, no sync";
     EXPECT_EQ(form->findChild<QStatusBar*>(), nullptr) << "the design, without a status line";
 
-    calendar_questions.account_answers.push_back({Account(), "s3cret"});
+    calendar_questions.account_answers.push_back({Account(), "s3cret", {}, false});
     form->Calendar_Account_Menu_Option->trigger();
     Wait_For_Sync();
     EXPECT_TRUE(Status().startsWith(QStringLiteral("Synced with the calendar at 10:00: 2 sent")))
@@ -299,7 +299,7 @@ TEST_F(Main_Form_Calendar_Test, AWrongPasswordOrNoStoreIsSaidAndNothingChanges) 
     const std::string data_before = Read_Bytes(Data());
 
     CalDAV_Account account = Account();
-    calendar_questions.account_answers.push_back({account, "wrong"});
+    calendar_questions.account_answers.push_back({account, "wrong", {}, false});
     form->Calendar_Account_Menu_Option->trigger();
     Wait_For_Sync();
     ASSERT_EQ(messages.shown.size(), 1U);
@@ -322,7 +322,7 @@ TEST_F(Main_Form_Calendar_Test, AWrongPasswordOrNoStoreIsSaidAndNothingChanges) 
     // Without a secret store the password typed serves this run only.
     messages.shown.clear();
     secrets.Available = false;
-    calendar_questions.account_answers.push_back({account, "s3cret"});
+    calendar_questions.account_answers.push_back({account, "s3cret", {}, false});
     form->Calendar_Account_Menu_Option->trigger();
     Wait_For_Sync();
     ASSERT_EQ(messages.shown.size(), 1U);

@@ -110,7 +110,7 @@ TEST_F(Main_Form_Sync_Module_Test, TheWholeStatusShowsAtTheDesignWidthWrappedAnd
               form->statusBar()->y())
         << "the controls sit above it";
 
-    calendar_questions.account_answers.push_back({CalDAV_Account{}, {}});
+    calendar_questions.account_answers.push_back({CalDAV_Account{}, {}, {}, false});
     form->Calendar_Account_Menu_OptionClick();
     EXPECT_EQ(line.text(), QStringLiteral("The calendar account is forgotten."));
     EXPECT_TRUE(QTest::qWaitFor([&] {
