@@ -32,7 +32,14 @@ entry() {
 }
 write_list() { { printf 'V1.1\r\n%s\r\n' $#; for name; do entry "$name" "${days[$name]}"; done; } > "$folder/Tessaly.dat"; }
 declare -A days=([Ann]="30 years ago" [Bob]="+50 days -20 years")
-notify() { wine "$folder/tessaly-report.exe" --notify 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+# Into a file: under Wine the detached notifier holds the tool's Unix output
+# open, so that a pipe would wait for the balloon to go.
+notify() {
+    local code=0
+    wine "$folder/tessaly-report.exe" --notify > "$folder/notify.out" 2>&1 || code=$?
+    tr -d '\r' < "$folder/notify.out"
+    return "$code"
+}
 # The balloon: an unnamed window of Wine's explorer wider than the tray.
 balloon() {
     local id

@@ -43,6 +43,23 @@ start_wine_session() {
     source scripts/wine-fonts.sh
 }
 
+# Windows runs the Task Scheduler from boot; Wine starts it on demand. Right
+# after the prefix's first boot its service manager refuses (database locked,
+# request timed out) until the server has started once more.
+start_task_scheduler() {
+    local said
+    wineserver -k || true
+    wineserver -w
+    wineserver -p > /dev/null 2>&1
+    # Into a file: the services this starts would hold a pipe open.
+    for _ in $(seq 30); do
+        wine net start Schedule > "$session/schedule.txt" 2>&1 || true
+        grep -qE 'started successfully|already been started' "$session/schedule.txt" && return 0
+        sleep 1
+    done
+    fail "Wine's Task Scheduler did not start: $(tr -d '\r' < "$session/schedule.txt")"
+}
+
 # The id of the first window whose title matches, waiting up to a minute.
 wait_window() {
     local id

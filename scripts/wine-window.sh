@@ -20,6 +20,7 @@ zip="$build/Tessaly-1.0f-windows-x64.zip"
 reader="$(realpath "$build/bin/tessaly_profile_reader.exe")"
 
 start_wine_session
+start_task_scheduler
 folder="$WINEPREFIX/drive_c/Tessaly Portable"
 exe='C:\Tessaly Portable\Tessaly.exe'
 mkdir -p "$folder"
@@ -140,6 +141,21 @@ wine reg query "$machine_run" /v Tessaly.exe > /dev/null 2>&1 &&
     fail "a portable copy wrote the machine's Run key"
 pass "Run value Tessaly.exe = $run_value"
 
+step "File > Daily Notification adds and removes the scheduled task"
+notification_status() {
+    local code=0
+    wine "$folder/tessaly-report.exe" --daily-notification status > /dev/null 2>&1 || code=$?
+    echo "$code"
+}
+[[ "$(notification_status)" == 1 ]] || fail "a daily notification task before any was made"
+file_command 2
+for _ in $(seq 20); do [[ "$(notification_status)" == 0 ]] && break; sleep 0.5; done
+[[ "$(notification_status)" == 0 ]] || fail "the menu item made no task"
+file_command 2
+for _ in $(seq 20); do [[ "$(notification_status)" == 1 ]] && break; sleep 0.5; done
+[[ "$(notification_status)" == 1 ]] || fail "the menu item left the task"
+pass "the task is there after the first click and gone after the second"
+
 step "shortcuts"
 shell_folder() {
     winepath -u "$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
@@ -149,7 +165,8 @@ desktop="$(shell_folder Desktop)/Tessaly.lnk"
 start_menu="$(shell_folder 'Start Menu')/Tessaly.lnk"
 programs="$(shell_folder 'Start Menu')/Programs/Tessaly.lnk"
 send_to="$(shell_folder SendTo)/Tessaly.lnk"
-for place in 3 4 5 6; do
+# Below Always On Top, Auto-Run, Daily Notification and Restore.
+for place in 4 5 6 7; do
     file_command "$place"
     sleep 1
 done
@@ -216,7 +233,7 @@ pass "the Desktop shortcut started Tessaly.exe"
 step "Delete ALL removes the Desktop, Start Menu and SendTo shortcuts"
 start_tessaly "$exe"
 past_report
-file_command 7
+file_command 8
 wait_message
 xdotool key Return
 for link in "$desktop" "$start_menu" "$send_to"; do
