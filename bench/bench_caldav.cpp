@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,48 +28,11 @@
 #include "sync/event_resource.h"
 #include "sync/sync_run.h"
 #include "sync/sync_state.h"
+#include "sync_tool_timing.h"
 #include "test_support/radicale_server.h"
 #include "test_support/temp_dir.h"
 
 namespace {
-
-struct Timed_Run {
-    double Milliseconds = 0;
-    int Requests = 0;
-    int Status = 0;
-};
-
-// The summary line ends "..., N requests.".
-int Requests_Of(const std::string& summary) {
-    const std::size_t end = summary.rfind(" request");
-    if (end == std::string::npos) {
-        return -1;
-    }
-    const std::size_t start = summary.rfind(' ', end - 1);
-    return std::atoi(summary.substr(start + 1, end - start - 1).c_str());
-}
-
-Timed_Run Run(const std::vector<std::string>& args, const tessaly::Sync_Tool_Environment& env) {
-    std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
-    const auto start = std::chrono::steady_clock::now();
-    Timed_Run run;
-    run.Status = tessaly::Run_Sync_Tool(args, env, in, out, err);
-    run.Milliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    run.Requests = Requests_Of(out.str());
-    if (run.Status != 0) {
-        std::fprintf(stderr, "tessaly-sync exited with %d: %s", run.Status, err.str().c_str());
-    }
-    return run;
-}
-
-#ifdef TESSALY_VDIRSYNCER_PATH
-constexpr const char* Vdirsyncer_Path = TESSALY_VDIRSYNCER_PATH;
-#else
-constexpr const char* Vdirsyncer_Path = "";
-#endif
 
 // vdirsyncer's first sync of the list's events, written one a file, to a
 // new calendar on a fresh server: milliseconds, or a negative number when
@@ -109,12 +71,14 @@ double Time_Vdirsyncer(const tessaly::Event_List& list, std::chrono::sys_seconds
             "[storage bench_server]\ntype = \"caldav\"\nurl = \"" +
             calendar + "\"\nusername = \"ann\"\npassword = \"s3cret\"\n");
     const std::string config = folder.File("config").string();
-    if (tessaly::bench::Run_And_Wait(Vdirsyncer_Path, {"-c", config, "discover"}, true) != 0) {
+    if (tessaly::bench::Run_And_Wait(tessaly::bench::Vdirsyncer_Path(), {"-c", config, "discover"},
+                                     true) != 0) {
         std::fprintf(stderr, "vdirsyncer discover failed\n");
         return -1;
     }
     const auto start = std::chrono::steady_clock::now();
-    const int status = tessaly::bench::Run_And_Wait(Vdirsyncer_Path, {"-c", config, "sync"}, true);
+    const int status = tessaly::bench::Run_And_Wait(tessaly::bench::Vdirsyncer_Path(),
+                                                    {"-c", config, "sync"}, true);
     const double milliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const std::size_t written = client.Read_Events(calendar, false).size();
@@ -124,11 +88,6 @@ double Time_Vdirsyncer(const tessaly::Event_List& list, std::chrono::sys_seconds
         return -1;
     }
     return milliseconds;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
@@ -148,7 +107,8 @@ int main(int argc, char** argv) {
                                 "one changed there", "one changed, full read"};
     std::vector<double> times[Kinds];
     int requests[Kinds] = {};
-    const bool yardstick = Vdirsyncer_Path[0] != '\0' && std::filesystem::exists(Vdirsyncer_Path);
+    const bool yardstick = tessaly::bench::Vdirsyncer_Path()[0] != '\0' &&
+                           std::filesystem::exists(tessaly::bench::Vdirsyncer_Path());
     std::vector<double> vdirsyncer_times;
     std::vector<double> ratios;
     for (int round = 0; round < rounds; ++round) {
@@ -171,7 +131,8 @@ int main(int argc, char** argv) {
         env.Folders = tessaly::Portable_Folders(folder);
         env.Now = now;
         tessaly::Save_Data_To_File_ButtonClick(bench_list, tessaly::Data_File_Path(folder));
-        if (Run({"--set-account", "--server", server.Url(), "--user", "ann", "--password-command",
+        if (tessaly::bench::Run_Sync_Tool_Timed(
+                {"--set-account", "--server", server.Url(), "--user", "ann", "--password-command",
                  "echo s3cret", "--quiet"},
                 env)
                 .Status != 0) {
@@ -203,7 +164,7 @@ int main(int argc, char** argv) {
                     tessaly::Save_Sync_State(state_file, forgotten);
                 }
             }
-            const Timed_Run run = Run({}, env);
+            const tessaly::bench::Timed_Run run = tessaly::bench::Run_Sync_Tool_Timed({}, env);
             if (run.Status != 0) {
                 return 1;
             }
@@ -227,7 +188,7 @@ int main(int argc, char** argv) {
     for (int sync = 0; sync < Kinds; ++sync) {
         const auto [low, high] = std::minmax_element(times[sync].begin(), times[sync].end());
         std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)  requests: %d\n", names[sync],
-                    Median(times[sync]), *low, *high, requests[sync]);
+                    tessaly::bench::Median(times[sync]), *low, *high, requests[sync]);
     }
     if (!yardstick) {
         std::printf("vdirsyncer is not installed (apt-get install vdirsyncer): no yardstick\n");
@@ -235,11 +196,11 @@ int main(int argc, char** argv) {
     }
     const auto [low, high] = std::minmax_element(vdirsyncer_times.begin(), vdirsyncer_times.end());
     std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)\n", "vdirsyncer, 500 .ics files",
-                Median(vdirsyncer_times), *low, *high);
+                tessaly::bench::Median(vdirsyncer_times), *low, *high);
     const auto [fewest, most] = std::minmax_element(ratios.begin(), ratios.end());
     std::printf(
         "first sync / vdirsyncer: median ratio %.2f (min %.2f, max %.2f), each round "
         "paired\n",
-        Median(ratios), *fewest, *most);
+        tessaly::bench::Median(ratios), *fewest, *most);
     return 0;
 }

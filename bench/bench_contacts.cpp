@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,49 +23,13 @@
 #include "caldav/curl_transport.h"
 #include "core/data_file.h"
 #include "core/event_list.h"
+#include "sync_tool_timing.h"
 #include "test_support/radicale_server.h"
 #include "test_support/temp_dir.h"
 
 namespace {
 
 constexpr int Contact_Count = 500;
-
-struct Timed_Run {
-    double Milliseconds = 0;
-    int Requests = 0;
-    int Status = 0;
-};
-
-int Requests_Of(const std::string& summary) {
-    const std::size_t end = summary.rfind(" request");
-    if (end == std::string::npos) {
-        return -1;
-    }
-    const std::size_t start = summary.rfind(' ', end - 1);
-    return std::atoi(summary.substr(start + 1, end - start - 1).c_str());
-}
-
-Timed_Run Run(const std::vector<std::string>& args, const tessaly::Sync_Tool_Environment& env) {
-    std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
-    const auto start = std::chrono::steady_clock::now();
-    Timed_Run run;
-    run.Status = tessaly::Run_Sync_Tool(args, env, in, out, err);
-    run.Milliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    run.Requests = Requests_Of(out.str());
-    if (run.Status != 0) {
-        std::fprintf(stderr, "tessaly-sync exited with %d: %s", run.Status, err.str().c_str());
-    }
-    return run;
-}
-
-#ifdef TESSALY_VDIRSYNCER_PATH
-constexpr const char* Vdirsyncer_Path = TESSALY_VDIRSYNCER_PATH;
-#else
-constexpr const char* Vdirsyncer_Path = "";
-#endif
 
 // A phone's contacts: vCard 3.0 and 4.0, one in ten without a birth year.
 std::string Contact_Card(int i, const std::string& name) {
@@ -129,12 +92,14 @@ double Time_Vdirsyncer(const std::string& book) {
                                    "[storage bench_server]\ntype = \"carddav\"\nurl = \"" +
                                    book + "\"\nusername = \"ann\"\npassword = \"s3cret\"\n");
     const std::string config = folder.File("config").string();
-    if (tessaly::bench::Run_And_Wait(Vdirsyncer_Path, {"-c", config, "discover"}, true) != 0) {
+    if (tessaly::bench::Run_And_Wait(tessaly::bench::Vdirsyncer_Path(), {"-c", config, "discover"},
+                                     true) != 0) {
         std::fprintf(stderr, "vdirsyncer discover failed\n");
         return -1;
     }
     const auto start = std::chrono::steady_clock::now();
-    const int status = tessaly::bench::Run_And_Wait(Vdirsyncer_Path, {"-c", config, "sync"}, true);
+    const int status = tessaly::bench::Run_And_Wait(tessaly::bench::Vdirsyncer_Path(),
+                                                    {"-c", config, "sync"}, true);
     const double milliseconds =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     const auto files = std::distance(std::filesystem::directory_iterator(folder.File("contacts")),
@@ -144,11 +109,6 @@ double Time_Vdirsyncer(const std::string& book) {
         return -1;
     }
     return milliseconds;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
@@ -168,7 +128,8 @@ int main(int argc, char** argv) {
                                 "one contact renamed"};
     std::vector<double> times[Kinds];
     int requests[Kinds] = {};
-    const bool yardstick = Vdirsyncer_Path[0] != '\0' && std::filesystem::exists(Vdirsyncer_Path);
+    const bool yardstick = tessaly::bench::Vdirsyncer_Path()[0] != '\0' &&
+                           std::filesystem::exists(tessaly::bench::Vdirsyncer_Path());
     std::vector<double> vdirsyncer_times;
     std::vector<double> ratios;
     for (int round = 0; round < rounds; ++round) {
@@ -198,7 +159,8 @@ int main(int argc, char** argv) {
         env.Now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
         tessaly::Save_Data_To_File_ButtonClick(tessaly::Event_List{},
                                                tessaly::Data_File_Path(folder));
-        if (Run({"--set-account", "--server", server.Url(), "--user", "ann", "--password-command",
+        if (tessaly::bench::Run_Sync_Tool_Timed(
+                {"--set-account", "--server", server.Url(), "--user", "ann", "--password-command",
                  "echo s3cret", "--address-book", book.Url, "--quiet"},
                 env)
                 .Status != 0) {
@@ -213,7 +175,7 @@ int main(int argc, char** argv) {
                 put.Body = Contact_Card(7, "Renamed Seven");
                 transport.Send(put);
             }
-            const Timed_Run run = Run({}, env);
+            const tessaly::bench::Timed_Run run = tessaly::bench::Run_Sync_Tool_Timed({}, env);
             if (run.Status != 0) {
                 return 1;
             }
@@ -237,7 +199,7 @@ int main(int argc, char** argv) {
     for (int sync = 0; sync < Kinds; ++sync) {
         const auto [low, high] = std::minmax_element(times[sync].begin(), times[sync].end());
         std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)  requests: %d\n", names[sync],
-                    Median(times[sync]), *low, *high, requests[sync]);
+                    tessaly::bench::Median(times[sync]), *low, *high, requests[sync]);
     }
     if (!yardstick) {
         std::printf("vdirsyncer is not installed (apt-get install vdirsyncer): no yardstick\n");
@@ -245,11 +207,11 @@ int main(int argc, char** argv) {
     }
     const auto [low, high] = std::minmax_element(vdirsyncer_times.begin(), vdirsyncer_times.end());
     std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)\n", "vdirsyncer, 500 .vcf files",
-                Median(vdirsyncer_times), *low, *high);
+                tessaly::bench::Median(vdirsyncer_times), *low, *high);
     const auto [fewest, most] = std::minmax_element(ratios.begin(), ratios.end());
     std::printf(
         "first sync / vdirsyncer's download: median ratio %.2f (min %.2f, max %.2f), each "
         "round paired\n",
-        Median(ratios), *fewest, *most);
+        tessaly::bench::Median(ratios), *fewest, *most);
     return 0;
 }

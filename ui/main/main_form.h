@@ -364,6 +364,9 @@ private:
     // the failure shown, where the settings could not be written.
     bool Keep_Hidden_Contacts(const std::vector<std::string>& keys);
     bool Show_Hidden_Contacts_Again();
+    // Writes the hidden list the change makes of the settings' one.
+    bool Change_Hidden_Contacts(
+        const std::function<std::vector<std::string>(const std::vector<std::string>&)>& change);
     // The settings' hidden list; empty where the file cannot be read.
     std::vector<std::string> Hidden_Contacts() const;
 

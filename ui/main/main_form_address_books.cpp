@@ -47,24 +47,22 @@ std::vector<std::string> TMainForm1::Hidden_Contacts() const {
 }
 
 bool TMainForm1::Keep_Hidden_Contacts(const std::vector<std::string>& keys) {
-    const std::filesystem::path file = Settings_File();
-    try {
-        Profile_File profile = Profile_File::Load(file);
-        Write_Hidden_Contacts(profile, With_Hidden_Contacts(Read_Hidden_Contacts(profile), keys));
-        profile.Save(file);
-        return true;
-    } catch (const std::exception&) {
-        Show_Error(services_.Messages, this,
-                   QStringLiteral("Unable to write to %1").arg(From_File_Text(file.string())));
-        return false;
-    }
+    return Change_Hidden_Contacts([&keys](const std::vector<std::string>& hidden) {
+        return With_Hidden_Contacts(hidden, keys);
+    });
 }
 
 bool TMainForm1::Show_Hidden_Contacts_Again() {
+    return Change_Hidden_Contacts(
+        [](const std::vector<std::string>&) { return std::vector<std::string>{}; });
+}
+
+bool TMainForm1::Change_Hidden_Contacts(
+    const std::function<std::vector<std::string>(const std::vector<std::string>&)>& change) {
     const std::filesystem::path file = Settings_File();
     try {
         Profile_File profile = Profile_File::Load(file);
-        Write_Hidden_Contacts(profile, {});
+        Write_Hidden_Contacts(profile, change(Read_Hidden_Contacts(profile)));
         profile.Save(file);
         return true;
     } catch (const std::exception&) {
