@@ -91,6 +91,18 @@ balloon > /dev/null && fail "a balloon with nothing due"
 notifier_running && fail "a notifier started with nothing due"
 pass "nothing shown, status 1"
 
+step "the scheduled task's command shows the notification"
+# What the daily task runs: the sync (no account here: nothing to do), then
+# the report's notification, neither in a console window.
+write_list Ann
+wine "$folder/tessaly-notify.exe" --daily > /dev/null 2>&1 &
+id=
+for _ in $(seq 60); do id=$(balloon) && break; sleep 0.5; done
+[[ -n "$id" ]] || fail "no balloon from tessaly-notify.exe --daily"
+xdotool search --onlyvisible --class 'conhost|wineconsole' > /dev/null 2>&1 &&
+    fail "a console window showed"
+pass "the balloon is up"
+
 step "--notify without the notifier"
 write_list Ann
 rm "$folder/tessaly-notify.exe"
