@@ -13,8 +13,10 @@ namespace tessaly {
 
 namespace {
 
-// The notifier says within this time whether its balloon is up.
-constexpr std::chrono::seconds Notifier_Answer_Time{20};
+// The notifier says within this time whether its balloon is up. Generous:
+// right after log-on, when the daily task runs, the shell may still be
+// starting its notification area.
+constexpr std::chrono::seconds Notifier_Answer_Time{60};
 constexpr const char* Shown_Answer = "shown\n";
 
 class Owned_Handle {
