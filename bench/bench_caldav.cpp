@@ -184,23 +184,13 @@ int main(int argc, char** argv) {
             ratios.push_back(times[0].back() / vdirsyncer);
         }
     }
-    std::printf("%d rounds, each against a fresh Radicale\n", rounds);
-    for (int sync = 0; sync < Kinds; ++sync) {
-        const auto [low, high] = std::minmax_element(times[sync].begin(), times[sync].end());
-        std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)  requests: %d\n", names[sync],
-                    tessaly::bench::Median(times[sync]), *low, *high, requests[sync]);
-    }
-    if (!yardstick) {
-        std::printf("vdirsyncer is not installed (apt-get install vdirsyncer): no yardstick\n");
-        return 0;
-    }
-    const auto [low, high] = std::minmax_element(vdirsyncer_times.begin(), vdirsyncer_times.end());
-    std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)\n", "vdirsyncer, 500 .ics files",
-                tessaly::bench::Median(vdirsyncer_times), *low, *high);
-    const auto [fewest, most] = std::minmax_element(ratios.begin(), ratios.end());
-    std::printf(
-        "first sync / vdirsyncer: median ratio %.2f (min %.2f, max %.2f), each round "
-        "paired\n",
-        tessaly::bench::Median(ratios), *fewest, *most);
+    tessaly::bench::Sync_Figures figures;
+    figures.Names.assign(names, names + Kinds);
+    figures.Times.assign(times, times + Kinds);
+    figures.Requests.assign(requests, requests + Kinds);
+    figures.Yardstick_Name = "vdirsyncer, 500 .ics files";
+    figures.Yardstick_Times = vdirsyncer_times;
+    figures.Ratios = ratios;
+    tessaly::bench::Print_Sync_Figures(rounds, figures);
     return 0;
 }

@@ -39,6 +39,27 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+void Print_Sync_Figures(int rounds, const Sync_Figures& figures) {
+    std::printf("%d rounds, each against a fresh Radicale\n", rounds);
+    for (std::size_t sync = 0; sync < figures.Names.size(); ++sync) {
+        const auto& times = figures.Times[sync];
+        const auto [low, high] = std::minmax_element(times.begin(), times.end());
+        std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)  requests: %d\n",
+                    figures.Names[sync], Median(times), *low, *high, figures.Requests[sync]);
+    }
+    if (figures.Yardstick_Times.empty()) {
+        std::printf("vdirsyncer is not installed (apt-get install vdirsyncer): no yardstick\n");
+        return;
+    }
+    const auto [low, high] =
+        std::minmax_element(figures.Yardstick_Times.begin(), figures.Yardstick_Times.end());
+    std::printf("%-26s median %9.1f ms  (min %.1f, max %.1f)\n", figures.Yardstick_Name,
+                Median(figures.Yardstick_Times), *low, *high);
+    const auto [fewest, most] = std::minmax_element(figures.Ratios.begin(), figures.Ratios.end());
+    std::printf("first sync / %s: median ratio %.2f (min %.2f, max %.2f), each round paired\n",
+                figures.Yardstick_Name, Median(figures.Ratios), *fewest, *most);
+}
+
 const char* Vdirsyncer_Path() {
 #ifdef TESSALY_VDIRSYNCER_PATH
     return TESSALY_VDIRSYNCER_PATH;

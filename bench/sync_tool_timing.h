@@ -25,6 +25,20 @@ Timed_Run Run_Sync_Tool_Timed(const std::vector<std::string>& args,
 
 double Median(std::vector<double> values);
 
+// The rounds' figures as both sync benchmarks print them: each kind of sync
+// with its median and spread and its requests, then the yardstick and the
+// first sync's ratio to it, paired within each round (none where
+// `yardstick_times` is empty: vdirsyncer is not installed).
+struct Sync_Figures {
+    std::vector<const char*> Names;
+    std::vector<std::vector<double>> Times;
+    std::vector<int> Requests;
+    const char* Yardstick_Name = "";
+    std::vector<double> Yardstick_Times;
+    std::vector<double> Ratios;
+};
+void Print_Sync_Figures(int rounds, const Sync_Figures& figures);
+
 // vdirsyncer, the sync benchmarks' yardstick; empty where the build found none.
 const char* Vdirsyncer_Path();
 

@@ -167,30 +167,6 @@ Dav_Multistatus Parse_Multistatus(std::string_view xml) {
     return result;
 }
 
-std::string Escape_Xml_Text(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
-}
-
 namespace {
 
 constexpr const char* Xml_Declaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text_encoding.h"
+
 namespace tessaly {
 
 // The properties of one resource that the calendar client reads, from the
@@ -45,9 +47,6 @@ struct Dav_Multistatus {
 // well-formed XML or has no multistatus root. Entities are not expanded and
 // nothing is fetched from the network.
 Dav_Multistatus Parse_Multistatus(std::string_view xml);
-
-// Text for an XML element's content.
-std::string Escape_Xml_Text(std::string_view text);
 
 // The request bodies.
 std::string Principal_Request_Body();

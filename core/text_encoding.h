@@ -45,4 +45,8 @@ std::string Line_Breaks_As_Spaces(std::string_view utf8);
 // that nothing is cut off or hidden.
 std::string Escape_For_Message(std::string_view bytes);
 
+// Text for an XML element's content: the calendar server's request bodies
+// and the scheduled task's definition.
+std::string Escape_Xml_Text(std::string_view text);
+
 }  // namespace tessaly

@@ -1,5 +1,7 @@
 #include "desktop/daily_task_definition.h"
 
+#include "core/text_encoding.h"
+
 namespace tessaly {
 
 namespace {
@@ -16,48 +18,21 @@ std::string Exec(std::string_view folder, std::string_view program, std::string_
     // Quoted, so that a folder with blanks names one program.
     return "    <Exec>\n"
            "      <Command>" +
-           Xml_Escaped("\"" + Program_In(folder, program) + "\"") +
+           Escape_Xml_Text("\"" + Program_In(folder, program) + "\"") +
            "</Command>\n"
            "      <Arguments>" +
            std::string(arguments) +
            "</Arguments>\n"
            "      <WorkingDirectory>" +
-           Xml_Escaped(folder) +
+           Escape_Xml_Text(folder) +
            "</WorkingDirectory>\n"
            "    </Exec>\n";
 }
 
 }  // namespace
 
-std::string Xml_Escaped(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                escaped += "&amp;";
-                break;
-            case '<':
-                escaped += "&lt;";
-                break;
-            case '>':
-                escaped += "&gt;";
-                break;
-            case '"':
-                escaped += "&quot;";
-                break;
-            case '\'':
-                escaped += "&apos;";
-                break;
-            default:
-                escaped += c;
-        }
-    }
-    return escaped;
-}
-
 std::string Daily_Task_Definition(std::string_view program_folder, std::string_view user) {
-    const std::string user_id = Xml_Escaped(user);
+    const std::string user_id = Escape_Xml_Text(user);
     // The start boundary carries no zone: 09:00 wherever the user is. The
     // log-on run waits for the network, as the Linux timer does. The
     // notifier, a program without a console, runs the sync and the report
